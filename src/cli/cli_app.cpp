@@ -1,0 +1,77 @@
+#include "cli/cli_app.h"
+
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "cli/cli_context.h"
+#include "cli/terminal_interaction.h"
+
+#ifndef PELLMARK_VERSION
+#define PELLMARK_VERSION "0.0.0"
+#endif
+
+namespace pellmark::cli {
+
+int RunCli(int argc, const char* const* argv, std::istream& in, std::ostream& out, std::ostream& err,
+           bool in_is_terminal) {
+  CLI::App app{"Pellmark: the books of an investment club, from the command line.", "pellmark-cli"};
+  app.set_version_flag("--version", std::string("pellmark-cli ") + PELLMARK_VERSION);
+  app.require_subcommand(1);
+
+  std::string club_folder;
+  std::optional<std::string> today;
+  bool yes = false;
+  bool no = false;
+  app.add_option("--club", club_folder, "Club data folder (default: the working directory)");
+  app.add_option("--today", today, "Fix today's date, MM/DD/YYYY (else PELLMARK_TODAY, else the system date)");
+  auto* yes_flag = app.add_flag("--yes", yes, "Answer Yes to every question");
+  app.add_flag("--no", no, "Answer No to every question")->excludes(yes_flag);
+
+  CommandList commands;
+  AddClubCommands(app, commands);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e, out, err) == 0 ? kDone : kUsage;
+  }
+
+  CliContext context;
+  try {
+    context.clock = MakeClock(today ? std::optional<std::string_view>(*today) : std::nullopt);
+  } catch (const std::invalid_argument& e) {
+    err << "pellmark-cli: " << e.what() << '\n';
+    return kUsage;
+  }
+  std::optional<bool> preset;
+  if (yes) preset = true;
+  if (no) preset = false;
+  TerminalInteraction ui(preset, in, err, in_is_terminal);
+  context.club_folder = club_folder.empty() ? std::filesystem::current_path() : std::filesystem::path(club_folder);
+  context.ui = &ui;
+  context.out = &out;
+
+  try {
+    for (Command& command : commands) {
+      if (command.app->parsed()) {
+        command.run(context);
+        return kDone;
+      }
+    }
+  } catch (const CommandRefused&) {
+    return kRefused;
+  } catch (const UnansweredQuestion& e) {
+    err << "pellmark-cli: no answer to the question \"" << e.what() << "\" (use --yes or --no)\n";
+    return kRefused;
+  } catch (const UsageError& e) {
+    err << "pellmark-cli: " << e.what() << '\n';
+    return kUsage;
+  } catch (const std::exception& e) {
+    err << "pellmark-cli: " << e.what() << '\n';
+    return kFileError;
+  }
+  return kUsage;
+}
+
+}  // namespace pellmark::cli

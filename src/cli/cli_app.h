@@ -1,0 +1,19 @@
+// pellmark-cli: the club's operations driven from the command line.
+//
+//   pellmark-cli [--club DIR] [--today MM/DD/YYYY] [--yes|--no] COMMAND ...
+//
+// Exit status: 0 done; 1 refused by the program (its message on stderr);
+// 2 usage error; 3 file or store error.
+#pragma once
+
+#include <iosfwd>
+
+namespace pellmark::cli {
+
+enum ExitStatus { kDone = 0, kRefused = 1, kUsage = 2, kFileError = 3 };
+
+// Runs one command line; `in_is_terminal` says whether questions may be asked on `in`.
+int RunCli(int argc, const char* const* argv, std::istream& in, std::ostream& out, std::ostream& err,
+           bool in_is_terminal);
+
+}  // namespace pellmark::cli

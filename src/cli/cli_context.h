@@ -1,0 +1,49 @@
+// What every command of pellmark-cli gets: the club folder, the clock, the
+// terminal's interaction port and the output stream.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <stdexcept>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "club/clock.h"
+#include "club/interaction.h"
+
+namespace pellmark::cli {
+
+struct CliContext {
+  std::filesystem::path club_folder;
+  std::unique_ptr<Clock> clock;
+  Interaction* ui = nullptr;
+  std::ostream* out = nullptr;
+};
+
+// A command refused by the program; its message has already gone through the port.
+class CommandRefused : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A command line that names something impossible (exit status 2).
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One subcommand and what it does once the whole line is parsed.
+struct Command {
+  CLI::App* app;
+  std::function<void(CliContext&)> run;
+};
+
+using CommandList = std::vector<Command>;
+
+// Each command family adds its subcommands here.
+void AddClubCommands(CLI::App& app, CommandList& commands);
+
+}  // namespace pellmark::cli

@@ -1,0 +1,38 @@
+#include "cli/terminal_interaction.h"
+
+#include <istream>
+#include <ostream>
+#include <string>
+
+#include "club/text_encoding.h"
+
+namespace pellmark::cli {
+
+TerminalInteraction::TerminalInteraction(std::optional<bool> preset, std::istream& in, std::ostream& err,
+                                         bool in_is_terminal)
+    : preset_(preset), in_(in), err_(err), in_is_terminal_(in_is_terminal) {}
+
+void TerminalInteraction::ShowError(std::string_view text) { err_ << ToUtf8(text) << '\n'; }
+
+void TerminalInteraction::ShowInformation(std::string_view text) { err_ << ToUtf8(text) << '\n'; }
+
+bool TerminalInteraction::Confirm(std::string_view text, bool) {
+  if (preset_) {
+    err_ << ToUtf8(text) << ' ' << (*preset_ ? "Yes" : "No") << '\n';
+    return *preset_;
+  }
+  if (!in_is_terminal_) throw UnansweredQuestion(ToUtf8(text));
+  for (;;) {
+    err_ << ToUtf8(text) << " [y/n] " << std::flush;
+    std::string line;
+    if (!std::getline(in_, line)) throw UnansweredQuestion(ToUtf8(text));
+    if (line == "y" || line == "Y" || line == "yes" || line == "Yes") return true;
+    if (line == "n" || line == "N" || line == "no" || line == "No") return false;
+  }
+}
+
+void TerminalInteraction::ShowProgress(std::string_view caption, int percent) {
+  if (in_is_terminal_ && percent > 0) err_ << '\r' << ToUtf8(caption) << ' ' << percent << "%" << std::flush;
+}
+
+}  // namespace pellmark::cli

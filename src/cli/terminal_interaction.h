@@ -1,0 +1,40 @@
+// The interaction port on a terminal: messages go to stderr in UTF-8; questions are
+// answered by --yes or --no, else asked on the terminal, else the command fails
+// with the question's text (UnansweredQuestion).
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <stdexcept>
+
+#include "club/interaction.h"
+
+namespace pellmark::cli {
+
+class UnansweredQuestion : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class TerminalInteraction : public Interaction {
+ public:
+  // `preset` answers every question; `in` is read only when it is a terminal.
+  TerminalInteraction(std::optional<bool> preset, std::istream& in, std::ostream& err, bool in_is_terminal);
+
+  void ShowError(std::string_view text) override;
+  void ShowInformation(std::string_view text) override;
+  bool Confirm(std::string_view text, bool beep = true) override;
+  void Beep() override {}
+  void PlayConfirmationSound() override {}
+  void SetBusy(bool) override {}
+  void ShowProgress(std::string_view caption, int percent) override;
+  bool KeepResponsive() override { return true; }
+
+ private:
+  std::optional<bool> preset_;
+  std::istream& in_;
+  std::ostream& err_;
+  bool in_is_terminal_;
+};
+
+}  // namespace pellmark::cli

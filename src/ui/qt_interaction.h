@@ -1,0 +1,35 @@
+// The interaction port in the desktop program: Qt message boxes with the
+// program's name as their title, the system beep, the wait cursor.
+#pragma once
+
+#include <QObject>
+
+#include "club/interaction.h"
+
+class QWidget;
+
+namespace pellmark::ui {
+
+class QtInteraction : public Interaction {
+ public:
+  explicit QtInteraction(QWidget* parent) : parent_(parent) {}
+
+  void ShowError(std::string_view text) override;
+  void ShowInformation(std::string_view text) override;
+  bool Confirm(std::string_view text, bool beep = true) override;
+  void Beep() override;
+  void PlayConfirmationSound() override;
+  void SetBusy(bool busy) override;
+  void ShowProgress(std::string_view caption, int percent) override;
+  bool KeepResponsive() override;
+
+ private:
+  QWidget* parent_;
+};
+
+// Windows-1252 text of the core as a QString.
+QString FromCore(std::string_view text);
+// A QString as the core's Windows-1252 text.
+std::string ToCore(const QString& text);
+
+}  // namespace pellmark::ui

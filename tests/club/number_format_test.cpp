@@ -1,0 +1,35 @@
+#include "club/number_format.h"
+
+#include <gtest/gtest.h>
+
+namespace pellmark {
+namespace {
+
+TEST(MoneyFormat, DollarsWithTwoDecimalsAndNegativesInParentheses) {
+  EXPECT_EQ(FormatMoney(0), "$0.00");
+  EXPECT_EQ(FormatMoney(12.5), "$12.50");
+  EXPECT_EQ(FormatMoney(1234567.891), "$1,234,567.89");
+  EXPECT_EQ(FormatMoney(999.999), "$1,000.00");
+  EXPECT_EQ(FormatMoney(-3), "($3.00)");
+  EXPECT_EQ(FormatMoney(-1234.5), "($1,234.50)");
+  EXPECT_EQ(FormatMoney(-0.001), "$0.00");  // rounds to zero: no parentheses
+}
+
+TEST(UnitFormat, ThreeDecimalsAndNegativesInParentheses) {
+  EXPECT_EQ(FormatUnits(12.3456), "12.346");
+  EXPECT_EQ(FormatUnits(0), "0.000");
+  EXPECT_EQ(FormatUnits(-2), "(2.000)");
+  EXPECT_EQ(FormatUnits(1234.5), "1234.500");
+  EXPECT_EQ(FormatUnits(-0.0001), "0.000");
+}
+
+TEST(ReportFormat, FixedPointWithoutSeparators) {
+  EXPECT_EQ(FormatFixed(-1234.5, 2), "-1234.50");
+  EXPECT_EQ(FormatFixed(1234567.125, 3), "1234567.125");
+  EXPECT_EQ(FormatFixed(0.5, 0), "0");  // ties to even, as the C library rounds
+  EXPECT_EQ(FormatFixed(-0.004, 2), "0.00");
+  EXPECT_EQ(FormatFixed(1.01, 2), "1.01");
+}
+
+}  // namespace
+}  // namespace pellmark
