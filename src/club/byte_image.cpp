@@ -57,6 +57,8 @@ void ByteImage::PutByte(std::size_t offset, std::uint8_t value) { PutUnsigned(of
 void ByteImage::PutShortString(std::size_t offset, std::size_t capacity, std::string_view text) {
   Check(offset, capacity + 1);
   std::size_t length = std::min(text.size(), capacity);
+  // An unchanged text keeps its stored length byte, even one beyond the field.
+  if (GetShortString(offset, capacity) == text.substr(0, length)) return;
   bytes_[offset] = static_cast<char>(length);
   std::copy_n(text.data(), length, bytes_.begin() + static_cast<std::ptrdiff_t>(offset + 1));
 }

@@ -1,0 +1,303 @@
+#include "club/club_session.h"
+
+#include <cmath>
+#include <charconv>
+
+#include "club/club_info_file.h"
+#include "club/keys.h"
+#include "club/number_parse.h"
+#include "club/store_operations.h"
+#include "club/unit_values.h"
+#include "club/upgrade.h"
+
+namespace pellmark {
+namespace {
+
+constexpr int kMasterCacheSize = 2500;
+constexpr int kTransactionCacheSize = 16384;
+
+std::optional<std::int32_t> ParseTrackYear(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  std::int32_t year = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), year);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  if (!IsValidCivil({year, 1, 1})) return std::nullopt;
+  return year;
+}
+
+std::string Cut(const std::string& text, std::size_t length) { return text.substr(0, length); }
+
+}  // namespace
+
+ClubSession::ClubSession(std::filesystem::path folder, Interaction& ui, const Clock& clock)
+    : folder_(std::move(folder)), ui_(ui), clock_(clock) {}
+
+ClubSession::~ClubSession() {
+  try {
+    CloseStores();
+  } catch (...) {
+    // The working files stay behind; the next open recovers them.
+  }
+}
+
+void ClubSession::ConfigureStores() {
+  const std::filesystem::path working = folder_ / kWorkingFolderName;
+  std::error_code ignored;
+  std::filesystem::create_directories(working, ignored);
+  for (store::TQDB* master : {&members, &securities, &accounts, &categories}) master->SetCacheSize(kMasterCacheSize);
+  for (store::TQDB* transactions : {&memrecs, &stkrecs, &actrecs, &prices}) {
+    transactions->SetCacheSize(kTransactionCacheSize);
+  }
+  for (store::TQDB* store : {&members, &memrecs, &securities, &stkrecs, &prices, &accounts, &actrecs, &categories,
+                             &unitfile}) {
+    store->WarnNoData = [](store::TQDB&) {};
+    store->SetTempFolder(working);
+    store->OnRecovery = [this](store::TQDB&, const store::RecoveryReport& report) {
+      ui_.ShowInformation(report.Message());
+    };
+  }
+}
+
+void ClubSession::ResetInfoForFirstSetUp() {
+  info_ = TClubInfoRec{};
+  info_.sort = true;
+  info_.year = CivilFromDayNumber(Today()).year;
+  info_.contyp = -1;
+  info_.defact = -1;
+  info_.defstkact = -1;
+}
+
+void ClubSession::OpenClub(bool reset) {
+  purchase_unit_.reset();
+  if (auto info = ReadClubInfo(folder_)) {
+    info_ = *info;
+    info_exists_ = true;
+  } else {
+    ResetInfoForFirstSetUp();
+    info_exists_ = false;
+  }
+
+  ConfigureStores();
+  members.SetFileName(folder_ / "clubmem.qdb");
+  memrecs.SetFileName(folder_ / "memrec.qdb");
+  securities.SetFileName(folder_ / "clubstk.qdb");
+  prices.SetFileName(folder_ / "stkprice.qdb");
+  stkrecs.SetFileName(folder_ / "stkrec.qdb");
+  actrecs.SetFileName(folder_ / "actrec.qdb");
+  categories.SetFileName(folder_ / "clubcat.qdb");
+  accounts.SetFileName(folder_ / "clubact.qdb");
+  unitfile.SetFileName(folder_ / "clubunit.qdb");
+  open_ = true;
+
+  if (categories.Count() == 0) AddPredefinedCategories(categories);
+
+  view_ = ReadViewState(folder_, reset);
+
+  if (info_exists_ && info_.cnthndl == 255) {
+    UpgradeMemberRecords(members, memrecs, recalculate_member);
+    info_.cnthndl = 0;
+    WriteClubInfo();
+  }
+  if (info_exists_ && info_.unitkey == -1) {
+    UpdateDataFormats(ui_, info_, unitfile, memrecs, prices, securities, members);
+    WriteClubInfo();
+  }
+
+  HiddenCounts hidden = RecountHiddenItems();
+  bool changed = hidden.members != info_.hidmems || hidden.securities != info_.hidstks ||
+                 hidden.accounts != info_.hidacts;
+  info_.hidmems = hidden.members;
+  info_.hidstks = hidden.securities;
+  info_.hidacts = hidden.accounts;
+  if (changed && info_exists_) WriteClubInfo();
+}
+
+namespace {
+
+// Walks a master store backwards from its last item while the items are hidden,
+// zeroing `figure` of each hidden item that still holds one; returns the count.
+template <class Record>
+std::int32_t RecountHidden(store::TQDB& store, double Record::*figure) {
+  const std::string saved_filter = store.Filter();
+  store.SetFilter("");
+  std::int32_t hidden = 0;
+  bool written = false;
+  for (int i = store.Count() - 1; i >= 0; --i) {
+    Record record = DecodeRecord<Record>(store.GetDataAt(i));
+    if (record.active) break;
+    ++hidden;
+    if (record.*figure != 0) {
+      record.*figure = 0;
+      store.Change(EncodeRecord(record));
+      written = true;
+    }
+  }
+  if (written) store.SaveIndex();
+  store.SetFilter(saved_filter);
+  return hidden;
+}
+
+}  // namespace
+
+HiddenCounts ClubSession::RecountHiddenItems() {
+  return {RecountHidden(members, &TMemberRec::tunits), RecountHidden(securities, &TSecurityRec::sharest),
+          RecountHidden(accounts, &TAccountRec::bal)};
+}
+
+void ClubSession::CloseStores() {
+  if (!open_) return;
+  open_ = false;
+  for (store::TQDB* store : {&accounts, &securities, &members, &actrecs, &memrecs, &stkrecs, &unitfile, &categories,
+                             &prices}) {
+    store->SetFileName("");
+  }
+}
+
+void ClubSession::Close() {
+  CloseStores();
+  WriteViewState(folder_, view_);
+}
+
+void ClubSession::WriteClubInfo() { pellmark::WriteClubInfo(folder_, info_); }
+
+void ClubSession::SetSortSecurities(bool sort) {
+  info_.sort = sort;
+  WriteClubInfo();
+}
+
+ClubInfoFields ClubSession::DisplayedClubInfo() const {
+  ClubInfoFields fields;
+  if (!info_exists_) {
+    fields.club = "Investment Club Name";
+    fields.addr = "Address, City, Zip";
+    fields.idnum = "Tax ID";
+    fields.year = std::to_string(CivilFromDayNumber(Today()).year);
+    fields.startunit = "25.00";
+    return fields;
+  }
+  fields.club = info_.club;
+  fields.addr = info_.addr;
+  fields.idnum = info_.idnum;
+  fields.year = std::to_string(info_.year);
+  fields.host = info_.host;
+  fields.retadr = info_.retadr;
+  fields.proxy = info_.proxy;
+  fields.user = info_.user;
+  fields.passwd = info_.passwd;
+  fields.usepxy = info_.usepxy;
+  fields.pxycsh = info_.pxycsh;
+  fields.usepas = info_.usepas;
+  fields.contyp = info_.contyp;
+  fields.dialup = info_.dialup;
+  fields.cnthndl = info_.cnthndl == 1 ? 1 : 0;
+  return fields;
+}
+
+bool ClubSession::CommitClubInformation(const ClubInfoFields& fields, bool* dialup_choice_cleared) {
+  if (dialup_choice_cleared) *dialup_choice_cleared = false;
+  auto refuse = [this](const char* message) {
+    ui_.ShowError(message);
+    return false;
+  };
+  auto year = ParseTrackYear(fields.year);
+  if (!year) return refuse("Invalid Track Year");
+  if (fields.usepxy && fields.proxy.empty()) return refuse("Use Proxy checked but proxy server not provided.");
+  if (fields.usepas && (fields.passwd.empty() || fields.user.empty())) {
+    return refuse("Basic Authentication checked but user and/or password not provided.");
+  }
+  if (fields.contyp == 0 && fields.dialup.empty()) {
+    if (dialup_choice_cleared) *dialup_choice_cleared = true;
+    return refuse("Dialup Connection selected but no dialup entry selected.");
+  }
+  std::optional<double> start_unit;
+  if (fields.startunit) {
+    start_unit = ParseNumber(*fields.startunit);
+    // A unit value of zero or less would make every later dues payment divide by it.
+    if (!start_unit || *start_unit <= 0) return refuse("Invalid Start Unit Value");
+  }
+
+  info_.year = *year;
+  if (start_unit) {
+    info_.vunit = *start_unit;
+    TUnitValueRec unit;
+    unit.unitval = info_.vunit;
+    unit.date = DayNumberFromCivil({info_.year, 1, 1});
+    unit.upd = false;
+    unit.unitid = AllocateTranId(info_.unitind);
+    StoreTransaction(unit, -unit.unitid, unit.unitid, unitfile, unit.date);
+    info_.unitkey = unit.unitid;
+    info_.date = unit.date;
+    info_.updcnt = 0;
+  }
+  info_.club = Cut(fields.club, 25);
+  info_.addr = Cut(fields.addr, 60);
+  info_.idnum = Cut(fields.idnum, 11);
+  info_.host = Cut(fields.host, 30);
+  info_.retadr = Cut(fields.retadr, 30);
+  info_.proxy = Cut(fields.proxy, 30);
+  info_.user = Cut(fields.user, 15);
+  info_.passwd = Cut(fields.passwd, 15);
+  info_.contyp = fields.contyp;
+  info_.dialup = Cut(fields.dialup, 30);
+  info_.cnthndl = fields.cnthndl;
+  info_.usepxy = fields.usepxy;
+  info_.pxycsh = fields.pxycsh;
+  info_.usepas = fields.usepas;
+  info_exists_ = true;
+
+  accounts.SetFilter("");
+  if (accounts.Count() == 0) {
+    CreateFirstAccount();
+    ui_.PlayConfirmationSound();
+    ui_.ShowInformation("Club Information added.");
+    info_.sort = true;
+  } else {
+    ui_.PlayConfirmationSound();
+    ui_.ShowInformation("Club Information updated.");
+  }
+  WriteClubInfo();
+  return true;
+}
+
+void ClubSession::CreateFirstAccount() {
+  TAccountRec cash;
+  cash.name = "Cash";
+  cash.number = "Account Number";
+  cash.lstchk = -1;
+  cash.lstdate = Today();
+  cash.trancount = 0;
+  cash.actid = NextRecordId(accounts, &TAccountRec::actid);
+  cash.active = true;
+  cash.SetExcludedFromValuation(false);
+  accounts.Store(NameKey(false, cash.name), EncodeRecord(cash));
+  accounts.SaveIndex();
+  info_.defact = cash.actid;
+  info_.defstkact = cash.actid;
+}
+
+double ClubSession::RefreshPurchaseUnit(DayNumber dues_date) {
+  auto unit = UnitValueAt(unitfile, dues_date);
+  purchase_unit_ = unit ? unit->unitval : info_.vunit;
+  return *purchase_unit_;
+}
+
+ClubSummary ClubSession::Summary() {
+  ClubSummary summary;
+  ForEachItemWithFilter(securities, kActiveFilter, [&](const std::string&, const std::string& data) {
+    auto security = DecodeRecord<TSecurityRec>(data);
+    if (security.sharest != 0) summary.assets += security.sharest * security.pricec;
+  });
+  ForEachItemWithFilter(accounts, kActiveFilter, [&](const std::string&, const std::string& data) {
+    auto account = DecodeRecord<TAccountRec>(data);
+    if (!account.ExcludedFromValuation()) summary.assets += account.bal;
+  });
+  ForEachItemWithFilter(members, kActiveFilter, [&](const std::string&, const std::string& data) {
+    summary.units += DecodeRecord<TMemberRec>(data).tunits;
+  });
+  summary.actual_unit = summary.units > 0 ? summary.assets / summary.units : 0;
+  summary.purchase_unit = purchase_unit_.value_or(info_.vunit);
+  return summary;
+}
+
+}  // namespace pellmark

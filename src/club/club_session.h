@@ -1,0 +1,136 @@
+// The club session: one club folder opened for a run. It owns the nine record
+// stores, the club information and the view state, opens and closes them in the
+// program's order, runs pending upgrades of old data, and commits the club
+// set-up. Everything it shows goes through the interaction port.
+//
+//   ClubSession club(folder, ui, clock);
+//   club.OpenClub(/*reset=*/false);
+//   if (!club.InfoExists()) club.CommitClubInformation(fields);
+//   ...
+//   club.Close();   // stores rewritten, view state written
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "club/clock.h"
+#include "club/interaction.h"
+#include "club/records.h"
+#include "club/view_state.h"
+#include "store/qdb.h"
+
+namespace pellmark {
+
+// The texts of the Special page's set-up fields as the user left them.
+struct ClubInfoFields {
+  std::string club, addr, idnum, year;
+  std::string host, retadr, proxy, user, passwd;
+  bool usepxy = false, pxycsh = false, usepas = false;
+  std::int16_t contyp = -1;       // "Connection Type": 0 "Dialup", 1 "LAN", -1 none
+  std::string dialup;             // the selected dial-up entry, empty when none
+  std::uint8_t cnthndl = 0;       // "Terminate . . .": 0 "Immediately After Use", 1 "At end of Program"
+  std::optional<std::string> startunit;  // shown only at the first set-up
+};
+
+// What the summary panel shows.
+struct ClubSummary {
+  double assets = 0;
+  double units = 0;
+  double actual_unit = 0;    // assets / units, 0 when units are not positive
+  double purchase_unit = 0;  // the value last found by UnitValueAt, else vunit
+};
+
+// Counts of hidden members, securities and accounts after a recount.
+struct HiddenCounts {
+  std::int32_t members = 0, securities = 0, accounts = 0;
+};
+
+class ClubSession {
+ public:
+  ClubSession(std::filesystem::path folder, Interaction& ui, const Clock& clock);
+  // Closes the stores if still open; errors at this point are swallowed (the
+  // working files stay behind and are recovered at the next open).
+  ~ClubSession();
+  ClubSession(const ClubSession&) = delete;
+  ClubSession& operator=(const ClubSession&) = delete;
+
+  // Opens the club: the nine stores (created when missing), the predefined
+  // categories of an empty category store, the view state, pending upgrades and
+  // the recount of hidden items. `reset` takes the default view state.
+  // Store errors propagate.
+  void OpenClub(bool reset);
+
+  // Closes the stores in the program's order; each close rewrites its file.
+  void CloseStores();
+
+  // The end of a run: closes the stores and writes the view state.
+  void Close();
+
+  // The set-up commit of the Special page: checks the fields in order, showing
+  // the first failure; on success stores the club information (and, at the
+  // first set-up, the starting unit value and the account "Cash").
+  // Returns false when a check failed; `dialup_choice_cleared` tells the page to
+  // clear its connection type choice.
+  bool CommitClubInformation(const ClubInfoFields& fields, bool* dialup_choice_cleared = nullptr);
+
+  // The set-up fields as the Special page shows them: the stored club information,
+  // or the first set-up's defaults.
+  ClubInfoFields DisplayedClubInfo() const;
+
+  // Writes the club information file now.
+  void WriteClubInfo();
+
+  // "Sort Securities by Performance": stored and written at once.
+  void SetSortSecurities(bool sort);
+
+  // Total assets, units and unit values for the summary panel.
+  ClubSummary Summary();
+  // Looks up the purchase unit value for a dues date and remembers it for Summary().
+  double RefreshPurchaseUnit(DayNumber dues_date);
+
+  const std::filesystem::path& Folder() const { return folder_; }
+  Interaction& Ui() { return ui_; }
+  const Clock& ClockRef() const { return clock_; }
+  DayNumber Today() const { return clock_.Today(); }
+
+  bool InfoExists() const { return info_exists_; }
+  TClubInfoRec& Info() { return info_; }
+  const TClubInfoRec& Info() const { return info_; }
+  TViewState& View() { return view_; }
+
+  // Audit mode: set while an audit runs valuations; it silences prompts, messages,
+  // sounds, backups and refreshes inside them.
+  bool AuditMode() const { return audit_mode_; }
+  void SetAuditMode(bool on) { audit_mode_ = on; }
+
+  // Filled by the member ledger: recomputes one member's totals from its
+  // transactions ("Reset Selected Member"). Used by the member upgrade.
+  std::function<void(TMemberRec& member)> recalculate_member;
+  // Filled by the valuation: the audit of later valuations from a date.
+  std::function<void(DayNumber from)> audit_from;
+
+  store::TQDB members, memrecs, securities, stkrecs, prices, accounts, actrecs, categories, unitfile;
+
+ private:
+  void ConfigureStores();
+  void ResetInfoForFirstSetUp();
+  HiddenCounts RecountHiddenItems();
+  void CreateFirstAccount();
+
+  std::filesystem::path folder_;
+  Interaction& ui_;
+  const Clock& clock_;
+  bool open_ = false;
+  bool info_exists_ = false;
+  bool audit_mode_ = false;
+  std::optional<double> purchase_unit_;
+  TClubInfoRec info_;
+  TViewState view_;
+};
+
+// The folder inside a club folder where the stores keep their working files.
+inline constexpr const char* kWorkingFolderName = ".pellmark-work";
+
+}  // namespace pellmark

@@ -1,0 +1,54 @@
+// The kinds of entry the one transaction entry dialog serves, with the title and
+// help topic of each and the kind of record it reads back.
+//
+//   EntryModeTitle(EntryMode::Buy)         -> "Buy"
+//   EntryModeHelpTopic(EntryMode::Check)   -> 1006
+//   EntryModeRecord(EntryMode::Split)      -> EntryRecordKind::Ratio
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace pellmark {
+
+enum class EntryMode {
+  Buy = 0,
+  Sell = 1,
+  Dividends = 2,
+  DividendReinvestment = 3,
+  CapitalChange = 4,
+  SecurityPrices = 5,
+  MemberDues = 6,
+  Check = 7,
+  Deposit = 8,
+  Withdrawal = 9,
+  ServiceCharge = 10,
+  Interest = 11,
+  Transfer = 12,
+  Split = 13,
+  BasisUpdate = 14,
+  MemberPayoff = 15,
+  MemberFee = 16,
+  TotalDuesModification = 17,
+  TotalEarningsModification = 18,
+  ForeignTax = 19,
+};
+
+inline constexpr int kEntryModeCount = 20;
+
+enum class EntryRecordKind { SecurityTransaction, Price, MemberTransaction, AccountTransaction, Ratio };
+
+// The mode of a number 0..19, nullopt for any other.
+std::optional<EntryMode> EntryModeFromNumber(int number);
+
+std::string EntryModeTitle(EntryMode mode);
+EntryRecordKind EntryModeRecord(EntryMode mode);
+
+// The help topic of the mode; account modes opened from the reconciliation share 1012.
+int EntryModeHelpTopic(EntryMode mode, bool from_reconciliation = false);
+
+bool IsSecurityMode(EntryMode mode);  // 0-4 and 19
+bool IsMemberMode(EntryMode mode);    // 6 and 15-18
+bool IsAccountMode(EntryMode mode);   // 7-12
+
+}  // namespace pellmark
