@@ -1,0 +1,204 @@
+#include "store/container_format.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "store/little_endian.h"
+#include "store/qdb_errors.h"
+
+namespace pellmark::store {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint64_t kSmallestBuffer = 1024;
+constexpr std::uint64_t kLargestBuffer = 524288;
+constexpr int kNameAttempts = 100;
+
+// Closes a handle when the scope ends, however it ends.
+class OpenFile {
+ public:
+  OpenFile(FileLayer& files, const fs::path& name, OpenMode mode) : files_(files), handle_(files.Open(name, mode)) {}
+  ~OpenFile() { files_.Close(handle_); }
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  FileHandle Handle() const { return handle_; }
+
+ private:
+  FileLayer& files_;
+  FileHandle handle_;
+};
+
+void RemoveQuietly(FileLayer& files, const fs::path& name) {
+  try {
+    files.Remove(name);
+  } catch (const FileLayerError&) {
+    // Nothing more can be done about a working file that will not go.
+  }
+}
+
+fs::path FolderOf(const fs::path& name) {
+  return name.has_parent_path() ? name.parent_path() : fs::path(".");
+}
+
+std::string ReadExactly(FileLayer& files, FileHandle handle, std::uint64_t offset, std::size_t count) {
+  std::string bytes(count, '\0');
+  bytes.resize(files.ReadAt(handle, offset, bytes));
+  return bytes;
+}
+
+void WriteInt32(FileLayer& files, FileHandle handle, std::uint64_t offset, std::int32_t value) {
+  std::string bytes;
+  AppendInt32(bytes, value);
+  files.WriteAt(handle, offset, bytes);
+}
+
+std::int32_t SectionLength(const fs::path& name, std::uint64_t size) {
+  if (size > static_cast<std::uint64_t>(INT32_MAX)) throw EQDBFileError(QdbText(kTextCannotExtend, name.string()));
+  return static_cast<std::int32_t>(size);
+}
+
+std::vector<char> CopyBuffer(std::uint64_t count) {
+  std::uint64_t size = std::clamp(count, kSmallestBuffer, kLargestBuffer);
+  while (true) {
+    try {
+      return std::vector<char>(size);
+    } catch (const std::bad_alloc&) {
+      if (size <= 1) throw;
+      size /= 2;
+    }
+  }
+}
+
+}  // namespace
+
+fs::path WorkingFolder(FileLayer& files, const fs::path& setting) {
+  if (!setting.empty() && files.IsFolder(setting)) return setting;
+  return fs::temp_directory_path();
+}
+
+fs::path IndexNameFor(const fs::path& data_file) {
+  return data_file.parent_path() / ("QIX" + data_file.filename().string().substr(3));
+}
+
+void CreateEmpty(FileLayer& files, const fs::path& name) {
+  OpenFile file(files, name, OpenMode::kCreateNew);
+  files.WriteAt(file.Handle(), 0, kEmptyContainer);
+}
+
+WorkingFiles CreateWorkingFiles(FileLayer& files, const fs::path& folder) {
+  for (int attempt = 0;; ++attempt) {
+    fs::path data = files.CreateTemp(folder, "QDB");
+    try {
+      files.Close(files.Open(IndexNameFor(data), OpenMode::kCreateNew));
+      return {data, IndexNameFor(data)};
+    } catch (const FileLayerError& error) {
+      RemoveQuietly(files, data);
+      if (error.ErrorNumber() != EEXIST || attempt == kNameAttempts) throw;
+    }
+  }
+}
+
+void RemoveWorkingFiles(FileLayer& files, const WorkingFiles& working) {
+  RemoveQuietly(files, working.data);
+  RemoveQuietly(files, working.index);
+}
+
+WorkingFiles Split(FileLayer& files, const fs::path& name, const fs::path& folder) {
+  OpenFile container(files, name, OpenMode::kRead);
+  const FileHandle in = container.Handle();
+  const std::uint64_t size = files.Size(in);
+  auto invalid = [&] { return EQDBFileError(QdbText(kTextNotValid, name.string())); };
+
+  // Check the whole frame before any working file exists.
+  const std::string head = ReadExactly(files, in, 0, 8);
+  if (head.size() < 8 || std::string_view(head).substr(0, 4) != kQdbMarker) throw invalid();
+  // A password container would need the store's own scrambling, which is not read.
+  if (std::string_view(head).substr(4, 4) == kQpwMarker) throw invalid();
+  const std::int64_t data_length = ReadInt32(head.data() + 4);
+  if (data_length < 0 || 8 + static_cast<std::uint64_t>(data_length) + 8 > size) throw invalid();
+  const std::uint64_t index_at = 8 + static_cast<std::uint64_t>(data_length);
+  const std::string frame = ReadExactly(files, in, index_at, 8);
+  if (frame.size() < 8 || std::string_view(frame).substr(0, 4) != kQixMarker) throw invalid();
+  const std::int64_t index_length = ReadInt32(frame.data() + 4);
+  if (index_length < 0 || index_at + 8 + static_cast<std::uint64_t>(index_length) > size) throw invalid();
+
+  WorkingFiles working = CreateWorkingFiles(files, folder);
+  try {
+    {
+      OpenFile data(files, working.data, OpenMode::kReadWrite);
+      CopyChunked(files, in, 8, data.Handle(), 0, static_cast<std::uint64_t>(data_length));
+    }
+    OpenFile index(files, working.index, OpenMode::kReadWrite);
+    CopyChunked(files, in, index_at + 8, index.Handle(), 0, static_cast<std::uint64_t>(index_length));
+  } catch (...) {
+    RemoveWorkingFiles(files, working);
+    throw;
+  }
+  return working;
+}
+
+void Join(FileLayer& files, const WorkingFiles& working, const fs::path& target) {
+  const fs::path folder = FolderOf(target);
+  const fs::path joined = files.CreateTemp(folder, "QDD");
+  try {
+    {
+      OpenFile out(files, joined, OpenMode::kReadWrite);
+      OpenFile data(files, working.data, OpenMode::kRead);
+      OpenFile index(files, working.index, OpenMode::kRead);
+      const std::int32_t data_length = SectionLength(target, files.Size(data.Handle()));
+      const std::int32_t index_length = SectionLength(target, files.Size(index.Handle()));
+      std::uint64_t at = 0;
+      files.WriteAt(out.Handle(), at, kQdbMarker);
+      WriteInt32(files, out.Handle(), at += 4, data_length);
+      CopyChunked(files, data.Handle(), 0, out.Handle(), at += 4, static_cast<std::uint64_t>(data_length));
+      files.WriteAt(out.Handle(), at += static_cast<std::uint64_t>(data_length), kQixMarker);
+      WriteInt32(files, out.Handle(), at += 4, index_length);
+      CopyChunked(files, index.Handle(), 0, out.Handle(), at += 4, static_cast<std::uint64_t>(index_length));
+      files.Flush(out.Handle());
+    }
+    files.FlushFolder(folder);
+    ReplaceFile(files, joined, target);
+  } catch (...) {
+    RemoveQuietly(files, joined);
+    throw;
+  }
+  files.FlushFolder(folder);
+}
+
+void ReplaceFile(FileLayer& files, const fs::path& source, const fs::path& target) {
+  files.Rename(source, target);
+}
+
+void CopyChunked(FileLayer& files, FileHandle from, std::uint64_t from_offset, FileHandle to,
+                 std::uint64_t to_offset, std::uint64_t count) {
+  std::vector<char> buffer = CopyBuffer(count);
+  for (std::uint64_t done = 0; done < count;) {
+    const auto step = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), count - done));
+    std::span<char> chunk(buffer.data(), step);
+    if (files.ReadAt(from, from_offset + done, chunk) != step) {
+      throw FileLayerError(EIO, "", "read (the file ended early)");
+    }
+    files.WriteAt(to, to_offset + done, chunk);
+    done += step;
+  }
+}
+
+fs::path FreeOverwriteName(FileLayer& files, const fs::path& name) {
+  fs::path candidate = name;
+  while (files.Exists(candidate)) candidate = candidate.parent_path() / ("1." + candidate.filename().string());
+  return candidate;
+}
+
+std::string ReadWholeFile(FileLayer& files, const fs::path& name) {
+  OpenFile file(files, name, OpenMode::kRead);
+  const std::uint64_t size = files.Size(file.Handle());
+  std::string bytes = ReadExactly(files, file.Handle(), 0, static_cast<std::size_t>(size));
+  if (bytes.size() != size) throw FileLayerError(EIO, name, "read (the file ended early)");
+  return bytes;
+}
+
+}  // namespace pellmark::store

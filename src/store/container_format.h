@@ -1,0 +1,73 @@
+// The container file (".qdb") and its two working files. A container is the
+// "QDB" marker, the data length and data section, the "QIX" marker, the index
+// length and index section; the container ends after the index section.
+// Opening splits it into a data working file and an index working file;
+// closing joins them into a new container that replaces the store file.
+//
+//   CreateEmpty(files, "/club/clubmem.qdb");              // the 21-byte container
+//   WorkingFiles w = Split(files, "/club/clubmem.qdb", WorkingFolder(files, {}));
+//   ... change w.data and w.index ...
+//   Join(files, w, "/club/clubmem.qdb");                   // atomic replacement
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+#include "store/file_layer.h"
+
+namespace pellmark::store {
+
+inline constexpr std::string_view kQdbMarker{"QDB\0", 4};
+inline constexpr std::string_view kQixMarker{"QIX\0", 4};
+inline constexpr std::string_view kQpwMarker{"QPW\0", 4};
+inline constexpr std::string_view kEmptyContainer{
+    "QDB\0" "\0\0\0\0" "QIX\0" "\x05\0\0\0" "\0\0\0\0" "\0", 21};
+
+struct WorkingFiles {
+  std::filesystem::path data;
+  std::filesystem::path index;
+};
+
+// The folder for working files: `setting` when it names an existing folder,
+// else the system's temporary folder.
+std::filesystem::path WorkingFolder(FileLayer& files, const std::filesystem::path& setting);
+
+// The index working file that belongs to a data working file: "QIX" and the
+// rest of the data file's name, in the same folder.
+std::filesystem::path IndexNameFor(const std::filesystem::path& data_file);
+
+void CreateEmpty(FileLayer& files, const std::filesystem::path& name);
+
+// A new empty pair of working files inside `folder`: "QDB" plus a unique rest,
+// and its "QIX" partner.
+WorkingFiles CreateWorkingFiles(FileLayer& files, const std::filesystem::path& folder);
+
+// Removes both working files; failures are ignored (nothing more can be done).
+void RemoveWorkingFiles(FileLayer& files, const WorkingFiles& working);
+
+// Checks the container and copies its sections into new working files inside
+// `folder`. A bad container raises EQDBFileError "The file %s is not a valid
+// QDB file" before any working file exists; on any failure none is left.
+WorkingFiles Split(FileLayer& files, const std::filesystem::path& name, const std::filesystem::path& folder);
+
+// Writes a new container from the working files beside `target`, flushes it,
+// renames it over `target` and flushes the folder. On failure the new
+// container is removed and `target` is as it was.
+void Join(FileLayer& files, const WorkingFiles& working, const std::filesystem::path& target);
+
+// Renames `source` over `target` (both in one folder).
+void ReplaceFile(FileLayer& files, const std::filesystem::path& source, const std::filesystem::path& target);
+
+// Copies `count` bytes with one buffer of `count` clamped to 1 KiB..512 KiB.
+void CopyChunked(FileLayer& files, FileHandle from, std::uint64_t from_offset, FileHandle to,
+                 std::uint64_t to_offset, std::uint64_t count);
+
+// `name` itself when no file of that name exists, else "1." in front of its
+// file name, again and again, until none does: 1.clubmem.qdb, 1.1.clubmem.qdb.
+std::filesystem::path FreeOverwriteName(FileLayer& files, const std::filesystem::path& name);
+
+// The whole contents of a file (index working files are read at once).
+std::string ReadWholeFile(FileLayer& files, const std::filesystem::path& name);
+
+}  // namespace pellmark::store

@@ -1,0 +1,84 @@
+// Every file access of the record store goes through a FileLayer, so tests can
+// put a layer in between that fails on purpose. The default is POSIX; a store
+// uses DefaultFileLayer() unless it is given its own.
+//
+//   FileLayer& files = DefaultFileLayer();
+//   FileHandle h = files.Open("/club/clubmem.qdb", OpenMode::kRead);
+//   std::size_t got = files.ReadAt(h, 0, buffer);   // short only at the end
+//   files.Close(h);
+//
+// Failures are thrown as FileLayerError carrying the errno value; a temporary
+// name that cannot be had is a TempNameError.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace pellmark::store {
+
+using FileHandle = int;
+using FileTime = std::int64_t;  // nanoseconds since the epoch
+
+enum class OpenMode {
+  kRead,       // existing file, reading only
+  kReadWrite,  // existing file, reading and writing
+  kCreate,     // created or emptied, reading and writing
+  kCreateNew,  // created, reading and writing; fails when the file exists
+};
+
+class FileLayerError : public std::runtime_error {
+ public:
+  FileLayerError(int error_number, const std::filesystem::path& path, std::string_view operation);
+  int ErrorNumber() const { return error_number_; }
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  int error_number_;
+  std::filesystem::path path_;
+};
+
+class TempNameError : public FileLayerError {
+ public:
+  using FileLayerError::FileLayerError;
+};
+
+class FileLayer {
+ public:
+  virtual ~FileLayer() = default;
+
+  virtual FileHandle Open(const std::filesystem::path& path, OpenMode mode) = 0;
+  // Never fails: closing is the last thing done with a handle.
+  virtual void Close(FileHandle handle) noexcept = 0;
+  // Reads up to buffer.size() bytes at `offset`; fewer only at the end of the file.
+  virtual std::size_t ReadAt(FileHandle handle, std::uint64_t offset, std::span<char> buffer) = 0;
+  // Writes all of `bytes` at `offset`.
+  virtual void WriteAt(FileHandle handle, std::uint64_t offset, std::span<const char> bytes) = 0;
+  virtual std::uint64_t Size(FileHandle handle) = 0;
+  // Makes the file's contents durable (fsync).
+  virtual void Flush(FileHandle handle) = 0;
+  // Makes the names in a folder durable (fsync of the folder).
+  virtual void FlushFolder(const std::filesystem::path& folder) = 0;
+
+  // Creates a new empty file named `prefix` plus a unique rest inside `folder`.
+  virtual std::filesystem::path CreateTemp(const std::filesystem::path& folder, std::string_view prefix) = 0;
+  // Replaces `to` atomically when it exists.
+  virtual void Rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+  virtual void Remove(const std::filesystem::path& path) = 0;
+
+  virtual bool Exists(const std::filesystem::path& path) = 0;
+  virtual bool IsFolder(const std::filesystem::path& path) = 0;
+  virtual bool IsWritable(const std::filesystem::path& path) = 0;
+  virtual std::optional<FileTime> ModificationTime(const std::filesystem::path& path) = 0;
+};
+
+// The layer stores use unless given their own; SetDefaultFileLayer(nullptr)
+// goes back to POSIX.
+FileLayer& DefaultFileLayer();
+void SetDefaultFileLayer(FileLayer* layer);
+
+}  // namespace pellmark::store

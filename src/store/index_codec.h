@@ -1,0 +1,56 @@
+// The index section's bytes: a count, then per entry the key with its zero
+// byte, offset, size and flags. Writers put the administrative entries first,
+// then the ordinary ones, each group in descending key order; readers take
+// the ordinary entries in file order and reverse them once.
+//
+//   DecodedIndex index = DecodeIndex(bytes, data_size);  // throws InvalidIndex
+//   index.ordinary   // ascending when the writer kept the binding order
+//   IndexWriter out(write_bytes);  out.Count(n);  out.Entry(e);  out.Finish();
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/index_entry.h"
+
+namespace pellmark::store {
+
+// The index bytes break a rule of the format (its message says which).
+class InvalidIndex : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct DecodedIndex {
+  // Both reversed from file order: ascending when written in the binding order.
+  std::vector<IndexEntry> administrative;
+  std::vector<IndexEntry> ordinary;
+};
+
+// Checks every entry: a zero-terminated key of at most 255 bytes, flags 0 or 1
+// (compressed items are not read), and data lying inside `data_size` bytes.
+// `progress(done, total)` is called once per entry when given.
+DecodedIndex DecodeIndex(std::string_view bytes, std::uint64_t data_size,
+                         const std::function<void(int, int)>& progress = {});
+
+// Encodes entries into buffers of 32768 bytes handed to `sink` as they fill.
+class IndexWriter {
+ public:
+  static constexpr std::size_t kBufferSize = 32768;
+  explicit IndexWriter(std::function<void(std::string_view)> sink);
+  void Count(std::int32_t count);
+  void Entry(const IndexEntry& entry);
+  // Hands over what is left in the buffer.
+  void Finish();
+
+ private:
+  void Spill();
+  std::function<void(std::string_view)> sink_;
+  std::string buffer_;
+};
+
+}  // namespace pellmark::store

@@ -1,0 +1,69 @@
+// The store's index in memory: entries in ascending key order with positions
+// 0..Count()-1, found by binary search. Entries live in blocks of a few hundred
+// so that inserting or removing one moves a block, not the whole index.
+//
+//   IndexList list(/*case_sensitive=*/false);
+//   list.Assign(std::move(entries));            // sorted once when out of order
+//   auto [found, position] = list.Find("_SMITH");
+//   if (!found) list.Insert(position, {"_smith", 0, 10, 0});
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "store/index_entry.h"
+
+namespace pellmark::store {
+
+class IndexList {
+ public:
+  struct Lookup {
+    bool found = false;
+    int position = 0;  // of the first equal key, or where the key would go
+  };
+
+  explicit IndexList(bool case_sensitive = false) : case_sensitive_(case_sensitive) {}
+
+  bool CaseSensitive() const { return case_sensitive_; }
+  // Changing the comparison re-sorts the entries.
+  void SetCaseSensitive(bool case_sensitive);
+
+  // Takes entries meant to be ascending; when they are not (a file written
+  // under another collation), sorts them once so that search still works.
+  // Returns whether a sort was needed.
+  bool Assign(std::vector<IndexEntry> entries);
+  void Clear();
+
+  int Count() const { return count_; }
+  bool Empty() const { return count_ == 0; }
+  const IndexEntry& At(int position) const;
+  IndexEntry& At(int position);
+
+  Lookup Find(std::string_view key) const;
+  // First position whose key does not begin with `prefix`, among those from
+  // Find(prefix).position on (keys with one prefix lie together).
+  int PrefixEnd(std::string_view prefix) const;
+
+  void Insert(int position, IndexEntry entry);
+  void Erase(int position);
+
+  // Every entry in ascending order.
+  std::vector<IndexEntry> Entries() const;
+
+ private:
+  static constexpr std::size_t kBlockSize = 256;
+
+  struct Place {
+    std::size_t block;
+    std::size_t offset;
+  };
+  Place Locate(int position) const;
+  int Compare(std::string_view a, std::string_view b) const;
+
+  bool case_sensitive_;
+  int count_ = 0;
+  std::vector<std::vector<IndexEntry>> blocks_;
+  std::vector<int> starts_;  // position of each block's first entry
+};
+
+}  // namespace pellmark::store

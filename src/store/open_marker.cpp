@@ -1,0 +1,81 @@
+#include "store/open_marker.h"
+
+#include <sstream>
+
+#include "store/index_codec.h"
+
+namespace pellmark::store {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kMarkerTitle = "pellmark store working files";
+
+}  // namespace
+
+fs::path OpenMarkerFor(const fs::path& store_file) {
+  return store_file.parent_path() / ("." + store_file.filename().string() + ".open");
+}
+
+void WriteOpenMarker(FileLayer& files, const fs::path& marker, const WorkingFiles& working) {
+  const std::string text = std::string(kMarkerTitle) + "\ndata=" + working.data.string() +
+                           "\nindex=" + working.index.string() + "\n";
+  const fs::path folder = marker.has_parent_path() ? marker.parent_path() : fs::path(".");
+  const fs::path fresh = files.CreateTemp(folder, marker.filename().string() + ".");
+  try {
+    const FileHandle handle = files.Open(fresh, OpenMode::kReadWrite);
+    try {
+      files.WriteAt(handle, 0, text);
+    } catch (...) {
+      files.Close(handle);
+      throw;
+    }
+    files.Close(handle);
+    files.Rename(fresh, marker);
+  } catch (...) {
+    try {
+      files.Remove(fresh);
+    } catch (const FileLayerError&) {
+      // A stray temporary marker holds nothing of value.
+    }
+    throw;
+  }
+}
+
+std::optional<WorkingFiles> ReadOpenMarker(FileLayer& files, const fs::path& marker) {
+  std::istringstream text(ReadWholeFile(files, marker));
+  std::string line;
+  if (!std::getline(text, line) || line != kMarkerTitle) return std::nullopt;
+  WorkingFiles working;
+  while (std::getline(text, line)) {
+    if (line.starts_with("data=")) working.data = line.substr(5);
+    if (line.starts_with("index=")) working.index = line.substr(6);
+  }
+  if (working.data.empty() || working.index.empty()) return std::nullopt;
+  return working;
+}
+
+std::string CheckWorkingFiles(FileLayer& files, const WorkingFiles& working) {
+  for (const fs::path& file : {working.data, working.index}) {
+    if (!files.Exists(file)) return "the working file " + file.string() + " is missing";
+  }
+  try {
+    const FileHandle data = files.Open(working.data, OpenMode::kRead);
+    std::uint64_t data_size = 0;
+    try {
+      data_size = files.Size(data);
+    } catch (...) {
+      files.Close(data);
+      throw;
+    }
+    files.Close(data);
+    DecodeIndex(ReadWholeFile(files, working.index), data_size);
+  } catch (const InvalidIndex& error) {
+    return std::string("the index working file is not consistent: ") + error.what();
+  } catch (const FileLayerError& error) {
+    return std::string("the working files cannot be read: ") + error.what();
+  }
+  return {};
+}
+
+}  // namespace pellmark::store

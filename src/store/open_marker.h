@@ -1,0 +1,33 @@
+// While a store is open, a small marker beside its file names the working
+// files that hold its changes. A program that dies leaves the marker behind;
+// the next open of the store finds it and, when the working files are
+// consistent (the index loads and every entry lies inside the data file),
+// joins them into the store file before opening it.
+//
+//   ".clubmem.qdb.open" beside "clubmem.qdb":
+//     pellmark store working files
+//     data=/club/.pellmark-work/QDBa1B2c3
+//     index=/club/.pellmark-work/QIXa1B2c3
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "store/container_format.h"
+#include "store/file_layer.h"
+
+namespace pellmark::store {
+
+std::filesystem::path OpenMarkerFor(const std::filesystem::path& store_file);
+
+// Written to a temporary name and renamed, so a marker is whole or absent.
+void WriteOpenMarker(FileLayer& files, const std::filesystem::path& marker, const WorkingFiles& working);
+
+// The working files a marker names; nothing when it cannot be read.
+std::optional<WorkingFiles> ReadOpenMarker(FileLayer& files, const std::filesystem::path& marker);
+
+// Empty when the working files form a store that can be joined, else what is wrong.
+std::string CheckWorkingFiles(FileLayer& files, const WorkingFiles& working);
+
+}  // namespace pellmark::store

@@ -1,0 +1,29 @@
+// The file layer over POSIX calls (open, pread, pwrite, fsync, mkstemp, rename).
+//
+//   PosixFileLayer files;
+//   auto path = files.CreateTemp("/tmp", "QDB");   // "/tmp/QDBa1B2c3"
+#pragma once
+
+#include "store/file_layer.h"
+
+namespace pellmark::store {
+
+class PosixFileLayer : public FileLayer {
+ public:
+  FileHandle Open(const std::filesystem::path& path, OpenMode mode) override;
+  void Close(FileHandle handle) noexcept override;
+  std::size_t ReadAt(FileHandle handle, std::uint64_t offset, std::span<char> buffer) override;
+  void WriteAt(FileHandle handle, std::uint64_t offset, std::span<const char> bytes) override;
+  std::uint64_t Size(FileHandle handle) override;
+  void Flush(FileHandle handle) override;
+  void FlushFolder(const std::filesystem::path& folder) override;
+  std::filesystem::path CreateTemp(const std::filesystem::path& folder, std::string_view prefix) override;
+  void Rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  void Remove(const std::filesystem::path& path) override;
+  bool Exists(const std::filesystem::path& path) override;
+  bool IsFolder(const std::filesystem::path& path) override;
+  bool IsWritable(const std::filesystem::path& path) override;
+  std::optional<FileTime> ModificationTime(const std::filesystem::path& path) override;
+};
+
+}  // namespace pellmark::store

@@ -1,0 +1,646 @@
+#include "store/qdb.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+#include "store/index_codec.h"
+#include "store/open_marker.h"
+
+namespace pellmark::store {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kPackBuffer = 524288;
+
+fs::path FolderOf(const fs::path& name) { return name.has_parent_path() ? name.parent_path() : fs::path("."); }
+
+void RemoveQuietly(FileLayer& files, const fs::path& name) {
+  try {
+    files.Remove(name);
+  } catch (const FileLayerError&) {
+    // A leftover file is harmless; the store's state is already settled.
+  }
+}
+
+}  // namespace
+
+TQDB::TQDB() = default;
+
+TQDB::~TQDB() {
+  try {
+    Close();
+  } catch (const std::exception&) {
+    // A destructor cannot report; a failed close keeps its working files for the next open.
+  }
+}
+
+// Operating-system failures become the store's file errors, named by the store file.
+template <class Action>
+decltype(auto) TQDB::Guarded(Action&& action) {
+  try {
+    return action();
+  } catch (const TempNameError&) {
+    throw EQDBIndexError(QdbText(kTextNoTempFile));
+  } catch (const FileLayerError& error) {
+    throw FileErrorForCode(error.ErrorNumber(), Name());
+  }
+}
+
+// --- opening and closing -------------------------------------------------------
+
+void TQDB::SetFileName(const fs::path& name) {
+  fs::path wanted = name;
+  if (expanded_file_names_ && !wanted.empty()) wanted = fs::absolute(wanted).lexically_normal();
+  if (!wanted.empty() && !wanted.has_extension()) wanted += ".QDB";
+  if (wanted == file_name_ && (active_ || wanted.empty())) return;
+  Close();
+  file_name_ = wanted;
+  if (!file_name_.empty()) {
+    try {
+      Open();
+    } catch (...) {
+      file_name_.clear();
+      throw;
+    }
+  }
+  if (OnFileAssigned) OnFileAssigned(*this);
+}
+
+void TQDB::Open() {
+  FileLayer& files = Files();
+  Guarded([&] {
+    if (!files.Exists(file_name_)) CreateEmpty(files, file_name_);
+    file_read_only_ = !files.IsWritable(file_name_) || !files.IsWritable(FolderOf(file_name_));
+    marker_ = OpenMarkerFor(file_name_);
+    if (!ReadOnly()) RecoverLeftovers();
+    file_time_ = files.ModificationTime(file_name_);
+    working_ = Split(files, file_name_, WorkingFolder(files, temp_folder_));
+    try {
+      data_handle_ = files.Open(working_.data, ReadOnly() ? OpenMode::kRead : OpenMode::kReadWrite);
+      LoadIndex();
+      if (!ReadOnly()) {
+        WriteOpenMarker(files, marker_, working_);
+        marker_written_ = true;
+      }
+    } catch (...) {
+      if (data_handle_ >= 0) files.Close(data_handle_);
+      data_handle_ = -1;
+      RemoveWorkingFiles(files, working_);
+      ResetState();
+      throw;
+    }
+  });
+  active_ = true;
+  item_index_ = 0;
+  key_ = ordinary_.Empty() ? std::string() : ordinary_.At(0).key;
+  bof_ = !ordinary_.Empty();
+  eof_ = ordinary_.Count() == 1;
+  modified_ = false;
+}
+
+void TQDB::RecoverLeftovers() {
+  FileLayer& files = Files();
+  if (!files.Exists(marker_)) return;
+  RecoveryReport report{file_name_, marker_};
+  std::optional<WorkingFiles> working;
+  try {
+    working = ReadOpenMarker(files, marker_);
+  } catch (const FileLayerError& error) {
+    report.problem = std::string("the marker cannot be read: ") + error.what();
+  }
+  if (working) {
+    report.data_file = working->data;
+    report.index_file = working->index;
+    report.problem = CheckWorkingFiles(files, *working);
+  } else if (report.problem.empty()) {
+    report.problem = "the marker does not name working files";
+  }
+  if (report.problem.empty()) {
+    Join(files, *working, file_name_);
+    RemoveWorkingFiles(files, *working);
+    RemoveQuietly(files, marker_);
+    report.joined = true;
+  } else {
+    // The working files stay where they are; the marker moves aside so that it
+    // still says where they are without standing in this session's way.
+    const fs::path aside = FreeOverwriteName(files, marker_.string() + ".unrecovered");
+    files.Rename(marker_, aside);
+    report.marker_file = aside;
+  }
+  if (OnRecovery) OnRecovery(*this, report);
+}
+
+void TQDB::LoadIndex() {
+  FileLayer& files = Files();
+  const std::string bytes = ReadWholeFile(files, working_.index);
+  DecodedIndex decoded;
+  try {
+    decoded = DecodeIndex(bytes, files.Size(data_handle_),
+                          [this](int done, int total) { Report(done, total, ProgressKind::kLoadingIndex); });
+  } catch (const InvalidIndex&) {
+    throw EQDBIndexError(QdbText(kTextNotValid, Name()));
+  }
+  ReportEnd(ProgressKind::kLoadingIndex);
+  administrative_.Assign(std::move(decoded.administrative));
+  bool case_sensitive = false;
+  if (auto [found, position] = administrative_.Find(kCaseSensitiveItem); found) {
+    case_sensitive = ReadItem(administrative_.At(position)) == std::string_view("\x01", 1);
+  }
+  ordinary_ = IndexList(case_sensitive);
+  ordinary_.Assign(std::move(decoded.ordinary));
+}
+
+void TQDB::Close() {
+  if (!active_) {
+    file_name_.clear();
+    return;
+  }
+  FileLayer& files = Files();
+  std::exception_ptr failure;
+  try {
+    Guarded([&] {
+      if (!ReadOnly() && save_on_close_) WriteIndexFile(working_, ProgressKind::kClosing);
+      cache_.Clear();
+      files.Close(data_handle_);
+      data_handle_ = -1;
+      if (!ReadOnly()) JoinIntoStoreFile();
+    });
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  if (data_handle_ >= 0) files.Close(data_handle_);
+  data_handle_ = -1;
+  // After a failed join the working files hold the store's changes: they stay,
+  // with their marker, for the next open to join.
+  if (!failure || !marker_written_) {
+    if (marker_written_) RemoveQuietly(files, marker_);
+    RemoveWorkingFiles(files, working_);
+  }
+  ResetState();
+  file_name_.clear();
+  if (failure) std::rethrow_exception(failure);
+}
+
+void TQDB::ResetState() {
+  ordinary_.Clear();
+  administrative_.Clear();
+  cache_.Clear();
+  working_ = {};
+  marker_written_ = false;
+  file_time_.reset();
+  file_read_only_ = false;
+  item_index_ = 0;
+  key_.clear();
+  bof_ = eof_ = false;
+  modified_ = false;
+  active_ = false;
+}
+
+void TQDB::JoinIntoStoreFile() {
+  FileLayer& files = Files();
+  const std::optional<FileTime> now = files.ModificationTime(file_name_);
+  if (now && file_time_ && *now != *file_time_) {
+    bool ok = false;
+    if (BeforeOverWrite) BeforeOverWrite(*this, ok);
+    if (!ok) file_name_ = FreeOverwriteName(files, file_name_);
+  }
+  Join(files, working_, file_name_);
+}
+
+void TQDB::WriteIndexFile(const WorkingFiles& target, ProgressKind kind) {
+  FileLayer& files = Files();
+  const fs::path fresh = files.CreateTemp(FolderOf(target.index), "QDT");
+  try {
+    const FileHandle handle = files.Open(fresh, OpenMode::kReadWrite);
+    try {
+      std::uint64_t at = 0;
+      IndexWriter out([&](std::string_view bytes) {
+        files.WriteAt(handle, at, bytes);
+        at += bytes.size();
+      });
+      out.Count(administrative_.Count() + ordinary_.Count());
+      for (int i = administrative_.Count() - 1; i >= 0; --i) out.Entry(administrative_.At(i));
+      const int total = ordinary_.Count();
+      for (int i = total - 1; i >= 0; --i) {
+        Report(total - 1 - i, total, kind);
+        out.Entry(ordinary_.At(i));
+      }
+      out.Finish();
+    } catch (...) {
+      files.Close(handle);
+      throw;
+    }
+    files.Close(handle);
+    ReplaceFile(files, fresh, target.index);
+  } catch (...) {
+    RemoveQuietly(files, fresh);
+    throw;
+  }
+  ReportEnd(kind);
+}
+
+// --- checks shared by the operations ------------------------------------------
+
+void TQDB::RequireFile() const {
+  if (!active_) throw EQDBNoFile(QdbText(kTextNoFile));
+}
+
+bool TQDB::NoData() {
+  if (!ordinary_.Empty()) return false;
+  if (!WarnNoData) throw EQDBNoData(QdbText(kTextFileEmpty, Name()));
+  WarnNoData(*this);
+  return true;
+}
+
+bool TQDB::RefuseReadOnly() {
+  if (!ReadOnly()) return false;
+  if (!WarnReadOnly) throw EQDBReadOnly(QdbText(kTextReadOnly, Name()));
+  WarnReadOnly(*this);
+  return true;
+}
+
+void TQDB::OutOfBounds() {
+  if (!WarnOutOfBounds) throw EQDBOutOfBounds(QdbText(kTextOutOfBounds));
+  WarnOutOfBounds(*this);
+}
+
+void TQDB::Report(int done, int total, ProgressKind kind) {
+  const int step = total / 10 + 1;
+  if (ProgressUpdate && done % step == 0) ProgressUpdate(*this, done * 10 / step, kind);
+}
+
+void TQDB::ReportEnd(ProgressKind kind) {
+  if (ProgressUpdate) ProgressUpdate(*this, 0, kind);
+}
+
+// --- changes -------------------------------------------------------------------
+
+bool TQDB::FindKey(std::string_view key) {
+  RequireFile();
+  const auto [found, position] = ordinary_.Find(key);
+  if (!found) return false;
+  MoveTo(position);
+  if (OnFound) OnFound(*this);
+  return true;
+}
+
+void TQDB::Add(std::string_view data, std::string_view key) {
+  RequireFile();
+  if (RefuseReadOnly()) return;
+  if (key.size() > kMaxKeyLength || key.find('\0') != std::string_view::npos) {
+    throw EQDBIndexError(QdbText(kTextIndexFull, Name()));
+  }
+  const auto [found, position] = ordinary_.Find(key);
+  if (found) throw EQDBIndexError(QdbText(kTextDuplicateKey));
+  FileLayer& files = Files();
+  std::uint64_t end = 0;
+  try {
+    end = files.Size(data_handle_);
+  } catch (const FileLayerError&) {
+    throw EQDBFileError(QdbText(kTextNotValid, Name()));
+  }
+  if (end + data.size() > static_cast<std::uint64_t>(INT32_MAX)) throw EQDBFileError(QdbText(kTextCannotExtend, Name()));
+  Guarded([&] { files.WriteAt(data_handle_, end, data); });
+  ordinary_.Insert(position, {std::string(key), static_cast<std::int32_t>(end), static_cast<std::int32_t>(data.size()), 0});
+  item_index_ = position;
+  key_ = key;
+  cache_.Offer(key_, data);
+  modified_ = true;
+  bof_ = item_index_ == 0;
+  eof_ = item_index_ == Count() - 1;
+  if (OnAdded) OnAdded(*this);
+  if (OnNavigate && !navigation_suspended_) OnNavigate(*this);
+}
+
+void TQDB::Change(std::string_view data) {
+  RequireFile();
+  if (NoData() || RefuseReadOnly()) return;
+  FileLayer& files = Files();
+  IndexEntry& entry = ordinary_.At(item_index_);
+  cache_.Remove(entry.key);
+  std::uint64_t at = static_cast<std::uint64_t>(entry.offset);
+  if (data.size() > static_cast<std::size_t>(entry.size)) {
+    try {
+      at = files.Size(data_handle_);
+    } catch (const FileLayerError&) {
+      throw EQDBFileError(QdbText(kTextCannotExtend, Name()));
+    }
+    if (at + data.size() > static_cast<std::uint64_t>(INT32_MAX)) {
+      throw EQDBFileError(QdbText(kTextCannotExtend, Name()));
+    }
+  }
+  Guarded([&] { files.WriteAt(data_handle_, at, data); });
+  entry.offset = static_cast<std::int32_t>(at);
+  entry.size = static_cast<std::int32_t>(data.size());
+  cache_.Offer(entry.key, data);
+  modified_ = true;
+  if (OnChanged) OnChanged(*this);
+}
+
+void TQDB::Store(std::string_view key, std::string_view data) {
+  if (FindKey(key)) {
+    Change(data);
+  } else {
+    Add(data, key);
+  }
+}
+
+void TQDB::ChangeAt(int index, std::string_view data) {
+  GotoIndex(index);
+  Change(data);
+}
+
+void TQDB::DeleteCurrent() {
+  if (BeforeDelete) BeforeDelete(*this);
+  Delete();
+  if (AfterDelete) AfterDelete(*this);
+}
+
+void TQDB::Delete() {
+  RequireFile();
+  if (RefuseReadOnly() || NoData()) return;
+  const int position = item_index_;
+  cache_.Remove(ordinary_.At(position).key);
+  ordinary_.Erase(position);
+  modified_ = true;
+  if (position > 0) {
+    GotoIndex(position - 1);
+  } else {
+    item_index_ = 0;
+    key_.clear();
+    bof_ = !ordinary_.Empty();
+    eof_ = ordinary_.Count() == 1;
+  }
+  if (OnDeleted) OnDeleted(*this);
+}
+
+void TQDB::Pack() {
+  RequireFile();
+  if (RefuseReadOnly()) return;
+  FileLayer& files = Files();
+  const int held = item_index_;
+  Guarded([&] {
+    // The packed data and its index are written under new names; the marker
+    // switches to them at once, so a crash at any point leaves a matching pair.
+    const WorkingFiles packed = CreateWorkingFiles(files, FolderOf(working_.data));
+    std::vector<std::int32_t> old_offsets;
+    FileHandle handle = -1;
+    try {
+      handle = files.Open(packed.data, OpenMode::kReadWrite);
+      std::string buffer;
+      std::uint64_t written = 0;
+      std::int32_t next = 0;
+      const int total = administrative_.Count() + ordinary_.Count();
+      old_offsets.reserve(static_cast<std::size_t>(total));
+      auto move = [&](IndexEntry& entry, int number) {
+        Report(number, total, ProgressKind::kPacking);
+        buffer += ReadItem(entry);
+        old_offsets.push_back(entry.offset);
+        entry.offset = next;
+        next += entry.size;
+        if (buffer.size() >= kPackBuffer) {
+          files.WriteAt(handle, written, buffer);
+          written += buffer.size();
+          buffer.clear();
+        }
+      };
+      int number = 0;
+      for (int i = 0; i < administrative_.Count(); ++i) move(administrative_.At(i), number++);
+      for (int i = 0; i < ordinary_.Count(); ++i) move(ordinary_.At(i), number++);
+      files.WriteAt(handle, written, buffer);
+      WriteIndexFile(packed, ProgressKind::kPacking);
+      if (marker_written_) WriteOpenMarker(files, marker_, packed);
+    } catch (...) {
+      std::size_t restored = 0;
+      for (int i = 0; i < administrative_.Count() && restored < old_offsets.size(); ++i) {
+        administrative_.At(i).offset = old_offsets[restored++];
+      }
+      for (int i = 0; i < ordinary_.Count() && restored < old_offsets.size(); ++i) {
+        ordinary_.At(i).offset = old_offsets[restored++];
+      }
+      if (handle >= 0) files.Close(handle);
+      RemoveWorkingFiles(files, packed);
+      throw;
+    }
+    files.Close(data_handle_);
+    RemoveWorkingFiles(files, working_);
+    working_ = packed;
+    data_handle_ = handle;
+    modified_ = false;
+  });
+  if (held > 0 && held < Count()) GotoIndex(held);
+}
+
+void TQDB::SaveIndex() {
+  RequireFile();
+  if (ReadOnly() || !modified_) return;
+  Guarded([&] { WriteIndexFile(working_, ProgressKind::kSavingIndex); });
+  modified_ = false;
+}
+
+// --- reading -------------------------------------------------------------------
+
+std::string TQDB::ReadItem(const IndexEntry& entry) {
+  std::string data(static_cast<std::size_t>(entry.size), '\0');
+  std::size_t got = 0;
+  try {
+    got = Files().ReadAt(data_handle_, static_cast<std::uint64_t>(entry.offset), data);
+  } catch (const FileLayerError&) {
+    throw EQDBIndexError(QdbText(kTextNotValid, Name()));
+  }
+  if (got != data.size()) throw EQDBIndexError(QdbText(kTextNotValid, Name()));
+  return data;
+}
+
+std::string TQDB::CurrentData() {
+  RequireFile();
+  if (NoData()) return {};
+  const IndexEntry& entry = ordinary_.At(item_index_);
+  if (const std::string* cached = cache_.Find(entry.key)) return *cached;
+  std::string data = ReadItem(entry);
+  cache_.Offer(entry.key, data);
+  return data;
+}
+
+std::string TQDB::GetDataString() { return CurrentData(); }
+
+void TQDB::GetData(std::stringstream& stream) {
+  stream.str(CurrentData());
+  stream.clear();
+  stream.seekg(0);
+  stream.seekp(0);
+}
+
+std::string TQDB::GetDataByKey(std::string_view key) {
+  if (!FindKey(key)) throw EQDBBadKey(QdbText(kTextBadKey, key));
+  return CurrentData();
+}
+
+std::string TQDB::GetDataAt(int index) {
+  GotoIndex(index);
+  return CurrentData();
+}
+
+void TQDB::ReadBuffer(std::span<std::byte> buffer) {
+  const std::string data = CurrentData();
+  std::memcpy(buffer.data(), data.data(), std::min(buffer.size(), data.size()));
+}
+
+void TQDB::ReadBuffer(char* buffer, std::size_t size) { ReadBuffer(std::as_writable_bytes(std::span(buffer, size))); }
+
+std::string TQDB::GetKeyAt(int index) {
+  RequireFile();
+  if (ordinary_.Empty()) return {};
+  if (index < 0 || index >= Count()) {
+    OutOfBounds();
+    return {};
+  }
+  return ordinary_.At(index).key;
+}
+
+void TQDB::ForEachPassing(const std::function<void(const IndexEntry&)>& visit) {
+  const std::optional<FilterPattern> pattern = Pattern();
+  int begin = 0;
+  int end = Count();
+  if (pattern && pattern->Prefix()) {
+    begin = ordinary_.Find(*pattern->Prefix()).position;
+    end = ordinary_.PrefixEnd(*pattern->Prefix());
+  }
+  for (int i = begin; i < end; ++i) {
+    const IndexEntry& entry = ordinary_.At(i);
+    if (!pattern || pattern->Passes(entry.key)) visit(entry);
+  }
+}
+
+void TQDB::GetKeys(std::vector<std::string>& keys) {
+  RequireFile();
+  keys.clear();
+  int done = 0;
+  const int total = Count();
+  ForEachPassing([&](const IndexEntry& entry) {
+    Report(done++, total, ProgressKind::kListingKeys);
+    keys.push_back(entry.key);
+  });
+  ReportEnd(ProgressKind::kListingKeys);
+}
+
+void TQDB::GetKeys(KeyList& keys) {
+  const bool sorted = keys.Sorted();
+  keys.SetSorted(false);
+  keys.Clear();
+  std::vector<std::string> listed;
+  GetKeys(listed);
+  for (std::string& key : listed) keys.Add(std::move(key));
+  keys.SetSorted(sorted);
+}
+
+int TQDB::FilteredCount() {
+  if (!Filtered()) return Count();
+  RequireFile();
+  const std::optional<FilterPattern> pattern = Pattern();
+  if (pattern->Prefix()) return ordinary_.PrefixEnd(*pattern->Prefix()) - ordinary_.Find(*pattern->Prefix()).position;
+  int passing = 0;
+  ForEachPassing([&](const IndexEntry&) { ++passing; });
+  return passing;
+}
+
+// --- navigation ----------------------------------------------------------------
+
+std::optional<FilterPattern> TQDB::Pattern() const {
+  if (!Filtered()) return std::nullopt;
+  return FilterPattern(filter_, ordinary_.CaseSensitive());
+}
+
+int TQDB::Passing(int from, int step) const {
+  const std::optional<FilterPattern> pattern = Pattern();
+  if (pattern && pattern->Prefix()) {
+    const int begin = ordinary_.Find(*pattern->Prefix()).position;
+    const int end = ordinary_.PrefixEnd(*pattern->Prefix());
+    const int at = step > 0 ? std::max(from, begin) : std::min(from, end - 1);
+    return at >= begin && at < end && at >= 0 && at < Count() ? at : -1;
+  }
+  for (int at = from; at >= 0 && at < Count(); at += step) {
+    if (!pattern || pattern->Passes(ordinary_.At(at).key)) return at;
+  }
+  return -1;
+}
+
+void TQDB::MoveTo(int position) {
+  item_index_ = position;
+  key_ = ordinary_.At(position).key;
+  bof_ = position == 0;
+  eof_ = position == Count() - 1;
+  if (OnNavigate && !navigation_suspended_) OnNavigate(*this);
+}
+
+void TQDB::GotoIndex(int index) {
+  RequireFile();
+  if (NoData()) return;
+  if (index < 0 || index >= Count()) {
+    OutOfBounds();
+    return;
+  }
+  MoveTo(index);
+}
+
+void TQDB::First() {
+  if (!Filtered()) return GotoIndex(0);
+  RequireFile();
+  if (NoData()) return;
+  const int at = Passing(0, 1);
+  if (at < 0) return OutOfBounds();
+  MoveTo(at);
+  bof_ = true;
+  eof_ = aggressive_update_ && Passing(at + 1, 1) < 0;
+}
+
+void TQDB::Last() {
+  if (!Filtered()) return GotoIndex(Count() - 1);
+  RequireFile();
+  if (NoData()) return;
+  const int at = Passing(Count() - 1, -1);
+  if (at < 0) return OutOfBounds();
+  MoveTo(at);
+  eof_ = true;
+  bof_ = aggressive_update_ && Passing(at - 1, -1) < 0;
+}
+
+void TQDB::Next() {
+  RequireFile();
+  if (NoData()) return;
+  if (!Filtered()) {
+    if (item_index_ < Count() - 1) return MoveTo(item_index_ + 1);
+    eof_ = true;
+    return;
+  }
+  const int at = Passing(item_index_ + 1, 1);
+  if (at < 0) {
+    eof_ = true;
+    return;
+  }
+  MoveTo(at);
+  bof_ = aggressive_update_ && Passing(at - 1, -1) < 0;
+  eof_ = aggressive_update_ && Passing(at + 1, 1) < 0;
+}
+
+void TQDB::Prev() {
+  RequireFile();
+  if (NoData()) return;
+  if (!Filtered()) {
+    if (item_index_ > 0) return MoveTo(item_index_ - 1);
+    bof_ = true;
+    return;
+  }
+  const int at = Passing(item_index_ - 1, -1);
+  if (at < 0) {
+    bof_ = true;
+    return;
+  }
+  MoveTo(at);
+  bof_ = aggressive_update_ && Passing(at - 1, -1) < 0;
+  eof_ = aggressive_update_ && Passing(at + 1, 1) < 0;
+}
+
+}  // namespace pellmark::store
