@@ -1,45 +1,98 @@
 #include <filesystem>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "cli/cli_context.h"
+#include "cli/record_json.h"
+#include "club/club_info_file.h"
+#include "club/club_session.h"
+#include "club/text_encoding.h"
 
 namespace pellmark::cli {
 namespace {
 
 namespace fs = std::filesystem;
 
-// The files of a club folder, in the order the club keeps them.
-constexpr const char* kClubFiles[] = {"clubmem.qdb", "memrec.qdb",   "clubstk.qdb", "stkrec.qdb",
-                                      "clubact.qdb", "actrec.qdb",   "stkprice.qdb", "clubcat.qdb",
-                                      "clubunit.qdb", "clubinfo.qdb", "clubstaten.qdb"};
+struct InitOptions {
+  std::string name, year, start_unit = "25.00", address, tax_id;
+};
 
-void PrintInfo(CliContext& context) {
+void RequireFolder(const CliContext& context) {
   if (!fs::is_directory(context.club_folder)) {
     throw UsageError("no club folder " + context.club_folder.string());
   }
-  nlohmann::ordered_json files = nlohmann::ordered_json::object();
-  for (const char* name : kClubFiles) {
-    fs::path file = context.club_folder / name;
-    if (fs::exists(file)) files[name] = fs::file_size(file);
-  }
-  nlohmann::ordered_json info;
-  info["folder"] = fs::absolute(context.club_folder).string();
-  info["files"] = files;
-  *context.out << info.dump(2) << '\n';
 }
 
+void PrintInfo(CliContext& context) {
+  RequireFolder(context);
+  auto info = ReadClubInfo(context.club_folder);
+  if (!info) {
+    context.ui->ShowError("The club in " + ToWindows1252(context.club_folder.string()) + " has not been set up.");
+    throw CommandRefused("not set up");
+  }
+  *context.out << RecordToJson(*info).dump(2) << '\n';
+}
+
+void OpenAndClose(CliContext& context) {
+  RequireFolder(context);
+  ClubSession club(context.club_folder, *context.ui, *context.clock);
+  club.OpenClub(false);
+  club.Close();
+}
+
+void InitClub(const fs::path& folder, Interaction& ui, const Clock& clock, const InitOptions& options) {
+  fs::create_directories(folder);
+  ClubSession club(folder, ui, clock);
+  club.OpenClub(false);
+  if (club.InfoExists()) {
+    ui.ShowError("The club \"" + club.Info().club + "\" is already set up; change it on the Special page.");
+    club.Close();
+    throw CommandRefused("already set up");
+  }
+  ClubInfoFields fields = club.DisplayedClubInfo();
+  fields.club = ToWindows1252(options.name);
+  fields.year = options.year;
+  fields.startunit = options.start_unit;
+  fields.addr = ToWindows1252(options.address);
+  fields.idnum = ToWindows1252(options.tax_id);
+  bool committed = club.CommitClubInformation(fields);
+  club.Close();
+  if (!committed) throw CommandRefused("set-up refused");
+}
+
+// The demo club: a club set up in the current year, so the program has
+// something to show on first start.
 void MakeDemo(CliContext& context, const std::string& folder) {
-  fs::path target = fs::path(folder).is_absolute() ? fs::path(folder) : context.club_folder / folder;
-  fs::create_directories(target);
-  *context.out << "Demo club written to " << target.string() << '\n';
+  InitOptions options;
+  options.name = "Elm Street Investment Club";
+  options.year = std::to_string(CivilFromDayNumber(context.clock->Today()).year);
+  options.start_unit = "10.00";
+  options.address = "12 Elm Street, Springfield, IL 62701";
+  options.tax_id = "36-1234567";
+  InitClub(folder, *context.ui, *context.clock, options);
+  *context.out << "Demo club written to " << fs::absolute(folder).string() << '\n';
 }
 
 }  // namespace
 
 void AddClubCommands(CLI::App& app, CommandList& commands) {
-  auto* info = app.add_subcommand("info", "Show what the club folder holds");
+  auto* info = app.add_subcommand("info", "Show the club information as JSON");
   commands.push_back({info, PrintInfo});
+
+  auto* open = app.add_subcommand("open", "Open the club as the program does at start (upgrades included) and close it");
+  commands.push_back({open, OpenAndClose});
+
+  auto init_options = std::make_shared<InitOptions>();
+  auto* init = app.add_subcommand("init", "Set up a new club in the club folder");
+  init->add_option("--name", init_options->name, "Club name")->required();
+  init->add_option("--year", init_options->year, "Track year, the first year of the books")->required();
+  init->add_option("--start-unit", init_options->start_unit, "Starting unit value (default 25.00)");
+  init->add_option("--address", init_options->address, "Club address");
+  init->add_option("--tax-id", init_options->tax_id, "Club tax identification number");
+  commands.push_back({init, [init_options](CliContext& context) {
+    InitClub(context.club_folder, *context.ui, *context.clock, *init_options);
+  }});
 
   auto* demo = app.add_subcommand("demo", "Write the demo club into a folder");
   auto folder = std::make_shared<std::string>();

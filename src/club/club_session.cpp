@@ -53,9 +53,17 @@ void ClubSession::ConfigureStores() {
                              &unitfile}) {
     store->WarnNoData = [](store::TQDB&) {};
     store->SetTempFolder(working);
-    store->OnRecovery = [this](store::TQDB&, const store::RecoveryReport& report) {
-      ui_.ShowInformation(report.Message());
-    };
+    store->OnRecovery = [this](store::TQDB&, const store::RecoveryReport& report) { ReportRecovery(report); };
+  }
+}
+
+void ClubSession::ReportRecovery(const store::RecoveryReport& report) {
+  const std::string file = report.store_file.filename().string();
+  if (report.joined) {
+    ui_.ShowInformation("Changes to " + file + " left by a program that ended without closing the club have been recovered.");
+  } else {
+    ui_.ShowError("Changes to " + file + " left by a program that ended without closing the club could not be recovered (" +
+                  report.problem + "); they were left in " + report.marker_file.parent_path().string() + ".");
   }
 }
 

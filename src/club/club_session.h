@@ -115,6 +115,7 @@ class ClubSession {
 
  private:
   void ConfigureStores();
+  void ReportRecovery(const store::RecoveryReport& report);
   void ResetInfoForFirstSetUp();
   HiddenCounts RecountHiddenItems();
   void CreateFirstAccount();

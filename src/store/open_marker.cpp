@@ -56,6 +56,7 @@ std::optional<WorkingFiles> ReadOpenMarker(FileLayer& files, const fs::path& mar
 }
 
 std::string CheckWorkingFiles(FileLayer& files, const WorkingFiles& working) {
+  if (!files.Exists(working.data) && !files.Exists(working.index)) return std::string(kBothWorkingFilesGone);
   for (const fs::path& file : {working.data, working.index}) {
     if (!files.Exists(file)) return "the working file " + file.string() + " is missing";
   }

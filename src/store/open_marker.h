@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "store/container_format.h"
 #include "store/file_layer.h"
@@ -26,6 +27,10 @@ void WriteOpenMarker(FileLayer& files, const std::filesystem::path& marker, cons
 
 // The working files a marker names; nothing when it cannot be read.
 std::optional<WorkingFiles> ReadOpenMarker(FileLayer& files, const std::filesystem::path& marker);
+
+// What CheckWorkingFiles says when neither working file exists: the session
+// had removed them while closing, or the temporary folder was emptied.
+inline constexpr std::string_view kBothWorkingFilesGone = "both working files are gone";
 
 // Empty when the working files form a store that can be joined, else what is wrong.
 std::string CheckWorkingFiles(FileLayer& files, const WorkingFiles& working);

@@ -122,6 +122,9 @@ void TQDB::RecoverLeftovers() {
     RemoveWorkingFiles(files, *working);
     RemoveQuietly(files, marker_);
     report.joined = true;
+  } else if (report.problem == kBothWorkingFilesGone) {
+    // Nothing is left to point at: the marker goes.
+    files.Remove(marker_);
   } else {
     // The working files stay where they are; the marker moves aside so that it
     // still says where they are without standing in this session's way.

@@ -1,0 +1,350 @@
+#include "club/club_session.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "club/club_info_file.h"
+#include "club/store_operations.h"
+#include "support/byte_fixture.h"
+#include "support/scripted_interaction.h"
+#include "support/temp_folder.h"
+
+namespace pellmark {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::ByteFixture;
+using testing::ScriptedInteraction;
+using testing::TempFolder;
+
+DayNumber Day(int y, int m, int d) { return DayNumberFromCivil({y, m, d}); }
+
+constexpr const char* kStoreFiles[] = {"clubmem.qdb", "memrec.qdb",  "clubstk.qdb", "stkprice.qdb", "stkrec.qdb",
+                                       "actrec.qdb",  "clubcat.qdb", "clubact.qdb", "clubunit.qdb"};
+
+class ClubSessionTest : public ::testing::Test {
+ protected:
+  ClubInfoFields FirstSetUp(ClubSession& club) {
+    ClubInfoFields fields = club.DisplayedClubInfo();
+    fields.club = "Elm Street Investors";
+    return fields;
+  }
+
+  // Opens a store of the club folder directly, as another program would.
+  void WithStore(const char* file, const std::function<void(store::TQDB&)>& work) {
+    store::TQDB store;
+    store.WarnNoData = [](store::TQDB&) {};
+    store.SetFileName(folder.Path() / file);
+    work(store);
+    store.SetFileName("");
+  }
+
+  TempFolder folder;
+  ScriptedInteraction ui;
+  FixedClock clock{Day(2026, 12, 7)};
+};
+
+TEST_F(ClubSessionTest, FirstRunInAnEmptyFolder) {
+  {
+    ClubSession club(folder.Path(), ui, clock);
+    club.OpenClub(false);
+    EXPECT_FALSE(club.InfoExists());
+    EXPECT_EQ(club.categories.Count(), 10);
+    ClubInfoFields fields = club.DisplayedClubInfo();
+    EXPECT_EQ(fields.club, "Investment Club Name");
+    EXPECT_EQ(fields.addr, "Address, City, Zip");
+    EXPECT_EQ(fields.idnum, "Tax ID");
+    EXPECT_EQ(fields.year, "2026");
+    EXPECT_EQ(fields.startunit, "25.00");
+
+    fields.year = "1999";
+    fields.club = "Elm Street Investors";
+    ASSERT_TRUE(club.CommitClubInformation(fields));
+    EXPECT_THAT(ui.Messages(), ElementsAre("Club Information added."));
+    EXPECT_EQ(ui.SoundCount(), 1);
+    EXPECT_TRUE(club.InfoExists());
+    EXPECT_TRUE(club.Info().sort);
+
+    auto unit = DecodeRecord<TUnitValueRec>(club.unitfile.GetDataByKey("1999_000_00000"));
+    EXPECT_EQ(unit.unitval, 25.0);
+    EXPECT_EQ(unit.date, Day(1999, 1, 1));
+    EXPECT_FALSE(unit.upd);
+    EXPECT_EQ(club.Info().unitind, 1);
+    EXPECT_EQ(club.Info().unitkey, 0);
+    EXPECT_EQ(club.Info().vunit, 25.0);
+
+    auto cash = DecodeRecord<TAccountRec>(club.accounts.GetDataByKey("_Cash"));
+    EXPECT_EQ(cash.number, "Account Number");
+    EXPECT_EQ(cash.lstchk, -1);
+    EXPECT_EQ(cash.lstdate, Day(2026, 12, 7));
+    EXPECT_EQ(cash.actid, 1);
+    EXPECT_FALSE(cash.ExcludedFromValuation());
+    EXPECT_EQ(club.Info().defact, 1);
+    EXPECT_EQ(club.Info().defstkact, 1);
+    club.Close();
+  }
+  for (const char* file : kStoreFiles) EXPECT_TRUE(std::filesystem::exists(folder.Path() / file)) << file;
+  EXPECT_TRUE(std::filesystem::exists(folder.Path() / "clubstaten.qdb"));
+  auto info = ReadClubInfo(folder.Path());
+  ASSERT_TRUE(info.has_value());
+  EXPECT_EQ(info->club, "Elm Street Investors");
+  EXPECT_EQ(info->year, 1999);
+}
+
+TEST_F(ClubSessionTest, AnInvalidTrackYearChangesNothing) {
+  ClubSession club(folder.Path(), ui, clock);
+  club.OpenClub(false);
+  ClubInfoFields fields = FirstSetUp(club);
+  fields.year = "19x7";
+  EXPECT_FALSE(club.CommitClubInformation(fields));
+  EXPECT_THAT(ui.Messages(), ElementsAre("Invalid Track Year"));
+  EXPECT_EQ(ui.BeepCount(), 1);
+  EXPECT_FALSE(club.InfoExists());
+  EXPECT_EQ(club.unitfile.Count(), 0);
+  EXPECT_EQ(club.accounts.Count(), 0);
+  EXPECT_FALSE(std::filesystem::exists(folder.Path() / "clubinfo.qdb"));
+}
+
+TEST_F(ClubSessionTest, SetUpChecksRunInOrderAndStopAtTheFirstFailure) {
+  ClubSession club(folder.Path(), ui, clock);
+  club.OpenClub(false);
+  ClubInfoFields fields = FirstSetUp(club);
+  fields.usepxy = true;
+  fields.usepas = true;
+  fields.contyp = 0;
+  fields.startunit = "abc";
+
+  EXPECT_FALSE(club.CommitClubInformation(fields));
+  fields.proxy = "proxy.example.com";
+  EXPECT_FALSE(club.CommitClubInformation(fields));
+  fields.user = "ann";
+  EXPECT_FALSE(club.CommitClubInformation(fields));
+  fields.passwd = "secret";
+  bool cleared = false;
+  EXPECT_FALSE(club.CommitClubInformation(fields, &cleared));
+  EXPECT_TRUE(cleared);
+  fields.contyp = 1;
+  EXPECT_FALSE(club.CommitClubInformation(fields, &cleared));
+  EXPECT_FALSE(cleared);
+  fields.startunit = "0";
+  EXPECT_FALSE(club.CommitClubInformation(fields));
+
+  EXPECT_THAT(ui.Messages(),
+              ElementsAre("Use Proxy checked but proxy server not provided.",
+                          "Basic Authentication checked but user and/or password not provided.",
+                          "Basic Authentication checked but user and/or password not provided.",
+                          "Dialup Connection selected but no dialup entry selected.", "Invalid Start Unit Value",
+                          "Invalid Start Unit Value"));
+  EXPECT_FALSE(club.InfoExists());
+  EXPECT_EQ(club.unitfile.Count(), 0);
+
+  ui.Clear();
+  fields.startunit = "12.50";
+  ASSERT_TRUE(club.CommitClubInformation(fields));
+  EXPECT_EQ(club.Info().proxy, "proxy.example.com");
+  EXPECT_TRUE(club.Info().usepxy);
+  EXPECT_EQ(club.Info().contyp, 1);
+  EXPECT_EQ(club.Info().vunit, 12.5);
+}
+
+TEST_F(ClubSessionTest, ASecondCommitUpdatesWithoutAnotherUnitOrAccount) {
+  ClubSession club(folder.Path(), ui, clock);
+  club.OpenClub(false);
+  ASSERT_TRUE(club.CommitClubInformation(FirstSetUp(club)));
+  ClubInfoFields fields = club.DisplayedClubInfo();
+  EXPECT_FALSE(fields.startunit.has_value());
+  fields.addr = std::string(70, 'A');
+  ASSERT_TRUE(club.CommitClubInformation(fields));
+  EXPECT_THAT(ui.Messages(), ElementsAre("Club Information added.", "Club Information updated."));
+  EXPECT_EQ(club.Info().addr.size(), 60u);
+  EXPECT_EQ(club.unitfile.Count(), 1);
+  EXPECT_EQ(club.accounts.Count(), 1);
+}
+
+TEST_F(ClubSessionTest, ReopeningKeepsCategoriesEvenWhenSomeWereDeleted) {
+  {
+    ClubSession club(folder.Path(), ui, clock);
+    club.OpenClub(false);
+    club.categories.FindKey("Other Income_5_D");
+    club.categories.DeleteCurrent();
+    club.categories.SaveIndex();
+    club.Close();
+  }
+  ClubSession club(folder.Path(), ui, clock);
+  club.OpenClub(false);
+  EXPECT_EQ(club.categories.Count(), 9);
+}
+
+TEST_F(ClubSessionTest, HiddenItemsAreRecountedAndTheirFiguresZeroed) {
+  {
+    ClubSession club(folder.Path(), ui, clock);
+    club.OpenClub(false);
+    ASSERT_TRUE(club.CommitClubInformation(FirstSetUp(club)));
+    TMemberRec member;
+    member.lname = "Smith";
+    member.fname = "Ann";
+    member.tunits = 10;
+    club.members.Add(EncodeRecord(member), "_Smith, Ann");
+    member.active = false;
+    member.lname = "Jones";
+    member.tunits = 4;
+    club.members.Add(EncodeRecord(member), "~Jones, Ann");
+    member.lname = "Zed";
+    member.tunits = 0;
+    club.members.Add(EncodeRecord(member), "~Zed, Ann");
+    club.members.SaveIndex();
+    club.Close();
+  }
+  ClubSession club(folder.Path(), ui, clock);
+  club.OpenClub(false);
+  EXPECT_EQ(club.Info().hidmems, 2);
+  EXPECT_EQ(DecodeRecord<TMemberRec>(club.members.GetDataByKey("~Jones, Ann")).tunits, 0);
+  EXPECT_EQ(DecodeRecord<TMemberRec>(club.members.GetDataByKey("_Smith, Ann")).tunits, 10);
+  EXPECT_EQ(ReadClubInfo(folder.Path())->hidmems, 2);  // written at once
+}
+
+TEST_F(ClubSessionTest, SummaryCountsActiveHoldingsAndValuedAccounts) {
+  ClubSession club(folder.Path(), ui, clock);
+  club.OpenClub(false);
+  ASSERT_TRUE(club.CommitClubInformation(FirstSetUp(club)));
+  TAccountRec cash = DecodeRecord<TAccountRec>(club.accounts.GetDataByKey("_Cash"));
+  cash.bal = 1000;
+  club.accounts.Store("_Cash", EncodeRecord(cash));
+  TAccountRec escrow = cash;
+  escrow.name = "Escrow";
+  escrow.bal = 500;
+  escrow.SetExcludedFromValuation(true);
+  club.accounts.Store("_Escrow", EncodeRecord(escrow));
+  TSecurityRec acme;
+  acme.sharest = 10;
+  acme.pricec = 20;
+  club.securities.Store("_Acme", EncodeRecord(acme));
+  TMemberRec member;
+  member.tunits = 48;
+  club.members.Store("_Smith, Ann", EncodeRecord(member));
+
+  ClubSummary summary = club.Summary();
+  EXPECT_EQ(summary.assets, 1200);
+  EXPECT_EQ(summary.units, 48);
+  EXPECT_EQ(summary.actual_unit, 25);
+  EXPECT_EQ(summary.purchase_unit, 25);  // vunit until the first lookup
+}
+
+TEST_F(ClubSessionTest, TheOlderViewStateFileIsUsedOnce) {
+  std::ofstream(folder.Path() / "clubstate.qdb", std::ios::binary) << ByteFixture(19).Byte(3, 1).Bytes();
+  ClubSession club(folder.Path(), ui, clock);
+  club.OpenClub(false);
+  EXPECT_TRUE(club.View().alldues);
+  EXPECT_TRUE(club.View().usecolor);
+  EXPECT_FALSE(std::filesystem::exists(folder.Path() / "clubstate.qdb"));
+}
+
+// A club written by the oldest release: a 134-byte club information file,
+// 230-byte member records, member transactions without unit links and two prices
+// of one day.
+class OldClubTest : public ClubSessionTest {
+ protected:
+  void SetUp() override {
+    std::ofstream(folder.Path() / "clubinfo.qdb", std::ios::binary)
+        << ByteFixture(134).Text(0, "Oldest Club").Double(102, 11).Int(110, 2).Int(114, 1998).Int(118, 1).Bytes();
+    WithStore("clubunit.qdb", [](store::TQDB& units) {
+      TUnitValueRec unit;
+      unit.unitval = 10;
+      unit.date = Day(1998, 1, 1);
+      units.Add(EncodeRecord(unit), "old-key-a");
+      unit.unitval = 11;
+      unit.date = Day(1998, 6, 30);
+      unit.unitid = 9;
+      units.Add(EncodeRecord(unit), "old-key-b");
+    });
+    WithStore("clubmem.qdb", [](store::TQDB& members) {
+      members.Add(ByteFixture(230).Text(0, "Smith").Text(16, "Ann").Text(63, "A City Name Longer Than Twenty")
+                      .Text(176, "ann@example.com").Byte(196, 'P').Double(197, 5).Double(205, 50).Int(221, 1)
+                      .Int(225, 3).Byte(229, 1).Bytes(),
+                  "_Smith, Ann");
+    });
+    WithStore("memrec.qdb", [](store::TQDB& memrecs) {
+      TMemberTranRec payment;
+      payment.memid = 1;
+      payment.dues = 50;
+      payment.cunit = 10;
+      payment.trandate = Day(1998, 2, 1);
+      payment.image.PutInt(24, 77);  // the older layout's value at bytes 24..31
+      payment.gain = 77;
+      memrecs.Add(EncodeRecord(payment), TranKey(1, 0, payment.trandate));
+      TMemberTranRec empty = payment;
+      empty.dues = 0.004;
+      empty.duestran = 1;
+      memrecs.Add(EncodeRecord(empty), TranKey(1, 1, empty.trandate));
+      TMemberTranRec unpriced = payment;
+      unpriced.cunit = 0;
+      unpriced.duestran = 2;
+      unpriced.trandate = Day(1998, 3, 1);
+      memrecs.Add(EncodeRecord(unpriced), TranKey(1, 2, unpriced.trandate));
+    });
+    WithStore("clubstk.qdb", [](store::TQDB& securities) {
+      TSecurityRec acme;
+      acme.stkid = 4;
+      securities.Add(EncodeRecord(acme), "_Acme");
+    });
+    WithStore("stkprice.qdb", [](store::TQDB& prices) {
+      for (std::int32_t id : {0, 1, 2}) {
+        TPriceRec price;
+        price.stkid = 4;
+        price.tranid = id;
+        price.price = 20 + id;
+        price.trandate = id == 0 ? Day(1998, 5, 1) : Day(1998, 6, 1);
+        prices.Add(EncodeRecord(price), TranKey(4, id, price.trandate));
+      }
+    });
+  }
+};
+
+TEST_F(OldClubTest, BothUpgradesRunInOneStart) {
+  ClubSession club(folder.Path(), ui, clock);
+  std::vector<std::int32_t> recalculated;
+  club.recalculate_member = [&](TMemberRec& member) { recalculated.push_back(member.memid); };
+  club.OpenClub(false);
+
+  EXPECT_THAT(ui.Messages(), ElementsAre("Pellmark Data File Formats will be updated"));
+  EXPECT_EQ(ui.BeepCount(), 3);
+  EXPECT_EQ(club.Info().cnthndl, 0);
+
+  TMemberRec member = DecodeRecord<TMemberRec>(club.members.GetDataByKey("_Smith, Ann"));
+  EXPECT_EQ(member.city, "A City Name Longer T");
+  EXPECT_EQ(member.email, "ann@example.com");
+  EXPECT_EQ(member.totalc, 50);
+  EXPECT_EQ(member.duescount, 3);
+  EXPECT_THAT(recalculated, ElementsAre(1));
+
+  // The unit values are re-keyed by position, and the club points at the one of vunit.
+  std::vector<std::string> names, keys;
+  club.unitfile.SetFilter("");
+  ListKeys(club.unitfile, names, keys);
+  EXPECT_THAT(keys, ElementsAre("1998_000_00000", "1998_180_00001"));
+  EXPECT_EQ(club.Info().unitind, 2);
+  EXPECT_EQ(club.Info().unitkey, 9);  // the id stored in the record that holds vunit
+  EXPECT_EQ(club.Info().date, Day(1998, 6, 30));
+
+  club.memrecs.SetFilter("");
+  EXPECT_EQ(club.memrecs.Count(), 2);  // the empty payment is gone
+  auto payment = DecodeRecord<TMemberTranRec>(club.memrecs.GetDataByKey(TranKey(1, 0, Day(1998, 2, 1))));
+  EXPECT_EQ(payment.gain, 0);
+  EXPECT_EQ(payment.unitind, 0);
+  auto unpriced = DecodeRecord<TMemberTranRec>(club.memrecs.GetDataByKey(TranKey(1, 2, Day(1998, 3, 1))));
+  EXPECT_EQ(unpriced.unitind, -1);
+
+  club.prices.SetFilter("");
+  ListKeys(club.prices, names, keys);
+  EXPECT_THAT(keys, ElementsAre("4_1998_120_00000", "4_1998_151_00002"));
+
+  auto stored = ReadClubInfo(folder.Path());
+  ASSERT_TRUE(stored.has_value());
+  EXPECT_EQ(stored->cnthndl, 0);
+  EXPECT_EQ(stored->unitkey, 9);
+}
+
+}  // namespace
+}  // namespace pellmark
