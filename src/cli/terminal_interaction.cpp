@@ -35,4 +35,16 @@ void TerminalInteraction::ShowProgress(std::string_view caption, int percent) {
   if (in_is_terminal_ && percent > 0) err_ << '\r' << ToUtf8(caption) << ' ' << percent << "%" << std::flush;
 }
 
+EntryDialogResult TerminalInteraction::RunEntryDialog(const EntryDialogRequest& request) {
+  throw DialogUnavailable("the dialog \"" + ToUtf8(EntryModeTitle(request.mode)) + "\" cannot be shown on the command line");
+}
+
+LotChooserResult TerminalInteraction::RunLotChooser(const LotChooserRequest&) {
+  throw DialogUnavailable("the lot chooser cannot be shown on the command line");
+}
+
+std::optional<std::filesystem::path> TerminalInteraction::ChooseTargetDirectory(const FolderChooserRequest&) {
+  throw DialogUnavailable(std::string("the dialog \"") + kFolderChooserTitle + "\" cannot be shown on the command line");
+}
+
 }  // namespace pellmark::cli

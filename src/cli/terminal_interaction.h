@@ -1,6 +1,8 @@
 // The interaction port on a terminal: messages go to stderr in UTF-8; questions are
 // answered by --yes or --no, else asked on the terminal, else the command fails
-// with the question's text (UnansweredQuestion).
+// with the question's text (UnansweredQuestion). Dialogs cannot be shown: a
+// command fills the dialog's result itself from its options, through the same
+// checks (EntryDialog), and never asks the port for one (DialogUnavailable).
 #pragma once
 
 #include <iosfwd>
@@ -16,6 +18,12 @@ class UnansweredQuestion : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A command asked the port for a dialog; that is a fault of the command.
+class DialogUnavailable : public std::logic_error {
+ public:
+  using std::logic_error::logic_error;
+};
+
 class TerminalInteraction : public Interaction {
  public:
   // `preset` answers every question; `in` is read only when it is a terminal.
@@ -29,6 +37,9 @@ class TerminalInteraction : public Interaction {
   void SetBusy(bool) override {}
   void ShowProgress(std::string_view caption, int percent) override;
   bool KeepResponsive() override { return true; }
+  EntryDialogResult RunEntryDialog(const EntryDialogRequest& request) override;
+  LotChooserResult RunLotChooser(const LotChooserRequest& request) override;
+  std::optional<std::filesystem::path> ChooseTargetDirectory(const FolderChooserRequest& request) override;
 
  private:
   std::optional<bool> preset_;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <fmt/format.h>
 
+#include "club/number_parse.h"
+
 namespace pellmark {
 namespace {
 
@@ -13,40 +15,11 @@ std::string_view TrimBlanks(std::string_view text) {
   return text;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Accepts [sign] digits [. digits] [e [sign] digits] with at least one digit in the mantissa.
-bool IsDecimalNumber(std::string_view text) {
-  std::size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  std::size_t digits = 0;
-  while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
-  if (i < text.size() && text[i] == '.') {
-    ++i;
-    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
-  }
-  if (digits == 0) return false;
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    std::size_t exponent_digits = 0;
-    while (i < text.size() && IsDigit(text[i])) ++i, ++exponent_digits;
-    if (exponent_digits == 0) return false;
-  }
-  return i == text.size();
-}
-
 }  // namespace
 
 std::optional<double> ParseEntryNumber(std::string_view text) {
-  text = TrimBlanks(text);
-  if (!IsDecimalNumber(text)) return std::nullopt;
-  // from_chars does not take a leading '+'.
-  if (text.front() == '+') text.remove_prefix(1);
-  double value = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  if (!std::isfinite(value) || std::fabs(value) > kLargestEntry) return std::nullopt;
+  std::optional<double> value = ParseNumber(text);
+  if (!value || std::fabs(*value) > kLargestEntry) return std::nullopt;
   return value;
 }
 

@@ -7,10 +7,17 @@
 //
 //   if (!ui.Confirm("No Valuation Statement Created since last dues collection. Continue?")) return;
 //   ui.ShowInformation("Club Information added.");
+//   EntryDialogResult entry = ui.RunEntryDialog(request);
 #pragma once
 
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "club/entry_dialog_request.h"
+#include "club/folder_chooser.h"
+#include "club/lot_chooser_request.h"
 
 namespace pellmark {
 
@@ -37,6 +44,14 @@ class Interaction {
   // Called during long waits so the user interface stays responsive; false when
   // the user asked to abort.
   virtual bool KeepResponsive() = 0;
+
+  // The transaction entry dialog, prepared from `request`; returns when it closes
+  // by OK (the record read back), Cancel or Abort. The checks of OK run inside.
+  virtual EntryDialogResult RunEntryDialog(const EntryDialogRequest& request) = 0;
+  // The lot chooser; on OK the result holds the rewritten candidate list.
+  virtual LotChooserResult RunLotChooser(const LotChooserRequest& request) = 0;
+  // The folder chooser "Select Target Directory"; nullopt when cancelled.
+  virtual std::optional<std::filesystem::path> ChooseTargetDirectory(const FolderChooserRequest& request) = 0;
 };
 
 // Shows the busy cursor for the lifetime of the guard.

@@ -5,6 +5,8 @@
 #include <QMessageBox>
 
 #include "club/text_encoding.h"
+#include "ui/tselect_shares.h"
+#include "ui/tsecurity_input.h"
 
 namespace pellmark::ui {
 
@@ -44,6 +46,27 @@ void QtInteraction::ShowProgress(std::string_view, int) { QApplication::processE
 bool QtInteraction::KeepResponsive() {
   QApplication::processEvents();
   return true;
+}
+
+EntryDialogResult QtInteraction::RunEntryDialog(const EntryDialogRequest& request) {
+  TsecurityInput dialog(*this, parent_);
+  dialog.Prepare(request);
+  dialog.exec();
+  return dialog.Result();
+}
+
+LotChooserResult QtInteraction::RunLotChooser(const LotChooserRequest& request) {
+  Tselectshares dialog(*this, parent_);
+  dialog.PrepareLots(request);
+  dialog.exec();
+  return dialog.LotResult();
+}
+
+std::optional<std::filesystem::path> QtInteraction::ChooseTargetDirectory(const FolderChooserRequest& request) {
+  Tselectshares dialog(*this, parent_);
+  dialog.PrepareFolders(request);
+  dialog.exec();
+  return dialog.ChosenFolder();
 }
 
 }  // namespace pellmark::ui

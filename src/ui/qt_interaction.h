@@ -22,6 +22,11 @@ class QtInteraction : public Interaction {
   void SetBusy(bool busy) override;
   void ShowProgress(std::string_view caption, int percent) override;
   bool KeepResponsive() override;
+  // The entry dialog (TsecurityInput), the lot chooser and the folder chooser
+  // (Tselectshares), modal over the parent window.
+  EntryDialogResult RunEntryDialog(const EntryDialogRequest& request) override;
+  LotChooserResult RunLotChooser(const LotChooserRequest& request) override;
+  std::optional<std::filesystem::path> ChooseTargetDirectory(const FolderChooserRequest& request) override;
 
  private:
   QWidget* parent_;

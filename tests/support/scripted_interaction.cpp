@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
+#include "securities/lot_chooser.h"
+
 namespace pellmark::testing {
 
 void ScriptedInteraction::AnswerNext(std::string question, bool yes) {
@@ -56,6 +58,66 @@ int ScriptedInteraction::SoundCount() const {
 int ScriptedInteraction::BeepCount() const {
   return static_cast<int>(std::count_if(events_.begin(), events_.end(),
                                         [](const Event& e) { return e.kind == Kind::Beep; }));
+}
+
+void ScriptedInteraction::AnswerEntryDialog(EntryScript type, DialogOutcome press) {
+  entry_answers_.push_back({std::move(type), press});
+}
+
+void ScriptedInteraction::AnswerLotChooser(std::vector<int> rows, bool ok) {
+  lot_answers_.push_back({std::move(rows), ok});
+}
+
+void ScriptedInteraction::AnswerFolderChooser(std::optional<std::filesystem::path> folder) {
+  folder_answers_.push_back(std::move(folder));
+}
+
+EntryDialogResult ScriptedInteraction::RunEntryDialog(const EntryDialogRequest& request) {
+  entry_requests_.push_back(request);
+  EntryDialog dialog(request);
+  if (entry_answers_.empty()) {
+    ADD_FAILURE() << "unexpected entry dialog: " << dialog.Form().title;
+    return dialog.Cancelled();
+  }
+  EntryAnswer answer = std::move(entry_answers_.front());
+  entry_answers_.pop_front();
+  answer.type(dialog);
+  if (answer.press == DialogOutcome::Aborted) return dialog.Aborted();
+  if (answer.press == DialogOutcome::Cancelled) return dialog.Cancelled();
+  OkOutcome ok = dialog.PressOk();
+  if (ok.kind == OkOutcome::Kind::Accepted) return ok.result;
+  for (const std::string& message : ok.messages) ShowError(message);
+  return dialog.Cancelled();
+}
+
+LotChooserResult ScriptedInteraction::RunLotChooser(const LotChooserRequest& request) {
+  lot_requests_.push_back(request);
+  securities::LotChooser chooser(request);
+  if (lot_answers_.empty()) {
+    ADD_FAILURE() << "unexpected lot chooser: " << chooser.Title();
+    return {};
+  }
+  LotAnswer answer = std::move(lot_answers_.front());
+  lot_answers_.pop_front();
+  for (int row : answer.rows) chooser.stockfilterClick(row);
+  if (!answer.ok) return {};
+  securities::LotChoiceOutcome ok = chooser.PressOk();
+  if (!ok.accepted) {
+    ShowError(ok.message);
+    return {};
+  }
+  return chooser.Result();
+}
+
+std::optional<std::filesystem::path> ScriptedInteraction::ChooseTargetDirectory(const FolderChooserRequest& request) {
+  folder_requests_.push_back(request);
+  if (folder_answers_.empty()) {
+    ADD_FAILURE() << "unexpected folder chooser";
+    return std::nullopt;
+  }
+  std::optional<std::filesystem::path> folder = std::move(folder_answers_.front());
+  folder_answers_.pop_front();
+  return folder;
 }
 
 }  // namespace pellmark::testing

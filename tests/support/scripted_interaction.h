@@ -6,12 +6,23 @@
 //   ui.AnswerNext("Delete Account Cash?", true);
 //   session.DeleteAccount("Cash");
 //   EXPECT_THAT(ui.Messages(), ElementsAre("Account Cash deleted."));
+//
+// Dialogs are answered the same way: the test queues what the user types into the
+// entry dialog, which rows he allocates in the lot chooser, or which folder he
+// picks. The real dialog models run, so the checks of OK apply; a refused OK shows
+// its messages and the dialog then counts as cancelled. A dialog the test did not
+// script fails the test and is cancelled.
+//
+//   ui.AnswerEntryDialog([](EntryDialog& d) { d.Form().amount.text = "25"; });
+//   ui.AnswerLotChooser({1, 0});
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "club/entry_dialog.h"
 #include "club/interaction.h"
 
 namespace pellmark::testing {
@@ -37,6 +48,25 @@ class ScriptedInteraction : public Interaction {
   void ShowProgress(std::string_view, int percent) override { last_progress_ = percent; }
   bool KeepResponsive() override { return !abort_requested_; }
 
+  using EntryScript = std::function<void(EntryDialog&)>;
+  // Queues the answer to the next entry dialog: `type` fills the prepared dialog,
+  // then `press` closes it.
+  void AnswerEntryDialog(EntryScript type, DialogOutcome press = DialogOutcome::Ok);
+  // Queues the answer to the next lot chooser: the rows allocated in this order,
+  // then OK (or Cancel).
+  void AnswerLotChooser(std::vector<int> rows, bool ok = true);
+  // Queues the answer to the next folder chooser; nullopt cancels it.
+  void AnswerFolderChooser(std::optional<std::filesystem::path> folder);
+
+  EntryDialogResult RunEntryDialog(const EntryDialogRequest& request) override;
+  LotChooserResult RunLotChooser(const LotChooserRequest& request) override;
+  std::optional<std::filesystem::path> ChooseTargetDirectory(const FolderChooserRequest& request) override;
+
+  // Every dialog request in order, for checking what the dialogs were offered.
+  const std::vector<EntryDialogRequest>& EntryRequests() const { return entry_requests_; }
+  const std::vector<LotChooserRequest>& LotRequests() const { return lot_requests_; }
+  const std::vector<FolderChooserRequest>& FolderRequests() const { return folder_requests_; }
+
   // Every event in order.
   const std::vector<Event>& Events() const { return events_; }
   // The texts of error, information and question boxes in order.
@@ -47,7 +77,9 @@ class ScriptedInteraction : public Interaction {
   int LastProgress() const { return last_progress_; }
   void RequestAbort() { abort_requested_ = true; }
   // True when every scripted answer was used.
-  bool AllAnswersUsed() const { return answers_.empty(); }
+  bool AllAnswersUsed() const {
+    return answers_.empty() && entry_answers_.empty() && lot_answers_.empty() && folder_answers_.empty();
+  }
   void Clear() { events_.clear(); }
 
  private:
@@ -55,7 +87,21 @@ class ScriptedInteraction : public Interaction {
     std::string question;
     bool yes;
   };
+  struct EntryAnswer {
+    EntryScript type;
+    DialogOutcome press;
+  };
+  struct LotAnswer {
+    std::vector<int> rows;
+    bool ok;
+  };
   std::deque<ScriptedAnswer> answers_;
+  std::deque<EntryAnswer> entry_answers_;
+  std::deque<LotAnswer> lot_answers_;
+  std::deque<std::optional<std::filesystem::path>> folder_answers_;
+  std::vector<EntryDialogRequest> entry_requests_;
+  std::vector<LotChooserRequest> lot_requests_;
+  std::vector<FolderChooserRequest> folder_requests_;
   std::vector<Event> events_;
   bool busy_ = false;
   bool abort_requested_ = false;

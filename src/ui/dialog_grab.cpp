@@ -1,0 +1,136 @@
+#include "ui/dialog_grab.h"
+
+#include <QApplication>
+#include <QPixmap>
+#include <QTextStream>
+
+#include "club/dates.h"
+#include "ui/qt_interaction.h"
+#include "ui/tselect_shares.h"
+#include "ui/tsecurity_input.h"
+
+namespace pellmark::ui {
+namespace {
+
+TAccountRec SampleAccount(const char* name, std::int32_t actid, std::int32_t lstchk) {
+  TAccountRec account;
+  account.name = name;
+  account.actid = actid;
+  account.lstchk = lstchk;
+  return account;
+}
+
+TCategoryRec SampleCategory(const char* name, std::int32_t catid, std::uint8_t typ) {
+  TCategoryRec category;
+  category.cat = name;
+  category.catid = catid;
+  category.typ = typ;
+  return category;
+}
+
+TSecurityTranRec SampleLot(double shares, double price, CivilDate date, std::uint8_t typ = 0) {
+  TSecurityTranRec lot;
+  lot.typ = typ;
+  lot.tax = true;
+  lot.amount = shares * price;
+  lot.price = price;
+  lot.comm = 9.95;
+  lot.trandate = DayNumberFromCivil(date);
+  return lot;
+}
+
+// A club with two accounts, two securities, categories and two valuations; the
+// record of the mode carries sample figures when it is shown for change.
+EntryDialogRequest SampleRequest(EntryMode mode, bool change) {
+  EntryDialogRequest request;
+  request.mode = mode;
+  request.change = change;
+  request.accounts = {SampleAccount("Brokerage Cash", 1, 1041), SampleAccount("Club Savings", 2, -1)};
+  TSecurityRec acme, bolt;
+  acme.name = "Acme Widgets Inc";
+  acme.stkid = 1;
+  bolt.name = "Bolt Motors";
+  bolt.stkid = 2;
+  request.securities = {acme, bolt};
+  request.categories = {SampleCategory("Dues", 1, 1), SampleCategory("Dividend Income", 2, 1),
+                        SampleCategory("Office Expenses", 11, 2), SampleCategory("Postage", 12, 2)};
+  request.current_account = request.accounts[0];
+  double date = DayNumberFromCivil({1999, 6, 15});
+  TSecurityTranRec& tran = request.security_tran;
+  tran = SampleLot(100, 12.375, {1999, 6, 15});
+  tran.tax = false;
+  tran.stkid = 1;
+  tran.actid = 1;
+  request.price.price = 12.375;
+  request.price.trandate = date;
+  request.member_tran.dues = 50;
+  request.member_tran.trandate = date;
+  request.member_tran.actid = 1;
+  request.account_tran.amount = 125;
+  request.account_tran.desc = "Annual NAIC dues";
+  request.account_tran.trandate = date;
+  request.account_tran.actid = 1;
+  request.account_tran.typ = 5;
+  request.account_tran.catid = 11;
+  request.account_tran.xferact = 2;
+  request.account_tran.checknum = 1041;
+  request.ratio = {2, 1, false};
+  TUnitValueRec june;
+  june.unitval = 12.5;
+  june.unitid = 9;
+  june.date = DayNumberFromCivil({1999, 5, 31});
+  request.payoff_valuations = {{june, 2500}};
+  request.check_ticked = true;
+  switch (mode) {
+    case EntryMode::MemberDues:
+    case EntryMode::MemberPayoff:
+    case EntryMode::MemberFee:
+    case EntryMode::TotalDuesModification:
+    case EntryMode::TotalEarningsModification: request.heading = "Mary Jones"; break;
+    default: request.heading = IsAccountMode(mode) ? "Brokerage Cash" : "Acme Widgets Inc"; break;
+  }
+  return request;
+}
+
+LotChooserRequest SampleLots() {
+  LotChooserRequest request;
+  request.mode = LotChooserMode::Sale;
+  request.security.name = "Acme Widgets Inc";
+  request.transaction = SampleLot(150, 20, {1999, 6, 15}, 1);
+  request.candidates = {{"a", SampleLot(100, 10, {1997, 1, 6})},
+                        {"b", SampleLot(100, 11.5, {1998, 2, 2})},
+                        {"c", SampleLot(4.2376, 12, {1998, 12, 15}, 3)}};
+  return request;
+}
+
+int Save(QWidget& widget, const QString& file) {
+  widget.ensurePolished();
+  widget.adjustSize();
+  if (!widget.grab().save(file)) {
+    QTextStream(stderr) << "Cannot write " << file << "\n";
+    return 3;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int GrabDialog(const QString& which, const QString& file, bool change) {
+  QtInteraction ui(nullptr);
+  if (which == QStringLiteral("lots")) {
+    Tselectshares lots(ui);
+    lots.PrepareLots(SampleLots());
+    return Save(lots, file);
+  }
+  bool is_number = false;
+  std::optional<EntryMode> mode = EntryModeFromNumber(which.toInt(&is_number));
+  if (!is_number || !mode) {
+    QTextStream(stderr) << "Unknown dialog " << which << " (0 to 19, or lots)\n";
+    return 2;
+  }
+  TsecurityInput dialog(ui);
+  dialog.Prepare(SampleRequest(*mode, change));
+  return Save(dialog, file);
+}
+
+}  // namespace pellmark::ui
