@@ -3,6 +3,8 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 DEMO_CLUB ?= demo-club
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 600
 
 .PHONY: run test deps build fuzz
 
@@ -26,3 +28,13 @@ run: build
 	  echo "No display found: showing the demo club from the command line instead."; \
 	  $(BUILD_DIR)/src/cli/pellmark-cli --club $(DEMO_CLUB) info; \
 	fi
+
+# Builds the libFuzzer targets with clang in their own folder and runs the
+# store's container loader for FUZZ_SECONDS; findings land in $(FUZZ_DIR).
+fuzz: deps
+	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DPELLMARK_BUILD_FUZZ=ON -DPELLMARK_BUILD_UI=OFF -DPELLMARK_BUILD_TESTS=OFF -DPELLMARK_BUILD_BENCH=OFF
+	cmake --build $(FUZZ_DIR) --target store_container_fuzz -j $(JOBS)
+	mkdir -p $(FUZZ_DIR)/corpus/container
+	cd $(FUZZ_DIR) && ./fuzz/store_container_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	  corpus/container $(CURDIR)/fuzz/corpus/container
