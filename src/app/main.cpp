@@ -2,6 +2,7 @@
 #include <QCommandLineParser>
 #include <filesystem>
 
+#include "ui/dialog_grab.h"
 #include "ui/pellmark_window.h"
 
 int main(int argc, char** argv) {
@@ -14,7 +15,21 @@ int main(int argc, char** argv) {
   parser.addHelpOption();
   QCommandLineOption club_option(QStringLiteral("club"), QStringLiteral("Club data folder."), QStringLiteral("DIR"));
   parser.addOption(club_option);
+  QCommandLineOption grab_dialog_option(
+      QStringLiteral("grab-dialog"),
+      QStringLiteral("Write a picture of the entry dialog for MODE (0 to 19), or of the lot chooser (lots), "
+                     "to the FILE given after the options, and exit."),
+      QStringLiteral("MODE"));
+  QCommandLineOption change_option(QStringLiteral("change"),
+                                   QStringLiteral("With --grab-dialog: show a stored record for change."));
+  parser.addOptions({grab_dialog_option, change_option});
+  parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("With --grab-dialog: the picture to write."));
   parser.process(app);
+  if (parser.isSet(grab_dialog_option)) {
+    if (parser.positionalArguments().size() != 1) parser.showHelp(2);
+    return pellmark::ui::GrabDialog(parser.value(grab_dialog_option), parser.positionalArguments().front(),
+                                    parser.isSet(change_option));
+  }
 
   std::filesystem::path folder = parser.isSet(club_option) ? std::filesystem::path(parser.value(club_option).toStdString())
                                                            : std::filesystem::current_path();

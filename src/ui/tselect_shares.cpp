@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -108,7 +109,10 @@ void Tselectshares::PrepareLots(const LotChooserRequest& request) {
   if (!lots_->Rows().empty()) stockgrid_->selectRow(0);
   DrawLots();
   stockgrid_->resizeColumnsToContents();
-  stockgrid_->setMinimumWidth(stockgrid_->horizontalHeader()->length() + 2 * stockgrid_->frameWidth() + 40);
+  // Room for every column and the vertical scroll bar, so no column hides behind a horizontal one.
+  int scroll_bar = stockgrid_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, stockgrid_);
+  stockgrid_->setMinimumWidth(stockgrid_->horizontalHeader()->length() + 2 * stockgrid_->frameWidth() + scroll_bar +
+                              stockgrid_->fontMetrics().averageCharWidth() * 4);
   adjustSize();
 }
 
@@ -124,7 +128,7 @@ void Tselectshares::DrawLots() {
     }
   }
   tshares_->setText(FromCore(lots_->tshares()));
-  seccnt_->setText(QString::number(rows.size()));
+  seccnt_->setText(rows.size() == 1 ? tr("1 row") : tr("%1 rows").arg(rows.size()));
   stockfilter_->setEnabled(lots_->CanAllocate());
 }
 
