@@ -61,9 +61,11 @@ class Checker {
   }
 
   // The account of the entry when the account group takes part: the chosen account
-  // with "Account Transaction" ticked, -1 with it unticked; `stored` otherwise.
+  // with "Account Transaction" ticked, -1 with it unticked; `stored` otherwise, and
+  // also when the account of a changed record is held (it may be one the list no
+  // longer offers, such as a hidden account).
   std::int32_t Account(const EntryDialogRequest& request, std::int32_t stored) {
-    if (!form_.accountgroup.visible || !form_.accountgroup.enabled) return stored;
+    if (!form_.accountgroup.visible || !form_.accountgroup.enabled || !form_.tran.enabled) return stored;
     if (!form_.tran.checked) return -1;
     std::optional<int> chosen = Chosen();
     return chosen ? request.accounts[*chosen].actid : stored;

@@ -120,6 +120,17 @@ TEST(EntryDialogChecks, ChangedPurchaseChecksItsDate) {
   EXPECT_DOUBLE_EQ(result.security_tran.trandate, DayNumberFromCivil({1999, 7, 4}));
   EXPECT_EQ(result.security_tran.actid, 1);
   EXPECT_DOUBLE_EQ(result.security_tran.comm, 0);
+
+  // A purchase paid from an account the list no longer offers keeps that account.
+  EntryDialogRequest hidden_account = ClubRequest(EntryMode::Buy, true);
+  hidden_account.security_tran = {};
+  hidden_account.security_tran.actid = 6;
+  hidden_account.security_tran.amount = 100;
+  hidden_account.security_tran.price = 4;
+  EntryDialog held(hidden_account);
+  EXPECT_FALSE(held.Form().tran.checked);
+  held.Form().commission.text = "0";
+  EXPECT_EQ(Accepted(held).security_tran.actid, 6);
 }
 
 TEST(EntryDialogChecks, CapitalChangeTypesAndTerms) {
