@@ -31,6 +31,7 @@ int RunCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
   CommandList commands;
   AddClubCommands(app, commands);
   AddStoreCommands(app, commands);
+  AddAccountCommands(app, commands);
 
   try {
     app.parse(argc, argv);

@@ -46,5 +46,6 @@ using CommandList = std::vector<Command>;
 // Each command family adds its subcommands here.
 void AddClubCommands(CLI::App& app, CommandList& commands);
 void AddStoreCommands(CLI::App& app, CommandList& commands);
+void AddAccountCommands(CLI::App& app, CommandList& commands);
 
 }  // namespace pellmark::cli

@@ -7,27 +7,11 @@
 #include <sstream>
 #include <vector>
 
+#include "cli/cli_runner.h"
 #include "support/temp_folder.h"
 
 namespace pellmark::cli {
 namespace {
-
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CliRun RunLine(std::vector<std::string> args) {
-  args.insert(args.begin(), "pellmark-cli");
-  std::vector<const char*> argv;
-  for (const std::string& arg : args) argv.push_back(arg.c_str());
-  std::istringstream in;
-  std::ostringstream out;
-  std::ostringstream err;
-  int status = RunCli(static_cast<int>(argv.size()), argv.data(), in, out, err, false);
-  return {status, out.str(), err.str()};
-}
 
 TEST(CliGlobalOptions, HelpListsTheGlobalOptions) {
   CliRun run = RunLine({"--help"});

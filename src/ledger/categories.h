@@ -1,0 +1,49 @@
+// Income and expense categories: the "Categories" sheet of the Accounts page.
+//
+//   CategoryLedger categories(club);
+//   categories.Commit(std::nullopt, {"Dues", CategoryType::Deposit, false});  // new: id 11
+//   categories.Commit(11, {"Dues", CategoryType::Withdrawal, false});          // re-keyed "_W"
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "club/club_session.h"
+#include "club/records.h"
+
+namespace pellmark::ledger {
+
+enum class CategoryType : std::uint8_t { None = 0, Deposit = 1, Withdrawal = 2 };
+
+struct CategoryFields {
+  std::string cat;  // "Category Description"
+  CategoryType typ = CategoryType::None;
+  bool tax = false;
+};
+
+// The prompt the description field shows before anything is typed.
+inline constexpr const char* kCategoryPrompt = "Category Description";
+
+class CategoryLedger {
+ public:
+  explicit CategoryLedger(ClubSession& club) : club_(club) {}
+
+  // "Change Category": false (with the error) for a predefined category.
+  bool MayChange(std::int32_t catid);
+
+  // "Commit Changes/Additions": a new category when `catid` is empty, else the
+  // change of that category. Shows the refusal and returns false on bad fields.
+  bool Commit(std::optional<std::int32_t> catid, const CategoryFields& fields);
+
+  // Every category in key order (by name).
+  std::vector<TCategoryRec> All();
+  std::optional<TCategoryRec> FindById(std::int32_t catid);
+  std::optional<TCategoryRec> FindByName(std::string_view name);
+
+ private:
+  ClubSession& club_;
+};
+
+}  // namespace pellmark::ledger

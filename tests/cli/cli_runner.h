@@ -1,0 +1,29 @@
+// Runs one pellmark-cli command line in-process and captures what it printed.
+#pragma once
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_app.h"
+
+namespace pellmark::cli {
+
+struct CliRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+inline CliRun RunLine(std::vector<std::string> args) {
+  args.insert(args.begin(), "pellmark-cli");
+  std::vector<const char*> argv;
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
+  std::istringstream in;
+  std::ostringstream out;
+  std::ostringstream err;
+  int status = RunCli(static_cast<int>(argv.size()), argv.data(), in, out, err, false);
+  return {status, out.str(), err.str()};
+}
+
+}  // namespace pellmark::cli
