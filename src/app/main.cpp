@@ -1,20 +1,65 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QTextStream>
+#include <algorithm>
 #include <filesystem>
+#include <memory>
 
+#include "club/clock.h"
+#include "club/main_tabs.h"
 #include "ui/dialog_grab.h"
 #include "ui/pellmark_window.h"
+#include "ui/qt_interaction.h"
+#include "ui/single_instance.h"
+
+namespace {
+
+// Lays the window out at 1280x800 without putting it on screen and saves a
+// picture of it; for the README's pictures and for checking the look.
+int GrabWindow(pellmark::ui::TPellmark& window, const QString& file, const QString& tab_name) {
+  const auto& captions = pellmark::MainTabCaptions();
+  if (!tab_name.isEmpty()) {
+    auto caption = std::find(captions.begin(), captions.end(), tab_name.toStdString());
+    if (caption == captions.end()) {
+      QTextStream(stderr) << "Unknown tab " << tab_name << "\n";
+      return 2;
+    }
+    if (!window.ChooseTab(static_cast<pellmark::MainTab>(caption - captions.begin()))) return 1;
+  }
+  window.setAttribute(Qt::WA_DontShowOnScreen);
+  window.resize(1280, 800);
+  window.show();
+  QApplication::processEvents();
+  if (!window.grab().save(file)) {
+    QTextStream(stderr) << "Cannot write " << file << "\n";
+    return 3;
+  }
+  window.close();
+  return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Pellmark"));
+  QApplication::setApplicationVersion(QStringLiteral(PELLMARK_VERSION));
   QApplication::setOrganizationName(QStringLiteral("Quillomer"));
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Pellmark: the books of an investment club."));
   parser.addHelpOption();
   QCommandLineOption club_option(QStringLiteral("club"), QStringLiteral("Club data folder."), QStringLiteral("DIR"));
-  parser.addOption(club_option);
+  QCommandLineOption today_option(QStringLiteral("today"), QStringLiteral("Take this date (mm/dd/yyyy) as today."),
+                                  QStringLiteral("DATE"));
+  QCommandLineOption grab_option(QStringLiteral("grab"),
+                                 QStringLiteral("Write a picture of the main window at 1280x800 to FILE and exit."),
+                                 QStringLiteral("FILE"));
+  QCommandLineOption tab_option(QStringLiteral("tab"),
+                                QStringLiteral("With --grab: the tab to show (Members, Securities, Accounts, "
+                                               "Reports, Special)."),
+                                QStringLiteral("NAME"));
+  parser.addOptions({club_option, today_option, grab_option, tab_option});
   QCommandLineOption grab_dialog_option(
       QStringLiteral("grab-dialog"),
       QStringLiteral("Write a picture of the entry dialog for MODE (0 to 19), or of the lot chooser (lots), "
@@ -31,9 +76,29 @@ int main(int argc, char** argv) {
                                     parser.isSet(change_option));
   }
 
+  const bool grabbing = parser.isSet(grab_option);
+  pellmark::ui::SingleInstance instance(pellmark::ui::SingleInstance::UserServerName());
+  if (!grabbing && !instance.Claim()) return 0;
+
   std::filesystem::path folder = parser.isSet(club_option) ? std::filesystem::path(parser.value(club_option).toStdString())
                                                            : std::filesystem::current_path();
-  pellmark::ui::TPellmark window(folder);
-  window.show();
+  pellmark::ui::QtInteraction ui(nullptr);
+  ui.SetClubFolder(folder);
+  std::unique_ptr<pellmark::Clock> clock;
+  std::unique_ptr<pellmark::ui::TPellmark> window;
+  try {
+    const std::string today = parser.value(today_option).toStdString();
+    clock = pellmark::MakeClock(parser.isSet(today_option) ? std::optional<std::string_view>(today) : std::nullopt);
+    window = std::make_unique<pellmark::ui::TPellmark>(folder, ui, *clock);
+  } catch (const std::exception& error) {
+    ui.ShowError(error.what());
+    return 3;
+  }
+  ui.SetParent(window.get());
+  QObject::connect(&instance, &pellmark::ui::SingleInstance::activationRequested, window.get(),
+                   &pellmark::ui::TPellmark::BringToFront);
+
+  if (grabbing) return GrabWindow(*window, parser.value(grab_option), parser.value(tab_option));
+  window->show();
   return QApplication::exec();
 }

@@ -1,27 +1,371 @@
 #include "ui/pellmark_window.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "club/number_parse.h"
+#include "club/store_operations.h"
+#include "ui/date_entry.h"
+#include "ui/help_window.h"
+#include "ui/qt_interaction.h"
+#include "ui/special_page.h"
+#include "ui/summary_panel.h"
 
 namespace pellmark::ui {
+namespace {
 
-TPellmark::TPellmark(std::filesystem::path club_folder, QWidget* parent)
-    : QMainWindow(parent), club_folder_(std::move(club_folder)) {
+const char* const kHelpTopicProperty = "helptopic";
+
+double MarginSetting(QSettings& settings, const char* name, const char* default_text, double default_value) {
+  const QString text = settings.value(QString::fromLatin1(name), QString::fromLatin1(default_text)).toString();
+  return ParseNumber(text.toStdString()).value_or(default_value);
+}
+
+}  // namespace
+
+PageMargins ReadPageMargins() {
+  QSettings settings(QStringLiteral("Quillomer"), QStringLiteral("Pellmark"));
+  PageMargins defaults;
+  return {MarginSetting(settings, "TOPMARGIN", "0.25", defaults.top),
+          MarginSetting(settings, "BOTTOMMARGIN", "0.25", defaults.bottom),
+          MarginSetting(settings, "LEFTMARGIN", "0.75", defaults.left),
+          MarginSetting(settings, "RIGHTMARGIN", "0.50", defaults.right)};
+}
+
+TPellmark::TPellmark(std::filesystem::path club_folder, Interaction& ui, const Clock& clock, QWidget* parent)
+    : QMainWindow(parent),
+      club_folder_(std::move(club_folder)),
+      ui_(ui),
+      club_(std::make_unique<ClubSession>(club_folder_, ui, clock)) {
   setObjectName(QStringLiteral("Pellmark"));
   setWindowTitle(QStringLiteral("Pellmark"));
+  club_->OpenClub(false);
+
   BuildMenus();
-  auto* placeholder = new QLabel(QString::fromStdString(club_folder_.string()), this);
-  placeholder->setAlignment(Qt::AlignCenter);
-  setCentralWidget(placeholder);
+  summary_ = new SummaryPanel(this);
+  BuildPages();
+
+  auto* splitter = new QSplitter(Qt::Horizontal, this);
+  splitter->setChildrenCollapsible(false);
+  splitter->addWidget(BuildKeyPanel());
+  splitter->addWidget(pages_);
+  splitter->setStretchFactor(1, 1);
+  splitter->setSizes({240, 1000});
+
+  TabSet1_ = new QTabBar(this);
+  TabSet1_->setObjectName(QStringLiteral("TabSet1"));
+  TabSet1_->setShape(QTabBar::RoundedSouth);
+  TabSet1_->setExpanding(false);
+  TabSet1_->setDrawBase(false);
+  int shortcut = 1;
+  for (const std::string& caption : MainTabCaptions()) {
+    const int index = TabSet1_->addTab(FromCore(caption));
+    TabSet1_->setTabToolTip(index, tr("%1 (Ctrl+%2)").arg(FromCore(caption)).arg(shortcut));
+    auto* key = new QShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_0 + shortcut)), this);
+    connect(key, &QShortcut::activated, this, [this, index] { ChooseTab(static_cast<MainTab>(index)); });
+    ++shortcut;
+  }
+  connect(TabSet1_, &QTabBar::currentChanged, this, [this](int index) {
+    if (index >= 0 && !TabSet1Change(static_cast<MainTab>(index))) {
+      const QSignalBlocker quiet(TabSet1_);
+      TabSet1_->setCurrentIndex(static_cast<int>(current_tab_));
+    }
+  });
+
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(8, 8, 8, 4);
+  layout->setSpacing(6);
+  layout->addWidget(summary_);
+  layout->addWidget(splitter, 1);
+  layout->addWidget(TabSet1_);
+  setCentralWidget(central);
+
+  margins_ = ReadPageMargins();
+  RefreshClubSummary();
+  ChooseTab(club_->InfoExists() ? MainTab::kMembers : MainTab::kSpecial);
   resize(1280, 800);
 }
+
+TPellmark::~TPellmark() = default;
 
 void TPellmark::BuildMenus() {
   QMenu* file = menuBar()->addMenu(tr("&File"));
   QAction* exit = file->addAction(tr("E&xit"), this, &QWidget::close);
   exit->setObjectName(QStringLiteral("exit"));
   exit->setShortcut(QKeySequence::Quit);
+
+  QMenu* help = menuBar()->addMenu(tr("&Help"));
+  QAction* index = help->addAction(tr("&Index"), this, [this] { Help().ShowTopic(HelpWindow::kIndexTopic); });
+  index->setObjectName(QStringLiteral("Index1"));
+  QAction* page_help = help->addAction(tr("Help on This &Page"), this, &TPellmark::OpenHelpOfShownSheet);
+  page_help->setObjectName(QStringLiteral("pagehelp"));
+  page_help->setShortcut(QKeySequence::HelpContents);
+  help->addSeparator();
+  QAction* about = help->addAction(tr("&About"), this, [this] {
+    ui_.ShowInformation(ToCore(tr("Pellmark %1\nThe books of an investment club.")
+                                   .arg(QApplication::applicationVersion())));
+  });
+  about->setObjectName(QStringLiteral("About1"));
+}
+
+QWidget* TPellmark::BuildKeyPanel() {
+  key_panel_ = new QWidget(this);
+  key_panel_->setObjectName(QStringLiteral("keypanel"));
+  key_caption_ = new QLabel(key_panel_);
+  key_caption_->setObjectName(QStringLiteral("keycaption"));
+  QFont bold = key_caption_->font();
+  bold.setBold(true);
+  key_caption_->setFont(bold);
+  Keys_ = new QListWidget(key_panel_);
+  Keys_->setObjectName(QStringLiteral("Keys"));
+  Keys_->setToolTip(tr("Click to Select"));
+  category_list_ = new QListWidget(key_panel_);
+  category_list_->setObjectName(QStringLiteral("categorylist"));
+  category_list_->hide();
+  key_caption_->setBuddy(Keys_);
+
+  auto* layout = new QVBoxLayout(key_panel_);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(key_caption_);
+  layout->addWidget(Keys_, 1);
+  layout->addWidget(category_list_, 1);
+  key_panel_->setMinimumWidth(180);
+  return key_panel_;
+}
+
+DateEntry* TPellmark::DateGroup(const QString& edit, const QString& calendar, const QString& year_label,
+                                const QString& month_label, const QString& day_spin, const QString& month_spin,
+                                const QString& year_spin) {
+  return new DateEntry({edit, calendar, year_label, month_label, day_spin, month_spin, year_spin}, ui_,
+                       club_->Today(), this);
+}
+
+QTabWidget* TPellmark::PageGroup(const QString& name) {
+  auto* group = new QTabWidget(pages_);
+  group->setObjectName(name);
+  group->setDocumentMode(false);
+  pages_->addWidget(group);
+  return group;
+}
+
+QWidget* TPellmark::Sheet(QTabWidget* group, const QString& caption, const QString& help_name, int topic,
+                          DateEntry* date) {
+  auto* sheet = new QWidget(group);
+  sheet->setObjectName(group->objectName() + caption.toLower() + QStringLiteral("sheet"));
+  auto* help = new QPushButton(tr("Help"), sheet);
+  help->setObjectName(help_name);
+  help->setProperty(kHelpTopicProperty, topic);
+  connect(help, &QPushButton::clicked, this, [this, topic] { Help().ShowTopic(topic); });
+
+  auto* header = new QHBoxLayout;
+  if (date != nullptr) {
+    date->setParent(sheet);
+    auto* date_caption = new QLabel(tr("&Date:"), sheet);
+    date_caption->setBuddy(date->Field());
+    header->addWidget(date_caption);
+    header->addWidget(date);
+  }
+  header->addStretch(1);
+  header->addWidget(help);
+
+  auto* work_area = new QFrame(sheet);
+  work_area->setObjectName(sheet->objectName() + QStringLiteral("area"));
+  work_area->setFrameShape(QFrame::StyledPanel);
+
+  auto* layout = new QVBoxLayout(sheet);
+  layout->setContentsMargins(16, 12, 16, 16);
+  layout->setSpacing(10);
+  layout->addLayout(header);
+  layout->addWidget(work_area, 1);
+  group->addTab(sheet, caption);
+  return sheet;
+}
+
+void TPellmark::BuildPages() {
+  pages_ = new QStackedWidget(this);
+  pages_->setObjectName(QStringLiteral("pages"));
+
+  QTabWidget* members = PageGroup(QStringLiteral("MembersPage"));
+  DateEntry* dues_date = DateGroup(QStringLiteral("duesdate"), QStringLiteral("duescal"), QStringLiteral("yearlabel"),
+                                   QStringLiteral("monthlabel"), QStringLiteral("duesdatespin"),
+                                   QStringLiteral("monthspin"), QStringLiteral("yearspin"));
+  Sheet(members, tr("Dues"), QStringLiteral("helpmemdues"), 2002, dues_date);
+  Sheet(members, tr("Data"), QStringLiteral("helpmemdata"), 2006);
+  Sheet(members, tr("Special"), QStringLiteral("helpmemspec"), 2007);
+  // The purchase unit of the summary follows the dues date.
+  connect(dues_date, &DateEntry::dateChanged, this, [this](double date) {
+    club_->RefreshPurchaseUnit(date);
+    RefreshClubSummary();
+  });
+
+  QTabWidget* securities = PageGroup(QStringLiteral("SecuritiesPage"));
+  Sheet(securities, tr("Prices"), QStringLiteral("helpsecprice"), 2502,
+        DateGroup(QStringLiteral("pricedate"), QStringLiteral("pricecal"), QStringLiteral("pyearlabel"),
+                  QStringLiteral("pmonthlabel"), QStringLiteral("pricedatespin"), QStringLiteral("pmonthspin"),
+                  QStringLiteral("pyearspin")));
+  Sheet(securities, tr("Data"), QStringLiteral("helpsecdata"), 2503);
+  Sheet(securities, tr("Transactions"), QStringLiteral("helpsectran"), 2504,
+        DateGroup(QStringLiteral("secdate"), QStringLiteral("divcal"), QStringLiteral("dyearlabel"),
+                  QStringLiteral("dmonthlabel"), QStringLiteral("secdatespin"), QStringLiteral("dmonthspin"),
+                  QStringLiteral("dyearspin")));
+  Sheet(securities, tr("Special"), QStringLiteral("helpsecspec"), 2513);
+
+  accounts_page_ = PageGroup(QStringLiteral("AccountsPage"));
+  Sheet(accounts_page_, tr("Transactions"), QStringLiteral("helpacttran"), 1002,
+        DateGroup(QStringLiteral("actdate"), QStringLiteral("actcal"), QStringLiteral("ayearlabel"),
+                  QStringLiteral("amonthlabel"), QStringLiteral("actdatespin"), QStringLiteral("amonthspin"),
+                  QStringLiteral("ayearspin")));
+  Sheet(accounts_page_, tr("Data"), QStringLiteral("helpactdata"), 1003);
+  Sheet(accounts_page_, tr("Special"), QStringLiteral("helpactspec"), 1004);
+  categories_sheet_ = Sheet(accounts_page_, tr("Categories"), QStringLiteral("helpactcats"), 1005);
+  connect(accounts_page_, &QTabWidget::currentChanged, this, [this] {
+    if (current_tab_ == MainTab::kAccounts) ShowKeys(tr("Accounts"), true);
+  });
+
+  QTabWidget* reports = PageGroup(QStringLiteral("ReportsPage"));
+  report_date_ = DateGroup(QStringLiteral("reportdate"), QStringLiteral("reportcal"), QStringLiteral("ryearlabel"),
+                           QStringLiteral("rmonthlabel"), QStringLiteral("reportdatespin"),
+                           QStringLiteral("rmonthspin"), QStringLiteral("ryearspin"));
+  Sheet(reports, tr("Reports"), QStringLiteral("helprptrpt"), 3001, report_date_);
+
+  special_ = new SpecialPage(*club_, pages_);
+  pages_->addWidget(special_);
+  connect(special_, &SpecialPage::helpRequested, this, [this](int topic) { Help().ShowTopic(topic); });
+  connect(special_, &SpecialPage::clubInformationCommitted, this, &TPellmark::RefreshClubSummary);
+}
+
+HelpWindow& TPellmark::Help() {
+  if (help_ == nullptr) help_ = new HelpWindow(this);
+  return *help_;
+}
+
+void TPellmark::OpenHelpOfShownSheet() {
+  for (QPushButton* button : pages_->currentWidget()->findChildren<QPushButton*>()) {
+    if (button->property(kHelpTopicProperty).isValid() && button->isVisible()) {
+      button->click();
+      return;
+    }
+  }
+  Help().ShowTopic(HelpWindow::kIndexTopic);
+}
+
+bool TPellmark::ForceDeletes() const { return special_->ForceDeletes(); }
+
+bool TPellmark::ChooseTab(MainTab tab) {
+  if (!TabSet1Change(tab)) return false;
+  const QSignalBlocker quiet(TabSet1_);
+  TabSet1_->setCurrentIndex(static_cast<int>(tab));
+  return true;
+}
+
+bool TPellmark::TabSet1Change(MainTab tab) {
+  if (!MayChooseTab(club_->InfoExists(), tab, ui_)) return false;
+  TViewState& view = club_->View();
+  if (Keys_->count() > 0) RememberListPosition(view, current_tab_, Keys_->currentRow());
+  current_tab_ = tab;
+  category_list_->clear();
+  for (const std::string& name : ListCategoryNames(club_->categories, "")) category_list_->addItem(FromCore(name));
+
+  switch (tab) {
+    case MainTab::kMembers:
+      ListMasterKeys(club_->members, view.showhiddenmembers, tab);
+      ShowKeys(tr("Members"), true);
+      break;
+    case MainTab::kSecurities:
+      ListMasterKeys(club_->securities, view.showhiddensecurities, tab);
+      ShowKeys(tr("Securities"), true);
+      break;
+    case MainTab::kAccounts: {
+      ListMasterKeys(club_->accounts, view.showhiddenaccounts, tab);
+      if (Keys_->currentRow() < 0) {
+        if (auto row = RowOfAccount(club_->accounts, keylist_, club_->Info().defact)) Keys_->setCurrentRow(*row);
+      }
+      if (category_list_->count() > 0) category_list_->setCurrentRow(0);
+      ShowKeys(tr("Accounts"), true);
+      break;
+    }
+    case MainTab::kReports:
+      ListMasterKeys(club_->members, false, tab);
+      Keys_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+      report_date_->setEnabled(HasActiveKey(keylist_));
+      ShowKeys(tr("Members"), false);
+      break;
+    case MainTab::kSpecial:
+      ShowKeys(QString(), false);
+      special_->ShowClubInformation();
+      special_->ShowOptions();
+      break;
+  }
+  pages_->setCurrentIndex(static_cast<int>(tab));
+  return true;
+}
+
+void TPellmark::ListMasterKeys(store::TQDB& store, bool show_hidden, MainTab tab) {
+  store.SetFilter(KeyListFilter(show_hidden));
+  std::vector<std::string> names;
+  ListKeys(store, names, keylist_);
+  Keys_->clear();
+  Keys_->setSelectionMode(QAbstractItemView::SingleSelection);
+  for (const std::string& name : names) Keys_->addItem(FromCore(name));
+  if (auto row = RememberedListPosition(club_->View(), tab, Keys_->count())) Keys_->setCurrentRow(*row);
+}
+
+void TPellmark::ShowKeys(const QString& caption, bool shown) {
+  const bool categories = current_tab_ == MainTab::kAccounts && shown &&
+                          accounts_page_->currentWidget() == categories_sheet_;
+  key_caption_->setText(categories ? tr("Categories") : caption);
+  Keys_->setVisible(shown && !categories);
+  category_list_->setVisible(categories);
+  key_panel_->setVisible(shown);
+}
+
+void TPellmark::RefreshClubSummary() {
+  if (club_->InfoExists()) {
+    summary_->Show(club_->Summary());
+  } else {
+    summary_->Clear();
+  }
+}
+
+void TPellmark::BringToFront() {
+  if (isMinimized()) showNormal();
+  show();
+  raise();
+  activateWindow();
+}
+
+void TPellmark::closeEvent(QCloseEvent* event) {
+  FormClose();
+  if (help_ != nullptr) help_->close();
+  event->accept();
+}
+
+void TPellmark::FormClose() {
+  if (closed_) return;
+  closed_ = true;
+  special_->KeepOptions();
+  if (Keys_->count() > 0) RememberListPosition(club_->View(), current_tab_, Keys_->currentRow());
+  try {
+    club_->Close();
+  } catch (const std::exception& error) {
+    ui_.ShowError(error.what());
+  }
 }
 
 }  // namespace pellmark::ui

@@ -1,23 +1,107 @@
-// TPellmark: the main window of the desktop program.
+// TPellmark: the main window of the desktop program. It opens the club of its
+// folder for the whole run and closes it with the window: the key list on the
+// left, the club summary at the top, the five page groups chosen by the tab strip
+// at the bottom ("Members", "Securities", "Accounts", "Reports", "Special").
+//
+//   QtInteraction ui(nullptr);
+//   TPellmark window(folder, ui, *clock);   // store errors propagate as EQDBError
+//   window.show();
 #pragma once
 
 #include <QMainWindow>
 #include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "club/club_session.h"
+#include "club/main_tabs.h"
+
+class QLabel;
+class QListWidget;
+class QStackedWidget;
+class QTabBar;
+class QTabWidget;
 
 namespace pellmark::ui {
+
+class DateEntry;
+class HelpWindow;
+class SpecialPage;
+class SummaryPanel;
+
+// Page margins in inches, as the report window's page printer takes them.
+struct PageMargins {
+  double top = 0.25, bottom = 0.25, left = 0.75, right = 0.50;
+};
+
+// The margins kept in the user's settings ("TOPMARGIN" ... as text); a missing
+// or unreadable value gives its default.
+PageMargins ReadPageMargins();
 
 class TPellmark : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit TPellmark(std::filesystem::path club_folder, QWidget* parent = nullptr);
+  TPellmark(std::filesystem::path club_folder, Interaction& ui, const Clock& clock, QWidget* parent = nullptr);
+  ~TPellmark() override;
 
   const std::filesystem::path& ClubFolder() const { return club_folder_; }
+  ClubSession& Club() { return *club_; }
+  MainTab CurrentTab() const { return current_tab_; }
+  const PageMargins& Margins() const { return margins_; }
+  HelpWindow& Help();
+  bool ForceDeletes() const;
+
+  // Chooses a tab as the tab strip does; false when the change was refused.
+  bool ChooseTab(MainTab tab);
+  // Fills the summary panel from the club's figures.
+  void RefreshClubSummary();
+
+ public slots:
+  // A second start of the program asked this window to come forward.
+  void BringToFront();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void BuildMenus();
+  QWidget* BuildKeyPanel();
+  void BuildPages();
+  QTabWidget* PageGroup(const QString& name);
+  QWidget* Sheet(QTabWidget* group, const QString& caption, const QString& help_name, int topic,
+                 DateEntry* date = nullptr);
+  DateEntry* DateGroup(const QString& edit, const QString& calendar, const QString& year_label,
+                       const QString& month_label, const QString& day_spin, const QString& month_spin,
+                       const QString& year_spin);
+  void OpenHelpOfShownSheet();
+  bool TabSet1Change(MainTab tab);
+  void ListMasterKeys(store::TQDB& store, bool show_hidden, MainTab tab);
+  void ShowKeys(const QString& caption, bool shown);
+  void FormClose();
 
   std::filesystem::path club_folder_;
+  Interaction& ui_;
+  std::unique_ptr<ClubSession> club_;
+  MainTab current_tab_ = MainTab::kSpecial;
+  PageMargins margins_;
+  bool closed_ = false;
+
+  SummaryPanel* summary_;
+  QWidget* key_panel_;
+  QLabel* key_caption_;
+  QListWidget* Keys_;
+  QListWidget* category_list_;
+  // The stored keys of the items listed in Keys, row for row.
+  std::vector<std::string> keylist_;
+  QStackedWidget* pages_;
+  QTabBar* TabSet1_;
+  QTabWidget* accounts_page_;
+  QWidget* categories_sheet_;
+  DateEntry* report_date_;
+  SpecialPage* special_;
+  HelpWindow* help_ = nullptr;
 };
 
 }  // namespace pellmark::ui

@@ -2,11 +2,19 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QAudioDevice>
+#include <QMediaDevices>
 #include <QMessageBox>
+#include <QSoundEffect>
+#include <QUrl>
 
 #include "club/text_encoding.h"
 #include "ui/tselect_shares.h"
 #include "ui/tsecurity_input.h"
+
+// The built-in sound is compiled into the library; a static library needs its
+// resources registered by hand.
+static void RegisterSounds() { Q_INIT_RESOURCE(sounds); }
 
 namespace pellmark::ui {
 
@@ -31,7 +39,27 @@ bool QtInteraction::Confirm(std::string_view text, bool beep) {
 
 void QtInteraction::Beep() { QApplication::beep(); }
 
-void QtInteraction::PlayConfirmationSound() {}
+QtInteraction::QtInteraction(QWidget* parent) : parent_(parent) {}
+
+QtInteraction::~QtInteraction() = default;
+
+void QtInteraction::SetClubFolder(std::filesystem::path folder) {
+  club_folder_ = std::move(folder);
+  sound_.reset();
+}
+
+void QtInteraction::PlayConfirmationSound() {
+  if (QMediaDevices::audioOutputs().isEmpty()) return;
+  if (sound_ == nullptr) {
+    const std::filesystem::path own = club_folder_ / "Qrecord.wav";
+    std::error_code ignored;
+    RegisterSounds();
+    sound_ = std::make_unique<QSoundEffect>();
+    sound_->setSource(std::filesystem::is_regular_file(own, ignored) ? QUrl::fromLocalFile(QString::fromStdString(own.string()))
+                                                                     : QUrl(QStringLiteral("qrc:/sounds/confirm.wav")));
+  }
+  sound_->play();
+}
 
 void QtInteraction::SetBusy(bool busy) {
   if (busy) {

@@ -1,18 +1,29 @@
 // The interaction port in the desktop program: Qt message boxes with the
-// program's name as their title, the system beep, the wait cursor.
+// program's name as their title, the system beep, the wait cursor, and the
+// confirmation sound (the club folder's "Qrecord.wav", else the built-in one;
+// silent where the system has no audio output).
 #pragma once
 
 #include <QObject>
+#include <filesystem>
+#include <memory>
 
 #include "club/interaction.h"
 
+class QSoundEffect;
 class QWidget;
 
 namespace pellmark::ui {
 
 class QtInteraction : public Interaction {
  public:
-  explicit QtInteraction(QWidget* parent) : parent_(parent) {}
+  explicit QtInteraction(QWidget* parent);
+  ~QtInteraction() override;
+
+  // The window the message boxes belong to.
+  void SetParent(QWidget* parent) { parent_ = parent; }
+  // The club folder, where a "Qrecord.wav" of the club's own replaces the built-in sound.
+  void SetClubFolder(std::filesystem::path folder);
 
   void ShowError(std::string_view text) override;
   void ShowInformation(std::string_view text) override;
@@ -30,6 +41,8 @@ class QtInteraction : public Interaction {
 
  private:
   QWidget* parent_;
+  std::filesystem::path club_folder_;
+  std::unique_ptr<QSoundEffect> sound_;
 };
 
 // Windows-1252 text of the core as a QString.

@@ -1,0 +1,105 @@
+// The Special page group of the main window: the "Setup" sheet with the club
+// information and the internet settings, and the "Options" sheet. The page reads
+// its fields into the club session's set-up commit and shows what the session
+// holds; the checks and the storing are the session's.
+#pragma once
+
+#include <QTabWidget>
+
+#include "club/club_session.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace pellmark::ui {
+
+class SpecialPage : public QTabWidget {
+  Q_OBJECT
+
+ public:
+  SpecialPage(ClubSession& club, QWidget* parent = nullptr);
+
+  // Shows the club information (or the first set-up's defaults) locked.
+  void ShowClubInformation();
+  // The Options sheet from the club information and the view state.
+  void ShowOptions();
+  // Copies the "Show Hidden ..." boxes into the view state.
+  void KeepOptions();
+
+  bool ForceDeletes() const;
+
+  // The set-up handlers, also reachable by their buttons.
+  void clubinfochangeClick();
+  void internetchangeClick();
+  void clubinfocommitClick();
+  void clubinfoabortClick();
+
+ signals:
+  // The club information was committed (the first time or again).
+  void clubInformationCommitted();
+  void helpRequested(int topic);
+
+ private:
+  QWidget* BuildSetupSheet();
+  QGroupBox* BuildClubGroup();
+  QGroupBox* BuildInternetGroup();
+  QWidget* BuildOptionsSheet();
+  QPushButton* HelpButton(const QString& name, int topic);
+  void DisplayFields(const ClubInfoFields& fields);
+  ClubInfoFields ReadFields() const;
+  void SetLocked(bool locked);
+  void ClearConnectionType();
+  // The style sheet reads the read-only property only when a field is polished again.
+  static void Repolish(std::initializer_list<QLineEdit*> fields);
+  void useproxyClick();
+  void useloginClick();
+  void dialoptClick();
+  void stksortClick();
+  void usecolorClick();
+
+  ClubSession& club_;
+  bool locked_ = true;
+
+  QLineEdit* club_name_;
+  QLineEdit* club_address_;
+  QLineEdit* tax_id_;
+  QLineEdit* track_year_;
+  QLabel* start_unit_label_;
+  QLineEdit* start_unit_;
+  QPushButton* clubinfochange_;
+  QPushButton* clubinfocommit_;
+  QPushButton* clubinfoabort_;
+  QGroupBox* internet_group_;
+  QLineEdit* smtp_server_;
+  QLineEdit* home_address_;
+  QCheckBox* useproxy_;
+  QLineEdit* proxy_;
+  QCheckBox* proxycache_;
+  QCheckBox* uselogin_;
+  QLineEdit* username_;
+  QLineEdit* password_;
+  QButtonGroup* dialopt_;
+  QComboBox* dialentries_;
+  QButtonGroup* closeopt_;
+  QPushButton* internetchange_;
+  QPushButton* internetcommit_;
+  QPushButton* internetabort_;
+
+  QCheckBox* forcedeletes_;
+  QCheckBox* usecolor_;
+  QCheckBox* stksort_;
+  QCheckBox* hiddenmember_;
+  QCheckBox* hiddensecurity_;
+  QCheckBox* hiddenaccount_;
+  QLabel* hidmemlab_;
+  QLabel* hidseclab_;
+  QLabel* hidactlab_;
+};
+
+}  // namespace pellmark::ui
