@@ -215,6 +215,7 @@ QWidget* SpecialPage::BuildOptionsSheet() {
   forcedeletes_ = new QCheckBox(tr("Force Deletes"), options);
   forcedeletes_->setObjectName(QStringLiteral("forcedeletes"));
   forcedeletes_->setToolTip(tr("Lets deletions remove records that another part of the books wrote"));
+  forcedeletes_->setChecked(false);  // off at every start
   usecolor_ = new QCheckBox(tr("Use Color In Reports"), options);
   usecolor_->setObjectName(QStringLiteral("usecolor"));
   stksort_ = new QCheckBox(tr("Sort Securities by Performance"), options);
@@ -411,7 +412,6 @@ void SpecialPage::usecolorClick() { club_.View().usecolor = usecolor_->isChecked
 void SpecialPage::ShowOptions() {
   const TClubInfoRec& info = club_.Info();
   const TViewState& view = club_.View();
-  forcedeletes_->setChecked(false);
   usecolor_->setChecked(view.usecolor);
   stksort_->setChecked(club_.InfoExists() ? info.sort : true);
   const struct {

@@ -258,6 +258,9 @@ TEST_F(MainWindowTest, SortBySecuritiesIsWrittenAtOnceAndForceDeletesStartsOff) 
   EXPECT_FALSE(ReadClubInfo(folder.Path())->sort);
   Find<QCheckBox>(*window, "forcedeletes")->click();
   EXPECT_TRUE(window->ForceDeletes());
+  window->ChooseTab(MainTab::kMembers);
+  window->ChooseTab(MainTab::kSpecial);
+  EXPECT_TRUE(window->ForceDeletes());  // kept for the run
   EXPECT_FALSE(Find<QWidget>(*window, "hiddenmember")->isEnabled());
   EXPECT_EQ(Find<QLabel>(*window, "hidmemlab")->text(), QStringLiteral("(0)"));
 }
