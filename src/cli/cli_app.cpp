@@ -32,6 +32,7 @@ int RunCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
   AddClubCommands(app, commands);
   AddStoreCommands(app, commands);
   AddAccountCommands(app, commands);
+  AddMemberCommands(app, commands);
 
   try {
     app.parse(argc, argv);

@@ -47,5 +47,6 @@ using CommandList = std::vector<Command>;
 void AddClubCommands(CLI::App& app, CommandList& commands);
 void AddStoreCommands(CLI::App& app, CommandList& commands);
 void AddAccountCommands(CLI::App& app, CommandList& commands);
+void AddMemberCommands(CLI::App& app, CommandList& commands);
 
 }  // namespace pellmark::cli

@@ -4,10 +4,12 @@
 #include <string>
 
 #include "cli/cli_context.h"
+#include "cli/demo_club.h"
 #include "cli/record_json.h"
 #include "club/club_info_file.h"
 #include "club/club_session.h"
 #include "club/text_encoding.h"
+#include "ledger/connect_ledgers.h"
 
 namespace pellmark::cli {
 namespace {
@@ -37,6 +39,7 @@ void PrintInfo(CliContext& context) {
 void OpenAndClose(CliContext& context) {
   RequireFolder(context);
   ClubSession club(context.club_folder, *context.ui, *context.clock);
+  ledger::ConnectLedgers(club);
   club.OpenClub(false);
   club.Close();
 }
@@ -44,6 +47,7 @@ void OpenAndClose(CliContext& context) {
 void InitClub(const fs::path& folder, Interaction& ui, const Clock& clock, const InitOptions& options) {
   fs::create_directories(folder);
   ClubSession club(folder, ui, clock);
+  ledger::ConnectLedgers(club);
   club.OpenClub(false);
   if (club.InfoExists()) {
     ui.ShowError("The club \"" + club.Info().club + "\" is already set up; change it on the Special page.");
@@ -59,19 +63,6 @@ void InitClub(const fs::path& folder, Interaction& ui, const Clock& clock, const
   bool committed = club.CommitClubInformation(fields);
   club.Close();
   if (!committed) throw CommandRefused("set-up refused");
-}
-
-// The demo club: a club set up in the current year, so the program has
-// something to show on first start.
-void MakeDemo(CliContext& context, const std::string& folder) {
-  InitOptions options;
-  options.name = "Elm Street Investment Club";
-  options.year = std::to_string(CivilFromDayNumber(context.clock->Today()).year);
-  options.start_unit = "10.00";
-  options.address = "12 Elm Street, Springfield, IL 62701";
-  options.tax_id = "36-1234567";
-  InitClub(folder, *context.ui, *context.clock, options);
-  *context.out << "Demo club written to " << fs::absolute(folder).string() << '\n';
 }
 
 }  // namespace
@@ -97,7 +88,10 @@ void AddClubCommands(CLI::App& app, CommandList& commands) {
   auto* demo = app.add_subcommand("demo", "Write the demo club into a folder");
   auto folder = std::make_shared<std::string>();
   demo->add_option("DIR", *folder, "Folder for the demo club")->required();
-  commands.push_back({demo, [folder](CliContext& context) { MakeDemo(context, *folder); }});
+  commands.push_back({demo, [folder](CliContext& context) {
+                        WriteDemoClub(*folder, *context.clock, *context.ui);
+                        *context.out << "Demo club written to " << fs::absolute(*folder).string() << '\n';
+                      }});
 }
 
 }  // namespace pellmark::cli

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "club/text_encoding.h"
+#include "ledger/connect_ledgers.h"
 
 namespace pellmark::cli {
 
@@ -11,6 +12,7 @@ void WithOpenClub(CliContext& context, const std::function<void(ClubSession&)>& 
     throw UsageError("no club folder " + context.club_folder.string());
   }
   ClubSession club(context.club_folder, ui != nullptr ? *ui : *context.ui, *context.clock);
+  ledger::ConnectLedgers(club);
   club.OpenClub(false);
   if (!club.InfoExists()) {
     context.ui->ShowError("The club in " + ToWindows1252(context.club_folder.string()) + " has not been set up.");

@@ -1,21 +1,35 @@
 #include "club/unit_values.h"
 
+#include "club/keys.h"
 #include "club/records.h"
-#include "club/store_operations.h"
 
 namespace pellmark {
+namespace {
+
+// The date part ("yyyy_ddd") of a unit key; keys sort by it first.
+std::string DatePrefix(const std::string& key) { return key.substr(0, 8); }
+
+}  // namespace
 
 std::optional<UnitValue> UnitValueAt(store::TQDB& unitfile, DayNumber date) {
-  std::optional<UnitValue> oldest;
-  std::optional<UnitValue> in_force;
-  // Keys sort by date, then id: the last record on or before the date is in force.
-  ForEachItemWithFilter(unitfile, "", [&](const std::string&, const std::string& data) {
-    auto record = DecodeRecord<TUnitValueRec>(data);
-    UnitValue value{record.unitval, record.unitid, record.date};
-    if (!oldest) oldest = value;
-    if (record.date <= date) in_force = value;
-  });
-  return in_force ? in_force : oldest;
+  const int count = unitfile.Count();
+  if (count == 0) return std::nullopt;
+  const std::string target = DatePrefix(UnitKey(0, date));
+  // The first position whose date is after the target; the record before it is in force.
+  int low = 0;
+  int high = count;
+  while (low < high) {
+    int middle = low + (high - low) / 2;
+    if (DatePrefix(unitfile.GetKeyAt(middle)) <= target) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  const std::string saved_filter = unitfile.Filter();
+  auto record = DecodeRecord<TUnitValueRec>(unitfile.GetDataAt(low > 0 ? low - 1 : 0));
+  unitfile.SetFilter(saved_filter);
+  return UnitValue{record.unitval, record.unitid, record.date};
 }
 
 }  // namespace pellmark

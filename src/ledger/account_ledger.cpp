@@ -363,16 +363,21 @@ bool AccountLedger::DeleteTransaction(std::string_view name, std::int32_t tranid
     if (tran->typ == kTransferIn) return Refused("Only Transfer Out transactions can be deleted.");
   }
   if (!club_.Ui().Confirm("Selected Record will be removed permanently. Continue?")) return false;
+  RemoveTransaction(*tran);
+  club_.Ui().PlayConfirmationSound();
+  AskForAudit(tran->trandate, "deleted");
+  return true;
+}
+
+void AccountLedger::RemoveTransaction(const TAccountTranRec& tran) {
   club_.actrecs.SetFilter("");
-  if (club_.actrecs.FindKey(TranKey(tran->actid, tran->tranid, tran->trandate))) {
+  if (club_.actrecs.FindKey(TranKey(tran.actid, tran.tranid, tran.trandate))) {
     club_.actrecs.DeleteCurrent();
     club_.actrecs.Pack();
     club_.actrecs.SaveIndex();
   }
-  PostAccountTransaction(account->actid, PostMode::Delete, *tran, &*tran, kBackOut);
-  club_.Ui().PlayConfirmationSound();
-  AskForAudit(tran->trandate, "deleted");
-  return true;
+  TAccountTranRec removed = tran;
+  PostAccountTransaction(tran.actid, PostMode::Delete, removed, &tran, kBackOut);
 }
 
 bool AccountLedger::Reconcile(std::string_view name) {

@@ -80,6 +80,9 @@ class AccountLedger {
   bool ChangeTransaction(std::string_view account, std::int32_t tranid);
   bool DeleteTransaction(std::string_view account, std::int32_t tranid, bool force_deletes);
   bool Reconcile(std::string_view account);
+  // Deletes a stored transaction and backs its posting out (a Transfer Out takes
+  // its counterpart with it); no question asked.
+  void RemoveTransaction(const TAccountTranRec& tran);
 
   // "Reset Selected Account"; `announce` as from the Special page (refresh,
   // sound, "... has been reset.").

@@ -1,0 +1,118 @@
+#include "cli/demo_club.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cli/cli_context.h"
+#include "cli/dialog_answers.h"
+#include "club/club_session.h"
+#include "ledger/account_ledger.h"
+#include "ledger/connect_ledgers.h"
+#include "ledger/member_ledger.h"
+
+namespace pellmark::cli {
+namespace {
+
+// Answers every question Yes and keeps the notices to itself, so writing the
+// demo prints nothing but a refusal.
+class DemoAnswers : public DialogAnswers {
+ public:
+  using DialogAnswers::DialogAnswers;
+  void ShowInformation(std::string_view) override {}
+  bool Confirm(std::string_view, bool) override { return true; }
+};
+
+struct DemoMember {
+  const char* last;
+  const char* first;
+  const char* group;
+  const char* city;
+  const char* email;
+  const char* dues;
+};
+
+constexpr DemoMember kMembers[] = {
+    {"Smith", "Ann", nullptr, "Springfield", "ann.smith@example.com", "50.00"},
+    {"Jones", "Bob", nullptr, "Springfield", "bob.jones@example.com", "25.00"},
+    {"Garcia", "Maria", nullptr, "Chatham", "maria.garcia@example.com", "40.00"},
+    {"Chen", "Wei", nullptr, "Rochester", "wei.chen@example.com", "30.00"},
+    {nullptr, nullptr, "Elm Street Family Trust", "Springfield", "trust@example.com", "100.00"},
+};
+
+void Require(bool done) {
+  if (!done) throw CommandRefused("demo refused");
+}
+
+}  // namespace
+
+void WriteDemoClub(const std::filesystem::path& folder, const Clock& clock, Interaction& errors) {
+  std::map<std::int32_t, std::string> dues;
+  std::string next_text;
+  DemoAnswers ui(errors, [&](EntryDialog& dialog) {
+    const auto& request = dialog.Request();
+    if (IsMemberMode(request.mode)) {
+      auto amount = dues.find(request.member_tran.memid);
+      dialog.Form().amount.text = amount == dues.end() ? "" : amount->second;
+    } else {
+      dialog.Form().amount.text = next_text;
+      dialog.Form().desc.text = "Monthly service charge";
+    }
+  });
+
+  std::filesystem::create_directories(folder);
+  const CivilDate today = CivilFromDayNumber(clock.Today());
+  // Twelve collections on the first of the month, the last one this month.
+  CivilDate first{today.year, today.month, 1};
+  for (int i = 0; i < 11; ++i) first = first.month == 1 ? CivilDate{first.year - 1, 12, 1} : CivilDate{first.year, first.month - 1, 1};
+
+  ClubSession club(folder, ui, clock);
+  ledger::ConnectLedgers(club);
+  club.OpenClub(false);
+  if (club.InfoExists()) {
+    errors.ShowError("The club \"" + club.Info().club + "\" is already set up; change it on the Special page.");
+    club.Close();
+    throw CommandRefused("already set up");
+  }
+  ClubInfoFields fields = club.DisplayedClubInfo();
+  fields.club = "Elm Street Investors";
+  fields.addr = "12 Elm Street, Springfield, IL 62701";
+  fields.idnum = "36-1234567";
+  fields.year = std::to_string(first.year);
+  fields.startunit = "10.00";
+  Require(club.CommitClubInformation(fields));
+
+  ledger::AccountLedger accounts(club);
+  Require(accounts.CommitAccount(std::nullopt, {"Brokerage", "4417-2093", "0.00"}));
+  ledger::MemberLedger members(club);
+  for (const DemoMember& demo : kMembers) {
+    ledger::MemberFields member;
+    member.group = demo.group != nullptr;
+    if (member.group) {
+      member.name = demo.group;
+    } else {
+      member.lname = demo.last;
+      member.fname = demo.first;
+    }
+    member.addr = "12 Elm Street";
+    member.city = demo.city;
+    member.state = "IL";
+    member.zip = "62701";
+    member.email = demo.email;
+    Require(members.CommitMember(std::nullopt, member));
+    auto stored = members.Find(member.group ? std::string(demo.group) : std::string(demo.last) + ", " + demo.first);
+    dues[stored->memid] = demo.dues;
+  }
+
+  CivilDate month = first;
+  for (int i = 0; i < 12; ++i) {
+    Require(members.Collect(ledger::MemberAction::DuesAll, std::nullopt, DayNumberFromCivil(month)));
+    const DayNumber charge_date = DayNumberFromCivil({month.year, month.month, 15});
+    next_text = "2.50";
+    if (charge_date <= clock.Today()) Require(accounts.EnterTransaction("Cash", EntryMode::ServiceCharge, charge_date));
+    month = month.month == 12 ? CivilDate{month.year + 1, 1, 1} : CivilDate{month.year, month.month + 1, 1};
+  }
+  club.Close();
+}
+
+}  // namespace pellmark::cli

@@ -1,0 +1,16 @@
+// The demo club of `make run`: a set-up club with two accounts, five members
+// (one a group) and the twelve monthly dues collections up to this month.
+#pragma once
+
+#include <filesystem>
+
+#include "club/clock.h"
+#include "club/interaction.h"
+
+namespace pellmark::cli {
+
+// Writes the demo club into `folder` (created when missing); `errors` receives
+// the messages of a refusal, which fails the command.
+void WriteDemoClub(const std::filesystem::path& folder, const Clock& clock, Interaction& errors);
+
+}  // namespace pellmark::cli

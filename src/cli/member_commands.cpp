@@ -1,0 +1,351 @@
+#include <fmt/format.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/cli_context.h"
+#include "cli/dialog_answers.h"
+#include "cli/open_club.h"
+#include "club/number_format.h"
+#include "club/text_encoding.h"
+#include "ledger/member_ledger.h"
+
+namespace pellmark::cli {
+namespace {
+
+using ledger::MemberAction;
+using ledger::MemberLedger;
+
+std::string Cp(const std::string& utf8) { return ToWindows1252(utf8); }
+
+struct MemberOptions {
+  std::string name, last, first, group;
+  std::map<std::string, std::string> fields;  // option name -> value
+};
+
+// The contact options of `member add` and `member change`, by the record field they fill.
+const std::vector<std::pair<const char*, std::string ledger::MemberFields::*>>& ContactOptions() {
+  static const std::vector<std::pair<const char*, std::string ledger::MemberFields::*>> options = {
+      {"address", &ledger::MemberFields::addr}, {"city", &ledger::MemberFields::city},
+      {"state", &ledger::MemberFields::state},  {"zip", &ledger::MemberFields::zip},
+      {"ssn", &ledger::MemberFields::idnum},    {"home", &ledger::MemberFields::hphone},
+      {"work", &ledger::MemberFields::wphone},  {"fax", &ledger::MemberFields::fphone},
+      {"other", &ledger::MemberFields::ophone}, {"email", &ledger::MemberFields::email}};
+  return options;
+}
+
+void AddMemberOptions(CLI::App* command, MemberOptions& options) {
+  auto* last = command->add_option("--last", options.last, "Last name of a person");
+  auto* first = command->add_option("--first", options.first, "First name of a person");
+  auto* group = command->add_option("--group", options.group, "Name of a group (up to 30 characters)");
+  group->excludes(last)->excludes(first);
+  for (const auto& [name, member] : ContactOptions()) {
+    command->add_option(std::string("--") + name, options.fields[name]);
+  }
+}
+
+[[noreturn]] void NoSuchMember(ClubSession& club, const std::string& name) {
+  club.Ui().ShowError("Member " + Cp(name) + " not found.");
+  throw CommandRefused("no member");
+}
+
+TMemberRec RequireMember(ClubSession& club, const std::string& name) {
+  auto member = MemberLedger(club).Find(Cp(name));
+  if (!member) NoSuchMember(club, name);
+  return *member;
+}
+
+void CommitMember(CliContext& context, const MemberOptions& options, bool adding) {
+  WithOpenClub(context, [&](ClubSession& club) {
+    ledger::MemberFields fields;
+    std::optional<std::string> existing;
+    if (!adding) {
+      TMemberRec member = RequireMember(club, options.name);
+      existing = MemberName(member);
+      fields.group = member.mtype == 'G';
+      fields.lname = member.lname;
+      fields.fname = member.fname;
+      fields.name = MemberName(member);
+      fields.addr = member.addr;
+      fields.city = member.city;
+      fields.state = member.state;
+      fields.zip = member.zip;
+      fields.idnum = member.idnum;
+      fields.hphone = member.hphone;
+      fields.wphone = member.wphone;
+      fields.fphone = member.fphone;
+      fields.ophone = member.ophone;
+      fields.email = member.email;
+    }
+    if (!options.group.empty()) {
+      fields.group = true;
+      fields.name = Cp(options.group);
+    }
+    if (!options.last.empty() || !options.first.empty()) {
+      fields.group = false;
+      if (!options.last.empty()) fields.lname = Cp(options.last);
+      if (!options.first.empty()) fields.fname = Cp(options.first);
+    }
+    for (const auto& [name, member] : ContactOptions()) {
+      const std::string& value = options.fields.at(name);
+      if (!value.empty()) fields.*member = Cp(value);
+    }
+    RequireDone(MemberLedger(club).CommitMember(existing, fields));
+  });
+}
+
+DayNumber RequireDate(ClubSession& club, const std::string& text) {
+  if (text.empty()) return club.Today();
+  auto date = ParseDate(text);
+  if (!date) {
+    club.Ui().ShowError(Cp(text) + " is an invalid date.");
+    throw CommandRefused("bad date");
+  }
+  return *date;
+}
+
+// One `memberselect` action answered from the command's options: the amount of
+// each member by `memid` (members without one are skipped, as by an empty amount).
+struct Collection {
+  MemberAction action;
+  std::string date;
+  std::string account;
+  std::string fee = "0.00";
+  std::string valuation;  // payoff: the valuation's date
+  std::string check;      // payoff: check number, none for a withdrawal
+  std::map<std::int32_t, std::string> amounts;
+};
+
+void RunCollection(CliContext& context, Collection& collection, const std::optional<std::string>& selected,
+                   const std::function<void(ClubSession&)>& resolve) {
+  DialogAnswers answers(*context.ui, [&collection, &context](EntryDialog& dialog) {
+    EntryForm& form = dialog.Form();
+    auto amount = collection.amounts.find(dialog.Request().member_tran.memid);
+    form.amount.text = amount == collection.amounts.end() ? "" : amount->second;
+    if (!collection.account.empty()) {
+      SelectListItem(*context.ui, form.accountbox, Cp(collection.account), "Account");
+      dialog.accountboxChange();
+    }
+    if (collection.action == MemberAction::Payoff) {
+      form.price.text = collection.fee;
+      const auto& valuations = dialog.Request().payoff_valuations;
+      form.allunits.selected = -1;
+      for (std::size_t i = 0; i < valuations.size(); ++i) {
+        if (FormatDate(valuations[i].unit.date) == collection.valuation) form.allunits.selected = static_cast<int>(i);
+      }
+      if (form.allunits.selected < 0) {
+        context.ui->ShowError("No valuation of " + collection.valuation + " to pay off at.");
+        throw CommandRefused("no valuation");
+      }
+      form.tax.checked = !collection.check.empty();
+      dialog.taxClick();
+      if (!collection.check.empty()) form.desc.text = collection.check;
+    }
+  });
+  WithOpenClub(
+      context,
+      [&](ClubSession& club) {
+        resolve(club);
+        RequireDone(MemberLedger(club).Collect(collection.action, selected, RequireDate(club, collection.date)));
+      },
+      &answers);
+}
+
+void AddCollectionCommands(CLI::App& app, CommandList& commands) {
+  struct DuesOptions {
+    std::string date, all, account;
+    std::vector<std::string> members;
+  };
+  auto dues = std::make_shared<DuesOptions>();
+  auto* dues_command = app.add_subcommand("dues", "Collect dues (\"Dues - All\")");
+  dues_command->add_option("--date", dues->date, "Dues date MM/DD/YYYY (default today)");
+  auto* all = dues_command->add_option("--all", dues->all, "The same amount for every active member");
+  auto* listed = dues_command->add_option("--member", dues->members, "NAME=AMOUNT, for the listed members only");
+  all->excludes(listed);
+  dues_command->add_option("--account", dues->account, "Account the dues go to (default: the default member account)");
+  commands.push_back({dues_command, [dues](CliContext& context) {
+                        if (dues->all.empty() && dues->members.empty()) throw UsageError("give --all or --member");
+                        Collection collection{MemberAction::DuesAll, dues->date, dues->account};
+                        RunCollection(context, collection, std::nullopt, [&](ClubSession& club) {
+                          if (!dues->all.empty()) {
+                            for (const TMemberRec& member : MemberLedger(club).List(true)) {
+                              collection.amounts[member.memid] = dues->all;
+                            }
+                          }
+                          for (const std::string& entry : dues->members) {
+                            auto equals = entry.rfind('=');
+                            if (equals == std::string::npos) throw UsageError("--member takes NAME=AMOUNT: " + entry);
+                            TMemberRec member = RequireMember(club, entry.substr(0, equals));
+                            collection.amounts[member.memid] = entry.substr(equals + 1);
+                          }
+                        });
+                      }});
+
+  struct SingleOptions {
+    std::string name, amount, date, account, fee = "0.00", valuation, check;
+  };
+  auto add_single = [&](const char* name, const char* help, MemberAction action) {
+    auto options = std::make_shared<SingleOptions>();
+    auto* command = app.add_subcommand(name, help);
+    command->add_option("NAME", options->name, "Member (\"Smith, Ann\" or a group's name)")->required();
+    const bool totals = action == MemberAction::TotalDues || action == MemberAction::TotalEarnings;
+    command->add_option(totals ? "NEWTOTAL" : "AMOUNT", options->amount, totals ? "The new total" : "Amount")
+        ->required();
+    command->add_option("--date", options->date, "Date MM/DD/YYYY (default today)");
+    if (!totals) command->add_option("--account", options->account, "Account (default: the default member account)");
+    if (action == MemberAction::Payoff) {
+      command->add_option("--valuation", options->valuation, "Date of the valuation to pay off at")->required();
+      command->add_option("--fee", options->fee, "Payoff fee, subtracted from the payoff");
+      command->add_option("--check", options->check, "Pay by this check number (else a withdrawal)");
+    }
+    commands.push_back({command, [options, action](CliContext& context) {
+                          Collection collection{action, options->date, options->account, options->fee,
+                                                options->valuation, options->check};
+                          std::optional<std::string> selected;
+                          RunCollection(context, collection, Cp(options->name), [&](ClubSession& club) {
+                            TMemberRec member = RequireMember(club, options->name);
+                            collection.amounts[member.memid] = options->amount;
+                          });
+                        }});
+  };
+  add_single("payoff", "Pay a member off at a valuation", MemberAction::Payoff);
+  add_single("fee", "Collect a fee from a member", MemberAction::Fees);
+  add_single("total-dues", "Set a member's total contributions", MemberAction::TotalDues);
+  add_single("total-earnings", "Set a member's total earnings", MemberAction::TotalEarnings);
+}
+
+void PrintMembers(CliContext& context) {
+  WithOpenClub(context, [&](ClubSession& club) {
+    std::ostream& out = *context.out;
+    out << fmt::format("{:<31} {:>12} {:>14} {:>14} {:>14}\n", "Name", "Units", "Contributions", "Earnings", "Value");
+    for (const TMemberRec& member : MemberLedger(club).List(false)) {
+      out << fmt::format("{:<31} {:>12} {:>14} {:>14} {:>14}{}\n", ToUtf8(MemberName(member)),
+                         FormatUnits(member.tunits), FormatMoney(member.totalc), FormatMoney(member.totale),
+                         FormatMoney(member.tunits * club.Info().vunit), member.active ? "" : "  hidden");
+    }
+  });
+}
+
+void PrintDuesHistory(CliContext& context, const std::string& name, std::optional<std::int32_t> year, bool all) {
+  WithOpenClub(context, [&](ClubSession& club) {
+    RequireMember(club, name);
+    std::optional<std::int32_t> shown =
+        all ? std::nullopt : std::optional(year.value_or(CivilFromDayNumber(club.Today()).year));
+    auto rows = MemberLedger(club).DuesHistory(Cp(name), shown);
+    *context.out << (shown ? std::to_string(*shown) + " Dues History" : "Complete Dues History") << " ("
+                 << rows.size() << ")\n";
+    for (const auto& row : rows) {
+      *context.out << fmt::format("{:>5}  {:<10}  {:<11} {:>12} {:>12}\n", row.record.duestran, row.date, row.kind,
+                                  row.amount, row.units);
+    }
+  });
+}
+
+void AddMemberMaintenance(CLI::App& app, CommandList& commands) {
+  auto* member = app.add_subcommand("member", "Add, change, hide, un-hide, delete and reset members");
+  member->require_subcommand(1);
+
+  auto add = std::make_shared<MemberOptions>();
+  auto* add_command = member->add_subcommand("add", "Add a member (a person or a group)");
+  AddMemberOptions(add_command, *add);
+  commands.push_back({add_command, [add](CliContext& context) { CommitMember(context, *add, true); }});
+
+  auto change = std::make_shared<MemberOptions>();
+  auto* change_command = member->add_subcommand("change", "Change a member");
+  change_command->add_option("NAME", change->name, "Member (\"Smith, Ann\" or a group's name)")->required();
+  AddMemberOptions(change_command, *change);
+  commands.push_back({change_command, [change](CliContext& context) { CommitMember(context, *change, false); }});
+
+  struct Simple {
+    const char* name;
+    const char* help;
+    std::function<bool(MemberLedger&, const std::string&)> action;
+  };
+  const std::vector<Simple> simple = {
+      {"hide", "Hide a member without units", [](MemberLedger& m, const std::string& n) { return m.Hide(n); }},
+      {"unhide", "Un-hide a member", [](MemberLedger& m, const std::string& n) { return m.Unhide(n); }},
+      {"delete", "Delete a member without units and its transactions",
+       [](MemberLedger& m, const std::string& n) { return m.Delete(n); }},
+      {"reset", "Recompute a member's totals from its transactions",
+       [](MemberLedger& m, const std::string& n) { return m.ResetMember(n, true); }},
+  };
+  for (const Simple& entry : simple) {
+    auto name = std::make_shared<std::string>();
+    auto* command = member->add_subcommand(entry.name, entry.help);
+    command->add_option("NAME", *name, "Member (\"Smith, Ann\" or a group's name)")->required();
+    commands.push_back({command, [name, action = entry.action](CliContext& context) {
+                          WithOpenClub(context, [&](ClubSession& club) {
+                            RequireMember(club, *name);
+                            MemberLedger members(club);
+                            RequireDone(action(members, Cp(*name)));
+                          });
+                        }});
+  }
+  auto* reset_all = member->add_subcommand("reset-all", "Recompute every active member");
+  commands.push_back({reset_all, [](CliContext& context) {
+                        WithOpenClub(context, [](ClubSession& club) { MemberLedger(club).ResetAllMembers(); });
+                      }});
+
+  auto* list = app.add_subcommand("members", "List the members with units, contributions, earnings and value");
+  commands.push_back({list, PrintMembers});
+
+  auto history_name = std::make_shared<std::string>();
+  auto history_year = std::make_shared<std::optional<std::int32_t>>();
+  auto history_all = std::make_shared<bool>(false);
+  auto* history = app.add_subcommand("dues-history", "A member's dues grid");
+  history->add_option("NAME", *history_name, "Member")->required();
+  auto* year = history->add_option("--year", *history_year, "Year shown (default this year)");
+  history->add_flag("--all", *history_all, "Every transaction")->excludes(year);
+  commands.push_back({history, [history_name, history_year, history_all](CliContext& context) {
+                        PrintDuesHistory(context, *history_name, *history_year, *history_all);
+                      }});
+
+  auto* mtxn = app.add_subcommand("mtxn", "Change or delete a member transaction");
+  mtxn->require_subcommand(1);
+  struct TxnOptions {
+    std::string name, amount;
+    std::int32_t id = 0;
+    bool force = false;
+  };
+  auto change_txn = std::make_shared<TxnOptions>();
+  auto* change_txn_command = mtxn->add_subcommand("change", "Change the amount of a dues payment or fee");
+  change_txn_command->add_option("NAME", change_txn->name, "Member")->required();
+  change_txn_command->add_option("ID", change_txn->id, "Transaction number (see dues-history)")->required();
+  change_txn_command->add_option("AMOUNT", change_txn->amount, "New amount")->required();
+  commands.push_back({change_txn_command, [change_txn](CliContext& context) {
+                        DialogAnswers answers(*context.ui, [change_txn](EntryDialog& dialog) {
+                          dialog.Form().amount.text = change_txn->amount;
+                        });
+                        WithOpenClub(
+                            context,
+                            [&](ClubSession& club) {
+                              RequireMember(club, change_txn->name);
+                              RequireDone(MemberLedger(club).ChangeTransaction(Cp(change_txn->name), change_txn->id));
+                            },
+                            &answers);
+                      }});
+  auto delete_txn = std::make_shared<TxnOptions>();
+  auto* delete_txn_command = mtxn->add_subcommand("delete", "Delete a member transaction");
+  delete_txn_command->add_option("NAME", delete_txn->name, "Member")->required();
+  delete_txn_command->add_option("ID", delete_txn->id, "Transaction number (see dues-history)")->required();
+  delete_txn_command->add_flag("--force", delete_txn->force, "Force Deletes: allow deleting earnings");
+  commands.push_back({delete_txn_command, [delete_txn](CliContext& context) {
+                        WithOpenClub(context, [&](ClubSession& club) {
+                          RequireMember(club, delete_txn->name);
+                          RequireDone(MemberLedger(club).DeleteTransaction(Cp(delete_txn->name), delete_txn->id,
+                                                                           delete_txn->force));
+                        });
+                      }});
+}
+
+}  // namespace
+
+void AddMemberCommands(CLI::App& app, CommandList& commands) {
+  AddMemberMaintenance(app, commands);
+  AddCollectionCommands(app, commands);
+}
+
+}  // namespace pellmark::cli

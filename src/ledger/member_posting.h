@@ -1,0 +1,39 @@
+// The arithmetic of posting one member transaction into its member's totals.
+//
+//   ApplyMemberPosting(member, payment, +1);   // units bought, contributions up
+//   ApplyMemberPosting(member, payment, -1);   // backed out
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "club/records.h"
+
+namespace pellmark::ledger {
+
+// Member transaction kinds (`typ`).
+enum MemberKind : std::uint8_t {
+  kPayment = 0,
+  kPayout = 2,
+  kNuPayment = 3,
+  kNuEarnings = 4,
+  kEarnings = 5,
+  kFee = 6,
+};
+
+// The dues grid's label: "Payment", "Payout", "NU Payment", "NU Earnings",
+// "Earnings", "Fee".
+std::string MemberKindLabel(std::uint8_t typ);
+
+// The units a transaction carries: `dues` / `cunit` as the 6-byte real holds
+// it, 0 when `cunit` is 0.
+double UnitsOf(const TMemberTranRec& tran);
+
+// Applies (`sign` +1) or backs out (`sign` -1) the transaction. After a payout is
+// applied, and after anything is backed out, units within 0.005 of zero become 0.
+void ApplyMemberPosting(TMemberRec& member, const TMemberTranRec& tran, int sign);
+
+// "First Last" for a person, the whole name for a group.
+std::string DisplayName(const TMemberRec& member);
+
+}  // namespace pellmark::ledger

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include "cli/cli_runner.h"
+#include "support/temp_folder.h"
+
+namespace pellmark::cli {
+namespace {
+
+class CliMemberTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(Run({"init", "--name", "Elm", "--year", "2026", "--start-unit", "10"}).status, kDone);
+    ASSERT_EQ(Run({"member", "add", "--last", "Smith", "--first", "Ann", "--email", "ann@example.com"}).status, kDone);
+    ASSERT_EQ(Run({"member", "add", "--group", "Elm Street Trust"}).status, kDone);
+  }
+  CliRun Run(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--club", folder.Path().string(), "--today", "12/07/2026"});
+    return RunLine(args);
+  }
+  pellmark::testing::TempFolder folder;
+};
+
+TEST_F(CliMemberTest, DuesForEveryMemberBuyUnitsAndMakeOneDeposit) {
+  CliRun dues = Run({"dues", "--date", "02/01/2026", "--all", "50"});
+  EXPECT_EQ(dues.status, kDone) << dues.err;
+  EXPECT_EQ(dues.err, "$100.00 total dues collected.\n");
+  CliRun members = Run({"members"});
+  EXPECT_NE(members.out.find("Smith, Ann                             5.000         $50.00"), std::string::npos)
+      << members.out;
+  EXPECT_EQ(Run({"register", "Cash", "--all"}).out,
+            "Complete Transaction History (1)\n"
+            "    0  02/01/2026  * Deposit       Member Contributions                        100.00\n");
+  EXPECT_EQ(Run({"dues-history", "Smith, Ann", "--all"}).out,
+            "Complete Dues History (1)\n"
+            "    0  02/01/2026  Payment            50.00        5.000\n");
+
+  CliRun again = Run({"dues", "--date", "03/01/2026", "--all", "50"});
+  EXPECT_EQ(again.status, kRefused);
+  EXPECT_NE(again.err.find("No Valuation Statement Created since last dues collection. Continue?"), std::string::npos);
+}
+
+TEST_F(CliMemberTest, ListedMembersOnlyAndRefusals) {
+  EXPECT_EQ(Run({"dues", "--date", "02/01/2026", "--member", "Smith, Ann=20"}).status, kDone);
+  EXPECT_EQ(Run({"dues-history", "Elm Street Trust", "--all"}).out, "Complete Dues History (0)\n");
+  CliRun nobody = Run({"--yes", "dues", "--member", "Nobody, X=5"});
+  EXPECT_EQ(nobody.status, kRefused);
+  EXPECT_EQ(nobody.err, "Member Nobody, X not found.\n");
+  CliRun bad = Run({"fee", "Smith, Ann", "-5"});
+  EXPECT_EQ(bad.status, kRefused);
+  CliRun broke = Run({"payoff", "Elm Street Trust", "10", "--valuation", "01/01/2026"});
+  EXPECT_EQ(broke.status, kRefused);
+  EXPECT_EQ(broke.err, "Elm Street Trust has no assets.\n");
+  CliRun hide = Run({"member", "hide", "Smith, Ann"});
+  EXPECT_EQ(hide.err, "Member has assets. Cannot hide.\n");
+}
+
+TEST_F(CliMemberTest, APayoffAtAValuationWithAFeeAndACheck) {
+  ASSERT_EQ(Run({"dues", "--date", "02/01/2026", "--member", "Smith, Ann=100"}).status, kDone);
+  CliRun payoff = Run({"--yes", "payoff", "Smith, Ann", "100", "--date", "03/01/2026", "--valuation", "01/01/2026",
+                       "--fee", "5", "--check", "1001"});
+  EXPECT_EQ(payoff.status, kDone) << payoff.err;
+  CliRun cash = Run({"register", "Cash", "--all"});
+  EXPECT_NE(cash.out.find("Check         Ann Smith Payoff                 1001        95.00"), std::string::npos)
+      << cash.out;
+  EXPECT_NE(Run({"members"}).out.find("hidden"), std::string::npos);  // hidden after the payoff, answered Yes
+}
+
+TEST_F(CliMemberTest, ChangingAndDeletingAPayment) {
+  ASSERT_EQ(Run({"dues", "--date", "02/01/2026", "--all", "50"}).status, kDone);
+  EXPECT_EQ(Run({"mtxn", "change", "Smith, Ann", "0", "70"}).status, kDone);
+  EXPECT_NE(Run({"register", "Cash", "--all"}).out.find("120.00"), std::string::npos);
+  EXPECT_EQ(Run({"--yes", "mtxn", "delete", "Elm Street Trust", "0"}).status, kDone);
+  EXPECT_NE(Run({"register", "Cash", "--all"}).out.find("70.00"), std::string::npos);
+  EXPECT_EQ(Run({"--no", "total-dues", "Smith, Ann", "70"}).status, kDone);
+}
+
+}  // namespace
+}  // namespace pellmark::cli
