@@ -29,12 +29,14 @@ run: build
 	  $(BUILD_DIR)/src/cli/pellmark-cli --club $(DEMO_CLUB) info; \
 	fi
 
-# Builds the libFuzzer targets with clang in their own folder and runs the
-# store's container loader for FUZZ_SECONDS; findings land in $(FUZZ_DIR).
+# Builds the libFuzzer targets with clang in their own folder and runs each for
+# FUZZ_SECONDS: the store's container loader, then the record codecs; findings
+# land in $(FUZZ_DIR).
 fuzz: deps
 	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	  -DPELLMARK_BUILD_FUZZ=ON -DPELLMARK_BUILD_UI=OFF -DPELLMARK_BUILD_TESTS=OFF -DPELLMARK_BUILD_BENCH=OFF
-	cmake --build $(FUZZ_DIR) --target store_container_fuzz -j $(JOBS)
-	mkdir -p $(FUZZ_DIR)/corpus/container
+	cmake --build $(FUZZ_DIR) --target store_container_fuzz record_codec_fuzz -j $(JOBS)
+	mkdir -p $(FUZZ_DIR)/corpus/container $(FUZZ_DIR)/corpus/records
 	cd $(FUZZ_DIR) && ./fuzz/store_container_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	  corpus/container $(CURDIR)/fuzz/corpus/container
+	cd $(FUZZ_DIR) && ./fuzz/record_codec_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 corpus/records

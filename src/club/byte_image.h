@@ -39,7 +39,10 @@ class ByteImage {
   void PutSmallInt(std::size_t offset, std::int16_t value);
   void PutDouble(std::size_t offset, double value);
   void PutByte(std::size_t offset, std::uint8_t value);
-  void PutBool(std::size_t offset, bool value) { PutByte(offset, value ? 1 : 0); }
+  // An unchanged flag keeps its stored byte (any non-zero byte reads as true).
+  void PutBool(std::size_t offset, bool value) {
+    if (GetBool(offset) != value) PutByte(offset, value ? 1 : 0);
+  }
   // Writes the length byte and the characters, cut to `capacity`; the bytes after
   // them keep their old values.
   void PutShortString(std::size_t offset, std::size_t capacity, std::string_view text);

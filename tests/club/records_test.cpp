@@ -200,3 +200,18 @@ TEST(SecurityBookkeeping, AveragePriceAndTheShareTolerance) {
 
 }  // namespace
 }  // namespace pellmark
+
+namespace pellmark {
+namespace {
+
+TEST(RecordBytes, FlagBytesOtherThanOneSurviveUnchanged) {
+  std::string bytes = testing::ByteFixture(121).Text(0, "Cash").Byte(120, 7).Bytes();
+  TAccountRec account = DecodeRecord<TAccountRec>(bytes);
+  EXPECT_TRUE(account.active);
+  EXPECT_EQ(EncodeRecord(account), bytes);
+  account.active = false;
+  EXPECT_EQ(EncodeRecord(account)[120], 0);
+}
+
+}  // namespace
+}  // namespace pellmark
