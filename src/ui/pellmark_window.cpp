@@ -1,6 +1,7 @@
 #include "ui/pellmark_window.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -20,6 +21,8 @@
 
 #include "club/number_parse.h"
 #include "club/store_operations.h"
+#include "ui/accounts_page.h"
+#include "ui/categories_sheet.h"
 #include "ui/date_entry.h"
 #include "ui/help_window.h"
 #include "ui/qt_interaction.h"
@@ -58,11 +61,12 @@ TPellmark::TPellmark(std::filesystem::path club_folder, Interaction& ui, const C
 
   BuildMenus();
   summary_ = new SummaryPanel(this);
+  BuildKeyPanel();
   BuildPages();
 
   auto* splitter = new QSplitter(Qt::Horizontal, this);
   splitter->setChildrenCollapsible(false);
-  splitter->addWidget(BuildKeyPanel());
+  splitter->addWidget(key_panel_);
   splitter->addWidget(pages_);
   splitter->setStretchFactor(1, 1);
   splitter->setSizes({240, 1000});
@@ -124,7 +128,7 @@ void TPellmark::BuildMenus() {
   about->setObjectName(QStringLiteral("About1"));
 }
 
-QWidget* TPellmark::BuildKeyPanel() {
+void TPellmark::BuildKeyPanel() {
   key_panel_ = new QWidget(this);
   key_panel_->setObjectName(QStringLiteral("keypanel"));
   key_caption_ = new QLabel(key_panel_);
@@ -135,18 +139,18 @@ QWidget* TPellmark::BuildKeyPanel() {
   Keys_ = new QListWidget(key_panel_);
   Keys_->setObjectName(QStringLiteral("Keys"));
   Keys_->setToolTip(tr("Click to Select"));
-  category_list_ = new QListWidget(key_panel_);
-  category_list_->setObjectName(QStringLiteral("categorylist"));
-  category_list_->hide();
+  connect(Keys_, &QListWidget::currentRowChanged, this, &TPellmark::KeysClick);
+  catbox_ = new QListWidget(key_panel_);
+  catbox_->setObjectName(QStringLiteral("catbox"));
+  catbox_->hide();
   key_caption_->setBuddy(Keys_);
 
   auto* layout = new QVBoxLayout(key_panel_);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(key_caption_);
   layout->addWidget(Keys_, 1);
-  layout->addWidget(category_list_, 1);
+  layout->addWidget(catbox_, 1);
   key_panel_->setMinimumWidth(180);
-  return key_panel_;
 }
 
 DateEntry* TPellmark::DateGroup(const QString& edit, const QString& calendar, const QString& year_label,
@@ -165,7 +169,7 @@ QTabWidget* TPellmark::PageGroup(const QString& name) {
 }
 
 QWidget* TPellmark::Sheet(QTabWidget* group, const QString& caption, const QString& help_name, int topic,
-                          DateEntry* date) {
+                          DateEntry* date, QWidget* content) {
   auto* sheet = new QWidget(group);
   sheet->setObjectName(group->objectName() + caption.toLower() + QStringLiteral("sheet"));
   auto* help = new QPushButton(tr("Help"), sheet);
@@ -187,6 +191,11 @@ QWidget* TPellmark::Sheet(QTabWidget* group, const QString& caption, const QStri
   auto* work_area = new QFrame(sheet);
   work_area->setObjectName(sheet->objectName() + QStringLiteral("area"));
   work_area->setFrameShape(QFrame::StyledPanel);
+  if (content != nullptr) {
+    auto* area_layout = new QVBoxLayout(work_area);
+    area_layout->setContentsMargins(0, 0, 0, 0);
+    area_layout->addWidget(content);
+  }
 
   auto* layout = new QVBoxLayout(sheet);
   layout->setContentsMargins(16, 12, 16, 16);
@@ -227,16 +236,23 @@ void TPellmark::BuildPages() {
   Sheet(securities, tr("Special"), QStringLiteral("helpsecspec"), 2513);
 
   accounts_page_ = PageGroup(QStringLiteral("AccountsPage"));
-  Sheet(accounts_page_, tr("Transactions"), QStringLiteral("helpacttran"), 1002,
-        DateGroup(QStringLiteral("actdate"), QStringLiteral("actcal"), QStringLiteral("ayearlabel"),
-                  QStringLiteral("amonthlabel"), QStringLiteral("actdatespin"), QStringLiteral("amonthspin"),
-                  QStringLiteral("ayearspin")));
-  Sheet(accounts_page_, tr("Data"), QStringLiteral("helpactdata"), 1003);
-  Sheet(accounts_page_, tr("Special"), QStringLiteral("helpactspec"), 1004);
-  categories_sheet_ = Sheet(accounts_page_, tr("Categories"), QStringLiteral("helpactcats"), 1005);
+  DateEntry* account_date =
+      DateGroup(QStringLiteral("actdate"), QStringLiteral("actcal"), QStringLiteral("ayearlabel"),
+                QStringLiteral("amonthlabel"), QStringLiteral("actdatespin"), QStringLiteral("amonthspin"),
+                QStringLiteral("ayearspin"));
+  accounts_ = new AccountsPage(*club_, *account_date, [this] { return ForceDeletes(); }, this);
+  Sheet(accounts_page_, tr("Transactions"), QStringLiteral("helpacttran"), 1002, account_date,
+        accounts_->TransactionsArea());
+  Sheet(accounts_page_, tr("Data"), QStringLiteral("helpactdata"), 1003, nullptr, accounts_->DataArea());
+  Sheet(accounts_page_, tr("Special"), QStringLiteral("helpactspec"), 1004, nullptr, accounts_->SpecialArea());
+  categories_ = new CategoriesSheet(*club_, *catbox_, *accounts_);
+  categories_sheet_ =
+      Sheet(accounts_page_, tr("Categories"), QStringLiteral("helpactcats"), 1005, nullptr, categories_);
   connect(accounts_page_, &QTabWidget::currentChanged, this, [this] {
     if (current_tab_ == MainTab::kAccounts) ShowKeys(tr("Accounts"), true);
   });
+  connect(accounts_, &AccountsPage::accountListChanged, this, &TPellmark::ListAccounts);
+  connect(accounts_, &AccountsPage::postingDone, this, &TPellmark::RefreshClubSummary);
 
   QTabWidget* reports = PageGroup(QStringLiteral("ReportsPage"));
   report_date_ = DateGroup(QStringLiteral("reportdate"), QStringLiteral("reportcal"), QStringLiteral("ryearlabel"),
@@ -279,8 +295,7 @@ bool TPellmark::TabSet1Change(MainTab tab) {
   TViewState& view = club_->View();
   if (Keys_->count() > 0) RememberListPosition(view, current_tab_, Keys_->currentRow());
   current_tab_ = tab;
-  category_list_->clear();
-  for (const std::string& name : ListCategoryNames(club_->categories, "")) category_list_->addItem(FromCore(name));
+  categories_->ListCategories();
 
   switch (tab) {
     case MainTab::kMembers:
@@ -291,15 +306,11 @@ bool TPellmark::TabSet1Change(MainTab tab) {
       ListMasterKeys(club_->securities, view.showhiddensecurities, tab);
       ShowKeys(tr("Securities"), true);
       break;
-    case MainTab::kAccounts: {
+    case MainTab::kAccounts:
       ListMasterKeys(club_->accounts, view.showhiddenaccounts, tab);
-      if (Keys_->currentRow() < 0) {
-        if (auto row = RowOfAccount(club_->accounts, keylist_, club_->Info().defact)) Keys_->setCurrentRow(*row);
-      }
-      if (category_list_->count() > 0) category_list_->setCurrentRow(0);
+      if (Keys_->currentRow() < 0) SelectDefaultAccount();
       ShowKeys(tr("Accounts"), true);
       break;
-    }
     case MainTab::kReports:
       ListMasterKeys(club_->members, false, tab);
       Keys_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -326,12 +337,37 @@ void TPellmark::ListMasterKeys(store::TQDB& store, bool show_hidden, MainTab tab
   if (auto row = RememberedListPosition(club_->View(), tab, Keys_->count())) Keys_->setCurrentRow(*row);
 }
 
+void TPellmark::SelectDefaultAccount() {
+  if (auto row = RowOfAccount(club_->accounts, keylist_, club_->Info().defact)) Keys_->setCurrentRow(*row);
+}
+
+void TPellmark::ListAccounts(const QString& selected) {
+  ListMasterKeys(club_->accounts, club_->View().showhiddenaccounts, MainTab::kAccounts);
+  const std::string name = ToCore(selected);
+  const auto listed = std::find_if(keylist_.begin(), keylist_.end(),
+                                   [&](const std::string& key) { return key.size() > 1 && key.substr(1) == name; });
+  if (!name.empty() && listed != keylist_.end()) {
+    Keys_->setCurrentRow(static_cast<int>(listed - keylist_.begin()));
+  } else {
+    SelectDefaultAccount();
+  }
+}
+
+void TPellmark::KeysClick(int row) {
+  if (current_tab_ != MainTab::kAccounts) return;
+  if (row < 0 || row >= static_cast<int>(keylist_.size())) {
+    accounts_->ShowAccount(std::nullopt);
+    return;
+  }
+  accounts_->ShowAccount(keylist_[static_cast<std::size_t>(row)].substr(1));
+}
+
 void TPellmark::ShowKeys(const QString& caption, bool shown) {
   const bool categories = current_tab_ == MainTab::kAccounts && shown &&
                           accounts_page_->currentWidget() == categories_sheet_;
   key_caption_->setText(categories ? tr("Categories") : caption);
   Keys_->setVisible(shown && !categories);
-  category_list_->setVisible(categories);
+  catbox_->setVisible(categories);
   key_panel_->setVisible(shown);
 }
 

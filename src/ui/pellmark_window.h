@@ -25,6 +25,8 @@ class QTabWidget;
 
 namespace pellmark::ui {
 
+class AccountsPage;
+class CategoriesSheet;
 class DateEntry;
 class HelpWindow;
 class SpecialPage;
@@ -67,11 +69,11 @@ class TPellmark : public QMainWindow {
 
  private:
   void BuildMenus();
-  QWidget* BuildKeyPanel();
+  void BuildKeyPanel();
   void BuildPages();
   QTabWidget* PageGroup(const QString& name);
   QWidget* Sheet(QTabWidget* group, const QString& caption, const QString& help_name, int topic,
-                 DateEntry* date = nullptr);
+                 DateEntry* date = nullptr, QWidget* content = nullptr);
   DateEntry* DateGroup(const QString& edit, const QString& calendar, const QString& year_label,
                        const QString& month_label, const QString& day_spin, const QString& month_spin,
                        const QString& year_spin);
@@ -79,6 +81,11 @@ class TPellmark : public QMainWindow {
   bool TabSet1Change(MainTab tab);
   void ListMasterKeys(store::TQDB& store, bool show_hidden, MainTab tab);
   void ShowKeys(const QString& caption, bool shown);
+  // Loads the account of the key list's row into the Accounts page.
+  void KeysClick(int row);
+  // Lists the accounts again and selects `selected`, else the default member account.
+  void ListAccounts(const QString& selected);
+  void SelectDefaultAccount();
   void FormClose();
 
   std::filesystem::path club_folder_;
@@ -92,13 +99,15 @@ class TPellmark : public QMainWindow {
   QWidget* key_panel_;
   QLabel* key_caption_;
   QListWidget* Keys_;
-  QListWidget* category_list_;
+  QListWidget* catbox_;
   // The stored keys of the items listed in Keys, row for row.
   std::vector<std::string> keylist_;
   QStackedWidget* pages_;
   QTabBar* TabSet1_;
   QTabWidget* accounts_page_;
   QWidget* categories_sheet_;
+  AccountsPage* accounts_;
+  CategoriesSheet* categories_;
   DateEntry* report_date_;
   SpecialPage* special_;
   HelpWindow* help_ = nullptr;
