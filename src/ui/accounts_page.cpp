@@ -1,6 +1,8 @@
 #include "ui/accounts_page.h"
 
+#include <algorithm>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -25,10 +27,9 @@ namespace {
 // Items of `accountspcselect`, in the group's order.
 enum Maintenance { kResetSelected = 0, kResetAll, kHide, kUnhide, kDelete };
 
-// Column widths of the register at 96 pixels per inch: the description is twice
-// as wide as the others.
+// The narrowest column of the register at 96 pixels per inch; the description
+// takes at least twice as much.
 constexpr int kColumnWidth = 76;
-constexpr int kDescriptionWidth = 152;
 
 QPushButton* Button(const QString& caption, const QString& name, QWidget* parent) {
   auto* button = new QPushButton(caption, parent);
@@ -74,12 +75,19 @@ QWidget* AccountsPage::BuildTransactionsArea() {
   accountgrid_->setSelectionBehavior(QAbstractItemView::SelectRows);
   accountgrid_->setSelectionMode(QAbstractItemView::SingleSelection);
   accountgrid_->verticalHeader()->hide();
+  accountgrid_->setWordWrap(false);
   accountgrid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   accountgrid_->horizontalHeader()->setStretchLastSection(true);
-  const double scale = accountgrid_->logicalDpiX() / 96.0;
-  for (int column = 0; column < accountgrid_->columnCount(); ++column) {
-    accountgrid_->setColumnWidth(column, static_cast<int>((column == 2 ? kDescriptionWidth : kColumnWidth) * scale));
-  }
+  // Columns wide enough for their widest text: a date with its mark, the longest
+  // kind label, a full description.
+  const QFontMetrics metrics = accountgrid_->fontMetrics();
+  const int padding = 2 * metrics.averageCharWidth() + 8;
+  const int minimum = static_cast<int>(kColumnWidth * accountgrid_->logicalDpiX() / 96.0);
+  accountgrid_->setColumnWidth(0, std::max(minimum, metrics.horizontalAdvance(QStringLiteral("00/00/0000  *")) + padding));
+  accountgrid_->setColumnWidth(1, std::max(minimum, metrics.horizontalAdvance(QStringLiteral("Transfer Out")) + padding));
+  accountgrid_->setColumnWidth(2, std::max(2 * minimum, metrics.horizontalAdvance(QString(30, QLatin1Char('n'))) + padding));
+  accountgrid_->setColumnWidth(3, minimum);
+  accountgrid_->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
   accountgrid_->setToolTip(tr("Double-Click or Enter to change, Delete to remove"));
   accountgrid_->installEventFilter(this);
   connect(accountgrid_, &QTableWidget::cellDoubleClicked, this, [this] { accountgridDblClick(); });
