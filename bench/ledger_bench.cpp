@@ -1,0 +1,240 @@
+// Account postings and resets on a small and a large register. Each club is a
+// fresh folder whose "Cash" account receives its transactions one by one through
+// PostAccountTransaction (no dialog, on the selected account), as security and
+// counterpart postings arrive. Measured per operation:
+//   post/N        one more posting on an N-item register (store the record, save
+//                 the transaction store's index, rewrite the account, save its index)
+//   save_index/N  the transaction store's index save alone after one rewritten item
+//   reset/N       "Reset Selected Account": every transaction re-applied in key order
+// The summary prints, by real and by CPU time, the store work (posting minus index
+// save) beside the index save, and the ratios of the large register to the small
+// one.
+//
+//   build-accounts/bench/ledger_bench                        # 100 and 100 000 items
+//   build-accounts/bench/ledger_bench --sizes=100,20000      # other sizes
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "club/club_session.h"
+#include "club/keys.h"
+#include "club/store_operations.h"
+#include "ledger/account_ledger.h"
+
+namespace pellmark::bench {
+namespace {
+
+namespace fs = std::filesystem;
+using ledger::AccountLedger;
+using ledger::PostMode;
+
+constexpr const char* kAccount = "Cash";
+
+// Nothing is shown and nothing is asked: the postings measured here run no dialog.
+class SilentInteraction final : public Interaction {
+ public:
+  void ShowError(std::string_view) override {}
+  void ShowInformation(std::string_view) override {}
+  bool Confirm(std::string_view, bool) override { return false; }
+  void Beep() override {}
+  void PlayConfirmationSound() override {}
+  void SetBusy(bool) override {}
+  void ShowProgress(std::string_view, int) override {}
+  bool KeepResponsive() override { return true; }
+  EntryDialogResult RunEntryDialog(const EntryDialogRequest&) override { return {}; }
+  LotChooserResult RunLotChooser(const LotChooserRequest&) override { return {}; }
+  std::optional<fs::path> ChooseTargetDirectory(const FolderChooserRequest&) override { return std::nullopt; }
+};
+
+// The n-th posting: deposits and checks in turn, spread over the club's year.
+TAccountTranRec Posting(int n) {
+  TAccountTranRec tran;
+  tran.trandate = DayNumberFromCivil({1999, 1, 1}) + n % 365;
+  tran.amount = 10 + n % 7;
+  tran.desc = "Bench posting";
+  const bool check = n % 2 == 1;
+  tran.typ = check ? ledger::kCheck : ledger::kDeposit;
+  tran.catid = check ? kOperatingExpenses : kOtherIncome;
+  tran.checknum = check ? n : -1;
+  tran.xferact = -1;
+  tran.updateloc = ledger::kFromAccountsPage;
+  return tran;
+}
+
+// A club whose "Cash" register holds `count` transactions, posted one by one.
+class BenchClub {
+ public:
+  BenchClub(int count, const fs::path& root)
+      : folder_(root / std::to_string(count)), clock_(DayNumberFromCivil({1999, 12, 31})) {
+    fs::create_directories(folder_);
+    club_ = std::make_unique<ClubSession>(folder_, ui_, clock_);
+    club_->OpenClub(false);
+    ClubInfoFields fields = club_->DisplayedClubInfo();
+    fields.club = "Bench Investors";
+    fields.year = "1999";
+    if (!club_->CommitClubInformation(fields)) throw std::runtime_error("club set-up refused");
+    ledger_ = std::make_unique<AccountLedger>(*club_);
+    actid_ = ledger_->Find(kAccount)->actid;
+    const auto start = std::chrono::steady_clock::now();
+    for (int n = 0; n < count; ++n) Post();
+    fill_seconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    count_ = count;
+  }
+  ~BenchClub() {
+    ledger_.reset();
+    club_->Close();
+  }
+
+  void Post() {
+    TAccountTranRec tran = Posting(posted_++);
+    ledger_->PostAccountTransaction(actid_, PostMode::NewOnAccount, tran, nullptr, ledger::kApply);
+  }
+
+  // Rewrites one stored transaction unchanged, so that the next index save has work.
+  void TouchOneItem() {
+    if (touched_key_.empty()) {
+      club_->actrecs.SetFilter("");
+      touched_key_ = club_->actrecs.GetKeyAt(0);
+      touched_data_ = club_->actrecs.GetDataByKey(touched_key_);
+    }
+    club_->actrecs.Store(touched_key_, touched_data_);
+  }
+  void SaveIndex() { club_->actrecs.SaveIndex(); }
+  void Reset() { ledger_->ResetAccount(kAccount, /*announce=*/false); }
+
+  int Count() const { return count_; }
+  double FillSeconds() const { return fill_seconds_; }
+
+ private:
+  fs::path folder_;
+  SilentInteraction ui_;
+  FixedClock clock_;
+  std::unique_ptr<ClubSession> club_;
+  std::unique_ptr<AccountLedger> ledger_;
+  std::int32_t actid_ = 0;
+  int posted_ = 0;
+  int count_ = 0;
+  double fill_seconds_ = 0;
+  std::string touched_key_;
+  std::string touched_data_;
+};
+
+void RegisterAll(BenchClub& club) {
+  const std::string n = std::to_string(club.Count());
+  // Fixed iteration counts keep the register near its size while it grows.
+  const int postings = club.Count() >= 10'000 ? 1000 : 100;
+  benchmark::RegisterBenchmark(("post/" + n).c_str(), [&club](benchmark::State& state) {
+    for (auto _ : state) club.Post();
+  })->Iterations(postings)->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark(("save_index/" + n).c_str(), [&club](benchmark::State& state) {
+    for (auto _ : state) {
+      club.TouchOneItem();
+      const auto start = std::chrono::steady_clock::now();
+      club.SaveIndex();
+      state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+  })->UseManualTime()->Iterations(postings)->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark(("reset/" + n).c_str(), [&club](benchmark::State& state) {
+    for (auto _ : state) club.Reset();
+  })->Iterations(club.Count() >= 10'000 ? 5 : 200)->Unit(benchmark::kMicrosecond);
+}
+
+// Collects each benchmark's real and CPU time per iteration, in microseconds.
+class TimeReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      real_[run.run_name.function_name] = run.GetAdjustedRealTime();
+      cpu_[run.run_name.function_name] = run.GetAdjustedCPUTime();
+    }
+  }
+  double Time(const std::string& name, bool cpu) const {
+    const auto& times = cpu ? cpu_ : real_;
+    auto found = times.find(name);
+    return found == times.end() ? 0 : found->second;
+  }
+
+ private:
+  std::map<std::string, double> real_;
+  std::map<std::string, double> cpu_;
+};
+
+// One table of the figures, by real time or by CPU time. The index save's CPU
+// time includes the rewrite of one item that precedes it.
+void PrintSummary(const TimeReporter& reporter, const std::vector<std::unique_ptr<BenchClub>>& clubs, bool cpu) {
+  const auto time = [&](const std::string& name) { return reporter.Time(name, cpu); };
+  std::printf("\n%s time per operation\n%9s %14s %14s %14s %14s %14s\n", cpu ? "CPU" : "Real", "items", "post (us)",
+              "index (us)", "store (us)", "reset (us)", "fill mean (us)");
+  for (const auto& club : clubs) {
+    const std::string n = std::to_string(club->Count());
+    const double post = time("post/" + n);
+    const double index = time("save_index/" + n);
+    std::printf("%9d %14.3f %14.3f %14.3f %14.3f %14.3f\n", club->Count(), post, index, post - index,
+                time("reset/" + n), cpu ? 0.0 : club->FillSeconds() * 1e6 / club->Count());
+  }
+  if (clubs.size() < 2) return;
+  const std::string small = std::to_string(clubs.front()->Count());
+  const std::string large = std::to_string(clubs.back()->Count());
+  const auto ratio = [&](double large_time, double small_time) { return small_time > 0 ? large_time / small_time : 0; };
+  const double post_small = time("post/" + small);
+  const double post_large = time("post/" + large);
+  const double store_small = post_small - time("save_index/" + small);
+  const double store_large = post_large - time("save_index/" + large);
+  const std::string heading = "ratio " + large + " / " + small;
+  std::printf("%-44s %10s %6s\n", heading.c_str(), "value", "goal");
+  std::printf("%-44s %10.3f %6s\n", "posting, store work (without the index save)", ratio(store_large, store_small),
+              "<=2");
+  std::printf("%-44s %10.3f %6s\n", "posting, whole", ratio(post_large, post_small), "");
+  std::printf("%-44s %10.3f %6s\n", "reset, per transaction",
+              ratio(time("reset/" + large) / clubs.back()->Count(), time("reset/" + small) / clubs.front()->Count()),
+              "");
+}
+
+}  // namespace
+}  // namespace pellmark::bench
+
+int main(int argc, char** argv) {
+  using namespace pellmark::bench;
+  std::vector<int> sizes = {100, 100'000};
+  std::vector<char*> rest;
+  for (int i = 0; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.starts_with("--sizes=")) {
+      sizes.clear();
+      for (std::size_t at = 8; at < arg.size();) {
+        const std::size_t comma = arg.find(',', at);
+        sizes.push_back(std::stoi(arg.substr(at, comma - at)));
+        at = comma == std::string::npos ? arg.size() : comma + 1;
+      }
+    } else {
+      rest.push_back(argv[i]);
+    }
+  }
+  int rest_count = static_cast<int>(rest.size());
+  benchmark::Initialize(&rest_count, rest.data());
+
+  char pattern[] = "/tmp/pellmark-ledger-bench-XXXXXX";
+  if (mkdtemp(pattern) == nullptr) return 1;
+  const fs::path root = pattern;
+  std::vector<std::unique_ptr<BenchClub>> clubs;
+  for (int size : sizes) {
+    clubs.push_back(std::make_unique<BenchClub>(size, root));
+    RegisterAll(*clubs.back());
+  }
+  TimeReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  PrintSummary(reporter, clubs, /*cpu=*/false);
+  PrintSummary(reporter, clubs, /*cpu=*/true);
+  clubs.clear();
+  fs::remove_all(root);
+  benchmark::Shutdown();
+  return 0;
+}
