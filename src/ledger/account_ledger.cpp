@@ -18,7 +18,12 @@ constexpr double kTolerance = 0.005;
 
 std::string AccountPrefix(std::string_view name) { return "Account " + std::string(name); }
 
+std::string AccountName(const TAccountRec& account) { return account.name; }
+
 }  // namespace
+
+AccountLedger::AccountLedger(ClubSession& club)
+    : club_(club), records_(club, club.accounts, &TClubInfoRec::hidacts, AccountName) {}
 
 EntryMode EntryModeOfKind(std::uint8_t typ) {
   switch (typ) {
@@ -36,29 +41,15 @@ bool AccountLedger::Refused(const std::string& message) {
   return false;
 }
 
-std::optional<std::string> AccountLedger::KeyOf(std::string_view name) {
-  club_.accounts.SetFilter("");
-  for (bool hidden : {false, true}) {
-    std::string key = NameKey(hidden, name);
-    if (club_.accounts.FindKey(key)) return key;
-  }
-  return std::nullopt;
-}
+std::optional<std::string> AccountLedger::KeyOf(std::string_view name) { return records_.KeyOf(name); }
 
 std::optional<TAccountRec> AccountLedger::Find(std::string_view name) {
-  auto key = KeyOf(name);
-  if (!key) return std::nullopt;
-  return DecodeRecord<TAccountRec>(club_.accounts.GetDataByKey(*key));
+  auto account = records_.Select(name);
+  if (!account) return std::nullopt;
+  return account->record;
 }
 
-std::vector<TAccountRec> AccountLedger::List(bool active_only) {
-  std::vector<TAccountRec> accounts;
-  ForEachItemWithFilter(club_.accounts, active_only ? kActiveFilter : "",
-                        [&](const std::string&, const std::string& data) {
-                          accounts.push_back(DecodeRecord<TAccountRec>(data));
-                        });
-  return accounts;
-}
+std::vector<TAccountRec> AccountLedger::List(bool active_only) { return records_.List(active_only); }
 
 std::optional<TAccountRec> AccountLedger::FindById(std::int32_t actid) {
   for (const TAccountRec& account : List(false)) {
@@ -71,26 +62,6 @@ std::optional<AccountLedger::Selected> AccountLedger::SelectById(std::int32_t ac
   auto account = FindById(actid);
   if (!account) return std::nullopt;
   return Selected{NameKey(!account->active, account->name), *account};
-}
-
-void AccountLedger::Save(const Selected& account) {
-  club_.accounts.SetFilter("");
-  club_.accounts.Store(account.key, EncodeRecord(account.record));
-  club_.accounts.SaveIndex();
-}
-
-void AccountLedger::Rekey(Selected& account, bool hidden) {
-  TQDB& store = club_.accounts;
-  store.SetFilter("");
-  if (store.FindKey(account.key)) {
-    store.DeleteCurrent();
-    store.Pack();
-  }
-  account.record.active = !hidden;
-  account.key = NameKey(hidden, account.record.name);
-  Save(account);
-  club_.Info().hidacts += hidden ? 1 : -1;
-  club_.WriteClubInfo();
 }
 
 std::vector<TAccountTranRec> AccountLedger::Transactions(std::int32_t actid) {
@@ -126,7 +97,7 @@ bool AccountLedger::CommitAccount(const std::optional<std::string>& existing, co
     account.lstdate = club_.Today();
     account.active = true;
     account.actid = NextRecordId(club_.accounts, &TAccountRec::actid);
-    Save({NameKey(false, name), account});
+    records_.Save({NameKey(false, name), account});
     if (club_.Info().defact == -1) {
       club_.Info().defact = account.actid;
       club_.Info().defstkact = account.actid;
@@ -137,22 +108,20 @@ bool AccountLedger::CommitAccount(const std::optional<std::string>& existing, co
     return true;
   }
 
-  auto old_key = KeyOf(*existing);
-  if (!old_key) return Refused("Account " + *existing + " does not exist.");
-  Selected account{*old_key, DecodeRecord<TAccountRec>(club_.accounts.GetDataByKey(*old_key))};
+  auto selected = records_.Select(*existing);
+  if (!selected) return Refused("Account " + *existing + " does not exist.");
+  Selected& account = *selected;
   account.record.number = fields.number.substr(0, 24);
   if (name == account.record.name) {
     account.record.bal += *initial - account.record.ibal;
     account.record.ibal = *initial;
-    Save(account);
+    records_.Save(account);
   } else {
     if (KeyOf(name)) return Refused("Account " + name + " already exists.");
-    club_.accounts.FindKey(account.key);
-    club_.accounts.DeleteCurrent();
-    club_.accounts.Pack();
+    RemoveItem(club_.accounts, account.key);
     account.record.name = name;
     account.key = NameKey(!account.record.active, name);
-    Save(account);
+    records_.Save(account);
   }
   club_.Ui().PlayConfirmationSound();
   club_.Ui().ShowInformation("Account " + name + " changed.");
@@ -180,7 +149,7 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
     return DialogOutcome::Aborted;
   }
   Selected& account = *selected;
-  if (!account.record.active) Rekey(account, false);
+  if (!account.record.active) records_.Rekey(account, false);
 
   if (mode == PostMode::New || mode == PostMode::Change || mode == PostMode::Reconcile) {
     EntryDialogRequest request = DialogRequest(account.record, EntryModeOfKind(tran.typ), tran, mode != PostMode::New);
@@ -206,7 +175,7 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
     }
     club_.actrecs.SetFilter("");
     StoreTransaction(tran, account.record.actid, tran.tranid, club_.actrecs, tran.trandate);
-    Save(account);
+    records_.Save(account);
     return DialogOutcome::Ok;
   }
 
@@ -223,7 +192,7 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
       tran.actid = account.record.actid;
       tran.tranid = AllocateTranId(account.record.trancount);
       if (tran.typ == kTransferOut) {
-        Save(account);
+        records_.Save(account);
         PostCounterpartOfNewTransfer(account, tran);
         return DialogOutcome::Ok;
       }
@@ -236,15 +205,11 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
     case PostMode::ChangeSilently: {
       tran.actid = account.record.actid;
       if (old != nullptr && old->trandate != tran.trandate) {
-        club_.actrecs.SetFilter("");
-        if (club_.actrecs.FindKey(TranKey(old->actid, old->tranid, old->trandate))) {
-          club_.actrecs.DeleteCurrent();
-          club_.actrecs.Pack();
-        }
+        RemoveItem(club_.actrecs, TranKey(old->actid, old->tranid, old->trandate));
       }
       StoreTransaction(tran, tran.actid, tran.tranid, club_.actrecs, tran.trandate);
       if (tran.typ == kTransferOut && old != nullptr) {
-        Save(account);
+        records_.Save(account);
         auto counterpart = FindTransaction(old->xferact, old->checknum);
         if (!counterpart || !SelectById(old->xferact)) {
           club_.Ui().ShowError("Could not change account transaction.");
@@ -261,19 +226,13 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
     }
     case PostMode::Delete:
       if (tran.typ == kTransferOut) {
-        Save(account);
+        records_.Save(account);
         auto counterpart = FindTransaction(tran.xferact, tran.checknum);
         if (!counterpart) {
           club_.Ui().ShowError("Could not delete account transaction.");
           return DialogOutcome::Ok;
         }
-        club_.actrecs.SetFilter("");
-        if (club_.actrecs.FindKey(TranKey(counterpart->actid, counterpart->tranid, counterpart->trandate))) {
-          club_.actrecs.DeleteCurrent();
-          club_.actrecs.Pack();
-          club_.actrecs.SaveIndex();
-        }
-        PostAccountTransaction(tran.xferact, PostMode::Delete, *counterpart, &*counterpart, kBackOut);
+        RemoveTransaction(*counterpart);
         return DialogOutcome::Ok;
       }
       break;
@@ -282,7 +241,7 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
     case PostMode::Reconcile:
       break;
   }
-  Save(account);
+  records_.Save(account);
   return DialogOutcome::Ok;
 }
 
@@ -302,15 +261,6 @@ void AccountLedger::PostCounterpartOfNewTransfer(Selected& source, TAccountTranR
   PostAccountTransaction(target->actid, PostMode::NewOnAccount, transfer_in, nullptr, kApply);
 }
 
-void AccountLedger::AskForAudit(DayNumber date, std::string_view what) {
-  if (club_.AuditMode() || date >= club_.Info().date) return;
-  if (club_.Ui().Confirm("The Account transaction just " + std::string(what) +
-                         " has a date earlier than the last Valuation Date. Do you want to perform an audit?") &&
-      club_.audit_from) {
-    club_.audit_from(date);
-  }
-}
-
 bool AccountLedger::EnterTransaction(std::string_view name, EntryMode kind, DayNumber date) {
   auto account = Find(name);
   if (!account) return false;
@@ -326,7 +276,7 @@ bool AccountLedger::EnterTransaction(std::string_view name, EntryMode kind, DayN
   tran.updateloc = kFromAccountsPage;
   if (PostAccountTransaction(account->actid, PostMode::New, tran, nullptr, kApply) != DialogOutcome::Ok) return false;
   club_.Ui().PlayConfirmationSound();
-  AskForAudit(tran.trandate, "entered");
+  AskForAudit(club_, "Account", "entered", tran.trandate);
   return true;
 }
 
@@ -341,7 +291,7 @@ bool AccountLedger::ChangeTransaction(std::string_view name, std::int32_t tranid
     return false;
   }
   club_.Ui().PlayConfirmationSound();
-  AskForAudit(tran.trandate, "changed");
+  AskForAudit(club_, "Account", "changed", tran.trandate);
   return true;
 }
 
@@ -365,17 +315,12 @@ bool AccountLedger::DeleteTransaction(std::string_view name, std::int32_t tranid
   if (!club_.Ui().Confirm("Selected Record will be removed permanently. Continue?")) return false;
   RemoveTransaction(*tran);
   club_.Ui().PlayConfirmationSound();
-  AskForAudit(tran->trandate, "deleted");
+  AskForAudit(club_, "Account", "deleted", tran->trandate);
   return true;
 }
 
 void AccountLedger::RemoveTransaction(const TAccountTranRec& tran) {
-  club_.actrecs.SetFilter("");
-  if (club_.actrecs.FindKey(TranKey(tran.actid, tran.tranid, tran.trandate))) {
-    club_.actrecs.DeleteCurrent();
-    club_.actrecs.Pack();
-    club_.actrecs.SaveIndex();
-  }
+  RemoveItem(club_.actrecs, TranKey(tran.actid, tran.tranid, tran.trandate));
   TAccountTranRec removed = tran;
   PostAccountTransaction(tran.actid, PostMode::Delete, removed, &tran, kBackOut);
 }
@@ -415,13 +360,13 @@ void AccountLedger::ResetFigures(Selected& account) {
     if (!reached_future) record.lstdate = tran.trandate;
     if (tran.trandate > now) reached_future = true;
   }
-  Save(account);
+  records_.Save(account);
 }
 
 bool AccountLedger::ResetAccount(std::string_view name, bool announce) {
-  auto key = KeyOf(name);
-  if (!key) return false;
-  Selected account{*key, DecodeRecord<TAccountRec>(club_.accounts.GetDataByKey(*key))};
+  auto selected = records_.Select(name);
+  if (!selected) return false;
+  Selected& account = *selected;
   if (!account.record.active && !club_.AuditMode()) return Refused(AccountPrefix(name) + " is hidden.");
   ResetFigures(account);
   if (announce && !club_.AuditMode()) {
@@ -442,9 +387,9 @@ void AccountLedger::ResetAllAccounts() {
 }
 
 bool AccountLedger::Hide(std::string_view name) {
-  auto key = KeyOf(name);
-  if (!key) return false;
-  Selected account{*key, DecodeRecord<TAccountRec>(club_.accounts.GetDataByKey(*key))};
+  auto selected = records_.Select(name);
+  if (!selected) return false;
+  Selected& account = *selected;
   const std::string prefix = AccountPrefix(name);
   if (!account.record.active) return Refused(prefix + " is" + " hidden.");
   if (List(true).size() < 2) return Refused("At least one active account required. Cannot hide.");
@@ -455,48 +400,35 @@ bool AccountLedger::Hide(std::string_view name) {
   if (account.record.actid == club_.Info().defstkact) {
     return Refused("Account is default security account. Select new default security account.");
   }
-  Rekey(account, true);
+  records_.Rekey(account, true);
   club_.Ui().PlayConfirmationSound();
   club_.Ui().ShowInformation(prefix + " is" + " hidden.");
   return true;
 }
 
 bool AccountLedger::Unhide(std::string_view name) {
-  auto key = KeyOf(name);
-  if (!key) return false;
-  Selected account{*key, DecodeRecord<TAccountRec>(club_.accounts.GetDataByKey(*key))};
+  auto selected = records_.Select(name);
+  if (!selected) return false;
+  Selected& account = *selected;
   const std::string prefix = AccountPrefix(name);
   if (account.record.active) return Refused(prefix + " is not" + " hidden.");
-  Rekey(account, false);
+  records_.Rekey(account, false);
   club_.Ui().PlayConfirmationSound();
   club_.Ui().ShowInformation(prefix + " is not" + " hidden.");
   return true;
 }
 
 bool AccountLedger::Delete(std::string_view name) {
-  auto key = KeyOf(name);
-  if (!key) return false;
-  TAccountRec account = DecodeRecord<TAccountRec>(club_.accounts.GetDataByKey(*key));
+  auto selected = records_.Select(name);
+  if (!selected) return false;
+  const TAccountRec& account = selected->record;
   const std::string prefix = AccountPrefix(name);
   if (List(false).size() < 2) return Refused("At least on active account required. Cannot Delete.");
   if (account.bal != account.ibal) return Refused(prefix + " has a balance. Cannot Delete.");
   if (!club_.Ui().Confirm(prefix + " will be removed permanently. Continue?")) return false;
 
-  TQDB& actrecs = club_.actrecs;
-  actrecs.SetFilter(OwnerFilter(account.actid));
-  std::vector<std::string> keys;
-  actrecs.GetKeys(keys);
-  actrecs.SetFilter("");
-  for (const std::string& tran_key : keys) {
-    if (actrecs.FindKey(tran_key)) actrecs.DeleteCurrent();
-  }
-  actrecs.Pack();
-  actrecs.SaveIndex();
-  club_.accounts.SetFilter("");
-  club_.accounts.FindKey(*key);
-  club_.accounts.DeleteCurrent();
-  club_.accounts.Pack();
-  club_.accounts.SaveIndex();
+  DeleteOwnerTransactions(club_.actrecs, account.actid);
+  RemoveItem(club_.accounts, selected->key);
 
   // The account with the most transactions (the first in key order among equals)
   // takes over a default role the deleted account held.
@@ -543,11 +475,10 @@ bool AccountLedger::SetDefaultSecurity(std::string_view name, bool checked) {
 }
 
 void AccountLedger::SetExcludedFromValuation(std::string_view name, bool excluded) {
-  auto key = KeyOf(name);
-  if (!key) return;
-  Selected account{*key, DecodeRecord<TAccountRec>(club_.accounts.GetDataByKey(*key))};
-  account.record.SetExcludedFromValuation(excluded);
-  Save(account);
+  auto account = records_.Select(name);
+  if (!account) return;
+  account->record.SetExcludedFromValuation(excluded);
+  records_.Save(*account);
 }
 
 std::vector<RegisterRow> AccountLedger::Register(std::string_view name, std::optional<std::int32_t> year) {

@@ -18,6 +18,7 @@
 #include "club/entry_dialog_request.h"
 #include "club/records.h"
 #include "ledger/account_posting.h"
+#include "ledger/master_records.h"
 
 namespace pellmark::ledger {
 
@@ -55,7 +56,7 @@ struct RegisterRow {
 
 class AccountLedger {
  public:
-  explicit AccountLedger(ClubSession& club) : club_(club) {}
+  explicit AccountLedger(ClubSession& club);
 
   // The stored key of the account of this name, active ("_") or hidden ("~").
   std::optional<std::string> KeyOf(std::string_view name);
@@ -107,21 +108,16 @@ class AccountLedger {
   std::optional<TAccountTranRec> FindTransaction(std::int32_t actid, std::int32_t tranid);
 
  private:
-  struct Selected {
-    std::string key;
-    TAccountRec record;
-  };
+  using Selected = Keyed<TAccountRec>;
   std::optional<Selected> SelectById(std::int32_t actid);
-  void Save(const Selected& account);
-  void Rekey(Selected& account, bool hidden);
   EntryDialogRequest DialogRequest(const TAccountRec& account, EntryMode mode, const TAccountTranRec& tran,
                                    bool change);
   void PostCounterpartOfNewTransfer(Selected& source, TAccountTranRec& transfer_out);
   bool Refused(const std::string& message);
-  void AskForAudit(DayNumber date, std::string_view what);
   void ResetFigures(Selected& account);
 
   ClubSession& club_;
+  MasterRecords<TAccountRec> records_;
 };
 
 // The account entry mode of a stored transaction kind.
