@@ -41,6 +41,19 @@ std::string Parenthesized(double value, int decimals) {
   return value < 0 && text.find_first_not_of("0.") != std::string::npos ? "(" + text + ")" : text;
 }
 
+// The name part of a member record as the fields give it.
+TMemberRec EnteredName(const MemberFields& fields) {
+  TMemberRec entered;
+  if (fields.group) {
+    SetGroupName(entered, fields.name);
+  } else {
+    entered.mtype = 'P';
+    entered.lname = fields.lname.substr(0, 15);
+    entered.fname = fields.fname.substr(0, 15);
+  }
+  return entered;
+}
+
 }  // namespace
 
 bool MemberLedger::Refused(const std::string& message) {
@@ -106,20 +119,15 @@ void MemberLedger::Rekey(Selected& member, bool hidden) {
   club_.WriteClubInfo();
 }
 
+std::string ListingName(const MemberFields& fields) { return MemberName(EnteredName(fields)); }
+
 bool MemberLedger::CommitMember(const std::optional<std::string>& existing, const MemberFields& fields) {
-  TMemberRec entered;
-  if (fields.group) {
-    if (fields.name.empty() || fields.name == kGroupNamePrompt) return Refused("No Member to Add.");
-    SetGroupName(entered, fields.name);
-  } else {
-    if (fields.lname.empty() || fields.fname.empty() || fields.lname == kLastNamePrompt ||
-        fields.fname == kFirstNamePrompt) {
-      return Refused("No Member to Add.");
-    }
-    entered.mtype = 'P';
-    entered.lname = fields.lname.substr(0, 15);
-    entered.fname = fields.fname.substr(0, 15);
+  if (fields.group ? fields.name.empty() || fields.name == kGroupNamePrompt
+                   : fields.lname.empty() || fields.fname.empty() || fields.lname == kLastNamePrompt ||
+                         fields.fname == kFirstNamePrompt) {
+    return Refused("No Member to Add.");
   }
+  const TMemberRec entered = EnteredName(fields);
   Selected member;
   if (existing) {
     auto found = Select(*existing);
@@ -502,6 +510,7 @@ bool MemberLedger::Unhide(std::string_view name) {
   const std::string prefix = MemberPrefix(member->record);
   if (member->record.active) return Refused(prefix + " is not" + " hidden.");
   Rekey(*member, false);
+  if (club_.Info().hidmems == 0) club_.View().showhiddenmembers = false;
   club_.Ui().PlayConfirmationSound();
   club_.Ui().ShowInformation(prefix + " is not" + " hidden.");
   return true;
@@ -532,6 +541,7 @@ bool MemberLedger::Delete(std::string_view name) {
   if (!member->record.active) {
     club_.Info().hidmems -= 1;
     club_.WriteClubInfo();
+    if (club_.Info().hidmems == 0) club_.View().showhiddenmembers = false;
   }
   club_.Ui().PlayConfirmationSound();
   club_.Ui().ShowInformation(prefix + " deleted.");

@@ -34,6 +34,10 @@ inline constexpr const char* kLastNamePrompt = "Last Name";
 inline constexpr const char* kFirstNamePrompt = "First Name";
 inline constexpr const char* kGroupNamePrompt = "Name";
 
+// The listing name the fields give ("Smith, Ann", or the group's name), as the
+// member list shows it.
+std::string ListingName(const MemberFields& fields);
+
 // The items of `memberselect`.
 enum class MemberAction { DuesAll, DuesSelected, Payoff, TotalDues, TotalEarnings, Fees };
 

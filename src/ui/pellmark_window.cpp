@@ -21,10 +21,12 @@
 
 #include "club/number_parse.h"
 #include "club/store_operations.h"
+#include "ledger/connect_ledgers.h"
 #include "ui/accounts_page.h"
 #include "ui/categories_sheet.h"
 #include "ui/date_entry.h"
 #include "ui/help_window.h"
+#include "ui/members_page.h"
 #include "ui/qt_interaction.h"
 #include "ui/special_page.h"
 #include "ui/summary_panel.h"
@@ -57,6 +59,7 @@ TPellmark::TPellmark(std::filesystem::path club_folder, Interaction& ui, const C
       club_(std::make_unique<ClubSession>(club_folder_, ui, clock)) {
   setObjectName(QStringLiteral("Pellmark"));
   setWindowTitle(QStringLiteral("Pellmark"));
+  ledger::ConnectLedgers(*club_);
   club_->OpenClub(false);
 
   BuildMenus();
@@ -214,9 +217,12 @@ void TPellmark::BuildPages() {
   DateEntry* dues_date = DateGroup(QStringLiteral("duesdate"), QStringLiteral("duescal"), QStringLiteral("yearlabel"),
                                    QStringLiteral("monthlabel"), QStringLiteral("duesdatespin"),
                                    QStringLiteral("monthspin"), QStringLiteral("yearspin"));
-  Sheet(members, tr("Dues"), QStringLiteral("helpmemdues"), 2002, dues_date);
-  Sheet(members, tr("Data"), QStringLiteral("helpmemdata"), 2006);
-  Sheet(members, tr("Special"), QStringLiteral("helpmemspec"), 2007);
+  members_ = new MembersPage(*club_, *dues_date, [this] { return ForceDeletes(); }, this);
+  Sheet(members, tr("Dues"), QStringLiteral("helpmemdues"), 2002, dues_date, members_->DuesArea());
+  Sheet(members, tr("Data"), QStringLiteral("helpmemdata"), 2006, nullptr, members_->DataArea());
+  Sheet(members, tr("Special"), QStringLiteral("helpmemspec"), 2007, nullptr, members_->SpecialArea());
+  connect(members_, &MembersPage::memberListChanged, this, &TPellmark::ListMembers);
+  connect(members_, &MembersPage::postingDone, this, &TPellmark::RefreshClubSummary);
   // The purchase unit of the summary follows the dues date.
   connect(dues_date, &DateEntry::dateChanged, this, [this](double date) {
     club_->RefreshPurchaseUnit(date);
@@ -300,6 +306,7 @@ bool TPellmark::TabSet1Change(MainTab tab) {
   switch (tab) {
     case MainTab::kMembers:
       ListMasterKeys(club_->members, view.showhiddenmembers, tab);
+      KeysClick(Keys_->currentRow());
       ShowKeys(tr("Members"), true);
       break;
     case MainTab::kSecurities:
@@ -353,7 +360,21 @@ void TPellmark::ListAccounts(const QString& selected) {
   }
 }
 
+void TPellmark::ListMembers(const QString& selected) {
+  ListMasterKeys(club_->members, club_->View().showhiddenmembers, MainTab::kMembers);
+  const std::string name = ToCore(selected);
+  for (std::size_t row = 0; row < keylist_.size(); ++row) {
+    if (keylist_[row].substr(1) == name) Keys_->setCurrentRow(static_cast<int>(row));
+  }
+  KeysClick(Keys_->currentRow());
+}
+
 void TPellmark::KeysClick(int row) {
+  const bool listed = row >= 0 && row < static_cast<int>(keylist_.size());
+  if (current_tab_ == MainTab::kMembers) {
+    members_->ShowMember(listed ? std::optional(keylist_[static_cast<std::size_t>(row)].substr(1)) : std::nullopt);
+    return;
+  }
   if (current_tab_ != MainTab::kAccounts) return;
   if (row < 0 || row >= static_cast<int>(keylist_.size())) {
     accounts_->ShowAccount(std::nullopt);

@@ -29,6 +29,7 @@ class AccountsPage;
 class CategoriesSheet;
 class DateEntry;
 class HelpWindow;
+class MembersPage;
 class SpecialPage;
 class SummaryPanel;
 
@@ -86,6 +87,8 @@ class TPellmark : public QMainWindow {
   // Lists the accounts again and selects `selected`, else the default member account.
   void ListAccounts(const QString& selected);
   void SelectDefaultAccount();
+  // Lists the members again and selects `selected` when it is still listed.
+  void ListMembers(const QString& selected);
   void FormClose();
 
   std::filesystem::path club_folder_;
@@ -107,6 +110,7 @@ class TPellmark : public QMainWindow {
   QTabWidget* accounts_page_;
   QWidget* categories_sheet_;
   AccountsPage* accounts_;
+  MembersPage* members_;
   CategoriesSheet* categories_;
   DateEntry* report_date_;
   SpecialPage* special_;

@@ -242,6 +242,34 @@ TEST_F(MemberTest, HidingNeedsAMemberWithoutUnits) {
                                          "Member Ann Smith has assets. Cannot Delete."));
 }
 
+TEST_F(MemberTest, UnhidingTheLastHiddenMemberStopsShowingHiddenMembers) {
+  ASSERT_TRUE(members.Hide("Jones, Bob"));
+  ASSERT_TRUE(members.Hide("Elm Street Trust"));
+  club.View().showhiddenmembers = true;
+  ASSERT_TRUE(members.Unhide("Jones, Bob"));
+  EXPECT_TRUE(club.View().showhiddenmembers);  // one is still hidden
+  ui.AnswerNext("Member Elm Street Trust will be removed permanently. Continue?", true);
+  ASSERT_TRUE(members.Delete("Elm Street Trust"));
+  EXPECT_EQ(club.Info().hidmems, 0);
+  EXPECT_FALSE(club.View().showhiddenmembers);
+
+  ASSERT_TRUE(members.Hide("Jones, Bob"));
+  club.View().showhiddenmembers = true;
+  ASSERT_TRUE(members.Unhide("Jones, Bob"));
+  EXPECT_FALSE(club.View().showhiddenmembers);
+}
+
+TEST_F(MemberTest, TheListingNameOfTheFieldsIsTheNameTheListShows) {
+  MemberFields person;
+  person.lname = "Smith";
+  person.fname = "Ann";
+  EXPECT_EQ(ListingName(person), "Smith, Ann");
+  MemberFields group;
+  group.group = true;
+  group.name = "Elm Street Investment Partners, a long name";
+  EXPECT_EQ(ListingName(group), "Elm Street Investment Partners");
+}
+
 TEST_F(MemberTest, ResetRebuildsTheTotalsFromTheTransactions) {
   Pay("100");
   ASSERT_TRUE(members.Collect(MemberAction::DuesSelected, std::string("Smith, Ann"), Day(2026, 2, 1)));

@@ -1,0 +1,554 @@
+#include "ui/members_page.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStyle>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "club/dates.h"
+#include "club/number_format.h"
+#include "ui/date_entry.h"
+#include "ui/qt_interaction.h"
+
+namespace pellmark::ui {
+namespace {
+
+// Items of `memspecialselect`, in the group's order.
+enum Maintenance { kResetSelected = 0, kResetAll, kHide, kUnhide, kDelete, kRecalculateAll };
+
+// Column width of the dues grid at 96 pixels per inch.
+constexpr int kColumnWidth = 76;
+
+constexpr int kPersonNameLength = 15;
+constexpr int kGroupNameLength = 30;
+
+// The member's contact fields: object name, prompt, caption with its mnemonic,
+// length, and where the text goes in the ledger's fields and comes from in the
+// record.
+struct ContactField {
+  const char* name;
+  const char* prompt;
+  const char* caption;
+  int length;
+  std::string ledger::MemberFields::*entered;
+  std::string TMemberRec::*stored;
+};
+
+const ContactField kContactFields[] = {
+    {"addr", "Address", "&Address", 30, &ledger::MemberFields::addr, &TMemberRec::addr},
+    {"city", "City", "Cit&y", 20, &ledger::MemberFields::city, &TMemberRec::city},
+    {"state", "State", "&State", 2, &ledger::MemberFields::state, &TMemberRec::state},
+    {"zip", "Zip", "&Zip", 10, &ledger::MemberFields::zip, &TMemberRec::zip},
+    {"idnum", "Social Sec.", "Social Se&c.", 11, &ledger::MemberFields::idnum, &TMemberRec::idnum},
+    {"hphone", "Home Phone", "Home &Phone", 17, &ledger::MemberFields::hphone, &TMemberRec::hphone},
+    {"wphone", "Work Phone", "&Work Phone", 17, &ledger::MemberFields::wphone, &TMemberRec::wphone},
+    {"fphone", "Fax", "Fa&x", 17, &ledger::MemberFields::fphone, &TMemberRec::fphone},
+    {"ophone", "Other Phone", "Other Phon&e", 17, &ledger::MemberFields::ophone, &TMemberRec::ophone},
+    {"email", "E-Mail", "E-Ma&il", 30, &ledger::MemberFields::email, &TMemberRec::email},
+};
+// The address lines stand under the name; the numbers and the e-mail beside them.
+constexpr std::size_t kAddressLines = 4;
+
+QPushButton* Button(const QString& caption, const QString& name, QWidget* parent) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  return button;
+}
+
+QLabel* Figure(const QString& name, QWidget* parent) {
+  auto* figure = new QLabel(parent);
+  figure->setObjectName(name);
+  figure->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  figure->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  figure->setMinimumWidth(110);
+  return figure;
+}
+
+QLineEdit* Field(const QString& name, int length, QWidget* parent) {
+  auto* field = new QLineEdit(parent);
+  field->setObjectName(name);
+  field->setMaxLength(length);
+  return field;
+}
+
+}  // namespace
+
+MembersPage::MembersPage(ClubSession& club, DateEntry& duesdate, std::function<bool()> force_deletes,
+                         QObject* parent)
+    : QObject(parent), club_(club), ledger_(club), duesdate_(duesdate), force_deletes_(std::move(force_deletes)) {
+  dues_area_ = BuildDuesArea();
+  data_area_ = BuildDataArea();
+  special_area_ = BuildSpecialArea();
+  connect(&duesdate_, &DateEntry::listRefreshDue, this, [this] {
+    if (!alldues_->isChecked()) RefreshGrid();
+    ShowSummary();
+  });
+  connect(&duesdate_, &DateEntry::dateChanged, this, &MembersPage::RefreshValuations);
+  ShowMember(std::nullopt);
+}
+
+QWidget* MembersPage::BuildDuesArea() {
+  auto* area = new QWidget;
+  area->setObjectName(QStringLiteral("memberdues"));
+
+  summary_ = new QGroupBox(area);
+  summary_->setObjectName(QStringLiteral("membersummary"));
+  totalc_ = Figure(QStringLiteral("totalc"), summary_);
+  totale_ = Figure(QStringLiteral("totale"), summary_);
+  tunits_ = Figure(QStringLiteral("tunits"), summary_);
+  vunit_ = Figure(QStringLiteral("vunit"), summary_);
+  accountvalue_ = Figure(QStringLiteral("accountvalue"), summary_);
+  auto* summary_form = new QFormLayout(summary_);
+  summary_form->addRow(tr("Contributions"), totalc_);
+  summary_form->addRow(tr("Earnings"), totale_);
+  summary_form->addRow(tr("Total Units"), tunits_);
+  summary_form->addRow(tr("Unit Value"), vunit_);
+  summary_form->addRow(tr("Account Value"), accountvalue_);
+
+  grid_group_ = new QGroupBox(area);
+  grid_group_->setObjectName(QStringLiteral("membergridgroup"));
+  membergrid_ = new QTableWidget(0, 4, grid_group_);
+  membergrid_->setObjectName(QStringLiteral("membergrid"));
+  membergrid_->setHorizontalHeaderLabels({tr("Date"), tr("Type"), tr("Amount"), tr("Units")});
+  membergrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  membergrid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  membergrid_->setSelectionMode(QAbstractItemView::SingleSelection);
+  membergrid_->verticalHeader()->hide();
+  membergrid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  membergrid_->horizontalHeader()->setStretchLastSection(true);
+  // At least the default width at 96 pixels per inch, scaled; wide enough for a date.
+  const QFontMetrics metrics = membergrid_->fontMetrics();
+  const int width = std::max(kColumnWidth * membergrid_->logicalDpiX() / 96,
+                             metrics.horizontalAdvance(QStringLiteral("00/00/0000")) + 2 * metrics.averageCharWidth());
+  for (int column = 0; column < membergrid_->columnCount(); ++column) membergrid_->setColumnWidth(column, width);
+  membergrid_->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
+  membergrid_->setToolTip(tr("Double-Click or Enter to change, Delete to remove"));
+  connect(membergrid_, &QTableWidget::cellDoubleClicked, this, [this] { membergridDblClick(); });
+  for (QKeySequence key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+    auto* change = new QShortcut(key, membergrid_, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(change, &QShortcut::activated, this, &MembersPage::membergridDblClick);
+  }
+  auto* remove = new QShortcut(QKeySequence::Delete, membergrid_, nullptr, nullptr, Qt::WidgetShortcut);
+  connect(remove, &QShortcut::activated, this, &MembersPage::deleterecordClick);
+
+  alldues_ = new QCheckBox(tr("&All"), grid_group_);
+  alldues_->setObjectName(QStringLiteral("alldues"));
+  alldues_->setChecked(club_.View().alldues);
+  connect(alldues_, &QCheckBox::clicked, this, &MembersPage::allduesClick);
+  duescnt_ = new QLabel(grid_group_);
+  duescnt_->setObjectName(QStringLiteral("duescnt"));
+  deleterecord_ = Button(tr("De&lete Record"), QStringLiteral("memdeleterecord"), grid_group_);
+  connect(deleterecord_, &QPushButton::clicked, this, &MembersPage::deleterecordClick);
+  auto* grid_footer = new QHBoxLayout;
+  grid_footer->addWidget(alldues_);
+  grid_footer->addWidget(new QLabel(tr("Items:"), grid_group_));
+  grid_footer->addWidget(duescnt_);
+  grid_footer->addStretch(1);
+  grid_footer->addWidget(deleterecord_);
+  auto* grid_layout = new QVBoxLayout(grid_group_);
+  grid_layout->addWidget(membergrid_, 1);
+  grid_layout->addLayout(grid_footer);
+
+  valuations_group_ = new QGroupBox(tr("Valuations"), area);
+  valuations_group_->setObjectName(QStringLiteral("valuationgroup"));
+  valuationlist_ = new QListWidget(valuations_group_);
+  valuationlist_->setObjectName(QStringLiteral("valuationlist"));
+  valuationlist_->setFocusPolicy(Qt::NoFocus);
+  valuationlist_->setSelectionMode(QAbstractItemView::NoSelection);
+  auto* valuations_layout = new QVBoxLayout(valuations_group_);
+  valuations_layout->addWidget(valuationlist_);
+
+  const struct {
+    QString caption;
+    const char* name;
+    ledger::MemberAction action;
+  } actions[] = {{tr("D&ues - All"), "duesall", ledger::MemberAction::DuesAll},
+                 {tr("Dues - &Selected"), "duesselected", ledger::MemberAction::DuesSelected},
+                 {tr("&Payoff"), "mempayoff", ledger::MemberAction::Payoff},
+                 {tr("&Total Dues"), "totaldues", ledger::MemberAction::TotalDues},
+                 {tr("Total Ea&rnings"), "totalearnings", ledger::MemberAction::TotalEarnings},
+                 {tr("F&ees"), "memfees", ledger::MemberAction::Fees}};
+  memberselect_ = new QGroupBox(tr("Transactions"), area);
+  memberselect_->setObjectName(QStringLiteral("memberselect"));
+  auto* select_layout = new QVBoxLayout(memberselect_);
+  for (const auto& item : actions) {
+    QPushButton* button = Button(item.caption, QString::fromLatin1(item.name), memberselect_);
+    connect(button, &QPushButton::clicked, this, [this, action = item.action] { memberselectClick(action); });
+    select_layout->addWidget(button);
+    member_commands_.push_back(button);
+  }
+  select_layout->addStretch(1);
+
+  auto* left = new QVBoxLayout;
+  left->addWidget(summary_);
+  left->addWidget(valuations_group_, 1);
+  auto* layout = new QHBoxLayout(area);
+  layout->setContentsMargins(8, 8, 8, 8);
+  layout->addLayout(left);
+  layout->addWidget(grid_group_, 1);
+  layout->addWidget(memberselect_);
+  return area;
+}
+
+QWidget* MembersPage::BuildDataArea() {
+  auto* area = new QWidget;
+  area->setObjectName(QStringLiteral("memberdata"));
+  area->setStyleSheet(QStringLiteral("QLineEdit[readOnly=\"true\"] { background: palette(window); }"));
+
+  auto* fields = new QGroupBox(tr("Member Information"), area);
+  fields->setObjectName(QStringLiteral("memberinfo"));
+  nametype_ = Button(tr("Person"), QStringLiteral("nametype"), fields);
+  nametype_->setCheckable(true);
+  nametype_->setToolTip(tr("Switches between a person (first and last name) and a group (one name)"));
+  connect(nametype_, &QPushButton::clicked, this, &MembersPage::nametypeClick);
+  lname_ = Field(QStringLiteral("lname"), kPersonNameLength, fields);
+  fname_ = Field(QStringLiteral("fname"), kPersonNameLength, fields);
+  lname_label_ = new QLabel(fields);
+  lname_label_->setBuddy(lname_);
+  fname_label_ = new QLabel(fields);
+  fname_label_->setBuddy(fname_);
+
+  auto* name_type_label = new QLabel(tr("Name &Type"), fields);
+  name_type_label->setBuddy(nametype_);
+  auto* grid = new QGridLayout;
+  grid->addWidget(name_type_label, 0, 0, Qt::AlignRight);
+  grid->addWidget(nametype_, 0, 1, Qt::AlignLeft);
+  grid->addWidget(lname_label_, 1, 0, Qt::AlignRight);
+  grid->addWidget(lname_, 1, 1);
+  grid->addWidget(fname_label_, 2, 0, Qt::AlignRight);
+  grid->addWidget(fname_, 2, 1);
+  for (std::size_t index = 0; index < std::size(kContactFields); ++index) {
+    const ContactField& contact = kContactFields[index];
+    QLineEdit* field = Field(QString::fromLatin1(contact.name), contact.length, fields);
+    field->setPlaceholderText(QString::fromLatin1(contact.prompt));
+    auto* label = new QLabel(QString::fromLatin1(contact.caption), fields);
+    label->setBuddy(field);
+    const bool address = index < kAddressLines;
+    const int row = static_cast<int>(address ? 3 + index : 1 + index - kAddressLines);
+    const int column = address ? 0 : 2;
+    grid->addWidget(label, row, column, Qt::AlignRight);
+    grid->addWidget(field, row, column + 1);
+    contact_fields_.push_back(field);
+  }
+  grid->setColumnStretch(1, 1);
+  grid->setColumnStretch(3, 1);
+
+  membernew_ = Button(tr("&New Member"), QStringLiteral("membernew"), fields);
+  memberchange_ = Button(tr("Chan&ge Member"), QStringLiteral("memberchange"), fields);
+  memberadd_ = Button(tr("C&ommit Changes/Additions"), QStringLiteral("memberadd"), fields);
+  membercancel_ = Button(tr("A&bort Changes/Additions"), QStringLiteral("membercancel"), fields);
+  connect(membernew_, &QPushButton::clicked, this, &MembersPage::membernewClick);
+  connect(memberchange_, &QPushButton::clicked, this, &MembersPage::memberchangeClick);
+  connect(memberadd_, &QPushButton::clicked, this, &MembersPage::memberaddClick);
+  connect(membercancel_, &QPushButton::clicked, this, &MembersPage::membercancelClick);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  for (QPushButton* button : {membernew_, memberchange_, memberadd_, membercancel_}) buttons->addWidget(button);
+  auto* fields_layout = new QVBoxLayout(fields);
+  fields_layout->addLayout(grid);
+  fields_layout->addLayout(buttons);
+
+  auto* mini = new QGroupBox(tr("Mini-Summary"), area);
+  mini->setObjectName(QStringLiteral("minisummarygroup"));
+  minisummary_ = new QLabel(mini);
+  minisummary_->setObjectName(QStringLiteral("minisummary"));
+  auto* mini_layout = new QHBoxLayout(mini);
+  mini_layout->addWidget(minisummary_);
+  mini_layout->addStretch(1);
+
+  auto* layout = new QVBoxLayout(area);
+  layout->setContentsMargins(8, 8, 8, 8);
+  layout->addWidget(fields);
+  layout->addWidget(mini);
+  layout->addStretch(1);
+  return area;
+}
+
+QWidget* MembersPage::BuildSpecialArea() {
+  auto* area = new QWidget;
+  area->setObjectName(QStringLiteral("memberspecial"));
+  const std::pair<QString, const char*> items[] = {{tr("&Reset Selected Member"), "memreset"},
+                                                   {tr("Reset &All Members"), "memresetall"},
+                                                   {tr("H&ide Member"), "memhide"},
+                                                   {tr("&Un-Hide Member"), "memunhide"},
+                                                   {tr("&Delete Member"), "memdelete"},
+                                                   {tr("Re&caulate All Members"), "memrecalculate"}};
+  memspecialselect_ = new QGroupBox(tr("Maintenance"), area);
+  memspecialselect_->setObjectName(QStringLiteral("memspecialselect"));
+  auto* group_layout = new QVBoxLayout(memspecialselect_);
+  for (int item = kResetSelected; item <= kRecalculateAll; ++item) {
+    QPushButton* button = Button(items[item].first, QString::fromLatin1(items[item].second), memspecialselect_);
+    connect(button, &QPushButton::clicked, this, [this, item] { memspecialselectClick(item); });
+    group_layout->addWidget(button);
+    maintenance_commands_.push_back(button);
+  }
+  group_layout->addStretch(1);
+  auto* layout = new QHBoxLayout(area);
+  layout->setContentsMargins(8, 8, 8, 8);
+  layout->addWidget(memspecialselect_);
+  layout->addStretch(1);
+  return area;
+}
+
+std::optional<std::int32_t> MembersPage::GridYear() const {
+  if (alldues_->isChecked()) return std::nullopt;
+  return CivilFromDayNumber(duesdate_.Date()).year;
+}
+
+void MembersPage::ShowMember(const std::optional<std::string>& listing_name) {
+  const std::optional<TMemberRec> member = listing_name ? ledger_.Find(*listing_name) : std::nullopt;
+  member_ = member ? listing_name : std::nullopt;
+  ShowFields(member);
+  SetLocked(true);
+  ShowSummary();
+  RefreshGrid();
+  RefreshValuations();
+}
+
+void MembersPage::ShowFields(const std::optional<TMemberRec>& member) {
+  const bool group = member && member->mtype == 'G';
+  ShowNameType(group);
+  lname_->setText(member && !group ? FromCore(member->lname) : QString());
+  fname_->setText(member ? FromCore(group ? MemberName(*member) : member->fname) : QString());
+  for (std::size_t index = 0; index < contact_fields_.size(); ++index) {
+    contact_fields_[index]->setText(member ? FromCore((*member).*kContactFields[index].stored) : QString());
+  }
+}
+
+void MembersPage::ShowNameType(bool group) {
+  nametype_->setChecked(group);
+  nametype_->setText(group ? tr("Group") : tr("Person"));
+  lname_->setVisible(!group);
+  lname_label_->setVisible(!group);
+  lname_label_->setText(tr("&Last Name"));
+  fname_label_->setText(group ? tr("Na&me") : tr("Fi&rst Name"));
+  fname_->setMaxLength(group ? kGroupNameLength : kPersonNameLength);
+}
+
+void MembersPage::ShowSummary() {
+  const bool shown = member_.has_value();
+  const ledger::MemberSummary summary = shown ? ledger_.Summary(*member_) : ledger::MemberSummary{};
+  const auto money = [&](double figure) { return shown ? FromCore(FormatMoney(figure)) : QString(); };
+  summary_->setTitle(shown ? FromCore(summary.caption) : tr("Summary"));
+  totalc_->setText(money(summary.contributions));
+  totale_->setText(money(summary.earnings));
+  tunits_->setText(shown ? FromCore(FormatUnits(summary.units)) : QString());
+  vunit_->setText(money(summary.unit_value));
+  accountvalue_->setText(money(summary.account_value));
+  minisummary_->setText(shown ? FromCore(summary.small) : QString());
+}
+
+void MembersPage::RefreshGrid() {
+  const std::optional<std::int32_t> year = GridYear();
+  grid_group_->setTitle(year ? tr("%1 Dues History").arg(*year) : tr("Complete Dues History"));
+  membergrid_->setRowCount(0);
+  rows_.clear();
+  try {
+    if (member_) rows_ = ledger_.DuesHistory(*member_, year);
+    membergrid_->setRowCount(static_cast<int>(rows_.size()));
+    for (int row = 0; row < membergrid_->rowCount(); ++row) {
+      const ledger::DuesRow& item = rows_[static_cast<std::size_t>(row)];
+      const std::string* cells[] = {&item.date, &item.kind, &item.amount, &item.units};
+      for (int column = 0; column < 4; ++column) {
+        auto* cell = new QTableWidgetItem(FromCore(*cells[column]));
+        if (column >= 2) cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        membergrid_->setItem(row, column, cell);
+      }
+    }
+  } catch (const std::exception&) {
+    club_.Ui().ShowError("Member grid updating failed");
+  }
+  duescnt_->setText(QString::number(membergrid_->rowCount()));
+  if (membergrid_->rowCount() > 0) {
+    membergrid_->selectRow(membergrid_->rowCount() - 1);
+    membergrid_->scrollToBottom();
+  }
+  EnableCommands();
+}
+
+void MembersPage::RefreshValuations() {
+  valuationlist_->clear();
+  for (const std::string& line : ledger_.ValuationsList(CivilFromDayNumber(duesdate_.Date()).year)) {
+    valuationlist_->addItem(FromCore(line));
+  }
+}
+
+void MembersPage::EnableCommands() {
+  const bool any_member = !ledger_.List(false).empty();
+  memberselect_->setEnabled(any_member);
+  for (QPushButton* command : member_commands_) {
+    command->setEnabled(command == member_commands_.front() || member_.has_value());
+  }
+  for (int item = kResetSelected; item <= kRecalculateAll; ++item) {
+    // "Recaulate All Members" is the valuation audit's work and stays disabled on this page.
+    const bool enabled = item == kResetAll || (item != kRecalculateAll && member_.has_value());
+    maintenance_commands_[static_cast<std::size_t>(item)]->setEnabled(enabled);
+  }
+  deleterecord_->setEnabled(membergrid_->rowCount() > 0);
+}
+
+std::optional<std::int32_t> MembersPage::SelectedDuesTran() const {
+  const int row = membergrid_->currentRow();
+  if (row < 0 || row >= static_cast<int>(rows_.size())) return std::nullopt;
+  return rows_[static_cast<std::size_t>(row)].record.duestran;
+}
+
+void MembersPage::AfterPosting() {
+  ShowMember(member_);
+  club_.RefreshPurchaseUnit(duesdate_.Date());
+  emit postingDone();
+}
+
+void MembersPage::AfterListChange() {
+  club_.RefreshPurchaseUnit(duesdate_.Date());
+  emit memberListChanged(member_ ? FromCore(*member_) : QString());
+  emit postingDone();
+}
+
+void MembersPage::memberselectClick(ledger::MemberAction action) {
+  if (action != ledger::MemberAction::DuesAll && !member_) return;
+  const std::optional<std::string> selected = action == ledger::MemberAction::DuesAll ? std::nullopt : member_;
+  if (!ledger_.Collect(action, selected, duesdate_.Date())) return;
+  // A payoff that empties the member may hide him.
+  if (action == ledger::MemberAction::Payoff) {
+    AfterListChange();
+  } else {
+    AfterPosting();
+  }
+}
+
+void MembersPage::membergridDblClick() {
+  const std::optional<std::int32_t> duestran = SelectedDuesTran();
+  if (!member_ || !duestran) return;
+  const int row = membergrid_->currentRow();
+  if (!ledger_.ChangeTransaction(*member_, *duestran)) return;
+  AfterPosting();
+  if (row < membergrid_->rowCount()) membergrid_->selectRow(row);
+}
+
+void MembersPage::deleterecordClick() {
+  const std::optional<std::int32_t> duestran = SelectedDuesTran();
+  if (!member_ || !duestran) return;
+  // A deletion that empties the member may hide him.
+  if (ledger_.DeleteTransaction(*member_, *duestran, force_deletes_())) AfterListChange();
+}
+
+void MembersPage::memspecialselectClick(int item) {
+  if (item == kResetAll) {
+    ledger_.ResetAllMembers();
+    AfterPosting();
+    return;
+  }
+  if (!member_) return;
+  const std::string name = *member_;
+  switch (item) {
+    case kResetSelected:
+      if (ledger_.ResetMember(name, /*announce=*/true)) AfterPosting();
+      break;
+    case kHide:
+      if (ledger_.Hide(name)) AfterListChange();
+      break;
+    case kUnhide:
+      if (ledger_.Unhide(name)) AfterListChange();
+      break;
+    case kDelete:
+      if (ledger_.Delete(name)) {
+        member_.reset();
+        AfterListChange();
+      }
+      break;
+  }
+}
+
+void MembersPage::allduesClick() {
+  club_.View().alldues = alldues_->isChecked();
+  RefreshGrid();
+}
+
+void MembersPage::SetLocked(bool locked) {
+  locked_ = locked;
+  std::vector<QLineEdit*> fields = contact_fields_;
+  fields.push_back(lname_);
+  fields.push_back(fname_);
+  for (QLineEdit* field : fields) {
+    field->setReadOnly(locked);
+    field->style()->unpolish(field);
+    field->style()->polish(field);
+  }
+  nametype_->setEnabled(!locked);
+  membernew_->setEnabled(locked);
+  memberchange_->setEnabled(locked && member_.has_value());
+  memberadd_->setEnabled(!locked);
+  membercancel_->setEnabled(!locked);
+}
+
+void MembersPage::nametypeClick() {
+  const bool group = nametype_->isChecked();
+  const QString shown_prompt = FromCore(group ? ledger::kFirstNamePrompt : ledger::kGroupNamePrompt);
+  ShowNameType(group);
+  if (fname_->text() == shown_prompt) {
+    fname_->setText(FromCore(group ? ledger::kGroupNamePrompt : ledger::kFirstNamePrompt));
+  }
+  if (!group && lname_->text().isEmpty()) lname_->setText(FromCore(ledger::kLastNamePrompt));
+  (group ? fname_ : lname_)->setFocus();
+  (group ? fname_ : lname_)->selectAll();
+}
+
+void MembersPage::membernewClick() {
+  adding_ = true;
+  ShowFields(std::nullopt);
+  lname_->setText(FromCore(ledger::kLastNamePrompt));
+  fname_->setText(FromCore(ledger::kFirstNamePrompt));
+  SetLocked(false);
+  lname_->setFocus();
+  lname_->selectAll();
+}
+
+void MembersPage::memberchangeClick() {
+  if (!member_) return;
+  adding_ = false;
+  SetLocked(false);
+  (nametype_->isChecked() ? fname_ : lname_)->setFocus();
+}
+
+ledger::MemberFields MembersPage::ReadFields() const {
+  ledger::MemberFields fields;
+  fields.group = nametype_->isChecked();
+  if (fields.group) {
+    fields.name = ToCore(fname_->text());
+  } else {
+    fields.lname = ToCore(lname_->text());
+    fields.fname = ToCore(fname_->text());
+  }
+  for (std::size_t index = 0; index < contact_fields_.size(); ++index) {
+    fields.*kContactFields[index].entered = ToCore(contact_fields_[index]->text());
+  }
+  return fields;
+}
+
+void MembersPage::memberaddClick() {
+  const ledger::MemberFields fields = ReadFields();
+  const std::optional<std::string> existing = adding_ ? std::nullopt : member_;
+  if (!ledger_.CommitMember(existing, fields)) return;
+  member_ = ledger::ListingName(fields);
+  SetLocked(true);
+  emit memberListChanged(FromCore(*member_));
+}
+
+void MembersPage::membercancelClick() {
+  ShowMember(member_);
+  membernew_->setFocus();
+}
+
+}  // namespace pellmark::ui
