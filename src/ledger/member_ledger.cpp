@@ -56,40 +56,25 @@ TMemberRec EnteredName(const MemberFields& fields) {
 
 }  // namespace
 
+MemberLedger::MemberLedger(ClubSession& club)
+    : club_(club), accounts_(club), records_(club, club.members, &TClubInfoRec::hidmems, MemberName) {}
+
 bool MemberLedger::Refused(const std::string& message) {
   club_.Ui().ShowError(message);
   return false;
 }
 
 std::optional<std::string> MemberLedger::KeyOf(std::string_view listing_name) {
-  club_.members.SetFilter("");
-  for (bool hidden : {false, true}) {
-    std::string key = NameKey(hidden, listing_name);
-    if (club_.members.FindKey(key)) return key;
-  }
-  return std::nullopt;
-}
-
-std::optional<MemberLedger::Selected> MemberLedger::Select(std::string_view listing_name) {
-  auto key = KeyOf(listing_name);
-  if (!key) return std::nullopt;
-  return Selected{*key, DecodeRecord<TMemberRec>(club_.members.GetDataByKey(*key))};
+  return records_.KeyOf(listing_name);
 }
 
 std::optional<TMemberRec> MemberLedger::Find(std::string_view listing_name) {
-  auto member = Select(listing_name);
+  auto member = records_.Select(listing_name);
   if (!member) return std::nullopt;
   return member->record;
 }
 
-std::vector<TMemberRec> MemberLedger::List(bool active_only) {
-  std::vector<TMemberRec> members;
-  ForEachItemWithFilter(club_.members, active_only ? kActiveFilter : "",
-                        [&](const std::string&, const std::string& data) {
-                          members.push_back(DecodeRecord<TMemberRec>(data));
-                        });
-  return members;
-}
+std::vector<TMemberRec> MemberLedger::List(bool active_only) { return records_.List(active_only); }
 
 std::vector<TMemberTranRec> MemberLedger::Transactions(std::int32_t memid) {
   std::vector<TMemberTranRec> transactions;
@@ -97,26 +82,6 @@ std::vector<TMemberTranRec> MemberLedger::Transactions(std::int32_t memid) {
     transactions.push_back(DecodeRecord<TMemberTranRec>(data));
   });
   return transactions;
-}
-
-void MemberLedger::Save(const Selected& member) {
-  club_.members.SetFilter("");
-  club_.members.Store(member.key, EncodeRecord(member.record));
-  club_.members.SaveIndex();
-}
-
-void MemberLedger::Rekey(Selected& member, bool hidden) {
-  TQDB& store = club_.members;
-  store.SetFilter("");
-  if (store.FindKey(member.key)) {
-    store.DeleteCurrent();
-    store.Pack();
-  }
-  member.record.active = !hidden;
-  member.key = NameKey(hidden, MemberName(member.record));
-  Save(member);
-  club_.Info().hidmems += hidden ? 1 : -1;
-  club_.WriteClubInfo();
 }
 
 std::string ListingName(const MemberFields& fields) { return MemberName(EnteredName(fields)); }
@@ -130,7 +95,7 @@ bool MemberLedger::CommitMember(const std::optional<std::string>& existing, cons
   const TMemberRec entered = EnteredName(fields);
   Selected member;
   if (existing) {
-    auto found = Select(*existing);
+    auto found = records_.Select(*existing);
     if (!found) return Refused("Member " + *existing + " does not exist.");
     member = *found;
   } else {
@@ -156,13 +121,9 @@ bool MemberLedger::CommitMember(const std::optional<std::string>& existing, cons
   member.key = NameKey(!record.active, MemberName(record));
   if (existing && member.key != old_key) {
     if (KeyOf(MemberName(record))) return Refused("Member " + DisplayName(record) + " already exists.");
-    club_.members.SetFilter("");
-    if (club_.members.FindKey(old_key)) {
-      club_.members.DeleteCurrent();
-      club_.members.Pack();
-    }
+    RemoveItem(club_.members, old_key);
   }
-  Save(member);
+  records_.Save(member);
   club_.Ui().PlayConfirmationSound();
   club_.Ui().ShowInformation("Member " + DisplayName(record) + (existing ? " changed." : " added."));
   return true;
@@ -252,15 +213,11 @@ DialogOutcome MemberLedger::PostMemberTransaction(Selected& member, MemberPostMo
 
   if (mode == MemberPostMode::New || mode == MemberPostMode::Change) {
     if (mode == MemberPostMode::Change && old != nullptr && old->trandate != tran.trandate) {
-      club_.memrecs.SetFilter("");
-      if (club_.memrecs.FindKey(TranKey(old->memid, old->duestran, old->trandate))) {
-        club_.memrecs.DeleteCurrent();
-        club_.memrecs.Pack();
-      }
+      RemoveItem(club_.memrecs, TranKey(old->memid, old->duestran, old->trandate));
     }
     StoreTransaction(tran, tran.memid, tran.duestran, club_.memrecs, tran.trandate);
   }
-  if (mode != MemberPostMode::Reapply) Save(member);
+  if (mode != MemberPostMode::Reapply) records_.Save(member);
   return DialogOutcome::Ok;
 }
 
@@ -285,7 +242,7 @@ bool MemberLedger::Collect(MemberAction action, const std::optional<std::string>
       if (member.active) members.push_back({NameKey(false, MemberName(member)), member});
     }
   } else {
-    auto member = selected ? Select(*selected) : std::nullopt;
+    auto member = selected ? records_.Select(*selected) : std::nullopt;
     if (!member) return false;
     if (action == MemberAction::Payoff) {
       if (member->record.tunits == 0) return Refused(DisplayName(member->record) + " has no assets.");
@@ -332,9 +289,9 @@ bool MemberLedger::Collect(MemberAction action, const std::optional<std::string>
     for (const auto& [actid, amount] : collection.amounts) total += amount;
     ui.ShowInformation("$" + FormatFixed(total, 2) + " total dues collected.");
   }
-  AskForAudit(date, "entered");
+  AskForAudit(club_, "Member", "entered", date);
   if (action == MemberAction::Payoff) {
-    auto member = Select(MemberName(members.front().record));
+    auto member = records_.Select(MemberName(members.front().record));
     if (member && member->record.tunits == 0) OfferToHide(*member);
   }
   return true;
@@ -371,15 +328,6 @@ void MemberLedger::PostCollectedMoney(const Collection& collection, DayNumber da
   }
 }
 
-void MemberLedger::AskForAudit(DayNumber date, std::string_view what) {
-  if (club_.AuditMode() || date >= club_.Info().date) return;
-  if (club_.Ui().Confirm("The Member transaction just " + std::string(what) +
-                         " has a date earlier than the last Valuation Date. Do you want to perform an audit?") &&
-      club_.audit_from) {
-    club_.audit_from(date);
-  }
-}
-
 void MemberLedger::OfferToHide(Selected& member) {
   if (club_.Ui().Confirm("Do you want to hide member " + DisplayName(member.record) + "?")) {
     Hide(MemberName(member.record));
@@ -395,7 +343,7 @@ std::optional<TAccountTranRec> MemberLedger::LinkedAccountTransaction(const TMem
 }
 
 bool MemberLedger::ChangeTransaction(std::string_view name, std::int32_t duestran) {
-  auto member = Select(name);
+  auto member = records_.Select(name);
   if (!member) return false;
   if (!member->record.active) return Refused("Member is hidden.");
   std::optional<TMemberTranRec> old;
@@ -420,12 +368,12 @@ bool MemberLedger::ChangeTransaction(std::string_view name, std::int32_t duestra
     }
   }
   club_.Ui().PlayConfirmationSound();
-  AskForAudit(tran.trandate, "changed");
+  AskForAudit(club_, "Member", "changed", tran.trandate);
   return true;
 }
 
 bool MemberLedger::DeleteTransaction(std::string_view name, std::int32_t duestran, bool force_deletes) {
-  auto member = Select(name);
+  auto member = records_.Select(name);
   if (!member) return false;
   if (!member->record.active) return Refused("Member is hidden.");
   std::optional<TMemberTranRec> tran;
@@ -436,12 +384,7 @@ bool MemberLedger::DeleteTransaction(std::string_view name, std::int32_t duestra
   if (tran->typ == kEarnings && !force_deletes) return Refused("Earnings transactions cannot be deleted");
   if (!club_.Ui().Confirm("Selected Record will be removed permanently. Continue?")) return false;
 
-  club_.memrecs.SetFilter("");
-  if (club_.memrecs.FindKey(TranKey(tran->memid, tran->duestran, tran->trandate))) {
-    club_.memrecs.DeleteCurrent();
-    club_.memrecs.Pack();
-    club_.memrecs.SaveIndex();
-  }
+  RemoveItem(club_.memrecs, TranKey(tran->memid, tran->duestran, tran->trandate));
   PostMemberTransaction(*member, MemberPostMode::Delete, *tran, &*tran, kBackOut, nullptr);
   if (tran->actid > 0) {
     auto linked = LinkedAccountTransaction(*tran);
@@ -457,7 +400,7 @@ bool MemberLedger::DeleteTransaction(std::string_view name, std::int32_t duestra
   }
   club_.Ui().PlayConfirmationSound();
   if (member->record.tunits == 0) OfferToHide(*member);
-  AskForAudit(tran->trandate, "deleted");
+  AskForAudit(club_, "Member", "deleted", tran->trandate);
   return true;
 }
 
@@ -467,12 +410,12 @@ void MemberLedger::RecalculateMember(TMemberRec& record) {
   for (TMemberTranRec tran : Transactions(record.memid)) {
     PostMemberTransaction(member, MemberPostMode::Reapply, tran, nullptr, kApply, nullptr);
   }
-  Save(member);
+  records_.Save(member);
   record = member.record;
 }
 
 bool MemberLedger::ResetMember(std::string_view name, bool announce) {
-  auto member = Select(name);
+  auto member = records_.Select(name);
   if (!member) return false;
   if (!member->record.active && !club_.AuditMode()) return Refused(MemberPrefix(member->record) + " is hidden.");
   RecalculateMember(member->record);
@@ -493,23 +436,23 @@ void MemberLedger::ResetAllMembers() {
 }
 
 bool MemberLedger::Hide(std::string_view name) {
-  auto member = Select(name);
+  auto member = records_.Select(name);
   if (!member) return false;
   const std::string prefix = MemberPrefix(member->record);
   if (!member->record.active) return Refused(prefix + " is" + " hidden.");
   if (member->record.tunits != 0) return Refused("Member has assets. Cannot hide.");
-  Rekey(*member, true);
+  records_.Rekey(*member, true);
   club_.Ui().PlayConfirmationSound();
   club_.Ui().ShowInformation(prefix + " is" + " hidden.");
   return true;
 }
 
 bool MemberLedger::Unhide(std::string_view name) {
-  auto member = Select(name);
+  auto member = records_.Select(name);
   if (!member) return false;
   const std::string prefix = MemberPrefix(member->record);
   if (member->record.active) return Refused(prefix + " is not" + " hidden.");
-  Rekey(*member, false);
+  records_.Rekey(*member, false);
   if (club_.Info().hidmems == 0) club_.View().showhiddenmembers = false;
   club_.Ui().PlayConfirmationSound();
   club_.Ui().ShowInformation(prefix + " is not" + " hidden.");
@@ -517,27 +460,13 @@ bool MemberLedger::Unhide(std::string_view name) {
 }
 
 bool MemberLedger::Delete(std::string_view name) {
-  auto member = Select(name);
+  auto member = records_.Select(name);
   if (!member) return false;
   const std::string prefix = MemberPrefix(member->record);
   if (member->record.tunits != 0) return Refused(prefix + " has assets. Cannot Delete.");
   if (!club_.Ui().Confirm(prefix + " will be removed permanently. Continue?")) return false;
-  TQDB& memrecs = club_.memrecs;
-  memrecs.SetFilter(OwnerFilter(member->record.memid));
-  std::vector<std::string> keys;
-  memrecs.GetKeys(keys);
-  memrecs.SetFilter("");
-  for (const std::string& key : keys) {
-    if (memrecs.FindKey(key)) memrecs.DeleteCurrent();
-  }
-  memrecs.Pack();
-  memrecs.SaveIndex();
-  club_.members.SetFilter("");
-  if (club_.members.FindKey(member->key)) {
-    club_.members.DeleteCurrent();
-    club_.members.Pack();
-    club_.members.SaveIndex();
-  }
+  DeleteOwnerTransactions(club_.memrecs, member->record.memid);
+  RemoveItem(club_.members, member->key);
   if (!member->record.active) {
     club_.Info().hidmems -= 1;
     club_.WriteClubInfo();

@@ -18,6 +18,7 @@
 #include "club/entry_dialog_request.h"
 #include "club/records.h"
 #include "ledger/account_ledger.h"
+#include "ledger/master_records.h"
 #include "ledger/member_posting.h"
 
 namespace pellmark::ledger {
@@ -58,7 +59,7 @@ struct MemberSummary {
 
 class MemberLedger {
  public:
-  explicit MemberLedger(ClubSession& club) : club_(club), accounts_(club) {}
+  explicit MemberLedger(ClubSession& club);
 
   // The stored key of the member of this listing name ("Smith, Ann" or a group's name).
   std::optional<std::string> KeyOf(std::string_view listing_name);
@@ -93,10 +94,7 @@ class MemberLedger {
   void RecalculateMember(TMemberRec& member);
 
  private:
-  struct Selected {
-    std::string key;
-    TMemberRec record;
-  };
+  using Selected = Keyed<TMemberRec>;
   // What one collection gathers for its account postings.
   struct Collection {
     MemberAction action;
@@ -113,17 +111,14 @@ class MemberLedger {
                                       const TMemberTranRec* old, int flags, Collection* collection);
   EntryDialogRequest DialogRequest(const TMemberRec& member, EntryMode mode, const TMemberTranRec& tran, bool change);
   void PostCollectedMoney(const Collection& collection, DayNumber date, const std::string& member_name);
-  void Save(const Selected& member);
-  void Rekey(Selected& member, bool hidden);
-  std::optional<Selected> Select(std::string_view listing_name);
   bool Refused(const std::string& message);
-  void AskForAudit(DayNumber date, std::string_view what);
   void OfferToHide(Selected& member);
   bool OpenShortSales();
   std::optional<TAccountTranRec> LinkedAccountTransaction(const TMemberTranRec& tran);
 
   ClubSession& club_;
   AccountLedger accounts_;
+  MasterRecords<TMemberRec> records_;
 };
 
 }  // namespace pellmark::ledger
