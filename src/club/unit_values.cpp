@@ -26,9 +26,7 @@ std::optional<UnitValue> UnitValueAt(store::TQDB& unitfile, DayNumber date) {
       high = middle;
     }
   }
-  const std::string saved_filter = unitfile.Filter();
   auto record = DecodeRecord<TUnitValueRec>(unitfile.GetDataAt(low > 0 ? low - 1 : 0));
-  unitfile.SetFilter(saved_filter);
   return UnitValue{record.unitval, record.unitid, record.date};
 }
 

@@ -18,8 +18,8 @@ struct UnitValue {
 };
 
 // The newest unit record dated on or before `date`; when every record is later,
-// the oldest one; nullopt when the store holds none. The store's filter is
-// cleared for the search and restored afterwards.
+// the oldest one; nullopt when the store holds none. A binary search over the
+// store's positions, which no filter affects; the current item moves.
 std::optional<UnitValue> UnitValueAt(store::TQDB& unitfile, DayNumber date);
 
 }  // namespace pellmark

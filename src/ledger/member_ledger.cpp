@@ -14,16 +14,6 @@ namespace {
 
 std::string MemberPrefix(const TMemberRec& member) { return "Member " + DisplayName(member); }
 
-EntryMode EntryModeOf(MemberAction action) {
-  switch (action) {
-    case MemberAction::Payoff: return EntryMode::MemberPayoff;
-    case MemberAction::TotalDues: return EntryMode::TotalDuesModification;
-    case MemberAction::TotalEarnings: return EntryMode::TotalEarningsModification;
-    case MemberAction::Fees: return EntryMode::MemberFee;
-    default: return EntryMode::MemberDues;
-  }
-}
-
 EntryMode MemberEntryMode(std::uint8_t typ) {
   switch (typ) {
     case kPayout: return EntryMode::MemberPayoff;
