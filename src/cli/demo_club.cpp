@@ -48,16 +48,26 @@ void Require(bool done) {
 
 void WriteDemoClub(const std::filesystem::path& folder, const Clock& clock, Interaction& errors) {
   std::map<std::int32_t, std::string> dues;
-  std::string next_text;
+  struct AccountEntry {
+    std::string amount, desc, category, target, number;
+  } entry;
   DemoAnswers ui(errors, [&](EntryDialog& dialog) {
     const auto& request = dialog.Request();
+    EntryForm& form = dialog.Form();
     if (IsMemberMode(request.mode)) {
       auto amount = dues.find(request.member_tran.memid);
-      dialog.Form().amount.text = amount == dues.end() ? "" : amount->second;
-    } else {
-      dialog.Form().amount.text = next_text;
-      dialog.Form().desc.text = "Monthly service charge";
+      form.amount.text = amount == dues.end() ? "" : amount->second;
+      return;
     }
+    if (request.from_reconciliation) {  // the bank statement covers all but the last two months
+      form.cleared.checked = request.account_tran.trandate <= clock.Today() - 60;
+      return;
+    }
+    form.amount.text = entry.amount;
+    form.desc.text = entry.desc;
+    if (!entry.number.empty()) form.price.text = entry.number;
+    const std::string& listed = entry.category.empty() ? entry.target : entry.category;
+    if (!listed.empty()) SelectListItem(errors, form.accountbox, listed, "Demo entry");
   });
 
   std::filesystem::create_directories(folder);
@@ -83,7 +93,10 @@ void WriteDemoClub(const std::filesystem::path& folder, const Clock& clock, Inte
   Require(club.CommitClubInformation(fields));
 
   ledger::AccountLedger accounts(club);
-  Require(accounts.CommitAccount(std::nullopt, {"Brokerage", "4417-2093", "0.00"}));
+  Require(accounts.CommitAccount(std::nullopt, {"Bank", "0072-558190", "0.00"}));
+  Require(accounts.CommitAccount(std::nullopt, {"Broker", "4417-2093", "0.00"}));
+  Require(accounts.SetDefaultMember("Bank", true));
+  Require(accounts.SetDefaultSecurity("Broker", true));
   ledger::MemberLedger members(club);
   for (const DemoMember& demo : kMembers) {
     ledger::MemberFields member;
@@ -100,18 +113,34 @@ void WriteDemoClub(const std::filesystem::path& folder, const Clock& clock, Inte
     member.zip = "62701";
     member.email = demo.email;
     Require(members.CommitMember(std::nullopt, member));
-    auto stored = members.Find(member.group ? std::string(demo.group) : std::string(demo.last) + ", " + demo.first);
+    auto stored = members.Find(ledger::ListingName(member));
     dues[stored->memid] = demo.dues;
   }
 
+  // Each month: the dues collection on the 1st, the bank's charge on the 15th and
+  // its interest at the month's end; each quarter a check for the post office box
+  // and a transfer of the savings to the broker. Nothing is dated after today.
+  auto enter = [&](std::string_view account, EntryMode kind, DayNumber date, AccountEntry what) {
+    if (date > clock.Today()) return;
+    entry = std::move(what);
+    Require(accounts.EnterTransaction(account, kind, date));
+  };
   CivilDate month = first;
   for (int i = 0; i < 12; ++i) {
     Require(members.Collect(ledger::MemberAction::DuesAll, std::nullopt, DayNumberFromCivil(month)));
-    const DayNumber charge_date = DayNumberFromCivil({month.year, month.month, 15});
-    next_text = "2.50";
-    if (charge_date <= clock.Today()) Require(accounts.EnterTransaction("Cash", EntryMode::ServiceCharge, charge_date));
+    enter("Bank", EntryMode::ServiceCharge, DayNumberFromCivil({month.year, month.month, 15}),
+          {"2.50", "Monthly service charge"});
+    enter("Bank", EntryMode::Interest, DayNumberFromCivil({month.year, month.month, DaysInMonth(month.year, month.month)}),
+          {"1.25", "Interest"});
+    if (i % 3 == 2) {
+      enter("Bank", EntryMode::Check, DayNumberFromCivil({month.year, month.month, 20}),
+            {"45.00", "Post office box rent", "Operating Expenses", "", std::to_string(1001 + i / 3)});
+      enter("Bank", EntryMode::Transfer, DayNumberFromCivil({month.year, month.month, 25}),
+            {"600.00", "Savings to the broker", "", "Broker"});
+    }
     month = month.month == 12 ? CivilDate{month.year + 1, 1, 1} : CivilDate{month.year, month.month + 1, 1};
   }
+  accounts.Reconcile("Bank");
   club.Close();
 }
 

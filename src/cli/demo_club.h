@@ -1,5 +1,6 @@
-// The demo club of `make run`: a set-up club with two accounts, five members
-// (one a group) and the twelve monthly dues collections up to this month.
+// The demo club of `make run`: a set-up club with the accounts "Cash", "Bank"
+// and "Broker", five members (one a group), the twelve monthly dues collections
+// up to this month, and the bank's charges, interest, checks and transfers.
 #pragma once
 
 #include <filesystem>

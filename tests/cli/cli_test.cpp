@@ -112,3 +112,32 @@ TEST_F(CliClubTest, OpenRunsTheUpgradesOfAnOldClubAndReportsThem) {
 
 }  // namespace
 }  // namespace pellmark::cli
+
+namespace pellmark::cli {
+namespace {
+
+TEST(CliDemo, TheDemoClubHoldsAYearOfDuesAndTheBanksActivity) {
+  pellmark::testing::TempFolder folder;
+  const std::string club = (folder.Path() / "demo").string();
+  ASSERT_EQ(RunLine({"--today", "12/07/2026", "demo", club}).status, kDone);
+
+  CliRun members = RunLine({"--club", club, "members"});
+  EXPECT_NE(members.out.find("Elm Street Family Trust              120.000      $1,200.00"), std::string::npos)
+      << members.out;
+  EXPECT_NE(members.out.find("Smith, Ann                            60.000        $600.00"), std::string::npos);
+  CliRun ann = RunLine({"--club", club, "dues-history", "Smith, Ann", "--year", "2026"});
+  EXPECT_EQ(ann.out.substr(0, ann.out.find('\n')), "2026 Dues History (12)");
+
+  CliRun accounts = RunLine({"--club", club, "accounts"});
+  EXPECT_NE(accounts.out.find("Bank                      0072-558190                     $991.25"), std::string::npos)
+      << accounts.out;
+  EXPECT_NE(accounts.out.find("$1,800.00"), std::string::npos);
+  EXPECT_NE(accounts.out.find("default-member"), std::string::npos);
+  CliRun broker = RunLine({"--club", club, "register", "Broker", "--year", "2026"});
+  EXPECT_EQ(broker.out.substr(0, broker.out.find('\n')), "2026 Transaction History (3)");
+
+  EXPECT_EQ(RunLine({"--today", "12/07/2026", "demo", club}).status, kRefused);  // never over a club
+}
+
+}  // namespace
+}  // namespace pellmark::cli
