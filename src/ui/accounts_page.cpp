@@ -4,21 +4,20 @@
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QFormLayout>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QKeyEvent>
-#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "club/dates.h"
 #include "club/number_format.h"
+#include "ui/command_group.h"
 #include "ui/date_entry.h"
+#include "ui/history_grid.h"
+#include "ui/named_widgets.h"
 #include "ui/qt_interaction.h"
 
 namespace pellmark::ui {
@@ -31,21 +30,6 @@ enum Maintenance { kResetSelected = 0, kResetAll, kHide, kUnhide, kDelete };
 // takes at least twice as much.
 constexpr int kColumnWidth = 76;
 
-QPushButton* Button(const QString& caption, const QString& name, QWidget* parent) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  return button;
-}
-
-QLabel* Figure(const QString& name, QWidget* parent) {
-  auto* figure = new QLabel(parent);
-  figure->setObjectName(name);
-  figure->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  figure->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  figure->setMinimumWidth(110);
-  return figure;
-}
-
 }  // namespace
 
 AccountsPage::AccountsPage(ClubSession& club, DateEntry& actdate, std::function<bool()> force_deletes,
@@ -55,7 +39,7 @@ AccountsPage::AccountsPage(ClubSession& club, DateEntry& actdate, std::function<
   data_area_ = BuildDataArea();
   special_area_ = BuildSpecialArea();
   connect(&actdate_, &DateEntry::listRefreshDue, this, [this] {
-    if (!allaccount_->isChecked()) RefreshRegister();
+    if (!register_->ShowsAll()) RefreshRegister();
   });
   SetLocked(true);
   ShowAccount(std::nullopt);
@@ -65,50 +49,23 @@ QWidget* AccountsPage::BuildTransactionsArea() {
   auto* area = new QWidget;
   area->setObjectName(QStringLiteral("accounttransactions"));
 
-  grid_group_ = new QGroupBox(area);
-  grid_group_->setObjectName(QStringLiteral("accountgridgroup"));
-  accountgrid_ = new QTableWidget(0, 5, grid_group_);
-  accountgrid_->setObjectName(QStringLiteral("accountgrid"));
-  accountgrid_->setHorizontalHeaderLabels(
-      {tr("Date"), tr("Type"), tr("Description"), tr("Check"), tr("Amount")});
-  accountgrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  accountgrid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  accountgrid_->setSelectionMode(QAbstractItemView::SingleSelection);
-  accountgrid_->verticalHeader()->hide();
-  accountgrid_->setWordWrap(false);
-  accountgrid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-  accountgrid_->horizontalHeader()->setStretchLastSection(true);
+  register_ = new HistoryGrid({tr("Date"), tr("Type"), tr("Description"), tr("Check"), tr("Amount")}, 3,
+                              {"accountgridgroup", "accountgrid", "allaccount", "accountcnt", "deleterecord"}, area);
+  QTableWidget* grid = register_->Table();
+  grid->setWordWrap(false);
   // Columns wide enough for their widest text: a date with its mark, the longest
   // kind label, a full description.
-  const QFontMetrics metrics = accountgrid_->fontMetrics();
+  const QFontMetrics metrics = grid->fontMetrics();
   const int padding = 2 * metrics.averageCharWidth() + 8;
-  const int minimum = static_cast<int>(kColumnWidth * accountgrid_->logicalDpiX() / 96.0);
-  accountgrid_->setColumnWidth(0, std::max(minimum, metrics.horizontalAdvance(QStringLiteral("00/00/0000  *")) + padding));
-  accountgrid_->setColumnWidth(1, std::max(minimum, metrics.horizontalAdvance(QStringLiteral("Transfer Out")) + padding));
-  accountgrid_->setColumnWidth(2, std::max(2 * minimum, metrics.horizontalAdvance(QString(30, QLatin1Char('n'))) + padding));
-  accountgrid_->setColumnWidth(3, minimum);
-  accountgrid_->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
-  accountgrid_->setToolTip(tr("Double-Click or Enter to change, Delete to remove"));
-  accountgrid_->installEventFilter(this);
-  connect(accountgrid_, &QTableWidget::cellDoubleClicked, this, [this] { accountgridDblClick(); });
-
-  allaccount_ = new QCheckBox(tr("&All"), grid_group_);
-  allaccount_->setObjectName(QStringLiteral("allaccount"));
-  allaccount_->setChecked(club_.View().allaccount);
-  connect(allaccount_, &QCheckBox::clicked, this, &AccountsPage::allaccountClick);
-  accountcnt_ = new QLabel(grid_group_);
-  accountcnt_->setObjectName(QStringLiteral("accountcnt"));
-  deleterecord_ = Button(tr("De&lete Record"), QStringLiteral("deleterecord"), grid_group_);
-  connect(deleterecord_, &QPushButton::clicked, this, &AccountsPage::deleterecordClick);
-  auto* grid_footer = new QHBoxLayout;
-  grid_footer->addWidget(allaccount_);
-  grid_footer->addWidget(new QLabel(tr("Items:"), grid_group_));
-  grid_footer->addWidget(accountcnt_);
-  grid_footer->addStretch(1);
-  grid_footer->addWidget(deleterecord_);
-  auto* grid_layout = new QVBoxLayout(grid_group_);
-  grid_layout->addWidget(accountgrid_, 1);
-  grid_layout->addLayout(grid_footer);
+  const int minimum = static_cast<int>(kColumnWidth * grid->logicalDpiX() / 96.0);
+  grid->setColumnWidth(0, std::max(minimum, metrics.horizontalAdvance(QStringLiteral("00/00/0000  *")) + padding));
+  grid->setColumnWidth(1, std::max(minimum, metrics.horizontalAdvance(QStringLiteral("Transfer Out")) + padding));
+  grid->setColumnWidth(2, std::max(2 * minimum, metrics.horizontalAdvance(QString(30, QLatin1Char('n'))) + padding));
+  grid->setColumnWidth(3, minimum);
+  register_->SetShowsAll(club_.View().allaccount);
+  connect(register_, &HistoryGrid::changeRequested, this, &AccountsPage::accountgridDblClick);
+  connect(register_, &HistoryGrid::deleteRequested, this, &AccountsPage::deleterecordClick);
+  connect(register_, &HistoryGrid::showAllClicked, this, &AccountsPage::allaccountClick);
 
   auto* figures = new QGroupBox(tr("Account"), area);
   figures->setObjectName(QStringLiteral("accountfigures"));
@@ -136,25 +93,20 @@ QWidget* AccountsPage::BuildTransactionsArea() {
                {tr("&Service Charge"), "actcharge", EntryMode::ServiceCharge},
                {tr("&Earned Interest"), "actinterest", EntryMode::Interest},
                {tr("&Transfer"), "acttransfer", EntryMode::Transfer}};
-  auto* accountselect = new QGroupBox(tr("Transactions"), area);
-  accountselect->setObjectName(QStringLiteral("accountselect"));
-  auto* select_layout = new QVBoxLayout(accountselect);
+  auto* accountselect = new CommandGroup(tr("Transactions"), QStringLiteral("accountselect"), area);
   for (const auto& item : kinds) {
-    QPushButton* button = Button(item.caption, QString::fromLatin1(item.name), accountselect);
+    QPushButton* button = accountselect->Add(item.caption, QString::fromLatin1(item.name));
     connect(button, &QPushButton::clicked, this, [this, kind = item.kind] { accountselectClick(kind); });
-    select_layout->addWidget(button);
   }
-  QPushButton* reconcile = Button(tr("&Reconcile"), QStringLiteral("actreconcile"), accountselect);
-  connect(reconcile, &QPushButton::clicked, this, &AccountsPage::reconcileClick);
-  select_layout->addWidget(reconcile);
-  select_layout->addStretch(1);
+  connect(accountselect->Add(tr("&Reconcile"), QStringLiteral("actreconcile")), &QPushButton::clicked, this,
+          &AccountsPage::reconcileClick);
 
   auto* side = new QVBoxLayout;
   side->addWidget(figures);
   side->addWidget(accountselect, 1);
   auto* layout = new QHBoxLayout(area);
   layout->setContentsMargins(8, 8, 8, 8);
-  layout->addWidget(grid_group_, 1);
+  layout->addWidget(register_, 1);
   layout->addLayout(side);
   return area;
 }
@@ -162,16 +114,12 @@ QWidget* AccountsPage::BuildTransactionsArea() {
 QWidget* AccountsPage::BuildDataArea() {
   auto* area = new QWidget;
   area->setObjectName(QStringLiteral("accountdata"));
-  area->setStyleSheet(QStringLiteral("QLineEdit[readOnly=\"true\"] { background: palette(window); }"));
+  area->setStyleSheet(LockedFieldsStyle());
 
   auto* fields = new QGroupBox(tr("Account Information"), area);
   fields->setObjectName(QStringLiteral("accountinfo"));
-  accountname_ = new QLineEdit(fields);
-  accountname_->setObjectName(QStringLiteral("accountname"));
-  accountname_->setMaxLength(25);
-  accountnumber_ = new QLineEdit(fields);
-  accountnumber_->setObjectName(QStringLiteral("accountnumber"));
-  accountnumber_->setMaxLength(24);
+  accountname_ = Field(QStringLiteral("accountname"), 25, fields);
+  accountnumber_ = Field(QStringLiteral("accountnumber"), 24, fields);
   initialbalance_ = new QLineEdit(fields);
   initialbalance_->setObjectName(QStringLiteral("initialbalance"));
   initialbalance_->setMaximumWidth(160);
@@ -181,20 +129,14 @@ QWidget* AccountsPage::BuildDataArea() {
   form->addRow(tr("Account N&umber:"), accountnumber_);
   form->addRow(tr("&Initial Balance:"), initialbalance_);
 
-  accountnew_ = Button(tr("&New Account"), QStringLiteral("accountnew"), fields);
-  accountchange_ = Button(tr("C&hange Account"), QStringLiteral("accountchange"), fields);
-  accountadd_ = Button(tr("C&ommit Changes/Additions"), QStringLiteral("accountadd"), fields);
-  accountcancel_ = Button(tr("A&bort Changes/Additions"), QStringLiteral("accountcancel"), fields);
-  connect(accountnew_, &QPushButton::clicked, this, &AccountsPage::accountnewClick);
-  connect(accountchange_, &QPushButton::clicked, this, &AccountsPage::accountchangeClick);
-  connect(accountadd_, &QPushButton::clicked, this, &AccountsPage::accountaddClick);
-  connect(accountcancel_, &QPushButton::clicked, this, &AccountsPage::accountcancelClick);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  for (QPushButton* button : {accountnew_, accountchange_, accountadd_, accountcancel_}) buttons->addWidget(button);
+  form_buttons_ = RecordFormButtons::Create(fields, {tr("&New Account"), QStringLiteral("accountnew")},
+                                            {tr("C&hange Account"), QStringLiteral("accountchange")},
+                                            QStringLiteral("accountadd"), QStringLiteral("accountcancel"));
+  form_buttons_.ConnectTo(this, &AccountsPage::accountnewClick, &AccountsPage::accountchangeClick,
+                          &AccountsPage::accountaddClick, &AccountsPage::accountcancelClick);
   auto* fields_layout = new QVBoxLayout(fields);
   fields_layout->addLayout(form);
-  fields_layout->addLayout(buttons);
+  fields_layout->addLayout(form_buttons_.Row());
 
   auto* roles = new QGroupBox(tr("Use"), area);
   roles->setObjectName(QStringLiteral("accountroles"));
@@ -226,15 +168,11 @@ QWidget* AccountsPage::BuildSpecialArea() {
                                                    {tr("&Hide Account"), "acthide"},
                                                    {tr("&Un-Hide Account"), "actunhide"},
                                                    {tr("&Delete Account"), "actdelete"}};
-  auto* group = new QGroupBox(tr("Maintenance"), area);
-  group->setObjectName(QStringLiteral("accountspcselect"));
-  auto* group_layout = new QVBoxLayout(group);
+  auto* group = new CommandGroup(tr("Maintenance"), QStringLiteral("accountspcselect"), area);
   for (int item = kResetSelected; item <= kDelete; ++item) {
-    QPushButton* button = Button(items[item].first, QString::fromLatin1(items[item].second), group);
+    QPushButton* button = group->Add(items[item].first, QString::fromLatin1(items[item].second));
     connect(button, &QPushButton::clicked, this, [this, item] { accountspcselectClick(item); });
-    group_layout->addWidget(button);
   }
-  group_layout->addStretch(1);
   auto* layout = new QHBoxLayout(area);
   layout->setContentsMargins(8, 8, 8, 8);
   layout->addWidget(group);
@@ -242,23 +180,8 @@ QWidget* AccountsPage::BuildSpecialArea() {
   return area;
 }
 
-bool AccountsPage::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != accountgrid_ || event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
-  switch (static_cast<QKeyEvent*>(event)->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      accountgridDblClick();
-      return true;
-    case Qt::Key_Delete:
-      deleterecordClick();
-      return true;
-    default:
-      return QObject::eventFilter(watched, event);
-  }
-}
-
 std::optional<std::int32_t> AccountsPage::RegisterYear() const {
-  if (allaccount_->isChecked()) return std::nullopt;
+  if (register_->ShowsAll()) return std::nullopt;
   return CivilFromDayNumber(actdate_.Date()).year;
 }
 
@@ -294,37 +217,29 @@ void AccountsPage::ShowRoles(const std::optional<TAccountRec>& account) {
   for (QCheckBox* box : {curactsel_, curstkactsel_, valusage_}) box->setEnabled(account.has_value());
 }
 
-void AccountsPage::RefreshRegister() {
+QString AccountsPage::RegisterCaption() const {
   const std::optional<std::int32_t> year = RegisterYear();
-  grid_group_->setTitle(year ? tr("%1 Transaction History").arg(*year) : tr("Complete Transaction History"));
-  accountgrid_->setRowCount(0);
+  return year ? tr("%1 Transaction History").arg(*year) : tr("Complete Transaction History");
+}
+
+void AccountsPage::RefreshRegister() {
+  register_->setTitle(RegisterCaption());
   rows_.clear();
   try {
-    if (account_) rows_ = ledger_.Register(*account_, year);
-    accountgrid_->setRowCount(static_cast<int>(rows_.size()));
-    for (int row = 0; row < accountgrid_->rowCount(); ++row) {
-      const ledger::RegisterRow& item = rows_[static_cast<std::size_t>(row)];
-      const std::string* cells[] = {&item.date, &item.kind, &item.desc, &item.check, &item.amount};
-      for (int column = 0; column < 5; ++column) {
-        auto* cell = new QTableWidgetItem(FromCore(*cells[column]));
-        if (column >= 3) cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        accountgrid_->setItem(row, column, cell);
-      }
-    }
+    if (account_) rows_ = ledger_.Register(*account_, RegisterYear());
   } catch (const std::exception&) {
     club_.Ui().ShowError("Account grid updating failed");
   }
-  accountcnt_->setText(QString::number(accountgrid_->rowCount()));
-  if (accountgrid_->rowCount() > 0) {
-    accountgrid_->selectRow(accountgrid_->rowCount() - 1);
-    accountgrid_->scrollToBottom();
+  QList<QStringList> cells;
+  for (const ledger::RegisterRow& row : rows_) {
+    cells.append({FromCore(row.date), FromCore(row.kind), FromCore(row.desc), FromCore(row.check), FromCore(row.amount)});
   }
-  deleterecord_->setEnabled(accountgrid_->rowCount() > 0);
+  register_->ShowRows(cells);
   emit registerChanged();
 }
 
 std::optional<std::int32_t> AccountsPage::SelectedTranId() const {
-  const int row = accountgrid_->currentRow();
+  const int row = register_->Table()->currentRow();
   if (row < 0 || row >= static_cast<int>(rows_.size())) return std::nullopt;
   return rows_[static_cast<std::size_t>(row)].record.tranid;
 }
@@ -347,10 +262,11 @@ void AccountsPage::reconcileClick() {
 void AccountsPage::accountgridDblClick() {
   const std::optional<std::int32_t> tranid = SelectedTranId();
   if (!account_ || !tranid) return;
-  const int row = accountgrid_->currentRow();
+  QTableWidget* grid = register_->Table();
+  const int row = grid->currentRow();
   if (!ledger_.ChangeTransaction(*account_, *tranid)) return;
   AfterPosting();
-  if (row < accountgrid_->rowCount()) accountgrid_->selectRow(row);
+  if (row < grid->rowCount()) grid->selectRow(row);
 }
 
 void AccountsPage::deleterecordClick() {
@@ -386,7 +302,7 @@ void AccountsPage::accountspcselectClick(int item) {
 }
 
 void AccountsPage::allaccountClick() {
-  club_.View().allaccount = allaccount_->isChecked();
+  club_.View().allaccount = register_->ShowsAll();
   RefreshRegister();
 }
 
@@ -409,15 +325,8 @@ void AccountsPage::valusageClick(bool checked) {
 
 void AccountsPage::SetLocked(bool locked) {
   locked_ = locked;
-  for (QLineEdit* field : {accountname_, accountnumber_, initialbalance_}) {
-    field->setReadOnly(locked);
-    field->style()->unpolish(field);
-    field->style()->polish(field);
-  }
-  accountnew_->setEnabled(locked);
-  accountchange_->setEnabled(locked && account_.has_value());
-  accountadd_->setEnabled(!locked);
-  accountcancel_->setEnabled(!locked);
+  LockFields({accountname_, accountnumber_, initialbalance_}, locked);
+  form_buttons_.ShowLocked(locked, account_.has_value());
 }
 
 void AccountsPage::accountnewClick() {
@@ -449,7 +358,7 @@ void AccountsPage::accountaddClick() {
 
 void AccountsPage::accountcancelClick() {
   ShowAccount(account_);
-  accountnew_->setFocus();
+  form_buttons_.add_new->setFocus();
 }
 
 }  // namespace pellmark::ui

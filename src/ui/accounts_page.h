@@ -21,18 +21,17 @@
 #include "club/club_session.h"
 #include "club/entry_dialog_mode.h"
 #include "ledger/account_ledger.h"
+#include "ui/record_form.h"
 
 class QCheckBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
-class QTableWidget;
 class QWidget;
 
 namespace pellmark::ui {
 
 class DateEntry;
+class HistoryGrid;
 
 class AccountsPage : public QObject {
   Q_OBJECT
@@ -51,6 +50,8 @@ class AccountsPage : public QObject {
   const std::optional<std::string>& SelectedAccount() const { return account_; }
   // The year the register shows, or nullopt when "All" is ticked.
   std::optional<std::int32_t> RegisterYear() const;
+  // The register's title: "1999 Transaction History" or "Complete Transaction History".
+  QString RegisterCaption() const;
 
   // The handlers of the page, also reachable by their buttons.
   void accountselectClick(EntryMode kind);
@@ -62,11 +63,6 @@ class AccountsPage : public QObject {
   void accountchangeClick();
   void accountaddClick();
   void accountcancelClick();
-
-
- protected:
-  // Enter on a register row changes it, Delete removes it.
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  signals:
   // Accounts were added, renamed, hidden, shown or deleted: the key list must be
@@ -107,11 +103,7 @@ class AccountsPage : public QObject {
   QWidget* data_area_;
   QWidget* special_area_;
 
-  QGroupBox* grid_group_;
-  QTableWidget* accountgrid_;
-  QLabel* accountcnt_;
-  QCheckBox* allaccount_;
-  QPushButton* deleterecord_;
+  HistoryGrid* register_;
   QLabel* bal_;
   QLabel* ostcred_;
   QLabel* ostdeb_;
@@ -122,10 +114,7 @@ class AccountsPage : public QObject {
   QLineEdit* accountname_;
   QLineEdit* accountnumber_;
   QLineEdit* initialbalance_;
-  QPushButton* accountnew_;
-  QPushButton* accountchange_;
-  QPushButton* accountadd_;
-  QPushButton* accountcancel_;
+  RecordFormButtons form_buttons_;
   QCheckBox* curactsel_;
   QCheckBox* curstkactsel_;
   QCheckBox* valusage_;

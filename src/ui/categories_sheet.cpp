@@ -10,25 +10,19 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
 #include <QVBoxLayout>
 #include <set>
 
 #include "club/number_format.h"
 #include "ledger/account_ledger.h"
 #include "ui/accounts_page.h"
+#include "ui/named_widgets.h"
 #include "ui/qt_interaction.h"
 
 namespace pellmark::ui {
 namespace {
 
 using ledger::CategoryType;
-
-QPushButton* Button(const QString& caption, const QString& name, QWidget* parent) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  return button;
-}
 
 std::int32_t CategoryOfRow(const QListWidget& list, int row) {
   return list.item(row)->data(Qt::UserRole).toInt();
@@ -40,13 +34,11 @@ CategoriesSheet::CategoriesSheet(ClubSession& club, QListWidget& catbox, const A
                                  QWidget* parent)
     : QWidget(parent), club_(club), ledger_(club), catbox_(catbox), accounts_(accounts) {
   setObjectName(QStringLiteral("categorysheet"));
-  setStyleSheet(QStringLiteral("QLineEdit[readOnly=\"true\"] { background: palette(window); }"));
+  setStyleSheet(LockedFieldsStyle());
 
   auto* fields = new QGroupBox(tr("Category"), this);
   fields->setObjectName(QStringLiteral("categoryfields"));
-  catname_ = new QLineEdit(fields);
-  catname_->setObjectName(QStringLiteral("catname"));
-  catname_->setMaxLength(25);
+  catname_ = Field(QStringLiteral("catname"), 25, fields);
   auto* type_group = new QGroupBox(tr("Category Type"), fields);
   type_group->setObjectName(QStringLiteral("cattypeselect"));
   cattypeselect_ = new QButtonGroup(type_group);
@@ -71,27 +63,21 @@ CategoriesSheet::CategoriesSheet(ClubSession& club, QListWidget& catbox, const A
 
   catup_ = Button(tr("&Previous Category"), QStringLiteral("catup"), fields);
   catdown_ = Button(tr("Ne&xt Category"), QStringLiteral("catdown"), fields);
-  catnew_ = Button(tr("&New Category"), QStringLiteral("catnew"), fields);
-  catchange_ = Button(tr("C&hange Category"), QStringLiteral("catchange"), fields);
-  catadd_ = Button(tr("C&ommit Changes/Additions"), QStringLiteral("catadd"), fields);
-  catcancel_ = Button(tr("A&bort Changes/Additions"), QStringLiteral("catcancel"), fields);
+  form_buttons_ = RecordFormButtons::Create(fields, {tr("&New Category"), QStringLiteral("catnew")},
+                                            {tr("C&hange Category"), QStringLiteral("catchange")},
+                                            QStringLiteral("catadd"), QStringLiteral("catcancel"));
   connect(catup_, &QPushButton::clicked, this, &CategoriesSheet::catupClick);
   connect(catdown_, &QPushButton::clicked, this, &CategoriesSheet::catdownClick);
-  connect(catnew_, &QPushButton::clicked, this, &CategoriesSheet::catnewClick);
-  connect(catchange_, &QPushButton::clicked, this, &CategoriesSheet::catchangeClick);
-  connect(catadd_, &QPushButton::clicked, this, &CategoriesSheet::cataddClick);
-  connect(catcancel_, &QPushButton::clicked, this, &CategoriesSheet::catcancelClick);
+  form_buttons_.ConnectTo(this, &CategoriesSheet::catnewClick, &CategoriesSheet::catchangeClick,
+                          &CategoriesSheet::cataddClick, &CategoriesSheet::catcancelClick);
   auto* navigation = new QHBoxLayout;
   navigation->addWidget(catup_);
   navigation->addWidget(catdown_);
   navigation->addStretch(1);
-  auto* editing = new QHBoxLayout;
-  editing->addStretch(1);
-  for (QPushButton* button : {catnew_, catchange_, catadd_, catcancel_}) editing->addWidget(button);
   auto* fields_layout = new QVBoxLayout(fields);
   fields_layout->addLayout(navigation);
   fields_layout->addLayout(form);
-  fields_layout->addLayout(editing);
+  fields_layout->addLayout(form_buttons_.Row());
 
   total_group_ = new QGroupBox(this);
   total_group_->setObjectName(QStringLiteral("cattotalgroup"));
@@ -151,7 +137,7 @@ void CategoriesSheet::ShowCategory() {
 void CategoriesSheet::ShowTotal() {
   const std::optional<std::string>& account = accounts_.SelectedAccount();
   const std::optional<std::int32_t> year = accounts_.RegisterYear();
-  const QString history = year ? tr("%1 Transaction History").arg(*year) : tr("Complete Transaction History");
+  const QString history = accounts_.RegisterCaption();
   total_group_->setTitle(account ? tr("%1 - %2").arg(history, FromCore(*account)) : history);
   const std::optional<std::int32_t> catid = SelectedCategory();
   if (!account || !catid) {
@@ -168,15 +154,11 @@ void CategoriesSheet::ClearType() {
 }
 
 void CategoriesSheet::SetLocked(bool locked) {
-  catname_->setReadOnly(locked);
-  catname_->style()->unpolish(catname_);
-  catname_->style()->polish(catname_);
+  LockFields({catname_}, locked);
   for (QAbstractButton* choice : cattypeselect_->buttons()) choice->setEnabled(!locked);
   cattax_->setEnabled(!locked);
-  for (QPushButton* button : {catup_, catdown_, catnew_}) button->setEnabled(locked);
-  catchange_->setEnabled(locked && SelectedCategory().has_value());
-  catadd_->setEnabled(!locked);
-  catcancel_->setEnabled(!locked);
+  for (QPushButton* button : {catup_, catdown_}) button->setEnabled(locked);
+  form_buttons_.ShowLocked(locked, SelectedCategory().has_value());
   catbox_.setEnabled(locked);
 }
 
@@ -224,7 +206,7 @@ void CategoriesSheet::cataddClick() {
 
 void CategoriesSheet::catcancelClick() {
   ShowCategory();
-  catnew_->setFocus();
+  form_buttons_.add_new->setFocus();
 }
 
 }  // namespace pellmark::ui

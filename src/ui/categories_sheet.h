@@ -15,6 +15,7 @@
 
 #include "club/club_session.h"
 #include "ledger/categories.h"
+#include "ui/record_form.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -68,10 +69,7 @@ class CategoriesSheet : public QWidget {
   QCheckBox* cattax_;
   QPushButton* catup_;
   QPushButton* catdown_;
-  QPushButton* catnew_;
-  QPushButton* catchange_;
-  QPushButton* catadd_;
-  QPushButton* catcancel_;
+  RecordFormButtons form_buttons_;
   QGroupBox* total_group_;
   QLabel* cattotal_;
 };

@@ -1,24 +1,23 @@
 #include "ui/members_page.h"
 
-#include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QShortcut>
-#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "club/dates.h"
 #include "club/number_format.h"
+#include "ui/command_group.h"
 #include "ui/date_entry.h"
+#include "ui/history_grid.h"
+#include "ui/named_widgets.h"
 #include "ui/qt_interaction.h"
 
 namespace pellmark::ui {
@@ -60,28 +59,6 @@ const ContactField kContactFields[] = {
 // The address lines stand under the name; the numbers and the e-mail beside them.
 constexpr std::size_t kAddressLines = 4;
 
-QPushButton* Button(const QString& caption, const QString& name, QWidget* parent) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  return button;
-}
-
-QLabel* Figure(const QString& name, QWidget* parent) {
-  auto* figure = new QLabel(parent);
-  figure->setObjectName(name);
-  figure->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  figure->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  figure->setMinimumWidth(110);
-  return figure;
-}
-
-QLineEdit* Field(const QString& name, int length, QWidget* parent) {
-  auto* field = new QLineEdit(parent);
-  field->setObjectName(name);
-  field->setMaxLength(length);
-  return field;
-}
-
 }  // namespace
 
 MembersPage::MembersPage(ClubSession& club, DateEntry& duesdate, std::function<bool()> force_deletes,
@@ -91,7 +68,7 @@ MembersPage::MembersPage(ClubSession& club, DateEntry& duesdate, std::function<b
   data_area_ = BuildDataArea();
   special_area_ = BuildSpecialArea();
   connect(&duesdate_, &DateEntry::listRefreshDue, this, [this] {
-    if (!alldues_->isChecked()) RefreshGrid();
+    if (!dues_grid_->ShowsAll()) RefreshGrid();
     ShowSummary();
   });
   connect(&duesdate_, &DateEntry::dateChanged, this, &MembersPage::RefreshValuations);
@@ -116,49 +93,18 @@ QWidget* MembersPage::BuildDuesArea() {
   summary_form->addRow(tr("Unit Value"), vunit_);
   summary_form->addRow(tr("Account Value"), accountvalue_);
 
-  grid_group_ = new QGroupBox(area);
-  grid_group_->setObjectName(QStringLiteral("membergridgroup"));
-  membergrid_ = new QTableWidget(0, 4, grid_group_);
-  membergrid_->setObjectName(QStringLiteral("membergrid"));
-  membergrid_->setHorizontalHeaderLabels({tr("Date"), tr("Type"), tr("Amount"), tr("Units")});
-  membergrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  membergrid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  membergrid_->setSelectionMode(QAbstractItemView::SingleSelection);
-  membergrid_->verticalHeader()->hide();
-  membergrid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-  membergrid_->horizontalHeader()->setStretchLastSection(true);
+  dues_grid_ = new HistoryGrid({tr("Date"), tr("Type"), tr("Amount"), tr("Units")}, 2,
+                               {"membergridgroup", "membergrid", "alldues", "duescnt", "memdeleterecord"}, area);
+  QTableWidget* grid = dues_grid_->Table();
   // At least the default width at 96 pixels per inch, scaled; wide enough for a date.
-  const QFontMetrics metrics = membergrid_->fontMetrics();
-  const int width = std::max(kColumnWidth * membergrid_->logicalDpiX() / 96,
+  const QFontMetrics metrics = grid->fontMetrics();
+  const int width = std::max(kColumnWidth * grid->logicalDpiX() / 96,
                              metrics.horizontalAdvance(QStringLiteral("00/00/0000")) + 2 * metrics.averageCharWidth());
-  for (int column = 0; column < membergrid_->columnCount(); ++column) membergrid_->setColumnWidth(column, width);
-  membergrid_->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
-  membergrid_->setToolTip(tr("Double-Click or Enter to change, Delete to remove"));
-  connect(membergrid_, &QTableWidget::cellDoubleClicked, this, [this] { membergridDblClick(); });
-  for (QKeySequence key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
-    auto* change = new QShortcut(key, membergrid_, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(change, &QShortcut::activated, this, &MembersPage::membergridDblClick);
-  }
-  auto* remove = new QShortcut(QKeySequence::Delete, membergrid_, nullptr, nullptr, Qt::WidgetShortcut);
-  connect(remove, &QShortcut::activated, this, &MembersPage::deleterecordClick);
-
-  alldues_ = new QCheckBox(tr("&All"), grid_group_);
-  alldues_->setObjectName(QStringLiteral("alldues"));
-  alldues_->setChecked(club_.View().alldues);
-  connect(alldues_, &QCheckBox::clicked, this, &MembersPage::allduesClick);
-  duescnt_ = new QLabel(grid_group_);
-  duescnt_->setObjectName(QStringLiteral("duescnt"));
-  deleterecord_ = Button(tr("De&lete Record"), QStringLiteral("memdeleterecord"), grid_group_);
-  connect(deleterecord_, &QPushButton::clicked, this, &MembersPage::deleterecordClick);
-  auto* grid_footer = new QHBoxLayout;
-  grid_footer->addWidget(alldues_);
-  grid_footer->addWidget(new QLabel(tr("Items:"), grid_group_));
-  grid_footer->addWidget(duescnt_);
-  grid_footer->addStretch(1);
-  grid_footer->addWidget(deleterecord_);
-  auto* grid_layout = new QVBoxLayout(grid_group_);
-  grid_layout->addWidget(membergrid_, 1);
-  grid_layout->addLayout(grid_footer);
+  for (int column = 0; column < grid->columnCount(); ++column) grid->setColumnWidth(column, width);
+  dues_grid_->SetShowsAll(club_.View().alldues);
+  connect(dues_grid_, &HistoryGrid::changeRequested, this, &MembersPage::membergridDblClick);
+  connect(dues_grid_, &HistoryGrid::deleteRequested, this, &MembersPage::deleterecordClick);
+  connect(dues_grid_, &HistoryGrid::showAllClicked, this, &MembersPage::allduesClick);
 
   valuations_group_ = new QGroupBox(tr("Valuations"), area);
   valuations_group_->setObjectName(QStringLiteral("valuationgroup"));
@@ -179,16 +125,11 @@ QWidget* MembersPage::BuildDuesArea() {
                  {tr("&Total Dues"), "totaldues", ledger::MemberAction::TotalDues},
                  {tr("Total Ea&rnings"), "totalearnings", ledger::MemberAction::TotalEarnings},
                  {tr("F&ees"), "memfees", ledger::MemberAction::Fees}};
-  memberselect_ = new QGroupBox(tr("Transactions"), area);
-  memberselect_->setObjectName(QStringLiteral("memberselect"));
-  auto* select_layout = new QVBoxLayout(memberselect_);
+  memberselect_ = new CommandGroup(tr("Transactions"), QStringLiteral("memberselect"), area);
   for (const auto& item : actions) {
-    QPushButton* button = Button(item.caption, QString::fromLatin1(item.name), memberselect_);
+    QPushButton* button = memberselect_->Add(item.caption, QString::fromLatin1(item.name));
     connect(button, &QPushButton::clicked, this, [this, action = item.action] { memberselectClick(action); });
-    select_layout->addWidget(button);
-    member_commands_.push_back(button);
   }
-  select_layout->addStretch(1);
 
   auto* left = new QVBoxLayout;
   left->addWidget(summary_);
@@ -196,7 +137,7 @@ QWidget* MembersPage::BuildDuesArea() {
   auto* layout = new QHBoxLayout(area);
   layout->setContentsMargins(8, 8, 8, 8);
   layout->addLayout(left);
-  layout->addWidget(grid_group_, 1);
+  layout->addWidget(dues_grid_, 1);
   layout->addWidget(memberselect_);
   return area;
 }
@@ -204,7 +145,7 @@ QWidget* MembersPage::BuildDuesArea() {
 QWidget* MembersPage::BuildDataArea() {
   auto* area = new QWidget;
   area->setObjectName(QStringLiteral("memberdata"));
-  area->setStyleSheet(QStringLiteral("QLineEdit[readOnly=\"true\"] { background: palette(window); }"));
+  area->setStyleSheet(LockedFieldsStyle());
 
   auto* fields = new QGroupBox(tr("Member Information"), area);
   fields->setObjectName(QStringLiteral("memberinfo"));
@@ -244,20 +185,14 @@ QWidget* MembersPage::BuildDataArea() {
   grid->setColumnStretch(1, 1);
   grid->setColumnStretch(3, 1);
 
-  membernew_ = Button(tr("&New Member"), QStringLiteral("membernew"), fields);
-  memberchange_ = Button(tr("Chan&ge Member"), QStringLiteral("memberchange"), fields);
-  memberadd_ = Button(tr("C&ommit Changes/Additions"), QStringLiteral("memberadd"), fields);
-  membercancel_ = Button(tr("A&bort Changes/Additions"), QStringLiteral("membercancel"), fields);
-  connect(membernew_, &QPushButton::clicked, this, &MembersPage::membernewClick);
-  connect(memberchange_, &QPushButton::clicked, this, &MembersPage::memberchangeClick);
-  connect(memberadd_, &QPushButton::clicked, this, &MembersPage::memberaddClick);
-  connect(membercancel_, &QPushButton::clicked, this, &MembersPage::membercancelClick);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  for (QPushButton* button : {membernew_, memberchange_, memberadd_, membercancel_}) buttons->addWidget(button);
+  form_buttons_ = RecordFormButtons::Create(fields, {tr("&New Member"), QStringLiteral("membernew")},
+                                            {tr("Chan&ge Member"), QStringLiteral("memberchange")},
+                                            QStringLiteral("memberadd"), QStringLiteral("membercancel"));
+  form_buttons_.ConnectTo(this, &MembersPage::membernewClick, &MembersPage::memberchangeClick,
+                          &MembersPage::memberaddClick, &MembersPage::membercancelClick);
   auto* fields_layout = new QVBoxLayout(fields);
   fields_layout->addLayout(grid);
-  fields_layout->addLayout(buttons);
+  fields_layout->addLayout(form_buttons_.Row());
 
   auto* mini = new QGroupBox(tr("Mini-Summary"), area);
   mini->setObjectName(QStringLiteral("minisummarygroup"));
@@ -284,16 +219,11 @@ QWidget* MembersPage::BuildSpecialArea() {
                                                    {tr("&Un-Hide Member"), "memunhide"},
                                                    {tr("&Delete Member"), "memdelete"},
                                                    {tr("Re&caulate All Members"), "memrecalculate"}};
-  memspecialselect_ = new QGroupBox(tr("Maintenance"), area);
-  memspecialselect_->setObjectName(QStringLiteral("memspecialselect"));
-  auto* group_layout = new QVBoxLayout(memspecialselect_);
+  memspecialselect_ = new CommandGroup(tr("Maintenance"), QStringLiteral("memspecialselect"), area);
   for (int item = kResetSelected; item <= kRecalculateAll; ++item) {
-    QPushButton* button = Button(items[item].first, QString::fromLatin1(items[item].second), memspecialselect_);
+    QPushButton* button = memspecialselect_->Add(items[item].first, QString::fromLatin1(items[item].second));
     connect(button, &QPushButton::clicked, this, [this, item] { memspecialselectClick(item); });
-    group_layout->addWidget(button);
-    maintenance_commands_.push_back(button);
   }
-  group_layout->addStretch(1);
   auto* layout = new QHBoxLayout(area);
   layout->setContentsMargins(8, 8, 8, 8);
   layout->addWidget(memspecialselect_);
@@ -302,7 +232,7 @@ QWidget* MembersPage::BuildSpecialArea() {
 }
 
 std::optional<std::int32_t> MembersPage::GridYear() const {
-  if (alldues_->isChecked()) return std::nullopt;
+  if (dues_grid_->ShowsAll()) return std::nullopt;
   return CivilFromDayNumber(duesdate_.Date()).year;
 }
 
@@ -351,29 +281,18 @@ void MembersPage::ShowSummary() {
 
 void MembersPage::RefreshGrid() {
   const std::optional<std::int32_t> year = GridYear();
-  grid_group_->setTitle(year ? tr("%1 Dues History").arg(*year) : tr("Complete Dues History"));
-  membergrid_->setRowCount(0);
+  dues_grid_->setTitle(year ? tr("%1 Dues History").arg(*year) : tr("Complete Dues History"));
   rows_.clear();
   try {
     if (member_) rows_ = ledger_.DuesHistory(*member_, year);
-    membergrid_->setRowCount(static_cast<int>(rows_.size()));
-    for (int row = 0; row < membergrid_->rowCount(); ++row) {
-      const ledger::DuesRow& item = rows_[static_cast<std::size_t>(row)];
-      const std::string* cells[] = {&item.date, &item.kind, &item.amount, &item.units};
-      for (int column = 0; column < 4; ++column) {
-        auto* cell = new QTableWidgetItem(FromCore(*cells[column]));
-        if (column >= 2) cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        membergrid_->setItem(row, column, cell);
-      }
-    }
   } catch (const std::exception&) {
     club_.Ui().ShowError("Member grid updating failed");
   }
-  duescnt_->setText(QString::number(membergrid_->rowCount()));
-  if (membergrid_->rowCount() > 0) {
-    membergrid_->selectRow(membergrid_->rowCount() - 1);
-    membergrid_->scrollToBottom();
+  QList<QStringList> cells;
+  for (const ledger::DuesRow& row : rows_) {
+    cells.append({FromCore(row.date), FromCore(row.kind), FromCore(row.amount), FromCore(row.units)});
   }
+  dues_grid_->ShowRows(cells);
   EnableCommands();
 }
 
@@ -387,19 +306,19 @@ void MembersPage::RefreshValuations() {
 void MembersPage::EnableCommands() {
   const bool any_member = !ledger_.List(false).empty();
   memberselect_->setEnabled(any_member);
-  for (QPushButton* command : member_commands_) {
-    command->setEnabled(command == member_commands_.front() || member_.has_value());
+  const std::vector<QPushButton*>& member_commands = memberselect_->Buttons();
+  for (QPushButton* command : member_commands) {
+    command->setEnabled(command == member_commands.front() || member_.has_value());
   }
   for (int item = kResetSelected; item <= kRecalculateAll; ++item) {
     // "Recaulate All Members" is the valuation audit's work and stays disabled on this page.
     const bool enabled = item == kResetAll || (item != kRecalculateAll && member_.has_value());
-    maintenance_commands_[static_cast<std::size_t>(item)]->setEnabled(enabled);
+    memspecialselect_->Buttons()[static_cast<std::size_t>(item)]->setEnabled(enabled);
   }
-  deleterecord_->setEnabled(membergrid_->rowCount() > 0);
 }
 
 std::optional<std::int32_t> MembersPage::SelectedDuesTran() const {
-  const int row = membergrid_->currentRow();
+  const int row = dues_grid_->Table()->currentRow();
   if (row < 0 || row >= static_cast<int>(rows_.size())) return std::nullopt;
   return rows_[static_cast<std::size_t>(row)].record.duestran;
 }
@@ -431,10 +350,11 @@ void MembersPage::memberselectClick(ledger::MemberAction action) {
 void MembersPage::membergridDblClick() {
   const std::optional<std::int32_t> duestran = SelectedDuesTran();
   if (!member_ || !duestran) return;
-  const int row = membergrid_->currentRow();
+  QTableWidget* grid = dues_grid_->Table();
+  const int row = grid->currentRow();
   if (!ledger_.ChangeTransaction(*member_, *duestran)) return;
   AfterPosting();
-  if (row < membergrid_->rowCount()) membergrid_->selectRow(row);
+  if (row < grid->rowCount()) grid->selectRow(row);
 }
 
 void MembersPage::deleterecordClick() {
@@ -472,7 +392,7 @@ void MembersPage::memspecialselectClick(int item) {
 }
 
 void MembersPage::allduesClick() {
-  club_.View().alldues = alldues_->isChecked();
+  club_.View().alldues = dues_grid_->ShowsAll();
   RefreshGrid();
 }
 
@@ -481,16 +401,9 @@ void MembersPage::SetLocked(bool locked) {
   std::vector<QLineEdit*> fields = contact_fields_;
   fields.push_back(lname_);
   fields.push_back(fname_);
-  for (QLineEdit* field : fields) {
-    field->setReadOnly(locked);
-    field->style()->unpolish(field);
-    field->style()->polish(field);
-  }
+  LockFields(fields, locked);
   nametype_->setEnabled(!locked);
-  membernew_->setEnabled(locked);
-  memberchange_->setEnabled(locked && member_.has_value());
-  memberadd_->setEnabled(!locked);
-  membercancel_->setEnabled(!locked);
+  form_buttons_.ShowLocked(locked, member_.has_value());
 }
 
 void MembersPage::nametypeClick() {
@@ -548,7 +461,7 @@ void MembersPage::memberaddClick() {
 
 void MembersPage::membercancelClick() {
   ShowMember(member_);
-  membernew_->setFocus();
+  form_buttons_.add_new->setFocus();
 }
 
 }  // namespace pellmark::ui

@@ -20,19 +20,20 @@
 
 #include "club/club_session.h"
 #include "ledger/member_ledger.h"
+#include "ui/record_form.h"
 
-class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
-class QTableWidget;
 class QWidget;
 
 namespace pellmark::ui {
 
+class CommandGroup;
 class DateEntry;
+class HistoryGrid;
 
 class MembersPage : public QObject {
   Q_OBJECT
@@ -109,15 +110,10 @@ class MembersPage : public QObject {
   QLabel* tunits_;
   QLabel* vunit_;
   QLabel* accountvalue_;
-  QGroupBox* grid_group_;
-  QTableWidget* membergrid_;
-  QLabel* duescnt_;
-  QCheckBox* alldues_;
-  QPushButton* deleterecord_;
+  HistoryGrid* dues_grid_;
   QGroupBox* valuations_group_;
   QListWidget* valuationlist_;
-  QGroupBox* memberselect_;
-  std::vector<QPushButton*> member_commands_;
+  CommandGroup* memberselect_;
 
   QPushButton* nametype_;
   QLabel* lname_label_;
@@ -126,13 +122,9 @@ class MembersPage : public QObject {
   QLineEdit* fname_;
   std::vector<QLineEdit*> contact_fields_;
   QLabel* minisummary_;
-  QPushButton* membernew_;
-  QPushButton* memberchange_;
-  QPushButton* memberadd_;
-  QPushButton* membercancel_;
+  RecordFormButtons form_buttons_;
 
-  QGroupBox* memspecialselect_;
-  std::vector<QPushButton*> maintenance_commands_;
+  CommandGroup* memspecialselect_;
 };
 
 }  // namespace pellmark::ui

@@ -14,7 +14,9 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "ui/named_widgets.h"
 #include "ui/qt_interaction.h"
+#include "ui/record_form.h"
 
 namespace pellmark::ui {
 namespace {
@@ -24,34 +26,13 @@ constexpr int kOptionsHelpTopic = 3503;
 constexpr int kDialupChoice = 0;
 constexpr int kLanChoice = 1;
 
-QLineEdit* Field(const QString& name, int max_length, QWidget* parent) {
-  auto* field = new QLineEdit(parent);
-  field->setObjectName(name);
-  field->setMaxLength(max_length);
-  return field;
-}
-
-QPushButton* Button(const QString& caption, const QString& name, QWidget* parent) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  return button;
-}
-
-QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons) {
-  auto* row = new QHBoxLayout;
-  row->addStretch(1);
-  for (QPushButton* button : buttons) row->addWidget(button);
-  return row;
-}
-
 QString CountText(std::int32_t count) { return QStringLiteral("(%1)").arg(count); }
 
 }  // namespace
 
 SpecialPage::SpecialPage(ClubSession& club, QWidget* parent) : QTabWidget(parent), club_(club) {
   setObjectName(QStringLiteral("SpecialPage"));
-  // Read-only fields look like labels of a form, so the locked state reads at a glance.
-  setStyleSheet(QStringLiteral("QLineEdit[readOnly=\"true\"] { background: palette(window); }"));
+  setStyleSheet(LockedFieldsStyle());
   addTab(BuildSetupSheet(), tr("Setup"));
   addTab(BuildOptionsSheet(), tr("Options"));
   ShowClubInformation();

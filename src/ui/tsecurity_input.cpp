@@ -12,16 +12,11 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "ui/named_widgets.h"
 #include "ui/qt_interaction.h"
 
 namespace pellmark::ui {
 namespace {
-
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
 
 void DrawList(QComboBox* box, const EntryList& list) {
   box->clear();

@@ -13,7 +13,7 @@
 #include "club/store_operations.h"
 #include "ledger/account_ledger.h"
 #include "ledger/categories.h"
-#include "ui_test_support.h"
+#include "window_fixture.h"
 
 namespace pellmark::ui {
 namespace {
@@ -26,45 +26,9 @@ constexpr int kTransactionsSheet = 0;
 constexpr int kDataSheet = 1;
 constexpr int kCategoriesSheet = 3;
 
-class AccountsPageTest : public MainWindowTest {
+class AccountsPageTest : public ClubWindowTest {
  protected:
-  void SetUp() override {
-    window = OpenWindow();
-    window->show();
-    SetUpClub(*window);
-    window->ChooseTab(MainTab::kAccounts);
-    ui.Clear();
-  }
-
-  // The register grid's rows, each as its five cells joined by "|".
-  QStringList GridRows() {
-    auto* grid = Find<QTableWidget>(*window, "accountgrid");
-    QStringList rows;
-    for (int row = 0; row < grid->rowCount(); ++row) {
-      QStringList cells;
-      for (int column = 0; column < grid->columnCount(); ++column) cells << grid->item(row, column)->text();
-      rows << cells.join(QLatin1Char('|'));
-    }
-    return rows;
-  }
-
-  QStringList ListedNames() {
-    auto* list = Find<QListWidget>(*window, "Keys");
-    QStringList names;
-    for (int row = 0; row < list->count(); ++row) names << list->item(row)->text();
-    return names;
-  }
-
-  QString Text(const char* label) { return Find<QLabel>(*window, label)->text(); }
-
-  void ShowSheet(int sheet) { Find<QTabWidget>(*window, "AccountsPage")->setCurrentIndex(sheet); }
-
-  void Click(const char* button) {
-    auto* found = Find<QAbstractButton>(*window, button);
-    ASSERT_NE(found, nullptr);
-    ASSERT_TRUE(found->isEnabled()) << button;
-    QTest::mouseClick(found, Qt::LeftButton);
-  }
+  AccountsPageTest() : ClubWindowTest(MainTab::kAccounts, "AccountsPage", "accountgrid") {}
 
   void DoubleClickRow(int row) {
     auto* grid = Find<QTableWidget>(*window, "accountgrid");
@@ -102,8 +66,6 @@ class AccountsPageTest : public MainWindowTest {
     accounts.PostAccountTransaction(accounts.Find("Cash")->actid, ledger::PostMode::NewOnAccount, deposit, nullptr,
                                     ledger::kApply);
   }
-
-  std::unique_ptr<TPellmark> window;
 };
 
 TEST_F(AccountsPageTest, ShowsTheDefaultAccountWithAnEmptyRegisterOfTheCalendarsYear) {

@@ -15,7 +15,7 @@
 #include "club/entry_dialog.h"
 #include "ledger/account_ledger.h"
 #include "ledger/member_ledger.h"
-#include "ui_test_support.h"
+#include "window_fixture.h"
 
 namespace pellmark::ui {
 namespace {
@@ -28,15 +28,9 @@ constexpr int kDuesSheet = 0;
 constexpr int kDataSheet = 1;
 constexpr int kSpecialSheet = 2;
 
-class MembersPageTest : public MainWindowTest {
+class MembersPageTest : public ClubWindowTest {
  protected:
-  void SetUp() override {
-    window = OpenWindow();
-    window->show();
-    SetUpClub(*window);  // starting unit $25.00 on 01/01/1999, today 12/31/1999
-    window->ChooseTab(MainTab::kMembers);
-    ui.Clear();
-  }
+  MembersPageTest() : ClubWindowTest(MainTab::kMembers, "MembersPage", "membergrid") {}
 
   // Two members added through the ledger, then listed as the Members tab lists them.
   void AddTwoMembers() {
@@ -51,25 +45,6 @@ class MembersPageTest : public MainWindowTest {
     ui.Clear();
   }
 
-  // The dues grid's rows, each as its four cells joined by "|".
-  QStringList GridRows() {
-    auto* grid = Find<QTableWidget>(*window, "membergrid");
-    QStringList rows;
-    for (int row = 0; row < grid->rowCount(); ++row) {
-      QStringList cells;
-      for (int column = 0; column < grid->columnCount(); ++column) cells << grid->item(row, column)->text();
-      rows << cells.join(QLatin1Char('|'));
-    }
-    return rows;
-  }
-
-  QStringList ListedNames() {
-    auto* list = Find<QListWidget>(*window, "Keys");
-    QStringList names;
-    for (int row = 0; row < list->count(); ++row) names << list->item(row)->text();
-    return names;
-  }
-
   QString SelectedName() {
     QListWidgetItem* item = Find<QListWidget>(*window, "Keys")->currentItem();
     return item == nullptr ? QString() : item->text();
@@ -82,17 +57,7 @@ class MembersPageTest : public MainWindowTest {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found.front()).center());
   }
 
-  QString Text(const char* label) { return Find<QLabel>(*window, label)->text(); }
   QString FieldText(const char* field) { return Find<QLineEdit>(*window, field)->text(); }
-
-  void ShowSheet(int sheet) { Find<QTabWidget>(*window, "MembersPage")->setCurrentIndex(sheet); }
-
-  void Click(const char* button) {
-    auto* found = Find<QAbstractButton>(*window, button);
-    ASSERT_NE(found, nullptr);
-    ASSERT_TRUE(found->isEnabled()) << button;
-    QTest::mouseClick(found, Qt::LeftButton);
-  }
 
   // Keyboard shortcuts reach only the active window.
   void Activate() {
@@ -103,8 +68,6 @@ class MembersPageTest : public MainWindowTest {
   void Pay(const char* amount) {
     ui.AnswerEntryDialog([amount](EntryDialog& dialog) { dialog.Form().amount.text = amount; });
   }
-
-  std::unique_ptr<TPellmark> window;
 };
 
 TEST_F(MembersPageTest, ANewClubShowsNoMemberAndOnlyTheCommandsThatNeedNone) {
