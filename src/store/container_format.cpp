@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <new>
 #include <string>
-#include <vector>
 
 #include "store/little_endian.h"
 #include "store/qdb_errors.h"
@@ -14,8 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::uint64_t kSmallestBuffer = 1024;
-constexpr std::uint64_t kLargestBuffer = 524288;
 constexpr int kNameAttempts = 100;
 
 // Closes a handle when the scope ends, however it ends.
@@ -50,27 +46,9 @@ std::string ReadExactly(FileLayer& files, FileHandle handle, std::uint64_t offse
   return bytes;
 }
 
-void WriteInt32(FileLayer& files, FileHandle handle, std::uint64_t offset, std::int32_t value) {
-  std::string bytes;
-  AppendInt32(bytes, value);
-  files.WriteAt(handle, offset, bytes);
-}
-
 std::int32_t SectionLength(const fs::path& name, std::uint64_t size) {
   if (size > static_cast<std::uint64_t>(INT32_MAX)) throw EQDBFileError(QdbText(kTextCannotExtend, name.string()));
   return static_cast<std::int32_t>(size);
-}
-
-std::vector<char> CopyBuffer(std::uint64_t count) {
-  std::uint64_t size = std::clamp(count, kSmallestBuffer, kLargestBuffer);
-  while (true) {
-    try {
-      return std::vector<char>(size);
-    } catch (const std::bad_alloc&) {
-      if (size <= 1) throw;
-      size /= 2;
-    }
-  }
 }
 
 }  // namespace
@@ -107,7 +85,7 @@ void RemoveWorkingFiles(FileLayer& files, const WorkingFiles& working) {
   RemoveQuietly(files, working.index);
 }
 
-WorkingFiles Split(FileLayer& files, const fs::path& name, const fs::path& folder) {
+SplitStore Split(FileLayer& files, const fs::path& name, const fs::path& folder) {
   OpenFile container(files, name, OpenMode::kRead);
   const FileHandle in = container.Handle();
   const std::uint64_t size = files.Size(in);
@@ -126,19 +104,23 @@ WorkingFiles Split(FileLayer& files, const fs::path& name, const fs::path& folde
   const std::int64_t index_length = ReadInt32(frame.data() + 4);
   if (index_length < 0 || index_at + 8 + static_cast<std::uint64_t>(index_length) > size) throw invalid();
 
-  WorkingFiles working = CreateWorkingFiles(files, folder);
+  SplitStore split{CreateWorkingFiles(files, folder), {}};
   try {
     {
-      OpenFile data(files, working.data, OpenMode::kReadWrite);
-      CopyChunked(files, in, 8, data.Handle(), 0, static_cast<std::uint64_t>(data_length));
+      OpenFile data(files, split.working.data, OpenMode::kReadWrite);
+      CopyBytes(files, in, 8, data.Handle(), 0, static_cast<std::uint64_t>(data_length));
     }
-    OpenFile index(files, working.index, OpenMode::kReadWrite);
-    CopyChunked(files, in, index_at + 8, index.Handle(), 0, static_cast<std::uint64_t>(index_length));
+    split.index = ReadExactly(files, in, index_at + 8, static_cast<std::size_t>(index_length));
+    if (split.index.size() != static_cast<std::size_t>(index_length)) {
+      throw FileLayerError(EIO, name, "read (the file ended early)");
+    }
+    OpenFile index(files, split.working.index, OpenMode::kReadWrite);
+    files.WriteAt(index.Handle(), 0, split.index);
   } catch (...) {
-    RemoveWorkingFiles(files, working);
+    RemoveWorkingFiles(files, split.working);
     throw;
   }
-  return working;
+  return split;
 }
 
 void Join(FileLayer& files, const WorkingFiles& working, const fs::path& target) {
@@ -151,16 +133,20 @@ void Join(FileLayer& files, const WorkingFiles& working, const fs::path& target)
       OpenFile index(files, working.index, OpenMode::kRead);
       const std::int32_t data_length = SectionLength(target, files.Size(data.Handle()));
       const std::int32_t index_length = SectionLength(target, files.Size(index.Handle()));
-      std::uint64_t at = 0;
-      files.WriteAt(out.Handle(), at, kQdbMarker);
-      WriteInt32(files, out.Handle(), at += 4, data_length);
-      CopyChunked(files, data.Handle(), 0, out.Handle(), at += 4, static_cast<std::uint64_t>(data_length));
-      files.WriteAt(out.Handle(), at += static_cast<std::uint64_t>(data_length), kQixMarker);
-      WriteInt32(files, out.Handle(), at += 4, index_length);
-      CopyChunked(files, index.Handle(), 0, out.Handle(), at += 4, static_cast<std::uint64_t>(index_length));
+      std::string head(kQdbMarker);
+      AppendInt32(head, data_length);
+      files.WriteAt(out.Handle(), 0, head);
+      std::uint64_t at = head.size();
+      CopyBytes(files, data.Handle(), 0, out.Handle(), at, static_cast<std::uint64_t>(data_length));
+      at += static_cast<std::uint64_t>(data_length);
+      std::string frame(kQixMarker);
+      AppendInt32(frame, index_length);
+      files.WriteAt(out.Handle(), at, frame);
+      CopyBytes(files, index.Handle(), 0, out.Handle(), at + frame.size(), static_cast<std::uint64_t>(index_length));
       files.Flush(out.Handle());
     }
-    files.FlushFolder(folder);
+    // The new container's bytes are on disk; its name need not be, as the
+    // rename replaces it and the folder is flushed after that.
     ReplaceFile(files, joined, target);
   } catch (...) {
     RemoveQuietly(files, joined);
@@ -173,17 +159,10 @@ void ReplaceFile(FileLayer& files, const fs::path& source, const fs::path& targe
   files.Rename(source, target);
 }
 
-void CopyChunked(FileLayer& files, FileHandle from, std::uint64_t from_offset, FileHandle to,
-                 std::uint64_t to_offset, std::uint64_t count) {
-  std::vector<char> buffer = CopyBuffer(count);
-  for (std::uint64_t done = 0; done < count;) {
-    const auto step = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), count - done));
-    std::span<char> chunk(buffer.data(), step);
-    if (files.ReadAt(from, from_offset + done, chunk) != step) {
-      throw FileLayerError(EIO, "", "read (the file ended early)");
-    }
-    files.WriteAt(to, to_offset + done, chunk);
-    done += step;
+void CopyBytes(FileLayer& files, FileHandle from, std::uint64_t from_offset, FileHandle to, std::uint64_t to_offset,
+               std::uint64_t count) {
+  if (files.CopyRange(from, from_offset, to, to_offset, count) != count) {
+    throw FileLayerError(EIO, "", "read (the file ended early)");
   }
 }
 

@@ -5,13 +5,14 @@
 // closing joins them into a new container that replaces the store file.
 //
 //   CreateEmpty(files, "/club/clubmem.qdb");              // the 21-byte container
-//   WorkingFiles w = Split(files, "/club/clubmem.qdb", WorkingFolder(files, {}));
-//   ... change w.data and w.index ...
-//   Join(files, w, "/club/clubmem.qdb");                   // atomic replacement
+//   SplitStore s = Split(files, "/club/clubmem.qdb", WorkingFolder(files, {}));
+//   ... change s.working.data and s.working.index ...
+//   Join(files, s.working, "/club/clubmem.qdb");           // atomic replacement
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "store/file_layer.h"
@@ -46,10 +47,15 @@ WorkingFiles CreateWorkingFiles(FileLayer& files, const std::filesystem::path& f
 // Removes both working files; failures are ignored (nothing more can be done).
 void RemoveWorkingFiles(FileLayer& files, const WorkingFiles& working);
 
+struct SplitStore {
+  WorkingFiles working;
+  std::string index;  // the index section, as written to the index working file
+};
+
 // Checks the container and copies its sections into new working files inside
 // `folder`. A bad container raises EQDBFileError "The file %s is not a valid
 // QDB file" before any working file exists; on any failure none is left.
-WorkingFiles Split(FileLayer& files, const std::filesystem::path& name, const std::filesystem::path& folder);
+SplitStore Split(FileLayer& files, const std::filesystem::path& name, const std::filesystem::path& folder);
 
 // Writes a new container from the working files beside `target`, flushes it,
 // renames it over `target` and flushes the folder. On failure the new
@@ -59,9 +65,10 @@ void Join(FileLayer& files, const WorkingFiles& working, const std::filesystem::
 // Renames `source` over `target` (both in one folder).
 void ReplaceFile(FileLayer& files, const std::filesystem::path& source, const std::filesystem::path& target);
 
-// Copies `count` bytes with one buffer of `count` clamped to 1 KiB..512 KiB.
-void CopyChunked(FileLayer& files, FileHandle from, std::uint64_t from_offset, FileHandle to,
-                 std::uint64_t to_offset, std::uint64_t count);
+// Copies `count` bytes between open files (FileLayer::CopyRange); a source
+// that ends early is an EIO FileLayerError.
+void CopyBytes(FileLayer& files, FileHandle from, std::uint64_t from_offset, FileHandle to, std::uint64_t to_offset,
+               std::uint64_t count);
 
 // `name` itself when no file of that name exists, else "1." in front of its
 // file name, again and again, until none does: 1.clubmem.qdb, 1.1.clubmem.qdb.

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -47,6 +48,20 @@ class TempNameError : public FileLayerError {
   using FileLayerError::FileLayerError;
 };
 
+// A read-only view of the first bytes of an open file, sharing the file's
+// pages: bytes written through WriteAt after the view was made show in it.
+class FileView {
+ public:
+  virtual ~FileView() = default;
+  virtual std::uint64_t Size() const = 0;
+  // Copies the bytes at [offset, offset + out.size()). False when they lie
+  // beyond the view or the file was cut short under it; never a crash.
+  virtual bool CopyAt(std::uint64_t offset, std::span<char> out) const = 0;
+  // Asks for the bytes at `offset` to be brought towards the processor, so a
+  // CopyAt soon after does not wait for memory. Only a hint: it never fails.
+  virtual void Prefetch(std::uint64_t offset) const = 0;
+};
+
 class FileLayer {
  public:
   virtual ~FileLayer() = default;
@@ -59,6 +74,14 @@ class FileLayer {
   // Writes all of `bytes` at `offset`.
   virtual void WriteAt(FileHandle handle, std::uint64_t offset, std::span<const char> bytes) = 0;
   virtual std::uint64_t Size(FileHandle handle) = 0;
+  // Copies up to `count` bytes from one open file to another, inside the
+  // kernel where the file system allows; fewer only when `from` ends first.
+  // Returns the number copied.
+  virtual std::uint64_t CopyRange(FileHandle from, std::uint64_t from_offset, FileHandle to, std::uint64_t to_offset,
+                                  std::uint64_t count) = 0;
+  // A view of the first `size` bytes (at least 1) of an open file, which stays
+  // valid after the handle is closed.
+  virtual std::unique_ptr<FileView> Map(FileHandle handle, std::uint64_t size) = 0;
   // Makes the file's contents durable (fsync).
   virtual void Flush(FileHandle handle) = 0;
   // Makes the names in a folder durable (fsync of the folder).

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "store/little_endian.h"
+#include "store/progress_step.h"
 
 namespace pellmark::store {
 namespace {
@@ -21,7 +22,7 @@ class Reader {
     return value;
   }
 
-  std::string Key() {
+  std::string_view Key() {
     const char* start = bytes_.data() + at_;
     const std::size_t left = bytes_.size() - at_;
     const void* zero = std::memchr(start, 0, std::min(left, kMaxKeyLength + 1));
@@ -30,7 +31,7 @@ class Reader {
     }
     const auto length = static_cast<std::size_t>(static_cast<const char*>(zero) - start);
     at_ += length + 1;
-    return std::string(start, length);
+    return {start, length};
   }
 
   std::size_t Left() const { return bytes_.size() - at_; }
@@ -51,8 +52,9 @@ DecodedIndex DecodeIndex(std::string_view bytes, std::uint64_t data_size,
   }
   DecodedIndex index;
   index.ordinary.reserve(static_cast<std::size_t>(count));
+  ProgressPoints points(count);
   for (std::int32_t i = 0; i < count; ++i) {
-    if (progress) progress(i, count);
+    if (progress && points.Due(i)) progress(i, count);
     IndexEntry entry;
     entry.key = in.Key();
     entry.offset = in.Int32();
@@ -64,11 +66,13 @@ DecodedIndex DecodeIndex(std::string_view bytes, std::uint64_t data_size,
       throw InvalidIndex("an entry lies outside the data");
     }
     if (entry.IsAdministrative()) {
+      if (!index.ordinary.empty()) index.in_writer_form = false;
       index.administrative.push_back(std::move(entry));
     } else {
       index.ordinary.push_back(std::move(entry));
     }
   }
+  if (in.Left() != 0) index.in_writer_form = false;
   std::reverse(index.administrative.begin(), index.administrative.end());
   std::reverse(index.ordinary.begin(), index.ordinary.end());
   return index;
@@ -78,24 +82,22 @@ IndexWriter::IndexWriter(std::function<void(std::string_view)> sink) : sink_(std
   buffer_.reserve(kBufferSize + kMaxKeyLength + 13);
 }
 
-void IndexWriter::Count(std::int32_t count) {
-  AppendInt32(buffer_, count);
-  Spill();
-}
+void IndexWriter::Count(std::int32_t count) { AppendInt32(buffer_, count); }
 
 void IndexWriter::Entry(const IndexEntry& entry) {
-  buffer_.append(entry.key);
-  buffer_.push_back('\0');
-  AppendInt32(buffer_, entry.offset);
-  AppendInt32(buffer_, entry.size);
-  AppendInt32(buffer_, entry.flags);
-  Spill();
-}
-
-void IndexWriter::Spill() {
-  if (buffer_.size() < kBufferSize) return;
-  sink_(std::string_view(buffer_).substr(0, kBufferSize));
-  buffer_.erase(0, kBufferSize);
+  const std::string_view key = entry.key;
+  const std::size_t at = buffer_.size();
+  // Grows within the reserved capacity: no reallocation, one pass of copies.
+  buffer_.resize(at + key.size() + 13);
+  char* out = buffer_.data() + at;
+  std::memcpy(out, key.data(), key.size());
+  out += key.size();
+  *out++ = '\0';
+  for (const std::int32_t number : {entry.offset, entry.size, entry.flags}) {
+    WriteInt32(out, number);
+    out += 4;
+  }
+  if (buffer_.size() >= kBufferSize) Finish();
 }
 
 void IndexWriter::Finish() {

@@ -29,18 +29,23 @@ struct DecodedIndex {
   // Both reversed from file order: ascending when written in the binding order.
   std::vector<IndexEntry> administrative;
   std::vector<IndexEntry> ordinary;
+  // The administrative entries came first and nothing followed the last
+  // entry: with both lists in order, the writer would give the same bytes.
+  bool in_writer_form = true;
 };
 
 // Checks every entry: a zero-terminated key of at most 255 bytes, flags 0 or 1
 // (compressed items are not read), and data lying inside `data_size` bytes.
-// `progress(done, total)` is called once per entry when given.
+// `progress(done, total)` is called at the progress points (progress_step.h) when given.
 DecodedIndex DecodeIndex(std::string_view bytes, std::uint64_t data_size,
                          const std::function<void(int, int)>& progress = {});
 
-// Encodes entries into buffers of 32768 bytes handed to `sink` as they fill.
+// Encodes an index section into a buffer of about 1 MiB handed to `sink`
+// each time it fills: few writes, and a buffer that stays in the processor's
+// cache instead of a whole section's worth of fresh memory.
 class IndexWriter {
  public:
-  static constexpr std::size_t kBufferSize = 32768;
+  static constexpr std::size_t kBufferSize = 1 << 20;
   explicit IndexWriter(std::function<void(std::string_view)> sink);
   void Count(std::int32_t count);
   void Entry(const IndexEntry& entry);
@@ -48,7 +53,6 @@ class IndexWriter {
   void Finish();
 
  private:
-  void Spill();
   std::function<void(std::string_view)> sink_;
   std::string buffer_;
 };

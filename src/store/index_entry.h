@@ -6,7 +6,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+
+#include "store/entry_key.h"
 
 namespace pellmark::store {
 
@@ -15,7 +16,7 @@ inline constexpr std::int32_t kFlagCompressed = 2;
 inline constexpr std::size_t kMaxKeyLength = 255;
 
 struct IndexEntry {
-  std::string key;
+  EntryKey key;
   std::int32_t offset = 0;
   std::int32_t size = 0;
   std::int32_t flags = 0;

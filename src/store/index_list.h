@@ -49,6 +49,14 @@ class IndexList {
 
   // Every entry in ascending order.
   std::vector<IndexEntry> Entries() const;
+  // Calls `visit` with every entry from the last to the first, block by block
+  // (no search per position).
+  template <class Visit>
+  void ForEachDescending(Visit&& visit) const {
+    for (auto block = blocks_.rbegin(); block != blocks_.rend(); ++block) {
+      for (auto entry = block->rbegin(); entry != block->rend(); ++entry) visit(*entry);
+    }
+  }
 
  private:
   static constexpr std::size_t kBlockSize = 256;

@@ -7,7 +7,7 @@ void ItemCache::SetCapacity(std::size_t capacity) {
   Clear();
 }
 
-const std::string* ItemCache::Find(const std::string& key) {
+const std::string* ItemCache::Find(std::string_view key) {
   auto found = by_key_.find(key);
   if (found == by_key_.end()) return nullptr;
   ++lookups_;
@@ -16,17 +16,33 @@ const std::string* ItemCache::Find(const std::string& key) {
   return &found->second->data;
 }
 
-void ItemCache::Offer(const std::string& key, std::string_view data) {
+void ItemCache::Offer(std::string_view key, std::string_view data) {
   Remove(key);
+  OfferMissing(key, data);
+}
+
+void ItemCache::OfferMissing(std::string_view key, std::string_view data) {
   if (data.size() >= capacity_) return;
   while (bytes_ + data.size() > capacity_) EvictOldest();
-  items_.push_front({key, std::string(data)});
-  by_key_[key] = items_.begin();
+  if (spare_item_.empty()) {
+    items_.emplace_front();
+  } else {
+    items_.splice(items_.begin(), spare_item_);
+  }
+  Item& item = items_.front();
+  item.data.assign(data);
+  if (spare_slot_.empty()) {
+    item.slot = by_key_.emplace(std::string(key), items_.begin()).first;
+  } else {
+    spare_slot_.key() = key;
+    spare_slot_.mapped() = items_.begin();
+    item.slot = by_key_.insert(std::move(spare_slot_)).position;
+  }
   bytes_ += data.size();
   ++lookups_;
 }
 
-void ItemCache::Remove(const std::string& key) {
+void ItemCache::Remove(std::string_view key) {
   auto found = by_key_.find(key);
   if (found == by_key_.end()) return;
   bytes_ -= found->second->data.size();
@@ -37,14 +53,17 @@ void ItemCache::Remove(const std::string& key) {
 void ItemCache::EvictOldest() {
   const Item& oldest = items_.back();
   bytes_ -= oldest.data.size();
-  by_key_.erase(oldest.key);
-  items_.pop_back();
+  spare_slot_ = by_key_.extract(oldest.slot);
+  spare_item_.clear();
+  spare_item_.splice(spare_item_.begin(), items_, std::prev(items_.end()));
   ++evictions_;
 }
 
 void ItemCache::Clear() {
   items_.clear();
   by_key_.clear();
+  spare_item_.clear();
+  spare_slot_ = {};
   bytes_ = 0;
 }
 

@@ -16,14 +16,29 @@ unsigned char UpperWindows1252(unsigned char c) {
   }
 }
 
+namespace {
+
+struct UpperTable {
+  unsigned char upper[256];
+  UpperTable() {
+    for (int c = 0; c < 256; ++c) upper[c] = UpperWindows1252(static_cast<unsigned char>(c));
+  }
+};
+
+}  // namespace
+
 int CompareKeys(std::string_view a, std::string_view b, bool case_sensitive) {
+  // Loading and searching an index compare keys millions of times: equal bytes
+  // are skipped without mapping them, and the mapping is a table.
+  static const UpperTable table;
   const std::size_t common = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < common; ++i) {
     auto x = static_cast<unsigned char>(a[i]);
     auto y = static_cast<unsigned char>(b[i]);
+    if (x == y) continue;
     if (!case_sensitive) {
-      x = UpperWindows1252(x);
-      y = UpperWindows1252(y);
+      x = table.upper[x];
+      y = table.upper[y];
     }
     if (x != y) return x < y ? -1 : 1;
   }

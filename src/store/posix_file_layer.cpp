@@ -4,10 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
+
+#include "store/posix_file_view.h"
 
 namespace pellmark::store {
 namespace {
@@ -16,6 +20,25 @@ namespace {
 std::filesystem::path HandlePath(FileHandle handle) {
   return "file handle " + std::to_string(handle);
 }
+
+constexpr std::uint64_t kSmallestBuffer = 1024;
+constexpr std::uint64_t kLargestBuffer = 524288;
+
+// One copy buffer of `count` clamped to 1 KiB..512 KiB, halved while memory is short.
+std::vector<char> CopyBuffer(std::uint64_t count) {
+  std::uint64_t size = std::clamp(count, kSmallestBuffer, kLargestBuffer);
+  while (true) {
+    try {
+      return std::vector<char>(size);
+    } catch (const std::bad_alloc&) {
+      if (size <= 1) throw;
+      size /= 2;
+    }
+  }
+}
+
+// copy_file_range refuses these pairs of files; the copy then goes through a buffer.
+bool NeedsBufferedCopy(int error) { return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP; }
 
 }  // namespace
 
@@ -72,6 +95,43 @@ std::uint64_t PosixFileLayer::Size(FileHandle handle) {
   struct stat info {};
   if (::fstat(handle, &info) != 0) throw FileLayerError(errno, HandlePath(handle), "stat");
   return static_cast<std::uint64_t>(info.st_size);
+}
+
+std::uint64_t PosixFileLayer::CopyRange(FileHandle from, std::uint64_t from_offset, FileHandle to,
+                                        std::uint64_t to_offset, std::uint64_t count) {
+  std::uint64_t done = 0;
+  while (done < count) {
+    auto in = static_cast<off_t>(from_offset + done);
+    auto out = static_cast<off_t>(to_offset + done);
+    const ssize_t got = ::copy_file_range(from, &in, to, &out, static_cast<std::size_t>(std::min<std::uint64_t>(count - done, 1U << 30)), 0);
+    if (got > 0) {
+      done += static_cast<std::uint64_t>(got);
+      continue;
+    }
+    if (got == 0) return done;
+    if (errno == EINTR) continue;
+    if (!NeedsBufferedCopy(errno)) throw FileLayerError(errno, HandlePath(to), "copy");
+    return done + BufferedCopy(from, from_offset + done, to, to_offset + done, count - done);
+  }
+  return done;
+}
+
+std::uint64_t PosixFileLayer::BufferedCopy(FileHandle from, std::uint64_t from_offset, FileHandle to,
+                                           std::uint64_t to_offset, std::uint64_t count) {
+  std::vector<char> buffer = CopyBuffer(count);
+  std::uint64_t done = 0;
+  while (done < count) {
+    std::span<char> chunk(buffer.data(), static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), count - done)));
+    const std::size_t read = ReadAt(from, from_offset + done, chunk);
+    WriteAt(to, to_offset + done, chunk.first(read));
+    done += read;
+    if (read < chunk.size()) break;
+  }
+  return done;
+}
+
+std::unique_ptr<FileView> PosixFileLayer::Map(FileHandle handle, std::uint64_t size) {
+  return PosixFileView::Map(handle, size);
 }
 
 void PosixFileLayer::Flush(FileHandle handle) {

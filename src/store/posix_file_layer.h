@@ -1,4 +1,5 @@
-// The file layer over POSIX calls (open, pread, pwrite, fsync, mkstemp, rename).
+// The file layer over POSIX calls (open, pread, pwrite, copy_file_range, mmap,
+// fsync, mkstemp, rename).
 //
 //   PosixFileLayer files;
 //   auto path = files.CreateTemp("/tmp", "QDB");   // "/tmp/QDBa1B2c3"
@@ -15,6 +16,9 @@ class PosixFileLayer : public FileLayer {
   std::size_t ReadAt(FileHandle handle, std::uint64_t offset, std::span<char> buffer) override;
   void WriteAt(FileHandle handle, std::uint64_t offset, std::span<const char> bytes) override;
   std::uint64_t Size(FileHandle handle) override;
+  std::uint64_t CopyRange(FileHandle from, std::uint64_t from_offset, FileHandle to, std::uint64_t to_offset,
+                          std::uint64_t count) override;
+  std::unique_ptr<FileView> Map(FileHandle handle, std::uint64_t size) override;
   void Flush(FileHandle handle) override;
   void FlushFolder(const std::filesystem::path& folder) override;
   std::filesystem::path CreateTemp(const std::filesystem::path& folder, std::string_view prefix) override;
@@ -24,6 +28,12 @@ class PosixFileLayer : public FileLayer {
   bool IsFolder(const std::filesystem::path& path) override;
   bool IsWritable(const std::filesystem::path& path) override;
   std::optional<FileTime> ModificationTime(const std::filesystem::path& path) override;
+
+ private:
+  // CopyRange through a buffer of `count` clamped to 1 KiB..512 KiB, for files
+  // the kernel will not copy between.
+  std::uint64_t BufferedCopy(FileHandle from, std::uint64_t from_offset, FileHandle to, std::uint64_t to_offset,
+                             std::uint64_t count);
 };
 
 }  // namespace pellmark::store

@@ -6,6 +6,7 @@
 
 #include "store/index_codec.h"
 #include "store/open_marker.h"
+#include "store/progress_step.h"
 
 namespace pellmark::store {
 namespace {
@@ -13,6 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kPackBuffer = 524288;
+constexpr int kReadAhead = 8;  // items
 
 fs::path FolderOf(const fs::path& name) { return name.has_parent_path() ? name.parent_path() : fs::path("."); }
 
@@ -76,15 +78,18 @@ void TQDB::Open() {
     marker_ = OpenMarkerFor(file_name_);
     if (!ReadOnly()) RecoverLeftovers();
     file_time_ = files.ModificationTime(file_name_);
-    working_ = Split(files, file_name_, WorkingFolder(files, temp_folder_));
+    SplitStore split = Split(files, file_name_, WorkingFolder(files, temp_folder_));
+    working_ = split.working;
     try {
       data_handle_ = files.Open(working_.data, ReadOnly() ? OpenMode::kRead : OpenMode::kReadWrite);
-      LoadIndex();
+      reader_ = std::make_unique<DataFileReader>(files, data_handle_);
+      LoadIndex(std::move(split.index));
       if (!ReadOnly()) {
         WriteOpenMarker(files, marker_, working_);
         marker_written_ = true;
       }
     } catch (...) {
+      reader_.reset();
       if (data_handle_ >= 0) files.Close(data_handle_);
       data_handle_ = -1;
       RemoveWorkingFiles(files, working_);
@@ -135,9 +140,8 @@ void TQDB::RecoverLeftovers() {
   if (OnRecovery) OnRecovery(*this, report);
 }
 
-void TQDB::LoadIndex() {
+void TQDB::LoadIndex(std::string bytes) {
   FileLayer& files = Files();
-  const std::string bytes = ReadWholeFile(files, working_.index);
   DecodedIndex decoded;
   try {
     decoded = DecodeIndex(bytes, files.Size(data_handle_),
@@ -145,14 +149,16 @@ void TQDB::LoadIndex() {
   } catch (const InvalidIndex&) {
     throw EQDBIndexError(QdbText(kTextNotValid, Name()));
   }
+  bytes = std::string();  // the entries hold their keys now; the section's memory goes
   ReportEnd(ProgressKind::kLoadingIndex);
-  administrative_.Assign(std::move(decoded.administrative));
+  const bool administrative_sorted = administrative_.Assign(std::move(decoded.administrative));
   bool case_sensitive = false;
   if (auto [found, position] = administrative_.Find(kCaseSensitiveItem); found) {
     case_sensitive = ReadItem(administrative_.At(position)) == std::string_view("\x01", 1);
   }
   ordinary_ = IndexList(case_sensitive);
-  ordinary_.Assign(std::move(decoded.ordinary));
+  const bool ordinary_sorted = ordinary_.Assign(std::move(decoded.ordinary));
+  index_file_current_ = decoded.in_writer_form && !administrative_sorted && !ordinary_sorted;
 }
 
 void TQDB::Close() {
@@ -164,8 +170,18 @@ void TQDB::Close() {
   std::exception_ptr failure;
   try {
     Guarded([&] {
-      if (!ReadOnly() && save_on_close_) WriteIndexFile(working_, ProgressKind::kClosing);
+      if (!ReadOnly() && save_on_close_) {
+        // Written even though the join follows: if the join fails, the working
+        // files must hold every change for the next open to join. An index
+        // file that already holds these bytes is left as it is.
+        if (modified_ || !index_file_current_) {
+          WriteIndexFile(working_, ProgressKind::kClosing);
+        } else {
+          ReportUnchangedIndex(ProgressKind::kClosing);
+        }
+      }
       cache_.Clear();
+      reader_.reset();
       files.Close(data_handle_);
       data_handle_ = -1;
       if (!ReadOnly()) JoinIntoStoreFile();
@@ -173,6 +189,7 @@ void TQDB::Close() {
   } catch (...) {
     failure = std::current_exception();
   }
+  reader_.reset();
   if (data_handle_ >= 0) files.Close(data_handle_);
   data_handle_ = -1;
   // After a failed join the working files hold the store's changes: they stay,
@@ -191,6 +208,7 @@ void TQDB::ResetState() {
   administrative_.Clear();
   cache_.Clear();
   working_ = {};
+  index_file_current_ = false;
   marker_written_ = false;
   file_time_.reset();
   file_read_only_ = false;
@@ -224,12 +242,14 @@ void TQDB::WriteIndexFile(const WorkingFiles& target, ProgressKind kind) {
         at += bytes.size();
       });
       out.Count(administrative_.Count() + ordinary_.Count());
-      for (int i = administrative_.Count() - 1; i >= 0; --i) out.Entry(administrative_.At(i));
-      const int total = ordinary_.Count();
-      for (int i = total - 1; i >= 0; --i) {
-        Report(total - 1 - i, total, kind);
-        out.Entry(ordinary_.At(i));
-      }
+      administrative_.ForEachDescending([&](const IndexEntry& entry) { out.Entry(entry); });
+      ProgressPoints points(ordinary_.Count());
+      int done = 0;
+      ordinary_.ForEachDescending([&](const IndexEntry& entry) {
+        if (ProgressUpdate && points.Due(done)) ProgressUpdate(*this, points.Percent(done), kind);
+        ++done;
+        out.Entry(entry);
+      });
       out.Finish();
     } catch (...) {
       files.Close(handle);
@@ -240,6 +260,15 @@ void TQDB::WriteIndexFile(const WorkingFiles& target, ProgressKind kind) {
   } catch (...) {
     RemoveQuietly(files, fresh);
     throw;
+  }
+  ReportEnd(kind);
+}
+
+void TQDB::ReportUnchangedIndex(ProgressKind kind) {
+  if (!ProgressUpdate) return;
+  ProgressPoints points(ordinary_.Count());
+  for (int done = 0; done < ordinary_.Count(); ++done) {
+    if (points.Due(done)) ProgressUpdate(*this, points.Percent(done), kind);
   }
   ReportEnd(kind);
 }
@@ -427,11 +456,14 @@ void TQDB::Pack() {
       RemoveWorkingFiles(files, packed);
       throw;
     }
+    reader_.reset();
     files.Close(data_handle_);
     RemoveWorkingFiles(files, working_);
     working_ = packed;
     data_handle_ = handle;
+    reader_ = std::make_unique<DataFileReader>(files, data_handle_);
     modified_ = false;
+    index_file_current_ = true;
   });
   if (held > 0 && held < Count()) GotoIndex(held);
 }
@@ -441,19 +473,20 @@ void TQDB::SaveIndex() {
   if (ReadOnly() || !modified_) return;
   Guarded([&] { WriteIndexFile(working_, ProgressKind::kSavingIndex); });
   modified_ = false;
+  index_file_current_ = true;
 }
 
 // --- reading -------------------------------------------------------------------
 
 std::string TQDB::ReadItem(const IndexEntry& entry) {
   std::string data(static_cast<std::size_t>(entry.size), '\0');
-  std::size_t got = 0;
+  bool whole = false;
   try {
-    got = Files().ReadAt(data_handle_, static_cast<std::uint64_t>(entry.offset), data);
+    whole = reader_->Read(static_cast<std::uint64_t>(entry.offset), data);
   } catch (const FileLayerError&) {
     throw EQDBIndexError(QdbText(kTextNotValid, Name()));
   }
-  if (got != data.size()) throw EQDBIndexError(QdbText(kTextNotValid, Name()));
+  if (!whole) throw EQDBIndexError(QdbText(kTextNotValid, Name()));
   return data;
 }
 
@@ -463,7 +496,12 @@ std::string TQDB::CurrentData() {
   const IndexEntry& entry = ordinary_.At(item_index_);
   if (const std::string* cached = cache_.Find(entry.key)) return *cached;
   std::string data = ReadItem(entry);
-  cache_.Offer(entry.key, data);
+  cache_.OfferMissing(entry.key, data);
+  // A walk reads items in key order from places scattered over the data file;
+  // fetching an item a few places on meanwhile hides the wait for memory.
+  if (item_index_ + kReadAhead < Count()) {
+    reader_->Prefetch(static_cast<std::uint64_t>(ordinary_.At(item_index_ + kReadAhead).offset));
+  }
   return data;
 }
 
@@ -500,7 +538,7 @@ std::string TQDB::GetKeyAt(int index) {
     OutOfBounds();
     return {};
   }
-  return ordinary_.At(index).key;
+  return std::string(ordinary_.At(index).key);
 }
 
 void TQDB::ForEachPassing(const std::function<void(const IndexEntry&)>& visit) {
@@ -524,7 +562,7 @@ void TQDB::GetKeys(std::vector<std::string>& keys) {
   const int total = Count();
   ForEachPassing([&](const IndexEntry& entry) {
     Report(done++, total, ProgressKind::kListingKeys);
-    keys.push_back(entry.key);
+    keys.emplace_back(entry.key);
   });
   ReportEnd(ProgressKind::kListingKeys);
 }

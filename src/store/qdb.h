@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <sstream>
@@ -27,6 +28,7 @@
 #include <vector>
 
 #include "store/container_format.h"
+#include "store/data_file_reader.h"
 #include "store/file_layer.h"
 #include "store/filter_match.h"
 #include "store/index_list.h"
@@ -164,9 +166,11 @@ class TQDB {
 
   void Open();
   void RecoverLeftovers();
-  void LoadIndex();
+  void LoadIndex(std::string bytes);
   void ResetState();
   void WriteIndexFile(const WorkingFiles& target, ProgressKind kind);
+  // The progress a write of the index would report, for an index file that need not be written.
+  void ReportUnchangedIndex(ProgressKind kind);
   void JoinIntoStoreFile();
   std::string ReadItem(const IndexEntry& entry);
   std::string CurrentData();
@@ -191,6 +195,11 @@ class TQDB {
   bool marker_written_ = false;
   WorkingFiles working_;
   FileHandle data_handle_ = -1;
+  std::unique_ptr<DataFileReader> reader_;  // over data_handle_ while it is open
+  // The index working file holds what WriteIndexFile would write as of when
+  // Modified() was last false (an index loaded out of order or with stray
+  // bytes does not).
+  bool index_file_current_ = false;
   std::optional<FileTime> file_time_;
 
   IndexList ordinary_;

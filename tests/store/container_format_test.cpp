@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <filesystem>
@@ -242,18 +243,54 @@ TEST_F(ContainerFormat, AMissingTempFolderFallsBackToTheSystemOne) {
   EXPECT_EQ(WorkingFolder(DefaultFileLayer(), {}), std::filesystem::temp_directory_path());
 }
 
-TEST_F(ContainerFormat, ChunkedCopiesMoveEveryByteAcrossBufferBoundaries) {
+// Copies `bytes` from `source` (from its fourth byte) to five bytes into an empty `target`.
+std::string CopiedFrom(const std::filesystem::path& source, const std::filesystem::path& target,
+                       const std::string& bytes) {
   FileLayer& files = DefaultFileLayer();
+  WriteBytes(source, bytes);
+  WriteBytes(target, "");
+  const FileHandle from = files.Open(source, OpenMode::kRead);
+  const FileHandle to = files.Open(target, OpenMode::kReadWrite);
+  CopyBytes(files, from, 3, to, 5, bytes.size() - 3);
+  files.Close(from);
+  files.Close(to);
+  return ReadBytes(target);
+}
+
+std::string ManyBytes() {
   std::string bytes;
   for (int i = 0; i < 1'100'000; ++i) bytes.push_back(static_cast<char>(i * 7 % 251));
-  WriteBytes(Store("source"), bytes);
+  return bytes;
+}
+
+TEST_F(ContainerFormat, CopiesMoveEveryByte) {
+  const std::string bytes = ManyBytes();
+  EXPECT_TRUE(CopiedFrom(Store("source"), Store("target"), bytes) == std::string(5, '\0') + bytes.substr(3));
+}
+
+TEST_F(ContainerFormat, ACopyPastTheEndOfItsSourceFails) {
+  FileLayer& files = DefaultFileLayer();
+  WriteBytes(Store("source"), "abc");
   WriteBytes(Store("target"), "");
   const FileHandle from = files.Open(Store("source"), OpenMode::kRead);
   const FileHandle to = files.Open(Store("target"), OpenMode::kReadWrite);
-  CopyChunked(files, from, 3, to, 5, bytes.size() - 3);
+  EXPECT_EQ(files.CopyRange(from, 1, to, 0, 5), 2U);
+  EXPECT_THROW(CopyBytes(files, from, 1, to, 0, 5), FileLayerError);
   files.Close(from);
   files.Close(to);
-  EXPECT_EQ(ReadBytes(Store("target")), std::string(5, '\0') + bytes.substr(3));
+  EXPECT_EQ(ReadBytes(Store("target")), "bc");
+}
+
+TEST_F(ContainerFormat, CopiesBetweenFileSystemsGoThroughABufferAcrossItsBoundaries) {
+  // Memory-backed /dev/shm and the scratch folder's disk are two file systems
+  // the kernel will not copy between, so the layer falls back to its buffer.
+  const std::filesystem::path shm = "/dev/shm";
+  if (!std::filesystem::is_directory(shm)) GTEST_SKIP() << "no /dev/shm on this system";
+  const std::filesystem::path source = shm / ("pellmark-copy-" + std::to_string(::getpid()));
+  const std::string bytes = ManyBytes();
+  const std::string copied = CopiedFrom(source, Store("target"), bytes);
+  std::filesystem::remove(source);
+  EXPECT_TRUE(copied == std::string(5, '\0') + bytes.substr(3));
 }
 
 }  // namespace

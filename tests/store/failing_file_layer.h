@@ -1,6 +1,6 @@
 // A file layer for tests: passes every call to POSIX, but fails the Nth call
-// that can fail with a chosen errno (a failed write leaves half its bytes
-// written, as a real full disk does), and can report chosen paths as not writable.
+// that can fail with a chosen errno (a failed write or copy leaves half its
+// bytes written, as a real full disk does), and can report chosen paths as not writable.
 //
 //   FailingFileLayer files;
 //   files.FailAt(7, ENOSPC);
@@ -48,6 +48,22 @@ class FailingFileLayer : public PosixFileLayer {
     Count("", "stat");
     return PosixFileLayer::Size(handle);
   }
+  std::uint64_t CopyRange(FileHandle from, std::uint64_t from_offset, FileHandle to, std::uint64_t to_offset,
+                          std::uint64_t count) override {
+    if (++calls_ == fail_at_) {
+      failed_operation_ = "copy";
+      PosixFileLayer::CopyRange(from, from_offset, to, to_offset, count / 2);
+      throw FileLayerError(error_number_, "", "copy");
+    }
+    return PosixFileLayer::CopyRange(from, from_offset, to, to_offset, count);
+  }
+  std::unique_ptr<FileView> Map(FileHandle handle, std::uint64_t size) override {
+    ++maps_;
+    Count("", "map");
+    return PosixFileLayer::Map(handle, size);
+  }
+  // How many maps were asked for, failed ones included.
+  int Maps() const { return maps_; }
   void Flush(FileHandle handle) override {
     Count("", "fsync");
     PosixFileLayer::Flush(handle);
@@ -86,6 +102,7 @@ class FailingFileLayer : public PosixFileLayer {
   int fail_at_ = 0;
   int error_number_ = 0;
   int calls_ = 0;
+  int maps_ = 0;
   std::string failed_operation_;
   std::set<std::filesystem::path> unwritable_;
 };

@@ -11,7 +11,7 @@ namespace {
 
 std::vector<std::string> KeysOf(const IndexList& list) {
   std::vector<std::string> keys;
-  for (int i = 0; i < list.Count(); ++i) keys.push_back(list.At(i).key);
+  for (int i = 0; i < list.Count(); ++i) keys.emplace_back(list.At(i).key);
   return keys;
 }
 
