@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <span>
 #include <string>
 
 #include "store/little_endian.h"
@@ -44,6 +45,12 @@ std::string ReadExactly(FileLayer& files, FileHandle handle, std::uint64_t offse
   std::string bytes(count, '\0');
   bytes.resize(files.ReadAt(handle, offset, bytes));
   return bytes;
+}
+
+SectionBytes ReadSection(FileLayer& files, FileHandle handle, std::uint64_t offset, std::size_t count) {
+  SectionBytes section{std::make_unique_for_overwrite<char[]>(count), 0};
+  section.size = files.ReadAt(handle, offset, std::span<char>(section.bytes.get(), count));
+  return section;
 }
 
 std::int32_t SectionLength(const fs::path& name, std::uint64_t size) {
@@ -110,12 +117,12 @@ SplitStore Split(FileLayer& files, const fs::path& name, const fs::path& folder)
       OpenFile data(files, split.working.data, OpenMode::kReadWrite);
       CopyBytes(files, in, 8, data.Handle(), 0, static_cast<std::uint64_t>(data_length));
     }
-    split.index = ReadExactly(files, in, index_at + 8, static_cast<std::size_t>(index_length));
-    if (split.index.size() != static_cast<std::size_t>(index_length)) {
+    split.index = ReadSection(files, in, index_at + 8, static_cast<std::size_t>(index_length));
+    if (split.index.size != static_cast<std::size_t>(index_length)) {
       throw FileLayerError(EIO, name, "read (the file ended early)");
     }
     OpenFile index(files, split.working.index, OpenMode::kReadWrite);
-    files.WriteAt(index.Handle(), 0, split.index);
+    files.WriteAt(index.Handle(), 0, split.index.View());
   } catch (...) {
     RemoveWorkingFiles(files, split.working);
     throw;

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -47,9 +48,17 @@ WorkingFiles CreateWorkingFiles(FileLayer& files, const std::filesystem::path& f
 // Removes both working files; failures are ignored (nothing more can be done).
 void RemoveWorkingFiles(FileLayer& files, const WorkingFiles& working);
 
+// Bytes of a file section, read into memory that is not zero-filled first: an
+// index section of a million entries is 30 MB.
+struct SectionBytes {
+  std::unique_ptr<char[]> bytes;
+  std::size_t size = 0;
+  std::string_view View() const { return {bytes.get(), size}; }
+};
+
 struct SplitStore {
   WorkingFiles working;
-  std::string index;  // the index section, as written to the index working file
+  SectionBytes index;  // the index section, as written to the index working file
 };
 
 // Checks the container and copies its sections into new working files inside

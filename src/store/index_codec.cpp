@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "store/little_endian.h"
 #include "store/progress_step.h"
 
 namespace pellmark::store {
@@ -51,58 +50,49 @@ DecodedIndex DecodeIndex(std::string_view bytes, std::uint64_t data_size,
     throw InvalidIndex("the entry count does not fit the index");
   }
   DecodedIndex index;
-  index.ordinary.reserve(static_cast<std::size_t>(count));
+  index.ordinary.reserve(static_cast<std::size_t>(count) / IndexList::kBlockSize + 1);
   ProgressPoints points(count);
   for (std::int32_t i = 0; i < count; ++i) {
     if (progress && points.Due(i)) progress(i, count);
-    IndexEntry entry;
-    entry.key = in.Key();
-    entry.offset = in.Int32();
-    entry.size = in.Int32();
-    entry.flags = in.Int32();
-    if (entry.flags != 0 && entry.flags != kFlagAdministrative) throw InvalidIndex("an entry has unknown flags");
-    if (entry.offset < 0 || entry.size < 0 ||
-        static_cast<std::uint64_t>(entry.offset) + static_cast<std::uint64_t>(entry.size) > data_size) {
+    const std::string_view key = in.Key();
+    const std::int32_t offset = in.Int32();
+    const std::int32_t size = in.Int32();
+    const std::int32_t flags = in.Int32();
+    if (flags != 0 && flags != kFlagAdministrative) throw InvalidIndex("an entry has unknown flags");
+    if (offset < 0 || size < 0 || static_cast<std::uint64_t>(offset) + static_cast<std::uint64_t>(size) > data_size) {
       throw InvalidIndex("an entry lies outside the data");
     }
-    if (entry.IsAdministrative()) {
+    if (flags == kFlagAdministrative) {
       if (!index.ordinary.empty()) index.in_writer_form = false;
-      index.administrative.push_back(std::move(entry));
-    } else {
-      index.ordinary.push_back(std::move(entry));
+      index.administrative.emplace_back(key, offset, size, flags);
+      continue;
     }
+    if (index.ordinary.empty() || index.ordinary.back().size() == IndexList::kBlockSize) {
+      index.ordinary.emplace_back().reserve(IndexList::kBlockSize);
+    }
+    index.ordinary.back().emplace_back(key, offset, size, flags);
   }
   if (in.Left() != 0) index.in_writer_form = false;
+  // File order is descending: reversing the blocks and each block's entries
+  // gives ascending order with every block but the first one full.
   std::reverse(index.administrative.begin(), index.administrative.end());
   std::reverse(index.ordinary.begin(), index.ordinary.end());
+  for (auto& block : index.ordinary) std::reverse(block.begin(), block.end());
   return index;
 }
 
-IndexWriter::IndexWriter(std::function<void(std::string_view)> sink) : sink_(std::move(sink)) {
-  buffer_.reserve(kBufferSize + kMaxKeyLength + 13);
-}
+IndexWriter::IndexWriter(std::function<void(std::string_view)> sink)
+    : sink_(std::move(sink)), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize + kMaxKeyLength + 13)) {}
 
-void IndexWriter::Count(std::int32_t count) { AppendInt32(buffer_, count); }
-
-void IndexWriter::Entry(const IndexEntry& entry) {
-  const std::string_view key = entry.key;
-  const std::size_t at = buffer_.size();
-  // Grows within the reserved capacity: no reallocation, one pass of copies.
-  buffer_.resize(at + key.size() + 13);
-  char* out = buffer_.data() + at;
-  std::memcpy(out, key.data(), key.size());
-  out += key.size();
-  *out++ = '\0';
-  for (const std::int32_t number : {entry.offset, entry.size, entry.flags}) {
-    WriteInt32(out, number);
-    out += 4;
-  }
-  if (buffer_.size() >= kBufferSize) Finish();
+void IndexWriter::Count(std::int32_t count) {
+  WriteInt32(buffer_.get() + used_, count);
+  used_ += 4;
+  if (used_ >= kBufferSize) Finish();
 }
 
 void IndexWriter::Finish() {
-  if (!buffer_.empty()) sink_(buffer_);
-  buffer_.clear();
+  if (used_ != 0) sink_(std::string_view(buffer_.get(), used_));
+  used_ = 0;
 }
 
 }  // namespace pellmark::store

@@ -4,18 +4,22 @@
 // the ordinary entries in file order and reverse them once.
 //
 //   DecodedIndex index = DecodeIndex(bytes, data_size);  // throws InvalidIndex
-//   index.ordinary   // ascending when the writer kept the binding order
+//   index.ordinary   // ascending blocks when the writer kept the binding order
 //   IndexWriter out(write_bytes);  out.Count(n);  out.Entry(e);  out.Finish();
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "store/index_entry.h"
+#include "store/index_list.h"
+#include "store/little_endian.h"
 
 namespace pellmark::store {
 
@@ -28,7 +32,8 @@ class InvalidIndex : public std::runtime_error {
 struct DecodedIndex {
   // Both reversed from file order: ascending when written in the binding order.
   std::vector<IndexEntry> administrative;
-  std::vector<IndexEntry> ordinary;
+  // In blocks the size of the index list's, so that loading moves no entry twice.
+  IndexBlocks ordinary;
   // The administrative entries came first and nothing followed the last
   // entry: with both lists in order, the writer would give the same bytes.
   bool in_writer_form = true;
@@ -48,13 +53,27 @@ class IndexWriter {
   static constexpr std::size_t kBufferSize = 1 << 20;
   explicit IndexWriter(std::function<void(std::string_view)> sink);
   void Count(std::int32_t count);
-  void Entry(const IndexEntry& entry);
+  // Inline: a million calls per save, each a few stores into the buffer.
+  void Entry(const IndexEntry& entry) {
+    const std::size_t length = entry.key.size();
+    char* out = buffer_.get() + used_;
+    std::memcpy(out, entry.key.data(), length);
+    out += length;
+    *out++ = '\0';
+    WriteInt32(out, entry.offset);
+    WriteInt32(out + 4, entry.size);
+    WriteInt32(out + 8, entry.flags);
+    used_ += length + 13;
+    if (used_ >= kBufferSize) Finish();
+  }
   // Hands over what is left in the buffer.
   void Finish();
 
  private:
   std::function<void(std::string_view)> sink_;
-  std::string buffer_;
+  // Room for one more entry of the longest key past kBufferSize.
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0;
 };
 
 }  // namespace pellmark::store

@@ -29,6 +29,30 @@ bool IndexList::Assign(std::vector<IndexEntry> entries) {
   return !sorted;
 }
 
+bool IndexList::Assign(IndexBlocks blocks) {
+  const IndexEntry* previous = nullptr;
+  for (const auto& block : blocks) {
+    if (block.empty() || block.size() > kBlockSize) return Assign(Flatten(std::move(blocks)));
+    for (const IndexEntry& entry : block) {
+      if (previous != nullptr && Compare(entry.key, previous->key) < 0) return Assign(Flatten(std::move(blocks)));
+      previous = &entry;
+    }
+  }
+  Clear();
+  for (const auto& block : blocks) {
+    starts_.push_back(count_);
+    count_ += static_cast<int>(block.size());
+  }
+  blocks_ = std::move(blocks);
+  return false;
+}
+
+std::vector<IndexEntry> IndexList::Flatten(IndexBlocks blocks) {
+  std::vector<IndexEntry> all;
+  for (auto& block : blocks) all.insert(all.end(), std::make_move_iterator(block.begin()), std::make_move_iterator(block.end()));
+  return all;
+}
+
 void IndexList::Clear() {
   blocks_.clear();
   starts_.clear();

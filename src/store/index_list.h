@@ -4,6 +4,7 @@
 //
 //   IndexList list(/*case_sensitive=*/false);
 //   list.Assign(std::move(entries));            // sorted once when out of order
+//   list.Assign(std::move(blocks));             // the same, block by block
 //   auto [found, position] = list.Find("_SMITH");
 //   if (!found) list.Insert(position, {"_smith", 0, 10, 0});
 #pragma once
@@ -15,8 +16,13 @@
 
 namespace pellmark::store {
 
+// Entries in ascending order, cut into blocks of at most IndexList::kBlockSize.
+using IndexBlocks = std::vector<std::vector<IndexEntry>>;
+
 class IndexList {
  public:
+  static constexpr std::size_t kBlockSize = 256;
+
   struct Lookup {
     bool found = false;
     int position = 0;  // of the first equal key, or where the key would go
@@ -32,6 +38,9 @@ class IndexList {
   // under another collation), sorts them once so that search still works.
   // Returns whether a sort was needed.
   bool Assign(std::vector<IndexEntry> entries);
+  // The same for entries already cut into blocks (as the index loader makes
+  // them): in order, the blocks become the list's own without a copy.
+  bool Assign(IndexBlocks blocks);
   void Clear();
 
   int Count() const { return count_; }
@@ -59,13 +68,12 @@ class IndexList {
   }
 
  private:
-  static constexpr std::size_t kBlockSize = 256;
-
   struct Place {
     std::size_t block;
     std::size_t offset;
   };
   Place Locate(int position) const;
+  static std::vector<IndexEntry> Flatten(IndexBlocks blocks);
   int Compare(std::string_view a, std::string_view b) const;
 
   bool case_sensitive_;

@@ -140,16 +140,16 @@ void TQDB::RecoverLeftovers() {
   if (OnRecovery) OnRecovery(*this, report);
 }
 
-void TQDB::LoadIndex(std::string bytes) {
+void TQDB::LoadIndex(SectionBytes bytes) {
   FileLayer& files = Files();
   DecodedIndex decoded;
   try {
-    decoded = DecodeIndex(bytes, files.Size(data_handle_),
+    decoded = DecodeIndex(bytes.View(), files.Size(data_handle_),
                           [this](int done, int total) { Report(done, total, ProgressKind::kLoadingIndex); });
   } catch (const InvalidIndex&) {
     throw EQDBIndexError(QdbText(kTextNotValid, Name()));
   }
-  bytes = std::string();  // the entries hold their keys now; the section's memory goes
+  bytes = {};  // the entries hold their keys now; the section's memory goes
   ReportEnd(ProgressKind::kLoadingIndex);
   const bool administrative_sorted = administrative_.Assign(std::move(decoded.administrative));
   bool case_sensitive = false;

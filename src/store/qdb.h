@@ -166,7 +166,7 @@ class TQDB {
 
   void Open();
   void RecoverLeftovers();
-  void LoadIndex(std::string bytes);
+  void LoadIndex(SectionBytes bytes);
   void ResetState();
   void WriteIndexFile(const WorkingFiles& target, ProgressKind kind);
   // The progress a write of the index would report, for an index file that need not be written.

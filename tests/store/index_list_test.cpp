@@ -35,6 +35,22 @@ TEST(IndexList, AssignSortsOnlyWhenOutOfOrder) {
   EXPECT_EQ(KeysOf(list), (std::vector<std::string>{"B", "a", "c"}));
 }
 
+TEST(IndexList, AssignTakesBlocksInOrderAsTheyAre) {
+  IndexList list;
+  EXPECT_FALSE(list.Assign(IndexBlocks{{{"a"}}, {{"B"}, {"c"}}}));
+  EXPECT_EQ(KeysOf(list), (std::vector<std::string>{"a", "B", "c"}));
+  EXPECT_EQ(list.Find("c").position, 2);
+  list.Insert(1, {"ab"});
+  EXPECT_EQ(KeysOf(list), (std::vector<std::string>{"a", "ab", "B", "c"}));
+}
+
+TEST(IndexList, AssignSortsBlocksOutOfOrderAcrossABlockBoundary) {
+  IndexList list;
+  EXPECT_TRUE(list.Assign(IndexBlocks{{{"a"}, {"d"}}, {{"c"}, {"e"}}}));
+  EXPECT_EQ(KeysOf(list), (std::vector<std::string>{"a", "c", "d", "e"}));
+  EXPECT_EQ(list.Find("d").position, 2);
+}
+
 TEST(IndexList, RandomInsertsAndErasesMatchASortedVector) {
   std::mt19937 random(7);
   IndexList list;
