@@ -10,6 +10,11 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view kMarkerTitle = "pellmark store working files";
+constexpr std::size_t kLongestWriteInPlace = 512;
+
+std::string MarkerText(const WorkingFiles& working) {
+  return std::string(kMarkerTitle) + "\ndata=" + working.data.string() + "\nindex=" + working.index.string() + "\n";
+}
 
 }  // namespace
 
@@ -18,8 +23,7 @@ fs::path OpenMarkerFor(const fs::path& store_file) {
 }
 
 void WriteOpenMarker(FileLayer& files, const fs::path& marker, const WorkingFiles& working) {
-  const std::string text = std::string(kMarkerTitle) + "\ndata=" + working.data.string() +
-                           "\nindex=" + working.index.string() + "\n";
+  const std::string text = MarkerText(working);
   const fs::path folder = marker.has_parent_path() ? marker.parent_path() : fs::path(".");
   const fs::path fresh = files.CreateTemp(folder, marker.filename().string() + ".");
   try {
@@ -40,6 +44,22 @@ void WriteOpenMarker(FileLayer& files, const fs::path& marker, const WorkingFile
     }
     throw;
   }
+}
+
+void RepointOpenMarker(FileLayer& files, const fs::path& marker, const WorkingFiles& old, const WorkingFiles& now) {
+  const std::string text = MarkerText(now);
+  // A write within the first page cannot be cut in two by the death of the process.
+  if (text.size() != MarkerText(old).size() || text.size() > kLongestWriteInPlace) {
+    return WriteOpenMarker(files, marker, now);
+  }
+  const FileHandle handle = files.Open(marker, OpenMode::kReadWrite);
+  try {
+    files.WriteAt(handle, 0, text);
+  } catch (...) {
+    files.Close(handle);
+    throw;
+  }
+  files.Close(handle);
 }
 
 std::optional<WorkingFiles> ReadOpenMarker(FileLayer& files, const fs::path& marker) {

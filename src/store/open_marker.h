@@ -25,6 +25,14 @@ std::filesystem::path OpenMarkerFor(const std::filesystem::path& store_file);
 // Written to a temporary name and renamed, so a marker is whole or absent.
 void WriteOpenMarker(FileLayer& files, const std::filesystem::path& marker, const WorkingFiles& working);
 
+// Points an existing marker that names `old` at `now` instead. When the names
+// are as long as before (temporary names always are), the new text is written
+// over the old in one small write: the death of the process leaves the old
+// text or the new, and no rename (which costs a flush of the renamed file on
+// some file systems) is needed. Otherwise the marker is written anew.
+void RepointOpenMarker(FileLayer& files, const std::filesystem::path& marker, const WorkingFiles& old,
+                       const WorkingFiles& now);
+
 // The working files a marker names; nothing when it cannot be read.
 std::optional<WorkingFiles> ReadOpenMarker(FileLayer& files, const std::filesystem::path& marker);
 

@@ -175,7 +175,7 @@ void TQDB::Close() {
         // files must hold every change for the next open to join. An index
         // file that already holds these bytes is left as it is.
         if (modified_ || !index_file_current_) {
-          WriteIndexFile(working_, ProgressKind::kClosing);
+          SwitchIndexFile(ProgressKind::kClosing);
         } else {
           ReportUnchangedIndex(ProgressKind::kClosing);
         }
@@ -230,37 +230,72 @@ void TQDB::JoinIntoStoreFile() {
   Join(files, working_, file_name_);
 }
 
+void TQDB::EncodeIndexInto(const fs::path& file, ProgressKind kind) {
+  FileLayer& files = Files();
+  const FileHandle handle = files.Open(file, OpenMode::kReadWrite);
+  try {
+    std::uint64_t at = 0;
+    IndexWriter out([&](std::string_view bytes) {
+      files.WriteAt(handle, at, bytes);
+      at += bytes.size();
+    });
+    out.Count(administrative_.Count() + ordinary_.Count());
+    administrative_.ForEachDescending([&](const IndexEntry& entry) { out.Entry(entry); });
+    ProgressPoints points(ordinary_.Count());
+    int done = 0;
+    ordinary_.ForEachDescending([&](const IndexEntry& entry) {
+      if (ProgressUpdate && points.Due(done)) ProgressUpdate(*this, points.Percent(done), kind);
+      ++done;
+      out.Entry(entry);
+    });
+    out.Finish();
+  } catch (...) {
+    files.Close(handle);
+    throw;
+  }
+  files.Close(handle);
+}
+
 void TQDB::WriteIndexFile(const WorkingFiles& target, ProgressKind kind) {
   FileLayer& files = Files();
   const fs::path fresh = files.CreateTemp(FolderOf(target.index), "QDT");
   try {
-    const FileHandle handle = files.Open(fresh, OpenMode::kReadWrite);
-    try {
-      std::uint64_t at = 0;
-      IndexWriter out([&](std::string_view bytes) {
-        files.WriteAt(handle, at, bytes);
-        at += bytes.size();
-      });
-      out.Count(administrative_.Count() + ordinary_.Count());
-      administrative_.ForEachDescending([&](const IndexEntry& entry) { out.Entry(entry); });
-      ProgressPoints points(ordinary_.Count());
-      int done = 0;
-      ordinary_.ForEachDescending([&](const IndexEntry& entry) {
-        if (ProgressUpdate && points.Due(done)) ProgressUpdate(*this, points.Percent(done), kind);
-        ++done;
-        out.Entry(entry);
-      });
-      out.Finish();
-    } catch (...) {
-      files.Close(handle);
-      throw;
-    }
-    files.Close(handle);
+    EncodeIndexInto(fresh, kind);
     ReplaceFile(files, fresh, target.index);
   } catch (...) {
     RemoveQuietly(files, fresh);
     throw;
   }
+  ReportEnd(kind);
+}
+
+void TQDB::SwitchIndexFile(ProgressKind kind) {
+  // Without a marker nothing names the working files for a later open.
+  if (!marker_written_) return WriteIndexFile(working_, kind);
+  FileLayer& files = Files();
+  const WorkingFiles now{working_.data, files.CreateTemp(FolderOf(working_.index), "QIX")};
+  try {
+    EncodeIndexInto(now.index, kind);
+  } catch (...) {
+    RemoveQuietly(files, now.index);
+    throw;
+  }
+  try {
+    RepointOpenMarker(files, marker_, working_, now);
+  } catch (...) {
+    // A failed write may have left part of the new text behind: the marker is
+    // written whole again, naming the files that still hold the saved index.
+    try {
+      WriteOpenMarker(files, marker_, working_);
+    } catch (const FileLayerError&) {
+      // The first failure is the one to report.
+    }
+    RemoveQuietly(files, now.index);
+    throw;
+  }
+  // The marker names the new file from here on; the old one is no longer needed.
+  RemoveQuietly(files, working_.index);
+  working_ = now;
   ReportEnd(kind);
 }
 
@@ -471,7 +506,7 @@ void TQDB::Pack() {
 void TQDB::SaveIndex() {
   RequireFile();
   if (ReadOnly() || !modified_) return;
-  Guarded([&] { WriteIndexFile(working_, ProgressKind::kSavingIndex); });
+  Guarded([&] { SwitchIndexFile(ProgressKind::kSavingIndex); });
   modified_ = false;
   index_file_current_ = true;
 }

@@ -169,6 +169,10 @@ class TQDB {
   void LoadIndex(SectionBytes bytes);
   void ResetState();
   void WriteIndexFile(const WorkingFiles& target, ProgressKind kind);
+  // Writes the index into a new working file and points the marker at it,
+  // then removes the old index working file.
+  void SwitchIndexFile(ProgressKind kind);
+  void EncodeIndexInto(const std::filesystem::path& file, ProgressKind kind);
   // The progress a write of the index would report, for an index file that need not be written.
   void ReportUnchangedIndex(ProgressKind kind);
   void JoinIntoStoreFile();

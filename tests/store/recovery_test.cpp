@@ -3,10 +3,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 
 #include "store/failing_file_layer.h"
+#include "store/index_codec.h"
+#include "store/open_marker.h"
 #include "store/qdb.h"
 #include "store/store_test_support.h"
 
@@ -75,6 +78,71 @@ TEST_F(Recovery, AKilledProgramLosesNothingItsSavedIndexHeld) {
   store.Close();
   EXPECT_FALSE(fs::exists(folder_.Path() / ".clubmem.qdb.open"));
   EXPECT_TRUE(fs::is_empty(work_));
+}
+
+TEST_F(Recovery, ASavedIndexGoesToANewFileThatTheMarkerNamesInPlaceOfTheOld) {
+  const fs::path marker = folder_.Path() / ".clubmem.qdb.open";
+  TQDB store;
+  store.SetTempFolder(work_);
+  store.SetFileName(name_);
+  const std::string before = ReadBytes(marker);
+  const std::optional<WorkingFiles> old = ReadOpenMarker(DefaultFileLayer(), marker);
+  ASSERT_TRUE(old);
+  store.Add("x", "k");
+  store.SaveIndex();
+
+  const std::string after = ReadBytes(marker);
+  const std::optional<WorkingFiles> now = ReadOpenMarker(DefaultFileLayer(), marker);
+  ASSERT_TRUE(now);
+  EXPECT_EQ(after.size(), before.size());
+  EXPECT_EQ(now->data, old->data);
+  EXPECT_NE(now->index, old->index);
+  EXPECT_EQ(now->index.parent_path(), work_);
+  EXPECT_FALSE(fs::exists(old->index));
+  EXPECT_EQ(ReadBytes(now->index), Hex("01000000 6b00 00000000 01000000 00000000"));
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(work_)) files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<fs::path>{now->data, now->index}));
+}
+
+TEST_F(Recovery, AFailureAtAnyStepOfASaveLeavesAMarkerNamingAConsistentIndex) {
+  const fs::path marker = folder_.Path() / ".clubmem.qdb.open";
+  int failures = 0;
+  for (int n = 1;; ++n) {
+    FailingFileLayer files;
+    TQDB store;
+    store.SetFileLayer(&files);
+    store.SetTempFolder(work_);
+    store.SetFileName(name_);
+    store.Add("first", "a");
+    store.SaveIndex();
+    store.Add("second", "b");
+    files.FailAt(n, EIO);
+    bool refused = false;
+    try {
+      store.SaveIndex();
+    } catch (const EQDBError&) {
+      refused = true;
+      ++failures;
+    }
+    const bool done = !files.Failed();
+    files.FailAt(0, EIO);
+    // As a program that died here would leave it: what the next open checks.
+    const std::optional<WorkingFiles> working = ReadOpenMarker(files, marker);
+    ASSERT_TRUE(working) << "call " << n;
+    EXPECT_EQ(CheckWorkingFiles(files, *working), "") << "call " << n;
+    const std::size_t saved = DecodeIndex(ReadBytes(working->index), fs::file_size(working->data)).ordinary[0].size();
+    EXPECT_EQ(saved, refused ? 1u : 2u) << "call " << n;
+    store.SetSaveOnClose(false);
+    store.SetReadOnly(true);
+    store.Close();
+    fs::remove(name_);
+    fs::remove_all(work_);
+    fs::create_directory(work_);
+    if (done) break;
+  }
+  EXPECT_GE(failures, 3);
 }
 
 TEST_F(Recovery, InconsistentWorkingFilesAreReportedAndLeftAlone) {
