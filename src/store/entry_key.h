@@ -19,6 +19,12 @@ namespace pellmark::store {
 
 class EntryKey {
  public:
+  // With the size and the pointer, 32 bytes: an index entry fits a cache line
+  // with room to spare, and keys of the transaction form fit inline. For a key
+  // that fits, data() has kInline readable bytes (copies of a fixed size are
+  // cheaper than ones of the key's size).
+  static constexpr std::size_t kInline = 22;
+
   EntryKey() = default;
   EntryKey(std::string_view text) { Assign(text); }  // NOLINT: keys convert from text freely
   EntryKey(const char* text) : EntryKey(std::string_view(text)) {}
@@ -48,10 +54,6 @@ class EntryKey {
   friend bool operator==(const EntryKey& a, std::string_view b) { return std::string_view(a) == b; }
 
  private:
-  // With the size and the pointer, 32 bytes: an index entry fits a cache line
-  // with room to spare, and keys of the transaction form fit inline.
-  static constexpr std::size_t kInline = 22;
-
   void Assign(std::string_view text) {
     if (text.size() > UINT16_MAX) throw std::length_error("a store key is longer than any index can hold");
     size_ = static_cast<std::uint16_t>(text.size());

@@ -57,7 +57,12 @@ class IndexWriter {
   void Entry(const IndexEntry& entry) {
     const std::size_t length = entry.key.size();
     char* out = buffer_.get() + used_;
-    std::memcpy(out, entry.key.data(), length);
+    if (length <= EntryKey::kInline) {
+      // The bytes past the key are overwritten by what follows it.
+      std::memcpy(out, entry.key.data(), EntryKey::kInline);
+    } else {
+      std::memcpy(out, entry.key.data(), length);
+    }
     out += length;
     *out++ = '\0';
     WriteInt32(out, entry.offset);
@@ -71,7 +76,8 @@ class IndexWriter {
 
  private:
   std::function<void(std::string_view)> sink_;
-  // Room for one more entry of the longest key past kBufferSize.
+  // Room for one more entry of the longest key past kBufferSize (and for a
+  // whole inline key copied past a shorter key's end).
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
 };

@@ -168,6 +168,8 @@ class TQDB {
   void RecoverLeftovers();
   void LoadIndex(SectionBytes bytes);
   void ResetState();
+  // Replaces target.index with the index through a rename: for working files
+  // that no marker names yet.
   void WriteIndexFile(const WorkingFiles& target, ProgressKind kind);
   // Writes the index into a new working file and points the marker at it,
   // then removes the old index working file.
