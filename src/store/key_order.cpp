@@ -1,6 +1,9 @@
 #include "store/key_order.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 
 namespace pellmark::store {
 
@@ -32,7 +35,20 @@ int CompareKeys(std::string_view a, std::string_view b, bool case_sensitive) {
   // are skipped without mapping them, and the mapping is a table.
   static const UpperTable table;
   const std::size_t common = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < common; ++i) {
+  // Keys of one store share long beginnings ("12_1999_033_"): equal bytes are
+  // passed over eight at a time, up to the first that differs.
+  std::size_t start = 0;
+  for (; start + 8 <= common; start += 8) {
+    std::uint64_t x;
+    std::uint64_t y;
+    std::memcpy(&x, a.data() + start, 8);
+    std::memcpy(&y, b.data() + start, 8);
+    if (x != y) {
+      if constexpr (std::endian::native == std::endian::little) start += static_cast<std::size_t>(std::countr_zero(x ^ y)) / 8;
+      break;
+    }
+  }
+  for (std::size_t i = start; i < common; ++i) {
     auto x = static_cast<unsigned char>(a[i]);
     auto y = static_cast<unsigned char>(b[i]);
     if (x == y) continue;

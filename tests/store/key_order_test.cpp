@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace pellmark::store {
 namespace {
 
@@ -24,6 +26,22 @@ TEST(KeyOrder, OwnerPrefixesAndShorterKeysFirst) {
   EXPECT_LT(CompareKeys("ab", "abc", false), 0);
   EXPECT_GT(CompareKeys("abc", "ab", false), 0);
   EXPECT_LT(CompareKeys("A", "\x80", false), 0);  // bytes compare unsigned
+}
+
+TEST(KeyOrder, LongKeysCompareAlikeAtEveryPositionOfADifference) {
+  const std::string base = "_members of the investment club, ann";
+  for (std::size_t at = 0; at < base.size(); ++at) {
+    std::string upper = base;
+    upper[at] = static_cast<char>(UpperWindows1252(static_cast<unsigned char>(upper[at])));
+    EXPECT_EQ(CompareKeys(base, upper, false), 0) << at;
+    std::string later = base;
+    later[at] = '\x7F';
+    EXPECT_LT(CompareKeys(base, later, false), 0) << at;
+    EXPECT_GT(CompareKeys(later, base, true), 0) << at;
+    EXPECT_LT(CompareKeys(base.substr(0, at), base, false), 0) << at;
+  }
+  EXPECT_GT(CompareKeys("12_1999_033_00007b", "12_1999_033_00007A", true), 0);
+  EXPECT_LT(CompareKeys("12_1999_033_00007a", "12_1999_033_00007B", false), 0);
 }
 
 }  // namespace
