@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_command_line.h"
 #include "club/club_session.h"
 #include "club/entry_dialog.h"
 #include "club/keys.h"
@@ -297,9 +298,7 @@ int main(int argc, char** argv) {
   using namespace pellmark::bench;
   benchmark::Initialize(&argc, argv);
 
-  char pattern[] = "/tmp/pellmark-dues-bench-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) return 1;
-  const fs::path root = pattern;
+  const fs::path root = MakeBenchFolder("pellmark-dues-bench");
   int status = 0;
   try {
     DuesClub club(root / "club");

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_command_line.h"
 #include "club/club_session.h"
 #include "club/keys.h"
 #include "club/store_operations.h"
@@ -203,27 +204,10 @@ void PrintSummary(const TimeReporter& reporter, const std::vector<std::unique_pt
 
 int main(int argc, char** argv) {
   using namespace pellmark::bench;
-  std::vector<int> sizes = {100, 100'000};
-  std::vector<char*> rest;
-  for (int i = 0; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg.starts_with("--sizes=")) {
-      sizes.clear();
-      for (std::size_t at = 8; at < arg.size();) {
-        const std::size_t comma = arg.find(',', at);
-        sizes.push_back(std::stoi(arg.substr(at, comma - at)));
-        at = comma == std::string::npos ? arg.size() : comma + 1;
-      }
-    } else {
-      rest.push_back(argv[i]);
-    }
-  }
-  int rest_count = static_cast<int>(rest.size());
-  benchmark::Initialize(&rest_count, rest.data());
-
-  char pattern[] = "/tmp/pellmark-ledger-bench-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) return 1;
-  const fs::path root = pattern;
+  BenchCommandLine line(argc, argv, {100, 100'000});
+  benchmark::Initialize(&line.rest_count, line.rest.data());
+  const std::vector<int>& sizes = line.sizes;
+  const fs::path root = MakeBenchFolder("pellmark-ledger-bench");
   std::vector<std::unique_ptr<BenchClub>> clubs;
   for (int size : sizes) {
     clubs.push_back(std::make_unique<BenchClub>(size, root));

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_command_line.h"
 #include "bench_data.h"
 #include "sqlite_peer.h"
 #include "store/qdb.h"
@@ -313,27 +314,10 @@ void PrintRatios(const RatioReporter& times, const std::vector<int>& sizes) {
 
 int main(int argc, char** argv) {
   using namespace pellmark::bench;
-  std::vector<int> sizes = {100'000, 1'000'000};
-  std::vector<char*> rest;
-  for (int i = 0; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg.starts_with("--sizes=")) {
-      sizes.clear();
-      for (std::size_t at = 8; at < arg.size();) {
-        const std::size_t comma = arg.find(',', at);
-        sizes.push_back(std::stoi(arg.substr(at, comma - at)));
-        at = comma == std::string::npos ? arg.size() : comma + 1;
-      }
-    } else {
-      rest.push_back(argv[i]);
-    }
-  }
-  int rest_count = static_cast<int>(rest.size());
-  benchmark::Initialize(&rest_count, rest.data());
-
-  char pattern[] = "/tmp/pellmark-bench-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) return 1;
-  const fs::path root = pattern;
+  BenchCommandLine line(argc, argv, {100'000, 1'000'000});
+  benchmark::Initialize(&line.rest_count, line.rest.data());
+  const std::vector<int>& sizes = line.sizes;
+  const fs::path root = MakeBenchFolder("pellmark-bench");
   std::vector<std::unique_ptr<DataSet>> sets;
   for (int size : sizes) {
     sets.push_back(std::make_unique<DataSet>(size, root));
