@@ -64,13 +64,13 @@ DecodedIndex DecodeIndex(std::string_view bytes, std::uint64_t data_size,
     }
     if (flags == kFlagAdministrative) {
       if (!index.ordinary.empty()) index.in_writer_form = false;
-      index.administrative.emplace_back(key, offset, size, flags);
+      index.administrative.push_back(IndexEntry{EntryKey(key), offset, size, flags});
       continue;
     }
     if (index.ordinary.empty() || index.ordinary.back().size() == IndexList::kBlockSize) {
       index.ordinary.emplace_back().reserve(IndexList::kBlockSize);
     }
-    index.ordinary.back().emplace_back(key, offset, size, flags);
+    index.ordinary.back().push_back(IndexEntry{EntryKey(key), offset, size, flags});
   }
   if (in.Left() != 0) index.in_writer_form = false;
   // File order is descending: reversing the blocks and each block's entries
