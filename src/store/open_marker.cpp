@@ -16,6 +16,18 @@ std::string MarkerText(const WorkingFiles& working) {
   return std::string(kMarkerTitle) + "\ndata=" + working.data.string() + "\nindex=" + working.index.string() + "\n";
 }
 
+// Writes `text` over the start of an existing file.
+void WriteFromStart(FileLayer& files, const fs::path& file, std::string_view text) {
+  const FileHandle handle = files.Open(file, OpenMode::kReadWrite);
+  try {
+    files.WriteAt(handle, 0, text);
+  } catch (...) {
+    files.Close(handle);
+    throw;
+  }
+  files.Close(handle);
+}
+
 }  // namespace
 
 fs::path OpenMarkerFor(const fs::path& store_file) {
@@ -27,14 +39,7 @@ void WriteOpenMarker(FileLayer& files, const fs::path& marker, const WorkingFile
   const fs::path folder = marker.has_parent_path() ? marker.parent_path() : fs::path(".");
   const fs::path fresh = files.CreateTemp(folder, marker.filename().string() + ".");
   try {
-    const FileHandle handle = files.Open(fresh, OpenMode::kReadWrite);
-    try {
-      files.WriteAt(handle, 0, text);
-    } catch (...) {
-      files.Close(handle);
-      throw;
-    }
-    files.Close(handle);
+    WriteFromStart(files, fresh, text);
     files.Rename(fresh, marker);
   } catch (...) {
     try {
@@ -52,14 +57,7 @@ void RepointOpenMarker(FileLayer& files, const fs::path& marker, const WorkingFi
   if (text.size() != MarkerText(old).size() || text.size() > kLongestWriteInPlace) {
     return WriteOpenMarker(files, marker, now);
   }
-  const FileHandle handle = files.Open(marker, OpenMode::kReadWrite);
-  try {
-    files.WriteAt(handle, 0, text);
-  } catch (...) {
-    files.Close(handle);
-    throw;
-  }
-  files.Close(handle);
+  WriteFromStart(files, marker, text);
 }
 
 std::optional<WorkingFiles> ReadOpenMarker(FileLayer& files, const fs::path& marker) {
