@@ -204,7 +204,6 @@ void AddCollectionCommands(CLI::App& app, CommandList& commands) {
     commands.push_back({command, [options, action](CliContext& context) {
                           Collection collection{action, options->date, options->account, options->fee,
                                                 options->valuation, options->check};
-                          std::optional<std::string> selected;
                           RunCollection(context, collection, Cp(options->name), [&](ClubSession& club) {
                             TMemberRec member = RequireMember(club, options->name);
                             collection.amounts[member.memid] = options->amount;

@@ -64,6 +64,14 @@ std::optional<AccountLedger::Selected> AccountLedger::SelectById(std::int32_t ac
   return Selected{NameKey(!account->active, account->name), *account};
 }
 
+std::optional<std::int32_t> AccountLedger::ReserveTransactionId(std::int32_t actid) {
+  auto account = SelectById(actid);
+  if (!account) return std::nullopt;
+  const std::int32_t reserved = AllocateTranId(account->record.trancount);
+  records_.Save(*account);
+  return reserved;
+}
+
 std::vector<TAccountTranRec> AccountLedger::Transactions(std::int32_t actid) {
   std::vector<TAccountTranRec> transactions;
   ForEachItemWithFilter(club_.actrecs, OwnerFilter(actid), [&](const std::string&, const std::string& data) {

@@ -103,6 +103,10 @@ class AccountLedger {
   // The sum of the register entries of one category.
   double CategoryTotal(std::string_view account, std::int32_t catid, std::optional<std::int32_t> year);
 
+  // Takes the account's next transaction id for a posting made later (the
+  // deposit of a dues collection) and saves the account; nullopt without one.
+  std::optional<std::int32_t> ReserveTransactionId(std::int32_t actid);
+
   // The account's transactions in key order.
   std::vector<TAccountTranRec> Transactions(std::int32_t actid);
   std::optional<TAccountTranRec> FindTransaction(std::int32_t actid, std::int32_t tranid);

@@ -178,19 +178,14 @@ DialogOutcome MemberLedger::PostMemberTransaction(Selected& member, MemberPostMo
     tran.tranid = -1;
     if (tran.actid > 0 && collection != nullptr) {
       if (!collection->reserved_ids.contains(tran.actid)) {
-        auto account = accounts_.FindById(tran.actid);
-        if (account) {
-          collection->reserved_ids[tran.actid] = AllocateTranId(account->trancount);
-          club_.accounts.SetFilter("");
-          club_.accounts.Store(NameKey(!account->active, account->name), EncodeRecord(*account));
-          club_.accounts.SaveIndex();
+        if (auto reserved = accounts_.ReserveTransactionId(tran.actid)) {
+          collection->reserved_ids[tran.actid] = *reserved;
         }
       }
       if (collection->reserved_ids.contains(tran.actid)) {
         tran.tranid = collection->reserved_ids[tran.actid];
         collection->amounts[tran.actid] += tran.dues;
         collection->last_account = tran.actid;
-        collection->posted = true;
         if (tran.typ == kPayout) {
           auto transactions = Transactions(member.record.memid);
           DayNumber first = transactions.empty() ? tran.trandate : transactions.front().trandate;
