@@ -27,6 +27,14 @@ using testing::WriteBytes;
 class Recovery : public ::testing::Test {
  protected:
   void SetUp() override { fs::create_directory(work_); }
+
+  // Opens the store file as the club does, keeping every recovery report.
+  void OpenCollectingReports(TQDB& store, std::vector<RecoveryReport>& reports) {
+    store.OnRecovery = [&reports](TQDB&, const RecoveryReport& report) { reports.push_back(report); };
+    store.SetTempFolder(work_);
+    store.SetFileName(name_);
+  }
+
   ScratchFolder folder_;
   fs::path name_ = folder_.Path() / "clubmem.qdb";
   fs::path work_ = folder_.Path() / ".pellmark-work";
@@ -65,9 +73,7 @@ TEST_F(Recovery, AKilledProgramLosesNothingItsSavedIndexHeld) {
 
   std::vector<RecoveryReport> reports;
   TQDB store;
-  store.OnRecovery = [&](TQDB&, const RecoveryReport& report) { reports.push_back(report); };
-  store.SetTempFolder(work_);
-  store.SetFileName(name_);
+  OpenCollectingReports(store, reports);
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_TRUE(reports[0].joined);
   EXPECT_EQ(reports[0].problem, "");
@@ -156,9 +162,7 @@ TEST_F(Recovery, InconsistentWorkingFilesAreReportedAndLeftAlone) {
 
   std::vector<RecoveryReport> reports;
   TQDB store;
-  store.OnRecovery = [&](TQDB&, const RecoveryReport& report) { reports.push_back(report); };
-  store.SetTempFolder(work_);
-  store.SetFileName(name_);
+  OpenCollectingReports(store, reports);
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_FALSE(reports[0].joined);
   EXPECT_EQ(reports[0].problem, "the index working file is not consistent: an entry lies outside the data");
