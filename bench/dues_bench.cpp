@@ -26,13 +26,13 @@
 
 #include "bench_command_line.h"
 #include "club/club_session.h"
-#include "club/entry_dialog.h"
+#include "forms/entry_dialog.h"
 #include "club/keys.h"
 #include "club/store_operations.h"
 #include "club/unit_values.h"
-#include "ledger/account_posting.h"
-#include "ledger/member_ledger.h"
-#include "ledger/member_posting.h"
+#include "cash/account_posting.h"
+#include "members/member_ledger.h"
+#include "members/member_posting.h"
 
 namespace pellmark::bench {
 namespace {

@@ -27,7 +27,7 @@
 #include "club/club_session.h"
 #include "club/keys.h"
 #include "club/store_operations.h"
-#include "ledger/account_ledger.h"
+#include "cash/account_ledger.h"
 
 namespace pellmark::bench {
 namespace {

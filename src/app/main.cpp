@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "club/clock.h"
-#include "club/main_tabs.h"
+#include "forms/main_tabs.h"
 #include "ui/dialog_grab.h"
 #include "ui/pellmark_window.h"
 #include "ui/qt_interaction.h"

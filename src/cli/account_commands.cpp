@@ -10,8 +10,8 @@
 #include "cli/open_club.h"
 #include "club/number_format.h"
 #include "club/text_encoding.h"
-#include "ledger/account_ledger.h"
-#include "ledger/categories.h"
+#include "cash/account_ledger.h"
+#include "cash/categories.h"
 
 namespace pellmark::cli {
 namespace {

@@ -9,7 +9,7 @@
 #include "club/club_info_file.h"
 #include "club/club_session.h"
 #include "club/text_encoding.h"
-#include "ledger/connect_ledgers.h"
+#include "books/books.h"
 
 namespace pellmark::cli {
 namespace {
@@ -38,17 +38,16 @@ void PrintInfo(CliContext& context) {
 
 void OpenAndClose(CliContext& context) {
   RequireFolder(context);
-  ClubSession club(context.club_folder, *context.ui, *context.clock);
-  ledger::ConnectLedgers(club);
-  club.OpenClub(false);
-  club.Close();
+  Books books(context.club_folder, *context.ui, *context.clock);
+  books.Open();
+  books.Close();
 }
 
 void InitClub(const fs::path& folder, Interaction& ui, const Clock& clock, const InitOptions& options) {
   fs::create_directories(folder);
-  ClubSession club(folder, ui, clock);
-  ledger::ConnectLedgers(club);
-  club.OpenClub(false);
+  Books books(folder, ui, clock);
+  books.Open();
+  ClubSession& club = books.Club();
   if (club.InfoExists()) {
     ui.ShowError("The club \"" + club.Info().club + "\" is already set up; change it on the Special page.");
     club.Close();

@@ -6,10 +6,9 @@
 
 #include "cli/cli_context.h"
 #include "cli/dialog_answers.h"
-#include "club/club_session.h"
-#include "ledger/account_ledger.h"
-#include "ledger/connect_ledgers.h"
-#include "ledger/member_ledger.h"
+#include "books/books.h"
+#include "cash/account_ledger.h"
+#include "members/member_ledger.h"
 
 namespace pellmark::cli {
 namespace {
@@ -76,9 +75,9 @@ void WriteDemoClub(const std::filesystem::path& folder, const Clock& clock, Inte
   CivilDate first{today.year, today.month, 1};
   for (int i = 0; i < 11; ++i) first = first.month == 1 ? CivilDate{first.year - 1, 12, 1} : CivilDate{first.year, first.month - 1, 1};
 
-  ClubSession club(folder, ui, clock);
-  ledger::ConnectLedgers(club);
-  club.OpenClub(false);
+  Books books(folder, ui, clock);
+  books.Open();
+  ClubSession& club = books.Club();
   if (club.InfoExists()) {
     errors.ShowError("The club \"" + club.Info().club + "\" is already set up; change it on the Special page.");
     club.Close();
@@ -92,12 +91,12 @@ void WriteDemoClub(const std::filesystem::path& folder, const Clock& clock, Inte
   fields.startunit = "10.00";
   Require(club.CommitClubInformation(fields));
 
-  ledger::AccountLedger accounts(club);
+  ledger::AccountLedger& accounts = books.Accounts();
   Require(accounts.CommitAccount(std::nullopt, {"Bank", "0072-558190", "0.00"}));
   Require(accounts.CommitAccount(std::nullopt, {"Broker", "4417-2093", "0.00"}));
   Require(accounts.SetDefaultMember("Bank", true));
   Require(accounts.SetDefaultSecurity("Broker", true));
-  ledger::MemberLedger members(club);
+  ledger::MemberLedger& members = books.Members();
   for (const DemoMember& demo : kMembers) {
     ledger::MemberFields member;
     member.group = demo.group != nullptr;

@@ -10,7 +10,7 @@
 
 #include <functional>
 
-#include "club/entry_dialog.h"
+#include "forms/entry_dialog.h"
 #include "club/interaction.h"
 
 namespace pellmark::cli {

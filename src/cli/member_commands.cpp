@@ -11,7 +11,7 @@
 #include "cli/open_club.h"
 #include "club/number_format.h"
 #include "club/text_encoding.h"
-#include "ledger/member_ledger.h"
+#include "members/member_ledger.h"
 
 namespace pellmark::cli {
 namespace {

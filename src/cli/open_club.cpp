@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "club/text_encoding.h"
-#include "ledger/connect_ledgers.h"
+#include "books/books.h"
 
 namespace pellmark::cli {
 
@@ -11,9 +11,9 @@ void WithOpenClub(CliContext& context, const std::function<void(ClubSession&)>& 
   if (!std::filesystem::is_directory(context.club_folder)) {
     throw UsageError("no club folder " + context.club_folder.string());
   }
-  ClubSession club(context.club_folder, ui != nullptr ? *ui : *context.ui, *context.clock);
-  ledger::ConnectLedgers(club);
-  club.OpenClub(false);
+  Books books(context.club_folder, ui != nullptr ? *ui : *context.ui, *context.clock);
+  books.Open();
+  ClubSession& club = books.Club();
   if (!club.InfoExists()) {
     context.ui->ShowError("The club in " + ToWindows1252(context.club_folder.string()) + " has not been set up.");
     club.Close();

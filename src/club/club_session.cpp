@@ -7,7 +7,6 @@
 #include "club/keys.h"
 #include "club/number_parse.h"
 #include "club/store_operations.h"
-#include "club/unit_values.h"
 #include "club/upgrade.h"
 
 namespace pellmark {
@@ -77,7 +76,6 @@ void ClubSession::ResetInfoForFirstSetUp() {
 }
 
 void ClubSession::OpenClub(bool reset) {
-  purchase_unit_.reset();
   if (auto info = ReadClubInfo(folder_)) {
     info_ = *info;
     info_exists_ = true;
@@ -282,30 +280,6 @@ void ClubSession::CreateFirstAccount() {
   accounts.SaveIndex();
   info_.defact = cash.actid;
   info_.defstkact = cash.actid;
-}
-
-double ClubSession::RefreshPurchaseUnit(DayNumber dues_date) {
-  auto unit = UnitValueAt(unitfile, dues_date);
-  purchase_unit_ = unit ? unit->unitval : info_.vunit;
-  return *purchase_unit_;
-}
-
-ClubSummary ClubSession::Summary() {
-  ClubSummary summary;
-  ForEachItemWithFilter(securities, kActiveFilter, [&](const std::string&, const std::string& data) {
-    auto security = DecodeRecord<TSecurityRec>(data);
-    if (security.sharest != 0) summary.assets += security.sharest * security.pricec;
-  });
-  ForEachItemWithFilter(accounts, kActiveFilter, [&](const std::string&, const std::string& data) {
-    auto account = DecodeRecord<TAccountRec>(data);
-    if (!account.ExcludedFromValuation()) summary.assets += account.bal;
-  });
-  ForEachItemWithFilter(members, kActiveFilter, [&](const std::string&, const std::string& data) {
-    summary.units += DecodeRecord<TMemberRec>(data).tunits;
-  });
-  summary.actual_unit = summary.units > 0 ? summary.assets / summary.units : 0;
-  summary.purchase_unit = purchase_unit_.value_or(info_.vunit);
-  return summary;
 }
 
 }  // namespace pellmark

@@ -34,14 +34,6 @@ struct ClubInfoFields {
   std::optional<std::string> startunit;  // shown only at the first set-up
 };
 
-// What the summary panel shows.
-struct ClubSummary {
-  double assets = 0;
-  double units = 0;
-  double actual_unit = 0;    // assets / units, 0 when units are not positive
-  double purchase_unit = 0;  // the value last found by UnitValueAt, else vunit
-};
-
 // Counts of hidden members, securities and accounts after a recount.
 struct HiddenCounts {
   std::int32_t members = 0, securities = 0, accounts = 0;
@@ -85,11 +77,6 @@ class ClubSession {
   // "Sort Securities by Performance": stored and written at once.
   void SetSortSecurities(bool sort);
 
-  // Total assets, units and unit values for the summary panel.
-  ClubSummary Summary();
-  // Looks up the purchase unit value for a dues date and remembers it for Summary().
-  double RefreshPurchaseUnit(DayNumber dues_date);
-
   const std::filesystem::path& Folder() const { return folder_; }
   Interaction& Ui() { return ui_; }
   const Clock& ClockRef() const { return clock_; }
@@ -126,7 +113,6 @@ class ClubSession {
   bool open_ = false;
   bool info_exists_ = false;
   bool audit_mode_ = false;
-  std::optional<double> purchase_unit_;
   TClubInfoRec info_;
   TViewState view_;
 };

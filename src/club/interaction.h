@@ -16,7 +16,7 @@
 #include <string_view>
 
 #include "club/entry_dialog_request.h"
-#include "club/folder_chooser.h"
+#include "club/folder_chooser_request.h"
 #include "club/lot_chooser_request.h"
 
 namespace pellmark {

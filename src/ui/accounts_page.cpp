@@ -32,9 +32,9 @@ constexpr int kColumnWidth = 76;
 
 }  // namespace
 
-AccountsPage::AccountsPage(ClubSession& club, DateEntry& actdate, std::function<bool()> force_deletes,
+AccountsPage::AccountsPage(Books& books, DateEntry& actdate, std::function<bool()> force_deletes,
                            QObject* parent)
-    : QObject(parent), club_(club), ledger_(club), actdate_(actdate), force_deletes_(std::move(force_deletes)) {
+    : QObject(parent), club_(books.Club()), ledger_(books.Accounts()), actdate_(actdate), force_deletes_(std::move(force_deletes)) {
   transactions_area_ = BuildTransactionsArea();
   data_area_ = BuildDataArea();
   special_area_ = BuildSpecialArea();

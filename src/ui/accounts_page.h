@@ -20,7 +20,7 @@
 
 #include "club/club_session.h"
 #include "club/entry_dialog_mode.h"
-#include "ledger/account_ledger.h"
+#include "books/books.h"
 #include "ui/record_form.h"
 
 class QCheckBox;
@@ -37,7 +37,7 @@ class AccountsPage : public QObject {
   Q_OBJECT
 
  public:
-  AccountsPage(ClubSession& club, DateEntry& actdate, std::function<bool()> force_deletes, QObject* parent);
+  AccountsPage(Books& books, DateEntry& actdate, std::function<bool()> force_deletes, QObject* parent);
 
   // The contents of the three sheets, parented by the caller.
   QWidget* TransactionsArea() const { return transactions_area_; }
@@ -89,7 +89,7 @@ class AccountsPage : public QObject {
   void valusageClick(bool checked);
 
   ClubSession& club_;
-  ledger::AccountLedger ledger_;
+  ledger::AccountLedger& ledger_;
   DateEntry& actdate_;
   std::function<bool()> force_deletes_;
   std::optional<std::string> account_;

@@ -14,7 +14,7 @@
 #include <set>
 
 #include "club/number_format.h"
-#include "ledger/account_ledger.h"
+#include "cash/account_ledger.h"
 #include "ui/accounts_page.h"
 #include "ui/named_widgets.h"
 #include "ui/qt_interaction.h"
@@ -30,9 +30,9 @@ std::int32_t CategoryOfRow(const QListWidget& list, int row) {
 
 }  // namespace
 
-CategoriesSheet::CategoriesSheet(ClubSession& club, QListWidget& catbox, const AccountsPage& accounts,
+CategoriesSheet::CategoriesSheet(Books& books, QListWidget& catbox, const AccountsPage& accounts,
                                  QWidget* parent)
-    : QWidget(parent), club_(club), ledger_(club), catbox_(catbox), accounts_(accounts) {
+    : QWidget(parent), books_(books), ledger_(books.Categories()), catbox_(catbox), accounts_(accounts) {
   setObjectName(QStringLiteral("categorysheet"));
   setStyleSheet(LockedFieldsStyle());
 
@@ -144,7 +144,7 @@ void CategoriesSheet::ShowTotal() {
     cattotal_->clear();
     return;
   }
-  cattotal_->setText(FromCore(FormatMoney(ledger::AccountLedger(club_).CategoryTotal(*account, *catid, year))));
+  cattotal_->setText(FromCore(FormatMoney(books_.Accounts().CategoryTotal(*account, *catid, year))));
 }
 
 void CategoriesSheet::ClearType() {

@@ -13,8 +13,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "club/club_session.h"
-#include "ledger/categories.h"
+#include "books/books.h"
 #include "ui/record_form.h"
 
 class QButtonGroup;
@@ -33,7 +32,7 @@ class CategoriesSheet : public QWidget {
   Q_OBJECT
 
  public:
-  CategoriesSheet(ClubSession& club, QListWidget& catbox, const AccountsPage& accounts, QWidget* parent = nullptr);
+  CategoriesSheet(Books& books, QListWidget& catbox, const AccountsPage& accounts, QWidget* parent = nullptr);
 
   // Fills `catbox` with every category in name order and selects `catid`, else
   // the first category.
@@ -56,8 +55,8 @@ class CategoriesSheet : public QWidget {
   void SetLocked(bool locked);
   void ClearType();
 
-  ClubSession& club_;
-  ledger::CategoryLedger ledger_;
+  Books& books_;
+  ledger::CategoryLedger& ledger_;
   QListWidget& catbox_;
   const AccountsPage& accounts_;
   // The fields are read-only until New or Change unlocks them; `adding_` tells a

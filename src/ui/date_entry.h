@@ -12,7 +12,7 @@
 #include <QDate>
 #include <QWidget>
 
-#include "club/date_spin.h"
+#include "forms/date_spin.h"
 #include "club/dates.h"
 #include "club/interaction.h"
 

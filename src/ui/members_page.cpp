@@ -61,9 +61,9 @@ constexpr std::size_t kAddressLines = 4;
 
 }  // namespace
 
-MembersPage::MembersPage(ClubSession& club, DateEntry& duesdate, std::function<bool()> force_deletes,
+MembersPage::MembersPage(Books& books, DateEntry& duesdate, std::function<bool()> force_deletes,
                          QObject* parent)
-    : QObject(parent), club_(club), ledger_(club), duesdate_(duesdate), force_deletes_(std::move(force_deletes)) {
+    : QObject(parent), books_(books), club_(books.Club()), ledger_(books.Members()), duesdate_(duesdate), force_deletes_(std::move(force_deletes)) {
   dues_area_ = BuildDuesArea();
   data_area_ = BuildDataArea();
   special_area_ = BuildSpecialArea();
@@ -325,12 +325,12 @@ std::optional<std::int32_t> MembersPage::SelectedDuesTran() const {
 
 void MembersPage::AfterPosting() {
   ShowMember(member_);
-  club_.RefreshPurchaseUnit(duesdate_.Date());
+  books_.Figures().RefreshPurchaseUnit(duesdate_.Date());
   emit postingDone();
 }
 
 void MembersPage::AfterListChange() {
-  club_.RefreshPurchaseUnit(duesdate_.Date());
+  books_.Figures().RefreshPurchaseUnit(duesdate_.Date());
   emit memberListChanged(member_ ? FromCore(*member_) : QString());
   emit postingDone();
 }

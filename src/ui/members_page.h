@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "club/club_session.h"
-#include "ledger/member_ledger.h"
+#include "books/books.h"
 #include "ui/record_form.h"
 
 class QGroupBox;
@@ -39,7 +39,7 @@ class MembersPage : public QObject {
   Q_OBJECT
 
  public:
-  MembersPage(ClubSession& club, DateEntry& duesdate, std::function<bool()> force_deletes, QObject* parent);
+  MembersPage(Books& books, DateEntry& duesdate, std::function<bool()> force_deletes, QObject* parent);
 
   // The contents of the three sheets, parented by the caller.
   QWidget* DuesArea() const { return dues_area_; }
@@ -89,8 +89,9 @@ class MembersPage : public QObject {
   std::optional<std::int32_t> SelectedDuesTran() const;
   void allduesClick();
 
+  Books& books_;
   ClubSession& club_;
-  ledger::MemberLedger ledger_;
+  ledger::MemberLedger& ledger_;
   DateEntry& duesdate_;
   std::function<bool()> force_deletes_;
   std::optional<std::string> member_;

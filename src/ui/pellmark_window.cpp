@@ -21,7 +21,6 @@
 
 #include "club/number_parse.h"
 #include "club/store_operations.h"
-#include "ledger/connect_ledgers.h"
 #include "ui/accounts_page.h"
 #include "ui/categories_sheet.h"
 #include "ui/date_entry.h"
@@ -56,11 +55,11 @@ TPellmark::TPellmark(std::filesystem::path club_folder, Interaction& ui, const C
     : QMainWindow(parent),
       club_folder_(std::move(club_folder)),
       ui_(ui),
-      club_(std::make_unique<ClubSession>(club_folder_, ui, clock)) {
+      books_(std::make_unique<Books>(club_folder_, ui, clock)),
+      club_(books_->Club()) {
   setObjectName(QStringLiteral("Pellmark"));
   setWindowTitle(QStringLiteral("Pellmark"));
-  ledger::ConnectLedgers(*club_);
-  club_->OpenClub(false);
+  books_->Open();
 
   BuildMenus();
   summary_ = new SummaryPanel(this);
@@ -105,7 +104,7 @@ TPellmark::TPellmark(std::filesystem::path club_folder, Interaction& ui, const C
 
   margins_ = ReadPageMargins();
   RefreshClubSummary();
-  ChooseTab(club_->InfoExists() ? MainTab::kMembers : MainTab::kSpecial);
+  ChooseTab(club_.InfoExists() ? MainTab::kMembers : MainTab::kSpecial);
   resize(1280, 800);
 }
 
@@ -160,7 +159,7 @@ DateEntry* TPellmark::DateGroup(const QString& edit, const QString& calendar, co
                                 const QString& month_label, const QString& day_spin, const QString& month_spin,
                                 const QString& year_spin) {
   return new DateEntry({edit, calendar, year_label, month_label, day_spin, month_spin, year_spin}, ui_,
-                       club_->Today(), this);
+                       club_.Today(), this);
 }
 
 QTabWidget* TPellmark::PageGroup(const QString& name) {
@@ -217,7 +216,7 @@ void TPellmark::BuildPages() {
   DateEntry* dues_date = DateGroup(QStringLiteral("duesdate"), QStringLiteral("duescal"), QStringLiteral("yearlabel"),
                                    QStringLiteral("monthlabel"), QStringLiteral("duesdatespin"),
                                    QStringLiteral("monthspin"), QStringLiteral("yearspin"));
-  members_ = new MembersPage(*club_, *dues_date, [this] { return ForceDeletes(); }, this);
+  members_ = new MembersPage(*books_, *dues_date, [this] { return ForceDeletes(); }, this);
   Sheet(members, tr("Dues"), QStringLiteral("helpmemdues"), 2002, dues_date, members_->DuesArea());
   Sheet(members, tr("Data"), QStringLiteral("helpmemdata"), 2006, nullptr, members_->DataArea());
   Sheet(members, tr("Special"), QStringLiteral("helpmemspec"), 2007, nullptr, members_->SpecialArea());
@@ -225,7 +224,7 @@ void TPellmark::BuildPages() {
   connect(members_, &MembersPage::postingDone, this, &TPellmark::RefreshClubSummary);
   // The purchase unit of the summary follows the dues date.
   connect(dues_date, &DateEntry::dateChanged, this, [this](double date) {
-    club_->RefreshPurchaseUnit(date);
+    books_->Figures().RefreshPurchaseUnit(date);
     RefreshClubSummary();
   });
 
@@ -246,12 +245,12 @@ void TPellmark::BuildPages() {
       DateGroup(QStringLiteral("actdate"), QStringLiteral("actcal"), QStringLiteral("ayearlabel"),
                 QStringLiteral("amonthlabel"), QStringLiteral("actdatespin"), QStringLiteral("amonthspin"),
                 QStringLiteral("ayearspin"));
-  accounts_ = new AccountsPage(*club_, *account_date, [this] { return ForceDeletes(); }, this);
+  accounts_ = new AccountsPage(*books_, *account_date, [this] { return ForceDeletes(); }, this);
   Sheet(accounts_page_, tr("Transactions"), QStringLiteral("helpacttran"), 1002, account_date,
         accounts_->TransactionsArea());
   Sheet(accounts_page_, tr("Data"), QStringLiteral("helpactdata"), 1003, nullptr, accounts_->DataArea());
   Sheet(accounts_page_, tr("Special"), QStringLiteral("helpactspec"), 1004, nullptr, accounts_->SpecialArea());
-  categories_ = new CategoriesSheet(*club_, *catbox_, *accounts_);
+  categories_ = new CategoriesSheet(*books_, *catbox_, *accounts_);
   categories_sheet_ =
       Sheet(accounts_page_, tr("Categories"), QStringLiteral("helpactcats"), 1005, nullptr, categories_);
   connect(accounts_page_, &QTabWidget::currentChanged, this, [this] {
@@ -266,7 +265,7 @@ void TPellmark::BuildPages() {
                            QStringLiteral("rmonthspin"), QStringLiteral("ryearspin"));
   Sheet(reports, tr("Reports"), QStringLiteral("helprptrpt"), 3001, report_date_);
 
-  special_ = new SpecialPage(*club_, pages_);
+  special_ = new SpecialPage(club_, pages_);
   pages_->addWidget(special_);
   connect(special_, &SpecialPage::helpRequested, this, [this](int topic) { Help().ShowTopic(topic); });
   connect(special_, &SpecialPage::clubInformationCommitted, this, &TPellmark::RefreshClubSummary);
@@ -297,29 +296,29 @@ bool TPellmark::ChooseTab(MainTab tab) {
 }
 
 bool TPellmark::TabSet1Change(MainTab tab) {
-  if (!MayChooseTab(club_->InfoExists(), tab, ui_)) return false;
-  TViewState& view = club_->View();
+  if (!MayChooseTab(club_.InfoExists(), tab, ui_)) return false;
+  TViewState& view = club_.View();
   if (Keys_->count() > 0) RememberListPosition(view, current_tab_, Keys_->currentRow());
   current_tab_ = tab;
   categories_->ListCategories();
 
   switch (tab) {
     case MainTab::kMembers:
-      ListMasterKeys(club_->members, view.showhiddenmembers, tab);
+      ListMasterKeys(club_.members, view.showhiddenmembers, tab);
       KeysClick(Keys_->currentRow());
       ShowKeys(tr("Members"), true);
       break;
     case MainTab::kSecurities:
-      ListMasterKeys(club_->securities, view.showhiddensecurities, tab);
+      ListMasterKeys(club_.securities, view.showhiddensecurities, tab);
       ShowKeys(tr("Securities"), true);
       break;
     case MainTab::kAccounts:
-      ListMasterKeys(club_->accounts, view.showhiddenaccounts, tab);
+      ListMasterKeys(club_.accounts, view.showhiddenaccounts, tab);
       if (Keys_->currentRow() < 0) SelectDefaultAccount();
       ShowKeys(tr("Accounts"), true);
       break;
     case MainTab::kReports:
-      ListMasterKeys(club_->members, false, tab);
+      ListMasterKeys(club_.members, false, tab);
       Keys_->setSelectionMode(QAbstractItemView::ExtendedSelection);
       report_date_->setEnabled(HasActiveKey(keylist_));
       ShowKeys(tr("Members"), false);
@@ -341,15 +340,15 @@ void TPellmark::ListMasterKeys(store::TQDB& store, bool show_hidden, MainTab tab
   Keys_->clear();
   Keys_->setSelectionMode(QAbstractItemView::SingleSelection);
   for (const std::string& name : names) Keys_->addItem(FromCore(name));
-  if (auto row = RememberedListPosition(club_->View(), tab, Keys_->count())) Keys_->setCurrentRow(*row);
+  if (auto row = RememberedListPosition(club_.View(), tab, Keys_->count())) Keys_->setCurrentRow(*row);
 }
 
 void TPellmark::SelectDefaultAccount() {
-  if (auto row = RowOfAccount(club_->accounts, keylist_, club_->Info().defact)) Keys_->setCurrentRow(*row);
+  if (auto row = RowOfAccount(club_.accounts, keylist_, club_.Info().defact)) Keys_->setCurrentRow(*row);
 }
 
 void TPellmark::ListAccounts(const QString& selected) {
-  ListMasterKeys(club_->accounts, club_->View().showhiddenaccounts, MainTab::kAccounts);
+  ListMasterKeys(club_.accounts, club_.View().showhiddenaccounts, MainTab::kAccounts);
   const std::string name = ToCore(selected);
   const auto listed = std::find_if(keylist_.begin(), keylist_.end(),
                                    [&](const std::string& key) { return key.size() > 1 && key.substr(1) == name; });
@@ -361,7 +360,7 @@ void TPellmark::ListAccounts(const QString& selected) {
 }
 
 void TPellmark::ListMembers(const QString& selected) {
-  ListMasterKeys(club_->members, club_->View().showhiddenmembers, MainTab::kMembers);
+  ListMasterKeys(club_.members, club_.View().showhiddenmembers, MainTab::kMembers);
   const std::string name = ToCore(selected);
   for (std::size_t row = 0; row < keylist_.size(); ++row) {
     if (keylist_[row].substr(1) == name) Keys_->setCurrentRow(static_cast<int>(row));
@@ -393,8 +392,8 @@ void TPellmark::ShowKeys(const QString& caption, bool shown) {
 }
 
 void TPellmark::RefreshClubSummary() {
-  if (club_->InfoExists()) {
-    summary_->Show(club_->Summary());
+  if (club_.InfoExists()) {
+    summary_->Show(books_->Figures().Summary());
   } else {
     summary_->Clear();
   }
@@ -417,9 +416,9 @@ void TPellmark::FormClose() {
   if (closed_) return;
   closed_ = true;
   special_->KeepOptions();
-  if (Keys_->count() > 0) RememberListPosition(club_->View(), current_tab_, Keys_->currentRow());
+  if (Keys_->count() > 0) RememberListPosition(club_.View(), current_tab_, Keys_->currentRow());
   try {
-    club_->Close();
+    club_.Close();
   } catch (const std::exception& error) {
     ui_.ShowError(error.what());
   }

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "club/club_session.h"
-#include "club/main_tabs.h"
+#include "books/books.h"
+#include "forms/main_tabs.h"
 
 class QLabel;
 class QListWidget;
@@ -50,7 +50,8 @@ class TPellmark : public QMainWindow {
   ~TPellmark() override;
 
   const std::filesystem::path& ClubFolder() const { return club_folder_; }
-  ClubSession& Club() { return *club_; }
+  ClubSession& Club() { return club_; }
+  Books& TheBooks() { return *books_; }
   MainTab CurrentTab() const { return current_tab_; }
   const PageMargins& Margins() const { return margins_; }
   HelpWindow& Help();
@@ -93,7 +94,8 @@ class TPellmark : public QMainWindow {
 
   std::filesystem::path club_folder_;
   Interaction& ui_;
-  std::unique_ptr<ClubSession> club_;
+  std::unique_ptr<Books> books_;
+  ClubSession& club_;
   MainTab current_tab_ = MainTab::kSpecial;
   PageMargins margins_;
   bool closed_ = false;

@@ -38,7 +38,7 @@ SummaryPanel::SummaryPanel(QWidget* parent) : QGroupBox(tr("Summary"), parent) {
   Clear();
 }
 
-void SummaryPanel::Show(const ClubSummary& summary) {
+void SummaryPanel::Show(const valuation::ClubSummary& summary) {
   total_assets_->setText(FromCore(FormatMoney(summary.assets)));
   total_units_->setText(FromCore(FormatUnits(summary.units)));
   actual_unit_->setText(FromCore(FormatMoney(summary.actual_unit)));

@@ -4,7 +4,7 @@
 
 #include <QGroupBox>
 
-#include "club/club_session.h"
+#include "valuation/club_summary.h"
 
 class QLabel;
 
@@ -16,7 +16,7 @@ class SummaryPanel : public QGroupBox {
  public:
   explicit SummaryPanel(QWidget* parent = nullptr);
 
-  void Show(const ClubSummary& summary);
+  void Show(const valuation::ClubSummary& summary);
   void Clear();
 
  private:

@@ -12,7 +12,7 @@
 #include <QDialog>
 #include <memory>
 
-#include "club/entry_dialog.h"
+#include "forms/entry_dialog.h"
 #include "club/interaction.h"
 
 class QCheckBox;

@@ -17,9 +17,9 @@
 #include <memory>
 #include <optional>
 
-#include "club/folder_chooser.h"
+#include "forms/folder_chooser.h"
 #include "club/interaction.h"
-#include "securities/lot_chooser.h"
+#include "forms/lot_chooser.h"
 
 class QGroupBox;
 class QLabel;

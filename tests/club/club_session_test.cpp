@@ -205,33 +205,6 @@ TEST_F(ClubSessionTest, HiddenItemsAreRecountedAndTheirFiguresZeroed) {
   EXPECT_EQ(ReadClubInfo(folder.Path())->hidmems, 2);  // written at once
 }
 
-TEST_F(ClubSessionTest, SummaryCountsActiveHoldingsAndValuedAccounts) {
-  ClubSession club(folder.Path(), ui, clock);
-  club.OpenClub(false);
-  ASSERT_TRUE(club.CommitClubInformation(FirstSetUp(club)));
-  TAccountRec cash = DecodeRecord<TAccountRec>(club.accounts.GetDataByKey("_Cash"));
-  cash.bal = 1000;
-  club.accounts.Store("_Cash", EncodeRecord(cash));
-  TAccountRec escrow = cash;
-  escrow.name = "Escrow";
-  escrow.bal = 500;
-  escrow.SetExcludedFromValuation(true);
-  club.accounts.Store("_Escrow", EncodeRecord(escrow));
-  TSecurityRec acme;
-  acme.sharest = 10;
-  acme.pricec = 20;
-  club.securities.Store("_Acme", EncodeRecord(acme));
-  TMemberRec member;
-  member.tunits = 48;
-  club.members.Store("_Smith, Ann", EncodeRecord(member));
-
-  ClubSummary summary = club.Summary();
-  EXPECT_EQ(summary.assets, 1200);
-  EXPECT_EQ(summary.units, 48);
-  EXPECT_EQ(summary.actual_unit, 25);
-  EXPECT_EQ(summary.purchase_unit, 25);  // vunit until the first lookup
-}
-
 TEST_F(ClubSessionTest, TheOlderViewStateFileIsUsedOnce) {
   std::ofstream(folder.Path() / "clubstate.qdb", std::ios::binary) << ByteFixture(19).Byte(3, 1).Bytes();
   ClubSession club(folder.Path(), ui, clock);

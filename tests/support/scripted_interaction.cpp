@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
-#include "securities/lot_chooser.h"
+#include "forms/lot_chooser.h"
 
 namespace pellmark::testing {
 

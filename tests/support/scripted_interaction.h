@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "club/entry_dialog.h"
+#include "forms/entry_dialog.h"
 #include "club/interaction.h"
 
 namespace pellmark::testing {

@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <gmock/gmock.h>
 
-#include "club/entry_dialog.h"
+#include "forms/entry_dialog.h"
 #include "club/store_operations.h"
-#include "ledger/account_ledger.h"
-#include "ledger/categories.h"
+#include "cash/account_ledger.h"
+#include "cash/categories.h"
 #include "window_fixture.h"
 
 namespace pellmark::ui {

@@ -12,9 +12,9 @@
 #include <gmock/gmock.h>
 #include <map>
 
-#include "club/entry_dialog.h"
-#include "ledger/account_ledger.h"
-#include "ledger/member_ledger.h"
+#include "forms/entry_dialog.h"
+#include "cash/account_ledger.h"
+#include "members/member_ledger.h"
 #include "window_fixture.h"
 
 namespace pellmark::ui {

@@ -1,0 +1,49 @@
+// The books of one club: the composition root that the desktop program and the
+// command line open. It opens the club session, builds the ledgers over it and
+// carries out the work a ledger asks of the layers above it.
+//
+//   Books books(folder, ui, clock);
+//   books.Open();
+//   books.Settle(books.Accounts().EnterTransaction("Cash", EntryMode::Deposit, today));
+//   books.Close();
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "cash/account_ledger.h"
+#include "cash/categories.h"
+#include "club/club_session.h"
+#include "members/member_ledger.h"
+#include "valuation/club_summary.h"
+
+namespace pellmark {
+
+class Books {
+ public:
+  Books(std::filesystem::path folder, Interaction& ui, const Clock& clock);
+  Books(const Books&) = delete;
+  Books& operator=(const Books&) = delete;
+
+  // Opens the club as the program does at start: the stores, pending upgrades of
+  // old data with the member recalculations they ask for, the hidden counts.
+  // `reset` takes the default view state. Store errors propagate.
+  void Open(bool reset = false);
+  // The end of a run: stores rewritten, view state written.
+  void Close();
+
+  ClubSession& Club() { return club_; }
+  ledger::AccountLedger& Accounts() { return accounts_; }
+  ledger::MemberLedger& Members() { return members_; }
+  ledger::CategoryLedger& Categories() { return categories_; }
+  valuation::ClubFigures& Figures() { return figures_; }
+
+ private:
+  ClubSession club_;
+  ledger::AccountLedger accounts_;
+  ledger::MemberLedger members_;
+  ledger::CategoryLedger categories_;
+  valuation::ClubFigures figures_;
+};
+
+}  // namespace pellmark

@@ -1,0 +1,130 @@
+// Cash accounts and their registers: the Accounts page without its window.
+// Every account transaction is entered, changed, deleted, reconciled or
+// re-applied through PostAccountTransaction; refusals and notices go through the
+// club's interaction port.
+//
+//   AccountLedger accounts(club);
+//   accounts.CommitAccount(std::nullopt, {"Broker", "12-345", "0.00"});
+//   accounts.EnterTransaction("Cash", EntryMode::Deposit, today);   // runs the entry dialog
+//   accounts.ResetAccount("Cash", /*announce=*/true);
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "club/club_session.h"
+#include "club/entry_dialog_request.h"
+#include "club/records.h"
+#include "cash/account_posting.h"
+#include "club/master_records.h"
+
+namespace pellmark::ledger {
+
+// The texts of the account fields as the user left them.
+struct AccountFields {
+  std::string name;     // prompt "Account Name"
+  std::string number;
+  std::string initial;  // initial balance
+};
+
+inline constexpr const char* kAccountPrompt = "Account Name";
+
+enum class PostMode {
+  New = 1,             // dialog
+  Change = 2,          // dialog
+  Delete = 3,          // the caller has deleted the record
+  Reapply = 4,         // account reset
+  NewOnAccount = 5,    // no dialog; tranid from the account's counter
+  ChangeSilently = 6,  // no dialog
+  Reconcile = 8,       // dialog
+  NewPrepared = 9,     // no dialog; actid and tranid already set
+};
+
+enum PostingFlags { kApply = 1, kBackOut = 2, kBackOutAndApply = 3 };
+
+// One row of the register grid.
+struct RegisterRow {
+  std::string date;    // "mm/dd/yyyy", followed by "  *" when not cleared
+  std::string kind;
+  std::string desc;
+  std::string check;   // the check number of a check, else blank
+  std::string amount;  // two decimals
+  TAccountTranRec record;
+};
+
+class AccountLedger {
+ public:
+  explicit AccountLedger(ClubSession& club);
+
+  // The stored key of the account of this name, active ("_") or hidden ("~").
+  std::optional<std::string> KeyOf(std::string_view name);
+  // The account of this name; nullopt when there is none.
+  std::optional<TAccountRec> Find(std::string_view name);
+  std::optional<TAccountRec> FindById(std::int32_t actid);
+  // All accounts in key order (active first), or only the active ones.
+  std::vector<TAccountRec> List(bool active_only);
+
+  // "Commit Changes/Additions": a new account when `existing` is empty, else the
+  // change of the account of that name.
+  bool CommitAccount(const std::optional<std::string>& existing, const AccountFields& fields);
+
+  // The one posting routine. `account` is the selected account's id. Returns the
+  // dialog's outcome, or Ok for the modes without a dialog.
+  DialogOutcome PostAccountTransaction(std::int32_t account, PostMode mode, TAccountTranRec& tran,
+                                       const TAccountTranRec* old, int flags);
+
+  // The transaction commands of the page. `kind` is one of the account entry
+  // modes (Check .. Transfer); `date` is the account calendar's date.
+  bool EnterTransaction(std::string_view account, EntryMode kind, DayNumber date);
+  bool ChangeTransaction(std::string_view account, std::int32_t tranid);
+  bool DeleteTransaction(std::string_view account, std::int32_t tranid, bool force_deletes);
+  bool Reconcile(std::string_view account);
+  // Deletes a stored transaction and backs its posting out (a Transfer Out takes
+  // its counterpart with it); no question asked.
+  void RemoveTransaction(const TAccountTranRec& tran);
+
+  // "Reset Selected Account"; `announce` as from the Special page (refresh,
+  // sound, "... has been reset.").
+  bool ResetAccount(std::string_view account, bool announce);
+  void ResetAllAccounts();
+  bool Hide(std::string_view account);
+  bool Unhide(std::string_view account);
+  bool Delete(std::string_view account);
+
+  // The role boxes of the page; false (with the message) when refused.
+  bool SetDefaultMember(std::string_view account, bool checked);
+  bool SetDefaultSecurity(std::string_view account, bool checked);
+  void SetExcludedFromValuation(std::string_view account, bool excluded);
+
+  // The register grid: the year's transactions, or all when `year` is empty.
+  std::vector<RegisterRow> Register(std::string_view account, std::optional<std::int32_t> year);
+  // The sum of the register entries of one category.
+  double CategoryTotal(std::string_view account, std::int32_t catid, std::optional<std::int32_t> year);
+
+  // Takes the account's next transaction id for a posting made later (the
+  // deposit of a dues collection) and saves the account; nullopt without one.
+  std::optional<std::int32_t> ReserveTransactionId(std::int32_t actid);
+
+  // The account's transactions in key order.
+  std::vector<TAccountTranRec> Transactions(std::int32_t actid);
+  std::optional<TAccountTranRec> FindTransaction(std::int32_t actid, std::int32_t tranid);
+
+ private:
+  using Selected = Keyed<TAccountRec>;
+  std::optional<Selected> SelectById(std::int32_t actid);
+  EntryDialogRequest DialogRequest(const TAccountRec& account, EntryMode mode, const TAccountTranRec& tran,
+                                   bool change);
+  void PostCounterpartOfNewTransfer(Selected& source, TAccountTranRec& transfer_out);
+  bool Refused(const std::string& message);
+  void ResetFigures(Selected& account);
+
+  ClubSession& club_;
+  MasterRecords<TAccountRec> records_;
+};
+
+// The account entry mode of a stored transaction kind.
+EntryMode EntryModeOfKind(std::uint8_t typ);
+
+}  // namespace pellmark::ledger

@@ -1,0 +1,310 @@
+#include "forms/entry_dialog_checks.h"
+
+#include <optional>
+
+#include "club/dates.h"
+#include "forms/entry_dialog_prepare.h"
+#include "forms/entry_number_text.h"
+
+namespace pellmark {
+namespace {
+
+constexpr std::size_t kDescriptionLength = 30;
+
+bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+
+// Collects the messages of one OK in order and reads the figures the checks accept.
+class Checker {
+ public:
+  explicit Checker(const EntryForm& form) : form_(form) {}
+
+  // The number in `box`, refused with "<label> <text> is invalid." unless it is
+  // above `floor` (or at least `floor` when `floor_allowed`).
+  std::optional<double> Number(const EntryControl& label, const EntryControl& box, double floor, bool floor_allowed) {
+    std::optional<double> value = ParseEntryNumber(box.text);
+    if (value && (*value > floor || (floor_allowed && *value == floor))) return value;
+    Refuse(label.caption + " " + box.text + " is invalid.");
+    return std::nullopt;
+  }
+  std::optional<double> Positive(const EntryControl& label, const EntryControl& box) {
+    return Number(label, box, 0, false);
+  }
+  std::optional<double> NotNegative(const EntryControl& label, const EntryControl& box) {
+    return Number(label, box, 0, true);
+  }
+  std::optional<double> Any(const EntryControl& label, const EntryControl& box) {
+    return Number(label, box, -kLargestEntry, true);
+  }
+
+  std::optional<std::int32_t> Whole(const EntryControl& label, const EntryControl& box, std::int32_t least) {
+    std::optional<std::int32_t> value = ParseWholeNumber(box.text);
+    if (value && *value >= least) return value;
+    Refuse(label.caption + " " + box.text + " is invalid.");
+    return std::nullopt;
+  }
+
+  // The typed date when the date box is enabled, else `stored`.
+  double Date(double stored) {
+    if (!form_.Date.enabled) return stored;
+    if (std::optional<DayNumber> date = ParseDate(form_.Date.text)) return *date;
+    Refuse(form_.Date.text + " is an invalid date.");
+    return stored;
+  }
+
+  // The chosen entry of the account list, refused with "<group caption> not selected.".
+  std::optional<int> Chosen() {
+    if (form_.accountbox.selected >= 0 && form_.accountbox.selected < static_cast<int>(form_.accountbox.items.size())) {
+      return form_.accountbox.selected;
+    }
+    Refuse(form_.accountgroup.caption + " not selected.");
+    return std::nullopt;
+  }
+
+  // The account of the entry when the account group takes part: the chosen account
+  // with "Account Transaction" ticked, -1 with it unticked; `stored` otherwise, and
+  // also when the account of a changed record is held (it may be one the list no
+  // longer offers, such as a hidden account).
+  std::int32_t Account(const EntryDialogRequest& request, std::int32_t stored) {
+    if (!form_.accountgroup.visible || !form_.accountgroup.enabled || !form_.tran.enabled) return stored;
+    if (!form_.tran.checked) return -1;
+    std::optional<int> chosen = Chosen();
+    return chosen ? request.accounts[*chosen].actid : stored;
+  }
+
+  // The check number of a purchase or payoff: -1 unless "Check" is shown and ticked.
+  std::int32_t CheckNumber() {
+    if (!form_.tax.visible || !form_.tax.checked) return -1;
+    return Whole(form_.desclabel, form_.desc, 0).value_or(-1);
+  }
+
+  void Refuse(std::string message) { messages_.push_back(std::move(message)); }
+
+  OkOutcome Finish(EntryDialogResult result) const {
+    OkOutcome outcome;
+    if (!messages_.empty()) {
+      outcome.kind = OkOutcome::Kind::Refused;
+      outcome.messages = messages_;
+      return outcome;
+    }
+    outcome.kind = OkOutcome::Kind::Accepted;
+    outcome.result = std::move(result);
+    outcome.result.outcome = DialogOutcome::Ok;
+    return outcome;
+  }
+
+ private:
+  const EntryForm& form_;
+  std::vector<std::string> messages_;
+};
+
+EntryDialogResult Started(const EntryForm& form, const EntryDialogRequest& request) {
+  EntryDialogResult result;
+  result.security_tran = request.security_tran;
+  result.price = request.price;
+  result.member_tran = request.member_tran;
+  result.account_tran = request.account_tran;
+  result.ratio = request.ratio;
+  result.check_ticked = form.mode == EntryMode::Buy && form.tax.visible ? form.tax.checked : request.check_ticked;
+  return result;
+}
+
+OkOutcome CheckSecurity(const EntryForm& form, const EntryDialogRequest& request) {
+  Checker check(form);
+  EntryDialogResult result = Started(form, request);
+  TSecurityTranRec& rec = result.security_tran;
+  EntryMode mode = form.mode;
+
+  // 1. The record type; a capital change is a reduction or a gain of one term.
+  rec.typ = static_cast<std::uint8_t>(mode == EntryMode::ForeignTax ? 9 : static_cast<int>(mode));
+  bool gain = mode == EntryMode::CapitalChange && form.captype.selected == kCapitalGain;
+  if (mode == EntryMode::CapitalChange) {
+    rec.typ = gain ? 5 : 4;
+    rec.tax = gain && form.allunits.selected == kShortTermGain;
+    rec.compc = gain && form.allunits.selected == kMediumTermGain;
+  }
+  if (mode == EntryMode::ForeignTax) rec.actid = -1;
+
+  // 2. and 3.
+  if (auto amount = gain ? check.Any(form.typelabel, form.amount) : check.Positive(form.typelabel, form.amount)) {
+    rec.amount = *amount;
+  }
+  if (form.price.visible) {
+    if (auto price = check.Positive(form.pricelabel, form.price)) rec.price = *price;
+  }
+  // 4.
+  rec.trandate = check.Date(rec.trandate);
+  // 5.
+  if (form.commgroup.visible) {
+    rec.compc = false;
+    if (form.compcomm.checked) {
+      rec.compc = true;
+    } else if (mode == EntryMode::Sell && form.cleared.checked) {
+      rec.compc = true;
+      rec.buytran = -1;
+    } else if (mode == EntryMode::Buy && form.cleared.checked) {
+      rec.compc = true;
+    }
+    if (auto comm = check.NotNegative(form.commgroup, form.commission)) rec.comm = *comm;
+  } else {
+    rec.comm = 0;
+    if (mode != EntryMode::CapitalChange) rec.compc = false;
+  }
+  // 6.
+  rec.actid = check.Account(request, rec.actid);
+  // 7.
+  if (form.tax.visible) {
+    if (mode == EntryMode::DividendReinvestment) {
+      rec.tax = form.tax.checked;
+      if (!form.tax.checked) {
+        int chosen = form.allunits.selected;
+        if (chosen >= 0 && chosen < static_cast<int>(request.securities.size())) {
+          rec.stkid = request.securities[chosen].stkid;
+        } else {
+          check.Refuse("Security not selected.");
+        }
+      }
+    } else if (mode == EntryMode::Dividends) {
+      rec.tax = form.tax.checked;
+    } else if (mode == EntryMode::Buy) {
+      result.check_number = check.CheckNumber();
+    }
+  }
+  return check.Finish(std::move(result));
+}
+
+OkOutcome CheckRatio(const EntryForm& form, const EntryDialogRequest& request) {
+  Checker check(form);
+  EntryDialogResult result = Started(form, request);
+  if (form.mode == EntryMode::BasisUpdate && form.cleared.checked) {
+    result.ratio = RatioRec{0, 0, true};
+    result.security_tran.trandate = check.Date(result.security_tran.trandate);
+    return check.Finish(std::move(result));
+  }
+  result.ratio.clear = false;
+  if (auto figure = check.Positive(form.typelabel, form.amount)) result.ratio.new_figure = *figure;
+  if (auto figure = check.Positive(form.pricelabel, form.price)) result.ratio.old_figure = *figure;
+  TSecurityTranRec& sale = result.security_tran;
+  sale.trandate = check.Date(sale.trandate);
+  if (form.mode == EntryMode::Split) {
+    if (form.fractions.checked) {
+      if (auto cash = check.Positive(form.desclabel, form.desc)) sale.amount = *cash;
+      if (auto comm = check.NotNegative(form.commgroup, form.commission)) sale.comm = *comm;
+      sale.compc = form.compcomm.checked;
+      sale.actid = check.Account(request, sale.actid);
+      sale.typ = 1;
+      sale.tax = true;
+    } else {
+      sale.tax = false;
+    }
+  }
+  return check.Finish(std::move(result));
+}
+
+OkOutcome CheckPrice(const EntryForm& form, const EntryDialogRequest& request) {
+  Checker check(form);
+  EntryDialogResult result = Started(form, request);
+  if (auto price = check.NotNegative(form.typelabel, form.amount)) result.price.price = *price;
+  result.price.trandate = check.Date(result.price.trandate);
+  return check.Finish(std::move(result));
+}
+
+std::uint8_t MemberKind(EntryMode mode) {
+  switch (mode) {
+    case EntryMode::MemberPayoff: return 2;
+    case EntryMode::TotalDuesModification: return 3;
+    case EntryMode::TotalEarningsModification: return 4;
+    case EntryMode::MemberFee: return 6;
+    default: return 0;
+  }
+}
+
+OkOutcome CheckMember(const EntryForm& form, const EntryDialogRequest& request) {
+  if (form.mode == EntryMode::MemberDues && IsBlank(form.amount.text)) {
+    OkOutcome cancelled;
+    cancelled.kind = OkOutcome::Kind::Cancelled;
+    return cancelled;
+  }
+  Checker check(form);
+  EntryDialogResult result = Started(form, request);
+  TMemberTranRec& rec = result.member_tran;
+  rec.typ = MemberKind(form.mode);
+  bool totals = form.mode == EntryMode::TotalDuesModification || form.mode == EntryMode::TotalEarningsModification;
+  std::optional<double> amount =
+      totals ? check.Any(form.typelabel, form.amount) : check.Positive(form.typelabel, form.amount);
+  if (amount) rec.dues = totals ? *amount - request.current_total : *amount;
+
+  if (form.mode == EntryMode::MemberPayoff) {
+    if (auto fee = check.NotNegative(form.pricelabel, form.price)) rec.fee = *fee;
+  }
+  rec.trandate = check.Date(rec.trandate);
+  if (form.mode == EntryMode::MemberPayoff) {
+    int chosen = form.allunits.selected;
+    bool valuation_chosen = chosen >= 0 && chosen < static_cast<int>(request.payoff_valuations.size());
+    double maximum = valuation_chosen ? request.payoff_valuations[chosen].maximum : 0;
+    if (amount && *amount > maximum) check.Refuse(form.typelabel.caption + " greater than Maximum payoff amount.");
+    if (valuation_chosen) {
+      rec.cunit = request.payoff_valuations[chosen].unit.unitval;
+      rec.unitind = request.payoff_valuations[chosen].unit.unitid;
+    }
+  }
+  rec.actid = check.Account(request, form.accountgroup.visible ? rec.actid : -1);
+  if (form.mode == EntryMode::MemberPayoff) result.check_number = check.CheckNumber();
+  return check.Finish(std::move(result));
+}
+
+std::uint8_t AccountKind(EntryMode mode) { return static_cast<std::uint8_t>(static_cast<int>(mode) - 7); }
+
+OkOutcome CheckAccount(const EntryForm& form, const EntryDialogRequest& request) {
+  Checker check(form);
+  EntryDialogResult result = Started(form, request);
+  TAccountTranRec& rec = result.account_tran;
+  rec.typ = AccountKind(form.mode);
+  if (auto amount = check.Positive(form.typelabel, form.amount)) rec.amount = *amount;
+  if (IsBlank(form.desc.text)) check.Refuse("Description Required.");
+  rec.desc = form.desc.text.substr(0, kDescriptionLength);
+  rec.trandate = check.Date(rec.trandate);
+
+  switch (form.mode) {
+    case EntryMode::ServiceCharge: rec.catid = 8; break;
+    case EntryMode::Interest: rec.catid = 3; break;
+    case EntryMode::Transfer:
+      rec.catid = 10;
+      if (std::optional<int> chosen = check.Chosen()) {
+        const TAccountRec& target = request.accounts[*chosen];
+        if (target.actid == request.current_account.actid) {
+          check.Refuse("Transfer in and out accounts are the same");
+        } else {
+          rec.xferact = target.actid;
+        }
+      }
+      break;
+    default:
+      if (std::optional<int> chosen = check.Chosen()) rec.catid = ListedCategories(request)[*chosen]->catid;
+      break;
+  }
+  if (form.mode == EntryMode::Check) {
+    if (auto number = check.Whole(form.pricelabel, form.price, 1)) rec.checknum = *number;
+  } else if (form.mode != EntryMode::Transfer) {
+    // A transfer's number links it to its counterpart and is kept.
+    rec.checknum = -1;
+  }
+  rec.cancel = form.cleared.checked;
+  return check.Finish(std::move(result));
+}
+
+}  // namespace
+
+OkOutcome CheckEntry(const EntryForm& form, const EntryDialogRequest& request) {
+  if (form.read_only) {
+    OkOutcome cancelled;
+    cancelled.kind = OkOutcome::Kind::Cancelled;
+    return cancelled;
+  }
+  if (IsSecurityMode(form.mode)) return CheckSecurity(form, request);
+  if (form.mode == EntryMode::SecurityPrices) return CheckPrice(form, request);
+  if (IsMemberMode(form.mode)) return CheckMember(form, request);
+  if (IsAccountMode(form.mode)) return CheckAccount(form, request);
+  return CheckRatio(form, request);
+}
+
+}  // namespace pellmark

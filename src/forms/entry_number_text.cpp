@@ -1,0 +1,68 @@
+#include "forms/entry_number_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <fmt/format.h>
+
+#include "club/number_parse.h"
+
+namespace pellmark {
+namespace {
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+}  // namespace
+
+std::optional<double> ParseEntryNumber(std::string_view text) {
+  std::optional<double> value = ParseNumber(text);
+  if (!value || std::fabs(*value) > kLargestEntry) return std::nullopt;
+  return value;
+}
+
+std::optional<std::int32_t> ParseWholeNumber(std::string_view text) {
+  text = TrimBlanks(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty()) return std::nullopt;
+  std::int32_t value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::optional<std::string> ReadFraction(std::string_view typed) {
+  if (typed.find('/') == std::string_view::npos) return std::nullopt;
+  std::string text(typed);
+  for (char& c : text) {
+    if (c != ' ') break;
+    c = '0';
+  }
+  std::size_t space = text.find(' ');
+  std::size_t slash = text.find('/');
+  std::string whole_text = "0";
+  std::string numerator_text;
+  if (space != std::string::npos && space < slash) {
+    whole_text = text.substr(0, space);
+    numerator_text = text.substr(space + 1, slash - space - 1);
+  } else {
+    numerator_text = text.substr(0, slash);
+  }
+  std::string denominator_text;
+  for (char c : text.substr(slash + 1)) {
+    if (c != ' ') denominator_text += c;
+  }
+  auto whole = ParseEntryNumber(whole_text);
+  auto numerator = ParseEntryNumber(numerator_text);
+  auto denominator = ParseEntryNumber(denominator_text);
+  if (!whole || !numerator || !denominator || *denominator == 0) return std::nullopt;
+  double value = *whole + *numerator / *denominator;
+  if (std::fabs(value) > kLargestEntry) return std::nullopt;
+  std::string shown = fmt::format("{:.6f}", value);
+  for (int removed = 0; removed < 4 && shown.back() == '0'; ++removed) shown.pop_back();
+  return shown;
+}
+
+}  // namespace pellmark

@@ -1,0 +1,521 @@
+#include "members/member_ledger.h"
+
+#include <cmath>
+#include <fmt/format.h>
+
+#include "club/holding_term.h"
+#include "club/keys.h"
+#include "club/number_format.h"
+#include "club/store_operations.h"
+#include "club/unit_values.h"
+
+namespace pellmark::ledger {
+namespace {
+
+std::string MemberPrefix(const TMemberRec& member) { return "Member " + DisplayName(member); }
+
+EntryMode MemberEntryMode(std::uint8_t typ) {
+  switch (typ) {
+    case kPayout: return EntryMode::MemberPayoff;
+    case kNuPayment: return EntryMode::TotalDuesModification;
+    case kNuEarnings:
+    case kEarnings: return EntryMode::TotalEarningsModification;
+    case kFee: return EntryMode::MemberFee;
+    default: return EntryMode::MemberDues;
+  }
+}
+
+// "(12.50)" for a negative figure, "12.50" otherwise.
+std::string Parenthesized(double value, int decimals) {
+  std::string text = FormatFixed(std::fabs(value), decimals);
+  return value < 0 && text.find_first_not_of("0.") != std::string::npos ? "(" + text + ")" : text;
+}
+
+// The name part of a member record as the fields give it.
+TMemberRec EnteredName(const MemberFields& fields) {
+  TMemberRec entered;
+  if (fields.group) {
+    SetGroupName(entered, fields.name);
+  } else {
+    entered.mtype = 'P';
+    entered.lname = fields.lname.substr(0, 15);
+    entered.fname = fields.fname.substr(0, 15);
+  }
+  return entered;
+}
+
+}  // namespace
+
+MemberLedger::MemberLedger(ClubSession& club)
+    : club_(club), accounts_(club), records_(club, club.members, &TClubInfoRec::hidmems, MemberName) {}
+
+bool MemberLedger::Refused(const std::string& message) {
+  club_.Ui().ShowError(message);
+  return false;
+}
+
+std::optional<std::string> MemberLedger::KeyOf(std::string_view listing_name) {
+  return records_.KeyOf(listing_name);
+}
+
+std::optional<TMemberRec> MemberLedger::Find(std::string_view listing_name) {
+  auto member = records_.Select(listing_name);
+  if (!member) return std::nullopt;
+  return member->record;
+}
+
+std::vector<TMemberRec> MemberLedger::List(bool active_only) { return records_.List(active_only); }
+
+std::vector<TMemberTranRec> MemberLedger::Transactions(std::int32_t memid) {
+  std::vector<TMemberTranRec> transactions;
+  ForEachItemWithFilter(club_.memrecs, OwnerFilter(memid), [&](const std::string&, const std::string& data) {
+    transactions.push_back(DecodeRecord<TMemberTranRec>(data));
+  });
+  return transactions;
+}
+
+std::string ListingName(const MemberFields& fields) { return MemberName(EnteredName(fields)); }
+
+bool MemberLedger::CommitMember(const std::optional<std::string>& existing, const MemberFields& fields) {
+  if (fields.group ? fields.name.empty() || fields.name == kGroupNamePrompt
+                   : fields.lname.empty() || fields.fname.empty() || fields.lname == kLastNamePrompt ||
+                         fields.fname == kFirstNamePrompt) {
+    return Refused("No Member to Add.");
+  }
+  const TMemberRec entered = EnteredName(fields);
+  Selected member;
+  if (existing) {
+    auto found = records_.Select(*existing);
+    if (!found) return Refused("Member " + *existing + " does not exist.");
+    member = *found;
+  } else {
+    if (KeyOf(MemberName(entered))) return Refused("Member " + DisplayName(entered) + " already exists.");
+    member.record.memid = NextRecordId(club_.members, &TMemberRec::memid);
+    member.record.active = true;
+  }
+  const std::string old_key = member.key;
+  TMemberRec& record = member.record;
+  record.mtype = entered.mtype;
+  record.lname = entered.lname;
+  record.fname = entered.fname;
+  record.addr = fields.addr.substr(0, 30);
+  record.city = fields.city.substr(0, 20);
+  record.state = fields.state.substr(0, 2);
+  record.zip = fields.zip.substr(0, 10);
+  record.idnum = fields.idnum.substr(0, 11);
+  record.hphone = fields.hphone.substr(0, 17);
+  record.wphone = fields.wphone.substr(0, 17);
+  record.fphone = fields.fphone.substr(0, 17);
+  record.ophone = fields.ophone.substr(0, 17);
+  record.email = fields.email.substr(0, 30);
+  member.key = NameKey(!record.active, MemberName(record));
+  if (existing && member.key != old_key) {
+    if (KeyOf(MemberName(record))) return Refused("Member " + DisplayName(record) + " already exists.");
+    RemoveItem(club_.members, old_key);
+  }
+  records_.Save(member);
+  club_.Ui().PlayConfirmationSound();
+  club_.Ui().ShowInformation("Member " + DisplayName(record) + (existing ? " changed." : " added."));
+  return true;
+}
+
+EntryDialogRequest MemberLedger::DialogRequest(const TMemberRec& member, EntryMode mode, const TMemberTranRec& tran,
+                                               bool change) {
+  EntryDialogRequest request;
+  request.mode = mode;
+  request.change = change;
+  request.heading = DisplayName(member);
+  request.member_tran = tran;
+  request.accounts = accounts_.List(true);
+  if (mode == EntryMode::TotalDuesModification) request.current_total = member.totalc;
+  if (mode == EntryMode::TotalEarningsModification) request.current_total = member.totale;
+  if (mode == EntryMode::MemberPayoff) {
+    const std::int32_t year = CivilFromDayNumber(tran.trandate).year;
+    std::vector<PayoffValuation> valuations;
+    ForEachItemWithFilter(club_.unitfile, "", [&](const std::string&, const std::string& data) {
+      auto unit = DecodeRecord<TUnitValueRec>(data);
+      if (CivilFromDayNumber(unit.date).year == year) valuations.push_back({unit, member.tunits * unit.unitval});
+    });
+    request.payoff_valuations.assign(valuations.rbegin(), valuations.rend());
+  }
+  return request;
+}
+
+DialogOutcome MemberLedger::PostMemberTransaction(Selected& member, MemberPostMode mode, TMemberTranRec& tran,
+                                                  const TMemberTranRec* old, int flags, Collection* collection) {
+  if (mode == MemberPostMode::New || mode == MemberPostMode::Change) {
+    EntryDialogRequest request =
+        DialogRequest(member.record, MemberEntryMode(tran.typ), tran, mode == MemberPostMode::Change);
+    request.show_abort = collection != nullptr && collection->several;
+    EntryDialogResult result = club_.Ui().RunEntryDialog(request);
+    if (result.outcome != DialogOutcome::Ok) return result.outcome;
+    const std::uint8_t kind = tran.typ;
+    tran = result.member_tran;
+    tran.typ = kind;
+    if (collection != nullptr) {
+      collection->check_number = result.check_number;
+      if (kind == kPayout) collection->payoff_fee = tran.fee;
+    }
+  }
+  tran.memid = member.record.memid;
+
+  if (mode == MemberPostMode::New) {
+    if (tran.typ == kPayment) {
+      auto unit = UnitValueAt(club_.unitfile, tran.trandate);
+      tran.cunit = unit ? unit->unitval : club_.Info().vunit;
+      tran.unitind = unit ? unit->unitid : -1;
+    } else if (tran.typ != kPayout) {
+      tran.cunit = 0;
+      tran.unitind = -1;
+    }
+  }
+
+  if ((flags & kBackOut) && old != nullptr) ApplyMemberPosting(member.record, *old, -1);
+  if (flags & kApply) ApplyMemberPosting(member.record, tran, +1);
+
+  if (mode == MemberPostMode::New) {
+    tran.duestran = AllocateTranId(member.record.duescount);
+    tran.tranid = -1;
+    if (tran.actid > 0 && collection != nullptr) {
+      if (!collection->reserved_ids.contains(tran.actid)) {
+        if (auto reserved = accounts_.ReserveTransactionId(tran.actid)) {
+          collection->reserved_ids[tran.actid] = *reserved;
+        }
+      }
+      if (collection->reserved_ids.contains(tran.actid)) {
+        tran.tranid = collection->reserved_ids[tran.actid];
+        collection->amounts[tran.actid] += tran.dues;
+        collection->last_account = tran.actid;
+        if (tran.typ == kPayout) {
+          auto transactions = Transactions(member.record.memid);
+          DayNumber first = transactions.empty() ? tran.trandate : transactions.front().trandate;
+          tran.gain = HoldingTerm(first, tran.trandate);
+        }
+      }
+    }
+    if (collection != nullptr) collection->posted = true;
+  }
+
+  if (mode == MemberPostMode::New || mode == MemberPostMode::Change) {
+    if (mode == MemberPostMode::Change && old != nullptr && old->trandate != tran.trandate) {
+      RemoveItem(club_.memrecs, TranKey(old->memid, old->duestran, old->trandate));
+    }
+    StoreTransaction(tran, tran.memid, tran.duestran, club_.memrecs, tran.trandate);
+  }
+  if (mode != MemberPostMode::Reapply) records_.Save(member);
+  return DialogOutcome::Ok;
+}
+
+bool MemberLedger::OpenShortSales() {
+  bool open = false;
+  ForEachItemWithFilter(club_.stkrecs, "", [&](const std::string&, const std::string& data) {
+    auto tran = DecodeRecord<TSecurityTranRec>(data);
+    if (tran.typ == 1 && tran.compc && !tran.sold) open = true;
+  });
+  return open;
+}
+
+bool MemberLedger::Collect(MemberAction action, const std::optional<std::string>& selected, DayNumber date) {
+  Interaction& ui = club_.Ui();
+  std::vector<Selected> members;
+  if (action == MemberAction::DuesAll) {
+    if (club_.Info().dues &&
+        !ui.Confirm("No Valuation Statement Created since last dues collection. Continue?")) {
+      return false;
+    }
+    for (const TMemberRec& member : List(false)) {
+      if (member.active) members.push_back({NameKey(false, MemberName(member)), member});
+    }
+  } else {
+    auto member = selected ? records_.Select(*selected) : std::nullopt;
+    if (!member) return false;
+    if (action == MemberAction::Payoff) {
+      if (member->record.tunits == 0) return Refused(DisplayName(member->record) + " has no assets.");
+      if (OpenShortSales() &&
+          !ui.Confirm("There are outstanding short sells. This has artifically inflated the current valuation unit "
+                      "value.  Continue the payoff?")) {
+        return false;
+      }
+    }
+    if (!member->record.active) return Refused("Member is Hidden.");
+    members.push_back(*member);
+  }
+  if (action == MemberAction::DuesAll) {
+    club_.Info().dues = true;
+    club_.WriteClubInfo();
+  }
+
+  Collection collection;
+  collection.action = action;
+  collection.several = members.size() > 1;
+  collection.last_account = club_.Info().defact;
+  for (Selected& member : members) {
+    TMemberTranRec tran;
+    tran.fee = 0;
+    tran.gain = 0;
+    tran.trandate = date;
+    tran.memid = member.record.memid;
+    tran.actid = collection.last_account;
+    tran.typ = action == MemberAction::Payoff          ? kPayout
+               : action == MemberAction::TotalDues     ? kNuPayment
+               : action == MemberAction::TotalEarnings ? kNuEarnings
+               : action == MemberAction::Fees          ? kFee
+                                                       : kPayment;
+    DialogOutcome outcome = PostMemberTransaction(member, MemberPostMode::New, tran, nullptr, kApply, &collection);
+    if (outcome == DialogOutcome::Aborted) break;
+  }
+  if (!collection.posted) return false;
+
+  const std::string last_name = members.size() == 1 ? DisplayName(members.front().record) : std::string();
+  PostCollectedMoney(collection, date, last_name);
+  ui.PlayConfirmationSound();
+  if (action == MemberAction::DuesAll) {
+    double total = 0;
+    for (const auto& [actid, amount] : collection.amounts) total += amount;
+    ui.ShowInformation("$" + FormatFixed(total, 2) + " total dues collected.");
+  }
+  AskForAudit(club_, "Member", "entered", date);
+  if (action == MemberAction::Payoff) {
+    auto member = records_.Select(MemberName(members.front().record));
+    if (member && member->record.tunits == 0) OfferToHide(*member);
+  }
+  return true;
+}
+
+void MemberLedger::PostCollectedMoney(const Collection& collection, DayNumber date, const std::string& member_name) {
+  for (const auto& [actid, amount] : collection.amounts) {
+    if (amount == 0) continue;
+    TAccountTranRec deposit;
+    deposit.trandate = date;
+    deposit.actid = actid;
+    deposit.tranid = collection.reserved_ids.at(actid);
+    deposit.cancel = false;
+    deposit.updateloc = kFromMember;
+    deposit.xferact = -1;
+    deposit.checknum = -1;
+    deposit.amount = amount;
+    if (collection.action == MemberAction::Payoff) {
+      deposit.desc = (member_name + " Payoff").substr(0, 30);
+      deposit.catid = 9;
+      deposit.typ = collection.check_number > 0 ? kCheck : kWithdrawal;
+      if (collection.check_number > 0) deposit.checknum = collection.check_number;
+      deposit.amount = amount - collection.payoff_fee;
+    } else {
+      deposit.desc = collection.action == MemberAction::Fees ? "Member Fee" : "Member Contributions";
+      deposit.catid = 1;
+      deposit.typ = kDeposit;
+    }
+    if (!accounts_.FindById(actid)) {
+      club_.Ui().ShowError("Could not create account transaction.");
+      continue;
+    }
+    accounts_.PostAccountTransaction(actid, PostMode::NewPrepared, deposit, nullptr, kApply);
+  }
+}
+
+void MemberLedger::OfferToHide(Selected& member) {
+  if (club_.Ui().Confirm("Do you want to hide member " + DisplayName(member.record) + "?")) {
+    Hide(MemberName(member.record));
+  }
+}
+
+std::optional<TAccountTranRec> MemberLedger::LinkedAccountTransaction(const TMemberTranRec& tran) {
+  if (tran.actid <= 0 || tran.tranid < 0) return std::nullopt;
+  club_.actrecs.SetFilter("");
+  std::string key = TranKey(tran.actid, tran.tranid, tran.trandate);
+  if (!club_.actrecs.FindKey(key)) return std::nullopt;
+  return DecodeRecord<TAccountTranRec>(club_.actrecs.GetDataString());
+}
+
+bool MemberLedger::ChangeTransaction(std::string_view name, std::int32_t duestran) {
+  auto member = records_.Select(name);
+  if (!member) return false;
+  if (!member->record.active) return Refused("Member is hidden.");
+  std::optional<TMemberTranRec> old;
+  for (const TMemberTranRec& tran : Transactions(member->record.memid)) {
+    if (tran.duestran == duestran) old = tran;
+  }
+  if (!old) return false;
+  TMemberTranRec tran = *old;
+  if (PostMemberTransaction(*member, MemberPostMode::Change, tran, &*old, kBackOutAndApply, nullptr) !=
+      DialogOutcome::Ok) {
+    return false;
+  }
+  if (old->actid > 0) {
+    auto linked = LinkedAccountTransaction(*old);
+    if (!linked || !accounts_.FindById(old->actid)) {
+      club_.Ui().ShowError("Could not change account transaction.");
+    } else {
+      TAccountTranRec changed = *linked;
+      changed.amount += tran.dues - old->dues;
+      changed.trandate = tran.trandate;
+      accounts_.PostAccountTransaction(old->actid, PostMode::ChangeSilently, changed, &*linked, kBackOutAndApply);
+    }
+  }
+  club_.Ui().PlayConfirmationSound();
+  AskForAudit(club_, "Member", "changed", tran.trandate);
+  return true;
+}
+
+bool MemberLedger::DeleteTransaction(std::string_view name, std::int32_t duestran, bool force_deletes) {
+  auto member = records_.Select(name);
+  if (!member) return false;
+  if (!member->record.active) return Refused("Member is hidden.");
+  std::optional<TMemberTranRec> tran;
+  for (const TMemberTranRec& candidate : Transactions(member->record.memid)) {
+    if (candidate.duestran == duestran) tran = candidate;
+  }
+  if (!tran) return false;
+  if (tran->typ == kEarnings && !force_deletes) return Refused("Earnings transactions cannot be deleted");
+  if (!club_.Ui().Confirm("Selected Record will be removed permanently. Continue?")) return false;
+
+  RemoveItem(club_.memrecs, TranKey(tran->memid, tran->duestran, tran->trandate));
+  PostMemberTransaction(*member, MemberPostMode::Delete, *tran, &*tran, kBackOut, nullptr);
+  if (tran->actid > 0) {
+    auto linked = LinkedAccountTransaction(*tran);
+    if (!linked || !accounts_.FindById(tran->actid)) {
+      club_.Ui().ShowError("Could not delete account transaction.");
+    } else if (linked->amount == tran->dues || tran->typ == kPayout) {
+      accounts_.RemoveTransaction(*linked);
+    } else {
+      TAccountTranRec reduced = *linked;
+      reduced.amount -= tran->dues;
+      accounts_.PostAccountTransaction(tran->actid, PostMode::ChangeSilently, reduced, &*linked, kBackOutAndApply);
+    }
+  }
+  club_.Ui().PlayConfirmationSound();
+  if (member->record.tunits == 0) OfferToHide(*member);
+  AskForAudit(club_, "Member", "deleted", tran->trandate);
+  return true;
+}
+
+void MemberLedger::RecalculateMember(TMemberRec& record) {
+  Selected member{NameKey(!record.active, MemberName(record)), record};
+  member.record.tunits = member.record.totalc = member.record.totale = 0;
+  for (TMemberTranRec tran : Transactions(record.memid)) {
+    PostMemberTransaction(member, MemberPostMode::Reapply, tran, nullptr, kApply, nullptr);
+  }
+  records_.Save(member);
+  record = member.record;
+}
+
+bool MemberLedger::ResetMember(std::string_view name, bool announce) {
+  auto member = records_.Select(name);
+  if (!member) return false;
+  if (!member->record.active && !club_.AuditMode()) return Refused(MemberPrefix(member->record) + " is hidden.");
+  RecalculateMember(member->record);
+  if (announce && !club_.AuditMode()) {
+    club_.Ui().PlayConfirmationSound();
+    club_.Ui().ShowInformation(MemberPrefix(member->record) + " has been reset.");
+  }
+  return true;
+}
+
+void MemberLedger::ResetAllMembers() {
+  for (TMemberRec member : List(false)) {
+    if (!member.active) break;
+    RecalculateMember(member);
+  }
+  club_.Ui().PlayConfirmationSound();
+  club_.Ui().ShowInformation("All active members have been reset.");
+}
+
+bool MemberLedger::Hide(std::string_view name) {
+  auto member = records_.Select(name);
+  if (!member) return false;
+  const std::string prefix = MemberPrefix(member->record);
+  if (!member->record.active) return Refused(prefix + " is" + " hidden.");
+  if (member->record.tunits != 0) return Refused("Member has assets. Cannot hide.");
+  records_.Rekey(*member, true);
+  club_.Ui().PlayConfirmationSound();
+  club_.Ui().ShowInformation(prefix + " is" + " hidden.");
+  return true;
+}
+
+bool MemberLedger::Unhide(std::string_view name) {
+  auto member = records_.Select(name);
+  if (!member) return false;
+  const std::string prefix = MemberPrefix(member->record);
+  if (member->record.active) return Refused(prefix + " is not" + " hidden.");
+  records_.Rekey(*member, false);
+  if (club_.Info().hidmems == 0) club_.View().showhiddenmembers = false;
+  club_.Ui().PlayConfirmationSound();
+  club_.Ui().ShowInformation(prefix + " is not" + " hidden.");
+  return true;
+}
+
+bool MemberLedger::Delete(std::string_view name) {
+  auto member = records_.Select(name);
+  if (!member) return false;
+  const std::string prefix = MemberPrefix(member->record);
+  if (member->record.tunits != 0) return Refused(prefix + " has assets. Cannot Delete.");
+  if (!club_.Ui().Confirm(prefix + " will be removed permanently. Continue?")) return false;
+  DeleteOwnerTransactions(club_.memrecs, member->record.memid);
+  RemoveItem(club_.members, member->key);
+  if (!member->record.active) {
+    club_.Info().hidmems -= 1;
+    club_.WriteClubInfo();
+    if (club_.Info().hidmems == 0) club_.View().showhiddenmembers = false;
+  }
+  club_.Ui().PlayConfirmationSound();
+  club_.Ui().ShowInformation(prefix + " deleted.");
+  return true;
+}
+
+std::vector<DuesRow> MemberLedger::DuesHistory(std::string_view name, std::optional<std::int32_t> year) {
+  std::vector<DuesRow> rows;
+  auto member = Find(name);
+  if (!member) return rows;
+  for (const TMemberTranRec& tran : Transactions(member->memid)) {
+    if (year && CivilFromDayNumber(tran.trandate).year != *year) continue;
+    DuesRow row;
+    row.date = FormatDate(tran.trandate);
+    row.kind = MemberKindLabel(tran.typ);
+    row.amount = Parenthesized(tran.dues, 2);
+    if (tran.typ == kPayment || tran.typ == kEarnings) {
+      row.units = tran.cunit == 0 ? "" : Parenthesized(tran.dues / tran.cunit, 3);
+    } else if (tran.typ == kPayout) {
+      row.units = tran.cunit == 0 ? "" : "(" + FormatFixed((tran.dues + tran.fee) / tran.cunit, 3) + ")";
+    }
+    row.record = tran;
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+std::vector<std::string> MemberLedger::ValuationsList(std::int32_t year) {
+  std::vector<std::string> lines;
+  ForEachItemWithFilter(club_.unitfile, "", [&](const std::string&, const std::string& data) {
+    auto unit = DecodeRecord<TUnitValueRec>(data);
+    if (CivilFromDayNumber(unit.date).year == year) {
+      lines.insert(lines.begin(), "$" + FormatFixed(unit.unitval, 2) + " as of " + FormatDate(unit.date));
+    }
+  });
+  if (lines.empty()) lines.push_back("No Valuations for " + std::to_string(year));
+  return lines;
+}
+
+MemberSummary MemberLedger::Summary(std::string_view name) {
+  MemberSummary summary;
+  auto member = Find(name);
+  if (!member) return summary;
+  summary.contributions = member->totalc;
+  summary.earnings = member->totale;
+  summary.units = member->tunits;
+  summary.unit_value = club_.Info().vunit;
+  summary.account_value = member->tunits * summary.unit_value;
+  const double invested = member->totalc + member->totale;
+  const double gain = member->tunits != 0 && invested != 0 ? (summary.account_value - invested) / invested : 0;
+  const long percent = std::lround(std::fabs(gain) * 100);
+  if (gain > 0) {
+    summary.small = "Up " + std::to_string(percent) + "%";
+  } else if (gain < 0) {
+    summary.small = "Down " + std::to_string(percent) + "%";
+  } else {
+    summary.small = "Even";
+  }
+  summary.caption = "Summary - " + summary.small;
+  return summary;
+}
+
+}  // namespace pellmark::ledger

@@ -1,0 +1,124 @@
+// Members and their dues: the Members page without its window. Every member
+// transaction is created, changed, deleted or re-applied through
+// PostMemberTransaction; the money goes to cash accounts through the account
+// ledger, one deposit per account for a whole dues collection.
+//
+//   MemberLedger members(club);
+//   members.CommitMember(std::nullopt, person);            // "Member Ann Smith added."
+//   members.Collect(MemberAction::DuesAll, std::nullopt, dues_date);  // one dialog per member
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "club/club_session.h"
+#include "club/entry_dialog_request.h"
+#include "club/records.h"
+#include "cash/account_ledger.h"
+#include "club/master_records.h"
+#include "members/member_posting.h"
+
+namespace pellmark::ledger {
+
+// The member fields as the user left them. A person has a last and a first name
+// (prompts "Last Name" and "First Name"), a group one name (prompt "Name").
+struct MemberFields {
+  bool group = false;
+  std::string lname, fname, name;
+  std::string addr, city, state, zip, idnum, hphone, wphone, fphone, ophone, email;
+};
+
+inline constexpr const char* kLastNamePrompt = "Last Name";
+inline constexpr const char* kFirstNamePrompt = "First Name";
+inline constexpr const char* kGroupNamePrompt = "Name";
+
+// The listing name the fields give ("Smith, Ann", or the group's name), as the
+// member list shows it.
+std::string ListingName(const MemberFields& fields);
+
+// The items of `memberselect`.
+enum class MemberAction { DuesAll, DuesSelected, Payoff, TotalDues, TotalEarnings, Fees };
+
+enum class MemberPostMode { New = 1, Change = 2, Delete = 3, Reapply = 4 };
+
+// One row of the dues grid.
+struct DuesRow {
+  std::string date, kind, amount, units;
+  TMemberTranRec record;
+};
+
+// The "Summary" box of the Members page.
+struct MemberSummary {
+  double contributions = 0, earnings = 0, units = 0, unit_value = 0, account_value = 0;
+  std::string caption;  // "Summary - Up 12%", "Summary - Even", "Summary - Down 3%"
+  std::string small;    // "Up 12%", "Even", "Down 3%"
+};
+
+class MemberLedger {
+ public:
+  explicit MemberLedger(ClubSession& club);
+
+  // The stored key of the member of this listing name ("Smith, Ann" or a group's name).
+  std::optional<std::string> KeyOf(std::string_view listing_name);
+  std::optional<TMemberRec> Find(std::string_view listing_name);
+  // Members in key order (active first), or only the active ones.
+  std::vector<TMemberRec> List(bool active_only);
+
+  // "Commit Changes/Additions": a new member when `existing` is empty.
+  bool CommitMember(const std::optional<std::string>& existing, const MemberFields& fields);
+
+  // A `memberselect` action for every active member ("Dues - All") or for the
+  // selected member; `date` is the dues calendar's date.
+  bool Collect(MemberAction action, const std::optional<std::string>& selected, DayNumber date);
+
+  // Double click in the dues grid, and "Delete Record".
+  bool ChangeTransaction(std::string_view member, std::int32_t duestran);
+  bool DeleteTransaction(std::string_view member, std::int32_t duestran, bool force_deletes);
+
+  bool ResetMember(std::string_view member, bool announce);
+  void ResetAllMembers();
+  bool Hide(std::string_view member);
+  bool Unhide(std::string_view member);
+  bool Delete(std::string_view member);
+
+  std::vector<DuesRow> DuesHistory(std::string_view member, std::optional<std::int32_t> year);
+  // The valuations list of the dues page for a year, newest first.
+  std::vector<std::string> ValuationsList(std::int32_t year);
+  MemberSummary Summary(std::string_view member);
+
+  std::vector<TMemberTranRec> Transactions(std::int32_t memid);
+  // Recomputes the member's totals from its transactions and saves it.
+  void RecalculateMember(TMemberRec& member);
+
+ private:
+  using Selected = Keyed<TMemberRec>;
+  // What one collection gathers for its account postings.
+  struct Collection {
+    MemberAction action;
+    bool several = false;
+    std::int32_t last_account = -1;
+    std::map<std::int32_t, double> amounts;
+    std::map<std::int32_t, std::int32_t> reserved_ids;
+    std::int32_t check_number = -1;
+    double payoff_fee = 0;
+    bool posted = false;
+  };
+
+  DialogOutcome PostMemberTransaction(Selected& member, MemberPostMode mode, TMemberTranRec& tran,
+                                      const TMemberTranRec* old, int flags, Collection* collection);
+  EntryDialogRequest DialogRequest(const TMemberRec& member, EntryMode mode, const TMemberTranRec& tran, bool change);
+  void PostCollectedMoney(const Collection& collection, DayNumber date, const std::string& member_name);
+  bool Refused(const std::string& message);
+  void OfferToHide(Selected& member);
+  bool OpenShortSales();
+  std::optional<TAccountTranRec> LinkedAccountTransaction(const TMemberTranRec& tran);
+
+  ClubSession& club_;
+  AccountLedger accounts_;
+  MasterRecords<TMemberRec> records_;
+};
+
+}  // namespace pellmark::ledger

@@ -1,0 +1,33 @@
+// The books of a club set up in a fresh folder with the account "Cash", for
+// ledger stories.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "books/books.h"
+#include "support/scripted_interaction.h"
+#include "support/temp_folder.h"
+
+namespace pellmark::testing {
+
+class ClubFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    books.Open();
+    ClubInfoFields fields = club.DisplayedClubInfo();
+    fields.club = "Elm Street Investors";
+    fields.year = "2026";
+    ASSERT_TRUE(club.CommitClubInformation(fields));
+    ui.Clear();
+  }
+
+  static DayNumber Day(int y, int m, int d) { return DayNumberFromCivil({y, m, d}); }
+
+  TempFolder folder;
+  ScriptedInteraction ui;
+  FixedClock clock{DayNumberFromCivil({2026, 12, 7})};
+  Books books{folder.Path(), ui, clock};
+  ClubSession& club = books.Club();
+};
+
+}  // namespace pellmark::testing
