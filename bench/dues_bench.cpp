@@ -110,11 +110,12 @@ class DuesClub {
   // member was asked.
   bool DuesAll() {
     const int before = ui_.Dialogs();
-    members_->Collect(ledger::MemberAction::DuesAll, std::nullopt, DayNumberFromCivil({kFirstYear + kYears, 1, 15}));
+    const DayNumber dues_date = DayNumberFromCivil({kFirstYear + kYears, 1, 15});
+    static_cast<void>(members_->Collect(ledger::MemberAction::DuesAll, std::nullopt, dues_date));
     return ui_.Dialogs() - before == kMembers;
   }
-  bool ResetMember() { return members_->ResetMember(MemberListingName(0), /*announce=*/false); }
-  store::TQDB& UnitFile() { return club_->unitfile; }
+  bool ResetMember() { return members_->ResetMember(MemberListingName(0), /*announce=*/false).IsDone(); }
+  Table<TUnitValueRec>& UnitFile() { return club_->unitfile; }
 
   static std::string MemberListingName(int n) { return "Member" + std::to_string(1000 + n) + ", Pat"; }
 
@@ -123,27 +124,27 @@ class DuesClub {
   // every later month.
   void WriteUnitHistory() {
     TClubInfoRec& info = club_->Info();
+    std::vector<TUnitValueRec> units;
     for (int month = 1; month < kMonths; ++month) {
       TUnitValueRec unit;
       unit.unitval = UnitValueOfMonth(month);
       unit.date = MonthStart(month);
       unit.unitid = AllocateTranId(info.unitind);
-      club_->unitfile.Store(UnitKey(unit.unitid, unit.date), EncodeRecord(unit));
+      units.push_back(unit);
       info.vunit = unit.unitval;
       info.unitkey = unit.unitid;
       info.date = unit.date;
     }
-    club_->unitfile.SaveIndex();
+    club_->unitfile.PutAll(units);
     club_->WriteClubInfo();
   }
 
   // Every member pays the month's dues on the 15th at the unit value of the 1st;
   // the month's money is one deposit in "Cash".
   void WriteMembersAndDues() {
-    club_->accounts.SetFilter("");
-    const std::string cash_key = NameKey(false, "Cash");
-    auto cash = DecodeRecord<TAccountRec>(club_->accounts.GetDataByKey(cash_key));
+    TAccountRec cash = *club_->accounts.Find(NameKey(false, "Cash"));
     std::vector<std::int32_t> deposit_ids;
+    std::vector<TAccountTranRec> deposits;
     for (int month = 0; month < kMonths; ++month) {
       TAccountTranRec deposit;
       deposit.trandate = DuesDay(month);
@@ -156,12 +157,15 @@ class DuesClub {
       deposit.updateloc = ledger::kFromMember;
       deposit.xferact = -1;
       deposit.checknum = -1;
-      club_->actrecs.Store(TranKey(cash.actid, deposit.tranid, deposit.trandate), EncodeRecord(deposit));
+      deposits.push_back(deposit);
       cash.bal += deposit.amount;
       deposit_ids.push_back(deposit.tranid);
     }
-    club_->accounts.Store(cash_key, EncodeRecord(cash));
+    club_->actrecs.PutAll(deposits);
+    club_->accounts.Put(cash);
 
+    std::vector<TMemberRec> members;
+    std::vector<TMemberTranRec> payments;
     for (int n = 0; n < kMembers; ++n) {
       TMemberRec member;
       member.lname = "Member" + std::to_string(1000 + n);
@@ -179,11 +183,12 @@ class DuesClub {
         tran.typ = ledger::kPayment;
         tran.trandate = DuesDay(month);
         ledger::ApplyMemberPosting(member, tran, +1);
-        club_->memrecs.Store(TranKey(member.memid, tran.duestran, tran.trandate), EncodeRecord(tran));
+        payments.push_back(tran);
       }
-      club_->members.Store(NameKey(false, MemberName(member)), EncodeRecord(member));
+      members.push_back(member);
     }
-    for (TQDB* store : {&club_->accounts, &club_->actrecs, &club_->members, &club_->memrecs}) store->SaveIndex();
+    club_->memrecs.PutAll(payments);
+    club_->members.PutAll(members);
   }
 
   fs::path folder_;
@@ -211,12 +216,13 @@ class UnitHistory {
     store_.SaveIndex();
     last_ = first + count - 1;
   }
-  store::TQDB& Store() { return store_; }
+  Table<TUnitValueRec>& Units() { return units_; }
   DayNumber First() const { return DayNumberFromCivil({1950, 1, 1}); }
   DayNumber Last() const { return last_; }
 
  private:
   store::TQDB store_;
+  Table<TUnitValueRec> units_{store_, UnitValueKey};
   DayNumber last_ = 0;
 };
 
@@ -230,7 +236,7 @@ std::vector<DayNumber> RandomDates(DayNumber first, DayNumber last) {
   return dates;
 }
 
-void LookUpUnitValues(benchmark::State& state, store::TQDB& unitfile, const std::vector<DayNumber>& dates) {
+void LookUpUnitValues(benchmark::State& state, Table<TUnitValueRec>& unitfile, const std::vector<DayNumber>& dates) {
   std::size_t next = 0;
   double sum = 0;
   for (auto _ : state) {
@@ -321,7 +327,7 @@ int main(int argc, char** argv) {
       LookUpUnitValues(state, club.UnitFile(), club_dates);
     })->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("unit_value_at/24000", [&](benchmark::State& state) {
-      LookUpUnitValues(state, large.Store(), large_dates);
+      LookUpUnitValues(state, large.Units(), large_dates);
     })->Unit(benchmark::kMicrosecond);
 
     TimeReporter reporter;

@@ -101,14 +101,13 @@ class BenchClub {
   // Rewrites one stored transaction unchanged, so that the next index save has work.
   void TouchOneItem() {
     if (touched_key_.empty()) {
-      club_->actrecs.SetFilter("");
-      touched_key_ = club_->actrecs.GetKeyAt(0);
-      touched_data_ = club_->actrecs.GetDataByKey(touched_key_);
+      touched_key_ = club_->actrecs.KeyAt(0);
+      touched_data_ = Transactions().GetDataByKey(touched_key_);
     }
-    club_->actrecs.Store(touched_key_, touched_data_);
+    Transactions().Store(touched_key_, touched_data_);
   }
-  void SaveIndex() { club_->actrecs.SaveIndex(); }
-  void Reset() { ledger_->ResetAccount(kAccount, /*announce=*/false); }
+  void SaveIndex() { Transactions().SaveIndex(); }
+  void Reset() { static_cast<void>(ledger_->ResetAccount(kAccount, /*announce=*/false)); }
 
   int Count() const { return count_; }
   double FillSeconds() const { return fill_seconds_; }
@@ -117,6 +116,8 @@ class BenchClub {
   fs::path folder_;
   SilentInteraction ui_;
   FixedClock clock_;
+  store::TQDB& Transactions() { return club_->actrecs.UnderlyingStore(); }
+
   std::unique_ptr<ClubSession> club_;
   std::unique_ptr<AccountLedger> ledger_;
   std::int32_t actid_ = 0;

@@ -6,11 +6,21 @@ Books::Books(std::filesystem::path folder, Interaction& ui, const Clock& clock)
     : club_(std::move(folder), ui, clock), accounts_(club_), members_(club_), categories_(club_), figures_(club_) {}
 
 void Books::Open(bool reset) {
-  club_.recalculate_member = [this](TMemberRec& member) { members_.RecalculateMember(member); };
   figures_.ForgetPurchaseUnit();
-  club_.OpenClub(reset);
+  const std::vector<std::int32_t> to_recalculate = club_.OpenClub(reset);
+  if (to_recalculate.empty()) return;
+  for (std::int32_t memid : to_recalculate) members_.RecalculateMember(memid);
+  // A recalculated hidden member may hold units again; the recount clears them
+  // as it did before the recalculation.
+  club_.RecountHiddenItems();
 }
 
 void Books::Close() { club_.Close(); }
+
+Outcome Books::Settle(Outcome outcome) {
+  // The audit of later valuations comes with the valuation ledger; until then a
+  // Yes to the audit question is answered by nothing more.
+  return outcome;
+}
 
 }  // namespace pellmark

@@ -1,19 +1,19 @@
 // The books of one club: the composition root that the desktop program and the
 // command line open. It opens the club session, builds the ledgers over it and
-// carries out the work a ledger asks of the layers above it.
+// carries out the work a ledger's outcome asks of the layers above it.
 //
 //   Books books(folder, ui, clock);
 //   books.Open();
-//   books.Settle(books.Accounts().EnterTransaction("Cash", EntryMode::Deposit, today));
+//   Outcome outcome = books.Settle(books.Accounts().EnterTransaction("Cash", EntryMode::Deposit, today));
 //   books.Close();
 #pragma once
 
 #include <filesystem>
-#include <memory>
 
 #include "cash/account_ledger.h"
 #include "cash/categories.h"
 #include "club/club_session.h"
+#include "club/outcome.h"
 #include "members/member_ledger.h"
 #include "valuation/club_summary.h"
 
@@ -31,6 +31,10 @@ class Books {
   void Open(bool reset = false);
   // The end of a run: stores rewritten, view state written.
   void Close();
+
+  // Carries out what the outcome asks of the layers above the ledger that
+  // returned it, and returns it.
+  Outcome Settle(Outcome outcome);
 
   ClubSession& Club() { return club_; }
   ledger::AccountLedger& Accounts() { return accounts_; }

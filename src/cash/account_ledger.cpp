@@ -8,7 +8,6 @@
 #include "club/keys.h"
 #include "club/number_format.h"
 #include "club/number_parse.h"
-#include "club/store_operations.h"
 #include "cash/categories.h"
 
 namespace pellmark::ledger {
@@ -36,9 +35,21 @@ EntryMode EntryModeOfKind(std::uint8_t typ) {
   }
 }
 
-bool AccountLedger::Refused(const std::string& message) {
+Outcome AccountLedger::Refuse(const std::string& message) {
   club_.Ui().ShowError(message);
-  return false;
+  return Outcome::Refusal(message);
+}
+
+Outcome AccountLedger::NoSuchAccount(std::string_view name) {
+  const std::string message = AccountPrefix(name) + " does not exist.";
+  club_.Ui().ShowError(message);
+  return Outcome::NotFound(message);
+}
+
+Outcome AccountLedger::NoSuchTransaction(std::string_view name, std::int32_t tranid) {
+  const std::string message = AccountPrefix(name) + " has no transaction " + std::to_string(tranid) + ".";
+  club_.Ui().ShowError(message);
+  return Outcome::NotFound(message);
 }
 
 std::optional<std::string> AccountLedger::KeyOf(std::string_view name) { return records_.KeyOf(name); }
@@ -73,11 +84,7 @@ std::optional<std::int32_t> AccountLedger::ReserveTransactionId(std::int32_t act
 }
 
 std::vector<TAccountTranRec> AccountLedger::Transactions(std::int32_t actid) {
-  std::vector<TAccountTranRec> transactions;
-  ForEachItemWithFilter(club_.actrecs, OwnerFilter(actid), [&](const std::string&, const std::string& data) {
-    transactions.push_back(DecodeRecord<TAccountTranRec>(data));
-  });
-  return transactions;
+  return club_.actrecs.Select(OwnerFilter(actid));
 }
 
 std::optional<TAccountTranRec> AccountLedger::FindTransaction(std::int32_t actid, std::int32_t tranid) {
@@ -87,14 +94,14 @@ std::optional<TAccountTranRec> AccountLedger::FindTransaction(std::int32_t actid
   return std::nullopt;
 }
 
-bool AccountLedger::CommitAccount(const std::optional<std::string>& existing, const AccountFields& fields) {
-  if (fields.name == kAccountPrompt) return Refused("No Account to add.");
+Outcome AccountLedger::CommitAccount(const std::optional<std::string>& existing, const AccountFields& fields) {
+  if (fields.name == kAccountPrompt) return Refuse("No Account to add.");
   auto initial = ParseNumber(fields.initial);
-  if (!initial) return Refused("Initial Balance " + fields.initial + " is invalid.");
+  if (!initial) return Refuse("Initial Balance " + fields.initial + " is invalid.");
   const std::string name = fields.name.substr(0, 25);
 
   if (!existing) {
-    if (KeyOf(name)) return Refused("Account " + name + " already exists.");
+    if (KeyOf(name)) return Refuse("Account " + name + " already exists.");
     TAccountRec account;
     account.name = name;
     account.number = fields.number.substr(0, 24);
@@ -113,11 +120,11 @@ bool AccountLedger::CommitAccount(const std::optional<std::string>& existing, co
     }
     club_.Ui().PlayConfirmationSound();
     club_.Ui().ShowInformation("Account " + name + " added.");
-    return true;
+    return Outcome::Done();
   }
 
   auto selected = records_.Select(*existing);
-  if (!selected) return Refused("Account " + *existing + " does not exist.");
+  if (!selected) return NoSuchAccount(*existing);
   Selected& account = *selected;
   account.record.number = fields.number.substr(0, 24);
   if (name == account.record.name) {
@@ -125,15 +132,15 @@ bool AccountLedger::CommitAccount(const std::optional<std::string>& existing, co
     account.record.ibal = *initial;
     records_.Save(account);
   } else {
-    if (KeyOf(name)) return Refused("Account " + name + " already exists.");
-    RemoveItem(club_.accounts, account.key);
+    if (KeyOf(name)) return Refuse("Account " + name + " already exists.");
+    records_.Remove(account);
     account.record.name = name;
     account.key = NameKey(!account.record.active, name);
     records_.Save(account);
   }
   club_.Ui().PlayConfirmationSound();
   club_.Ui().ShowInformation("Account " + name + " changed.");
-  return true;
+  return Outcome::Done();
 }
 
 EntryDialogRequest AccountLedger::DialogRequest(const TAccountRec& account, EntryMode mode,
@@ -181,8 +188,7 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
       outstanding -= tran.amount;
       if (outstanding < kTolerance) outstanding = 0;
     }
-    club_.actrecs.SetFilter("");
-    StoreTransaction(tran, account.record.actid, tran.tranid, club_.actrecs, tran.trandate);
+    club_.actrecs.PutAt(TranKey(account.record.actid, tran.tranid, tran.trandate), tran);
     records_.Save(account);
     return DialogOutcome::Ok;
   }
@@ -204,18 +210,18 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
         PostCounterpartOfNewTransfer(account, tran);
         return DialogOutcome::Ok;
       }
-      StoreTransaction(tran, tran.actid, tran.tranid, club_.actrecs, tran.trandate);
+      club_.actrecs.Put(tran);
       break;
     case PostMode::NewPrepared:
-      StoreTransaction(tran, tran.actid, tran.tranid, club_.actrecs, tran.trandate);
+      club_.actrecs.Put(tran);
       break;
     case PostMode::Change:
     case PostMode::ChangeSilently: {
       tran.actid = account.record.actid;
       if (old != nullptr && old->trandate != tran.trandate) {
-        RemoveItem(club_.actrecs, TranKey(old->actid, old->tranid, old->trandate));
+        club_.actrecs.Remove(AccountTranKey(*old));
       }
-      StoreTransaction(tran, tran.actid, tran.tranid, club_.actrecs, tran.trandate);
+      club_.actrecs.Put(tran);
       if (tran.typ == kTransferOut && old != nullptr) {
         records_.Save(account);
         auto counterpart = FindTransaction(old->xferact, old->checknum);
@@ -265,16 +271,16 @@ void AccountLedger::PostCounterpartOfNewTransfer(Selected& source, TAccountTranR
     return;
   }
   transfer_out.checknum = target->trancount;
-  StoreTransaction(transfer_out, transfer_out.actid, transfer_out.tranid, club_.actrecs, transfer_out.trandate);
+  club_.actrecs.Put(transfer_out);
   PostAccountTransaction(target->actid, PostMode::NewOnAccount, transfer_in, nullptr, kApply);
 }
 
-bool AccountLedger::EnterTransaction(std::string_view name, EntryMode kind, DayNumber date) {
+Outcome AccountLedger::EnterTransaction(std::string_view name, EntryMode kind, DayNumber date) {
   auto account = Find(name);
-  if (!account) return false;
-  if (!account->active) return Refused("Account is hidden.");
+  if (!account) return NoSuchAccount(name);
+  if (!account->active) return Refuse("Account is hidden.");
   if (kind == EntryMode::Transfer && static_cast<int>(List(false).size()) - club_.Info().hidacts < 2) {
-    return Refused("Need At Least two accounts to perform transfer.");
+    return Refuse("Need At Least two accounts to perform transfer.");
   }
   TAccountTranRec tran;
   tran.trandate = date;
@@ -282,60 +288,59 @@ bool AccountLedger::EnterTransaction(std::string_view name, EntryMode kind, DayN
   tran.typ = static_cast<std::uint8_t>(static_cast<int>(kind) - static_cast<int>(EntryMode::Check));
   tran.xferact = -1;
   tran.updateloc = kFromAccountsPage;
-  if (PostAccountTransaction(account->actid, PostMode::New, tran, nullptr, kApply) != DialogOutcome::Ok) return false;
+  if (PostAccountTransaction(account->actid, PostMode::New, tran, nullptr, kApply) != DialogOutcome::Ok) {
+    return Outcome::Cancelled();
+  }
   club_.Ui().PlayConfirmationSound();
-  AskForAudit(club_, "Account", "entered", tran.trandate);
-  return true;
+  return Outcome::Done().AuditFrom(AskForAudit(club_, "Account", "entered", tran.trandate));
 }
 
-bool AccountLedger::ChangeTransaction(std::string_view name, std::int32_t tranid) {
+Outcome AccountLedger::ChangeTransaction(std::string_view name, std::int32_t tranid) {
   auto account = Find(name);
-  if (!account) return false;
-  if (!account->active) return Refused("Account is hidden.");
+  if (!account) return NoSuchAccount(name);
+  if (!account->active) return Refuse("Account is hidden.");
   auto old = FindTransaction(account->actid, tranid);
-  if (!old) return false;
+  if (!old) return NoSuchTransaction(name, tranid);
   TAccountTranRec tran = *old;
   if (PostAccountTransaction(account->actid, PostMode::Change, tran, &*old, kBackOutAndApply) != DialogOutcome::Ok) {
-    return false;
+    return Outcome::Cancelled();
   }
   club_.Ui().PlayConfirmationSound();
-  AskForAudit(club_, "Account", "changed", tran.trandate);
-  return true;
+  return Outcome::Done().AuditFrom(AskForAudit(club_, "Account", "changed", tran.trandate));
 }
 
-bool AccountLedger::DeleteTransaction(std::string_view name, std::int32_t tranid, bool force_deletes) {
+Outcome AccountLedger::DeleteTransaction(std::string_view name, std::int32_t tranid, bool force_deletes) {
   auto account = Find(name);
-  if (!account) return false;
-  if (!account->active) return Refused("Account is hidden.");
+  if (!account) return NoSuchAccount(name);
+  if (!account->active) return Refuse("Account is hidden.");
   auto tran = FindTransaction(account->actid, tranid);
-  if (!tran) return false;
+  if (!tran) return NoSuchTransaction(name, tranid);
   if (!force_deletes) {
-    if (tran->updateloc == kFromSecurity) {
-      club_.Ui().ShowInformation("Need to perform a security change");
-      return false;
-    }
-    if (tran->updateloc == kFromMember) {
-      club_.Ui().ShowInformation("Need to perform a member dues change");
-      return false;
-    }
-    if (tran->typ == kTransferIn) return Refused("Only Transfer Out transactions can be deleted.");
+    // These two are notices rather than errors: the change belongs to another page.
+    auto notice = [this](const std::string& text) {
+      club_.Ui().ShowInformation(text);
+      return Outcome::Refusal(text);
+    };
+    if (tran->updateloc == kFromSecurity) return notice("Need to perform a security change");
+    if (tran->updateloc == kFromMember) return notice("Need to perform a member dues change");
+    if (tran->typ == kTransferIn) return Refuse("Only Transfer Out transactions can be deleted.");
   }
-  if (!club_.Ui().Confirm("Selected Record will be removed permanently. Continue?")) return false;
+  if (!club_.Ui().Confirm("Selected Record will be removed permanently. Continue?")) return Outcome::Cancelled();
   RemoveTransaction(*tran);
   club_.Ui().PlayConfirmationSound();
-  AskForAudit(club_, "Account", "deleted", tran->trandate);
-  return true;
+  return Outcome::Done().AuditFrom(AskForAudit(club_, "Account", "deleted", tran->trandate));
 }
 
 void AccountLedger::RemoveTransaction(const TAccountTranRec& tran) {
-  RemoveItem(club_.actrecs, TranKey(tran.actid, tran.tranid, tran.trandate));
+  club_.actrecs.Remove(AccountTranKey(tran));
   TAccountTranRec removed = tran;
   PostAccountTransaction(tran.actid, PostMode::Delete, removed, &tran, kBackOut);
 }
 
-bool AccountLedger::Reconcile(std::string_view name) {
+Outcome AccountLedger::Reconcile(std::string_view name) {
   auto account = Find(name);
-  if (!account || (account->ostdeb == 0 && account->ostcred == 0)) return false;
+  if (!account) return NoSuchAccount(name);
+  if (account->ostdeb == 0 && account->ostcred == 0) return Outcome::Done();
   bool changed = false;
   bool aborted = false;
   for (const TAccountTranRec& item : Transactions(account->actid)) {
@@ -352,7 +357,7 @@ bool AccountLedger::Reconcile(std::string_view name) {
     club_.Ui().PlayConfirmationSound();
     club_.Ui().ShowInformation(account->name + " has been reconciled.");
   }
-  return changed;
+  return changed ? Outcome::Done() : Outcome::Cancelled();
 }
 
 void AccountLedger::ResetFigures(Selected& account) {
@@ -371,17 +376,17 @@ void AccountLedger::ResetFigures(Selected& account) {
   records_.Save(account);
 }
 
-bool AccountLedger::ResetAccount(std::string_view name, bool announce) {
+Outcome AccountLedger::ResetAccount(std::string_view name, bool announce) {
   auto selected = records_.Select(name);
-  if (!selected) return false;
+  if (!selected) return NoSuchAccount(name);
   Selected& account = *selected;
-  if (!account.record.active && !club_.AuditMode()) return Refused(AccountPrefix(name) + " is hidden.");
+  if (!account.record.active && !club_.AuditMode()) return Refuse(AccountPrefix(name) + " is hidden.");
   ResetFigures(account);
   if (announce && !club_.AuditMode()) {
     club_.Ui().PlayConfirmationSound();
     club_.Ui().ShowInformation(AccountPrefix(name) + " has been reset.");
   }
-  return true;
+  return Outcome::Done();
 }
 
 void AccountLedger::ResetAllAccounts() {
@@ -394,49 +399,49 @@ void AccountLedger::ResetAllAccounts() {
   club_.Ui().ShowInformation("All active accounts have been reset.");
 }
 
-bool AccountLedger::Hide(std::string_view name) {
+Outcome AccountLedger::Hide(std::string_view name) {
   auto selected = records_.Select(name);
-  if (!selected) return false;
+  if (!selected) return NoSuchAccount(name);
   Selected& account = *selected;
   const std::string prefix = AccountPrefix(name);
-  if (!account.record.active) return Refused(prefix + " is" + " hidden.");
-  if (List(true).size() < 2) return Refused("At least one active account required. Cannot hide.");
-  if (account.record.bal != 0) return Refused("Account does not have a zero balance.");
+  if (!account.record.active) return Refuse(prefix + " is" + " hidden.");
+  if (List(true).size() < 2) return Refuse("At least one active account required. Cannot hide.");
+  if (account.record.bal != 0) return Refuse("Account does not have a zero balance.");
   if (account.record.actid == club_.Info().defact) {
-    return Refused("Account is default member account. Select new default member account.");
+    return Refuse("Account is default member account. Select new default member account.");
   }
   if (account.record.actid == club_.Info().defstkact) {
-    return Refused("Account is default security account. Select new default security account.");
+    return Refuse("Account is default security account. Select new default security account.");
   }
   records_.Rekey(account, true);
   club_.Ui().PlayConfirmationSound();
   club_.Ui().ShowInformation(prefix + " is" + " hidden.");
-  return true;
+  return Outcome::Done();
 }
 
-bool AccountLedger::Unhide(std::string_view name) {
+Outcome AccountLedger::Unhide(std::string_view name) {
   auto selected = records_.Select(name);
-  if (!selected) return false;
+  if (!selected) return NoSuchAccount(name);
   Selected& account = *selected;
   const std::string prefix = AccountPrefix(name);
-  if (account.record.active) return Refused(prefix + " is not" + " hidden.");
+  if (account.record.active) return Refuse(prefix + " is not" + " hidden.");
   records_.Rekey(account, false);
   club_.Ui().PlayConfirmationSound();
   club_.Ui().ShowInformation(prefix + " is not" + " hidden.");
-  return true;
+  return Outcome::Done();
 }
 
-bool AccountLedger::Delete(std::string_view name) {
+Outcome AccountLedger::Delete(std::string_view name) {
   auto selected = records_.Select(name);
-  if (!selected) return false;
+  if (!selected) return NoSuchAccount(name);
   const TAccountRec& account = selected->record;
   const std::string prefix = AccountPrefix(name);
-  if (List(false).size() < 2) return Refused("At least on active account required. Cannot Delete.");
-  if (account.bal != account.ibal) return Refused(prefix + " has a balance. Cannot Delete.");
-  if (!club_.Ui().Confirm(prefix + " will be removed permanently. Continue?")) return false;
+  if (List(false).size() < 2) return Refuse("At least on active account required. Cannot Delete.");
+  if (account.bal != account.ibal) return Refuse(prefix + " has a balance. Cannot Delete.");
+  if (!club_.Ui().Confirm(prefix + " will be removed permanently. Continue?")) return Outcome::Cancelled();
 
-  DeleteOwnerTransactions(club_.actrecs, account.actid);
-  RemoveItem(club_.accounts, selected->key);
+  club_.actrecs.RemoveAll(OwnerFilter(account.actid));
+  records_.Remove(*selected);
 
   // The account with the most transactions (the first in key order among equals)
   // takes over a default role the deleted account held.
@@ -455,38 +460,39 @@ bool AccountLedger::Delete(std::string_view name) {
   club_.WriteClubInfo();
   club_.Ui().PlayConfirmationSound();
   club_.Ui().ShowInformation(prefix + " deleted.");
-  return true;
+  return Outcome::Done();
 }
 
-bool AccountLedger::SetDefaultMember(std::string_view name, bool checked) {
+Outcome AccountLedger::SetDefaultMember(std::string_view name, bool checked) {
   auto account = Find(name);
-  if (!account) return false;
+  if (!account) return NoSuchAccount(name);
   if (!checked) {
-    if (account->actid == club_.Info().defact) return Refused("Account Already set as default member account.");
-    return true;
+    if (account->actid == club_.Info().defact) return Refuse("Account Already set as default member account.");
+    return Outcome::Done();
   }
   club_.Info().defact = account->actid;
   club_.WriteClubInfo();
-  return true;
+  return Outcome::Done();
 }
 
-bool AccountLedger::SetDefaultSecurity(std::string_view name, bool checked) {
+Outcome AccountLedger::SetDefaultSecurity(std::string_view name, bool checked) {
   auto account = Find(name);
-  if (!account) return false;
+  if (!account) return NoSuchAccount(name);
   if (!checked) {
-    if (account->actid == club_.Info().defstkact) return Refused("Account Already set as default security account.");
-    return true;
+    if (account->actid == club_.Info().defstkact) return Refuse("Account Already set as default security account.");
+    return Outcome::Done();
   }
   club_.Info().defstkact = account->actid;
   club_.WriteClubInfo();
-  return true;
+  return Outcome::Done();
 }
 
-void AccountLedger::SetExcludedFromValuation(std::string_view name, bool excluded) {
+Outcome AccountLedger::SetExcludedFromValuation(std::string_view name, bool excluded) {
   auto account = records_.Select(name);
-  if (!account) return;
+  if (!account) return NoSuchAccount(name);
   account->record.SetExcludedFromValuation(excluded);
   records_.Save(*account);
+  return Outcome::Done();
 }
 
 std::vector<RegisterRow> AccountLedger::Register(std::string_view name, std::optional<std::int32_t> year) {

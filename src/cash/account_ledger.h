@@ -1,7 +1,8 @@
 // Cash accounts and their registers: the Accounts page without its window.
 // Every account transaction is entered, changed, deleted, reconciled or
 // re-applied through PostAccountTransaction; refusals and notices go through the
-// club's interaction port.
+// club's interaction port, and each command returns its outcome (an account or
+// transaction that does not exist is refused with a message naming it).
 //
 //   AccountLedger accounts(club);
 //   accounts.CommitAccount(std::nullopt, {"Broker", "12-345", "0.00"});
@@ -19,6 +20,7 @@
 #include "club/records.h"
 #include "cash/account_posting.h"
 #include "club/master_records.h"
+#include "club/outcome.h"
 
 namespace pellmark::ledger {
 
@@ -68,7 +70,7 @@ class AccountLedger {
 
   // "Commit Changes/Additions": a new account when `existing` is empty, else the
   // change of the account of that name.
-  bool CommitAccount(const std::optional<std::string>& existing, const AccountFields& fields);
+  Outcome CommitAccount(const std::optional<std::string>& existing, const AccountFields& fields);
 
   // The one posting routine. `account` is the selected account's id. Returns the
   // dialog's outcome, or Ok for the modes without a dialog.
@@ -76,27 +78,30 @@ class AccountLedger {
                                        const TAccountTranRec* old, int flags);
 
   // The transaction commands of the page. `kind` is one of the account entry
-  // modes (Check .. Transfer); `date` is the account calendar's date.
-  bool EnterTransaction(std::string_view account, EntryMode kind, DayNumber date);
-  bool ChangeTransaction(std::string_view account, std::int32_t tranid);
-  bool DeleteTransaction(std::string_view account, std::int32_t tranid, bool force_deletes);
-  bool Reconcile(std::string_view account);
+  // modes (Check .. Transfer); `date` is the account calendar's date. A change
+  // dated before the newest valuation may ask for an audit in the outcome.
+  Outcome EnterTransaction(std::string_view account, EntryMode kind, DayNumber date);
+  Outcome ChangeTransaction(std::string_view account, std::int32_t tranid);
+  Outcome DeleteTransaction(std::string_view account, std::int32_t tranid, bool force_deletes);
+  // Done when an item was cleared or nothing was outstanding; cancelled when the
+  // dialogs cleared nothing.
+  Outcome Reconcile(std::string_view account);
   // Deletes a stored transaction and backs its posting out (a Transfer Out takes
   // its counterpart with it); no question asked.
   void RemoveTransaction(const TAccountTranRec& tran);
 
   // "Reset Selected Account"; `announce` as from the Special page (refresh,
   // sound, "... has been reset.").
-  bool ResetAccount(std::string_view account, bool announce);
+  Outcome ResetAccount(std::string_view account, bool announce);
   void ResetAllAccounts();
-  bool Hide(std::string_view account);
-  bool Unhide(std::string_view account);
-  bool Delete(std::string_view account);
+  Outcome Hide(std::string_view account);
+  Outcome Unhide(std::string_view account);
+  Outcome Delete(std::string_view account);
 
-  // The role boxes of the page; false (with the message) when refused.
-  bool SetDefaultMember(std::string_view account, bool checked);
-  bool SetDefaultSecurity(std::string_view account, bool checked);
-  void SetExcludedFromValuation(std::string_view account, bool excluded);
+  // The role boxes of the page.
+  Outcome SetDefaultMember(std::string_view account, bool checked);
+  Outcome SetDefaultSecurity(std::string_view account, bool checked);
+  Outcome SetExcludedFromValuation(std::string_view account, bool excluded);
 
   // The register grid: the year's transactions, or all when `year` is empty.
   std::vector<RegisterRow> Register(std::string_view account, std::optional<std::int32_t> year);
@@ -117,7 +122,9 @@ class AccountLedger {
   EntryDialogRequest DialogRequest(const TAccountRec& account, EntryMode mode, const TAccountTranRec& tran,
                                    bool change);
   void PostCounterpartOfNewTransfer(Selected& source, TAccountTranRec& transfer_out);
-  bool Refused(const std::string& message);
+  Outcome Refuse(const std::string& message);
+  Outcome NoSuchAccount(std::string_view name);
+  Outcome NoSuchTransaction(std::string_view name, std::int32_t tranid);
   void ResetFigures(Selected& account);
 
   ClubSession& club_;

@@ -10,21 +10,17 @@ constexpr std::int32_t kLastPredefinedCategory = 10;
 
 }  // namespace
 
-bool CategoryLedger::MayChange(std::int32_t catid) {
-  if (catid >= 1 && catid <= kLastPredefinedCategory) {
-    club_.Ui().ShowError("Cannot Changed a Predefined Category.");
-    return false;
-  }
-  return true;
+Outcome CategoryLedger::Refuse(const std::string& message) {
+  club_.Ui().ShowError(message);
+  return Outcome::Refusal(message);
 }
 
-std::vector<TCategoryRec> CategoryLedger::All() {
-  std::vector<TCategoryRec> categories;
-  ForEachItemWithFilter(club_.categories, "", [&](const std::string&, const std::string& data) {
-    categories.push_back(DecodeRecord<TCategoryRec>(data));
-  });
-  return categories;
+Outcome CategoryLedger::MayChange(std::int32_t catid) {
+  if (catid >= 1 && catid <= kLastPredefinedCategory) return Refuse("Cannot Changed a Predefined Category.");
+  return Outcome::Done();
 }
+
+std::vector<TCategoryRec> CategoryLedger::All() { return club_.categories.Select(); }
 
 std::optional<TCategoryRec> CategoryLedger::FindById(std::int32_t catid) {
   for (const TCategoryRec& category : All()) {
@@ -40,45 +36,33 @@ std::optional<TCategoryRec> CategoryLedger::FindByName(std::string_view name) {
   return std::nullopt;
 }
 
-bool CategoryLedger::Commit(std::optional<std::int32_t> catid, const CategoryFields& fields) {
-  Interaction& ui = club_.Ui();
-  if (fields.cat == kCategoryPrompt) {
-    ui.ShowError("No Category to add.");
-    return false;
-  }
-  if (fields.typ == CategoryType::None) {
-    ui.ShowError("Category Type must be selected");
-    return false;
-  }
+Outcome CategoryLedger::Commit(std::optional<std::int32_t> catid, const CategoryFields& fields) {
+  if (fields.cat == kCategoryPrompt) return Refuse("No Category to add.");
+  if (fields.typ == CategoryType::None) return Refuse("Category Type must be selected");
   const auto typ = static_cast<std::uint8_t>(fields.typ);
-  TQDB& store = club_.categories;
+  Table<TCategoryRec>& categories = club_.categories;
   if (!catid) {
-    const std::int32_t id = NextRecordId(store, &TCategoryRec::catid);
-    store.SetFilter("");
-    if (store.FindKey(CategoryKey(fields.cat, id, typ))) {
-      ui.ShowError("Category " + fields.cat + " already exists.");
-      return false;
+    const std::int32_t id = NextRecordId(categories, &TCategoryRec::catid);
+    if (categories.Contains(CategoryKey(fields.cat, id, typ))) {
+      return Refuse("Category " + fields.cat + " already exists.");
     }
-    AddCategory(id, typ, fields.tax, fields.cat, store);
-    store.SaveIndex();
-    return true;
+    AddCategory(id, typ, fields.tax, fields.cat, categories);
+    return Outcome::Done();
   }
   std::optional<TCategoryRec> old = FindById(*catid);
-  if (!old) return false;
-  const std::string old_key = CategoryKey(old->cat, old->catid, old->typ);
-  const std::string new_key = CategoryKey(fields.cat, *catid, typ);
-  store.SetFilter("");
-  if (old_key != new_key && store.FindKey(old_key)) {
-    store.DeleteCurrent();
-    store.Pack();
+  if (!old) {
+    const std::string message = "Category " + std::to_string(*catid) + " does not exist.";
+    club_.Ui().ShowError(message);
+    return Outcome::NotFound(message);
   }
   TCategoryRec changed = *old;
   changed.cat = fields.cat.substr(0, 25);
   changed.typ = typ;
   changed.tax = fields.tax;
-  store.Store(new_key, EncodeRecord(changed));
-  store.SaveIndex();
-  return true;
+  const std::string old_key = categories.KeyOf(*old);
+  if (old_key != categories.KeyOf(changed)) categories.Remove(old_key);
+  categories.Put(changed);
+  return Outcome::Done();
 }
 
 }  // namespace pellmark::ledger

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "club/club_session.h"
+#include "club/outcome.h"
 #include "club/records.h"
 
 namespace pellmark::ledger {
@@ -30,12 +31,12 @@ class CategoryLedger {
  public:
   explicit CategoryLedger(ClubSession& club) : club_(club) {}
 
-  // "Change Category": false (with the error) for a predefined category.
-  bool MayChange(std::int32_t catid);
+  // "Change Category": refused (with the error) for a predefined category.
+  Outcome MayChange(std::int32_t catid);
 
   // "Commit Changes/Additions": a new category when `catid` is empty, else the
-  // change of that category. Shows the refusal and returns false on bad fields.
-  bool Commit(std::optional<std::int32_t> catid, const CategoryFields& fields);
+  // change of that category. Shows the refusal on bad fields.
+  Outcome Commit(std::optional<std::int32_t> catid, const CategoryFields& fields);
 
   // Every category in key order (by name).
   std::vector<TCategoryRec> All();
@@ -43,6 +44,8 @@ class CategoryLedger {
   std::optional<TCategoryRec> FindByName(std::string_view name);
 
  private:
+  Outcome Refuse(const std::string& message);
+
   ClubSession& club_;
 };
 

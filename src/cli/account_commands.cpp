@@ -45,18 +45,19 @@ void EnterTransaction(CliContext& context, EntryMode kind, const TransactionOpti
   DialogAnswers answers(*context.ui, FillTransaction(options, *context.ui));
   WithOpenClub(
       context,
-      [&](ClubSession& club) {
+      [&](Books& books) {
+        ClubSession& club = books.Club();
         auto date = options.date.empty() ? std::optional<DayNumber>(club.Today()) : ParseDate(options.date);
         if (!date) {
           club.Ui().ShowError(options.date + " is an invalid date.");
           throw CommandRefused("bad date");
         }
-        AccountLedger accounts(club);
+        AccountLedger& accounts = books.Accounts();
         if (!accounts.Find(Cp(options.account))) {
           club.Ui().ShowError("Account " + Cp(options.account) + " not found.");
           throw CommandRefused("no account");
         }
-        RequireDone(accounts.EnterTransaction(Cp(options.account), kind, *date));
+        RequireDone(books, accounts.EnterTransaction(Cp(options.account), kind, *date));
       },
       &answers);
 }
@@ -78,11 +79,12 @@ void AddTransactionCommand(CLI::App& app, CommandList& commands, const char* nam
 }
 
 void PrintAccounts(CliContext& context) {
-  WithOpenClub(context, [&](ClubSession& club) {
+  WithOpenClub(context, [&](Books& books) {
+    ClubSession& club = books.Club();
     std::ostream& out = *context.out;
     out << fmt::format("{:<25} {:<24} {:>14} {:>12} {:>12} {:>12}  {}\n", "Name", "Number", "Balance", "Out. Credits",
                        "Out. Debits", "Interest Yr", "Roles");
-    for (const TAccountRec& account : AccountLedger(club).List(false)) {
+    for (const TAccountRec& account : books.Accounts().List(false)) {
       std::string roles;
       if (account.actid == club.Info().defact) roles += "default-member ";
       if (account.actid == club.Info().defstkact) roles += "default-security ";
@@ -96,8 +98,9 @@ void PrintAccounts(CliContext& context) {
 }
 
 void PrintRegister(CliContext& context, const std::string& name, std::optional<std::int32_t> year, bool all) {
-  WithOpenClub(context, [&](ClubSession& club) {
-    AccountLedger accounts(club);
+  WithOpenClub(context, [&](Books& books) {
+    ClubSession& club = books.Club();
+    AccountLedger& accounts = books.Accounts();
     if (!accounts.Find(Cp(name))) {
       club.Ui().ShowError("Account " + Cp(name) + " not found.");
       throw CommandRefused("no account");
@@ -119,8 +122,9 @@ struct AccountOptions {
 };
 
 void ChangeAccount(CliContext& context, const AccountOptions& options, bool adding) {
-  WithOpenClub(context, [&](ClubSession& club) {
-    AccountLedger accounts(club);
+  WithOpenClub(context, [&](Books& books) {
+    ClubSession& club = books.Club();
+    AccountLedger& accounts = books.Accounts();
     ledger::AccountFields fields{Cp(options.name), Cp(options.number), options.initial.empty() ? "0" : options.initial};
     std::optional<std::string> existing;
     if (!adding) {
@@ -134,19 +138,20 @@ void ChangeAccount(CliContext& context, const AccountOptions& options, bool addi
       if (options.number.empty()) fields.number = account->number;
       if (options.initial.empty()) fields.initial = fmt::format("{}", account->ibal);
     }
-    RequireDone(accounts.CommitAccount(existing, fields));
+    RequireDone(books, accounts.CommitAccount(existing, fields));
   });
 }
 
 void AccountAction(CliContext& context, const std::string& name,
-                   const std::function<bool(AccountLedger&, const std::string&)>& action) {
-  WithOpenClub(context, [&](ClubSession& club) {
-    AccountLedger accounts(club);
+                   const std::function<Outcome(AccountLedger&, const std::string&)>& action) {
+  WithOpenClub(context, [&](Books& books) {
+    ClubSession& club = books.Club();
+    AccountLedger& accounts = books.Accounts();
     if (!accounts.Find(Cp(name))) {
       club.Ui().ShowError("Account " + Cp(name) + " not found.");
       throw CommandRefused("no account");
     }
-    RequireDone(action(accounts, Cp(name)));
+    RequireDone(books, action(accounts, Cp(name)));
   });
 }
 
@@ -172,7 +177,7 @@ void AddAccountMaintenance(CLI::App& app, CommandList& commands) {
   struct Simple {
     const char* name;
     const char* help;
-    std::function<bool(AccountLedger&, const std::string&)> action;
+    std::function<Outcome(AccountLedger&, const std::string&)> action;
   };
   const std::vector<Simple> simple = {
       {"hide", "Hide an account", [](AccountLedger& a, const std::string& n) { return a.Hide(n); }},
@@ -196,7 +201,7 @@ void AddAccountMaintenance(CLI::App& app, CommandList& commands) {
 
   auto* reset_all = account->add_subcommand("reset-all", "Recompute every active account");
   commands.push_back({reset_all, [](CliContext& context) {
-                        WithOpenClub(context, [](ClubSession& club) { AccountLedger(club).ResetAllAccounts(); });
+                        WithOpenClub(context, [](Books& books) { books.Accounts().ResetAllAccounts(); });
                       }});
 
   auto valuation_name = std::make_shared<std::string>();
@@ -206,8 +211,7 @@ void AddAccountMaintenance(CLI::App& app, CommandList& commands) {
   valuation->add_option("STATE", *valuation_state, "on or off")->required()->check(CLI::IsMember({"on", "off"}));
   commands.push_back({valuation, [valuation_name, valuation_state](CliContext& context) {
                         AccountAction(context, *valuation_name, [&](AccountLedger& a, const std::string& n) {
-                          a.SetExcludedFromValuation(n, *valuation_state == "off");
-                          return true;
+                          return a.SetExcludedFromValuation(n, *valuation_state == "off");
                         });
                       }});
 }
@@ -231,8 +235,8 @@ void AddTransactionMaintenance(CLI::App& app, CommandList& commands) {
                         DialogAnswers answers(*context.ui, FillTransaction(*change_options, *context.ui));
                         WithOpenClub(
                             context,
-                            [&](ClubSession& club) {
-                              RequireDone(AccountLedger(club).ChangeTransaction(Cp(change_options->account),
+                            [&](Books& books) {
+                              RequireDone(books, books.Accounts().ChangeTransaction(Cp(change_options->account),
                                                                                 *change_options->id));
                             },
                             &answers);
@@ -246,8 +250,8 @@ void AddTransactionMaintenance(CLI::App& app, CommandList& commands) {
   remove->add_option("ID", *delete_id, "Transaction id (see register)")->required();
   remove->add_flag("--force", *force, "Force Deletes: allow deleting postings of other ledgers");
   commands.push_back({remove, [delete_account, delete_id, force](CliContext& context) {
-                        WithOpenClub(context, [&](ClubSession& club) {
-                          RequireDone(AccountLedger(club).DeleteTransaction(Cp(*delete_account), *delete_id, *force));
+                        WithOpenClub(context, [&](Books& books) {
+                          RequireDone(books, books.Accounts().DeleteTransaction(Cp(*delete_account), *delete_id, *force));
                         });
                       }});
 
@@ -264,7 +268,7 @@ void AddTransactionMaintenance(CLI::App& app, CommandList& commands) {
                           dialog.Form().cleared.checked = picked;
                         });
                         WithOpenClub(
-                            context, [&](ClubSession& club) { AccountLedger(club).Reconcile(Cp(*reconcile_account)); },
+                            context, [&](Books& books) { RequireDone(books, books.Accounts().Reconcile(Cp(*reconcile_account))); },
                             &answers);
                       }});
 
@@ -297,13 +301,13 @@ void AddCategoryCommands(CLI::App& app, CommandList& commands) {
   add_command->add_flag("--expense", add->expense, "A withdrawal (expense) category")->excludes(income);
   add_command->add_flag("--taxable", add->taxable, "Reported on the tax report");
   commands.push_back({add_command, [add](CliContext& context) {
-                        WithOpenClub(context, [&](ClubSession& club) {
+                        WithOpenClub(context, [&](Books& books) {
                           ledger::CategoryFields fields{Cp(add->name),
                                                         add->income    ? ledger::CategoryType::Deposit
                                                         : add->expense ? ledger::CategoryType::Withdrawal
                                                                        : ledger::CategoryType::None,
                                                         add->taxable};
-                          RequireDone(CategoryLedger(club).Commit(std::nullopt, fields));
+                          RequireDone(books, books.Categories().Commit(std::nullopt, fields));
                         });
                       }});
 
@@ -316,9 +320,10 @@ void AddCategoryCommands(CLI::App& app, CommandList& commands) {
   auto* taxable = change_command->add_flag("--taxable", change->taxable, "Reported on the tax report");
   change_command->add_flag("--not-taxable", change->not_taxable, "Not reported")->excludes(taxable);
   commands.push_back({change_command, [change](CliContext& context) {
-                        WithOpenClub(context, [&](ClubSession& club) {
-                          CategoryLedger categories(club);
-                          RequireDone(categories.MayChange(*change->id));
+                        WithOpenClub(context, [&](Books& books) {
+                          ClubSession& club = books.Club();
+                          CategoryLedger& categories = books.Categories();
+                          RequireDone(books, categories.MayChange(*change->id));
                           auto old = categories.FindById(*change->id);
                           if (!old) {
                             club.Ui().ShowError("Category " + std::to_string(*change->id) + " not found.");
@@ -330,15 +335,15 @@ void AddCategoryCommands(CLI::App& app, CommandList& commands) {
                           if (change->expense) fields.typ = ledger::CategoryType::Withdrawal;
                           if (change->taxable) fields.tax = true;
                           if (change->not_taxable) fields.tax = false;
-                          RequireDone(categories.Commit(*change->id, fields));
+                          RequireDone(books, categories.Commit(*change->id, fields));
                         });
                       }});
 
   auto* list = app.add_subcommand("categories", "List the categories");
   commands.push_back({list, [](CliContext& context) {
-                        WithOpenClub(context, [&](ClubSession& club) {
+                        WithOpenClub(context, [&](Books& books) {
                           *context.out << fmt::format("{:>4}  {:<25} {:<8} {}\n", "Id", "Category", "Type", "Taxable");
-                          for (const TCategoryRec& category : CategoryLedger(club).All()) {
+                          for (const TCategoryRec& category : books.Categories().All()) {
                             *context.out << fmt::format("{:>4}  {:<25} {:<8} {}\n", category.catid, ToUtf8(category.cat),
                                                         category.typ == 1 ? "Income" : "Expense",
                                                         category.tax ? "yes" : "no");

@@ -43,6 +43,8 @@ void Require(bool done) {
   if (!done) throw CommandRefused("demo refused");
 }
 
+void Require(const Outcome& outcome) { Require(outcome.IsDone()); }
+
 }  // namespace
 
 void WriteDemoClub(const std::filesystem::path& folder, const Clock& clock, Interaction& errors) {
@@ -139,7 +141,7 @@ void WriteDemoClub(const std::filesystem::path& folder, const Clock& clock, Inte
     }
     month = month.month == 12 ? CivilDate{month.year + 1, 1, 1} : CivilDate{month.year, month.month + 1, 1};
   }
-  accounts.Reconcile("Bank");
+  Require(accounts.Reconcile("Bank"));
   club.Close();
 }
 

@@ -52,18 +52,18 @@ void AddMemberOptions(CLI::App* command, MemberOptions& options) {
   throw CommandRefused("no member");
 }
 
-TMemberRec RequireMember(ClubSession& club, const std::string& name) {
-  auto member = MemberLedger(club).Find(Cp(name));
-  if (!member) NoSuchMember(club, name);
+TMemberRec RequireMember(Books& books, const std::string& name) {
+  auto member = books.Members().Find(Cp(name));
+  if (!member) NoSuchMember(books.Club(), name);
   return *member;
 }
 
 void CommitMember(CliContext& context, const MemberOptions& options, bool adding) {
-  WithOpenClub(context, [&](ClubSession& club) {
+  WithOpenClub(context, [&](Books& books) {
     ledger::MemberFields fields;
     std::optional<std::string> existing;
     if (!adding) {
-      TMemberRec member = RequireMember(club, options.name);
+      TMemberRec member = RequireMember(books, options.name);
       existing = MemberName(member);
       fields.group = member.mtype == 'G';
       fields.lname = member.lname;
@@ -93,7 +93,7 @@ void CommitMember(CliContext& context, const MemberOptions& options, bool adding
       const std::string& value = options.fields.at(name);
       if (!value.empty()) fields.*member = Cp(value);
     }
-    RequireDone(MemberLedger(club).CommitMember(existing, fields));
+    RequireDone(books, books.Members().CommitMember(existing, fields));
   });
 }
 
@@ -120,7 +120,7 @@ struct Collection {
 };
 
 void RunCollection(CliContext& context, Collection& collection, const std::optional<std::string>& selected,
-                   const std::function<void(ClubSession&)>& resolve) {
+                   const std::function<void(Books&)>& resolve) {
   DialogAnswers answers(*context.ui, [&collection, &context](EntryDialog& dialog) {
     EntryForm& form = dialog.Form();
     auto amount = collection.amounts.find(dialog.Request().member_tran.memid);
@@ -147,9 +147,10 @@ void RunCollection(CliContext& context, Collection& collection, const std::optio
   });
   WithOpenClub(
       context,
-      [&](ClubSession& club) {
-        resolve(club);
-        RequireDone(MemberLedger(club).Collect(collection.action, selected, RequireDate(club, collection.date)));
+      [&](Books& books) {
+        ClubSession& club = books.Club();
+        resolve(books);
+        RequireDone(books, books.Members().Collect(collection.action, selected, RequireDate(club, collection.date)));
       },
       &answers);
 }
@@ -169,16 +170,16 @@ void AddCollectionCommands(CLI::App& app, CommandList& commands) {
   commands.push_back({dues_command, [dues](CliContext& context) {
                         if (dues->all.empty() && dues->members.empty()) throw UsageError("give --all or --member");
                         Collection collection{MemberAction::DuesAll, dues->date, dues->account};
-                        RunCollection(context, collection, std::nullopt, [&](ClubSession& club) {
+                        RunCollection(context, collection, std::nullopt, [&](Books& books) {
                           if (!dues->all.empty()) {
-                            for (const TMemberRec& member : MemberLedger(club).List(true)) {
+                            for (const TMemberRec& member : books.Members().List(true)) {
                               collection.amounts[member.memid] = dues->all;
                             }
                           }
                           for (const std::string& entry : dues->members) {
                             auto equals = entry.rfind('=');
                             if (equals == std::string::npos) throw UsageError("--member takes NAME=AMOUNT: " + entry);
-                            TMemberRec member = RequireMember(club, entry.substr(0, equals));
+                            TMemberRec member = RequireMember(books, entry.substr(0, equals));
                             collection.amounts[member.memid] = entry.substr(equals + 1);
                           }
                         });
@@ -204,8 +205,8 @@ void AddCollectionCommands(CLI::App& app, CommandList& commands) {
     commands.push_back({command, [options, action](CliContext& context) {
                           Collection collection{action, options->date, options->account, options->fee,
                                                 options->valuation, options->check};
-                          RunCollection(context, collection, Cp(options->name), [&](ClubSession& club) {
-                            TMemberRec member = RequireMember(club, options->name);
+                          RunCollection(context, collection, Cp(options->name), [&](Books& books) {
+                            TMemberRec member = RequireMember(books, options->name);
                             collection.amounts[member.memid] = options->amount;
                           });
                         }});
@@ -217,10 +218,11 @@ void AddCollectionCommands(CLI::App& app, CommandList& commands) {
 }
 
 void PrintMembers(CliContext& context) {
-  WithOpenClub(context, [&](ClubSession& club) {
+  WithOpenClub(context, [&](Books& books) {
+    ClubSession& club = books.Club();
     std::ostream& out = *context.out;
     out << fmt::format("{:<31} {:>12} {:>14} {:>14} {:>14}\n", "Name", "Units", "Contributions", "Earnings", "Value");
-    for (const TMemberRec& member : MemberLedger(club).List(false)) {
+    for (const TMemberRec& member : books.Members().List(false)) {
       out << fmt::format("{:<31} {:>12} {:>14} {:>14} {:>14}{}\n", ToUtf8(MemberName(member)),
                          FormatUnits(member.tunits), FormatMoney(member.totalc), FormatMoney(member.totale),
                          FormatMoney(member.tunits * club.Info().vunit), member.active ? "" : "  hidden");
@@ -229,11 +231,12 @@ void PrintMembers(CliContext& context) {
 }
 
 void PrintDuesHistory(CliContext& context, const std::string& name, std::optional<std::int32_t> year, bool all) {
-  WithOpenClub(context, [&](ClubSession& club) {
-    RequireMember(club, name);
+  WithOpenClub(context, [&](Books& books) {
+    ClubSession& club = books.Club();
+    RequireMember(books, name);
     std::optional<std::int32_t> shown =
         all ? std::nullopt : std::optional(year.value_or(CivilFromDayNumber(club.Today()).year));
-    auto rows = MemberLedger(club).DuesHistory(Cp(name), shown);
+    auto rows = books.Members().DuesHistory(Cp(name), shown);
     *context.out << (shown ? std::to_string(*shown) + " Dues History" : "Complete Dues History") << " ("
                  << rows.size() << ")\n";
     for (const auto& row : rows) {
@@ -261,7 +264,7 @@ void AddMemberMaintenance(CLI::App& app, CommandList& commands) {
   struct Simple {
     const char* name;
     const char* help;
-    std::function<bool(MemberLedger&, const std::string&)> action;
+    std::function<Outcome(MemberLedger&, const std::string&)> action;
   };
   const std::vector<Simple> simple = {
       {"hide", "Hide a member without units", [](MemberLedger& m, const std::string& n) { return m.Hide(n); }},
@@ -276,16 +279,16 @@ void AddMemberMaintenance(CLI::App& app, CommandList& commands) {
     auto* command = member->add_subcommand(entry.name, entry.help);
     command->add_option("NAME", *name, "Member (\"Smith, Ann\" or a group's name)")->required();
     commands.push_back({command, [name, action = entry.action](CliContext& context) {
-                          WithOpenClub(context, [&](ClubSession& club) {
-                            RequireMember(club, *name);
-                            MemberLedger members(club);
-                            RequireDone(action(members, Cp(*name)));
+                          WithOpenClub(context, [&](Books& books) {
+                            RequireMember(books, *name);
+                            MemberLedger& members = books.Members();
+                            RequireDone(books, action(members, Cp(*name)));
                           });
                         }});
   }
   auto* reset_all = member->add_subcommand("reset-all", "Recompute every active member");
   commands.push_back({reset_all, [](CliContext& context) {
-                        WithOpenClub(context, [](ClubSession& club) { MemberLedger(club).ResetAllMembers(); });
+                        WithOpenClub(context, [](Books& books) { books.Members().ResetAllMembers(); });
                       }});
 
   auto* list = app.add_subcommand("members", "List the members with units, contributions, earnings and value");
@@ -320,9 +323,9 @@ void AddMemberMaintenance(CLI::App& app, CommandList& commands) {
                         });
                         WithOpenClub(
                             context,
-                            [&](ClubSession& club) {
-                              RequireMember(club, change_txn->name);
-                              RequireDone(MemberLedger(club).ChangeTransaction(Cp(change_txn->name), change_txn->id));
+                            [&](Books& books) {
+                              RequireMember(books, change_txn->name);
+                              RequireDone(books, books.Members().ChangeTransaction(Cp(change_txn->name), change_txn->id));
                             },
                             &answers);
                       }});
@@ -332,9 +335,9 @@ void AddMemberMaintenance(CLI::App& app, CommandList& commands) {
   delete_txn_command->add_option("ID", delete_txn->id, "Transaction number (see dues-history)")->required();
   delete_txn_command->add_flag("--force", delete_txn->force, "Force Deletes: allow deleting earnings");
   commands.push_back({delete_txn_command, [delete_txn](CliContext& context) {
-                        WithOpenClub(context, [&](ClubSession& club) {
-                          RequireMember(club, delete_txn->name);
-                          RequireDone(MemberLedger(club).DeleteTransaction(Cp(delete_txn->name), delete_txn->id,
+                        WithOpenClub(context, [&](Books& books) {
+                          RequireMember(books, delete_txn->name);
+                          RequireDone(books, books.Members().DeleteTransaction(Cp(delete_txn->name), delete_txn->id,
                                                                            delete_txn->force));
                         });
                       }});

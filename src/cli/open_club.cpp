@@ -3,29 +3,32 @@
 #include <filesystem>
 
 #include "club/text_encoding.h"
-#include "books/books.h"
 
 namespace pellmark::cli {
 
-void WithOpenClub(CliContext& context, const std::function<void(ClubSession&)>& work, Interaction* ui) {
+void WithOpenClub(CliContext& context, const std::function<void(Books&)>& work, Interaction* ui) {
   if (!std::filesystem::is_directory(context.club_folder)) {
     throw UsageError("no club folder " + context.club_folder.string());
   }
   Books books(context.club_folder, ui != nullptr ? *ui : *context.ui, *context.clock);
   books.Open();
-  ClubSession& club = books.Club();
-  if (!club.InfoExists()) {
+  if (!books.Club().InfoExists()) {
     context.ui->ShowError("The club in " + ToWindows1252(context.club_folder.string()) + " has not been set up.");
-    club.Close();
+    books.Close();
     throw CommandRefused("not set up");
   }
   try {
-    work(club);
+    work(books);
   } catch (...) {
-    club.Close();
+    books.Close();
     throw;
   }
-  club.Close();
+  books.Close();
+}
+
+void RequireDone(Books& books, Outcome outcome) {
+  const Outcome settled = books.Settle(std::move(outcome));
+  if (!settled) throw CommandRefused(settled.Message());
 }
 
 }  // namespace pellmark::cli

@@ -44,12 +44,15 @@ void ClubSession::ConfigureStores() {
   const std::filesystem::path working = folder_ / kWorkingFolderName;
   std::error_code ignored;
   std::filesystem::create_directories(working, ignored);
-  for (store::TQDB* master : {&members, &securities, &accounts, &categories}) master->SetCacheSize(kMasterCacheSize);
-  for (store::TQDB* transactions : {&memrecs, &stkrecs, &actrecs, &prices}) {
+  Stores& s = stores_;
+  for (store::TQDB* master : {&s.members, &s.securities, &s.accounts, &s.categories}) {
+    master->SetCacheSize(kMasterCacheSize);
+  }
+  for (store::TQDB* transactions : {&s.memrecs, &s.stkrecs, &s.actrecs, &s.prices}) {
     transactions->SetCacheSize(kTransactionCacheSize);
   }
-  for (store::TQDB* store : {&members, &memrecs, &securities, &stkrecs, &prices, &accounts, &actrecs, &categories,
-                             &unitfile}) {
+  for (store::TQDB* store : {&s.members, &s.memrecs, &s.securities, &s.stkrecs, &s.prices, &s.accounts, &s.actrecs,
+                             &s.categories, &s.unitfile}) {
     store->WarnNoData = [](store::TQDB&) {};
     store->SetTempFolder(working);
     store->OnRecovery = [this](store::TQDB&, const store::RecoveryReport& report) { ReportRecovery(report); };
@@ -75,7 +78,7 @@ void ClubSession::ResetInfoForFirstSetUp() {
   info_.defstkact = -1;
 }
 
-void ClubSession::OpenClub(bool reset) {
+std::vector<std::int32_t> ClubSession::OpenClub(bool reset) {
   if (auto info = ReadClubInfo(folder_)) {
     info_ = *info;
     info_exists_ = true;
@@ -85,38 +88,35 @@ void ClubSession::OpenClub(bool reset) {
   }
 
   ConfigureStores();
-  members.SetFileName(folder_ / "clubmem.qdb");
-  memrecs.SetFileName(folder_ / "memrec.qdb");
-  securities.SetFileName(folder_ / "clubstk.qdb");
-  prices.SetFileName(folder_ / "stkprice.qdb");
-  stkrecs.SetFileName(folder_ / "stkrec.qdb");
-  actrecs.SetFileName(folder_ / "actrec.qdb");
-  categories.SetFileName(folder_ / "clubcat.qdb");
-  accounts.SetFileName(folder_ / "clubact.qdb");
-  unitfile.SetFileName(folder_ / "clubunit.qdb");
+  Stores& s = stores_;
+  s.members.SetFileName(folder_ / "clubmem.qdb");
+  s.memrecs.SetFileName(folder_ / "memrec.qdb");
+  s.securities.SetFileName(folder_ / "clubstk.qdb");
+  s.prices.SetFileName(folder_ / "stkprice.qdb");
+  s.stkrecs.SetFileName(folder_ / "stkrec.qdb");
+  s.actrecs.SetFileName(folder_ / "actrec.qdb");
+  s.categories.SetFileName(folder_ / "clubcat.qdb");
+  s.accounts.SetFileName(folder_ / "clubact.qdb");
+  s.unitfile.SetFileName(folder_ / "clubunit.qdb");
   open_ = true;
 
   if (categories.Count() == 0) AddPredefinedCategories(categories);
 
   view_ = ReadViewState(folder_, reset);
 
+  std::vector<std::int32_t> to_recalculate;
   if (info_exists_ && info_.cnthndl == 255) {
-    UpgradeMemberRecords(members, memrecs, recalculate_member);
+    to_recalculate = UpgradeMemberRecords(s.members, s.memrecs);
     info_.cnthndl = 0;
     WriteClubInfo();
   }
   if (info_exists_ && info_.unitkey == -1) {
-    UpdateDataFormats(ui_, info_, unitfile, memrecs, prices, securities, members);
+    UpdateDataFormats(ui_, info_, s.unitfile, s.memrecs, s.prices, s.securities, s.members);
     WriteClubInfo();
   }
 
-  HiddenCounts hidden = RecountHiddenItems();
-  bool changed = hidden.members != info_.hidmems || hidden.securities != info_.hidstks ||
-                 hidden.accounts != info_.hidacts;
-  info_.hidmems = hidden.members;
-  info_.hidstks = hidden.securities;
-  info_.hidacts = hidden.accounts;
-  if (changed && info_exists_) WriteClubInfo();
+  RecountHiddenItems();
+  return to_recalculate;
 }
 
 namespace {
@@ -146,16 +146,24 @@ std::int32_t RecountHidden(store::TQDB& store, double Record::*figure) {
 
 }  // namespace
 
-HiddenCounts ClubSession::RecountHiddenItems() {
-  return {RecountHidden(members, &TMemberRec::tunits), RecountHidden(securities, &TSecurityRec::sharest),
-          RecountHidden(accounts, &TAccountRec::bal)};
+void ClubSession::RecountHiddenItems() {
+  const std::int32_t members_hidden = RecountHidden(stores_.members, &TMemberRec::tunits);
+  const std::int32_t securities_hidden = RecountHidden(stores_.securities, &TSecurityRec::sharest);
+  const std::int32_t accounts_hidden = RecountHidden(stores_.accounts, &TAccountRec::bal);
+  const bool changed = members_hidden != info_.hidmems || securities_hidden != info_.hidstks ||
+                       accounts_hidden != info_.hidacts;
+  info_.hidmems = members_hidden;
+  info_.hidstks = securities_hidden;
+  info_.hidacts = accounts_hidden;
+  if (changed && info_exists_) WriteClubInfo();
 }
 
 void ClubSession::CloseStores() {
   if (!open_) return;
   open_ = false;
-  for (store::TQDB* store : {&accounts, &securities, &members, &actrecs, &memrecs, &stkrecs, &unitfile, &categories,
-                             &prices}) {
+  Stores& s = stores_;
+  for (store::TQDB* store : {&s.accounts, &s.securities, &s.members, &s.actrecs, &s.memrecs, &s.stkrecs, &s.unitfile,
+                             &s.categories, &s.prices}) {
     store->SetFileName("");
   }
 }
@@ -231,7 +239,7 @@ bool ClubSession::CommitClubInformation(const ClubInfoFields& fields, bool* dial
     unit.date = DayNumberFromCivil({info_.year, 1, 1});
     unit.upd = false;
     unit.unitid = AllocateTranId(info_.unitind);
-    StoreTransaction(unit, -unit.unitid, unit.unitid, unitfile, unit.date);
+    unitfile.Put(unit);
     info_.unitkey = unit.unitid;
     info_.date = unit.date;
     info_.updcnt = 0;
@@ -252,7 +260,6 @@ bool ClubSession::CommitClubInformation(const ClubInfoFields& fields, bool* dial
   info_.usepas = fields.usepas;
   info_exists_ = true;
 
-  accounts.SetFilter("");
   if (accounts.Count() == 0) {
     CreateFirstAccount();
     ui_.PlayConfirmationSound();
@@ -276,8 +283,7 @@ void ClubSession::CreateFirstAccount() {
   cash.actid = NextRecordId(accounts, &TAccountRec::actid);
   cash.active = true;
   cash.SetExcludedFromValuation(false);
-  accounts.Store(NameKey(false, cash.name), EncodeRecord(cash));
-  accounts.SaveIndex();
+  accounts.Put(cash);
   info_.defact = cash.actid;
   info_.defstkact = cash.actid;
 }

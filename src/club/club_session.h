@@ -11,13 +11,15 @@
 #pragma once
 
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "club/clock.h"
 #include "club/interaction.h"
+#include "club/record_keys.h"
 #include "club/records.h"
+#include "club/table.h"
 #include "club/view_state.h"
 #include "store/qdb.h"
 
@@ -34,11 +36,6 @@ struct ClubInfoFields {
   std::optional<std::string> startunit;  // shown only at the first set-up
 };
 
-// Counts of hidden members, securities and accounts after a recount.
-struct HiddenCounts {
-  std::int32_t members = 0, securities = 0, accounts = 0;
-};
-
 class ClubSession {
  public:
   ClubSession(std::filesystem::path folder, Interaction& ui, const Clock& clock);
@@ -51,8 +48,10 @@ class ClubSession {
   // Opens the club: the nine stores (created when missing), the predefined
   // categories of an empty category store, the view state, pending upgrades and
   // the recount of hidden items. `reset` takes the default view state.
-  // Store errors propagate.
-  void OpenClub(bool reset);
+  // Returns the ids of the members whose totals the upgrade of old data asks to
+  // recalculate (it deleted empty transactions of theirs); the books do that and
+  // recount the hidden items after. Store errors propagate.
+  std::vector<std::int32_t> OpenClub(bool reset);
 
   // Closes the stores in the program's order; each close rewrites its file.
   void CloseStores();
@@ -92,19 +91,32 @@ class ClubSession {
   bool AuditMode() const { return audit_mode_; }
   void SetAuditMode(bool on) { audit_mode_ = on; }
 
-  // Filled by the member ledger: recomputes one member's totals from its
-  // transactions ("Reset Selected Member"). Used by the member upgrade.
-  std::function<void(TMemberRec& member)> recalculate_member;
-  // Filled by the valuation: the audit of later valuations from a date.
-  std::function<void(DayNumber from)> audit_from;
+  // Zeroes the figure of every hidden member, security and account that still
+  // holds one and stores the counts of hidden items in the club information.
+  void RecountHiddenItems();
 
-  store::TQDB members, memrecs, securities, stkrecs, prices, accounts, actrecs, categories, unitfile;
+ private:
+  // The nine record stores; everyone above the session reaches them through the
+  // tables below.
+  struct Stores {
+    store::TQDB members, memrecs, securities, stkrecs, prices, accounts, actrecs, categories, unitfile;
+  } stores_;
+
+ public:
+  Table<TMemberRec> members{stores_.members, MemberKey};
+  Table<TMemberTranRec> memrecs{stores_.memrecs, MemberTranKey};
+  Table<TSecurityRec> securities{stores_.securities, SecurityKey};
+  Table<TSecurityTranRec> stkrecs{stores_.stkrecs, SecurityTranKey};
+  Table<TPriceRec> prices{stores_.prices, PriceKey};
+  Table<TAccountRec> accounts{stores_.accounts, AccountKey};
+  Table<TAccountTranRec> actrecs{stores_.actrecs, AccountTranKey};
+  Table<TCategoryRec> categories{stores_.categories, CategoryRecordKey};
+  Table<TUnitValueRec> unitfile{stores_.unitfile, UnitValueKey};
 
  private:
   void ConfigureStores();
   void ReportRecovery(const store::RecoveryReport& report);
   void ResetInfoForFirstSetUp();
-  HiddenCounts RecountHiddenItems();
   void CreateFirstAccount();
 
   std::filesystem::path folder_;

@@ -15,7 +15,7 @@
 
 #include "club/club_session.h"
 #include "club/keys.h"
-#include "club/store_operations.h"
+#include "club/table.h"
 
 namespace pellmark {
 
@@ -26,23 +26,19 @@ struct Keyed {
   Record record;
 };
 
-// Deletes the item of `key`, if there is one, reclaims its bytes and saves the index.
-void RemoveItem(TQDB& store, const std::string& key);
-
 template <class Record>
 class MasterRecords {
  public:
   using NameOf = std::string (*)(const Record&);
 
-  MasterRecords(ClubSession& club, TQDB& store, std::int32_t TClubInfoRec::*hidden_count, NameOf name_of)
-      : club_(club), store_(store), hidden_count_(hidden_count), name_of_(name_of) {}
+  MasterRecords(ClubSession& club, Table<Record>& table, std::int32_t TClubInfoRec::*hidden_count, NameOf name_of)
+      : club_(club), table_(table), hidden_count_(hidden_count), name_of_(name_of) {}
 
   // The stored key of this name, active or hidden.
   std::optional<std::string> KeyOf(std::string_view name) {
-    store_.SetFilter("");
     for (bool hidden : {false, true}) {
       std::string key = NameKey(hidden, name);
-      if (store_.FindKey(key)) return key;
+      if (table_.Contains(key)) return key;
     }
     return std::nullopt;
   }
@@ -50,28 +46,19 @@ class MasterRecords {
   std::optional<Keyed<Record>> Select(std::string_view name) {
     auto key = KeyOf(name);
     if (!key) return std::nullopt;
-    return Keyed<Record>{*key, DecodeRecord<Record>(store_.GetDataByKey(*key))};
+    return Keyed<Record>{*key, *table_.Find(*key)};
   }
 
   // In key order: the active records first, then the hidden ones.
-  std::vector<Record> List(bool active_only) {
-    std::vector<Record> records;
-    ForEachItemWithFilter(store_, active_only ? kActiveFilter : "", [&](const std::string&, const std::string& data) {
-      records.push_back(DecodeRecord<Record>(data));
-    });
-    return records;
-  }
+  std::vector<Record> List(bool active_only) { return table_.Select(active_only ? kActiveFilter : ""); }
 
-  void Save(const Keyed<Record>& keyed) {
-    store_.SetFilter("");
-    store_.Store(keyed.key, EncodeRecord(keyed.record));
-    store_.SaveIndex();
-  }
+  void Save(const Keyed<Record>& keyed) { table_.PutAt(keyed.key, keyed.record); }
+  void Remove(const Keyed<Record>& keyed) { table_.Remove(keyed.key); }
 
   // Hides or shows the record: it moves to its other key and the club's count of
   // hidden records follows.
   void Rekey(Keyed<Record>& keyed, bool hidden) {
-    RemoveItem(store_, keyed.key);
+    table_.Remove(keyed.key);
     keyed.record.active = !hidden;
     keyed.key = NameKey(hidden, name_of_(keyed.record));
     Save(keyed);
@@ -81,17 +68,16 @@ class MasterRecords {
 
  private:
   ClubSession& club_;
-  TQDB& store_;
+  Table<Record>& table_;
   std::int32_t TClubInfoRec::*hidden_count_;
   NameOf name_of_;
 };
 
-// Deletes every transaction of one owner and reclaims the bytes.
-void DeleteOwnerTransactions(TQDB& store, std::int32_t owner);
-
 // After a change dated before the newest valuation: "The <ledger> transaction just
 // <what> has a date earlier than the last Valuation Date. Do you want to perform
-// an audit?"; Yes runs the club's audit from that date. Silent in audit mode.
-void AskForAudit(ClubSession& club, std::string_view ledger, std::string_view what, DayNumber date);
+// an audit?"; returns the date to audit from when the answer is Yes. Silent in
+// audit mode.
+std::optional<DayNumber> AskForAudit(ClubSession& club, std::string_view ledger, std::string_view what,
+                                     DayNumber date);
 
 }  // namespace pellmark

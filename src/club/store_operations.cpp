@@ -2,65 +2,30 @@
 
 namespace pellmark {
 
-void ForEachItem(TQDB& store, const std::function<void(const std::string& key, const std::string& data)>& visit) {
-  const int count = store.FilteredCount();
-  for (int i = 0; i < count; ++i) {
-    if (i == 0) {
-      store.First();
-    } else {
-      store.Next();
-    }
-    visit(store.Key(), store.GetDataString());
-  }
-}
-
-void ForEachItemWithFilter(TQDB& store, std::string_view filter,
-                           const std::function<void(const std::string& key, const std::string& data)>& visit) {
-  const std::string saved = store.Filter();
-  store.SetFilter(std::string(filter));
-  try {
-    ForEachItem(store, visit);
-  } catch (...) {
-    store.SetFilter(saved);
-    throw;
-  }
-  store.SetFilter(saved);
-}
-
-void StoreTransactionBytes(std::string_view bytes, std::int32_t owner, std::int32_t id, TQDB& store, DayNumber date) {
-  store.SetFilter("");
-  store.Store(owner > 0 ? TranKey(owner, id, date) : UnitKey(id, date), bytes);
-  store.SaveIndex();
-}
-
-void ListKeys(TQDB& store, std::vector<std::string>& names, std::vector<std::string>& keys) {
-  keys.clear();
-  store.GetKeys(keys);
-  names.clear();
-  names.reserve(keys.size());
-  for (const std::string& key : keys) names.push_back(DisplayName(key));
-}
-
-std::vector<std::string> ListCategoryNames(TQDB& categories, std::string_view filter) {
-  categories.SetFilter(std::string(filter));
-  std::vector<std::string> keys;
-  categories.GetKeys(keys);
+std::vector<std::string> DisplayNames(const std::vector<std::string>& keys) {
   std::vector<std::string> names;
   names.reserve(keys.size());
-  for (const std::string& key : keys) names.push_back(key.substr(0, key.find('_')));
+  for (const std::string& key : keys) names.push_back(DisplayName(key));
   return names;
 }
 
-void AddCategory(std::int32_t catid, std::uint8_t typ, bool tax, std::string_view name, TQDB& categories) {
+std::vector<std::string> ListCategoryNames(Table<TCategoryRec>& categories, std::string_view filter) {
+  std::vector<std::string> names;
+  for (const std::string& key : categories.Keys(filter)) names.push_back(key.substr(0, key.find('_')));
+  return names;
+}
+
+void AddCategory(std::int32_t catid, std::uint8_t typ, bool tax, std::string_view name,
+                 Table<TCategoryRec>& categories) {
   TCategoryRec category;
   category.cat = std::string(name.substr(0, 25));
   category.typ = typ;
   category.tax = tax;
   category.catid = catid;
-  categories.Store(CategoryKey(category.cat, catid, typ), EncodeRecord(category));
+  categories.Put(category);
 }
 
-void AddPredefinedCategories(TQDB& categories) {
+void AddPredefinedCategories(Table<TCategoryRec>& categories) {
   struct Predefined {
     std::int32_t catid;
     std::uint8_t typ;
@@ -82,7 +47,6 @@ void AddPredefinedCategories(TQDB& categories) {
   for (const Predefined& category : kCategories) {
     AddCategory(category.catid, category.typ, category.tax, category.name, categories);
   }
-  categories.SaveIndex();
 }
 
 }  // namespace pellmark

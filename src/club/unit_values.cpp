@@ -11,7 +11,7 @@ std::string DatePrefix(const std::string& key) { return key.substr(0, 8); }
 
 }  // namespace
 
-std::optional<UnitValue> UnitValueAt(store::TQDB& unitfile, DayNumber date) {
+std::optional<UnitValue> UnitValueAt(Table<TUnitValueRec>& unitfile, DayNumber date) {
   const int count = unitfile.Count();
   if (count == 0) return std::nullopt;
   const std::string target = DatePrefix(UnitKey(0, date));
@@ -20,13 +20,13 @@ std::optional<UnitValue> UnitValueAt(store::TQDB& unitfile, DayNumber date) {
   int high = count;
   while (low < high) {
     int middle = low + (high - low) / 2;
-    if (DatePrefix(unitfile.GetKeyAt(middle)) <= target) {
+    if (DatePrefix(unitfile.KeyAt(middle)) <= target) {
       low = middle + 1;
     } else {
       high = middle;
     }
   }
-  auto record = DecodeRecord<TUnitValueRec>(unitfile.GetDataAt(low > 0 ? low - 1 : 0));
+  const TUnitValueRec record = unitfile.At(low > 0 ? low - 1 : 0);
   return UnitValue{record.unitval, record.unitid, record.date};
 }
 

@@ -7,7 +7,8 @@
 #include <optional>
 
 #include "club/dates.h"
-#include "store/qdb.h"
+#include "club/records.h"
+#include "club/table.h"
 
 namespace pellmark {
 
@@ -18,8 +19,8 @@ struct UnitValue {
 };
 
 // The newest unit record dated on or before `date`; when every record is later,
-// the oldest one; nullopt when the store holds none. A binary search over the
-// store's positions, which no filter affects; the current item moves.
-std::optional<UnitValue> UnitValueAt(store::TQDB& unitfile, DayNumber date);
+// the oldest one; nullopt when the table holds none. A binary search over the
+// table's positions, which no filter affects.
+std::optional<UnitValue> UnitValueAt(Table<TUnitValueRec>& unitfile, DayNumber date);
 
 }  // namespace pellmark

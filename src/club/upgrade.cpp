@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "club/keys.h"
-#include "club/store_operations.h"
+#include "club/record_keys.h"
+#include "club/table.h"
 
 namespace pellmark {
 namespace {
@@ -52,10 +53,7 @@ void RekeyUnitValues(store::TQDB& unitfile) {
 
 // Unit records newest first, as the backwards walks of the update read them.
 std::vector<TUnitValueRec> UnitValuesNewestFirst(store::TQDB& unitfile) {
-  std::vector<TUnitValueRec> records;
-  ForEachItemWithFilter(unitfile, "", [&](const std::string&, const std::string& data) {
-    records.push_back(DecodeRecord<TUnitValueRec>(data));
-  });
+  std::vector<TUnitValueRec> records = Table<TUnitValueRec>(unitfile, UnitValueKey).Select();
   return {records.rbegin(), records.rend()};
 }
 
@@ -121,11 +119,8 @@ void PointClubInfoAtItsUnitValue(TClubInfoRec& info, const std::vector<TUnitValu
 
 // Keeps one price per date for each security: the one with the highest key.
 void KeepOnePricePerDate(store::TQDB& prices, store::TQDB& securities) {
-  std::vector<std::int32_t> stkids;
-  ForEachItemWithFilter(securities, "", [&](const std::string&, const std::string& data) {
-    stkids.push_back(DecodeRecord<TSecurityRec>(data).stkid);
-  });
-  for (std::int32_t stkid : stkids) {
+  for (const TSecurityRec& security : Table<TSecurityRec>(securities, SecurityKey).Select()) {
+    const std::int32_t stkid = security.stkid;
     std::vector<std::string> keys = KeysWithFilter(prices, OwnerFilter(stkid));
     std::optional<double> reference_date;
     bool deleted = false;
@@ -174,8 +169,7 @@ TMemberRec ConvertOldMemberRecord(std::string_view bytes) {
   return member;
 }
 
-void UpgradeMemberRecords(store::TQDB& members, store::TQDB& memrecs,
-                          const std::function<void(TMemberRec&)>& recalculate_member) {
+std::vector<std::int32_t> UpgradeMemberRecords(store::TQDB& members, store::TQDB& memrecs) {
   members.SetFilter("");
   for (int i = 0; i < members.Count(); ++i) {
     members.GotoIndex(i);
@@ -185,13 +179,13 @@ void UpgradeMemberRecords(store::TQDB& members, store::TQDB& memrecs,
   }
   members.SaveIndex();
 
+  std::vector<std::int32_t> emptied;
   for (int i = 0; i < members.Count(); ++i) {
-    TMemberRec member = DecodeRecord<TMemberRec>(members.GetDataAt(i));
-    if (DeleteEmptyMemberTransactions(memrecs, member.memid) && recalculate_member) {
-      recalculate_member(member);
-    }
+    const std::int32_t memid = DecodeRecord<TMemberRec>(members.GetDataAt(i)).memid;
+    if (DeleteEmptyMemberTransactions(memrecs, memid)) emptied.push_back(memid);
   }
   memrecs.SetFilter("");
+  return emptied;
 }
 
 void UpdateDataFormats(Interaction& ui, TClubInfoRec& info, store::TQDB& unitfile, store::TQDB& memrecs,

@@ -3,7 +3,8 @@
 // own trigger, so a club is converted once.
 #pragma once
 
-#include <functional>
+#include <cstdint>
+#include <vector>
 
 #include "club/interaction.h"
 #include "club/records.h"
@@ -15,11 +16,10 @@ namespace pellmark {
 TMemberRec ConvertOldMemberRecord(std::string_view bytes);
 
 // Rewrites every member in the current layout, then deletes each member
-// transaction whose amount is within 0.005 of zero and recalculates the members
-// that lost one. Run when `cnthndl` is 255; the caller resets it and writes the
-// club information.
-void UpgradeMemberRecords(store::TQDB& members, store::TQDB& memrecs,
-                          const std::function<void(TMemberRec&)>& recalculate_member);
+// transaction whose amount is within 0.005 of zero and returns the ids of the
+// members that lost one, in key order: their totals need recalculating. Run
+// when `cnthndl` is 255; the caller resets it and writes the club information.
+std::vector<std::int32_t> UpgradeMemberRecords(store::TQDB& members, store::TQDB& memrecs);
 
 // The data-format update, run when `unitkey` is -1: re-keys the unit values in
 // order, links member transactions to their unit values, tidies members, points

@@ -59,9 +59,11 @@ std::optional<int> RememberedListPosition(const TViewState& view, MainTab tab, i
   return *position;
 }
 
-std::optional<int> RowOfAccount(store::TQDB& accounts, const std::vector<std::string>& keys, std::int32_t actid) {
+std::optional<int> RowOfAccount(Table<TAccountRec>& accounts, const std::vector<std::string>& keys,
+                                std::int32_t actid) {
   for (std::size_t row = 0; row < keys.size(); ++row) {
-    if (DecodeRecord<TAccountRec>(accounts.GetDataByKey(keys[row])).actid == actid) return static_cast<int>(row);
+    auto account = accounts.Find(keys[row]);
+    if (account && account->actid == actid) return static_cast<int>(row);
   }
   return std::nullopt;
 }

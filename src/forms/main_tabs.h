@@ -3,7 +3,7 @@
 // kept in the view state.
 //
 //   if (!MayChooseTab(club.InfoExists(), MainTab::kMembers, ui)) return;   // refused
-//   club.members.SetFilter(KeyListFilter(view.showhiddenmembers));
+//   keys = club.members.Keys(KeyListFilter(view.showhiddenmembers));
 //   RememberListPosition(view, MainTab::kMembers, row);
 #pragma once
 
@@ -15,7 +15,8 @@
 
 #include "club/interaction.h"
 #include "club/view_state.h"
-#include "store/qdb.h"
+#include "club/records.h"
+#include "club/table.h"
 
 namespace pellmark {
 
@@ -48,6 +49,7 @@ void RememberListPosition(TViewState& view, MainTab tab, int row);
 std::optional<int> RememberedListPosition(const TViewState& view, MainTab tab, int count);
 
 // The row of the account `actid` in a key list of the account store, or nullopt.
-std::optional<int> RowOfAccount(store::TQDB& accounts, const std::vector<std::string>& keys, std::int32_t actid);
+std::optional<int> RowOfAccount(Table<TAccountRec>& accounts, const std::vector<std::string>& keys,
+                                std::int32_t actid);
 
 }  // namespace pellmark

@@ -6,7 +6,6 @@
 #include "club/holding_term.h"
 #include "club/keys.h"
 #include "club/number_format.h"
-#include "club/store_operations.h"
 #include "club/unit_values.h"
 
 namespace pellmark::ledger {
@@ -49,9 +48,21 @@ TMemberRec EnteredName(const MemberFields& fields) {
 MemberLedger::MemberLedger(ClubSession& club)
     : club_(club), accounts_(club), records_(club, club.members, &TClubInfoRec::hidmems, MemberName) {}
 
-bool MemberLedger::Refused(const std::string& message) {
+Outcome MemberLedger::Refuse(const std::string& message) {
   club_.Ui().ShowError(message);
-  return false;
+  return Outcome::Refusal(message);
+}
+
+Outcome MemberLedger::NoSuchMember(std::string_view name) {
+  const std::string message = "Member " + std::string(name) + " does not exist.";
+  club_.Ui().ShowError(message);
+  return Outcome::NotFound(message);
+}
+
+Outcome MemberLedger::NoSuchTransaction(const TMemberRec& member, std::int32_t duestran) {
+  const std::string message = MemberPrefix(member) + " has no transaction " + std::to_string(duestran) + ".";
+  club_.Ui().ShowError(message);
+  return Outcome::NotFound(message);
 }
 
 std::optional<std::string> MemberLedger::KeyOf(std::string_view listing_name) {
@@ -67,29 +78,25 @@ std::optional<TMemberRec> MemberLedger::Find(std::string_view listing_name) {
 std::vector<TMemberRec> MemberLedger::List(bool active_only) { return records_.List(active_only); }
 
 std::vector<TMemberTranRec> MemberLedger::Transactions(std::int32_t memid) {
-  std::vector<TMemberTranRec> transactions;
-  ForEachItemWithFilter(club_.memrecs, OwnerFilter(memid), [&](const std::string&, const std::string& data) {
-    transactions.push_back(DecodeRecord<TMemberTranRec>(data));
-  });
-  return transactions;
+  return club_.memrecs.Select(OwnerFilter(memid));
 }
 
 std::string ListingName(const MemberFields& fields) { return MemberName(EnteredName(fields)); }
 
-bool MemberLedger::CommitMember(const std::optional<std::string>& existing, const MemberFields& fields) {
+Outcome MemberLedger::CommitMember(const std::optional<std::string>& existing, const MemberFields& fields) {
   if (fields.group ? fields.name.empty() || fields.name == kGroupNamePrompt
                    : fields.lname.empty() || fields.fname.empty() || fields.lname == kLastNamePrompt ||
                          fields.fname == kFirstNamePrompt) {
-    return Refused("No Member to Add.");
+    return Refuse("No Member to Add.");
   }
   const TMemberRec entered = EnteredName(fields);
   Selected member;
   if (existing) {
     auto found = records_.Select(*existing);
-    if (!found) return Refused("Member " + *existing + " does not exist.");
+    if (!found) return NoSuchMember(*existing);
     member = *found;
   } else {
-    if (KeyOf(MemberName(entered))) return Refused("Member " + DisplayName(entered) + " already exists.");
+    if (KeyOf(MemberName(entered))) return Refuse("Member " + DisplayName(entered) + " already exists.");
     member.record.memid = NextRecordId(club_.members, &TMemberRec::memid);
     member.record.active = true;
   }
@@ -110,13 +117,13 @@ bool MemberLedger::CommitMember(const std::optional<std::string>& existing, cons
   record.email = fields.email.substr(0, 30);
   member.key = NameKey(!record.active, MemberName(record));
   if (existing && member.key != old_key) {
-    if (KeyOf(MemberName(record))) return Refused("Member " + DisplayName(record) + " already exists.");
-    RemoveItem(club_.members, old_key);
+    if (KeyOf(MemberName(record))) return Refuse("Member " + DisplayName(record) + " already exists.");
+    club_.members.Remove(old_key);
   }
   records_.Save(member);
   club_.Ui().PlayConfirmationSound();
   club_.Ui().ShowInformation("Member " + DisplayName(record) + (existing ? " changed." : " added."));
-  return true;
+  return Outcome::Done();
 }
 
 EntryDialogRequest MemberLedger::DialogRequest(const TMemberRec& member, EntryMode mode, const TMemberTranRec& tran,
@@ -132,8 +139,7 @@ EntryDialogRequest MemberLedger::DialogRequest(const TMemberRec& member, EntryMo
   if (mode == EntryMode::MemberPayoff) {
     const std::int32_t year = CivilFromDayNumber(tran.trandate).year;
     std::vector<PayoffValuation> valuations;
-    ForEachItemWithFilter(club_.unitfile, "", [&](const std::string&, const std::string& data) {
-      auto unit = DecodeRecord<TUnitValueRec>(data);
+    club_.unitfile.ForEach("", [&](const TUnitValueRec& unit) {
       if (CivilFromDayNumber(unit.date).year == year) valuations.push_back({unit, member.tunits * unit.unitval});
     });
     request.payoff_valuations.assign(valuations.rbegin(), valuations.rend());
@@ -198,9 +204,9 @@ DialogOutcome MemberLedger::PostMemberTransaction(Selected& member, MemberPostMo
 
   if (mode == MemberPostMode::New || mode == MemberPostMode::Change) {
     if (mode == MemberPostMode::Change && old != nullptr && old->trandate != tran.trandate) {
-      RemoveItem(club_.memrecs, TranKey(old->memid, old->duestran, old->trandate));
+      club_.memrecs.Remove(MemberTranKey(*old));
     }
-    StoreTransaction(tran, tran.memid, tran.duestran, club_.memrecs, tran.trandate);
+    club_.memrecs.Put(tran);
   }
   if (mode != MemberPostMode::Reapply) records_.Save(member);
   return DialogOutcome::Ok;
@@ -208,36 +214,35 @@ DialogOutcome MemberLedger::PostMemberTransaction(Selected& member, MemberPostMo
 
 bool MemberLedger::OpenShortSales() {
   bool open = false;
-  ForEachItemWithFilter(club_.stkrecs, "", [&](const std::string&, const std::string& data) {
-    auto tran = DecodeRecord<TSecurityTranRec>(data);
+  club_.stkrecs.ForEach("", [&](const TSecurityTranRec& tran) {
     if (tran.typ == 1 && tran.compc && !tran.sold) open = true;
   });
   return open;
 }
 
-bool MemberLedger::Collect(MemberAction action, const std::optional<std::string>& selected, DayNumber date) {
+Outcome MemberLedger::Collect(MemberAction action, const std::optional<std::string>& selected, DayNumber date) {
   Interaction& ui = club_.Ui();
   std::vector<Selected> members;
   if (action == MemberAction::DuesAll) {
     if (club_.Info().dues &&
         !ui.Confirm("No Valuation Statement Created since last dues collection. Continue?")) {
-      return false;
+      return Outcome::Cancelled();
     }
     for (const TMemberRec& member : List(false)) {
       if (member.active) members.push_back({NameKey(false, MemberName(member)), member});
     }
   } else {
     auto member = selected ? records_.Select(*selected) : std::nullopt;
-    if (!member) return false;
+    if (!member) return NoSuchMember(selected.value_or(""));
     if (action == MemberAction::Payoff) {
-      if (member->record.tunits == 0) return Refused(DisplayName(member->record) + " has no assets.");
+      if (member->record.tunits == 0) return Refuse(DisplayName(member->record) + " has no assets.");
       if (OpenShortSales() &&
           !ui.Confirm("There are outstanding short sells. This has artifically inflated the current valuation unit "
                       "value.  Continue the payoff?")) {
-        return false;
+        return Outcome::Cancelled();
       }
     }
-    if (!member->record.active) return Refused("Member is Hidden.");
+    if (!member->record.active) return Refuse("Member is Hidden.");
     members.push_back(*member);
   }
   if (action == MemberAction::DuesAll) {
@@ -264,7 +269,7 @@ bool MemberLedger::Collect(MemberAction action, const std::optional<std::string>
     DialogOutcome outcome = PostMemberTransaction(member, MemberPostMode::New, tran, nullptr, kApply, &collection);
     if (outcome == DialogOutcome::Aborted) break;
   }
-  if (!collection.posted) return false;
+  if (!collection.posted) return Outcome::Cancelled();
 
   const std::string last_name = members.size() == 1 ? DisplayName(members.front().record) : std::string();
   PostCollectedMoney(collection, date, last_name);
@@ -274,12 +279,12 @@ bool MemberLedger::Collect(MemberAction action, const std::optional<std::string>
     for (const auto& [actid, amount] : collection.amounts) total += amount;
     ui.ShowInformation("$" + FormatFixed(total, 2) + " total dues collected.");
   }
-  AskForAudit(club_, "Member", "entered", date);
+  Outcome done = Outcome::Done().AuditFrom(AskForAudit(club_, "Member", "entered", date));
   if (action == MemberAction::Payoff) {
     auto member = records_.Select(MemberName(members.front().record));
     if (member && member->record.tunits == 0) OfferToHide(*member);
   }
-  return true;
+  return done;
 }
 
 void MemberLedger::PostCollectedMoney(const Collection& collection, DayNumber date, const std::string& member_name) {
@@ -315,31 +320,28 @@ void MemberLedger::PostCollectedMoney(const Collection& collection, DayNumber da
 
 void MemberLedger::OfferToHide(Selected& member) {
   if (club_.Ui().Confirm("Do you want to hide member " + DisplayName(member.record) + "?")) {
-    Hide(MemberName(member.record));
+    static_cast<void>(Hide(MemberName(member.record)));  // a refusal has been shown
   }
 }
 
 std::optional<TAccountTranRec> MemberLedger::LinkedAccountTransaction(const TMemberTranRec& tran) {
   if (tran.actid <= 0 || tran.tranid < 0) return std::nullopt;
-  club_.actrecs.SetFilter("");
-  std::string key = TranKey(tran.actid, tran.tranid, tran.trandate);
-  if (!club_.actrecs.FindKey(key)) return std::nullopt;
-  return DecodeRecord<TAccountTranRec>(club_.actrecs.GetDataString());
+  return club_.actrecs.Find(TranKey(tran.actid, tran.tranid, tran.trandate));
 }
 
-bool MemberLedger::ChangeTransaction(std::string_view name, std::int32_t duestran) {
+Outcome MemberLedger::ChangeTransaction(std::string_view name, std::int32_t duestran) {
   auto member = records_.Select(name);
-  if (!member) return false;
-  if (!member->record.active) return Refused("Member is hidden.");
+  if (!member) return NoSuchMember(name);
+  if (!member->record.active) return Refuse("Member is hidden.");
   std::optional<TMemberTranRec> old;
   for (const TMemberTranRec& tran : Transactions(member->record.memid)) {
     if (tran.duestran == duestran) old = tran;
   }
-  if (!old) return false;
+  if (!old) return NoSuchTransaction(member->record, duestran);
   TMemberTranRec tran = *old;
   if (PostMemberTransaction(*member, MemberPostMode::Change, tran, &*old, kBackOutAndApply, nullptr) !=
       DialogOutcome::Ok) {
-    return false;
+    return Outcome::Cancelled();
   }
   if (old->actid > 0) {
     auto linked = LinkedAccountTransaction(*old);
@@ -353,23 +355,22 @@ bool MemberLedger::ChangeTransaction(std::string_view name, std::int32_t duestra
     }
   }
   club_.Ui().PlayConfirmationSound();
-  AskForAudit(club_, "Member", "changed", tran.trandate);
-  return true;
+  return Outcome::Done().AuditFrom(AskForAudit(club_, "Member", "changed", tran.trandate));
 }
 
-bool MemberLedger::DeleteTransaction(std::string_view name, std::int32_t duestran, bool force_deletes) {
+Outcome MemberLedger::DeleteTransaction(std::string_view name, std::int32_t duestran, bool force_deletes) {
   auto member = records_.Select(name);
-  if (!member) return false;
-  if (!member->record.active) return Refused("Member is hidden.");
+  if (!member) return NoSuchMember(name);
+  if (!member->record.active) return Refuse("Member is hidden.");
   std::optional<TMemberTranRec> tran;
   for (const TMemberTranRec& candidate : Transactions(member->record.memid)) {
     if (candidate.duestran == duestran) tran = candidate;
   }
-  if (!tran) return false;
-  if (tran->typ == kEarnings && !force_deletes) return Refused("Earnings transactions cannot be deleted");
-  if (!club_.Ui().Confirm("Selected Record will be removed permanently. Continue?")) return false;
+  if (!tran) return NoSuchTransaction(member->record, duestran);
+  if (tran->typ == kEarnings && !force_deletes) return Refuse("Earnings transactions cannot be deleted");
+  if (!club_.Ui().Confirm("Selected Record will be removed permanently. Continue?")) return Outcome::Cancelled();
 
-  RemoveItem(club_.memrecs, TranKey(tran->memid, tran->duestran, tran->trandate));
+  club_.memrecs.Remove(MemberTranKey(*tran));
   PostMemberTransaction(*member, MemberPostMode::Delete, *tran, &*tran, kBackOut, nullptr);
   if (tran->actid > 0) {
     auto linked = LinkedAccountTransaction(*tran);
@@ -385,8 +386,7 @@ bool MemberLedger::DeleteTransaction(std::string_view name, std::int32_t duestra
   }
   club_.Ui().PlayConfirmationSound();
   if (member->record.tunits == 0) OfferToHide(*member);
-  AskForAudit(club_, "Member", "deleted", tran->trandate);
-  return true;
+  return Outcome::Done().AuditFrom(AskForAudit(club_, "Member", "deleted", tran->trandate));
 }
 
 void MemberLedger::RecalculateMember(TMemberRec& record) {
@@ -399,16 +399,22 @@ void MemberLedger::RecalculateMember(TMemberRec& record) {
   record = member.record;
 }
 
-bool MemberLedger::ResetMember(std::string_view name, bool announce) {
+void MemberLedger::RecalculateMember(std::int32_t memid) {
+  for (TMemberRec member : List(false)) {
+    if (member.memid == memid) return RecalculateMember(member);
+  }
+}
+
+Outcome MemberLedger::ResetMember(std::string_view name, bool announce) {
   auto member = records_.Select(name);
-  if (!member) return false;
-  if (!member->record.active && !club_.AuditMode()) return Refused(MemberPrefix(member->record) + " is hidden.");
+  if (!member) return NoSuchMember(name);
+  if (!member->record.active && !club_.AuditMode()) return Refuse(MemberPrefix(member->record) + " is hidden.");
   RecalculateMember(member->record);
   if (announce && !club_.AuditMode()) {
     club_.Ui().PlayConfirmationSound();
     club_.Ui().ShowInformation(MemberPrefix(member->record) + " has been reset.");
   }
-  return true;
+  return Outcome::Done();
 }
 
 void MemberLedger::ResetAllMembers() {
@@ -420,38 +426,38 @@ void MemberLedger::ResetAllMembers() {
   club_.Ui().ShowInformation("All active members have been reset.");
 }
 
-bool MemberLedger::Hide(std::string_view name) {
+Outcome MemberLedger::Hide(std::string_view name) {
   auto member = records_.Select(name);
-  if (!member) return false;
+  if (!member) return NoSuchMember(name);
   const std::string prefix = MemberPrefix(member->record);
-  if (!member->record.active) return Refused(prefix + " is" + " hidden.");
-  if (member->record.tunits != 0) return Refused("Member has assets. Cannot hide.");
+  if (!member->record.active) return Refuse(prefix + " is" + " hidden.");
+  if (member->record.tunits != 0) return Refuse("Member has assets. Cannot hide.");
   records_.Rekey(*member, true);
   club_.Ui().PlayConfirmationSound();
   club_.Ui().ShowInformation(prefix + " is" + " hidden.");
-  return true;
+  return Outcome::Done();
 }
 
-bool MemberLedger::Unhide(std::string_view name) {
+Outcome MemberLedger::Unhide(std::string_view name) {
   auto member = records_.Select(name);
-  if (!member) return false;
+  if (!member) return NoSuchMember(name);
   const std::string prefix = MemberPrefix(member->record);
-  if (member->record.active) return Refused(prefix + " is not" + " hidden.");
+  if (member->record.active) return Refuse(prefix + " is not" + " hidden.");
   records_.Rekey(*member, false);
   if (club_.Info().hidmems == 0) club_.View().showhiddenmembers = false;
   club_.Ui().PlayConfirmationSound();
   club_.Ui().ShowInformation(prefix + " is not" + " hidden.");
-  return true;
+  return Outcome::Done();
 }
 
-bool MemberLedger::Delete(std::string_view name) {
+Outcome MemberLedger::Delete(std::string_view name) {
   auto member = records_.Select(name);
-  if (!member) return false;
+  if (!member) return NoSuchMember(name);
   const std::string prefix = MemberPrefix(member->record);
-  if (member->record.tunits != 0) return Refused(prefix + " has assets. Cannot Delete.");
-  if (!club_.Ui().Confirm(prefix + " will be removed permanently. Continue?")) return false;
-  DeleteOwnerTransactions(club_.memrecs, member->record.memid);
-  RemoveItem(club_.members, member->key);
+  if (member->record.tunits != 0) return Refuse(prefix + " has assets. Cannot Delete.");
+  if (!club_.Ui().Confirm(prefix + " will be removed permanently. Continue?")) return Outcome::Cancelled();
+  club_.memrecs.RemoveAll(OwnerFilter(member->record.memid));
+  records_.Remove(*member);
   if (!member->record.active) {
     club_.Info().hidmems -= 1;
     club_.WriteClubInfo();
@@ -459,7 +465,7 @@ bool MemberLedger::Delete(std::string_view name) {
   }
   club_.Ui().PlayConfirmationSound();
   club_.Ui().ShowInformation(prefix + " deleted.");
-  return true;
+  return Outcome::Done();
 }
 
 std::vector<DuesRow> MemberLedger::DuesHistory(std::string_view name, std::optional<std::int32_t> year) {
@@ -485,8 +491,7 @@ std::vector<DuesRow> MemberLedger::DuesHistory(std::string_view name, std::optio
 
 std::vector<std::string> MemberLedger::ValuationsList(std::int32_t year) {
   std::vector<std::string> lines;
-  ForEachItemWithFilter(club_.unitfile, "", [&](const std::string&, const std::string& data) {
-    auto unit = DecodeRecord<TUnitValueRec>(data);
+  club_.unitfile.ForEach("", [&](const TUnitValueRec& unit) {
     if (CivilFromDayNumber(unit.date).year == year) {
       lines.insert(lines.begin(), "$" + FormatFixed(unit.unitval, 2) + " as of " + FormatDate(unit.date));
     }

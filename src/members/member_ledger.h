@@ -19,6 +19,7 @@
 #include "club/records.h"
 #include "cash/account_ledger.h"
 #include "club/master_records.h"
+#include "club/outcome.h"
 #include "members/member_posting.h"
 
 namespace pellmark::ledger {
@@ -68,21 +69,22 @@ class MemberLedger {
   std::vector<TMemberRec> List(bool active_only);
 
   // "Commit Changes/Additions": a new member when `existing` is empty.
-  bool CommitMember(const std::optional<std::string>& existing, const MemberFields& fields);
+  Outcome CommitMember(const std::optional<std::string>& existing, const MemberFields& fields);
 
   // A `memberselect` action for every active member ("Dues - All") or for the
-  // selected member; `date` is the dues calendar's date.
-  bool Collect(MemberAction action, const std::optional<std::string>& selected, DayNumber date);
+  // selected member; `date` is the dues calendar's date. Cancelled when no
+  // member's dialog was confirmed.
+  Outcome Collect(MemberAction action, const std::optional<std::string>& selected, DayNumber date);
 
   // Double click in the dues grid, and "Delete Record".
-  bool ChangeTransaction(std::string_view member, std::int32_t duestran);
-  bool DeleteTransaction(std::string_view member, std::int32_t duestran, bool force_deletes);
+  Outcome ChangeTransaction(std::string_view member, std::int32_t duestran);
+  Outcome DeleteTransaction(std::string_view member, std::int32_t duestran, bool force_deletes);
 
-  bool ResetMember(std::string_view member, bool announce);
+  Outcome ResetMember(std::string_view member, bool announce);
   void ResetAllMembers();
-  bool Hide(std::string_view member);
-  bool Unhide(std::string_view member);
-  bool Delete(std::string_view member);
+  Outcome Hide(std::string_view member);
+  Outcome Unhide(std::string_view member);
+  Outcome Delete(std::string_view member);
 
   std::vector<DuesRow> DuesHistory(std::string_view member, std::optional<std::int32_t> year);
   // The valuations list of the dues page for a year, newest first.
@@ -92,6 +94,8 @@ class MemberLedger {
   std::vector<TMemberTranRec> Transactions(std::int32_t memid);
   // Recomputes the member's totals from its transactions and saves it.
   void RecalculateMember(TMemberRec& member);
+  // The same for the member of this id, as stored now; nothing when there is none.
+  void RecalculateMember(std::int32_t memid);
 
  private:
   using Selected = Keyed<TMemberRec>;
@@ -111,7 +115,9 @@ class MemberLedger {
                                       const TMemberTranRec* old, int flags, Collection* collection);
   EntryDialogRequest DialogRequest(const TMemberRec& member, EntryMode mode, const TMemberTranRec& tran, bool change);
   void PostCollectedMoney(const Collection& collection, DayNumber date, const std::string& member_name);
-  bool Refused(const std::string& message);
+  Outcome Refuse(const std::string& message);
+  Outcome NoSuchMember(std::string_view name);
+  Outcome NoSuchTransaction(const TMemberRec& member, std::int32_t duestran);
   void OfferToHide(Selected& member);
   bool OpenShortSales();
   std::optional<TAccountTranRec> LinkedAccountTransaction(const TMemberTranRec& tran);

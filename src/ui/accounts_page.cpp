@@ -34,7 +34,7 @@ constexpr int kColumnWidth = 76;
 
 AccountsPage::AccountsPage(Books& books, DateEntry& actdate, std::function<bool()> force_deletes,
                            QObject* parent)
-    : QObject(parent), club_(books.Club()), ledger_(books.Accounts()), actdate_(actdate), force_deletes_(std::move(force_deletes)) {
+    : QObject(parent), books_(books), club_(books.Club()), ledger_(books.Accounts()), actdate_(actdate), force_deletes_(std::move(force_deletes)) {
   transactions_area_ = BuildTransactionsArea();
   data_area_ = BuildDataArea();
   special_area_ = BuildSpecialArea();
@@ -251,7 +251,7 @@ void AccountsPage::AfterPosting() {
 
 void AccountsPage::accountselectClick(EntryMode kind) {
   if (!account_) return;
-  if (ledger_.EnterTransaction(*account_, kind, actdate_.Date())) AfterPosting();
+  if (books_.Settle(ledger_.EnterTransaction(*account_, kind, actdate_.Date()))) AfterPosting();
 }
 
 void AccountsPage::reconcileClick() {
@@ -264,7 +264,7 @@ void AccountsPage::accountgridDblClick() {
   if (!account_ || !tranid) return;
   QTableWidget* grid = register_->Table();
   const int row = grid->currentRow();
-  if (!ledger_.ChangeTransaction(*account_, *tranid)) return;
+  if (!books_.Settle(ledger_.ChangeTransaction(*account_, *tranid))) return;
   AfterPosting();
   if (row < grid->rowCount()) grid->selectRow(row);
 }
@@ -272,7 +272,7 @@ void AccountsPage::accountgridDblClick() {
 void AccountsPage::deleterecordClick() {
   const std::optional<std::int32_t> tranid = SelectedTranId();
   if (!account_ || !tranid) return;
-  if (ledger_.DeleteTransaction(*account_, *tranid, force_deletes_())) AfterPosting();
+  if (books_.Settle(ledger_.DeleteTransaction(*account_, *tranid, force_deletes_()))) AfterPosting();
 }
 
 void AccountsPage::accountspcselectClick(int item) {
@@ -307,18 +307,19 @@ void AccountsPage::allaccountClick() {
 }
 
 void AccountsPage::curactselClick(bool checked) {
-  if (account_) ledger_.SetDefaultMember(*account_, checked);
+  // A refusal has been shown; the box shows the stored role again either way.
+  if (account_) static_cast<void>(ledger_.SetDefaultMember(*account_, checked));
   ShowRoles(account_ ? ledger_.Find(*account_) : std::nullopt);
 }
 
 void AccountsPage::curstkactselClick(bool checked) {
-  if (account_) ledger_.SetDefaultSecurity(*account_, checked);
+  if (account_) static_cast<void>(ledger_.SetDefaultSecurity(*account_, checked));
   ShowRoles(account_ ? ledger_.Find(*account_) : std::nullopt);
 }
 
 void AccountsPage::valusageClick(bool checked) {
   if (!account_) return;
-  ledger_.SetExcludedFromValuation(*account_, checked);
+  if (!ledger_.SetExcludedFromValuation(*account_, checked)) return;
   ShowRoles(ledger_.Find(*account_));
   emit postingDone();
 }

@@ -88,6 +88,7 @@ class AccountsPage : public QObject {
   void curstkactselClick(bool checked);
   void valusageClick(bool checked);
 
+  Books& books_;
   ClubSession& club_;
   ledger::AccountLedger& ledger_;
   DateEntry& actdate_;

@@ -338,7 +338,7 @@ void MembersPage::AfterListChange() {
 void MembersPage::memberselectClick(ledger::MemberAction action) {
   if (action != ledger::MemberAction::DuesAll && !member_) return;
   const std::optional<std::string> selected = action == ledger::MemberAction::DuesAll ? std::nullopt : member_;
-  if (!ledger_.Collect(action, selected, duesdate_.Date())) return;
+  if (!books_.Settle(ledger_.Collect(action, selected, duesdate_.Date()))) return;
   // A payoff that empties the member may hide him.
   if (action == ledger::MemberAction::Payoff) {
     AfterListChange();
@@ -352,7 +352,7 @@ void MembersPage::membergridDblClick() {
   if (!member_ || !duestran) return;
   QTableWidget* grid = dues_grid_->Table();
   const int row = grid->currentRow();
-  if (!ledger_.ChangeTransaction(*member_, *duestran)) return;
+  if (!books_.Settle(ledger_.ChangeTransaction(*member_, *duestran))) return;
   AfterPosting();
   if (row < grid->rowCount()) grid->selectRow(row);
 }
@@ -361,7 +361,7 @@ void MembersPage::deleterecordClick() {
   const std::optional<std::int32_t> duestran = SelectedDuesTran();
   if (!member_ || !duestran) return;
   // A deletion that empties the member may hide him.
-  if (ledger_.DeleteTransaction(*member_, *duestran, force_deletes_())) AfterListChange();
+  if (books_.Settle(ledger_.DeleteTransaction(*member_, *duestran, force_deletes_()))) AfterListChange();
 }
 
 void MembersPage::memspecialselectClick(int item) {

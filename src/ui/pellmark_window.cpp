@@ -304,21 +304,21 @@ bool TPellmark::TabSet1Change(MainTab tab) {
 
   switch (tab) {
     case MainTab::kMembers:
-      ListMasterKeys(club_.members, view.showhiddenmembers, tab);
+      ListMasterKeys(club_.members.Keys(KeyListFilter(view.showhiddenmembers)), tab);
       KeysClick(Keys_->currentRow());
       ShowKeys(tr("Members"), true);
       break;
     case MainTab::kSecurities:
-      ListMasterKeys(club_.securities, view.showhiddensecurities, tab);
+      ListMasterKeys(club_.securities.Keys(KeyListFilter(view.showhiddensecurities)), tab);
       ShowKeys(tr("Securities"), true);
       break;
     case MainTab::kAccounts:
-      ListMasterKeys(club_.accounts, view.showhiddenaccounts, tab);
+      ListMasterKeys(club_.accounts.Keys(KeyListFilter(view.showhiddenaccounts)), tab);
       if (Keys_->currentRow() < 0) SelectDefaultAccount();
       ShowKeys(tr("Accounts"), true);
       break;
     case MainTab::kReports:
-      ListMasterKeys(club_.members, false, tab);
+      ListMasterKeys(club_.members.Keys(KeyListFilter(false)), tab);
       Keys_->setSelectionMode(QAbstractItemView::ExtendedSelection);
       report_date_->setEnabled(HasActiveKey(keylist_));
       ShowKeys(tr("Members"), false);
@@ -333,10 +333,9 @@ bool TPellmark::TabSet1Change(MainTab tab) {
   return true;
 }
 
-void TPellmark::ListMasterKeys(store::TQDB& store, bool show_hidden, MainTab tab) {
-  store.SetFilter(KeyListFilter(show_hidden));
-  std::vector<std::string> names;
-  ListKeys(store, names, keylist_);
+void TPellmark::ListMasterKeys(std::vector<std::string> keys, MainTab tab) {
+  keylist_ = std::move(keys);
+  const std::vector<std::string> names = DisplayNames(keylist_);
   Keys_->clear();
   Keys_->setSelectionMode(QAbstractItemView::SingleSelection);
   for (const std::string& name : names) Keys_->addItem(FromCore(name));
@@ -348,7 +347,7 @@ void TPellmark::SelectDefaultAccount() {
 }
 
 void TPellmark::ListAccounts(const QString& selected) {
-  ListMasterKeys(club_.accounts, club_.View().showhiddenaccounts, MainTab::kAccounts);
+  ListMasterKeys(club_.accounts.Keys(KeyListFilter(club_.View().showhiddenaccounts)), MainTab::kAccounts);
   const std::string name = ToCore(selected);
   const auto listed = std::find_if(keylist_.begin(), keylist_.end(),
                                    [&](const std::string& key) { return key.size() > 1 && key.substr(1) == name; });
@@ -360,7 +359,7 @@ void TPellmark::ListAccounts(const QString& selected) {
 }
 
 void TPellmark::ListMembers(const QString& selected) {
-  ListMasterKeys(club_.members, club_.View().showhiddenmembers, MainTab::kMembers);
+  ListMasterKeys(club_.members.Keys(KeyListFilter(club_.View().showhiddenmembers)), MainTab::kMembers);
   const std::string name = ToCore(selected);
   for (std::size_t row = 0; row < keylist_.size(); ++row) {
     if (keylist_[row].substr(1) == name) Keys_->setCurrentRow(static_cast<int>(row));

@@ -81,7 +81,7 @@ class TPellmark : public QMainWindow {
                        const QString& year_spin);
   void OpenHelpOfShownSheet();
   bool TabSet1Change(MainTab tab);
-  void ListMasterKeys(store::TQDB& store, bool show_hidden, MainTab tab);
+  void ListMasterKeys(std::vector<std::string> keys, MainTab tab);
   void ShowKeys(const QString& caption, bool shown);
   // Loads the account of the key list's row into the Accounts page.
   void KeysClick(int row);

@@ -1,7 +1,6 @@
 #include "valuation/club_summary.h"
 
 #include "club/keys.h"
-#include "club/store_operations.h"
 #include "club/unit_values.h"
 
 namespace pellmark::valuation {
@@ -14,17 +13,13 @@ double ClubFigures::RefreshPurchaseUnit(DayNumber dues_date) {
 
 ClubSummary ClubFigures::Summary() {
   ClubSummary summary;
-  ForEachItemWithFilter(club_.securities, kActiveFilter, [&](const std::string&, const std::string& data) {
-    auto security = DecodeRecord<TSecurityRec>(data);
+  club_.securities.ForEach(kActiveFilter, [&](const TSecurityRec& security) {
     if (security.sharest != 0) summary.assets += security.sharest * security.pricec;
   });
-  ForEachItemWithFilter(club_.accounts, kActiveFilter, [&](const std::string&, const std::string& data) {
-    auto account = DecodeRecord<TAccountRec>(data);
+  club_.accounts.ForEach(kActiveFilter, [&](const TAccountRec& account) {
     if (!account.ExcludedFromValuation()) summary.assets += account.bal;
   });
-  ForEachItemWithFilter(club_.members, kActiveFilter, [&](const std::string&, const std::string& data) {
-    summary.units += DecodeRecord<TMemberRec>(data).tunits;
-  });
+  club_.members.ForEach(kActiveFilter, [&](const TMemberRec& member) { summary.units += member.tunits; });
   summary.actual_unit = summary.units > 0 ? summary.assets / summary.units : 0;
   summary.purchase_unit = purchase_unit_.value_or(club_.Info().vunit);
   return summary;

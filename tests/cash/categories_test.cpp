@@ -15,12 +15,12 @@ class CategoryTest : public testing::ClubFixture {};
 TEST_F(CategoryTest, ANewCategoryTakesTheNextIdAndChangingItsTypeReKeysIt) {
   CategoryLedger categories(club);
   ASSERT_TRUE(categories.Commit(std::nullopt, {"Dues Refunds", CategoryType::Deposit, false}));
-  EXPECT_TRUE(club.categories.FindKey("Dues Refunds_11_D"));
+  EXPECT_TRUE(club.categories.Contains("Dues Refunds_11_D"));
   ASSERT_TRUE(categories.MayChange(11));
   ASSERT_TRUE(categories.Commit(11, {"Dues Refunds", CategoryType::Withdrawal, true}));
-  EXPECT_FALSE(club.categories.FindKey("Dues Refunds_11_D"));
-  ASSERT_TRUE(club.categories.FindKey("Dues Refunds_11_W"));
-  auto changed = DecodeRecord<TCategoryRec>(club.categories.GetDataString());
+  EXPECT_FALSE(club.categories.Contains("Dues Refunds_11_D"));
+  ASSERT_TRUE(club.categories.Contains("Dues Refunds_11_W"));
+  auto changed = *club.categories.Find("Dues Refunds_11_W");
   EXPECT_EQ(changed.catid, 11);
   EXPECT_TRUE(changed.tax);
   EXPECT_EQ(club.categories.Count(), 11);
@@ -41,8 +41,8 @@ TEST_F(CategoryTest, TwoCategoriesMayShareADescription) {
   CategoryLedger categories(club);
   ASSERT_TRUE(categories.Commit(std::nullopt, {"Fees", CategoryType::Withdrawal, false}));
   ASSERT_TRUE(categories.Commit(std::nullopt, {"Fees", CategoryType::Withdrawal, true}));
-  EXPECT_TRUE(club.categories.FindKey("Fees_11_W"));
-  EXPECT_TRUE(club.categories.FindKey("Fees_12_W"));
+  EXPECT_TRUE(club.categories.Contains("Fees_11_W"));
+  EXPECT_TRUE(club.categories.Contains("Fees_12_W"));
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "club/club_info_file.h"
-#include "club/store_operations.h"
+#include "club/keys.h"
 #include "support/byte_fixture.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
@@ -67,7 +67,7 @@ TEST_F(ClubSessionTest, FirstRunInAnEmptyFolder) {
     EXPECT_TRUE(club.InfoExists());
     EXPECT_TRUE(club.Info().sort);
 
-    auto unit = DecodeRecord<TUnitValueRec>(club.unitfile.GetDataByKey("1999_000_00000"));
+    auto unit = *club.unitfile.Find("1999_000_00000");
     EXPECT_EQ(unit.unitval, 25.0);
     EXPECT_EQ(unit.date, Day(1999, 1, 1));
     EXPECT_FALSE(unit.upd);
@@ -75,7 +75,7 @@ TEST_F(ClubSessionTest, FirstRunInAnEmptyFolder) {
     EXPECT_EQ(club.Info().unitkey, 0);
     EXPECT_EQ(club.Info().vunit, 25.0);
 
-    auto cash = DecodeRecord<TAccountRec>(club.accounts.GetDataByKey("_Cash"));
+    auto cash = *club.accounts.Find("_Cash");
     EXPECT_EQ(cash.number, "Account Number");
     EXPECT_EQ(cash.lstchk, -1);
     EXPECT_EQ(cash.lstdate, Day(2026, 12, 7));
@@ -167,9 +167,7 @@ TEST_F(ClubSessionTest, ReopeningKeepsCategoriesEvenWhenSomeWereDeleted) {
   {
     ClubSession club(folder.Path(), ui, clock);
     club.OpenClub(false);
-    club.categories.FindKey("Other Income_5_D");
-    club.categories.DeleteCurrent();
-    club.categories.SaveIndex();
+    ASSERT_TRUE(club.categories.Remove("Other Income_5_D"));
     club.Close();
   }
   ClubSession club(folder.Path(), ui, clock);
@@ -186,22 +184,21 @@ TEST_F(ClubSessionTest, HiddenItemsAreRecountedAndTheirFiguresZeroed) {
     member.lname = "Smith";
     member.fname = "Ann";
     member.tunits = 10;
-    club.members.Add(EncodeRecord(member), "_Smith, Ann");
+    club.members.PutAt("_Smith, Ann", member);
     member.active = false;
     member.lname = "Jones";
     member.tunits = 4;
-    club.members.Add(EncodeRecord(member), "~Jones, Ann");
+    club.members.PutAt("~Jones, Ann", member);
     member.lname = "Zed";
     member.tunits = 0;
-    club.members.Add(EncodeRecord(member), "~Zed, Ann");
-    club.members.SaveIndex();
+    club.members.PutAt("~Zed, Ann", member);
     club.Close();
   }
   ClubSession club(folder.Path(), ui, clock);
   club.OpenClub(false);
   EXPECT_EQ(club.Info().hidmems, 2);
-  EXPECT_EQ(DecodeRecord<TMemberRec>(club.members.GetDataByKey("~Jones, Ann")).tunits, 0);
-  EXPECT_EQ(DecodeRecord<TMemberRec>(club.members.GetDataByKey("_Smith, Ann")).tunits, 10);
+  EXPECT_EQ(club.members.Find("~Jones, Ann")->tunits, 0);
+  EXPECT_EQ(club.members.Find("_Smith, Ann")->tunits, 10);
   EXPECT_EQ(ReadClubInfo(folder.Path())->hidmems, 2);  // written at once
 }
 
@@ -277,15 +274,13 @@ class OldClubTest : public ClubSessionTest {
 
 TEST_F(OldClubTest, BothUpgradesRunInOneStart) {
   ClubSession club(folder.Path(), ui, clock);
-  std::vector<std::int32_t> recalculated;
-  club.recalculate_member = [&](TMemberRec& member) { recalculated.push_back(member.memid); };
-  club.OpenClub(false);
+  const std::vector<std::int32_t> recalculated = club.OpenClub(false);
 
   EXPECT_THAT(ui.Messages(), ElementsAre("Pellmark Data File Formats will be updated"));
   EXPECT_EQ(ui.BeepCount(), 3);
   EXPECT_EQ(club.Info().cnthndl, 0);
 
-  TMemberRec member = DecodeRecord<TMemberRec>(club.members.GetDataByKey("_Smith, Ann"));
+  TMemberRec member = *club.members.Find("_Smith, Ann");
   EXPECT_EQ(member.city, "A City Name Longer T");
   EXPECT_EQ(member.email, "ann@example.com");
   EXPECT_EQ(member.totalc, 50);
@@ -293,25 +288,19 @@ TEST_F(OldClubTest, BothUpgradesRunInOneStart) {
   EXPECT_THAT(recalculated, ElementsAre(1));
 
   // The unit values are re-keyed by position, and the club points at the one of vunit.
-  std::vector<std::string> names, keys;
-  club.unitfile.SetFilter("");
-  ListKeys(club.unitfile, names, keys);
-  EXPECT_THAT(keys, ElementsAre("1998_000_00000", "1998_180_00001"));
+  EXPECT_THAT(club.unitfile.Keys(), ElementsAre("1998_000_00000", "1998_180_00001"));
   EXPECT_EQ(club.Info().unitind, 2);
   EXPECT_EQ(club.Info().unitkey, 9);  // the id stored in the record that holds vunit
   EXPECT_EQ(club.Info().date, Day(1998, 6, 30));
 
-  club.memrecs.SetFilter("");
   EXPECT_EQ(club.memrecs.Count(), 2);  // the empty payment is gone
-  auto payment = DecodeRecord<TMemberTranRec>(club.memrecs.GetDataByKey(TranKey(1, 0, Day(1998, 2, 1))));
+  auto payment = *club.memrecs.Find(TranKey(1, 0, Day(1998, 2, 1)));
   EXPECT_EQ(payment.gain, 0);
   EXPECT_EQ(payment.unitind, 0);
-  auto unpriced = DecodeRecord<TMemberTranRec>(club.memrecs.GetDataByKey(TranKey(1, 2, Day(1998, 3, 1))));
+  auto unpriced = *club.memrecs.Find(TranKey(1, 2, Day(1998, 3, 1)));
   EXPECT_EQ(unpriced.unitind, -1);
 
-  club.prices.SetFilter("");
-  ListKeys(club.prices, names, keys);
-  EXPECT_THAT(keys, ElementsAre("4_1998_120_00000", "4_1998_151_00002"));
+  EXPECT_THAT(club.prices.Keys(), ElementsAre("4_1998_120_00000", "4_1998_151_00002"));
 
   auto stored = ReadClubInfo(folder.Path());
   ASSERT_TRUE(stored.has_value());

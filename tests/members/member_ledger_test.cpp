@@ -38,7 +38,7 @@ class MemberTest : public testing::ClubFixture {
     unit.unitval = value;
     unit.date = date;
     unit.unitid = AllocateTranId(club.Info().unitind);
-    StoreTransaction(unit, -unit.unitid, unit.unitid, club.unitfile, date);
+    club.unitfile.Put(unit);
     club.Info().vunit = value;
     club.Info().date = date;
   }
@@ -55,8 +55,8 @@ class MemberTest : public testing::ClubFixture {
 };
 
 TEST_F(MemberTest, MembersAreKeyedByTheirListingNames) {
-  EXPECT_TRUE(club.members.FindKey("_Smith, Ann"));
-  EXPECT_TRUE(club.members.FindKey("_Elm Street Trust"));
+  EXPECT_TRUE(club.members.Contains("_Smith, Ann"));
+  EXPECT_TRUE(club.members.Contains("_Elm Street Trust"));
   EXPECT_EQ(Member("Elm Street Trust").mtype, 'G');
   EXPECT_EQ(Member("Jones, Bob").memid, 2);
 
@@ -279,7 +279,7 @@ TEST_F(MemberTest, ResetRebuildsTheTotalsFromTheTransactions) {
   TMemberRec damaged = before;
   damaged.tunits = 99;
   damaged.totalc = -1;
-  club.members.Store("_Smith, Ann", EncodeRecord(damaged));
+  club.members.PutAt("_Smith, Ann", damaged);
   ui.Clear();
   ASSERT_TRUE(members.ResetMember("Smith, Ann", true));
   EXPECT_EQ(EncodeRecord(Member("Smith, Ann")), EncodeRecord(before));

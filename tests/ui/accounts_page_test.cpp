@@ -249,7 +249,7 @@ TEST_F(AccountsPageTest, TheCategoriesSheetAddsACategoryAndShowsItsTotal) {
   EXPECT_EQ(stored->cat, "Dues Refunds");
   EXPECT_EQ(stored->typ, 2);
   EXPECT_TRUE(stored->tax);
-  EXPECT_TRUE(window->Club().categories.FindKey("Dues Refunds_11_W"));
+  EXPECT_TRUE(window->Club().categories.Contains("Dues Refunds_11_W"));
 }
 
 }  // namespace

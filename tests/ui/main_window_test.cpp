@@ -39,8 +39,7 @@ QStringList ListedKeys(TPellmark& window) {
 void AddMember(ClubSession& club, const std::string& key, bool active) {
   TMemberRec member;
   member.active = active;
-  club.members.Store(key, EncodeRecord(member));
-  club.members.SaveIndex();
+  club.members.PutAt(key, member);
 }
 
 TEST_F(MainWindowTest, FirstRunOffersOnlyTheSpecialTab) {

@@ -20,21 +20,21 @@ TEST(ClubFiguresTest, SummaryCountsActiveHoldingsAndValuedAccounts) {
   ClubInfoFields fields = club.DisplayedClubInfo();
   fields.club = "Elm Street Investors";
   ASSERT_TRUE(club.CommitClubInformation(fields));
-  TAccountRec cash = DecodeRecord<TAccountRec>(club.accounts.GetDataByKey("_Cash"));
+  TAccountRec cash = *club.accounts.Find("_Cash");
   cash.bal = 1000;
-  club.accounts.Store("_Cash", EncodeRecord(cash));
+  club.accounts.PutAt("_Cash", cash);
   TAccountRec escrow = cash;
   escrow.name = "Escrow";
   escrow.bal = 500;
   escrow.SetExcludedFromValuation(true);
-  club.accounts.Store("_Escrow", EncodeRecord(escrow));
+  club.accounts.PutAt("_Escrow", escrow);
   TSecurityRec acme;
   acme.sharest = 10;
   acme.pricec = 20;
-  club.securities.Store("_Acme", EncodeRecord(acme));
+  club.securities.PutAt("_Acme", acme);
   TMemberRec member;
   member.tunits = 48;
-  club.members.Store("_Smith, Ann", EncodeRecord(member));
+  club.members.PutAt("_Smith, Ann", member);
 
   ClubSummary summary = ClubFigures(club).Summary();
   EXPECT_EQ(summary.assets, 1200);
