@@ -12,6 +12,31 @@
 #endif
 
 namespace pellmark::cli {
+namespace {
+
+void AddCommands(CLI::App& app, CommandList& commands) {
+  AddClubCommands(app, commands);
+  AddStoreCommands(app, commands);
+  AddAccountCommands(app, commands);
+  AddMemberCommands(app, commands);
+}
+
+}  // namespace
+
+std::vector<std::string> CommandPaths() {
+  CLI::App app;
+  CommandList commands;
+  AddCommands(app, commands);
+  std::vector<std::string> paths;
+  for (const Command& command : commands) {
+    std::string path = command.app->get_name();
+    for (const CLI::App* parent = command.app->get_parent(); parent != &app; parent = parent->get_parent()) {
+      path = parent->get_name() + " " + path;
+    }
+    paths.push_back(path);
+  }
+  return paths;
+}
 
 int RunCli(int argc, const char* const* argv, std::istream& in, std::ostream& out, std::ostream& err,
            bool in_is_terminal) {
@@ -29,10 +54,7 @@ int RunCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
   app.add_flag("--no", no, "Answer No to every question")->excludes(yes_flag);
 
   CommandList commands;
-  AddClubCommands(app, commands);
-  AddStoreCommands(app, commands);
-  AddAccountCommands(app, commands);
-  AddMemberCommands(app, commands);
+  AddCommands(app, commands);
 
   try {
     app.parse(argc, argv);

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
+#include <vector>
 
 namespace pellmark::cli {
 
@@ -15,5 +17,9 @@ enum ExitStatus { kDone = 0, kRefused = 1, kUsage = 2, kFileError = 3 };
 // Runs one command line; `in_is_terminal` says whether questions may be asked on `in`.
 int RunCli(int argc, const char* const* argv, std::istream& in, std::ostream& out, std::ostream& err,
            bool in_is_terminal);
+
+// The command paths that run something ("accounts", "account add", "txn delete"
+// ...), in the order they were added.
+std::vector<std::string> CommandPaths();
 
 }  // namespace pellmark::cli

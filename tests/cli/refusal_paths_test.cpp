@@ -1,0 +1,110 @@
+// Every command of pellmark-cli has a way to be refused, and none is refused in
+// silence: the exit status says so and stderr says why.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "cli/cli_runner.h"
+#include "support/temp_folder.h"
+
+namespace pellmark::cli {
+namespace {
+
+using ::testing::ContainerEq;
+
+class RefusalPaths : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(Run({"init", "--name", "Elm", "--year", "2026"}).status, kDone);
+    ASSERT_EQ(Run({"member", "add", "--last", "Smith", "--first", "Ann"}).status, kDone);
+    ASSERT_EQ(Run({"--yes", "dues", "--date", "12/01/2026", "--all", "10"}).status, kDone);
+  }
+  CliRun Run(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--club", folder.Path().string(), "--today", "12/07/2026"});
+    return RunLine(args);
+  }
+  pellmark::testing::TempFolder folder;
+};
+
+// One refused command line for each command, on the club of the fixture; the
+// exit status each one expects.
+struct Refusal {
+  std::vector<std::string> args;
+  int status = kRefused;
+};
+
+std::map<std::string, Refusal> Refusals(const std::string& club) {
+  return {
+      {"info", {{"--club", club + "/none", "info"}, kUsage}},
+      {"open", {{"--club", club + "/none", "open"}, kUsage}},
+      {"init", {{"init", "--name", "Again", "--year", "2026"}}},
+      {"demo", {{"demo", club}}},
+      {"qdb", {{"qdb", club + "/none.qdb"}, kFileError}},
+      {"check", {{"check", "Nowhere", "5", "--number", "1", "--desc", "x", "--category", "Operating Expenses"}}},
+      {"deposit", {{"deposit", "Cash", "5", "--desc", "x", "--category", "Nonsense"}}},
+      {"withdraw", {{"withdraw", "Cash", "abc", "--desc", "x", "--category", "Operating Expenses"}}},
+      {"charge", {{"charge", "Cash", "5", "--desc", "x", "--date", "13/45/2026"}}},
+      {"interest", {{"interest", "Nowhere", "5", "--desc", "x"}}},
+      {"transfer", {{"transfer", "Cash", "Cash", "5", "--desc", "x"}}},
+      {"accounts", {{"--club", club + "/none", "accounts"}, kUsage}},
+      {"register", {{"register", "Nowhere"}}},
+      {"account add", {{"account", "add", "Cash"}}},
+      {"account change", {{"account", "change", "Nowhere", "--number", "1"}}},
+      {"account hide", {{"account", "hide", "Cash"}}},
+      {"account unhide", {{"account", "unhide", "Cash"}}},
+      {"account delete", {{"--yes", "account", "delete", "Cash"}}},
+      {"account reset", {{"account", "reset", "Nowhere"}}},
+      {"account default-member", {{"account", "default-member", "Nowhere"}}},
+      {"account default-security", {{"account", "default-security", "Nowhere"}}},
+      {"account reset-all", {{"--club", club + "/none", "account", "reset-all"}, kUsage}},
+      {"account valuation", {{"account", "valuation", "Nowhere", "off"}}},
+      {"txn change", {{"txn", "change", "Cash", "999", "--amount", "5"}}},
+      {"txn delete", {{"--yes", "txn", "delete", "Cash", "999"}}},
+      {"reconcile", {{"reconcile", "Nowhere"}}},
+      {"category add", {{"category", "add", "Postage"}}},
+      {"category change", {{"category", "change", "1", "--name", "Dues"}}},
+      {"categories", {{"--club", club + "/none", "categories"}, kUsage}},
+      {"member add", {{"member", "add", "--last", "Smith", "--first", "Ann"}}},
+      {"member change", {{"member", "change", "Nobody, X", "--email", "x@example.com"}}},
+      {"member hide", {{"member", "hide", "Smith, Ann"}}},
+      {"member unhide", {{"member", "unhide", "Smith, Ann"}}},
+      {"member delete", {{"--yes", "member", "delete", "Smith, Ann"}}},
+      {"member reset", {{"member", "reset", "Nobody, X"}}},
+      {"member reset-all", {{"--club", club + "/none", "member", "reset-all"}, kUsage}},
+      {"members", {{"--club", club + "/none", "members"}, kUsage}},
+      {"dues", {{"--no", "dues", "--all", "10"}}},
+      {"payoff", {{"payoff", "Smith, Ann", "5", "--valuation", "01/01/1990"}}},
+      {"fee", {{"fee", "Nobody, X", "5"}}},
+      {"total-dues", {{"total-dues", "Nobody, X", "5"}}},
+      {"total-earnings", {{"total-earnings", "Nobody, X", "5"}}},
+      {"dues-history", {{"dues-history", "Nobody, X"}}},
+      {"mtxn change", {{"mtxn", "change", "Smith, Ann", "999", "5"}}},
+      {"mtxn delete", {{"--yes", "mtxn", "delete", "Smith, Ann", "999"}}},
+  };
+}
+
+TEST_F(RefusalPaths, EveryCommandIsRefusedWithAReasonOnStderr) {
+  const std::map<std::string, Refusal> refusals = Refusals(folder.Path().string());
+  std::set<std::string> listed, commands;
+  for (const auto& [path, refusal] : refusals) listed.insert(path);
+  for (const std::string& path : CommandPaths()) commands.insert(path);
+  ASSERT_THAT(listed, ContainerEq(commands)) << "a command without a refusal case, or a case without a command";
+
+  for (const auto& [path, refusal] : refusals) {
+    CliRun run = Run(refusal.args);
+    EXPECT_EQ(run.status, refusal.status) << path << ": " << run.err;
+    EXPECT_FALSE(run.err.empty()) << path << " was refused in silence";
+  }
+}
+
+TEST_F(RefusalPaths, WhatNoLongerExistsIsNamed) {
+  EXPECT_EQ(Run({"--yes", "txn", "delete", "Cash", "999"}).err, "Account Cash has no transaction 999.\n");
+  EXPECT_EQ(Run({"--yes", "txn", "delete", "Nowhere", "1"}).err, "Account Nowhere does not exist.\n");
+  EXPECT_EQ(Run({"--yes", "mtxn", "delete", "Smith, Ann", "999"}).err, "Member Ann Smith has no transaction 999.\n");
+  EXPECT_EQ(Run({"reconcile", "Nowhere"}).err, "Account Nowhere does not exist.\n");
+}
+
+}  // namespace
+}  // namespace pellmark::cli
