@@ -3,13 +3,14 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "books/books.h"
 #include "cli/cli_context.h"
 #include "cli/demo_club.h"
+#include "cli/open_club.h"
 #include "cli/record_json.h"
 #include "club/club_info_file.h"
 #include "club/club_session.h"
 #include "club/text_encoding.h"
-#include "books/books.h"
 
 namespace pellmark::cli {
 namespace {
@@ -47,12 +48,8 @@ void InitClub(const fs::path& folder, Interaction& ui, const Clock& clock, const
   fs::create_directories(folder);
   Books books(folder, ui, clock);
   books.Open();
+  RefuseIfSetUp(books, ui);
   ClubSession& club = books.Club();
-  if (club.InfoExists()) {
-    ui.ShowError("The club \"" + club.Info().club + "\" is already set up; change it on the Special page.");
-    club.Close();
-    throw CommandRefused("already set up");
-  }
   ClubInfoFields fields = club.DisplayedClubInfo();
   fields.club = ToWindows1252(options.name);
   fields.year = options.year;

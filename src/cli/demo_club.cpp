@@ -4,11 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "books/books.h"
 #include "cli/cli_context.h"
 #include "cli/dialog_answers.h"
-#include "books/books.h"
-#include "cash/account_ledger.h"
-#include "members/member_ledger.h"
+#include "cli/open_club.h"
 
 namespace pellmark::cli {
 namespace {
@@ -79,12 +78,8 @@ void WriteDemoClub(const std::filesystem::path& folder, const Clock& clock, Inte
 
   Books books(folder, ui, clock);
   books.Open();
+  RefuseIfSetUp(books, errors);
   ClubSession& club = books.Club();
-  if (club.InfoExists()) {
-    errors.ShowError("The club \"" + club.Info().club + "\" is already set up; change it on the Special page.");
-    club.Close();
-    throw CommandRefused("already set up");
-  }
   ClubInfoFields fields = club.DisplayedClubInfo();
   fields.club = "Elm Street Investors";
   fields.addr = "12 Elm Street, Springfield, IL 62701";

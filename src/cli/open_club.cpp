@@ -26,6 +26,13 @@ void WithOpenClub(CliContext& context, const std::function<void(Books&)>& work, 
   books.Close();
 }
 
+void RefuseIfSetUp(Books& books, Interaction& errors) {
+  if (!books.Club().InfoExists()) return;
+  errors.ShowError("The club \"" + books.Club().Info().club + "\" is already set up; change it on the Special page.");
+  books.Close();
+  throw CommandRefused("already set up");
+}
+
 void RequireDone(Books& books, Outcome outcome) {
   const Outcome settled = books.Settle(std::move(outcome));
   if (!settled) throw CommandRefused(settled.Message());

@@ -16,6 +16,10 @@ namespace pellmark::cli {
 // terminal's port for the run (a command that answers dialogs passes its own).
 void WithOpenClub(CliContext& context, const std::function<void(Books&)>& work, Interaction* ui = nullptr);
 
+// A new set-up (init, demo) refuses opened books whose club is set up already,
+// closing them first.
+void RefuseIfSetUp(Books& books, Interaction& errors);
+
 // Has the books carry out what the outcome asks of them; anything but done ends
 // the command as refused (exit status 1), its message or question already shown.
 void RequireDone(Books& books, Outcome outcome);

@@ -125,8 +125,7 @@ namespace {
 // zeroing `figure` of each hidden item that still holds one; returns the count.
 template <class Record>
 std::int32_t RecountHidden(store::TQDB& store, double Record::*figure) {
-  const std::string saved_filter = store.Filter();
-  store.SetFilter("");
+  FilterGuard all(store, "");
   std::int32_t hidden = 0;
   bool written = false;
   for (int i = store.Count() - 1; i >= 0; --i) {
@@ -140,7 +139,6 @@ std::int32_t RecountHidden(store::TQDB& store, double Record::*figure) {
     }
   }
   if (written) store.SaveIndex();
-  store.SetFilter(saved_filter);
   return hidden;
 }
 

@@ -16,7 +16,7 @@ constexpr double kEmptyAmount = 0.005;
 
 // Keys of the items the filter selects, read before anything is changed.
 std::vector<std::string> KeysWithFilter(store::TQDB& store, std::string_view filter) {
-  store.SetFilter(std::string(filter));
+  FilterGuard selected(store, filter);
   std::vector<std::string> keys;
   store.GetKeys(keys);
   return keys;
@@ -58,8 +58,7 @@ std::vector<TUnitValueRec> UnitValuesNewestFirst(store::TQDB& unitfile) {
 }
 
 void LinkMemberTransactions(store::TQDB& memrecs, const std::vector<TUnitValueRec>& units_newest_first) {
-  const std::string saved_filter = memrecs.Filter();
-  memrecs.SetFilter("");
+  FilterGuard all(memrecs, "");
   for (int i = 0; i < memrecs.Count(); ++i) {
     memrecs.GotoIndex(i);
     TMemberTranRec old = DecodeRecord<TMemberTranRec>(memrecs.GetDataString());
@@ -86,12 +85,10 @@ void LinkMemberTransactions(store::TQDB& memrecs, const std::vector<TUnitValueRe
     memrecs.Change(EncodeRecord(rebuilt));
   }
   memrecs.SaveIndex();
-  memrecs.SetFilter(saved_filter);
 }
 
 void TidyMembers(store::TQDB& members) {
-  const std::string saved_filter = members.Filter();
-  members.SetFilter("");
+  FilterGuard all(members, "");
   for (int i = 0; i < members.Count(); ++i) {
     members.GotoIndex(i);
     TMemberRec member = DecodeRecord<TMemberRec>(members.GetDataString());
@@ -100,7 +97,6 @@ void TidyMembers(store::TQDB& members) {
     members.Change(EncodeRecord(member));
   }
   members.SaveIndex();
-  members.SetFilter(saved_filter);
 }
 
 void PointClubInfoAtItsUnitValue(TClubInfoRec& info, const std::vector<TUnitValueRec>& units_newest_first) {
@@ -170,7 +166,7 @@ TMemberRec ConvertOldMemberRecord(std::string_view bytes) {
 }
 
 std::vector<std::int32_t> UpgradeMemberRecords(store::TQDB& members, store::TQDB& memrecs) {
-  members.SetFilter("");
+  FilterGuard all(members, "");
   for (int i = 0; i < members.Count(); ++i) {
     members.GotoIndex(i);
     std::string bytes = members.GetDataString();
@@ -184,7 +180,6 @@ std::vector<std::int32_t> UpgradeMemberRecords(store::TQDB& members, store::TQDB
     const std::int32_t memid = DecodeRecord<TMemberRec>(members.GetDataAt(i)).memid;
     if (DeleteEmptyMemberTransactions(memrecs, memid)) emptied.push_back(memid);
   }
-  memrecs.SetFilter("");
   return emptied;
 }
 
