@@ -56,9 +56,9 @@ void InitClub(const fs::path& folder, Interaction& ui, const Clock& clock, const
   fields.startunit = options.start_unit;
   fields.addr = ToWindows1252(options.address);
   fields.idnum = ToWindows1252(options.tax_id);
-  bool committed = club.CommitClubInformation(fields);
+  const Outcome committed = club.CommitClubInformation(fields);
   club.Close();
-  if (!committed) throw CommandRefused("set-up refused");
+  if (!committed) throw CommandRefused(committed.Message());
 }
 
 }  // namespace

@@ -206,11 +206,11 @@ ClubInfoFields ClubSession::DisplayedClubInfo() const {
   return fields;
 }
 
-bool ClubSession::CommitClubInformation(const ClubInfoFields& fields, bool* dialup_choice_cleared) {
+Outcome ClubSession::CommitClubInformation(const ClubInfoFields& fields, bool* dialup_choice_cleared) {
   if (dialup_choice_cleared) *dialup_choice_cleared = false;
   auto refuse = [this](const char* message) {
     ui_.ShowError(message);
-    return false;
+    return Outcome::Refusal(message);
   };
   auto year = ParseTrackYear(fields.year);
   if (!year) return refuse("Invalid Track Year");
@@ -268,7 +268,7 @@ bool ClubSession::CommitClubInformation(const ClubInfoFields& fields, bool* dial
     ui_.ShowInformation("Club Information updated.");
   }
   WriteClubInfo();
-  return true;
+  return Outcome::Done();
 }
 
 void ClubSession::CreateFirstAccount() {

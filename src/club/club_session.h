@@ -17,6 +17,7 @@
 
 #include "club/clock.h"
 #include "club/interaction.h"
+#include "club/outcome.h"
 #include "club/record_keys.h"
 #include "club/records.h"
 #include "club/table.h"
@@ -62,9 +63,9 @@ class ClubSession {
   // The set-up commit of the Special page: checks the fields in order, showing
   // the first failure; on success stores the club information (and, at the
   // first set-up, the starting unit value and the account "Cash").
-  // Returns false when a check failed; `dialup_choice_cleared` tells the page to
+  // Refused when a check failed; `dialup_choice_cleared` tells the page to
   // clear its connection type choice.
-  bool CommitClubInformation(const ClubInfoFields& fields, bool* dialup_choice_cleared = nullptr);
+  Outcome CommitClubInformation(const ClubInfoFields& fields, bool* dialup_choice_cleared = nullptr);
 
   // The set-up fields as the Special page shows them: the stored club information,
   // or the first set-up's defaults.
