@@ -78,7 +78,7 @@ void ClubSession::ResetInfoForFirstSetUp() {
 
 void ClubSession::OpenClub(bool reset) {
   purchase_unit_.reset();
-  if (auto info = ReadClubInfo(folder_)) {
+  if (auto info = ReadClubInfo(folder_, Files())) {
     info_ = *info;
     info_exists_ = true;
   } else {
@@ -100,7 +100,7 @@ void ClubSession::OpenClub(bool reset) {
 
   if (categories.Count() == 0) AddPredefinedCategories(categories);
 
-  view_ = ReadViewState(folder_, reset);
+  view_ = ReadViewState(folder_, reset, Files());
 
   if (info_exists_ && info_.cnthndl == 255) {
     UpgradeMemberRecords(members, memrecs, recalculate_member);
@@ -164,10 +164,18 @@ void ClubSession::CloseStores() {
 
 void ClubSession::Close() {
   CloseStores();
-  WriteViewState(folder_, view_);
+  WriteViewState(folder_, view_, Files());
 }
 
-void ClubSession::WriteClubInfo() { pellmark::WriteClubInfo(folder_, info_); }
+void ClubSession::SetFileLayer(store::FileLayer* files) {
+  files_ = files;
+  for (store::TQDB* store : {&members, &memrecs, &securities, &stkrecs, &prices, &accounts, &actrecs, &categories,
+                             &unitfile}) {
+    store->SetFileLayer(files);
+  }
+}
+
+void ClubSession::WriteClubInfo() { pellmark::WriteClubInfo(folder_, info_, Files()); }
 
 void ClubSession::SetSortSecurities(bool sort) {
   info_.sort = sort;

@@ -90,6 +90,10 @@ class ClubSession {
   // Looks up the purchase unit value for a dues date and remembers it for Summary().
   double RefreshPurchaseUnit(DayNumber dues_date);
 
+  // The file layer of the nine stores and of the club information and view
+  // state files; nullptr goes back to store::DefaultFileLayer().
+  void SetFileLayer(store::FileLayer* files);
+
   const std::filesystem::path& Folder() const { return folder_; }
   Interaction& Ui() { return ui_; }
   const Clock& ClockRef() const { return clock_; }
@@ -119,7 +123,9 @@ class ClubSession {
   void ResetInfoForFirstSetUp();
   HiddenCounts RecountHiddenItems();
   void CreateFirstAccount();
+  store::FileLayer& Files() const { return files_ != nullptr ? *files_ : store::DefaultFileLayer(); }
 
+  store::FileLayer* files_ = nullptr;
   std::filesystem::path folder_;
   Interaction& ui_;
   const Clock& clock_;

@@ -15,20 +15,6 @@ namespace fs = std::filesystem;
 
 constexpr int kNameAttempts = 100;
 
-// Closes a handle when the scope ends, however it ends.
-class OpenFile {
- public:
-  OpenFile(FileLayer& files, const fs::path& name, OpenMode mode) : files_(files), handle_(files.Open(name, mode)) {}
-  ~OpenFile() { files_.Close(handle_); }
-  OpenFile(const OpenFile&) = delete;
-  OpenFile& operator=(const OpenFile&) = delete;
-  FileHandle Handle() const { return handle_; }
-
- private:
-  FileLayer& files_;
-  FileHandle handle_;
-};
-
 void RemoveQuietly(FileLayer& files, const fs::path& name) {
   try {
     files.Remove(name);
@@ -177,14 +163,6 @@ fs::path FreeOverwriteName(FileLayer& files, const fs::path& name) {
   fs::path candidate = name;
   while (files.Exists(candidate)) candidate = candidate.parent_path() / ("1." + candidate.filename().string());
   return candidate;
-}
-
-std::string ReadWholeFile(FileLayer& files, const fs::path& name) {
-  OpenFile file(files, name, OpenMode::kRead);
-  const std::uint64_t size = files.Size(file.Handle());
-  std::string bytes = ReadExactly(files, file.Handle(), 0, static_cast<std::size_t>(size));
-  if (bytes.size() != size) throw FileLayerError(EIO, name, "read (the file ended early)");
-  return bytes;
 }
 
 }  // namespace pellmark::store
