@@ -89,12 +89,12 @@ SplitStore Split(FileLayer& files, const fs::path& name, const fs::path& folder)
   if (head.size() < 8 || std::string_view(head).substr(0, 4) != kQdbMarker) throw invalid();
   // A password container would need the store's own scrambling, which is not read.
   if (std::string_view(head).substr(4, 4) == kQpwMarker) throw invalid();
-  const std::int64_t data_length = ReadInt32(head.data() + 4);
+  const std::int64_t data_length = ReadLittle<std::int32_t>(head.data() + 4);
   if (data_length < 0 || 8 + static_cast<std::uint64_t>(data_length) + 8 > size) throw invalid();
   const std::uint64_t index_at = 8 + static_cast<std::uint64_t>(data_length);
   const std::string frame = ReadExactly(files, in, index_at, 8);
   if (frame.size() < 8 || std::string_view(frame).substr(0, 4) != kQixMarker) throw invalid();
-  const std::int64_t index_length = ReadInt32(frame.data() + 4);
+  const std::int64_t index_length = ReadLittle<std::int32_t>(frame.data() + 4);
   if (index_length < 0 || index_at + 8 + static_cast<std::uint64_t>(index_length) > size) throw invalid();
 
   SplitStore split{CreateWorkingFiles(files, folder), {}};
@@ -127,13 +127,13 @@ void Join(FileLayer& files, const WorkingFiles& working, const fs::path& target)
       const std::int32_t data_length = SectionLength(target, files.Size(data.Handle()));
       const std::int32_t index_length = SectionLength(target, files.Size(index.Handle()));
       std::string head(kQdbMarker);
-      AppendInt32(head, data_length);
+      AppendLittle<std::int32_t>(head, data_length);
       files.WriteAt(out.Handle(), 0, head);
       std::uint64_t at = head.size();
       CopyBytes(files, data.Handle(), 0, out.Handle(), at, static_cast<std::uint64_t>(data_length));
       at += static_cast<std::uint64_t>(data_length);
       std::string frame(kQixMarker);
-      AppendInt32(frame, index_length);
+      AppendLittle<std::int32_t>(frame, index_length);
       files.WriteAt(out.Handle(), at, frame);
       CopyBytes(files, index.Handle(), 0, out.Handle(), at + frame.size(), static_cast<std::uint64_t>(index_length));
       files.Flush(out.Handle());
