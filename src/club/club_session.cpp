@@ -1,7 +1,6 @@
 #include "club/club_session.h"
 
 #include <cmath>
-#include <charconv>
 
 #include "club/club_info_file.h"
 #include "club/keys.h"
@@ -17,12 +16,8 @@ constexpr int kMasterCacheSize = 2500;
 constexpr int kTransactionCacheSize = 16384;
 
 std::optional<std::int32_t> ParseTrackYear(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  std::int32_t year = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), year);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  if (!IsValidCivil({year, 1, 1})) return std::nullopt;
+  std::optional<std::int32_t> year = ParseInteger(text, PlusSign::kRefused);
+  if (!year || !IsValidCivil({*year, 1, 1})) return std::nullopt;
   return year;
 }
 

@@ -109,6 +109,21 @@ TEST_F(ClubSessionTest, AnInvalidTrackYearChangesNothing) {
   EXPECT_FALSE(std::filesystem::exists(folder.Path() / "clubinfo.qdb"));
 }
 
+TEST_F(ClubSessionTest, TheTrackYearMayHaveSpacesAroundButNoPlusSign) {
+  ClubSession club(folder.Path(), ui, clock);
+  club.OpenClub(false);
+  ClubInfoFields fields = FirstSetUp(club);
+  for (const char* bad : {"+1999", "1999.0", "0", "10000", " "}) {
+    fields.year = bad;
+    EXPECT_FALSE(club.CommitClubInformation(fields)) << bad;
+  }
+  EXPECT_THAT(ui.Messages(), ElementsAre("Invalid Track Year", "Invalid Track Year", "Invalid Track Year",
+                                         "Invalid Track Year", "Invalid Track Year"));
+  fields.year = " 1999 ";
+  ASSERT_TRUE(club.CommitClubInformation(fields));
+  EXPECT_EQ(club.Info().year, 1999);
+}
+
 TEST_F(ClubSessionTest, SetUpChecksRunInOrderAndStopAtTheFirstFailure) {
   ClubSession club(folder.Path(), ui, clock);
   club.OpenClub(false);
