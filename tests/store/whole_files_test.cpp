@@ -4,13 +4,11 @@
 
 #include <cerrno>
 
-#include "store/failing_file_layer.h"
 #include "store/store_test_support.h"
 
 namespace pellmark::store {
 namespace {
 
-using testing::FailingFileLayer;
 using testing::ReadBytes;
 using testing::ScratchFolder;
 using testing::WriteBytes;
@@ -32,24 +30,6 @@ TEST(WholeFiles, ANewFileLeftByADeadProgramIsWrittenOver) {
   WriteBytes(folder.Path() / "state.qdb.new", "half of something much longer");
   SaveFileAtomically(DefaultFileLayer(), file, "new");
   EXPECT_EQ(ReadBytes(file), "new");
-  EXPECT_EQ(folder.Files(), std::vector<std::string>{"state.qdb"});
-}
-
-TEST(WholeFiles, AFailureCallsEachStepByItsName) {
-  ScratchFolder folder;
-  const auto file = folder.Path() / "state.qdb";
-  WriteBytes(file, "old");
-  FailingFileLayer files;
-  files.FailAt(2, EIO);  // the write
-  try {
-    SaveFileAtomically(files, file, "new");
-    FAIL();
-  } catch (const FileLayerError& error) {
-    EXPECT_EQ(error.ErrorNumber(), EIO);
-    EXPECT_EQ(error.Path(), folder.Path() / "state.qdb.new");
-    EXPECT_EQ(std::string(error.what()), "Could not write " + (folder.Path() / "state.qdb.new").string() + ": Input/output error");
-  }
-  EXPECT_EQ(ReadBytes(file), "old");
   EXPECT_EQ(folder.Files(), std::vector<std::string>{"state.qdb"});
 }
 
