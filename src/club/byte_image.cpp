@@ -1,8 +1,9 @@
 #include "club/byte_image.h"
 
 #include <algorithm>
-#include <bit>
 #include <stdexcept>
+
+#include "store/little_endian.h"
 
 namespace pellmark {
 
@@ -10,29 +11,25 @@ void ByteImage::Check(std::size_t offset, std::size_t width) const {
   if (offset + width > bytes_.size()) throw std::out_of_range("record field beyond the end of the record");
 }
 
-std::uint64_t ByteImage::GetUnsigned(std::size_t offset, int width) const {
-  Check(offset, width);
-  std::uint64_t value = 0;
-  for (int i = width - 1; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(bytes_[offset + i]);
-  return value;
+template <class T>
+T ByteImage::Get(std::size_t offset) const {
+  Check(offset, sizeof(T));
+  return store::ReadLittle<T>(bytes_.data() + offset);
 }
 
-void ByteImage::PutUnsigned(std::size_t offset, int width, std::uint64_t value) {
-  Check(offset, width);
-  for (int i = 0; i < width; ++i) bytes_[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+template <class T>
+void ByteImage::Put(std::size_t offset, T value) {
+  Check(offset, sizeof(T));
+  store::WriteLittle<T>(bytes_.data() + offset, value);
 }
 
-std::int32_t ByteImage::GetInt(std::size_t offset) const {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(GetUnsigned(offset, 4)));
-}
+std::int32_t ByteImage::GetInt(std::size_t offset) const { return Get<std::int32_t>(offset); }
 
-std::int16_t ByteImage::GetSmallInt(std::size_t offset) const {
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>(GetUnsigned(offset, 2)));
-}
+std::int16_t ByteImage::GetSmallInt(std::size_t offset) const { return Get<std::int16_t>(offset); }
 
-double ByteImage::GetDouble(std::size_t offset) const { return std::bit_cast<double>(GetUnsigned(offset, 8)); }
+double ByteImage::GetDouble(std::size_t offset) const { return Get<double>(offset); }
 
-std::uint8_t ByteImage::GetByte(std::size_t offset) const { return static_cast<std::uint8_t>(GetUnsigned(offset, 1)); }
+std::uint8_t ByteImage::GetByte(std::size_t offset) const { return Get<std::uint8_t>(offset); }
 
 std::string ByteImage::GetShortString(std::size_t offset, std::size_t capacity) const {
   Check(offset, capacity + 1);
@@ -40,19 +37,13 @@ std::string ByteImage::GetShortString(std::size_t offset, std::size_t capacity) 
   return bytes_.substr(offset + 1, length);
 }
 
-void ByteImage::PutInt(std::size_t offset, std::int32_t value) {
-  PutUnsigned(offset, 4, static_cast<std::uint32_t>(value));
-}
+void ByteImage::PutInt(std::size_t offset, std::int32_t value) { Put(offset, value); }
 
-void ByteImage::PutSmallInt(std::size_t offset, std::int16_t value) {
-  PutUnsigned(offset, 2, static_cast<std::uint16_t>(value));
-}
+void ByteImage::PutSmallInt(std::size_t offset, std::int16_t value) { Put(offset, value); }
 
-void ByteImage::PutDouble(std::size_t offset, double value) {
-  PutUnsigned(offset, 8, std::bit_cast<std::uint64_t>(value));
-}
+void ByteImage::PutDouble(std::size_t offset, double value) { Put(offset, value); }
 
-void ByteImage::PutByte(std::size_t offset, std::uint8_t value) { PutUnsigned(offset, 1, value); }
+void ByteImage::PutByte(std::size_t offset, std::uint8_t value) { Put(offset, value); }
 
 void ByteImage::PutShortString(std::size_t offset, std::size_t capacity, std::string_view text) {
   Check(offset, capacity + 1);

@@ -49,8 +49,11 @@ class ByteImage {
 
  private:
   void Check(std::size_t offset, std::size_t width) const;
-  std::uint64_t GetUnsigned(std::size_t offset, int width) const;
-  void PutUnsigned(std::size_t offset, int width, std::uint64_t value);
+  // A number of the field's own width, through store/little_endian.h.
+  template <class T>
+  T Get(std::size_t offset) const;
+  template <class T>
+  void Put(std::size_t offset, T value);
 
   std::string bytes_;
 };

@@ -1,7 +1,7 @@
 #include "club/club_info_file.h"
 
 #include "club/dates.h"
-#include "club/plain_files.h"
+#include "store/whole_files.h"
 
 namespace pellmark {
 namespace {
@@ -43,8 +43,8 @@ TClubInfoRec ConvertOldClubInfo(std::string_view bytes) {
   return info;
 }
 
-std::optional<TClubInfoRec> ReadClubInfo(const std::filesystem::path& folder) {
-  auto bytes = ReadWholeFile(folder / kClubInfoFileName);
+std::optional<TClubInfoRec> ReadClubInfo(const std::filesystem::path& folder, store::FileLayer& files) {
+  auto bytes = store::TryReadWholeFile(files, folder / kClubInfoFileName);
   if (!bytes) return std::nullopt;
   if (bytes->size() >= TClubInfoRec::kSize) {
     return DecodeRecord<TClubInfoRec>(std::string_view(*bytes).substr(0, TClubInfoRec::kSize));
@@ -56,8 +56,8 @@ std::optional<TClubInfoRec> ReadClubInfo(const std::filesystem::path& folder) {
   return std::nullopt;
 }
 
-void WriteClubInfo(const std::filesystem::path& folder, const TClubInfoRec& info) {
-  ReplaceFileContents(folder / kClubInfoFileName, EncodeRecord(info));
+void WriteClubInfo(const std::filesystem::path& folder, const TClubInfoRec& info, store::FileLayer& files) {
+  store::SaveFileAtomically(files, folder / kClubInfoFileName, EncodeRecord(info));
 }
 
 }  // namespace pellmark

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "club/records.h"
+#include "store/file_layer.h"
 
 namespace pellmark {
 
@@ -18,12 +19,15 @@ inline constexpr const char* kClubInfoFileName = "clubinfo.qdb";
 // oldest layout. A record of an earlier layout comes back converted with
 // `cnthndl` 255 (member upgrade pending) and, from the oldest layout, `unitkey`
 // -1 (data-format update pending).
-std::optional<TClubInfoRec> ReadClubInfo(const std::filesystem::path& folder);
+std::optional<TClubInfoRec> ReadClubInfo(const std::filesystem::path& folder,
+                                         store::FileLayer& files = store::DefaultFileLayer());
 
 // The conversion of an earlier layout's bytes (147 or 134 of them).
 TClubInfoRec ConvertOldClubInfo(std::string_view bytes);
 
-// Replaces the file with the record's 313 bytes; throws std::system_error.
-void WriteClubInfo(const std::filesystem::path& folder, const TClubInfoRec& info);
+// Replaces the file with the record's 313 bytes (store::SaveFileAtomically);
+// throws store::FileLayerError.
+void WriteClubInfo(const std::filesystem::path& folder, const TClubInfoRec& info,
+                   store::FileLayer& files = store::DefaultFileLayer());
 
 }  // namespace pellmark

@@ -1,7 +1,6 @@
 #include "club/club_session.h"
 
 #include <cmath>
-#include <charconv>
 
 #include "club/club_info_file.h"
 #include "club/keys.h"
@@ -16,12 +15,8 @@ constexpr int kMasterCacheSize = 2500;
 constexpr int kTransactionCacheSize = 16384;
 
 std::optional<std::int32_t> ParseTrackYear(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  std::int32_t year = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), year);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  if (!IsValidCivil({year, 1, 1})) return std::nullopt;
+  std::optional<std::int32_t> year = ParseInteger(text, PlusSign::kRefused);
+  if (!year || !IsValidCivil({*year, 1, 1})) return std::nullopt;
   return year;
 }
 
@@ -51,8 +46,7 @@ void ClubSession::ConfigureStores() {
   for (store::TQDB* transactions : {&s.memrecs, &s.stkrecs, &s.actrecs, &s.prices}) {
     transactions->SetCacheSize(kTransactionCacheSize);
   }
-  for (store::TQDB* store : {&s.members, &s.memrecs, &s.securities, &s.stkrecs, &s.prices, &s.accounts, &s.actrecs,
-                             &s.categories, &s.unitfile}) {
+  for (store::TQDB* store : s.All()) {
     store->WarnNoData = [](store::TQDB&) {};
     store->SetTempFolder(working);
     store->OnRecovery = [this](store::TQDB&, const store::RecoveryReport& report) { ReportRecovery(report); };
@@ -79,7 +73,7 @@ void ClubSession::ResetInfoForFirstSetUp() {
 }
 
 std::vector<std::int32_t> ClubSession::OpenClub(bool reset) {
-  if (auto info = ReadClubInfo(folder_)) {
+  if (auto info = ReadClubInfo(folder_, Files())) {
     info_ = *info;
     info_exists_ = true;
   } else {
@@ -102,7 +96,7 @@ std::vector<std::int32_t> ClubSession::OpenClub(bool reset) {
 
   if (categories.Count() == 0) AddPredefinedCategories(categories);
 
-  view_ = ReadViewState(folder_, reset);
+  view_ = ReadViewState(folder_, reset, Files());
 
   std::vector<std::int32_t> to_recalculate;
   if (info_exists_ && info_.cnthndl == 255) {
@@ -168,10 +162,15 @@ void ClubSession::CloseStores() {
 
 void ClubSession::Close() {
   CloseStores();
-  WriteViewState(folder_, view_);
+  WriteViewState(folder_, view_, Files());
 }
 
-void ClubSession::WriteClubInfo() { pellmark::WriteClubInfo(folder_, info_); }
+void ClubSession::SetFileLayer(store::FileLayer* files) {
+  files_ = files;
+  for (store::TQDB* store : stores_.All()) store->SetFileLayer(files);
+}
+
+void ClubSession::WriteClubInfo() { pellmark::WriteClubInfo(folder_, info_, Files()); }
 
 void ClubSession::SetSortSecurities(bool sort) {
   info_.sort = sort;

@@ -10,6 +10,7 @@
 //   club.Close();   // stores rewritten, view state written
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -77,6 +78,10 @@ class ClubSession {
   // "Sort Securities by Performance": stored and written at once.
   void SetSortSecurities(bool sort);
 
+  // The file layer of the nine stores and of the club information and view
+  // state files; nullptr goes back to store::DefaultFileLayer().
+  void SetFileLayer(store::FileLayer* files);
+
   const std::filesystem::path& Folder() const { return folder_; }
   Interaction& Ui() { return ui_; }
   const Clock& ClockRef() const { return clock_; }
@@ -101,6 +106,9 @@ class ClubSession {
   // tables below.
   struct Stores {
     store::TQDB members, memrecs, securities, stkrecs, prices, accounts, actrecs, categories, unitfile;
+    std::array<store::TQDB*, 9> All() {
+      return {&members, &memrecs, &securities, &stkrecs, &prices, &accounts, &actrecs, &categories, &unitfile};
+    }
   } stores_;
 
  public:
@@ -119,7 +127,9 @@ class ClubSession {
   void ReportRecovery(const store::RecoveryReport& report);
   void ResetInfoForFirstSetUp();
   void CreateFirstAccount();
+  store::FileLayer& Files() const { return files_ != nullptr ? *files_ : store::DefaultFileLayer(); }
 
+  store::FileLayer* files_ = nullptr;
   std::filesystem::path folder_;
   Interaction& ui_;
   const Clock& clock_;

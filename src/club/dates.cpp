@@ -5,6 +5,8 @@
 #include <cmath>
 #include <fmt/format.h>
 
+#include "club/number_parse.h"
+
 namespace pellmark {
 namespace {
 
@@ -21,12 +23,6 @@ std::optional<int> ReadNumber(std::string_view text, std::size_t min_digits, std
     value = value * 10 + (c - '0');
   }
   return value;
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
 }
 
 // Splits "a/b/c" into its three parts; nullopt unless there are exactly three.
@@ -86,7 +82,7 @@ std::string FormatDate(DayNumber day) {
 }
 
 std::optional<DayNumber> ParseDate(std::string_view text) {
-  auto parts = SplitSlashes(Trim(text));
+  auto parts = SplitSlashes(TrimBlanks(text, kSpacesAndTabs));
   if (!parts) return std::nullopt;
   auto month = ReadNumber((*parts)[0], 1, 2);
   auto day = ReadNumber((*parts)[1], 1, 2);

@@ -1,8 +1,6 @@
 #include "club/view_state.h"
 
-#include <system_error>
-
-#include "club/plain_files.h"
+#include "store/whole_files.h"
 
 namespace pellmark {
 
@@ -32,29 +30,32 @@ ByteImage TViewState::DefaultImage() {
 
 namespace {
 
-std::optional<TViewState> ReadStateFile(const std::filesystem::path& file) {
-  auto bytes = ReadWholeFile(file);
+std::optional<TViewState> ReadStateFile(store::FileLayer& files, const std::filesystem::path& file) {
+  auto bytes = store::TryReadWholeFile(files, file);
   if (!bytes || bytes->size() < TViewState::kSize) return std::nullopt;
   return DecodeRecord<TViewState>(std::string_view(*bytes).substr(0, TViewState::kSize));
 }
 
 }  // namespace
 
-TViewState ReadViewState(const std::filesystem::path& folder, bool reset) {
+TViewState ReadViewState(const std::filesystem::path& folder, bool reset, store::FileLayer& files) {
   if (reset) return {};
-  if (auto state = ReadStateFile(folder / kViewStateFileName)) return *state;
+  if (auto state = ReadStateFile(files, folder / kViewStateFileName)) return *state;
   const std::filesystem::path old_file = folder / kOldViewStateFileName;
-  if (auto state = ReadStateFile(old_file)) {
-    std::error_code ignored;
-    std::filesystem::remove(old_file, ignored);
+  if (auto state = ReadStateFile(files, old_file)) {
+    try {
+      files.Remove(old_file);
+    } catch (const store::FileLayerError&) {
+      // An old file that stays is read again next time, to the same effect.
+    }
     state->usecolor = true;
     return *state;
   }
   return {};
 }
 
-void WriteViewState(const std::filesystem::path& folder, const TViewState& state) {
-  ReplaceFileContents(folder / kViewStateFileName, EncodeRecord(state));
+void WriteViewState(const std::filesystem::path& folder, const TViewState& state, store::FileLayer& files) {
+  store::SaveFileAtomically(files, folder / kViewStateFileName, EncodeRecord(state));
 }
 
 }  // namespace pellmark

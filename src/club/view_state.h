@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "club/record_layout.h"
+#include "store/file_layer.h"
 
 namespace pellmark {
 
@@ -46,9 +47,11 @@ inline constexpr const char* kOldViewStateFileName = "clubstate.qdb";
 // The view state of a club folder. With `reset` the defaults. Otherwise
 // "clubstaten.qdb"; when that cannot be read, the older "clubstate.qdb", which is
 // deleted after reading and switches colour printing on; else the defaults.
-TViewState ReadViewState(const std::filesystem::path& folder, bool reset);
+TViewState ReadViewState(const std::filesystem::path& folder, bool reset,
+                         store::FileLayer& files = store::DefaultFileLayer());
 
-// Replaces "clubstaten.qdb"; throws std::system_error.
-void WriteViewState(const std::filesystem::path& folder, const TViewState& state);
+// Replaces "clubstaten.qdb" (store::SaveFileAtomically); throws store::FileLayerError.
+void WriteViewState(const std::filesystem::path& folder, const TViewState& state,
+                    store::FileLayer& files = store::DefaultFileLayer());
 
 }  // namespace pellmark

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "club/dates.h"
+#include "club/number_parse.h"
 #include "forms/entry_dialog_prepare.h"
 #include "forms/entry_number_text.h"
 
@@ -37,7 +38,7 @@ class Checker {
   }
 
   std::optional<std::int32_t> Whole(const EntryControl& label, const EntryControl& box, std::int32_t least) {
-    std::optional<std::int32_t> value = ParseWholeNumber(box.text);
+    std::optional<std::int32_t> value = ParseInteger(box.text);
     if (value && *value >= least) return value;
     Refuse(label.caption + " " + box.text + " is invalid.");
     return std::nullopt;

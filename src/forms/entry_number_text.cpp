@@ -1,35 +1,15 @@
 #include "forms/entry_number_text.h"
 
-#include <charconv>
 #include <cmath>
 #include <fmt/format.h>
 
 #include "club/number_parse.h"
 
 namespace pellmark {
-namespace {
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
-}  // namespace
 
 std::optional<double> ParseEntryNumber(std::string_view text) {
   std::optional<double> value = ParseNumber(text);
   if (!value || std::fabs(*value) > kLargestEntry) return std::nullopt;
-  return value;
-}
-
-std::optional<std::int32_t> ParseWholeNumber(std::string_view text) {
-  text = TrimBlanks(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty()) return std::nullopt;
-  std::int32_t value = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return value;
 }
 

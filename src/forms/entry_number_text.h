@@ -2,13 +2,11 @@
 //
 //   ParseEntryNumber(" 12.5 ")   -> 12.5
 //   ParseEntryNumber("12,5")     -> std::nullopt
-//   ParseWholeNumber("1042")     -> 1042
 //   ReadFraction("12 3/8")       -> "12.375"
 //   ReadFraction("1/2")          -> "0.50"
 //   ReadFraction("12 3/x")       -> std::nullopt (the box keeps what was typed)
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,9 +22,6 @@ inline constexpr double kLargestEntry = 1e12;
 // it allowed. Empty texts, other characters, and magnitudes above kLargestEntry
 // give nullopt.
 std::optional<double> ParseEntryNumber(std::string_view text);
-
-// A whole number (optional sign and digits, blanks around it) that fits 32 bits.
-std::optional<std::int32_t> ParseWholeNumber(std::string_view text);
 
 // A text holding "/" read as a mixed fraction "W N/D" or a fraction "N/D", shown
 // with six decimals of which up to four trailing zeros are removed. Leading blanks

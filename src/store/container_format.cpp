@@ -15,20 +15,6 @@ namespace fs = std::filesystem;
 
 constexpr int kNameAttempts = 100;
 
-// Closes a handle when the scope ends, however it ends.
-class OpenFile {
- public:
-  OpenFile(FileLayer& files, const fs::path& name, OpenMode mode) : files_(files), handle_(files.Open(name, mode)) {}
-  ~OpenFile() { files_.Close(handle_); }
-  OpenFile(const OpenFile&) = delete;
-  OpenFile& operator=(const OpenFile&) = delete;
-  FileHandle Handle() const { return handle_; }
-
- private:
-  FileLayer& files_;
-  FileHandle handle_;
-};
-
 void RemoveQuietly(FileLayer& files, const fs::path& name) {
   try {
     files.Remove(name);
@@ -103,12 +89,12 @@ SplitStore Split(FileLayer& files, const fs::path& name, const fs::path& folder)
   if (head.size() < 8 || std::string_view(head).substr(0, 4) != kQdbMarker) throw invalid();
   // A password container would need the store's own scrambling, which is not read.
   if (std::string_view(head).substr(4, 4) == kQpwMarker) throw invalid();
-  const std::int64_t data_length = ReadInt32(head.data() + 4);
+  const std::int64_t data_length = ReadLittle<std::int32_t>(head.data() + 4);
   if (data_length < 0 || 8 + static_cast<std::uint64_t>(data_length) + 8 > size) throw invalid();
   const std::uint64_t index_at = 8 + static_cast<std::uint64_t>(data_length);
   const std::string frame = ReadExactly(files, in, index_at, 8);
   if (frame.size() < 8 || std::string_view(frame).substr(0, 4) != kQixMarker) throw invalid();
-  const std::int64_t index_length = ReadInt32(frame.data() + 4);
+  const std::int64_t index_length = ReadLittle<std::int32_t>(frame.data() + 4);
   if (index_length < 0 || index_at + 8 + static_cast<std::uint64_t>(index_length) > size) throw invalid();
 
   SplitStore split{CreateWorkingFiles(files, folder), {}};
@@ -141,13 +127,13 @@ void Join(FileLayer& files, const WorkingFiles& working, const fs::path& target)
       const std::int32_t data_length = SectionLength(target, files.Size(data.Handle()));
       const std::int32_t index_length = SectionLength(target, files.Size(index.Handle()));
       std::string head(kQdbMarker);
-      AppendInt32(head, data_length);
+      AppendLittle<std::int32_t>(head, data_length);
       files.WriteAt(out.Handle(), 0, head);
       std::uint64_t at = head.size();
       CopyBytes(files, data.Handle(), 0, out.Handle(), at, static_cast<std::uint64_t>(data_length));
       at += static_cast<std::uint64_t>(data_length);
       std::string frame(kQixMarker);
-      AppendInt32(frame, index_length);
+      AppendLittle<std::int32_t>(frame, index_length);
       files.WriteAt(out.Handle(), at, frame);
       CopyBytes(files, index.Handle(), 0, out.Handle(), at + frame.size(), static_cast<std::uint64_t>(index_length));
       files.Flush(out.Handle());
@@ -177,14 +163,6 @@ fs::path FreeOverwriteName(FileLayer& files, const fs::path& name) {
   fs::path candidate = name;
   while (files.Exists(candidate)) candidate = candidate.parent_path() / ("1." + candidate.filename().string());
   return candidate;
-}
-
-std::string ReadWholeFile(FileLayer& files, const fs::path& name) {
-  OpenFile file(files, name, OpenMode::kRead);
-  const std::uint64_t size = files.Size(file.Handle());
-  std::string bytes = ReadExactly(files, file.Handle(), 0, static_cast<std::size_t>(size));
-  if (bytes.size() != size) throw FileLayerError(EIO, name, "read (the file ended early)");
-  return bytes;
 }
 
 }  // namespace pellmark::store

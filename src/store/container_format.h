@@ -83,7 +83,4 @@ void CopyBytes(FileLayer& files, FileHandle from, std::uint64_t from_offset, Fil
 // file name, again and again, until none does: 1.clubmem.qdb, 1.1.clubmem.qdb.
 std::filesystem::path FreeOverwriteName(FileLayer& files, const std::filesystem::path& name);
 
-// The whole contents of a file (index working files are read at once).
-std::string ReadWholeFile(FileLayer& files, const std::filesystem::path& name);
-
 }  // namespace pellmark::store

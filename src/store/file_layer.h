@@ -99,6 +99,24 @@ class FileLayer {
   virtual std::optional<FileTime> ModificationTime(const std::filesystem::path& path) = 0;
 };
 
+// An open handle that is closed when the scope ends, however it ends.
+//
+//   OpenFile out(files, name, OpenMode::kCreate);
+//   files.WriteAt(out.Handle(), 0, bytes);
+class OpenFile {
+ public:
+  OpenFile(FileLayer& files, const std::filesystem::path& path, OpenMode mode)
+      : files_(files), handle_(files.Open(path, mode)) {}
+  ~OpenFile() { files_.Close(handle_); }
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  FileHandle Handle() const { return handle_; }
+
+ private:
+  FileLayer& files_;
+  FileHandle handle_;
+};
+
 // The layer stores use unless given their own; SetDefaultFileLayer(nullptr)
 // goes back to POSIX.
 FileLayer& DefaultFileLayer();

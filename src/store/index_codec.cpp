@@ -16,7 +16,7 @@ class Reader {
 
   std::int32_t Int32() {
     if (bytes_.size() - at_ < 4) throw InvalidIndex("the index ends inside a number");
-    std::int32_t value = ReadInt32(bytes_.data() + at_);
+    std::int32_t value = ReadLittle<std::int32_t>(bytes_.data() + at_);
     at_ += 4;
     return value;
   }
@@ -85,7 +85,7 @@ IndexWriter::IndexWriter(std::function<void(std::string_view)> sink)
     : sink_(std::move(sink)), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize + kMaxKeyLength + 13)) {}
 
 void IndexWriter::Count(std::int32_t count) {
-  WriteInt32(buffer_.get() + used_, count);
+  WriteLittle<std::int32_t>(buffer_.get() + used_, count);
   used_ += 4;
   if (used_ >= kBufferSize) Finish();
 }

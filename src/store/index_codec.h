@@ -65,9 +65,9 @@ class IndexWriter {
     }
     out += length;
     *out++ = '\0';
-    WriteInt32(out, entry.offset);
-    WriteInt32(out + 4, entry.size);
-    WriteInt32(out + 8, entry.flags);
+    WriteLittle<std::int32_t>(out, entry.offset);
+    WriteLittle<std::int32_t>(out + 4, entry.size);
+    WriteLittle<std::int32_t>(out + 8, entry.flags);
     used_ += length + 13;
     if (used_ >= kBufferSize) Finish();
   }

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "store/index_codec.h"
+#include "store/whole_files.h"
 
 namespace pellmark::store {
 namespace {
@@ -18,14 +19,8 @@ std::string MarkerText(const WorkingFiles& working) {
 
 // Writes `text` over the start of an existing file.
 void WriteFromStart(FileLayer& files, const fs::path& file, std::string_view text) {
-  const FileHandle handle = files.Open(file, OpenMode::kReadWrite);
-  try {
-    files.WriteAt(handle, 0, text);
-  } catch (...) {
-    files.Close(handle);
-    throw;
-  }
-  files.Close(handle);
+  OpenFile out(files, file, OpenMode::kReadWrite);
+  files.WriteAt(out.Handle(), 0, text);
 }
 
 }  // namespace
@@ -79,15 +74,11 @@ std::string CheckWorkingFiles(FileLayer& files, const WorkingFiles& working) {
     if (!files.Exists(file)) return "the working file " + file.string() + " is missing";
   }
   try {
-    const FileHandle data = files.Open(working.data, OpenMode::kRead);
     std::uint64_t data_size = 0;
-    try {
-      data_size = files.Size(data);
-    } catch (...) {
-      files.Close(data);
-      throw;
+    {
+      OpenFile data(files, working.data, OpenMode::kRead);
+      data_size = files.Size(data.Handle());
     }
-    files.Close(data);
     DecodeIndex(ReadWholeFile(files, working.index), data_size);
   } catch (const InvalidIndex& error) {
     return std::string("the index working file is not consistent: ") + error.what();

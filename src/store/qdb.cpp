@@ -3,8 +3,15 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <optional>
+#include <sstream>
 
+#include "store/container_format.h"
+#include "store/data_file_reader.h"
+#include "store/filter_match.h"
 #include "store/index_codec.h"
+#include "store/index_list.h"
+#include "store/item_cache.h"
 #include "store/open_marker.h"
 #include "store/progress_step.h"
 
@@ -28,19 +35,112 @@ void RemoveQuietly(FileLayer& files, const fs::path& name) {
 
 }  // namespace
 
-TQDB::TQDB() = default;
+// Everything behind TQDB's public members. The callbacks stay on TQDB, where
+// its users set them; they are called with the owner.
+class TQDB::Impl {
+ public:
+  explicit Impl(TQDB& owner) : owner_(owner) {}
 
-TQDB::~TQDB() {
-  try {
-    Close();
-  } catch (const std::exception&) {
-    // A destructor cannot report; a failed close keeps its working files for the next open.
-  }
-}
+  void SetFileName(const fs::path& name);
+  void Close();
+
+  bool FindKey(std::string_view key);
+  void Add(std::string_view data, std::string_view key);
+  void Change(std::string_view data);
+  void Delete();
+  void Pack();
+  void SaveIndex();
+
+  std::string CurrentData();
+  std::string GetKeyAt(int index);
+  void GetKeys(std::vector<std::string>& keys);
+  int FilteredCount();
+
+  void First();
+  void Next();
+  void Prev();
+  void Last();
+  void GotoIndex(int index);
+
+  int Count() const { return ordinary_.Count(); }
+  bool Filtered() const { return !filter_.empty(); }
+  bool ReadOnly() const { return read_only_ || file_read_only_; }
+
+ private:
+  friend class TQDB;
+
+  FileLayer& Files() const { return files_ != nullptr ? *files_ : DefaultFileLayer(); }
+  std::string Name() const { return file_name_.string(); }
+  template <class Action>
+  decltype(auto) Guarded(Action&& action);
+
+  void Open();
+  void RecoverLeftovers();
+  void LoadIndex(SectionBytes bytes);
+  void ResetState();
+  // Replaces target.index with the index through a rename: for working files
+  // that no marker names yet.
+  void WriteIndexFile(const WorkingFiles& target, ProgressKind kind);
+  // Writes the index into a new working file and points the marker at it,
+  // then removes the old index working file.
+  void SwitchIndexFile(ProgressKind kind);
+  void EncodeIndexInto(const fs::path& file, ProgressKind kind);
+  // The progress a write of the index would report, for an index file that need not be written.
+  void ReportUnchangedIndex(ProgressKind kind);
+  void JoinIntoStoreFile();
+  std::string ReadItem(const IndexEntry& entry);
+
+  void RequireFile() const;
+  bool NoData();
+  bool RefuseReadOnly();
+  void OutOfBounds();
+  void Report(int done, int total, ProgressKind kind);
+  void ReportEnd(ProgressKind kind);
+
+  void MoveTo(int position);
+  std::optional<FilterPattern> Pattern() const;
+  // The first position from `from` on (step +1) or back (step -1) that passes the filter, or -1.
+  int Passing(int from, int step) const;
+  void ForEachPassing(const std::function<void(const IndexEntry&)>& visit);
+
+  TQDB& owner_;
+  FileLayer* files_ = nullptr;
+  fs::path file_name_;
+  fs::path temp_folder_;
+  fs::path marker_;
+  bool marker_written_ = false;
+  WorkingFiles working_;
+  FileHandle data_handle_ = -1;
+  std::unique_ptr<DataFileReader> reader_;  // over data_handle_ while it is open
+  // The index working file holds what WriteIndexFile would write as of when
+  // Modified() was last false (an index loaded out of order or with stray
+  // bytes does not).
+  bool index_file_current_ = false;
+  std::optional<FileTime> file_time_;
+
+  IndexList ordinary_;
+  IndexList administrative_;
+  ItemCache cache_{kDefaultCacheSize};
+
+  int item_index_ = 0;
+  std::string key_;
+  std::string filter_;
+  bool bof_ = false;
+  bool eof_ = false;
+  bool modified_ = false;
+  bool active_ = false;
+  bool navigation_suspended_ = false;
+
+  bool aggressive_update_ = false;
+  bool read_only_ = false;
+  bool file_read_only_ = false;
+  bool save_on_close_ = true;
+  bool expanded_file_names_ = true;
+};
 
 // Operating-system failures become the store's file errors, named by the store file.
 template <class Action>
-decltype(auto) TQDB::Guarded(Action&& action) {
+decltype(auto) TQDB::Impl::Guarded(Action&& action) {
   try {
     return action();
   } catch (const TempNameError&) {
@@ -52,7 +152,7 @@ decltype(auto) TQDB::Guarded(Action&& action) {
 
 // --- opening and closing -------------------------------------------------------
 
-void TQDB::SetFileName(const fs::path& name) {
+void TQDB::Impl::SetFileName(const fs::path& name) {
   fs::path wanted = name;
   if (expanded_file_names_ && !wanted.empty()) wanted = fs::absolute(wanted).lexically_normal();
   if (!wanted.empty() && !wanted.has_extension()) wanted += ".QDB";
@@ -67,10 +167,10 @@ void TQDB::SetFileName(const fs::path& name) {
       throw;
     }
   }
-  if (OnFileAssigned) OnFileAssigned(*this);
+  if (owner_.OnFileAssigned) owner_.OnFileAssigned(owner_);
 }
 
-void TQDB::Open() {
+void TQDB::Impl::Open() {
   FileLayer& files = Files();
   Guarded([&] {
     if (!files.Exists(file_name_)) CreateEmpty(files, file_name_);
@@ -105,7 +205,7 @@ void TQDB::Open() {
   modified_ = false;
 }
 
-void TQDB::RecoverLeftovers() {
+void TQDB::Impl::RecoverLeftovers() {
   FileLayer& files = Files();
   if (!files.Exists(marker_)) return;
   RecoveryReport report{file_name_, marker_};
@@ -137,10 +237,10 @@ void TQDB::RecoverLeftovers() {
     files.Rename(marker_, aside);
     report.marker_file = aside;
   }
-  if (OnRecovery) OnRecovery(*this, report);
+  if (owner_.OnRecovery) owner_.OnRecovery(owner_, report);
 }
 
-void TQDB::LoadIndex(SectionBytes bytes) {
+void TQDB::Impl::LoadIndex(SectionBytes bytes) {
   FileLayer& files = Files();
   DecodedIndex decoded;
   try {
@@ -161,7 +261,7 @@ void TQDB::LoadIndex(SectionBytes bytes) {
   index_file_current_ = decoded.in_writer_form && !administrative_sorted && !ordinary_sorted;
 }
 
-void TQDB::Close() {
+void TQDB::Impl::Close() {
   if (!active_) {
     file_name_.clear();
     return;
@@ -203,7 +303,7 @@ void TQDB::Close() {
   if (failure) std::rethrow_exception(failure);
 }
 
-void TQDB::ResetState() {
+void TQDB::Impl::ResetState() {
   ordinary_.Clear();
   administrative_.Clear();
   cache_.Clear();
@@ -219,18 +319,18 @@ void TQDB::ResetState() {
   active_ = false;
 }
 
-void TQDB::JoinIntoStoreFile() {
+void TQDB::Impl::JoinIntoStoreFile() {
   FileLayer& files = Files();
   const std::optional<FileTime> now = files.ModificationTime(file_name_);
   if (now && file_time_ && *now != *file_time_) {
     bool ok = false;
-    if (BeforeOverWrite) BeforeOverWrite(*this, ok);
+    if (owner_.BeforeOverWrite) owner_.BeforeOverWrite(owner_, ok);
     if (!ok) file_name_ = FreeOverwriteName(files, file_name_);
   }
   Join(files, working_, file_name_);
 }
 
-void TQDB::EncodeIndexInto(const fs::path& file, ProgressKind kind) {
+void TQDB::Impl::EncodeIndexInto(const fs::path& file, ProgressKind kind) {
   FileLayer& files = Files();
   const FileHandle handle = files.Open(file, OpenMode::kReadWrite);
   try {
@@ -244,7 +344,7 @@ void TQDB::EncodeIndexInto(const fs::path& file, ProgressKind kind) {
     ProgressPoints points(ordinary_.Count());
     int done = 0;
     ordinary_.ForEachDescending([&](const IndexEntry& entry) {
-      if (ProgressUpdate && points.Due(done)) ProgressUpdate(*this, points.Percent(done), kind);
+      if (owner_.ProgressUpdate && points.Due(done)) owner_.ProgressUpdate(owner_, points.Percent(done), kind);
       ++done;
       out.Entry(entry);
     });
@@ -256,7 +356,7 @@ void TQDB::EncodeIndexInto(const fs::path& file, ProgressKind kind) {
   files.Close(handle);
 }
 
-void TQDB::WriteIndexFile(const WorkingFiles& target, ProgressKind kind) {
+void TQDB::Impl::WriteIndexFile(const WorkingFiles& target, ProgressKind kind) {
   FileLayer& files = Files();
   const fs::path fresh = files.CreateTemp(FolderOf(target.index), "QDT");
   try {
@@ -269,7 +369,7 @@ void TQDB::WriteIndexFile(const WorkingFiles& target, ProgressKind kind) {
   ReportEnd(kind);
 }
 
-void TQDB::SwitchIndexFile(ProgressKind kind) {
+void TQDB::Impl::SwitchIndexFile(ProgressKind kind) {
   // Without a marker nothing names the working files for a later open.
   if (!marker_written_) return WriteIndexFile(working_, kind);
   FileLayer& files = Files();
@@ -299,61 +399,61 @@ void TQDB::SwitchIndexFile(ProgressKind kind) {
   ReportEnd(kind);
 }
 
-void TQDB::ReportUnchangedIndex(ProgressKind kind) {
-  if (!ProgressUpdate) return;
+void TQDB::Impl::ReportUnchangedIndex(ProgressKind kind) {
+  if (!owner_.ProgressUpdate) return;
   ProgressPoints points(ordinary_.Count());
   for (int done = 0; done < ordinary_.Count(); ++done) {
-    if (points.Due(done)) ProgressUpdate(*this, points.Percent(done), kind);
+    if (points.Due(done)) owner_.ProgressUpdate(owner_, points.Percent(done), kind);
   }
   ReportEnd(kind);
 }
 
 // --- checks shared by the operations ------------------------------------------
 
-void TQDB::RequireFile() const {
+void TQDB::Impl::RequireFile() const {
   if (!active_) throw EQDBNoFile(QdbText(kTextNoFile));
 }
 
-bool TQDB::NoData() {
+bool TQDB::Impl::NoData() {
   if (!ordinary_.Empty()) return false;
-  if (!WarnNoData) throw EQDBNoData(QdbText(kTextFileEmpty, Name()));
-  WarnNoData(*this);
+  if (!owner_.WarnNoData) throw EQDBNoData(QdbText(kTextFileEmpty, Name()));
+  owner_.WarnNoData(owner_);
   return true;
 }
 
-bool TQDB::RefuseReadOnly() {
+bool TQDB::Impl::RefuseReadOnly() {
   if (!ReadOnly()) return false;
-  if (!WarnReadOnly) throw EQDBReadOnly(QdbText(kTextReadOnly, Name()));
-  WarnReadOnly(*this);
+  if (!owner_.WarnReadOnly) throw EQDBReadOnly(QdbText(kTextReadOnly, Name()));
+  owner_.WarnReadOnly(owner_);
   return true;
 }
 
-void TQDB::OutOfBounds() {
-  if (!WarnOutOfBounds) throw EQDBOutOfBounds(QdbText(kTextOutOfBounds));
-  WarnOutOfBounds(*this);
+void TQDB::Impl::OutOfBounds() {
+  if (!owner_.WarnOutOfBounds) throw EQDBOutOfBounds(QdbText(kTextOutOfBounds));
+  owner_.WarnOutOfBounds(owner_);
 }
 
-void TQDB::Report(int done, int total, ProgressKind kind) {
+void TQDB::Impl::Report(int done, int total, ProgressKind kind) {
   const int step = total / 10 + 1;
-  if (ProgressUpdate && done % step == 0) ProgressUpdate(*this, done * 10 / step, kind);
+  if (owner_.ProgressUpdate && done % step == 0) owner_.ProgressUpdate(owner_, done * 10 / step, kind);
 }
 
-void TQDB::ReportEnd(ProgressKind kind) {
-  if (ProgressUpdate) ProgressUpdate(*this, 0, kind);
+void TQDB::Impl::ReportEnd(ProgressKind kind) {
+  if (owner_.ProgressUpdate) owner_.ProgressUpdate(owner_, 0, kind);
 }
 
 // --- changes -------------------------------------------------------------------
 
-bool TQDB::FindKey(std::string_view key) {
+bool TQDB::Impl::FindKey(std::string_view key) {
   RequireFile();
   const auto [found, position] = ordinary_.Find(key);
   if (!found) return false;
   MoveTo(position);
-  if (OnFound) OnFound(*this);
+  if (owner_.OnFound) owner_.OnFound(owner_);
   return true;
 }
 
-void TQDB::Add(std::string_view data, std::string_view key) {
+void TQDB::Impl::Add(std::string_view data, std::string_view key) {
   RequireFile();
   if (RefuseReadOnly()) return;
   if (key.size() > kMaxKeyLength || key.find('\0') != std::string_view::npos) {
@@ -377,11 +477,11 @@ void TQDB::Add(std::string_view data, std::string_view key) {
   modified_ = true;
   bof_ = item_index_ == 0;
   eof_ = item_index_ == Count() - 1;
-  if (OnAdded) OnAdded(*this);
-  if (OnNavigate && !navigation_suspended_) OnNavigate(*this);
+  if (owner_.OnAdded) owner_.OnAdded(owner_);
+  if (owner_.OnNavigate && !navigation_suspended_) owner_.OnNavigate(owner_);
 }
 
-void TQDB::Change(std::string_view data) {
+void TQDB::Impl::Change(std::string_view data) {
   RequireFile();
   if (NoData() || RefuseReadOnly()) return;
   FileLayer& files = Files();
@@ -403,7 +503,7 @@ void TQDB::Change(std::string_view data) {
   entry.size = static_cast<std::int32_t>(data.size());
   cache_.Offer(entry.key, data);
   modified_ = true;
-  if (OnChanged) OnChanged(*this);
+  if (owner_.OnChanged) owner_.OnChanged(owner_);
 }
 
 void TQDB::Store(std::string_view key, std::string_view data) {
@@ -425,7 +525,7 @@ void TQDB::DeleteCurrent() {
   if (AfterDelete) AfterDelete(*this);
 }
 
-void TQDB::Delete() {
+void TQDB::Impl::Delete() {
   RequireFile();
   if (RefuseReadOnly() || NoData()) return;
   const int position = item_index_;
@@ -440,10 +540,10 @@ void TQDB::Delete() {
     bof_ = !ordinary_.Empty();
     eof_ = ordinary_.Count() == 1;
   }
-  if (OnDeleted) OnDeleted(*this);
+  if (owner_.OnDeleted) owner_.OnDeleted(owner_);
 }
 
-void TQDB::Pack() {
+void TQDB::Impl::Pack() {
   RequireFile();
   if (RefuseReadOnly()) return;
   FileLayer& files = Files();
@@ -503,7 +603,7 @@ void TQDB::Pack() {
   if (held > 0 && held < Count()) GotoIndex(held);
 }
 
-void TQDB::SaveIndex() {
+void TQDB::Impl::SaveIndex() {
   RequireFile();
   if (ReadOnly() || !modified_) return;
   Guarded([&] { SwitchIndexFile(ProgressKind::kSavingIndex); });
@@ -513,7 +613,7 @@ void TQDB::SaveIndex() {
 
 // --- reading -------------------------------------------------------------------
 
-std::string TQDB::ReadItem(const IndexEntry& entry) {
+std::string TQDB::Impl::ReadItem(const IndexEntry& entry) {
   std::string data(static_cast<std::size_t>(entry.size), '\0');
   bool whole = false;
   try {
@@ -525,7 +625,7 @@ std::string TQDB::ReadItem(const IndexEntry& entry) {
   return data;
 }
 
-std::string TQDB::CurrentData() {
+std::string TQDB::Impl::CurrentData() {
   RequireFile();
   if (NoData()) return {};
   const IndexEntry& entry = ordinary_.At(item_index_);
@@ -540,10 +640,10 @@ std::string TQDB::CurrentData() {
   return data;
 }
 
-std::string TQDB::GetDataString() { return CurrentData(); }
+std::string TQDB::GetDataString() { return impl_->CurrentData(); }
 
 void TQDB::GetData(std::stringstream& stream) {
-  stream.str(CurrentData());
+  stream.str(impl_->CurrentData());
   stream.clear();
   stream.seekg(0);
   stream.seekp(0);
@@ -551,22 +651,22 @@ void TQDB::GetData(std::stringstream& stream) {
 
 std::string TQDB::GetDataByKey(std::string_view key) {
   if (!FindKey(key)) throw EQDBBadKey(QdbText(kTextBadKey, key));
-  return CurrentData();
+  return impl_->CurrentData();
 }
 
 std::string TQDB::GetDataAt(int index) {
   GotoIndex(index);
-  return CurrentData();
+  return impl_->CurrentData();
 }
 
 void TQDB::ReadBuffer(std::span<std::byte> buffer) {
-  const std::string data = CurrentData();
+  const std::string data = impl_->CurrentData();
   std::memcpy(buffer.data(), data.data(), std::min(buffer.size(), data.size()));
 }
 
 void TQDB::ReadBuffer(char* buffer, std::size_t size) { ReadBuffer(std::as_writable_bytes(std::span(buffer, size))); }
 
-std::string TQDB::GetKeyAt(int index) {
+std::string TQDB::Impl::GetKeyAt(int index) {
   RequireFile();
   if (ordinary_.Empty()) return {};
   if (index < 0 || index >= Count()) {
@@ -576,7 +676,7 @@ std::string TQDB::GetKeyAt(int index) {
   return std::string(ordinary_.At(index).key);
 }
 
-void TQDB::ForEachPassing(const std::function<void(const IndexEntry&)>& visit) {
+void TQDB::Impl::ForEachPassing(const std::function<void(const IndexEntry&)>& visit) {
   const std::optional<FilterPattern> pattern = Pattern();
   int begin = 0;
   int end = Count();
@@ -590,7 +690,7 @@ void TQDB::ForEachPassing(const std::function<void(const IndexEntry&)>& visit) {
   }
 }
 
-void TQDB::GetKeys(std::vector<std::string>& keys) {
+void TQDB::Impl::GetKeys(std::vector<std::string>& keys) {
   RequireFile();
   keys.clear();
   int done = 0;
@@ -612,7 +712,7 @@ void TQDB::GetKeys(KeyList& keys) {
   keys.SetSorted(sorted);
 }
 
-int TQDB::FilteredCount() {
+int TQDB::Impl::FilteredCount() {
   if (!Filtered()) return Count();
   RequireFile();
   const std::optional<FilterPattern> pattern = Pattern();
@@ -624,12 +724,12 @@ int TQDB::FilteredCount() {
 
 // --- navigation ----------------------------------------------------------------
 
-std::optional<FilterPattern> TQDB::Pattern() const {
+std::optional<FilterPattern> TQDB::Impl::Pattern() const {
   if (!Filtered()) return std::nullopt;
   return FilterPattern(filter_, ordinary_.CaseSensitive());
 }
 
-int TQDB::Passing(int from, int step) const {
+int TQDB::Impl::Passing(int from, int step) const {
   const std::optional<FilterPattern> pattern = Pattern();
   if (pattern && pattern->Prefix()) {
     const int begin = ordinary_.Find(*pattern->Prefix()).position;
@@ -643,15 +743,15 @@ int TQDB::Passing(int from, int step) const {
   return -1;
 }
 
-void TQDB::MoveTo(int position) {
+void TQDB::Impl::MoveTo(int position) {
   item_index_ = position;
   key_ = ordinary_.At(position).key;
   bof_ = position == 0;
   eof_ = position == Count() - 1;
-  if (OnNavigate && !navigation_suspended_) OnNavigate(*this);
+  if (owner_.OnNavigate && !navigation_suspended_) owner_.OnNavigate(owner_);
 }
 
-void TQDB::GotoIndex(int index) {
+void TQDB::Impl::GotoIndex(int index) {
   RequireFile();
   if (NoData()) return;
   if (index < 0 || index >= Count()) {
@@ -661,7 +761,7 @@ void TQDB::GotoIndex(int index) {
   MoveTo(index);
 }
 
-void TQDB::First() {
+void TQDB::Impl::First() {
   if (!Filtered()) return GotoIndex(0);
   RequireFile();
   if (NoData()) return;
@@ -672,7 +772,7 @@ void TQDB::First() {
   eof_ = aggressive_update_ && Passing(at + 1, 1) < 0;
 }
 
-void TQDB::Last() {
+void TQDB::Impl::Last() {
   if (!Filtered()) return GotoIndex(Count() - 1);
   RequireFile();
   if (NoData()) return;
@@ -683,7 +783,7 @@ void TQDB::Last() {
   bof_ = aggressive_update_ && Passing(at - 1, -1) < 0;
 }
 
-void TQDB::Next() {
+void TQDB::Impl::Next() {
   RequireFile();
   if (NoData()) return;
   if (!Filtered()) {
@@ -701,7 +801,7 @@ void TQDB::Next() {
   eof_ = aggressive_update_ && Passing(at + 1, 1) < 0;
 }
 
-void TQDB::Prev() {
+void TQDB::Impl::Prev() {
   RequireFile();
   if (NoData()) return;
   if (!Filtered()) {
@@ -718,5 +818,68 @@ void TQDB::Prev() {
   bof_ = aggressive_update_ && Passing(at - 1, -1) < 0;
   eof_ = aggressive_update_ && Passing(at + 1, 1) < 0;
 }
+
+
+// --- the public members that hand over to the implementation --------------------
+
+TQDB::TQDB() : impl_(std::make_unique<Impl>(*this)) {}
+
+TQDB::~TQDB() {
+  try {
+    Close();
+  } catch (const std::exception&) {
+    // A destructor cannot report; a failed close keeps its working files for the next open.
+  }
+}
+
+void TQDB::SetFileName(const fs::path& name) { impl_->SetFileName(name); }
+const fs::path& TQDB::FileName() const { return impl_->file_name_; }
+void TQDB::Close() { impl_->Close(); }
+void TQDB::SetTempFolder(fs::path folder) { impl_->temp_folder_ = std::move(folder); }
+const fs::path& TQDB::TempFolder() const { return impl_->temp_folder_; }
+void TQDB::SetFileLayer(FileLayer* files) { impl_->files_ = files; }
+
+bool TQDB::FindKey(std::string_view key) { return impl_->FindKey(key); }
+void TQDB::Add(std::string_view data, std::string_view key) { impl_->Add(data, key); }
+void TQDB::Change(std::string_view data) { impl_->Change(data); }
+void TQDB::Delete() { impl_->Delete(); }
+void TQDB::Pack() { impl_->Pack(); }
+void TQDB::SaveIndex() { impl_->SaveIndex(); }
+
+std::string TQDB::GetKeyAt(int index) { return impl_->GetKeyAt(index); }
+const IndexEntry& TQDB::EntryAt(int index) const { return impl_->ordinary_.At(index); }
+void TQDB::GetKeys(std::vector<std::string>& keys) { impl_->GetKeys(keys); }
+int TQDB::FilteredCount() { return impl_->FilteredCount(); }
+
+void TQDB::First() { impl_->First(); }
+void TQDB::Next() { impl_->Next(); }
+void TQDB::Prev() { impl_->Prev(); }
+void TQDB::Last() { impl_->Last(); }
+void TQDB::GotoIndex(int index) { impl_->GotoIndex(index); }
+
+int TQDB::Count() const { return impl_->Count(); }
+int TQDB::ItemIndex() const { return impl_->item_index_; }
+const std::string& TQDB::Key() const { return impl_->key_; }
+const std::string& TQDB::Filter() const { return impl_->filter_; }
+void TQDB::SetFilter(std::string filter) { impl_->filter_ = std::move(filter); }
+bool TQDB::Filtered() const { return impl_->Filtered(); }
+bool TQDB::Bof() const { return impl_->bof_; }
+bool TQDB::Eof() const { return impl_->eof_; }
+bool TQDB::Modified() const { return impl_->modified_; }
+bool TQDB::Active() const { return impl_->active_; }
+bool TQDB::CaseSensitive() const { return impl_->ordinary_.CaseSensitive(); }
+
+bool TQDB::AggressiveUpdate() const { return impl_->aggressive_update_; }
+void TQDB::SetAggressiveUpdate(bool on) { impl_->aggressive_update_ = on; }
+std::size_t TQDB::CacheSize() const { return impl_->cache_.Capacity(); }
+void TQDB::SetCacheSize(std::size_t bytes) { impl_->cache_.SetCapacity(bytes); }
+int TQDB::CacheFrequency() const { return impl_->cache_.HitRate(); }
+void TQDB::SetCacheFrequency(int) { impl_->cache_.ResetStatistics(); }
+bool TQDB::ReadOnly() const { return impl_->ReadOnly(); }
+void TQDB::SetReadOnly(bool on) { impl_->read_only_ = on; }
+bool TQDB::SaveOnClose() const { return impl_->save_on_close_; }
+void TQDB::SetSaveOnClose(bool on) { impl_->save_on_close_ = on; }
+bool TQDB::ExpandedFileNames() const { return impl_->expanded_file_names_; }
+void TQDB::SetExpandedFileNames(bool on) { impl_->expanded_file_names_ = on; }
 
 }  // namespace pellmark::store

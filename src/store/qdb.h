@@ -19,20 +19,15 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <iosfwd>
 #include <memory>
-#include <optional>
 #include <span>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "store/container_format.h"
-#include "store/data_file_reader.h"
 #include "store/file_layer.h"
-#include "store/filter_match.h"
-#include "store/index_list.h"
-#include "store/item_cache.h"
+#include "store/index_entry.h"
 #include "store/key_list.h"
 #include "store/qdb_errors.h"
 
@@ -74,14 +69,14 @@ class TQDB {
   // Closes the current file and opens `name`; ".QDB" is added when it has no
   // extension, and a missing file is created empty. The empty name just closes.
   void SetFileName(const std::filesystem::path& name);
-  const std::filesystem::path& FileName() const { return file_name_; }
+  const std::filesystem::path& FileName() const;
   void Close();
 
   // Where working files go; when the folder does not exist, the system's temporary folder.
-  void SetTempFolder(std::filesystem::path folder) { temp_folder_ = std::move(folder); }
-  const std::filesystem::path& TempFolder() const { return temp_folder_; }
+  void SetTempFolder(std::filesystem::path folder);
+  const std::filesystem::path& TempFolder() const;
   // The file layer of this store; nullptr goes back to DefaultFileLayer().
-  void SetFileLayer(FileLayer* files) { files_ = files; }
+  void SetFileLayer(FileLayer* files);
 
   bool FindKey(std::string_view key);
   void Add(std::string_view data, std::string_view key);
@@ -103,7 +98,7 @@ class TQDB {
   void ReadBuffer(char* buffer, std::size_t size);
   std::string GetKeyAt(int index);
   // The index entry at a position (key, offset, size, flags); the position must exist.
-  const IndexEntry& EntryAt(int index) const { return ordinary_.At(index); }
+  const IndexEntry& EntryAt(int index) const;
   void GetKeys(std::vector<std::string>& keys);
   void GetKeys(KeyList& keys);
   int FilteredCount();
@@ -114,32 +109,32 @@ class TQDB {
   void Last();
   void GotoIndex(int index);
 
-  int Count() const { return ordinary_.Count(); }
-  int ItemIndex() const { return item_index_; }
-  const std::string& Key() const { return key_; }
-  const std::string& Filter() const { return filter_; }
-  void SetFilter(std::string filter) { filter_ = std::move(filter); }
-  bool Filtered() const { return !filter_.empty(); }
-  bool Bof() const { return bof_; }
-  bool Eof() const { return eof_; }
-  bool Modified() const { return modified_; }
-  bool Active() const { return active_; }
-  bool CaseSensitive() const { return ordinary_.CaseSensitive(); }
+  int Count() const;
+  int ItemIndex() const;
+  const std::string& Key() const;
+  const std::string& Filter() const;
+  void SetFilter(std::string filter);
+  bool Filtered() const;
+  bool Bof() const;
+  bool Eof() const;
+  bool Modified() const;
+  bool Active() const;
+  bool CaseSensitive() const;
 
-  bool AggressiveUpdate() const { return aggressive_update_; }
-  void SetAggressiveUpdate(bool on) { aggressive_update_ = on; }
-  std::size_t CacheSize() const { return cache_.Capacity(); }
-  void SetCacheSize(std::size_t bytes) { cache_.SetCapacity(bytes); }
+  bool AggressiveUpdate() const;
+  void SetAggressiveUpdate(bool on);
+  std::size_t CacheSize() const;
+  void SetCacheSize(std::size_t bytes);
   // Reading gives the cache's hit rate in percent; writing resets its statistics.
-  int CacheFrequency() const { return cache_.HitRate(); }
-  void SetCacheFrequency(int) { cache_.ResetStatistics(); }
+  int CacheFrequency() const;
+  void SetCacheFrequency(int);
   // Also true while the open file or its folder cannot be written.
-  bool ReadOnly() const { return read_only_ || file_read_only_; }
-  void SetReadOnly(bool on) { read_only_ = on; }
-  bool SaveOnClose() const { return save_on_close_; }
-  void SetSaveOnClose(bool on) { save_on_close_ = on; }
-  bool ExpandedFileNames() const { return expanded_file_names_; }
-  void SetExpandedFileNames(bool on) { expanded_file_names_ = on; }
+  bool ReadOnly() const;
+  void SetReadOnly(bool on);
+  bool SaveOnClose() const;
+  void SetSaveOnClose(bool on);
+  bool ExpandedFileNames() const;
+  void SetExpandedFileNames(bool on);
 
   // When set, called instead of raising the matching error.
   Notify WarnNoData;
@@ -159,73 +154,10 @@ class TQDB {
   Notify AfterDelete;
 
  private:
-  FileLayer& Files() const { return files_ != nullptr ? *files_ : DefaultFileLayer(); }
-  std::string Name() const { return file_name_.string(); }
-  template <class Action>
-  decltype(auto) Guarded(Action&& action);
-
-  void Open();
-  void RecoverLeftovers();
-  void LoadIndex(SectionBytes bytes);
-  void ResetState();
-  // Replaces target.index with the index through a rename: for working files
-  // that no marker names yet.
-  void WriteIndexFile(const WorkingFiles& target, ProgressKind kind);
-  // Writes the index into a new working file and points the marker at it,
-  // then removes the old index working file.
-  void SwitchIndexFile(ProgressKind kind);
-  void EncodeIndexInto(const std::filesystem::path& file, ProgressKind kind);
-  // The progress a write of the index would report, for an index file that need not be written.
-  void ReportUnchangedIndex(ProgressKind kind);
-  void JoinIntoStoreFile();
-  std::string ReadItem(const IndexEntry& entry);
-  std::string CurrentData();
-
-  void RequireFile() const;
-  bool NoData();
-  bool RefuseReadOnly();
-  void OutOfBounds();
-  void Report(int done, int total, ProgressKind kind);
-  void ReportEnd(ProgressKind kind);
-
-  void MoveTo(int position);
-  std::optional<FilterPattern> Pattern() const;
-  // The first position from `from` on (step +1) or back (step -1) that passes the filter, or -1.
-  int Passing(int from, int step) const;
-  void ForEachPassing(const std::function<void(const IndexEntry&)>& visit);
-
-  FileLayer* files_ = nullptr;
-  std::filesystem::path file_name_;
-  std::filesystem::path temp_folder_;
-  std::filesystem::path marker_;
-  bool marker_written_ = false;
-  WorkingFiles working_;
-  FileHandle data_handle_ = -1;
-  std::unique_ptr<DataFileReader> reader_;  // over data_handle_ while it is open
-  // The index working file holds what WriteIndexFile would write as of when
-  // Modified() was last false (an index loaded out of order or with stray
-  // bytes does not).
-  bool index_file_current_ = false;
-  std::optional<FileTime> file_time_;
-
-  IndexList ordinary_;
-  IndexList administrative_;
-  ItemCache cache_{kDefaultCacheSize};
-
-  int item_index_ = 0;
-  std::string key_;
-  std::string filter_;
-  bool bof_ = false;
-  bool eof_ = false;
-  bool modified_ = false;
-  bool active_ = false;
-  bool navigation_suspended_ = false;
-
-  bool aggressive_update_ = false;
-  bool read_only_ = false;
-  bool file_read_only_ = false;
-  bool save_on_close_ = true;
-  bool expanded_file_names_ = true;
+  // The index, cache, working files and state, in qdb.cpp: users of the store
+  // see none of the internal headers.
+  class Impl;
+  std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace pellmark::store

@@ -1,5 +1,6 @@
 #include "club/club_session.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <gmock/gmock.h>
@@ -7,6 +8,7 @@
 
 #include "club/club_info_file.h"
 #include "club/keys.h"
+#include "store/failing_file_layer.h"
 #include "support/byte_fixture.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
@@ -105,6 +107,21 @@ TEST_F(ClubSessionTest, AnInvalidTrackYearChangesNothing) {
   EXPECT_EQ(club.unitfile.Count(), 0);
   EXPECT_EQ(club.accounts.Count(), 0);
   EXPECT_FALSE(std::filesystem::exists(folder.Path() / "clubinfo.qdb"));
+}
+
+TEST_F(ClubSessionTest, TheTrackYearMayHaveSpacesAroundButNoPlusSign) {
+  ClubSession club(folder.Path(), ui, clock);
+  club.OpenClub(false);
+  ClubInfoFields fields = FirstSetUp(club);
+  for (const char* bad : {"+1999", "1999.0", "0", "10000", " "}) {
+    fields.year = bad;
+    EXPECT_FALSE(club.CommitClubInformation(fields)) << bad;
+  }
+  EXPECT_THAT(ui.Messages(), ElementsAre("Invalid Track Year", "Invalid Track Year", "Invalid Track Year",
+                                         "Invalid Track Year", "Invalid Track Year"));
+  fields.year = " 1999 ";
+  ASSERT_TRUE(club.CommitClubInformation(fields));
+  EXPECT_EQ(club.Info().year, 1999);
 }
 
 TEST_F(ClubSessionTest, SetUpChecksRunInOrderAndStopAtTheFirstFailure) {
@@ -209,6 +226,41 @@ TEST_F(ClubSessionTest, TheOlderViewStateFileIsUsedOnce) {
   EXPECT_TRUE(club.View().alldues);
   EXPECT_TRUE(club.View().usecolor);
   EXPECT_FALSE(std::filesystem::exists(folder.Path() / "clubstate.qdb"));
+}
+
+TEST_F(ClubSessionTest, TheStoresAndTheClubFilesGoThroughTheSessionsFileLayer) {
+  store::testing::FailingFileLayer files;
+  files.MarkUnwritable(folder.Path() / "clubmem.qdb");
+  ClubSession club(folder.Path(), ui, clock);
+  club.SetFileLayer(&files);
+  club.OpenClub(false);
+  EXPECT_TRUE(club.members.UnderlyingStore().ReadOnly());
+  EXPECT_FALSE(club.memrecs.UnderlyingStore().ReadOnly());
+  club.CloseStores();
+
+  auto failure = [](const std::function<void()>& write) -> std::string {
+    try {
+      write();
+    } catch (const store::FileLayerError& error) {
+      return error.what();
+    }
+    return "no failure";
+  };
+  files.FailAt(1, ENOSPC);
+  EXPECT_EQ(failure([&] { club.Close(); }),
+            "Could not create " + (folder.Path() / "clubstaten.qdb.new").string() + ": No space left on device");
+  files.FailAt(4, EIO);
+  EXPECT_EQ(failure([&] { club.WriteClubInfo(); }),
+            "Could not replace " + (folder.Path() / "clubinfo.qdb").string() + ": Input/output error");
+  EXPECT_FALSE(std::filesystem::exists(folder.Path() / "clubinfo.qdb"));
+
+  club.SetFileLayer(nullptr);
+  files.FailAt(1, EIO);
+  club.WriteClubInfo();
+  club.Close();
+  EXPECT_EQ(files.Calls(), 0);
+  EXPECT_TRUE(std::filesystem::exists(folder.Path() / "clubinfo.qdb"));
+  EXPECT_TRUE(std::filesystem::exists(folder.Path() / "clubstaten.qdb"));
 }
 
 // A club written by the oldest release: a 134-byte club information file,

@@ -57,6 +57,12 @@ TEST(DateText, ParsesTypedDatesStrictly) {
   }
 }
 
+TEST(DateText, TabsAroundADateAreBlanksToo) {
+  EXPECT_EQ(ParseDate("\t 12/31/2000\t"), DayNumberFromCivil({2000, 12, 31}));
+  EXPECT_FALSE(ParseDate("12/31/2000\n").has_value());
+  EXPECT_FALSE(ParseDate("12/31/\t2000").has_value());
+}
+
 TEST(DateText, ImportDatesReadTwoDigitYearsInTheCenturyWindow) {
   const DayNumber today = DayNumberFromCivil({2026, 12, 7});
   EXPECT_EQ(ParseImportDate("02/03/99", today), DayNumberFromCivil({1999, 2, 3}));

@@ -162,7 +162,9 @@ TEST(EntryDialogLayout, ChangeOfAStoredRecordAndItsReadOnlyNotices) {
       EXPECT_TRUE(form.Date.enabled);
       EXPECT_EQ(dialog.FirstFocus(), EntryDialog::Focus::Date);
     }
-    if (row.layout) EXPECT_EQ(Layout(form), row.layout);
+    if (row.layout) {
+      EXPECT_EQ(Layout(form), row.layout);
+    }
   }
 }
 

@@ -15,7 +15,7 @@ namespace {
 std::string EntryBytes(std::string_view key, std::int32_t offset, std::int32_t size, std::int32_t flags) {
   std::string bytes(key);
   bytes.push_back('\0');
-  for (std::int32_t number : {offset, size, flags}) AppendInt32(bytes, number);
+  for (std::int32_t number : {offset, size, flags}) AppendLittle<std::int32_t>(bytes, number);
   return bytes;
 }
 
@@ -45,7 +45,7 @@ TEST(IndexCodec, WritesEntriesAcrossManyBuffersWithoutLosingAByte) {
     ++handed_over;
   });
   const int count = 150'000;
-  AppendInt32(expected, count);
+  AppendLittle<std::int32_t>(expected, count);
   out.Count(count);
   const std::string long_key(255, 'k');
   for (int n = 0; n < count; ++n) {
@@ -61,7 +61,7 @@ TEST(IndexCodec, WritesEntriesAcrossManyBuffersWithoutLosingAByte) {
 TEST(IndexCodec, DecodesDescendingEntriesIntoAscendingFullBlocksAfterTheFirst) {
   const int count = 600;
   std::string bytes;
-  AppendInt32(bytes, count + 1);
+  AppendLittle<std::int32_t>(bytes, count + 1);
   bytes += EntryBytes("QDBCaseSensitive", 0, 1, kFlagAdministrative);
   for (int n = count - 1; n >= 0; --n) bytes += EntryBytes(KeyNumber(n), n, 1, 0);
 
@@ -91,7 +91,7 @@ TEST(IndexCodec, AnEmptyIndexHasNoBlocks) {
 
 TEST(IndexCodec, AnEntryOutsideTheDataIsRefused) {
   std::string bytes;
-  AppendInt32(bytes, 1);
+  AppendLittle<std::int32_t>(bytes, 1);
   bytes += EntryBytes("a", 10, 5, 0);
   EXPECT_THROW(
       {
