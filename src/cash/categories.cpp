@@ -1,17 +1,13 @@
 #include "cash/categories.h"
 
 #include "club/keys.h"
+#include "club/record_kinds.h"
 #include "club/store_operations.h"
 
 namespace pellmark::ledger {
-namespace {
-
-constexpr std::int32_t kLastPredefinedCategory = 10;
-
-}  // namespace
 
 bool CategoryLedger::MayChange(std::int32_t catid) {
-  if (catid >= 1 && catid <= kLastPredefinedCategory) {
+  if (IsPredefinedCategory(catid)) {
     club_.Ui().ShowError("Cannot Changed a Predefined Category.");
     return false;
   }

@@ -63,25 +63,11 @@ void ListKeys(TQDB& store, std::vector<std::string>& names, std::vector<std::str
 // keys (each key cut at its first "_").
 std::vector<std::string> ListCategoryNames(TQDB& categories, std::string_view filter);
 
-// Stores a category under name + "_" + catid + "_D" (typ 1) or "_W" (any other typ).
+// Stores a category under name + "_" + catid + "_D" (income) or "_W" (any other typ).
 void AddCategory(std::int32_t catid, std::uint8_t typ, bool tax, std::string_view name, TQDB& categories);
 
 // Adds the ten predefined categories and saves the index; used when the category
 // store is empty at start-up.
 void AddPredefinedCategories(TQDB& categories);
-
-// The predefined category ids the postings use.
-enum PredefinedCategory : std::int32_t {
-  kMemberContributions = 1,
-  kDividendIncome = 2,
-  kInterestIncome = 3,
-  kInvestmentIncome = 4,
-  kOtherIncome = 5,
-  kTransferIn = 6,
-  kInvestments = 7,
-  kOperatingExpenses = 8,
-  kNonDeductibleExpenses = 9,
-  kTransferOut = 10,
-};
 
 }  // namespace pellmark
