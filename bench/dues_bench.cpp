@@ -28,9 +28,9 @@
 #include "club/club_session.h"
 #include "forms/entry_dialog.h"
 #include "club/keys.h"
+#include "club/record_kinds.h"
 #include "club/store_operations.h"
 #include "club/unit_values.h"
-#include "cash/account_posting.h"
 #include "members/member_ledger.h"
 #include "members/member_posting.h"
 
@@ -152,9 +152,9 @@ class DuesClub {
       deposit.tranid = AllocateTranId(cash.trancount);
       deposit.amount = kMonthlyDues * kMembers;
       deposit.desc = "Member Contributions";
-      deposit.catid = kMemberContributions;
-      deposit.typ = ledger::kDeposit;
-      deposit.updateloc = ledger::kFromMember;
+      deposit.catid = Code(PredefinedCategory::MemberContributions);
+      deposit.typ = Code(AccountTranKind::Deposit);
+      deposit.updateloc = Code(AccountOrigin::Member);
       deposit.xferact = -1;
       deposit.checknum = -1;
       deposits.push_back(deposit);
@@ -180,7 +180,7 @@ class DuesClub {
         tran.actid = cash.actid;
         tran.duestran = AllocateTranId(member.duescount);
         tran.tranid = deposit_ids[static_cast<std::size_t>(month)];
-        tran.typ = ledger::kPayment;
+        tran.typ = Code(MemberTranKind::Payment);
         tran.trandate = DuesDay(month);
         ledger::ApplyMemberPosting(member, tran, +1);
         payments.push_back(tran);

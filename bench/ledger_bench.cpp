@@ -26,7 +26,7 @@
 #include "bench_command_line.h"
 #include "club/club_session.h"
 #include "club/keys.h"
-#include "club/store_operations.h"
+#include "club/record_kinds.h"
 #include "cash/account_ledger.h"
 
 namespace pellmark::bench {
@@ -61,11 +61,11 @@ TAccountTranRec Posting(int n) {
   tran.amount = 10 + n % 7;
   tran.desc = "Bench posting";
   const bool check = n % 2 == 1;
-  tran.typ = check ? ledger::kCheck : ledger::kDeposit;
-  tran.catid = check ? kOperatingExpenses : kOtherIncome;
+  tran.typ = Code(check ? AccountTranKind::Check : AccountTranKind::Deposit);
+  tran.catid = Code(check ? PredefinedCategory::OperatingExpenses : PredefinedCategory::OtherIncome);
   tran.checknum = check ? n : -1;
   tran.xferact = -1;
-  tran.updateloc = ledger::kFromAccountsPage;
+  tran.updateloc = Code(AccountOrigin::AccountsPage);
   return tran;
 }
 

@@ -24,13 +24,13 @@ std::string AccountName(const TAccountRec& account) { return account.name; }
 AccountLedger::AccountLedger(ClubSession& club)
     : club_(club), records_(club, club.accounts, &TClubInfoRec::hidacts, AccountName) {}
 
-EntryMode EntryModeOfKind(std::uint8_t typ) {
-  switch (typ) {
-    case kCheck: return EntryMode::Check;
-    case kDeposit: return EntryMode::Deposit;
-    case kWithdrawal: return EntryMode::Withdrawal;
-    case kBankCharge: return EntryMode::ServiceCharge;
-    case kInterest: return EntryMode::Interest;
+EntryMode EntryModeOfKind(AccountTranKind kind) {
+  switch (kind) {
+    case AccountTranKind::Check: return EntryMode::Check;
+    case AccountTranKind::Deposit: return EntryMode::Deposit;
+    case AccountTranKind::Withdrawal: return EntryMode::Withdrawal;
+    case AccountTranKind::BankCharge: return EntryMode::ServiceCharge;
+    case AccountTranKind::Interest: return EntryMode::Interest;
     default: return EntryMode::Transfer;
   }
 }
@@ -167,13 +167,14 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
   if (!account.record.active) records_.Rekey(account, false);
 
   if (mode == PostMode::New || mode == PostMode::Change || mode == PostMode::Reconcile) {
-    EntryDialogRequest request = DialogRequest(account.record, EntryModeOfKind(tran.typ), tran, mode != PostMode::New);
+    EntryDialogRequest request =
+        DialogRequest(account.record, EntryModeOfKind(KindOf(tran)), tran, mode != PostMode::New);
     request.from_reconciliation = mode == PostMode::Reconcile;
     request.show_abort = mode == PostMode::Reconcile;
     EntryDialogResult result = club_.Ui().RunEntryDialog(request);
     if (result.outcome != DialogOutcome::Ok) return result.outcome;
     tran = result.account_tran;
-    if (tran.typ == kTransferOut || tran.typ == kTransferIn) {
+    if (KindOf(tran) == AccountTranKind::TransferOut || KindOf(tran) == AccountTranKind::TransferIn) {
       selected = SelectById(actid);
       if (!selected) {
         club_.Ui().ShowError("An error has occurred restoring Accounting... Aborting.");
@@ -184,7 +185,7 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
 
   if (mode == PostMode::Reconcile) {
     if (tran.cancel && old != nullptr && !old->cancel) {
-      double& outstanding = IsDebit(tran.typ) ? account.record.ostdeb : account.record.ostcred;
+      double& outstanding = IsDebit(KindOf(tran)) ? account.record.ostdeb : account.record.ostcred;
       outstanding -= tran.amount;
       if (outstanding < kTolerance) outstanding = 0;
     }
@@ -205,7 +206,7 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
     case PostMode::NewOnAccount:
       tran.actid = account.record.actid;
       tran.tranid = AllocateTranId(account.record.trancount);
-      if (tran.typ == kTransferOut) {
+      if (KindOf(tran) == AccountTranKind::TransferOut) {
         records_.Save(account);
         PostCounterpartOfNewTransfer(account, tran);
         return DialogOutcome::Ok;
@@ -222,7 +223,7 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
         club_.actrecs.Remove(AccountTranKey(*old));
       }
       club_.actrecs.Put(tran);
-      if (tran.typ == kTransferOut && old != nullptr) {
+      if (KindOf(tran) == AccountTranKind::TransferOut && old != nullptr) {
         records_.Save(account);
         auto counterpart = FindTransaction(old->xferact, old->checknum);
         if (!counterpart || !SelectById(old->xferact)) {
@@ -239,7 +240,7 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
       break;
     }
     case PostMode::Delete:
-      if (tran.typ == kTransferOut) {
+      if (KindOf(tran) == AccountTranKind::TransferOut) {
         records_.Save(account);
         auto counterpart = FindTransaction(tran.xferact, tran.checknum);
         if (!counterpart) {
@@ -261,8 +262,8 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
 
 void AccountLedger::PostCounterpartOfNewTransfer(Selected& source, TAccountTranRec& transfer_out) {
   TAccountTranRec transfer_in = transfer_out;
-  transfer_in.typ = kTransferIn;
-  transfer_in.catid = kTransferIn;
+  transfer_in.typ = Code(AccountTranKind::TransferIn);
+  transfer_in.catid = Code(PredefinedCategory::TransferIn);
   transfer_in.xferact = source.record.actid;
   transfer_in.checknum = transfer_out.tranid;
   auto target = FindById(transfer_out.xferact);
@@ -285,9 +286,9 @@ Outcome AccountLedger::EnterTransaction(std::string_view name, EntryMode kind, D
   TAccountTranRec tran;
   tran.trandate = date;
   tran.actid = account->actid;
-  tran.typ = static_cast<std::uint8_t>(static_cast<int>(kind) - static_cast<int>(EntryMode::Check));
+  tran.typ = Code(AccountKindOfMode(kind));
   tran.xferact = -1;
-  tran.updateloc = kFromAccountsPage;
+  tran.updateloc = Code(AccountOrigin::AccountsPage);
   if (PostAccountTransaction(account->actid, PostMode::New, tran, nullptr, kApply) != DialogOutcome::Ok) {
     return Outcome::Cancelled();
   }
@@ -321,9 +322,9 @@ Outcome AccountLedger::DeleteTransaction(std::string_view name, std::int32_t tra
       club_.Ui().ShowInformation(text);
       return Outcome::Refusal(text);
     };
-    if (tran->updateloc == kFromSecurity) return notice("Need to perform a security change");
-    if (tran->updateloc == kFromMember) return notice("Need to perform a member dues change");
-    if (tran->typ == kTransferIn) return Refuse("Only Transfer Out transactions can be deleted.");
+    if (OriginOf(*tran) == AccountOrigin::Security) return notice("Need to perform a security change");
+    if (OriginOf(*tran) == AccountOrigin::Member) return notice("Need to perform a member dues change");
+    if (KindOf(*tran) == AccountTranKind::TransferIn) return Refuse("Only Transfer Out transactions can be deleted.");
   }
   if (!club_.Ui().Confirm("Selected Record will be removed permanently. Continue?")) return Outcome::Cancelled();
   RemoveTransaction(*tran);
@@ -369,7 +370,7 @@ void AccountLedger::ResetFigures(Selected& account) {
   bool reached_future = false;
   for (const TAccountTranRec& tran : Transactions(record.actid)) {
     ApplyAccountPosting(record, tran, +1, club_.Info().year);
-    if (tran.typ == kCheck) record.lstchk = tran.checknum;
+    if (KindOf(tran) == AccountTranKind::Check) record.lstchk = tran.checknum;
     if (!reached_future) record.lstdate = tran.trandate;
     if (tran.trandate > now) reached_future = true;
   }
@@ -503,9 +504,9 @@ std::vector<RegisterRow> AccountLedger::Register(std::string_view name, std::opt
     if (year && CivilFromDayNumber(tran.trandate).year != *year) continue;
     RegisterRow row;
     row.date = FormatDate(tran.trandate) + (tran.cancel ? "" : "  *");
-    row.kind = AccountKindLabel(tran.typ);
+    row.kind = AccountKindLabel(KindOf(tran));
     row.desc = tran.desc;
-    row.check = tran.typ == kCheck ? std::to_string(tran.checknum) : "";
+    row.check = KindOf(tran) == AccountTranKind::Check ? std::to_string(tran.checknum) : "";
     row.amount = FormatFixed(tran.amount, 2);
     row.record = tran;
     rows.push_back(std::move(row));

@@ -17,6 +17,7 @@
 
 #include "club/club_session.h"
 #include "club/entry_dialog_request.h"
+#include "club/record_kinds.h"
 #include "club/records.h"
 #include "cash/account_posting.h"
 #include "club/master_records.h"
@@ -132,6 +133,6 @@ class AccountLedger {
 };
 
 // The account entry mode of a stored transaction kind.
-EntryMode EntryModeOfKind(std::uint8_t typ);
+EntryMode EntryModeOfKind(AccountTranKind kind);
 
 }  // namespace pellmark::ledger

@@ -1,14 +1,10 @@
 #include "cash/categories.h"
 
 #include "club/keys.h"
+#include "club/record_kinds.h"
 #include "club/store_operations.h"
 
 namespace pellmark::ledger {
-namespace {
-
-constexpr std::int32_t kLastPredefinedCategory = 10;
-
-}  // namespace
 
 Outcome CategoryLedger::Refuse(const std::string& message) {
   club_.Ui().ShowError(message);
@@ -16,7 +12,7 @@ Outcome CategoryLedger::Refuse(const std::string& message) {
 }
 
 Outcome CategoryLedger::MayChange(std::int32_t catid) {
-  if (catid >= 1 && catid <= kLastPredefinedCategory) return Refuse("Cannot Changed a Predefined Category.");
+  if (IsPredefinedCategory(catid)) return Refuse("Cannot Changed a Predefined Category.");
   return Outcome::Done();
 }
 

@@ -12,11 +12,17 @@
 
 #include "club/club_session.h"
 #include "club/outcome.h"
+#include "club/record_kinds.h"
 #include "club/records.h"
 
 namespace pellmark::ledger {
 
-enum class CategoryType : std::uint8_t { None = 0, Deposit = 1, Withdrawal = 2 };
+// The category type chosen on the sheet, as the record stores it; None until chosen.
+enum class CategoryType : std::uint8_t {
+  None = 0,
+  Deposit = Code(CategoryKind::Income),
+  Withdrawal = Code(CategoryKind::Expense),
+};
 
 struct CategoryFields {
   std::string cat;  // "Category Description"

@@ -9,6 +9,7 @@
 #include "cli/dialog_answers.h"
 #include "cli/open_club.h"
 #include "club/number_format.h"
+#include "club/record_kinds.h"
 #include "club/text_encoding.h"
 #include "cash/account_ledger.h"
 #include "cash/categories.h"
@@ -345,7 +346,7 @@ void AddCategoryCommands(CLI::App& app, CommandList& commands) {
                           *context.out << fmt::format("{:>4}  {:<25} {:<8} {}\n", "Id", "Category", "Type", "Taxable");
                           for (const TCategoryRec& category : books.Categories().All()) {
                             *context.out << fmt::format("{:>4}  {:<25} {:<8} {}\n", category.catid, ToUtf8(category.cat),
-                                                        category.typ == 1 ? "Income" : "Expense",
+                                                        KindOf(category) == CategoryKind::Income ? "Income" : "Expense",
                                                         category.tax ? "yes" : "no");
                           }
                         });

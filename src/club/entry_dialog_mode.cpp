@@ -68,4 +68,15 @@ bool IsAccountMode(EntryMode mode) {
   return n >= 7 && n <= 12;
 }
 
+AccountTranKind AccountKindOfMode(EntryMode mode) {
+  switch (mode) {
+    case EntryMode::Check: return AccountTranKind::Check;
+    case EntryMode::Deposit: return AccountTranKind::Deposit;
+    case EntryMode::Withdrawal: return AccountTranKind::Withdrawal;
+    case EntryMode::ServiceCharge: return AccountTranKind::BankCharge;
+    case EntryMode::Interest: return AccountTranKind::Interest;
+    default: return AccountTranKind::TransferOut;
+  }
+}
+
 }  // namespace pellmark

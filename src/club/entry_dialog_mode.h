@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "club/record_kinds.h"
+
 namespace pellmark {
 
 enum class EntryMode {
@@ -50,5 +52,8 @@ int EntryModeHelpTopic(EntryMode mode, bool from_reconciliation = false);
 bool IsSecurityMode(EntryMode mode);  // 0-4 and 19
 bool IsMemberMode(EntryMode mode);    // 6 and 15-18
 bool IsAccountMode(EntryMode mode);   // 7-12
+
+// The kind an account mode enters; "Transfer" enters the Transfer Out.
+AccountTranKind AccountKindOfMode(EntryMode mode);
 
 }  // namespace pellmark

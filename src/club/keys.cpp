@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include "club/record_kinds.h"
+
 namespace pellmark {
 namespace {
 
@@ -29,7 +31,7 @@ std::string OwnerDateFilter(std::int32_t owner, DayNumber date) {
 }
 
 std::string CategoryKey(std::string_view name, std::int32_t catid, std::uint8_t typ) {
-  return fmt::format("{}_{}_{}", name.substr(0, 25), catid, typ == 1 ? "D" : "W");
+  return fmt::format("{}_{}_{}", name.substr(0, 25), catid, typ == Code(CategoryKind::Income) ? "D" : "W");
 }
 
 std::string DisplayName(std::string_view key) {

@@ -1,5 +1,7 @@
 #include "club/store_operations.h"
 
+#include "club/record_kinds.h"
+
 namespace pellmark {
 
 std::vector<std::string> DisplayNames(const std::vector<std::string>& keys) {
@@ -27,25 +29,25 @@ void AddCategory(std::int32_t catid, std::uint8_t typ, bool tax, std::string_vie
 
 void AddPredefinedCategories(Table<TCategoryRec>& categories) {
   struct Predefined {
-    std::int32_t catid;
-    std::uint8_t typ;
+    PredefinedCategory catid;
+    CategoryKind typ;
     bool tax;
     const char* name;
   };
   static constexpr Predefined kCategories[] = {
-      {kMemberContributions, 1, false, "Member Contributions"},
-      {kDividendIncome, 1, true, "Dividend Income"},
-      {kInterestIncome, 1, true, "Interest Income"},
-      {kInvestmentIncome, 1, false, "Investment Income"},
-      {kOtherIncome, 1, false, "Other Income"},
-      {kTransferIn, 1, false, "Transfer In"},
-      {kInvestments, 2, false, "Investments"},
-      {kOperatingExpenses, 2, true, "Operating Expenses"},
-      {kNonDeductibleExpenses, 2, false, "Non-Deductible Expenses"},
-      {kTransferOut, 2, false, "Transfer Out"},
+      {PredefinedCategory::MemberContributions, CategoryKind::Income, false, "Member Contributions"},
+      {PredefinedCategory::DividendIncome, CategoryKind::Income, true, "Dividend Income"},
+      {PredefinedCategory::InterestIncome, CategoryKind::Income, true, "Interest Income"},
+      {PredefinedCategory::InvestmentIncome, CategoryKind::Income, false, "Investment Income"},
+      {PredefinedCategory::OtherIncome, CategoryKind::Income, false, "Other Income"},
+      {PredefinedCategory::TransferIn, CategoryKind::Income, false, "Transfer In"},
+      {PredefinedCategory::Investments, CategoryKind::Expense, false, "Investments"},
+      {PredefinedCategory::OperatingExpenses, CategoryKind::Expense, true, "Operating Expenses"},
+      {PredefinedCategory::NonDeductibleExpenses, CategoryKind::Expense, false, "Non-Deductible Expenses"},
+      {PredefinedCategory::TransferOut, CategoryKind::Expense, false, "Transfer Out"},
   };
   for (const Predefined& category : kCategories) {
-    AddCategory(category.catid, category.typ, category.tax, category.name, categories);
+    AddCategory(Code(category.catid), Code(category.typ), category.tax, category.name, categories);
   }
 }
 

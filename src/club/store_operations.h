@@ -24,26 +24,12 @@ std::vector<std::string> DisplayNames(const std::vector<std::string>& keys);
 // The category names of the keys `filter` selects (each key cut at its first "_").
 std::vector<std::string> ListCategoryNames(Table<TCategoryRec>& categories, std::string_view filter);
 
-// Stores a category under name + "_" + catid + "_D" (typ 1) or "_W" (any other typ).
+// Stores a category under name + "_" + catid + "_D" (income) or "_W" (any other typ).
 void AddCategory(std::int32_t catid, std::uint8_t typ, bool tax, std::string_view name,
                  Table<TCategoryRec>& categories);
 
 // Adds the ten predefined categories; used when the category store is empty at
 // start-up.
 void AddPredefinedCategories(Table<TCategoryRec>& categories);
-
-// The predefined category ids the postings use.
-enum PredefinedCategory : std::int32_t {
-  kMemberContributions = 1,
-  kDividendIncome = 2,
-  kInterestIncome = 3,
-  kInvestmentIncome = 4,
-  kOtherIncome = 5,
-  kTransferIn = 6,
-  kInvestments = 7,
-  kOperatingExpenses = 8,
-  kNonDeductibleExpenses = 9,
-  kTransferOut = 10,
-};
 
 }  // namespace pellmark

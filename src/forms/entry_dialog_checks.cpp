@@ -4,6 +4,7 @@
 
 #include "club/dates.h"
 #include "club/number_parse.h"
+#include "club/record_kinds.h"
 #include "forms/entry_dialog_prepare.h"
 #include "forms/entry_number_text.h"
 
@@ -98,6 +99,18 @@ class Checker {
   std::vector<std::string> messages_;
 };
 
+// The kind a security mode enters; a capital change starts as a reduction.
+SecurityTranKind SecurityKindOfMode(EntryMode mode) {
+  switch (mode) {
+    case EntryMode::Buy: return SecurityTranKind::Purchase;
+    case EntryMode::Sell: return SecurityTranKind::Sale;
+    case EntryMode::Dividends: return SecurityTranKind::Dividend;
+    case EntryMode::DividendReinvestment: return SecurityTranKind::Reinvestment;
+    case EntryMode::ForeignTax: return SecurityTranKind::ForeignTax;
+    default: return SecurityTranKind::CapitalReduction;
+  }
+}
+
 EntryDialogResult Started(const EntryForm& form, const EntryDialogRequest& request) {
   EntryDialogResult result;
   result.security_tran = request.security_tran;
@@ -116,10 +129,10 @@ OkOutcome CheckSecurity(const EntryForm& form, const EntryDialogRequest& request
   EntryMode mode = form.mode;
 
   // 1. The record type; a capital change is a reduction or a gain of one term.
-  rec.typ = static_cast<std::uint8_t>(mode == EntryMode::ForeignTax ? 9 : static_cast<int>(mode));
+  rec.typ = Code(SecurityKindOfMode(mode));
   bool gain = mode == EntryMode::CapitalChange && form.captype.selected == kCapitalGain;
   if (mode == EntryMode::CapitalChange) {
-    rec.typ = gain ? 5 : 4;
+    rec.typ = Code(gain ? SecurityTranKind::CapitalGain : SecurityTranKind::CapitalReduction);
     rec.tax = gain && form.allunits.selected == kShortTermGain;
     rec.compc = gain && form.allunits.selected == kMediumTermGain;
   }
@@ -192,7 +205,7 @@ OkOutcome CheckRatio(const EntryForm& form, const EntryDialogRequest& request) {
       if (auto comm = check.NotNegative(form.commgroup, form.commission)) sale.comm = *comm;
       sale.compc = form.compcomm.checked;
       sale.actid = check.Account(request, sale.actid);
-      sale.typ = 1;
+      sale.typ = Code(SecurityTranKind::Sale);
       sale.tax = true;
     } else {
       sale.tax = false;
@@ -209,13 +222,13 @@ OkOutcome CheckPrice(const EntryForm& form, const EntryDialogRequest& request) {
   return check.Finish(std::move(result));
 }
 
-std::uint8_t MemberKind(EntryMode mode) {
+MemberTranKind MemberKindOfMode(EntryMode mode) {
   switch (mode) {
-    case EntryMode::MemberPayoff: return 2;
-    case EntryMode::TotalDuesModification: return 3;
-    case EntryMode::TotalEarningsModification: return 4;
-    case EntryMode::MemberFee: return 6;
-    default: return 0;
+    case EntryMode::MemberPayoff: return MemberTranKind::Payout;
+    case EntryMode::TotalDuesModification: return MemberTranKind::NuPayment;
+    case EntryMode::TotalEarningsModification: return MemberTranKind::NuEarnings;
+    case EntryMode::MemberFee: return MemberTranKind::Fee;
+    default: return MemberTranKind::Payment;
   }
 }
 
@@ -228,7 +241,7 @@ OkOutcome CheckMember(const EntryForm& form, const EntryDialogRequest& request) 
   Checker check(form);
   EntryDialogResult result = Started(form, request);
   TMemberTranRec& rec = result.member_tran;
-  rec.typ = MemberKind(form.mode);
+  rec.typ = Code(MemberKindOfMode(form.mode));
   bool totals = form.mode == EntryMode::TotalDuesModification || form.mode == EntryMode::TotalEarningsModification;
   std::optional<double> amount =
       totals ? check.Any(form.typelabel, form.amount) : check.Positive(form.typelabel, form.amount);
@@ -253,23 +266,21 @@ OkOutcome CheckMember(const EntryForm& form, const EntryDialogRequest& request) 
   return check.Finish(std::move(result));
 }
 
-std::uint8_t AccountKind(EntryMode mode) { return static_cast<std::uint8_t>(static_cast<int>(mode) - 7); }
-
 OkOutcome CheckAccount(const EntryForm& form, const EntryDialogRequest& request) {
   Checker check(form);
   EntryDialogResult result = Started(form, request);
   TAccountTranRec& rec = result.account_tran;
-  rec.typ = AccountKind(form.mode);
+  rec.typ = Code(AccountKindOfMode(form.mode));
   if (auto amount = check.Positive(form.typelabel, form.amount)) rec.amount = *amount;
   if (IsBlank(form.desc.text)) check.Refuse("Description Required.");
   rec.desc = form.desc.text.substr(0, kDescriptionLength);
   rec.trandate = check.Date(rec.trandate);
 
   switch (form.mode) {
-    case EntryMode::ServiceCharge: rec.catid = 8; break;
-    case EntryMode::Interest: rec.catid = 3; break;
+    case EntryMode::ServiceCharge: rec.catid = Code(PredefinedCategory::OperatingExpenses); break;
+    case EntryMode::Interest: rec.catid = Code(PredefinedCategory::InterestIncome); break;
     case EntryMode::Transfer:
-      rec.catid = 10;
+      rec.catid = Code(PredefinedCategory::TransferOut);
       if (std::optional<int> chosen = check.Chosen()) {
         const TAccountRec& target = request.accounts[*chosen];
         if (target.actid == request.current_account.actid) {

@@ -1,9 +1,11 @@
 #include "forms/entry_dialog_prepare.h"
 
+#include <optional>
 #include <string>
 
 #include "club/dates.h"
 #include "club/number_format.h"
+#include "club/record_kinds.h"
 
 namespace pellmark {
 namespace {
@@ -161,8 +163,7 @@ void PrepareSell(EntryForm& form, const EntryDialogRequest& request) {
   form.cleared.checked = rec.compc;
   form.cleared.enabled = false;
   FreezeAccount(form);
-  bool open_short_sale = rec.compc && !rec.tax && !rec.sold;
-  if (open_short_sale) {
+  if (IsOpenShortSale(rec)) {
     form.Date.enabled = true;
   } else {
     MakeReadOnly(form, "Security SELLs can only be deleted");
@@ -223,7 +224,7 @@ void PrepareCapitalChange(EntryForm& form, const EntryDialogRequest& request) {
   if (request.change) {
     form.Date.enabled = true;
     form.amount.text = Money(rec.amount);
-    form.captype.selected = rec.typ == 4 ? kCapitalReduction : kCapitalGain;
+    form.captype.selected = KindOf(rec) == SecurityTranKind::CapitalReduction ? kCapitalReduction : kCapitalGain;
     form.allunits.selected = rec.tax ? kShortTermGain : rec.compc ? kMediumTermGain : kLongTermGain;
     form.captype.enabled = false;
     FreezeAccount(form);
@@ -351,7 +352,8 @@ void PrepareMember(EntryForm& form, const EntryDialogRequest& request) {
       break;
     case EntryMode::TotalDuesModification: MakeReadOnly(form, "Total Contributions can only be deleted"); break;
     case EntryMode::TotalEarningsModification:
-      MakeReadOnly(form, rec.typ == 5 ? "Earnings Records cannot be modified" : "Total Earnings can only be deleted");
+      MakeReadOnly(form, KindOf(rec) == MemberTranKind::Earnings ? "Earnings Records cannot be modified"
+                                                                 : "Total Earnings can only be deleted");
       break;
     default: break;
   }
@@ -403,7 +405,7 @@ void PrepareAccount(EntryForm& form, const EntryDialogRequest& request) {
   form.amount.text = Money(rec.amount);
   form.desc.text = rec.desc;
   form.cleared.checked = rec.cancel;
-  if (request.mode == EntryMode::Transfer && rec.typ != 5) {
+  if (request.mode == EntryMode::Transfer && KindOf(rec) != AccountTranKind::TransferOut) {
     MakeReadOnly(form, "Only Transfer Out transactions can be changed");
     DisableFigures(form);
   }
@@ -412,12 +414,12 @@ void PrepareAccount(EntryForm& form, const EntryDialogRequest& request) {
 }  // namespace
 
 std::vector<const TCategoryRec*> ListedCategories(const EntryDialogRequest& request) {
-  std::uint8_t listed_type = 0;
-  if (request.mode == EntryMode::Deposit) listed_type = 1;
-  if (request.mode == EntryMode::Check || request.mode == EntryMode::Withdrawal) listed_type = 2;
+  std::optional<CategoryKind> listed_kind;
+  if (request.mode == EntryMode::Deposit) listed_kind = CategoryKind::Income;
+  if (request.mode == EntryMode::Check || request.mode == EntryMode::Withdrawal) listed_kind = CategoryKind::Expense;
   std::vector<const TCategoryRec*> listed;
   for (const TCategoryRec& category : request.categories) {
-    if (category.typ == listed_type) listed.push_back(&category);
+    if (KindOf(category) == listed_kind) listed.push_back(&category);
   }
   return listed;
 }

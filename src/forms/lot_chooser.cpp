@@ -4,6 +4,7 @@
 
 #include "club/dates.h"
 #include "club/number_format.h"
+#include "club/record_kinds.h"
 
 namespace pellmark::securities {
 namespace {
@@ -11,17 +12,6 @@ namespace {
 // Remaining shares this small print as "0.0000": the allocation is complete, so a
 // rounding residue of the money arithmetic does not keep the dialog from closing.
 constexpr double kNoShares = 0.00005;
-
-bool IsOpenLot(const TSecurityTranRec& rec) { return (rec.typ == 0 || rec.typ == 3) && !rec.sold; }
-bool IsOpenShortSale(const TSecurityTranRec& rec) { return rec.typ == 1 && rec.compc && !rec.sold; }
-
-std::string TypeLabel(const TSecurityTranRec& rec) {
-  switch (rec.typ) {
-    case 0: return "Buy";
-    case 1: return "Short Sell";
-    default: return rec.tax ? "Re-Investment" : "NO Tax-ReInv";
-  }
-}
 
 std::string Shares(double shares) { return FormatFixed(shares, 4); }
 
@@ -37,7 +27,7 @@ LotChooser::LotChooser(const LotChooserRequest& request)
     bool shown = mode_ == LotChooserMode::Sale ? IsOpenLot(rec) : IsOpenShortSale(rec);
     if (!shown) continue;
     double shares = rec.amount / rec.price;
-    rows_.push_back({candidate.key, FormatDate(rec.trandate), TypeLabel(rec), Shares(shares), "", shares});
+    rows_.push_back({candidate.key, FormatDate(rec.trandate), LotLabel(rec), Shares(shares), "", shares});
   }
 }
 

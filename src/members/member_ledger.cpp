@@ -6,6 +6,7 @@
 #include "club/holding_term.h"
 #include "club/keys.h"
 #include "club/number_format.h"
+#include "club/record_kinds.h"
 #include "club/unit_values.h"
 
 namespace pellmark::ledger {
@@ -13,13 +14,13 @@ namespace {
 
 std::string MemberPrefix(const TMemberRec& member) { return "Member " + DisplayName(member); }
 
-EntryMode MemberEntryMode(std::uint8_t typ) {
-  switch (typ) {
-    case kPayout: return EntryMode::MemberPayoff;
-    case kNuPayment: return EntryMode::TotalDuesModification;
-    case kNuEarnings:
-    case kEarnings: return EntryMode::TotalEarningsModification;
-    case kFee: return EntryMode::MemberFee;
+EntryMode MemberEntryMode(MemberTranKind kind) {
+  switch (kind) {
+    case MemberTranKind::Payout: return EntryMode::MemberPayoff;
+    case MemberTranKind::NuPayment: return EntryMode::TotalDuesModification;
+    case MemberTranKind::NuEarnings:
+    case MemberTranKind::Earnings: return EntryMode::TotalEarningsModification;
+    case MemberTranKind::Fee: return EntryMode::MemberFee;
     default: return EntryMode::MemberDues;
   }
 }
@@ -151,26 +152,26 @@ DialogOutcome MemberLedger::PostMemberTransaction(Selected& member, MemberPostMo
                                                   const TMemberTranRec* old, int flags, Collection* collection) {
   if (mode == MemberPostMode::New || mode == MemberPostMode::Change) {
     EntryDialogRequest request =
-        DialogRequest(member.record, MemberEntryMode(tran.typ), tran, mode == MemberPostMode::Change);
+        DialogRequest(member.record, MemberEntryMode(KindOf(tran)), tran, mode == MemberPostMode::Change);
     request.show_abort = collection != nullptr && collection->several;
     EntryDialogResult result = club_.Ui().RunEntryDialog(request);
     if (result.outcome != DialogOutcome::Ok) return result.outcome;
-    const std::uint8_t kind = tran.typ;
+    const MemberTranKind kind = KindOf(tran);
     tran = result.member_tran;
-    tran.typ = kind;
+    tran.typ = Code(kind);
     if (collection != nullptr) {
       collection->check_number = result.check_number;
-      if (kind == kPayout) collection->payoff_fee = tran.fee;
+      if (kind == MemberTranKind::Payout) collection->payoff_fee = tran.fee;
     }
   }
   tran.memid = member.record.memid;
 
   if (mode == MemberPostMode::New) {
-    if (tran.typ == kPayment) {
+    if (KindOf(tran) == MemberTranKind::Payment) {
       auto unit = UnitValueAt(club_.unitfile, tran.trandate);
       tran.cunit = unit ? unit->unitval : club_.Info().vunit;
       tran.unitind = unit ? unit->unitid : -1;
-    } else if (tran.typ != kPayout) {
+    } else if (KindOf(tran) != MemberTranKind::Payout) {
       tran.cunit = 0;
       tran.unitind = -1;
     }
@@ -192,7 +193,7 @@ DialogOutcome MemberLedger::PostMemberTransaction(Selected& member, MemberPostMo
         tran.tranid = collection->reserved_ids[tran.actid];
         collection->amounts[tran.actid] += tran.dues;
         collection->last_account = tran.actid;
-        if (tran.typ == kPayout) {
+        if (KindOf(tran) == MemberTranKind::Payout) {
           auto transactions = Transactions(member.record.memid);
           DayNumber first = transactions.empty() ? tran.trandate : transactions.front().trandate;
           tran.gain = HoldingTerm(first, tran.trandate);
@@ -215,7 +216,7 @@ DialogOutcome MemberLedger::PostMemberTransaction(Selected& member, MemberPostMo
 bool MemberLedger::OpenShortSales() {
   bool open = false;
   club_.stkrecs.ForEach("", [&](const TSecurityTranRec& tran) {
-    if (tran.typ == 1 && tran.compc && !tran.sold) open = true;
+    if (IsOpenShortSale(tran)) open = true;
   });
   return open;
 }
@@ -261,11 +262,11 @@ Outcome MemberLedger::Collect(MemberAction action, const std::optional<std::stri
     tran.trandate = date;
     tran.memid = member.record.memid;
     tran.actid = collection.last_account;
-    tran.typ = action == MemberAction::Payoff          ? kPayout
-               : action == MemberAction::TotalDues     ? kNuPayment
-               : action == MemberAction::TotalEarnings ? kNuEarnings
-               : action == MemberAction::Fees          ? kFee
-                                                       : kPayment;
+    tran.typ = Code(action == MemberAction::Payoff          ? MemberTranKind::Payout
+                    : action == MemberAction::TotalDues     ? MemberTranKind::NuPayment
+                    : action == MemberAction::TotalEarnings ? MemberTranKind::NuEarnings
+                    : action == MemberAction::Fees          ? MemberTranKind::Fee
+                                                            : MemberTranKind::Payment);
     DialogOutcome outcome = PostMemberTransaction(member, MemberPostMode::New, tran, nullptr, kApply, &collection);
     if (outcome == DialogOutcome::Aborted) break;
   }
@@ -295,20 +296,20 @@ void MemberLedger::PostCollectedMoney(const Collection& collection, DayNumber da
     deposit.actid = actid;
     deposit.tranid = collection.reserved_ids.at(actid);
     deposit.cancel = false;
-    deposit.updateloc = kFromMember;
+    deposit.updateloc = Code(AccountOrigin::Member);
     deposit.xferact = -1;
     deposit.checknum = -1;
     deposit.amount = amount;
     if (collection.action == MemberAction::Payoff) {
       deposit.desc = (member_name + " Payoff").substr(0, 30);
-      deposit.catid = 9;
-      deposit.typ = collection.check_number > 0 ? kCheck : kWithdrawal;
+      deposit.catid = Code(PredefinedCategory::NonDeductibleExpenses);
+      deposit.typ = Code(collection.check_number > 0 ? AccountTranKind::Check : AccountTranKind::Withdrawal);
       if (collection.check_number > 0) deposit.checknum = collection.check_number;
       deposit.amount = amount - collection.payoff_fee;
     } else {
       deposit.desc = collection.action == MemberAction::Fees ? "Member Fee" : "Member Contributions";
-      deposit.catid = 1;
-      deposit.typ = kDeposit;
+      deposit.catid = Code(PredefinedCategory::MemberContributions);
+      deposit.typ = Code(AccountTranKind::Deposit);
     }
     if (!accounts_.FindById(actid)) {
       club_.Ui().ShowError("Could not create account transaction.");
@@ -367,7 +368,9 @@ Outcome MemberLedger::DeleteTransaction(std::string_view name, std::int32_t dues
     if (candidate.duestran == duestran) tran = candidate;
   }
   if (!tran) return NoSuchTransaction(member->record, duestran);
-  if (tran->typ == kEarnings && !force_deletes) return Refuse("Earnings transactions cannot be deleted");
+  if (KindOf(*tran) == MemberTranKind::Earnings && !force_deletes) {
+    return Refuse("Earnings transactions cannot be deleted");
+  }
   if (!club_.Ui().Confirm("Selected Record will be removed permanently. Continue?")) return Outcome::Cancelled();
 
   club_.memrecs.Remove(MemberTranKey(*tran));
@@ -376,7 +379,7 @@ Outcome MemberLedger::DeleteTransaction(std::string_view name, std::int32_t dues
     auto linked = LinkedAccountTransaction(*tran);
     if (!linked || !accounts_.FindById(tran->actid)) {
       club_.Ui().ShowError("Could not delete account transaction.");
-    } else if (linked->amount == tran->dues || tran->typ == kPayout) {
+    } else if (linked->amount == tran->dues || KindOf(*tran) == MemberTranKind::Payout) {
       accounts_.RemoveTransaction(*linked);
     } else {
       TAccountTranRec reduced = *linked;
@@ -476,11 +479,11 @@ std::vector<DuesRow> MemberLedger::DuesHistory(std::string_view name, std::optio
     if (year && CivilFromDayNumber(tran.trandate).year != *year) continue;
     DuesRow row;
     row.date = FormatDate(tran.trandate);
-    row.kind = MemberKindLabel(tran.typ);
+    row.kind = MemberKindLabel(KindOf(tran));
     row.amount = Parenthesized(tran.dues, 2);
-    if (tran.typ == kPayment || tran.typ == kEarnings) {
+    if (KindOf(tran) == MemberTranKind::Payment || KindOf(tran) == MemberTranKind::Earnings) {
       row.units = tran.cunit == 0 ? "" : Parenthesized(tran.dues / tran.cunit, 3);
-    } else if (tran.typ == kPayout) {
+    } else if (KindOf(tran) == MemberTranKind::Payout) {
       row.units = tran.cunit == 0 ? "" : "(" + FormatFixed((tran.dues + tran.fee) / tran.cunit, 3) + ")";
     }
     row.record = tran;

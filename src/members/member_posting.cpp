@@ -3,20 +3,9 @@
 #include <cmath>
 
 #include "club/real48.h"
+#include "club/record_kinds.h"
 
 namespace pellmark::ledger {
-
-std::string MemberKindLabel(std::uint8_t typ) {
-  switch (typ) {
-    case kPayment: return "Payment";
-    case kPayout: return "Payout";
-    case kNuPayment: return "NU Payment";
-    case kNuEarnings: return "NU Earnings";
-    case kEarnings: return "Earnings";
-    case kFee: return "Fee";
-    default: return "Unknown";
-  }
-}
 
 double UnitsOf(const TMemberTranRec& tran) {
   if (tran.cunit == 0) return 0;
@@ -26,25 +15,27 @@ double UnitsOf(const TMemberTranRec& tran) {
 void ApplyMemberPosting(TMemberRec& member, const TMemberTranRec& tran, int sign) {
   const double units = sign * UnitsOf(tran);
   const double amount = sign * tran.dues;
-  switch (tran.typ) {
-    case kPayment:
-    case kNuPayment:
+  switch (KindOf(tran)) {
+    case MemberTranKind::Payment:
+    case MemberTranKind::NuPayment:
       member.tunits += units;
       member.totalc += amount;
       break;
-    case kPayout:
+    case MemberTranKind::Payout:
       member.tunits -= units;
       member.totalc -= amount;
       break;
-    case kNuEarnings:
-    case kEarnings:
+    case MemberTranKind::NuEarnings:
+    case MemberTranKind::Earnings:
       member.tunits += units;
       member.totale += amount;
       break;
     default:
       break;
   }
-  if ((sign < 0 || tran.typ == kPayout) && std::fabs(member.tunits) < kShareTolerance) member.tunits = 0;
+  if ((sign < 0 || KindOf(tran) == MemberTranKind::Payout) && std::fabs(member.tunits) < kShareTolerance) {
+    member.tunits = 0;
+  }
 }
 
 std::string DisplayName(const TMemberRec& member) {

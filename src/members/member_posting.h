@@ -11,20 +11,6 @@
 
 namespace pellmark::ledger {
 
-// Member transaction kinds (`typ`).
-enum MemberKind : std::uint8_t {
-  kPayment = 0,
-  kPayout = 2,
-  kNuPayment = 3,
-  kNuEarnings = 4,
-  kEarnings = 5,
-  kFee = 6,
-};
-
-// The dues grid's label: "Payment", "Payout", "NU Payment", "NU Earnings",
-// "Earnings", "Fee".
-std::string MemberKindLabel(std::uint8_t typ);
-
 // The units a transaction carries: `dues` / `cunit` as the 6-byte real holds
 // it, 0 when `cunit` is 0.
 double UnitsOf(const TMemberTranRec& tran);

@@ -14,6 +14,7 @@
 
 #include "club/dates.h"
 #include "club/number_format.h"
+#include "club/record_kinds.h"
 #include "ui/command_group.h"
 #include "ui/date_entry.h"
 #include "ui/history_grid.h"
@@ -59,7 +60,8 @@ QWidget* AccountsPage::BuildTransactionsArea() {
   const int padding = 2 * metrics.averageCharWidth() + 8;
   const int minimum = static_cast<int>(kColumnWidth * grid->logicalDpiX() / 96.0);
   grid->setColumnWidth(0, std::max(minimum, metrics.horizontalAdvance(QStringLiteral("00/00/0000  *")) + padding));
-  grid->setColumnWidth(1, std::max(minimum, metrics.horizontalAdvance(QStringLiteral("Transfer Out")) + padding));
+  const QString widest_kind = FromCore(AccountKindLabel(AccountTranKind::TransferOut));
+  grid->setColumnWidth(1, std::max(minimum, metrics.horizontalAdvance(widest_kind) + padding));
   grid->setColumnWidth(2, std::max(2 * minimum, metrics.horizontalAdvance(QString(30, QLatin1Char('n'))) + padding));
   grid->setColumnWidth(3, minimum);
   register_->SetShowsAll(club_.View().allaccount);

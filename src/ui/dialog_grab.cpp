@@ -5,6 +5,7 @@
 #include <QTextStream>
 
 #include "club/dates.h"
+#include "club/record_kinds.h"
 #include "ui/qt_interaction.h"
 #include "ui/tselect_shares.h"
 #include "ui/tsecurity_input.h"
@@ -20,17 +21,18 @@ TAccountRec SampleAccount(const char* name, std::int32_t actid, std::int32_t lst
   return account;
 }
 
-TCategoryRec SampleCategory(const char* name, std::int32_t catid, std::uint8_t typ) {
+TCategoryRec SampleCategory(const char* name, std::int32_t catid, CategoryKind kind) {
   TCategoryRec category;
   category.cat = name;
   category.catid = catid;
-  category.typ = typ;
+  category.typ = Code(kind);
   return category;
 }
 
-TSecurityTranRec SampleLot(double shares, double price, CivilDate date, std::uint8_t typ = 0) {
+TSecurityTranRec SampleLot(double shares, double price, CivilDate date,
+                           SecurityTranKind kind = SecurityTranKind::Purchase) {
   TSecurityTranRec lot;
-  lot.typ = typ;
+  lot.typ = Code(kind);
   lot.tax = true;
   lot.amount = shares * price;
   lot.price = price;
@@ -52,8 +54,10 @@ EntryDialogRequest SampleRequest(EntryMode mode, bool change) {
   bolt.name = "Bolt Motors";
   bolt.stkid = 2;
   request.securities = {acme, bolt};
-  request.categories = {SampleCategory("Dues", 1, 1), SampleCategory("Dividend Income", 2, 1),
-                        SampleCategory("Office Expenses", 11, 2), SampleCategory("Postage", 12, 2)};
+  request.categories = {SampleCategory("Dues", 1, CategoryKind::Income),
+                        SampleCategory("Dividend Income", 2, CategoryKind::Income),
+                        SampleCategory("Office Expenses", 11, CategoryKind::Expense),
+                        SampleCategory("Postage", 12, CategoryKind::Expense)};
   request.current_account = request.accounts[0];
   double date = DayNumberFromCivil({1999, 6, 15});
   TSecurityTranRec& tran = request.security_tran;
@@ -70,7 +74,7 @@ EntryDialogRequest SampleRequest(EntryMode mode, bool change) {
   request.account_tran.desc = "Annual NAIC dues";
   request.account_tran.trandate = date;
   request.account_tran.actid = 1;
-  request.account_tran.typ = 5;
+  request.account_tran.typ = Code(AccountTranKind::TransferOut);
   request.account_tran.catid = 11;
   request.account_tran.xferact = 2;
   request.account_tran.checknum = 1041;
@@ -96,10 +100,10 @@ LotChooserRequest SampleLots() {
   LotChooserRequest request;
   request.mode = LotChooserMode::Sale;
   request.security.name = "Acme Widgets Inc";
-  request.transaction = SampleLot(150, 20, {1999, 6, 15}, 1);
+  request.transaction = SampleLot(150, 20, {1999, 6, 15}, SecurityTranKind::Sale);
   request.candidates = {{"a", SampleLot(100, 10, {1997, 1, 6})},
                         {"b", SampleLot(100, 11.5, {1998, 2, 2})},
-                        {"c", SampleLot(4.2376, 12, {1998, 12, 15}, 3)}};
+                        {"c", SampleLot(4.2376, 12, {1998, 12, 15}, SecurityTranKind::Reinvestment)}};
   return request;
 }
 

@@ -5,6 +5,7 @@
 
 #include "forms/entry_dialog.h"
 #include "club/keys.h"
+#include "club/record_kinds.h"
 #include "support/ledger_fixture.h"
 
 namespace pellmark::ledger {
@@ -67,6 +68,15 @@ TEST_F(AccountTest, ChangingTheInitialBalanceMovesTheBalanceByTheDifference) {
   EXPECT_THAT(ui.Messages(), ElementsAre("Account Broker changed.", "Account Brokerage changed."));
 }
 
+TEST(AccountEntryModes, EachModeEntersTheKindThatOpensItAgain) {
+  for (EntryMode mode : {EntryMode::Check, EntryMode::Deposit, EntryMode::Withdrawal, EntryMode::ServiceCharge,
+                         EntryMode::Interest, EntryMode::Transfer}) {
+    EXPECT_EQ(EntryModeOfKind(AccountKindOfMode(mode)), mode) << EntryModeTitle(mode);
+  }
+  EXPECT_EQ(AccountKindOfMode(EntryMode::Transfer), AccountTranKind::TransferOut);
+  EXPECT_EQ(EntryModeOfKind(AccountTranKind::TransferIn), EntryMode::Transfer);
+}
+
 TEST_F(AccountTest, ATransferPostsBothHalvesAndDeletingItRemovesBoth) {
   Answer("100", "Fund the broker", "Broker");
   ASSERT_TRUE(accounts.EnterTransaction("Cash", EntryMode::Transfer, Day(2026, 12, 1)));
@@ -80,11 +90,11 @@ TEST_F(AccountTest, ATransferPostsBothHalvesAndDeletingItRemovesBoth) {
   auto out = accounts.FindTransaction(cash.actid, 0);
   auto in = accounts.FindTransaction(broker.actid, 0);
   ASSERT_TRUE(out && in);
-  EXPECT_EQ(out->typ, kTransferOut);
+  EXPECT_EQ(out->typ, Code(AccountTranKind::TransferOut));
   EXPECT_EQ(out->catid, 10);
   EXPECT_EQ(out->xferact, broker.actid);
   EXPECT_EQ(out->checknum, in->tranid);
-  EXPECT_EQ(in->typ, kTransferIn);
+  EXPECT_EQ(in->typ, Code(AccountTranKind::TransferIn));
   EXPECT_EQ(in->catid, 6);
   EXPECT_EQ(in->xferact, cash.actid);
   EXPECT_EQ(in->checknum, out->tranid);
@@ -150,11 +160,11 @@ TEST_F(AccountTest, ReconcilingACheckClearsItsOutstandingAmountOnly) {
 
 TEST_F(AccountTest, PostingsOfOtherLedgersAreProtectedUnlessForced) {
   TAccountTranRec dues;
-  dues.typ = kDeposit;
+  dues.typ = Code(AccountTranKind::Deposit);
   dues.amount = 250;
   dues.trandate = Day(2026, 12, 1);
   dues.catid = 1;
-  dues.updateloc = kFromMember;
+  dues.updateloc = Code(AccountOrigin::Member);
   TAccountRec cash = Account("Cash");
   accounts.PostAccountTransaction(cash.actid, PostMode::NewOnAccount, dues, nullptr, kApply);
   EXPECT_EQ(Account("Cash").bal, 250);

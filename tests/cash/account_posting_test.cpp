@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "club/dates.h"
+#include "club/record_kinds.h"
 
 namespace pellmark::ledger {
 namespace {
 
-TAccountTranRec Tran(std::uint8_t typ, double amount, DayNumber date, bool cleared = false) {
+TAccountTranRec Tran(AccountTranKind kind, double amount, DayNumber date, bool cleared = false) {
   TAccountTranRec tran;
-  tran.typ = typ;
+  tran.typ = Code(kind);
   tran.amount = amount;
   tran.trandate = date;
   tran.cancel = cleared;
@@ -19,11 +20,12 @@ TAccountTranRec Tran(std::uint8_t typ, double amount, DayNumber date, bool clear
 TEST(AccountPosting, DebitsAndCreditsMoveBalanceAndOutstandingFigures) {
   const DayNumber day = DayNumberFromCivil({2026, 3, 1});
   TAccountRec account;
-  for (std::uint8_t typ : {kCheck, kWithdrawal, kBankCharge, kTransferOut}) {
-    ApplyAccountPosting(account, Tran(typ, 10, day), +1, 2026);
+  for (AccountTranKind kind : {AccountTranKind::Check, AccountTranKind::Withdrawal, AccountTranKind::BankCharge,
+                               AccountTranKind::TransferOut}) {
+    ApplyAccountPosting(account, Tran(kind, 10, day), +1, 2026);
   }
-  ApplyAccountPosting(account, Tran(kDeposit, 100, day), +1, 2026);
-  ApplyAccountPosting(account, Tran(kTransferIn, 5, day, true), +1, 2026);
+  ApplyAccountPosting(account, Tran(AccountTranKind::Deposit, 100, day), +1, 2026);
+  ApplyAccountPosting(account, Tran(AccountTranKind::TransferIn, 5, day, true), +1, 2026);
   EXPECT_EQ(account.bal, 65);
   EXPECT_EQ(account.ostdeb, 40);
   EXPECT_EQ(account.ostcred, 100);  // the cleared transfer is not outstanding
@@ -32,7 +34,7 @@ TEST(AccountPosting, DebitsAndCreditsMoveBalanceAndOutstandingFigures) {
 TEST(AccountPosting, BackingOutIsTheExactReverse) {
   TAccountRec account;
   account.bal = 12.34;
-  TAccountTranRec interest = Tran(kInterest, 3.21, DayNumberFromCivil({2026, 6, 30}));
+  TAccountTranRec interest = Tran(AccountTranKind::Interest, 3.21, DayNumberFromCivil({2026, 6, 30}));
   ApplyAccountPosting(account, interest, +1, 2026);
   ApplyAccountPosting(account, interest, -1, 2026);
   EXPECT_DOUBLE_EQ(account.bal, 12.34);
@@ -43,8 +45,8 @@ TEST(AccountPosting, BackingOutIsTheExactReverse) {
 
 TEST(AccountPosting, InterestOfAnotherYearCountsOnlyInTheTotal) {
   TAccountRec account;
-  ApplyAccountPosting(account, Tran(kInterest, 4, DayNumberFromCivil({2025, 12, 31})), +1, 2026);
-  ApplyAccountPosting(account, Tran(kInterest, 1, DayNumberFromCivil({2026, 1, 1})), +1, 2026);
+  ApplyAccountPosting(account, Tran(AccountTranKind::Interest, 4, DayNumberFromCivil({2025, 12, 31})), +1, 2026);
+  ApplyAccountPosting(account, Tran(AccountTranKind::Interest, 1, DayNumberFromCivil({2026, 1, 1})), +1, 2026);
   EXPECT_EQ(account.interest, 5);
   EXPECT_EQ(account.interesty, 1);
 }
@@ -54,22 +56,16 @@ TEST(AccountPosting, DatesFollowOnlyPastTransactionsButChecksAlwaysSetTheNumber)
   TAccountRec account;
   account.lstdate = DayNumberFromCivil({2026, 6, 1});
   account.lstchk = -1;
-  TAccountTranRec future_check = Tran(kCheck, 5, DayNumberFromCivil({2027, 1, 5}));
+  TAccountTranRec future_check = Tran(AccountTranKind::Check, 5, DayNumberFromCivil({2027, 1, 5}));
   future_check.checknum = 1007;
   MoveAccountDates(account, future_check, now);
   EXPECT_EQ(account.lstchk, 1007);
   EXPECT_EQ(account.lstdate, DayNumberFromCivil({2026, 6, 1}));
 
-  MoveAccountDates(account, Tran(kDeposit, 5, DayNumberFromCivil({2026, 5, 1})), now);  // older: stays
+  MoveAccountDates(account, Tran(AccountTranKind::Deposit, 5, DayNumberFromCivil({2026, 5, 1})), now);  // older: stays
   EXPECT_EQ(account.lstdate, DayNumberFromCivil({2026, 6, 1}));
-  MoveAccountDates(account, Tran(kDeposit, 5, DayNumberFromCivil({2026, 12, 7})), now);
+  MoveAccountDates(account, Tran(AccountTranKind::Deposit, 5, DayNumberFromCivil({2026, 12, 7})), now);
   EXPECT_EQ(account.lstdate, DayNumberFromCivil({2026, 12, 7}));
-}
-
-TEST(AccountPosting, RegisterLabels) {
-  EXPECT_EQ(AccountKindLabel(kCheck), "Check");
-  EXPECT_EQ(AccountKindLabel(kBankCharge), "Bank Charge");
-  EXPECT_EQ(AccountKindLabel(kTransferIn), "Transfer In");
 }
 
 }  // namespace

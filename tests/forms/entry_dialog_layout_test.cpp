@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "club/record_kinds.h"
 #include "forms/entry_dialog.h"
 #include "entry_dialog_fixture.h"
 
@@ -114,8 +115,12 @@ TEST(EntryDialogLayout, ChangeOfAStoredRecordAndItsReadOnlyNotices) {
       {"covering buy", EntryMode::Buy, [](EntryDialogRequest& r) { r.security_tran.compc = true; },
        "Buys to clear short sells can only be deleted.", nullptr},
       {"sale", EntryMode::Sell, [](EntryDialogRequest&) {}, "Security SELLs can only be deleted", nullptr},
-      {"open short sale", EntryMode::Sell, [](EntryDialogRequest& r) { r.security_tran.compc = true; }, "",
-       "Gross | Price=10.0000 | comm | Account+tran | Short | notice: Gross should NOT Include Commission"},
+      {"open short sale", EntryMode::Sell,
+       [](EntryDialogRequest& r) {
+         r.security_tran.typ = Code(SecurityTranKind::Sale);
+         r.security_tran.compc = true;
+       },
+       "", "Gross | Price=10.0000 | comm | Account+tran | Short | notice: Gross should NOT Include Commission"},
       {"covered short sale", EntryMode::Sell,
        [](EntryDialogRequest& r) { r.security_tran.compc = r.security_tran.sold = true; },
        "Security SELLs can only be deleted", nullptr},

@@ -5,6 +5,7 @@
 #include "forms/entry_dialog.h"
 #include "club/holding_term.h"
 #include "club/keys.h"
+#include "club/record_kinds.h"
 #include "club/store_operations.h"
 #include "support/ledger_fixture.h"
 
@@ -82,9 +83,9 @@ TEST_F(MemberTest, DuesAllPaysIntoOneDepositWithASharedTransactionId) {
   auto deposits = accounts.Transactions(Cash().actid);
   ASSERT_EQ(deposits.size(), 1u);
   EXPECT_EQ(deposits[0].amount, 175);
-  EXPECT_EQ(deposits[0].typ, kDeposit);
+  EXPECT_EQ(deposits[0].typ, Code(AccountTranKind::Deposit));
   EXPECT_EQ(deposits[0].catid, 1);
-  EXPECT_EQ(deposits[0].updateloc, kFromMember);
+  EXPECT_EQ(deposits[0].updateloc, Code(AccountOrigin::Member));
   EXPECT_EQ(deposits[0].desc, "Member Contributions");
   EXPECT_EQ(Cash().bal, 175);
   EXPECT_EQ(Cash().trancount, 1);
@@ -153,7 +154,7 @@ TEST_F(MemberTest, AFullPayoffWithAFeeEmptiesTheMemberAndWithdrawsTheNetAmount) 
   EXPECT_EQ(ann.totalc, 0);
   EXPECT_FALSE(ann.active);
   auto payout = members.Transactions(ann.memid).back();
-  EXPECT_EQ(payout.typ, kPayout);
+  EXPECT_EQ(payout.typ, Code(MemberTranKind::Payout));
   EXPECT_EQ(payout.fee, 10);
   EXPECT_EQ(payout.cunit, 25);
   EXPECT_EQ(payout.gain, kShortTerm);
@@ -182,13 +183,42 @@ TEST_F(MemberTest, PayoffRefusals) {
   EXPECT_EQ(Member("Smith, Ann").tunits, 4);
 }
 
+TEST_F(MemberTest, APayoffAsksOnlyAboutShortSalesStillOpen) {
+  Pay("100");
+  ASSERT_TRUE(members.Collect(MemberAction::DuesSelected, std::string("Smith, Ann"), Day(2026, 2, 1)));
+  TSecurityTranRec sale;
+  sale.typ = Code(SecurityTranKind::Sale);
+  sale.stkid = 1;
+  sale.tax = sale.compc = true;  // split fractions sold, the company paying the commission
+  sale.stranid = 0;
+  sale.trandate = Day(2026, 1, 10);
+  club.stkrecs.Put(sale);
+  ui.Clear();
+  ui.AnswerEntryDialog([](EntryDialog&) {}, DialogOutcome::Cancelled);
+  EXPECT_FALSE(members.Collect(MemberAction::Payoff, std::string("Smith, Ann"), Day(2026, 2, 2)));
+  EXPECT_TRUE(ui.Messages().empty());
+
+  sale.tax = false;  // a short sale, not yet covered
+  sale.stranid = 1;
+  sale.trandate = Day(2026, 1, 11);
+  club.stkrecs.Put(sale);
+  const std::string question =
+      "There are outstanding short sells. This has artifically inflated the current valuation unit value.  Continue "
+      "the payoff?";
+  ui.AnswerNext(question, false);
+  EXPECT_FALSE(members.Collect(MemberAction::Payoff, std::string("Smith, Ann"), Day(2026, 2, 2)));
+  EXPECT_THAT(ui.Messages(), ElementsAre(question));
+  EXPECT_TRUE(ui.AllAnswersUsed());
+  EXPECT_EQ(Member("Smith, Ann").tunits, 4);
+}
+
 TEST_F(MemberTest, TotalDuesOfTheCurrentTotalWritesZeroAndChangesNothing) {
   Pay("100");
   ASSERT_TRUE(members.Collect(MemberAction::DuesSelected, std::string("Smith, Ann"), Day(2026, 2, 1)));
   ui.AnswerEntryDialog([](EntryDialog& dialog) { dialog.Form().amount.text = "100"; });
   ASSERT_TRUE(members.Collect(MemberAction::TotalDues, std::string("Smith, Ann"), Day(2026, 2, 2)));
   auto last = members.Transactions(Member("Smith, Ann").memid).back();
-  EXPECT_EQ(last.typ, kNuPayment);
+  EXPECT_EQ(last.typ, Code(MemberTranKind::NuPayment));
   EXPECT_EQ(last.dues, 0);
   EXPECT_EQ(last.cunit, 0);
   EXPECT_EQ(last.unitind, -1);

@@ -10,7 +10,7 @@
 #include <gmock/gmock.h>
 
 #include "forms/entry_dialog.h"
-#include "club/store_operations.h"
+#include "club/record_kinds.h"
 #include "cash/account_ledger.h"
 #include "cash/categories.h"
 #include "window_fixture.h"
@@ -59,10 +59,10 @@ class AccountsPageTest : public ClubWindowTest {
     deposit.amount = amount;
     deposit.desc = "Dues";
     deposit.checknum = -1;
-    deposit.catid = kMemberContributions;
+    deposit.catid = Code(PredefinedCategory::MemberContributions);
     deposit.xferact = -1;
-    deposit.typ = ledger::kDeposit;
-    deposit.updateloc = ledger::kFromMember;
+    deposit.typ = Code(AccountTranKind::Deposit);
+    deposit.updateloc = Code(AccountOrigin::Member);
     accounts.PostAccountTransaction(accounts.Find("Cash")->actid, ledger::PostMode::NewOnAccount, deposit, nullptr,
                                     ledger::kApply);
   }
