@@ -26,11 +26,11 @@
 
 #include "bench_command_line.h"
 #include "club/club_session.h"
-#include "forms/entry_dialog.h"
 #include "club/keys.h"
 #include "club/record_kinds.h"
 #include "club/store_operations.h"
 #include "club/unit_values.h"
+#include "forms/entry_dialog.h"
 #include "members/member_ledger.h"
 #include "members/member_posting.h"
 

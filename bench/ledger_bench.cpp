@@ -24,10 +24,10 @@
 #include <vector>
 
 #include "bench_command_line.h"
+#include "cash/account_ledger.h"
 #include "club/club_session.h"
 #include "club/keys.h"
 #include "club/record_kinds.h"
-#include "cash/account_ledger.h"
 
 namespace pellmark::bench {
 namespace {

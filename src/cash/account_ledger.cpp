@@ -5,10 +5,10 @@
 #include <fmt/format.h>
 #include <map>
 
+#include "cash/categories.h"
 #include "club/keys.h"
 #include "club/number_format.h"
 #include "club/number_parse.h"
-#include "cash/categories.h"
 
 namespace pellmark::ledger {
 namespace {
@@ -35,21 +35,14 @@ EntryMode EntryModeOfKind(AccountTranKind kind) {
   }
 }
 
-Outcome AccountLedger::Refuse(const std::string& message) {
-  club_.Ui().ShowError(message);
-  return Outcome::Refusal(message);
-}
+Outcome AccountLedger::Refuse(const std::string& message) { return pellmark::Refuse(club_.Ui(), message); }
 
 Outcome AccountLedger::NoSuchAccount(std::string_view name) {
-  const std::string message = AccountPrefix(name) + " does not exist.";
-  club_.Ui().ShowError(message);
-  return Outcome::NotFound(message);
+  return RefuseMissing(club_.Ui(), AccountPrefix(name) + " does not exist.");
 }
 
 Outcome AccountLedger::NoSuchTransaction(std::string_view name, std::int32_t tranid) {
-  const std::string message = AccountPrefix(name) + " has no transaction " + std::to_string(tranid) + ".";
-  club_.Ui().ShowError(message);
-  return Outcome::NotFound(message);
+  return RefuseMissing(club_.Ui(), AccountPrefix(name) + " has no transaction " + std::to_string(tranid) + ".");
 }
 
 std::optional<std::string> AccountLedger::KeyOf(std::string_view name) { return records_.KeyOf(name); }
@@ -465,25 +458,24 @@ Outcome AccountLedger::Delete(std::string_view name) {
 }
 
 Outcome AccountLedger::SetDefaultMember(std::string_view name, bool checked) {
-  auto account = Find(name);
-  if (!account) return NoSuchAccount(name);
-  if (!checked) {
-    if (account->actid == club_.Info().defact) return Refuse("Account Already set as default member account.");
-    return Outcome::Done();
-  }
-  club_.Info().defact = account->actid;
-  club_.WriteClubInfo();
-  return Outcome::Done();
+  return SetDefaultRole(name, checked, &TClubInfoRec::defact, "Account Already set as default member account.");
 }
 
 Outcome AccountLedger::SetDefaultSecurity(std::string_view name, bool checked) {
+  return SetDefaultRole(name, checked, &TClubInfoRec::defstkact, "Account Already set as default security account.");
+}
+
+// Unticking the role's box of the account that holds the role is refused: the
+// club always has a default account for it.
+Outcome AccountLedger::SetDefaultRole(std::string_view name, bool checked, std::int32_t TClubInfoRec::*role,
+                                      const char* still_needed) {
   auto account = Find(name);
   if (!account) return NoSuchAccount(name);
   if (!checked) {
-    if (account->actid == club_.Info().defstkact) return Refuse("Account Already set as default security account.");
+    if (account->actid == club_.Info().*role) return Refuse(still_needed);
     return Outcome::Done();
   }
-  club_.Info().defstkact = account->actid;
+  club_.Info().*role = account->actid;
   club_.WriteClubInfo();
   return Outcome::Done();
 }

@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "cash/account_posting.h"
 #include "club/club_session.h"
 #include "club/entry_dialog_request.h"
-#include "club/record_kinds.h"
-#include "club/records.h"
-#include "cash/account_posting.h"
 #include "club/master_records.h"
 #include "club/outcome.h"
+#include "club/record_kinds.h"
+#include "club/records.h"
 
 namespace pellmark::ledger {
 
@@ -124,6 +124,8 @@ class AccountLedger {
                                    bool change);
   void PostCounterpartOfNewTransfer(Selected& source, TAccountTranRec& transfer_out);
   Outcome Refuse(const std::string& message);
+  Outcome SetDefaultRole(std::string_view name, bool checked, std::int32_t TClubInfoRec::*role,
+                         const char* still_needed);
   Outcome NoSuchAccount(std::string_view name);
   Outcome NoSuchTransaction(std::string_view name, std::int32_t tranid);
   void ResetFigures(Selected& account);

@@ -6,10 +6,7 @@
 
 namespace pellmark::ledger {
 
-Outcome CategoryLedger::Refuse(const std::string& message) {
-  club_.Ui().ShowError(message);
-  return Outcome::Refusal(message);
-}
+Outcome CategoryLedger::Refuse(const std::string& message) { return pellmark::Refuse(club_.Ui(), message); }
 
 Outcome CategoryLedger::MayChange(std::int32_t catid) {
   if (IsPredefinedCategory(catid)) return Refuse("Cannot Changed a Predefined Category.");
@@ -47,9 +44,7 @@ Outcome CategoryLedger::Commit(std::optional<std::int32_t> catid, const Category
   }
   std::optional<TCategoryRec> old = FindById(*catid);
   if (!old) {
-    const std::string message = "Category " + std::to_string(*catid) + " does not exist.";
-    club_.Ui().ShowError(message);
-    return Outcome::NotFound(message);
+    return RefuseMissing(club_.Ui(), "Category " + std::to_string(*catid) + " does not exist.");
   }
   TCategoryRec changed = *old;
   changed.cat = fields.cat.substr(0, 25);

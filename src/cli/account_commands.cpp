@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "cash/account_ledger.h"
+#include "cash/categories.h"
 #include "cli/cli_context.h"
 #include "cli/dialog_answers.h"
 #include "cli/open_club.h"
 #include "club/number_format.h"
 #include "club/record_kinds.h"
 #include "club/text_encoding.h"
-#include "cash/account_ledger.h"
-#include "cash/categories.h"
 
 namespace pellmark::cli {
 namespace {

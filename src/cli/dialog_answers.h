@@ -10,8 +10,8 @@
 
 #include <functional>
 
-#include "forms/entry_dialog.h"
 #include "club/interaction.h"
+#include "forms/entry_dialog.h"
 
 namespace pellmark::cli {
 

@@ -207,10 +207,7 @@ ClubInfoFields ClubSession::DisplayedClubInfo() const {
 
 Outcome ClubSession::CommitClubInformation(const ClubInfoFields& fields, bool* dialup_choice_cleared) {
   if (dialup_choice_cleared) *dialup_choice_cleared = false;
-  auto refuse = [this](const char* message) {
-    ui_.ShowError(message);
-    return Outcome::Refusal(message);
-  };
+  auto refuse = [this](const char* message) { return Refuse(ui_, message); };
   auto year = ParseTrackYear(fields.year);
   if (!year) return refuse("Invalid Track Year");
   if (fields.usepxy && fields.proxy.empty()) return refuse("Use Proxy checked but proxy server not provided.");

@@ -54,4 +54,11 @@ class [[nodiscard]] Outcome {
   std::string message_;
 };
 
+class Interaction;
+
+// Shows the message as an error and returns the refusal.
+Outcome Refuse(Interaction& ui, std::string message);
+// Shows the message (naming what does not exist) as an error and returns the miss.
+Outcome RefuseMissing(Interaction& ui, std::string message);
+
 }  // namespace pellmark

@@ -10,9 +10,9 @@
 //   if (outcome.kind == OkOutcome::Kind::Accepted) Post(outcome.result.security_tran);
 #pragma once
 
+#include "club/entry_dialog_request.h"
 #include "forms/entry_dialog_checks.h"
 #include "forms/entry_dialog_form.h"
-#include "club/entry_dialog_request.h"
 
 namespace pellmark {
 

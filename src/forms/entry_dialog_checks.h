@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "forms/entry_dialog_form.h"
 #include "club/entry_dialog_request.h"
+#include "forms/entry_dialog_form.h"
 
 namespace pellmark {
 

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "club/interaction.h"
-#include "club/view_state.h"
 #include "club/records.h"
 #include "club/table.h"
+#include "club/view_state.h"
 
 namespace pellmark {
 

@@ -49,21 +49,14 @@ TMemberRec EnteredName(const MemberFields& fields) {
 MemberLedger::MemberLedger(ClubSession& club)
     : club_(club), accounts_(club), records_(club, club.members, &TClubInfoRec::hidmems, MemberName) {}
 
-Outcome MemberLedger::Refuse(const std::string& message) {
-  club_.Ui().ShowError(message);
-  return Outcome::Refusal(message);
-}
+Outcome MemberLedger::Refuse(const std::string& message) { return pellmark::Refuse(club_.Ui(), message); }
 
 Outcome MemberLedger::NoSuchMember(std::string_view name) {
-  const std::string message = "Member " + std::string(name) + " does not exist.";
-  club_.Ui().ShowError(message);
-  return Outcome::NotFound(message);
+  return RefuseMissing(club_.Ui(), "Member " + std::string(name) + " does not exist.");
 }
 
 Outcome MemberLedger::NoSuchTransaction(const TMemberRec& member, std::int32_t duestran) {
-  const std::string message = MemberPrefix(member) + " has no transaction " + std::to_string(duestran) + ".";
-  club_.Ui().ShowError(message);
-  return Outcome::NotFound(message);
+  return RefuseMissing(club_.Ui(), MemberPrefix(member) + " has no transaction " + std::to_string(duestran) + ".");
 }
 
 std::optional<std::string> MemberLedger::KeyOf(std::string_view listing_name) {

@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "cash/account_ledger.h"
 #include "club/club_session.h"
 #include "club/entry_dialog_request.h"
-#include "club/records.h"
-#include "cash/account_ledger.h"
 #include "club/master_records.h"
 #include "club/outcome.h"
+#include "club/records.h"
 #include "members/member_posting.h"
 
 namespace pellmark::ledger {

@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "books/books.h"
 #include "club/club_session.h"
 #include "club/entry_dialog_mode.h"
-#include "books/books.h"
 #include "ui/record_form.h"
 
 class QCheckBox;

@@ -13,8 +13,8 @@
 #include <QVBoxLayout>
 #include <set>
 
-#include "club/number_format.h"
 #include "cash/account_ledger.h"
+#include "club/number_format.h"
 #include "ui/accounts_page.h"
 #include "ui/named_widgets.h"
 #include "ui/qt_interaction.h"

@@ -12,9 +12,9 @@
 #include <QDate>
 #include <QWidget>
 
-#include "forms/date_spin.h"
 #include "club/dates.h"
 #include "club/interaction.h"
+#include "forms/date_spin.h"
 
 class QCalendarWidget;
 class QLabel;

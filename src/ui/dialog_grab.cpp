@@ -7,8 +7,8 @@
 #include "club/dates.h"
 #include "club/record_kinds.h"
 #include "ui/qt_interaction.h"
-#include "ui/tselect_shares.h"
 #include "ui/tsecurity_input.h"
+#include "ui/tselect_shares.h"
 
 namespace pellmark::ui {
 namespace {

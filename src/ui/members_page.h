@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "club/club_session.h"
 #include "books/books.h"
+#include "club/club_session.h"
 #include "ui/record_form.h"
 
 class QGroupBox;

@@ -9,8 +9,8 @@
 #include <QUrl>
 
 #include "club/text_encoding.h"
-#include "ui/tselect_shares.h"
 #include "ui/tsecurity_input.h"
+#include "ui/tselect_shares.h"
 
 // The built-in sound is compiled into the library; a static library needs its
 // resources registered by hand.

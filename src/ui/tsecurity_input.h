@@ -12,8 +12,8 @@
 #include <QDialog>
 #include <memory>
 
-#include "forms/entry_dialog.h"
 #include "club/interaction.h"
+#include "forms/entry_dialog.h"
 
 class QCheckBox;
 class QComboBox;

@@ -17,8 +17,8 @@
 #include <memory>
 #include <optional>
 
-#include "forms/folder_chooser.h"
 #include "club/interaction.h"
+#include "forms/folder_chooser.h"
 #include "forms/lot_chooser.h"
 
 class QGroupBox;

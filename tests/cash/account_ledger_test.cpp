@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <gmock/gmock.h>
 
-#include "forms/entry_dialog.h"
 #include "club/keys.h"
 #include "club/record_kinds.h"
+#include "forms/entry_dialog.h"
 #include "support/ledger_fixture.h"
 
 namespace pellmark::ledger {

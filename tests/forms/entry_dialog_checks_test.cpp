@@ -1,8 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "forms/entry_dialog.h"
 #include "entry_dialog_fixture.h"
+#include "forms/entry_dialog.h"
 #include "support/scripted_interaction.h"
 
 namespace pellmark {

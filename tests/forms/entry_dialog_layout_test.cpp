@@ -3,8 +3,8 @@
 #include <string>
 
 #include "club/record_kinds.h"
-#include "forms/entry_dialog.h"
 #include "entry_dialog_fixture.h"
+#include "forms/entry_dialog.h"
 
 namespace pellmark {
 namespace {

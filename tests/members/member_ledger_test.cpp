@@ -2,11 +2,11 @@
 
 #include <gmock/gmock.h>
 
-#include "forms/entry_dialog.h"
 #include "club/holding_term.h"
 #include "club/keys.h"
 #include "club/record_kinds.h"
 #include "club/store_operations.h"
+#include "forms/entry_dialog.h"
 #include "support/ledger_fixture.h"
 
 namespace pellmark::ledger {

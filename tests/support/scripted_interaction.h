@@ -22,8 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "forms/entry_dialog.h"
 #include "club/interaction.h"
+#include "forms/entry_dialog.h"
 
 namespace pellmark::testing {
 

@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <gmock/gmock.h>
 
-#include "forms/entry_dialog.h"
-#include "club/record_kinds.h"
 #include "cash/account_ledger.h"
 #include "cash/categories.h"
+#include "club/record_kinds.h"
+#include "forms/entry_dialog.h"
 #include "window_fixture.h"
 
 namespace pellmark::ui {

@@ -11,8 +11,8 @@
 
 #include "club/dates.h"
 #include "support/scripted_interaction.h"
-#include "ui/tselect_shares.h"
 #include "ui/tsecurity_input.h"
+#include "ui/tselect_shares.h"
 
 namespace pellmark::ui {
 namespace {

@@ -12,8 +12,8 @@
 #include <gmock/gmock.h>
 #include <map>
 
-#include "forms/entry_dialog.h"
 #include "cash/account_ledger.h"
+#include "forms/entry_dialog.h"
 #include "members/member_ledger.h"
 #include "window_fixture.h"
 
