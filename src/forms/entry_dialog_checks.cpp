@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "club/dates.h"
+#include "club/money.h"
 #include "club/number_parse.h"
 #include "club/record_kinds.h"
 #include "forms/entry_dialog_prepare.h"
@@ -18,7 +19,24 @@ bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == st
 // Collects the messages of one OK in order and reads the figures the checks accept.
 class Checker {
  public:
-  explicit Checker(const EntryForm& form) : form_(form) {}
+  Checker(const EntryForm& form, const EntryDialogRequest& request)
+      : form_(form), prepared_(PrepareEntryForm(request)) {}
+
+  // True when the change of a stored record leaves this box as the dialog filled
+  // it: the box shows the stored figure rounded, and the figure is kept exactly.
+  bool Untouched(EntryControl EntryForm::*box) const {
+    return form_.change && !(prepared_.*box).text.empty() && (form_.*box).text == (prepared_.*box).text;
+  }
+
+  // A money amount: the number rounded to cents, refused as Number() refuses
+  // (so 0.001 is no positive amount).
+  std::optional<double> Money(const EntryControl& label, const EntryControl& box, double floor, bool floor_allowed) {
+    std::optional<double> value = ParseEntryNumber(box.text);
+    if (value) value = RoundCents(*value);
+    if (value && (*value > floor || (floor_allowed && *value == floor))) return value;
+    Refuse(label.caption + " " + box.text + " is invalid.");
+    return std::nullopt;
+  }
 
   // The number in `box`, refused with "<label> <text> is invalid." unless it is
   // above `floor` (or at least `floor` when `floor_allowed`).
@@ -96,6 +114,7 @@ class Checker {
 
  private:
   const EntryForm& form_;
+  const EntryForm prepared_;
   std::vector<std::string> messages_;
 };
 
@@ -123,7 +142,7 @@ EntryDialogResult Started(const EntryForm& form, const EntryDialogRequest& reque
 }
 
 OkOutcome CheckSecurity(const EntryForm& form, const EntryDialogRequest& request) {
-  Checker check(form);
+  Checker check(form, request);
   EntryDialogResult result = Started(form, request);
   TSecurityTranRec& rec = result.security_tran;
   EntryMode mode = form.mode;
@@ -139,10 +158,11 @@ OkOutcome CheckSecurity(const EntryForm& form, const EntryDialogRequest& request
   if (mode == EntryMode::ForeignTax) rec.actid = -1;
 
   // 2. and 3.
-  if (auto amount = gain ? check.Any(form.typelabel, form.amount) : check.Positive(form.typelabel, form.amount)) {
-    rec.amount = *amount;
+  if (!check.Untouched(&EntryForm::amount)) {
+    auto amount = gain ? check.Any(form.typelabel, form.amount) : check.Positive(form.typelabel, form.amount);
+    if (amount) rec.amount = *amount;
   }
-  if (form.price.visible) {
+  if (form.price.visible && !check.Untouched(&EntryForm::price)) {
     if (auto price = check.Positive(form.pricelabel, form.price)) rec.price = *price;
   }
   // 4.
@@ -158,7 +178,9 @@ OkOutcome CheckSecurity(const EntryForm& form, const EntryDialogRequest& request
     } else if (mode == EntryMode::Buy && form.cleared.checked) {
       rec.compc = true;
     }
-    if (auto comm = check.NotNegative(form.commgroup, form.commission)) rec.comm = *comm;
+    if (!check.Untouched(&EntryForm::commission)) {
+      if (auto comm = check.NotNegative(form.commgroup, form.commission)) rec.comm = *comm;
+    }
   } else {
     rec.comm = 0;
     if (mode != EntryMode::CapitalChange) rec.compc = false;
@@ -187,7 +209,7 @@ OkOutcome CheckSecurity(const EntryForm& form, const EntryDialogRequest& request
 }
 
 OkOutcome CheckRatio(const EntryForm& form, const EntryDialogRequest& request) {
-  Checker check(form);
+  Checker check(form, request);
   EntryDialogResult result = Started(form, request);
   if (form.mode == EntryMode::BasisUpdate && form.cleared.checked) {
     result.ratio = RatioRec{0, 0, true};
@@ -215,9 +237,11 @@ OkOutcome CheckRatio(const EntryForm& form, const EntryDialogRequest& request) {
 }
 
 OkOutcome CheckPrice(const EntryForm& form, const EntryDialogRequest& request) {
-  Checker check(form);
+  Checker check(form, request);
   EntryDialogResult result = Started(form, request);
-  if (auto price = check.NotNegative(form.typelabel, form.amount)) result.price.price = *price;
+  if (!check.Untouched(&EntryForm::amount)) {
+    if (auto price = check.NotNegative(form.typelabel, form.amount)) result.price.price = *price;
+  }
   result.price.trandate = check.Date(result.price.trandate);
   return check.Finish(std::move(result));
 }
@@ -233,29 +257,42 @@ MemberTranKind MemberKindOfMode(EntryMode mode) {
 }
 
 OkOutcome CheckMember(const EntryForm& form, const EntryDialogRequest& request) {
-  if (form.mode == EntryMode::MemberDues && IsBlank(form.amount.text)) {
+  if (form.mode == EntryMode::MemberDues && form.amount.text.empty()) {
     OkOutcome cancelled;
     cancelled.kind = OkOutcome::Kind::Cancelled;
     return cancelled;
   }
-  Checker check(form);
+  Checker check(form, request);
   EntryDialogResult result = Started(form, request);
   TMemberTranRec& rec = result.member_tran;
   rec.typ = Code(MemberKindOfMode(form.mode));
   bool totals = form.mode == EntryMode::TotalDuesModification || form.mode == EntryMode::TotalEarningsModification;
-  std::optional<double> amount =
-      totals ? check.Any(form.typelabel, form.amount) : check.Positive(form.typelabel, form.amount);
-  if (amount) rec.dues = totals ? *amount - request.current_total : *amount;
+  std::optional<double> amount;
+  if (!totals && check.Untouched(&EntryForm::amount)) {
+    amount = rec.dues;
+  } else {
+    amount = totals ? check.Money(form.typelabel, form.amount, -kLargestEntry, true)
+                    : check.Money(form.typelabel, form.amount, 0, false);
+    if (amount) rec.dues = totals ? RoundCents(*amount - request.current_total) : *amount;
+  }
 
+  std::optional<double> fee;
   if (form.mode == EntryMode::MemberPayoff) {
-    if (auto fee = check.NotNegative(form.pricelabel, form.price)) rec.fee = *fee;
+    fee = check.Money(form.pricelabel, form.price, 0, true);
+    if (fee) rec.fee = *fee;
   }
   rec.trandate = check.Date(rec.trandate);
   if (form.mode == EntryMode::MemberPayoff) {
     int chosen = form.allunits.selected;
     bool valuation_chosen = chosen >= 0 && chosen < static_cast<int>(request.payoff_valuations.size());
     double maximum = valuation_chosen ? request.payoff_valuations[chosen].maximum : 0;
-    if (amount && *amount > maximum) check.Refuse(form.typelabel.caption + " greater than Maximum payoff amount.");
+    // The maximum is offered in cents, and an amount up to it as shown is taken.
+    if (amount && *amount > RoundCents(maximum)) {
+      check.Refuse(form.typelabel.caption + " greater than Maximum payoff amount.");
+    }
+    // The member is paid the amount less the fee; more fee than amount would pay
+    // money into the club.
+    if (amount && fee && *fee > *amount) check.Refuse("Fee cannot exceed the payoff amount.");
     if (valuation_chosen) {
       rec.cunit = request.payoff_valuations[chosen].unit.unitval;
       rec.unitind = request.payoff_valuations[chosen].unit.unitid;
@@ -267,11 +304,13 @@ OkOutcome CheckMember(const EntryForm& form, const EntryDialogRequest& request) 
 }
 
 OkOutcome CheckAccount(const EntryForm& form, const EntryDialogRequest& request) {
-  Checker check(form);
+  Checker check(form, request);
   EntryDialogResult result = Started(form, request);
   TAccountTranRec& rec = result.account_tran;
   rec.typ = Code(AccountKindOfMode(form.mode));
-  if (auto amount = check.Positive(form.typelabel, form.amount)) rec.amount = *amount;
+  if (!check.Untouched(&EntryForm::amount)) {
+    if (auto amount = check.Money(form.typelabel, form.amount, 0, false)) rec.amount = *amount;
+  }
   if (IsBlank(form.desc.text)) check.Refuse("Description Required.");
   rec.desc = form.desc.text.substr(0, kDescriptionLength);
   rec.trandate = check.Date(rec.trandate);
@@ -311,6 +350,15 @@ OkOutcome CheckEntry(const EntryForm& form, const EntryDialogRequest& request) {
     OkOutcome cancelled;
     cancelled.kind = OkOutcome::Kind::Cancelled;
     return cancelled;
+  }
+  if (request.from_reconciliation && IsAccountMode(form.mode)) {
+    // Reconciling reads back the cleared mark and nothing else.
+    OkOutcome accepted;
+    accepted.kind = OkOutcome::Kind::Accepted;
+    accepted.result = Started(form, request);
+    accepted.result.outcome = DialogOutcome::Ok;
+    accepted.result.account_tran.cancel = form.cleared.checked;
+    return accepted;
   }
   if (IsSecurityMode(form.mode)) return CheckSecurity(form, request);
   if (form.mode == EntryMode::SecurityPrices) return CheckPrice(form, request);

@@ -1,0 +1,21 @@
+#include "club/money.h"
+
+#include <cmath>
+
+namespace pellmark {
+
+double RoundCents(double amount) {
+  // The decimal amount typed (12.345) is held as the nearest double, which may
+  // fall just below the half; nudging by a relative epsilon first rounds it as
+  // the decimal text reads.
+  const double cents = amount * 100;
+  const double nudged = cents + std::copysign(std::fabs(cents) * 1e-12, cents);
+  const double rounded = std::round(nudged) / 100;
+  return rounded == 0 ? 0.0 : rounded;
+}
+
+bool SameMoney(double a, double b) { return RoundCents(a) == RoundCents(b); }
+
+bool IsZeroMoney(double amount) { return RoundCents(amount) == 0; }
+
+}  // namespace pellmark
