@@ -22,17 +22,17 @@ class Checker {
   Checker(const EntryForm& form, const EntryDialogRequest& request)
       : form_(form), prepared_(PrepareEntryForm(request)) {}
 
-  // True when the change of a stored record leaves this box as the dialog filled
-  // it: the box shows the stored figure rounded, and the figure is kept exactly.
-  bool Untouched(EntryControl EntryForm::*box) const {
-    return form_.change && !(prepared_.*box).text.empty() && (form_.*box).text == (prepared_.*box).text;
-  }
-
-  // A money amount: the number rounded to cents, refused as Number() refuses
-  // (so 0.001 is no positive amount).
-  std::optional<double> Money(const EntryControl& label, const EntryControl& box, double floor, bool floor_allowed) {
-    std::optional<double> value = ParseEntryNumber(box.text);
-    if (value) value = RoundCents(*value);
+  // The figure of a box that shows a stored figure: the stored one, exactly,
+  // while the box reads as the dialog filled it (rounded to its decimals);
+  // otherwise what was typed, rounded to cents for `money`. Refused as Number()
+  // refuses, so 0.001 is no positive amount of money.
+  std::optional<double> Figure(const EntryControl& label, const EntryControl& box, double stored, double floor,
+                               bool floor_allowed, bool money = false) {
+    std::optional<double> value = stored;
+    if (!Untouched(box)) {
+      value = ParseEntryNumber(box.text);
+      if (value && money) value = RoundCents(*value);
+    }
     if (value && (*value > floor || (floor_allowed && *value == floor))) return value;
     Refuse(label.caption + " " + box.text + " is invalid.");
     return std::nullopt;
@@ -51,9 +51,6 @@ class Checker {
   }
   std::optional<double> NotNegative(const EntryControl& label, const EntryControl& box) {
     return Number(label, box, 0, true);
-  }
-  std::optional<double> Any(const EntryControl& label, const EntryControl& box) {
-    return Number(label, box, -kLargestEntry, true);
   }
 
   std::optional<std::int32_t> Whole(const EntryControl& label, const EntryControl& box, std::int32_t least) {
@@ -113,6 +110,16 @@ class Checker {
   }
 
  private:
+  // True when the change of a stored record leaves the box as the dialog filled it.
+  bool Untouched(const EntryControl& box) const {
+    for (EntryControl EntryForm::*figure : {&EntryForm::amount, &EntryForm::price, &EntryForm::commission}) {
+      if (&(form_.*figure) == &box) {
+        return form_.change && !(prepared_.*figure).text.empty() && box.text == (prepared_.*figure).text;
+      }
+    }
+    return false;
+  }
+
   const EntryForm& form_;
   const EntryForm prepared_;
   std::vector<std::string> messages_;
@@ -158,12 +165,11 @@ OkOutcome CheckSecurity(const EntryForm& form, const EntryDialogRequest& request
   if (mode == EntryMode::ForeignTax) rec.actid = -1;
 
   // 2. and 3.
-  if (!check.Untouched(&EntryForm::amount)) {
-    auto amount = gain ? check.Any(form.typelabel, form.amount) : check.Positive(form.typelabel, form.amount);
-    if (amount) rec.amount = *amount;
+  if (auto amount = check.Figure(form.typelabel, form.amount, rec.amount, gain ? -kLargestEntry : 0, gain)) {
+    rec.amount = *amount;
   }
-  if (form.price.visible && !check.Untouched(&EntryForm::price)) {
-    if (auto price = check.Positive(form.pricelabel, form.price)) rec.price = *price;
+  if (form.price.visible) {
+    if (auto price = check.Figure(form.pricelabel, form.price, rec.price, 0, false)) rec.price = *price;
   }
   // 4.
   rec.trandate = check.Date(rec.trandate);
@@ -178,9 +184,7 @@ OkOutcome CheckSecurity(const EntryForm& form, const EntryDialogRequest& request
     } else if (mode == EntryMode::Buy && form.cleared.checked) {
       rec.compc = true;
     }
-    if (!check.Untouched(&EntryForm::commission)) {
-      if (auto comm = check.NotNegative(form.commgroup, form.commission)) rec.comm = *comm;
-    }
+    if (auto comm = check.Figure(form.commgroup, form.commission, rec.comm, 0, true)) rec.comm = *comm;
   } else {
     rec.comm = 0;
     if (mode != EntryMode::CapitalChange) rec.compc = false;
@@ -239,8 +243,8 @@ OkOutcome CheckRatio(const EntryForm& form, const EntryDialogRequest& request) {
 OkOutcome CheckPrice(const EntryForm& form, const EntryDialogRequest& request) {
   Checker check(form, request);
   EntryDialogResult result = Started(form, request);
-  if (!check.Untouched(&EntryForm::amount)) {
-    if (auto price = check.NotNegative(form.typelabel, form.amount)) result.price.price = *price;
+  if (auto price = check.Figure(form.typelabel, form.amount, result.price.price, 0, true)) {
+    result.price.price = *price;
   }
   result.price.trandate = check.Date(result.price.trandate);
   return check.Finish(std::move(result));
@@ -267,18 +271,14 @@ OkOutcome CheckMember(const EntryForm& form, const EntryDialogRequest& request) 
   TMemberTranRec& rec = result.member_tran;
   rec.typ = Code(MemberKindOfMode(form.mode));
   bool totals = form.mode == EntryMode::TotalDuesModification || form.mode == EntryMode::TotalEarningsModification;
-  std::optional<double> amount;
-  if (!totals && check.Untouched(&EntryForm::amount)) {
-    amount = rec.dues;
-  } else {
-    amount = totals ? check.Money(form.typelabel, form.amount, -kLargestEntry, true)
-                    : check.Money(form.typelabel, form.amount, 0, false);
-    if (amount) rec.dues = totals ? RoundCents(*amount - request.current_total) : *amount;
-  }
+  std::optional<double> amount =
+      totals ? check.Figure(form.typelabel, form.amount, rec.dues + request.current_total, -kLargestEntry, true, true)
+             : check.Figure(form.typelabel, form.amount, rec.dues, 0, false, true);
+  if (amount) rec.dues = totals ? RoundCents(*amount - request.current_total) : *amount;
 
   std::optional<double> fee;
   if (form.mode == EntryMode::MemberPayoff) {
-    fee = check.Money(form.pricelabel, form.price, 0, true);
+    fee = check.Figure(form.pricelabel, form.price, rec.fee, 0, true, true);
     if (fee) rec.fee = *fee;
   }
   rec.trandate = check.Date(rec.trandate);
@@ -308,9 +308,7 @@ OkOutcome CheckAccount(const EntryForm& form, const EntryDialogRequest& request)
   EntryDialogResult result = Started(form, request);
   TAccountTranRec& rec = result.account_tran;
   rec.typ = Code(AccountKindOfMode(form.mode));
-  if (!check.Untouched(&EntryForm::amount)) {
-    if (auto amount = check.Money(form.typelabel, form.amount, 0, false)) rec.amount = *amount;
-  }
+  if (auto amount = check.Figure(form.typelabel, form.amount, rec.amount, 0, false, true)) rec.amount = *amount;
   if (IsBlank(form.desc.text)) check.Refuse("Description Required.");
   rec.desc = form.desc.text.substr(0, kDescriptionLength);
   rec.trandate = check.Date(rec.trandate);
