@@ -10,12 +10,14 @@
 #include "club/money.h"
 #include "club/number_format.h"
 #include "club/number_parse.h"
+#include "club/record_names.h"
 #include "store/key_order.h"
 
 namespace pellmark::ledger {
 namespace {
 
 constexpr double kTolerance = 0.005;
+constexpr std::size_t kAccountNameWidth = 25;
 
 std::string AccountPrefix(std::string_view name) { return "Account " + std::string(name); }
 
@@ -90,10 +92,15 @@ std::optional<TAccountTranRec> AccountLedger::FindTransaction(std::int32_t actid
 }
 
 Outcome AccountLedger::CommitAccount(const std::optional<std::string>& existing, const AccountFields& fields) {
-  if (fields.name == kAccountPrompt) return Refuse("No Account to add.");
-  auto initial = ParseNumber(fields.initial);
+  if (fields.name == kAccountPrompt || NameFaultOf(fields.name, kAccountNameWidth) == NameFault::kMissing) {
+    return Refuse("No Account to add.");
+  }
+  if (NameFaultOf(fields.name, kAccountNameWidth) == NameFault::kTooLong) {
+    return Refuse(TooLongMessage(fields.name, kAccountNameWidth));
+  }
+  auto initial = ParseMoney(fields.initial);
   if (!initial) return Refuse("Initial Balance " + fields.initial + " is invalid.");
-  const std::string name = fields.name.substr(0, 25);
+  const std::string& name = fields.name;
 
   if (!existing) {
     if (KeyOf(name)) return Refuse("Account " + name + " already exists.");

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "club/number_parse.h"
+
 namespace pellmark {
 
 double RoundCents(double amount) {
@@ -17,5 +19,11 @@ double RoundCents(double amount) {
 bool SameMoney(double a, double b) { return RoundCents(a) == RoundCents(b); }
 
 bool IsZeroMoney(double amount) { return RoundCents(amount) == 0; }
+
+std::optional<double> ParseMoney(std::string_view text) {
+  std::optional<double> value = ParseNumber(text);
+  if (!value || std::fabs(*value) > kLargestAmount) return std::nullopt;
+  return RoundCents(*value);
+}
 
 }  // namespace pellmark

@@ -6,9 +6,18 @@
 //   RoundCents(61.725)            -> 61.73 (half a cent away from zero)
 //   SameMoney(30.3, 10.1 + 20.2)  -> true
 //   IsZeroMoney(-3.55e-15)        -> true
+//   ParseMoney("12.345")           -> 12.35     ParseMoney("1e308") -> nullopt
 #pragma once
 
+#include <optional>
+#include <string_view>
+
 namespace pellmark {
+
+// The largest magnitude of money (or shares, or a price) a box or a command
+// takes; beyond it a figure is refused rather than overflowing the totals it
+// would join.
+inline constexpr double kLargestAmount = 1e12;
 
 // The amount rounded to whole cents, halves away from zero; never -0.
 double RoundCents(double amount);
@@ -18,5 +27,9 @@ bool SameMoney(double a, double b);
 
 // True when the amount is 0 at cents.
 bool IsZeroMoney(double amount);
+
+// A typed amount of money: a number of at most kLargestAmount, rounded to
+// cents; nullopt for anything else.
+std::optional<double> ParseMoney(std::string_view text);
 
 }  // namespace pellmark

@@ -63,6 +63,7 @@ class Checker {
   // The typed date when the date box is enabled, else `stored`.
   double Date(double stored) {
     if (!form_.Date.enabled) return stored;
+    if (form_.change && form_.Date.text == prepared_.Date.text) return stored;
     if (std::optional<DayNumber> date = ParseDate(form_.Date.text)) return *date;
     Refuse(form_.Date.text + " is an invalid date.");
     return stored;

@@ -7,6 +7,7 @@
 #include "club/holding_term.h"
 #include "club/keys.h"
 #include "club/money.h"
+#include "club/record_names.h"
 #include "club/number_format.h"
 #include "club/record_kinds.h"
 #include "club/unit_values.h"
@@ -81,10 +82,18 @@ std::vector<TMemberTranRec> MemberLedger::Transactions(std::int32_t memid) {
 std::string ListingName(const MemberFields& fields) { return MemberName(EnteredName(fields)); }
 
 Outcome MemberLedger::CommitMember(const std::optional<std::string>& existing, const MemberFields& fields) {
-  if (fields.group ? fields.name.empty() || fields.name == kGroupNamePrompt
-                   : fields.lname.empty() || fields.fname.empty() || fields.lname == kLastNamePrompt ||
-                         fields.fname == kFirstNamePrompt) {
+  if (fields.group ? fields.name == kGroupNamePrompt
+                   : fields.lname == kLastNamePrompt || fields.fname == kFirstNamePrompt) {
     return Refuse("No Member to Add.");
+  }
+  const std::vector<std::pair<const std::string*, std::size_t>> names =
+      fields.group ? std::vector<std::pair<const std::string*, std::size_t>>{{&fields.name, 30}}
+                   : std::vector<std::pair<const std::string*, std::size_t>>{{&fields.lname, 15}, {&fields.fname, 15}};
+  for (const auto& [name, width] : names) {
+    if (NameFaultOf(*name, width) == NameFault::kMissing) return Refuse("No Member to Add.");
+  }
+  for (const auto& [name, width] : names) {
+    if (NameFaultOf(*name, width) == NameFault::kTooLong) return Refuse(TooLongMessage(*name, width));
   }
   const TMemberRec entered = EnteredName(fields);
   Selected member;

@@ -147,13 +147,17 @@ TEST_F(ClubSessionTest, SetUpChecksRunInOrderAndStopAtTheFirstFailure) {
   EXPECT_FALSE(cleared);
   fields.startunit = "0";
   EXPECT_FALSE(club.CommitClubInformation(fields));
+  fields.startunit = "1e308";  // $50 of dues would buy no visible units
+  EXPECT_FALSE(club.CommitClubInformation(fields));
+  fields.startunit = "0.001";
+  EXPECT_FALSE(club.CommitClubInformation(fields));
 
   EXPECT_THAT(ui.Messages(),
               ElementsAre("Use Proxy checked but proxy server not provided.",
                           "Basic Authentication checked but user and/or password not provided.",
                           "Basic Authentication checked but user and/or password not provided.",
                           "Dialup Connection selected but no dialup entry selected.", "Invalid Start Unit Value",
-                          "Invalid Start Unit Value"));
+                          "Invalid Start Unit Value", "Invalid Start Unit Value", "Invalid Start Unit Value"));
   EXPECT_FALSE(club.InfoExists());
   EXPECT_EQ(club.unitfile.Count(), 0);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "cash/categories.h"
 #include "club/keys.h"
 #include "club/record_kinds.h"
 #include "forms/entry_dialog.h"
@@ -346,6 +347,48 @@ TEST_F(LedgerRegression, ThePayoutRowShowsTheUnitsRedeemed) {
   ASSERT_TRUE(members.Collect(MemberAction::Payoff, std::string("Smith, Ann"), Day(2026, 3, 2)));
   EXPECT_EQ(members.DuesHistory("Smith, Ann", std::nullopt).back().units, "(2.000)");
   EXPECT_EQ(Member("Smith, Ann").tunits, 2);
+}
+
+TEST_F(LedgerRegression, NamesThatCannotBeToldApartOrDoNotFitAreRefused) {
+  const auto before = Bytes();
+  for (const char* name : {"", " ", "a\nb", "tab\there"}) {
+    EXPECT_TRUE(accounts.CommitAccount(std::nullopt, {name, "", "0"}).Refused());
+  }
+  EXPECT_TRUE(accounts.CommitAccount(std::nullopt, {"Twenty-six characters long", "", "0"}).Refused());
+  MemberFields blank;
+  blank.lname = " ";
+  blank.fname = "Ann";
+  EXPECT_TRUE(members.CommitMember(std::nullopt, blank).Refused());
+  MemberFields group;
+  group.group = true;
+  group.name = "a\nb";
+  EXPECT_TRUE(members.CommitMember(std::nullopt, group).Refused());
+  CategoryLedger categories(club);
+  EXPECT_TRUE(categories.Commit(std::nullopt, {"", CategoryType::Deposit, false}).Refused());
+  EXPECT_THAT(ui.Messages(),
+              ElementsAre("No Account to add.", "No Account to add.", "No Account to add.", "No Account to add.",
+                          "Name Twenty-six characters long is 26 characters long; at most 25 fit.",
+                          "No Member to Add.", "No Member to Add.", "No Category to add."));
+  EXPECT_EQ(Bytes(), before);
+}
+
+TEST_F(LedgerRegression, AmountsAreHeldToCentsAndToTheDialogsLimits) {
+  EXPECT_TRUE(accounts.CommitAccount(std::nullopt, {"Broker", "", "1e308"}).Refused());
+  ASSERT_TRUE(accounts.CommitAccount(std::nullopt, {"Broker", "", "12.345"}));
+  EXPECT_EQ(Account("Broker").ibal, 12.35);
+  Pay("12.345");
+  Pay("12.345");
+  ASSERT_TRUE(members.Collect(MemberAction::DuesAll, std::nullopt, Day(2026, 3, 1)));
+  EXPECT_EQ(ui.Messages().back(), "$24.70 total dues collected.");
+  EXPECT_EQ(Account("Cash").bal, 24.7);
+  EXPECT_EQ(Only("Smith, Ann").dues, 12.35);
+  ui.AnswerEntryDialog([](EntryDialog& dialog) {
+    dialog.Form().amount.text = "1e-300";
+    dialog.Form().desc.text = "dust";
+    dialog.Form().accountbox.selected = 0;
+  });
+  EXPECT_TRUE(accounts.EnterTransaction("Cash", EntryMode::Deposit, Day(2026, 3, 2)).WasCancelled());
+  EXPECT_EQ(ui.Messages().back(), "Amount 1e-300 is invalid.");
 }
 
 }  // namespace
