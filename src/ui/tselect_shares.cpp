@@ -123,7 +123,7 @@ void Tselectshares::DrawLots() {
     }
   }
   tshares_->setText(FromCore(lots_->tshares()));
-  seccnt_->setText(rows.size() == 1 ? tr("1 row") : tr("%1 rows").arg(rows.size()));
+  seccnt_->setText(QString::number(rows.size()));
   stockfilter_->setEnabled(lots_->CanAllocate());
 }
 

@@ -57,6 +57,15 @@ TEST_F(CliAccountTest, TheDialogsChecksRefuseBadInputWithStatusOne) {
   EXPECT_EQ(Run({"register", "Cash", "--all"}).out, "Complete Transaction History (0)\n");
 }
 
+TEST_F(CliAccountTest, ATransactionIdMustBeANumber) {
+  ASSERT_EQ(Run({"deposit", "Cash", "10", "--desc", "Dues", "--category", "Member Contributions"}).status, kDone);
+  for (const char* id : {"", "x", "-1"}) {
+    EXPECT_EQ(Run({"--yes", "txn", "delete", "Cash", id}).status, kUsage) << '"' << id << '"';
+    EXPECT_EQ(Run({"txn", "change", "Cash", id, "--amount", "5"}).status, kUsage) << '"' << id << '"';
+  }
+  EXPECT_NE(Run({"register", "Cash", "--year", "2026"}).out.find("History (1)"), std::string::npos);  // kept
+}
+
 TEST_F(CliAccountTest, DeletingAskAndAnswersNoWithoutYes) {
   ASSERT_EQ(Run({"deposit", "Cash", "10", "--desc", "Dues", "--category", "Member Contributions"}).status, kDone);
   CliRun unanswered = Run({"txn", "delete", "Cash", "0"});
