@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,6 +24,7 @@
 #include "club/store_operations.h"
 #include "ui/accounts_page.h"
 #include "ui/categories_sheet.h"
+#include "ui/club_host.h"
 #include "ui/date_entry.h"
 #include "ui/help_window.h"
 #include "ui/members_page.h"
@@ -112,6 +114,26 @@ TPellmark::~TPellmark() = default;
 
 void TPellmark::BuildMenus() {
   QMenu* file = menuBar()->addMenu(tr("&File"));
+  choose_folder_ = [this](const std::filesystem::path& current) -> std::optional<std::filesystem::path> {
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, tr("Open Club"), QString::fromStdString(current.string()));
+    if (folder.isEmpty()) return std::nullopt;
+    return folder.toStdString();
+  };
+  QAction* open = file->addAction(tr("&Open Club..."), this, [this] {
+    if (auto chosen = choose_folder_(club_folder_)) emit clubChosen(QString::fromStdString(chosen->string()));
+  });
+  open->setObjectName(QStringLiteral("openclub"));
+  open->setShortcut(QKeySequence::Open);
+  QMenu* recent = file->addMenu(tr("&Recent Clubs"));
+  recent->setObjectName(QStringLiteral("recentclubs"));
+  const std::filesystem::path here = std::filesystem::absolute(club_folder_).lexically_normal();
+  for (const QString& folder : RecentClubs()) {
+    if (std::filesystem::path(folder.toStdString()) == here) continue;
+    recent->addAction(folder, this, [this, folder] { emit clubChosen(folder); });
+  }
+  recent->setEnabled(!recent->isEmpty());
+  file->addSeparator();
   QAction* exit = file->addAction(tr("E&xit"), this, &QWidget::close);
   exit->setObjectName(QStringLiteral("exit"));
   exit->setShortcut(QKeySequence::Quit);
@@ -393,6 +415,7 @@ void TPellmark::ShowKeys(const QString& caption, bool shown) {
 void TPellmark::RefreshClubSummary() {
   if (club_.InfoExists()) {
     summary_->Show(books_->Figures().Summary());
+    setWindowTitle(tr("Pellmark - %1").arg(FromCore(club_.Info().club)));
   } else {
     summary_->Clear();
   }
