@@ -60,6 +60,8 @@ void HistoryGrid::ShowRows(const QList<QStringList>& rows) {
       table_->setItem(row, column, cell);
     }
   }
+  // Each column as wide as its contents, so no figure is cut; the last takes the rest.
+  table_->resizeColumnsToContents();
   count_->setText(QString::number(table_->rowCount()));
   if (table_->rowCount() > 0) {
     table_->selectRow(table_->rowCount() - 1);

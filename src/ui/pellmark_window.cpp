@@ -184,6 +184,15 @@ DateEntry* TPellmark::DateGroup(const QString& edit, const QString& calendar, co
                        club_.Today(), this);
 }
 
+QWidget* TPellmark::Placeholder(const QString& coming) {
+  auto* label = new QLabel(coming, this);
+  label->setObjectName(QStringLiteral("placeholder"));
+  label->setWordWrap(true);
+  label->setAlignment(Qt::AlignCenter);
+  label->setEnabled(false);
+  return label;
+}
+
 QTabWidget* TPellmark::PageGroup(const QString& name) {
   auto* group = new QTabWidget(pages_);
   group->setObjectName(name);
@@ -254,13 +263,19 @@ void TPellmark::BuildPages() {
   Sheet(securities, tr("Prices"), QStringLiteral("helpsecprice"), 2502,
         DateGroup(QStringLiteral("pricedate"), QStringLiteral("pricecal"), QStringLiteral("pyearlabel"),
                   QStringLiteral("pmonthlabel"), QStringLiteral("pricedatespin"), QStringLiteral("pmonthspin"),
-                  QStringLiteral("pyearspin")));
-  Sheet(securities, tr("Data"), QStringLiteral("helpsecdata"), 2503);
+                  QStringLiteral("pyearspin")),
+        Placeholder(tr("The prices of the club's securities on the date above will be listed and entered here.")));
+  Sheet(securities, tr("Data"), QStringLiteral("helpsecdata"), 2503, nullptr,
+        Placeholder(tr("Each security's name, symbol, shares held, cost and current price will be shown and "
+                       "changed here.")));
   Sheet(securities, tr("Transactions"), QStringLiteral("helpsectran"), 2504,
         DateGroup(QStringLiteral("secdate"), QStringLiteral("divcal"), QStringLiteral("dyearlabel"),
                   QStringLiteral("dmonthlabel"), QStringLiteral("secdatespin"), QStringLiteral("dmonthspin"),
-                  QStringLiteral("dyearspin")));
-  Sheet(securities, tr("Special"), QStringLiteral("helpsecspec"), 2513);
+                  QStringLiteral("dyearspin")),
+        Placeholder(tr("The security's purchases, sales, dividends, splits and other transactions will be listed "
+                       "and entered here.")));
+  Sheet(securities, tr("Special"), QStringLiteral("helpsecspec"), 2513, nullptr,
+        Placeholder(tr("Hiding, deleting and recalculating securities will be done here.")));
 
   accounts_page_ = PageGroup(QStringLiteral("AccountsPage"));
   DateEntry* account_date =
@@ -285,7 +300,9 @@ void TPellmark::BuildPages() {
   report_date_ = DateGroup(QStringLiteral("reportdate"), QStringLiteral("reportcal"), QStringLiteral("ryearlabel"),
                            QStringLiteral("rmonthlabel"), QStringLiteral("reportdatespin"),
                            QStringLiteral("rmonthspin"), QStringLiteral("ryearspin"));
-  Sheet(reports, tr("Reports"), QStringLiteral("helprptrpt"), 3001, report_date_);
+  Sheet(reports, tr("Reports"), QStringLiteral("helprptrpt"), 3001, report_date_,
+        Placeholder(tr("The valuation statement, the members' reports and the tax figures will be chosen, "
+                       "previewed and printed here.")));
 
   special_ = new SpecialPage(club_, pages_);
   pages_->addWidget(special_);

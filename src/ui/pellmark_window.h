@@ -85,6 +85,8 @@ class TPellmark : public QMainWindow {
   void BuildKeyPanel();
   void BuildPages();
   QTabWidget* PageGroup(const QString& name);
+  // What a sheet not built yet will hold, in place of an empty panel.
+  QWidget* Placeholder(const QString& coming);
   QWidget* Sheet(QTabWidget* group, const QString& caption, const QString& help_name, int topic,
                  DateEntry* date = nullptr, QWidget* content = nullptr);
   DateEntry* DateGroup(const QString& edit, const QString& calendar, const QString& year_label,
