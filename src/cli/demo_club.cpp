@@ -145,9 +145,11 @@ void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& 
 
   // Each month: the dues collection on the 1st, the bank's charge on the 15th and
   // its interest at the month's end; each quarter a check for the post office box
-  // and a transfer of the savings to the broker ($120 a member). Nothing is
-  // dated after today.
-  const std::string transfer = std::to_string(120 * options.members) + ".00";
+  // and a transfer of the savings to the broker (the quarter's dues less a
+  // fifth for the bank, in tens of dollars). Nothing is dated after today.
+  double monthly_dues = 0;
+  for (const auto& [memid, amount] : dues) monthly_dues += std::stod(amount);
+  const std::string transfer = std::to_string(static_cast<int>(monthly_dues * 3 * 0.82 / 10) * 10) + ".00";
   auto enter = [&](std::string_view account, EntryMode kind, DayNumber date, AccountEntry what) {
     if (date > clock.Today()) return;
     entry = std::move(what);
