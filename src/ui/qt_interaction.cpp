@@ -107,6 +107,7 @@ LotChooserResult QtInteraction::RunLotChooser(const LotChooserRequest& request) 
 
 std::optional<std::filesystem::path> QtInteraction::ChooseTargetDirectory(const FolderChooserRequest& request) {
   Tselectshares dialog(*this, parent_);
+  QObject::connect(&dialog, &Tselectshares::helpRequested, &dialog, [&dialog](int topic) { ShowHelpOver(dialog, topic); });
   dialog.PrepareFolders(request);
   dialog.exec();
   return dialog.ChosenFolder();

@@ -75,8 +75,9 @@ Tselectshares::Tselectshares(Interaction& ui, QWidget* parent) : QDialog(parent)
   connect(stockfilter_, &QPushButton::clicked, this, &Tselectshares::stockfilterClick);
   connect(BitBtn1_, &QPushButton::clicked, this, &Tselectshares::BitBtn1Click);
   connect(BitBtn2_, &QPushButton::clicked, this, &Tselectshares::BitBtn2Click);
-  connect(sellshareshelp_, &QPushButton::clicked, this,
-          [this] { emit helpRequested(securities::LotChooser::kHelpTopic); });
+  connect(sellshareshelp_, &QPushButton::clicked, this, [this] {
+    emit helpRequested(lots_ ? securities::LotChooser::kHelpTopic : kFolderChooserHelpTopic);
+  });
   connect(drive_, &QLineEdit::returnPressed, this,
           [this] { OpenFolder(std::filesystem::path(drive_->text().toStdString())); });
   connect(directories_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {

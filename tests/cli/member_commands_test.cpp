@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <map>
+
 #include "cli/cli_runner.h"
 #include "support/temp_folder.h"
 
@@ -16,6 +20,16 @@ class CliMemberTest : public ::testing::Test {
   CliRun Run(std::vector<std::string> args) {
     args.insert(args.begin(), {"--club", folder.Path().string(), "--today", "12/07/2026"});
     return RunLine(args);
+  }
+  // Every file of the club folder with its bytes.
+  std::map<std::string, std::string> FolderBytes() const {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.Path())) {
+      if (!entry.is_regular_file()) continue;
+      std::ifstream in(entry.path(), std::ios::binary);
+      files[entry.path().string()].assign(std::istreambuf_iterator<char>(in), {});
+    }
+    return files;
   }
   pellmark::testing::TempFolder folder;
 };
@@ -86,11 +100,11 @@ TEST_F(CliMemberTest, APayoffOfAllAtTheNewestValuationAndARefusalNamingTheMaximu
             "Date        Unit Value  Id\n"
             "----------  ----------  --\n"
             "01/01/2026      $10.00   0\n");
-  const std::string before = Run({"members"}).out;
+  const auto before = FolderBytes();
   CliRun above = Run({"--yes", "payoff", "Smith, Ann", "$1,000.01", "--date", "3/1/26"});
   EXPECT_EQ(above.status, kRefused);
   EXPECT_EQ(above.err, "Payoff greater than Maximum payoff amount ($1,000.00 as of 01/01/2026).\n");
-  EXPECT_EQ(Run({"members"}).out, before);
+  EXPECT_EQ(FolderBytes(), before);  // a refusal leaves every file as it was
   CliRun early = Run({"--yes", "payoff", "Smith, Ann", "5", "--date", "12/31/25"});
   EXPECT_EQ(early.status, kRefused);
   EXPECT_EQ(early.err, "No valuation on or before 12/31/2025 to pay off at.\n");

@@ -10,12 +10,14 @@
 #include <gmock/gmock.h>
 
 #include <QMenu>
+#include <QSignalSpy>
 #include <set>
 
 #include "club/club_info_file.h"
 #include "club/entry_dialog_mode.h"
 #include "forms/lot_chooser.h"
 #include "ui/club_host.h"
+#include "ui/tselect_shares.h"
 #include "club/records.h"
 #include "ui/help_window.h"
 #include "ui_test_support.h"
@@ -359,7 +361,7 @@ namespace {
 TEST_F(MainWindowTest, EveryHelpTopicTheProgramUsesHasItsPage) {
   auto window = OpenWindow();
   SetUpClub(*window);
-  std::set<int> topics = {HelpWindow::kIndexTopic, securities::LotChooser::kHelpTopic};
+  std::set<int> topics = {HelpWindow::kIndexTopic, securities::LotChooser::kHelpTopic, kFolderChooserHelpTopic};
   for (QPushButton* button : window->findChildren<QPushButton*>()) {
     if (button->property("helptopic").isValid()) topics.insert(button->property("helptopic").toInt());
   }
@@ -373,6 +375,17 @@ TEST_F(MainWindowTest, EveryHelpTopicTheProgramUsesHasItsPage) {
     EXPECT_EQ(window->Help().Topic(), topic);
     EXPECT_GT(window->Help().PageText().size(), 200) << "topic " << topic << " has no page";
   }
+}
+
+// The lot chooser and the folder chooser share their dialog; each one's Help
+// asks for its own topic.
+TEST_F(MainWindowTest, TheSharedChooserDialogAsksForTheTopicOfItsUse) {
+  Tselectshares dialog(ui, nullptr);
+  QSignalSpy asked(&dialog, &Tselectshares::helpRequested);
+  dialog.PrepareFolders({folder.Path(), "*.bck"});
+  Find<QPushButton>(dialog, "sellshareshelp")->click();
+  ASSERT_EQ(asked.count(), 1);
+  EXPECT_EQ(asked.at(0).at(0).toInt(), kFolderChooserHelpTopic);
 }
 
 // File › Open Club… closes the shown club and opens the chosen one; the recent
