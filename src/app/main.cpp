@@ -84,6 +84,7 @@ int main(int argc, char** argv) {
                                                            : std::filesystem::current_path();
   pellmark::ui::QtInteraction ui(nullptr);
   ui.SetClubFolder(folder);
+  ui.SetUnattended(grabbing);
   std::unique_ptr<pellmark::Clock> clock;
   std::unique_ptr<pellmark::ui::TPellmark> window;
   try {
