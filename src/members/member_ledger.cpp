@@ -344,7 +344,7 @@ void MemberLedger::PostCollectedMoney(const Collection& collection, DayNumber da
 }
 
 void MemberLedger::OfferToHide(Selected& member) {
-  if (club_.Ui().Confirm("Do you want to hide member " + DisplayName(member.record) + "?")) {
+  if (club_.Ui().ConfirmAfterwards("Do you want to hide member " + DisplayName(member.record) + "?")) {
     static_cast<void>(Hide(MemberName(member.record)));  // a refusal has been shown
   }
 }
