@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
                                 : std::nullopt);
   pellmark::ui::QtInteraction ui(nullptr);
   ui.SetClubFolder(folder);
+  ui.SetUnattended(grabbing);
   std::unique_ptr<pellmark::Clock> clock;
   try {
     const std::string today = parser.value(today_option).toStdString();

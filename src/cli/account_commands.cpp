@@ -255,7 +255,7 @@ void AddTransactionMaintenance(CLI::App& app, CommandList& commands) {
   auto change_options = std::make_shared<TransactionOptions>();
   auto* change = txn->add_subcommand("change", "Change a transaction (as a double click in the register)");
   change->add_option("ACCOUNT", change_options->account, "Account name")->required();
-  change->add_option("ID", change_options->id, "Transaction id (see register)")->required()->check(CLI::NonNegativeNumber);
+  change->add_option("ID", change_options->id, "Transaction id (see register)")->required()->check(RecordId());
   change->add_option("--amount", change_options->amount, "Amount")->transform(AmountForm());
   change->add_option("--date", change_options->date, "Date M/D/YYYY or M/D/YY")->transform(DateForm());
   change->add_option("--desc", change_options->desc, "Description");
@@ -279,7 +279,7 @@ void AddTransactionMaintenance(CLI::App& app, CommandList& commands) {
   auto force = std::make_shared<bool>(false);
   auto* remove = txn->add_subcommand("delete", "Delete a transaction");
   remove->add_option("ACCOUNT", *delete_account, "Account name")->required();
-  remove->add_option("ID", *delete_id, "Transaction id (see register)")->required()->check(CLI::NonNegativeNumber);
+  remove->add_option("ID", *delete_id, "Transaction id (see register)")->required()->check(RecordId());
   remove->add_flag("--force", *force, "Force Deletes: allow deleting postings of other ledgers");
   commands.push_back({remove, [delete_account, delete_id, force](CliContext& context) {
                         WithOpenClub(context, [&](Books& books) {
@@ -345,7 +345,7 @@ void AddCategoryCommands(CLI::App& app, CommandList& commands) {
 
   auto change = std::make_shared<CategoryOptions>();
   auto* change_command = category->add_subcommand("change", "Change a category");
-  change_command->add_option("ID", change->id, "Category id (see categories)")->required()->check(CLI::NonNegativeNumber);
+  change_command->add_option("ID", change->id, "Category id (see categories)")->required()->check(RecordId());
   change_command->add_option("--name", change->name, "New description");
   auto* change_income = change_command->add_flag("--income", change->income, "Make it a deposit category");
   change_command->add_flag("--expense", change->expense, "Make it a withdrawal category")->excludes(change_income);

@@ -36,6 +36,18 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A record id on the command line: a whole number of at least 0. An empty or
+// other text is a usage error rather than the id 0.
+inline CLI::Validator RecordId() {
+  return CLI::Validator(
+      [](std::string& text) {
+        const bool whole = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos &&
+                           text.size() <= 9;
+        return whole ? std::string() : "'" + text + "' is not an id (a whole number)";
+      },
+      "ID");
+}
+
 // One subcommand and what it does once the whole line is parsed.
 struct Command {
   CLI::App* app;

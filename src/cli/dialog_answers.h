@@ -23,6 +23,7 @@ class DialogAnswers : public Interaction {
   void ShowError(std::string_view text) override { terminal_.ShowError(text); }
   void ShowInformation(std::string_view text) override { terminal_.ShowInformation(text); }
   bool Confirm(std::string_view text, bool beep = true) override { return terminal_.Confirm(text, beep); }
+  bool ConfirmAfterwards(std::string_view text) override { return terminal_.ConfirmAfterwards(text); }
   void Beep() override { terminal_.Beep(); }
   void PlayConfirmationSound() override { terminal_.PlayConfirmationSound(); }
   void SetBusy(bool busy) override { terminal_.SetBusy(busy); }

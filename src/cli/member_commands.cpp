@@ -397,7 +397,7 @@ void AddMemberMaintenance(CLI::App& app, CommandList& commands) {
   auto change_txn = std::make_shared<TxnOptions>();
   auto* change_txn_command = mtxn->add_subcommand("change", "Change the amount of a dues payment or fee");
   change_txn_command->add_option("NAME", change_txn->name, "Member")->required();
-  change_txn_command->add_option("ID", change_txn->id, "Transaction number (see dues-history)")->required()->check(CLI::NonNegativeNumber);
+  change_txn_command->add_option("ID", change_txn->id, "Transaction number (see dues-history)")->required()->check(RecordId());
   change_txn_command->add_option("AMOUNT", change_txn->amount, "New amount")->required()->transform(AmountForm());
   commands.push_back({change_txn_command, [change_txn](CliContext& context) {
                         DialogAnswers answers(*context.ui, [change_txn](EntryDialog& dialog) {
@@ -414,7 +414,7 @@ void AddMemberMaintenance(CLI::App& app, CommandList& commands) {
   auto delete_txn = std::make_shared<TxnOptions>();
   auto* delete_txn_command = mtxn->add_subcommand("delete", "Delete a member transaction");
   delete_txn_command->add_option("NAME", delete_txn->name, "Member")->required();
-  delete_txn_command->add_option("ID", delete_txn->id, "Transaction number (see dues-history)")->required()->check(CLI::NonNegativeNumber);
+  delete_txn_command->add_option("ID", delete_txn->id, "Transaction number (see dues-history)")->required()->check(RecordId());
   delete_txn_command->add_flag("--force", delete_txn->force, "Force Deletes: allow deleting earnings");
   commands.push_back({delete_txn_command, [delete_txn](CliContext& context) {
                         WithOpenClub(context, [&](Books& books) {

@@ -31,6 +31,15 @@ bool TerminalInteraction::Confirm(std::string_view text, bool) {
   }
 }
 
+bool TerminalInteraction::ConfirmAfterwards(std::string_view text) {
+  try {
+    return Confirm(text);
+  } catch (const UnansweredQuestion&) {
+    err_ << ToUtf8(text) << " No (no answer given)\n";
+    return false;
+  }
+}
+
 void TerminalInteraction::ShowProgress(std::string_view caption, int percent) {
   if (in_is_terminal_ && percent > 0) err_ << '\r' << ToUtf8(caption) << ' ' << percent << "%" << std::flush;
 }

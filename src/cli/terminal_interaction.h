@@ -32,6 +32,7 @@ class TerminalInteraction : public Interaction {
   void ShowError(std::string_view text) override;
   void ShowInformation(std::string_view text) override;
   bool Confirm(std::string_view text, bool beep = true) override;
+  bool ConfirmAfterwards(std::string_view text) override;
   void Beep() override {}
   void PlayConfirmationSound() override {}
   void SetBusy(bool) override {}

@@ -31,6 +31,10 @@ class Interaction {
   virtual void ShowInformation(std::string_view text) = 0;
   // Yes/No question, preceded by a beep when `beep` is set; true for Yes.
   virtual bool Confirm(std::string_view text, bool beep = true) = 0;
+  // A Yes/No question asked after the work is stored ("Do you want to hide
+  // member ...?"): where no answer can be had it takes No and says so, instead
+  // of failing an operation that is already done.
+  virtual bool ConfirmAfterwards(std::string_view text) { return Confirm(text); }
 
   virtual void Beep() = 0;
   // The confirmation sound that follows a successful posting, valuation, reset,

@@ -1,6 +1,7 @@
 #include "club/text_encoding.h"
 
 #include <array>
+#include <optional>
 
 namespace pellmark {
 namespace {
@@ -30,12 +31,12 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-char ByteFor(char32_t cp) {
+std::optional<char> ByteOf(char32_t cp) {
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
   for (std::size_t i = 0; i < kHighControls.size(); ++i) {
     if (kHighControls[i] == cp) return static_cast<char>(0x80 + i);
   }
-  return '?';
+  return std::nullopt;
 }
 
 // Reads one UTF-8 sequence at `pos`; returns the code point and advances `pos`,
@@ -71,8 +72,23 @@ std::string ToWindows1252(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   std::size_t pos = 0;
-  while (pos < utf8.size()) out += ByteFor(NextCodePoint(utf8, pos));
+  while (pos < utf8.size()) out += ByteOf(NextCodePoint(utf8, pos)).value_or('?');
   return out;
+}
+
+std::string UnstorableCharacters(std::string_view utf8) {
+  std::string found;
+  std::size_t pos = 0;
+  while (pos < utf8.size()) {
+    const std::size_t start = pos;
+    const char32_t cp = NextCodePoint(utf8, pos);
+    if (ByteOf(cp)) continue;
+    const std::string shown = cp == 0xFFFD ? std::string("\uFFFD") : std::string(utf8.substr(start, pos - start));
+    if (found.find(shown) != std::string::npos) continue;
+    if (!found.empty()) found += ' ';
+    found += shown;
+  }
+  return found;
 }
 
 }  // namespace pellmark

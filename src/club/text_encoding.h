@@ -20,4 +20,11 @@ std::string ToUtf8(std::string_view windows1252);
 // sequence that is not valid UTF-8, becomes "?".
 std::string ToWindows1252(std::string_view utf8);
 
+// The characters of `utf8` that have no single-byte form, each once, in order
+// and separated by blanks (an invalid byte sequence shows as U+FFFD); empty when
+// the whole text can be stored. A boundary refuses a name or description that
+// has any, naming them, rather than storing "?" where two names could collide.
+//   UnstorableCharacters("银行 Café") -> "银 行"
+std::string UnstorableCharacters(std::string_view utf8);
+
 }  // namespace pellmark

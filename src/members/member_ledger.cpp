@@ -7,9 +7,9 @@
 #include "club/holding_term.h"
 #include "club/keys.h"
 #include "club/money.h"
-#include "club/record_names.h"
 #include "club/number_format.h"
 #include "club/record_kinds.h"
+#include "club/record_names.h"
 #include "club/unit_values.h"
 #include "store/key_order.h"
 
@@ -33,6 +33,12 @@ EntryMode MemberEntryMode(MemberTranKind kind) {
 std::string Parenthesized(double value, int decimals) {
   std::string text = FormatFixed(std::fabs(value), decimals);
   return value < 0 && text.find_first_not_of("0.") != std::string::npos ? "(" + text + ")" : text;
+}
+
+// The name fields an entry fills, with the width each has in the record.
+std::vector<std::pair<std::string_view, std::size_t>> NameFieldsOf(const MemberFields& fields) {
+  if (fields.group) return {{fields.name, 30}};
+  return {{fields.lname, 15}, {fields.fname, 15}};
 }
 
 // The name part of a member record as the fields give it.
@@ -86,14 +92,12 @@ Outcome MemberLedger::CommitMember(const std::optional<std::string>& existing, c
                    : fields.lname == kLastNamePrompt || fields.fname == kFirstNamePrompt) {
     return Refuse("No Member to Add.");
   }
-  const std::vector<std::pair<const std::string*, std::size_t>> names =
-      fields.group ? std::vector<std::pair<const std::string*, std::size_t>>{{&fields.name, 30}}
-                   : std::vector<std::pair<const std::string*, std::size_t>>{{&fields.lname, 15}, {&fields.fname, 15}};
+  const auto names = NameFieldsOf(fields);
   for (const auto& [name, width] : names) {
-    if (NameFaultOf(*name, width) == NameFault::kMissing) return Refuse("No Member to Add.");
+    if (NameFaultOf(name, width) == NameFault::kMissing) return Refuse("No Member to Add.");
   }
   for (const auto& [name, width] : names) {
-    if (NameFaultOf(*name, width) == NameFault::kTooLong) return Refuse(TooLongMessage(*name, width));
+    if (NameFaultOf(name, width) == NameFault::kTooLong) return Refuse(TooLongMessage(name, width));
   }
   const TMemberRec entered = EnteredName(fields);
   Selected member;
@@ -344,7 +348,7 @@ void MemberLedger::PostCollectedMoney(const Collection& collection, DayNumber da
 }
 
 void MemberLedger::OfferToHide(Selected& member) {
-  if (club_.Ui().Confirm("Do you want to hide member " + DisplayName(member.record) + "?")) {
+  if (club_.Ui().ConfirmAfterwards("Do you want to hide member " + DisplayName(member.record) + "?")) {
     static_cast<void>(Hide(MemberName(member.record)));  // a refusal has been shown
   }
 }

@@ -6,6 +6,7 @@
 #include <QMediaDevices>
 #include <QMessageBox>
 #include <QSoundEffect>
+#include <QTextStream>
 #include <QUrl>
 
 #include "club/text_encoding.h"
@@ -24,15 +25,27 @@ QString FromCore(std::string_view text) { return QString::fromStdString(ToUtf8(t
 std::string ToCore(const QString& text) { return ToWindows1252(text.toStdString()); }
 
 void QtInteraction::ShowError(std::string_view text) {
+  if (unattended_) {
+    QTextStream(stderr) << FromCore(text) << "\n";
+    return;
+  }
   QApplication::beep();
   QMessageBox::critical(parent_, QStringLiteral("Pellmark"), FromCore(text));
 }
 
 void QtInteraction::ShowInformation(std::string_view text) {
+  if (unattended_) {
+    QTextStream(stderr) << FromCore(text) << "\n";
+    return;
+  }
   QMessageBox::information(parent_, QStringLiteral("Pellmark"), FromCore(text));
 }
 
 bool QtInteraction::Confirm(std::string_view text, bool beep) {
+  if (unattended_) {
+    QTextStream(stderr) << FromCore(text) << " No\n";
+    return false;
+  }
   if (beep) QApplication::beep();
   return QMessageBox::question(parent_, QStringLiteral("Pellmark"), FromCore(text),
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;

@@ -24,6 +24,10 @@ class QtInteraction : public Interaction {
   void SetParent(QWidget* parent) { parent_ = parent; }
   // The club folder, where a "Qrecord.wav" of the club's own replaces the built-in sound.
   void SetClubFolder(std::filesystem::path folder);
+  // For runs nobody watches (a picture taken with --grab): messages go to
+  // stderr instead of boxes that would wait for a click, and questions are
+  // answered No there, so the run always ends.
+  void SetUnattended(bool unattended) { unattended_ = unattended; }
 
   void ShowError(std::string_view text) override;
   void ShowInformation(std::string_view text) override;
@@ -41,6 +45,7 @@ class QtInteraction : public Interaction {
 
  private:
   QWidget* parent_;
+  bool unattended_ = false;
   std::filesystem::path club_folder_;
   std::unique_ptr<QSoundEffect> sound_;
 };

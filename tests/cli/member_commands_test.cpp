@@ -118,6 +118,15 @@ TEST_F(CliMemberTest, APayoffOfAllAtTheNewestValuationAndARefusalNamingTheMaximu
   EXPECT_EQ(Run({"payoff", "Smith, Ann"}).status, kUsage);
 }
 
+TEST_F(CliMemberTest, AnUnansweredQuestionAfterAPayoffTakesNoAndTheCommandSucceeds) {
+  ASSERT_EQ(Run({"dues", "--date", "02/01/2026", "--member", "Smith, Ann=100"}).status, kDone);
+  CliRun payoff = Run({"payoff", "Smith, Ann", "100", "--date", "03/01/2026", "--valuation", "01/01/2026"});
+  EXPECT_EQ(payoff.status, kDone) << payoff.err;
+  EXPECT_NE(payoff.err.find("Do you want to hide member Ann Smith? No (no answer given)"), std::string::npos)
+      << payoff.err;
+  EXPECT_EQ(Run({"members"}).out.find("hidden"), std::string::npos);
+}
+
 TEST_F(CliMemberTest, ChangingAndDeletingAPayment) {
   ASSERT_EQ(Run({"dues", "--date", "02/01/2026", "--all", "50"}).status, kDone);
   EXPECT_EQ(Run({"mtxn", "change", "Smith, Ann", "0", "70"}).status, kDone);

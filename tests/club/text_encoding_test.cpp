@@ -38,5 +38,13 @@ TEST(TextEncoding, MalformedUtf8BecomesQuestionMarks) {
   EXPECT_EQ(ToWindows1252("\xED\xA0\x80"), "?");   // an encoded surrogate
 }
 
+TEST(TextEncoding, NamesTheCharactersThatCannotBeStored) {
+  EXPECT_EQ(UnstorableCharacters("Café €5"), "");
+  EXPECT_EQ(UnstorableCharacters("银行"), "银 行");
+  EXPECT_EQ(UnstorableCharacters("日本 日本 ☺"), "日 本 ☺");
+  EXPECT_EQ(UnstorableCharacters("a\xFF" "b"), "\uFFFD");
+  EXPECT_EQ(UnstorableCharacters("?"), "");  // a real question mark is stored
+}
+
 }  // namespace
 }  // namespace pellmark

@@ -20,6 +20,7 @@
 #include "ui/tselect_shares.h"
 #include "club/records.h"
 #include "ui/help_window.h"
+#include "ui/qt_interaction.h"
 #include "ui_test_support.h"
 
 namespace pellmark::ui {
@@ -48,6 +49,17 @@ void AddMember(ClubSession& club, const std::string& key, bool active) {
   TMemberRec member;
   member.active = active;
   club.members.PutAt(key, member);
+}
+
+// A picture taken with --grab of a club not set up: the refusal of its tab must
+// end the run, not wait for a click on a box nobody sees.
+TEST(UnattendedInteraction, ShowsNoBoxAndAnswersNo) {
+  QtInteraction ui(nullptr);
+  ui.SetUnattended(true);
+  ui.ShowError("Please choose the Special Tab to set up the club for the first time");
+  ui.ShowInformation("Valuation Updated");
+  EXPECT_FALSE(ui.Confirm("Selected Record will be removed permanently. Continue?"));
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(MainWindowTest, FirstRunOffersOnlyTheSpecialTab) {
