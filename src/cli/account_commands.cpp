@@ -28,7 +28,7 @@ struct TransactionOptions {
   std::optional<std::int32_t> id;
 };
 
-std::string Cp(const std::string& utf8) { return ToWindows1252(utf8); }
+std::string Cp(const std::string& utf8) { return StorableText(utf8); }
 
 DialogAnswers::Fill FillTransaction(const TransactionOptions& options, Interaction& ui) {
   return [&options, &ui](EntryDialog& dialog) {

@@ -76,11 +76,11 @@ void InitClub(const fs::path& folder, Interaction& ui, const Clock& clock, const
   RefuseIfSetUp(books, ui);
   ClubSession& club = books.Club();
   ClubInfoFields fields = club.DisplayedClubInfo();
-  fields.club = ToWindows1252(options.name);
+  fields.club = StorableText(options.name);
   fields.year = options.year;
   fields.startunit = AmountText(options.start_unit).value_or(options.start_unit);
-  fields.addr = ToWindows1252(options.address);
-  fields.idnum = ToWindows1252(options.tax_id);
+  fields.addr = StorableText(options.address);
+  fields.idnum = StorableText(options.tax_id);
   const Outcome committed = club.CommitClubInformation(fields);
   club.Close();
   if (!committed) throw CommandRefused(committed.Message());
@@ -121,7 +121,7 @@ void ShowOrChangeClub(CliContext& context, const ClubOptions& options) {
     ClubSession& club = books.Club();
     ClubInfoFields fields = club.DisplayedClubInfo();
     auto set = [](std::string& field, const std::optional<std::string>& value) {
-      if (value) field = ToWindows1252(*value);
+      if (value) field = StorableText(*value);
     };
     set(fields.club, options.name);
     set(fields.addr, options.address);

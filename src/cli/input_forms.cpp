@@ -4,7 +4,9 @@
 #include <cctype>
 #include <fmt/format.h>
 
+#include "cli/cli_context.h"
 #include "club/dates.h"
+#include "club/text_encoding.h"
 
 namespace pellmark::cli {
 namespace {
@@ -108,6 +110,14 @@ CLI::Validator DateForm() {
         return std::string();
       },
       "M/D/YYYY", "date");
+}
+
+std::string StorableText(const std::string& utf8) {
+  const std::string unstorable = UnstorableCharacters(utf8);
+  if (!unstorable.empty()) {
+    throw UsageError("\"" + utf8 + "\" holds characters that cannot be stored: " + unstorable);
+  }
+  return ToWindows1252(utf8);
 }
 
 }  // namespace pellmark::cli

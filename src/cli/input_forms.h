@@ -26,6 +26,11 @@ std::optional<std::string> DateText(std::string_view typed);
 std::string AmountRefusal(std::string_view typed);
 std::string DateRefusal(std::string_view typed);
 
+// Text typed for a name or description in the club's single-byte code page;
+// text with a character that has no form there is refused (exit status 2),
+// naming the characters, rather than stored as "?".
+std::string StorableText(const std::string& utf8);
+
 // Option transforms: the typed text is replaced by its plain form, or the
 // command line is refused with the refusal above (exit status 2).
 CLI::Validator AmountForm();

@@ -23,7 +23,7 @@ namespace {
 using ledger::MemberAction;
 using ledger::MemberLedger;
 
-std::string Cp(const std::string& utf8) { return ToWindows1252(utf8); }
+std::string Cp(const std::string& utf8) { return StorableText(utf8); }
 
 struct MemberOptions {
   std::string name, last, first, group;

@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "cli/cli_context.h"
 #include "club/dates.h"
 #include "club/number_format.h"
 
@@ -50,6 +51,16 @@ TEST(InputRefusals, NameTheFormsExpected) {
   EXPECT_EQ(AmountRefusal("ten"), "\"ten\" is not an amount; type it as 1234.50, 1,234.50 or $1,234.50");
   EXPECT_EQ(DateRefusal("13/45/26"),
             "\"13/45/26\" is not a date; type it as M/D/YYYY or M/D/YY (00-49 are 20xx, the later years 19xx)");
+}
+
+TEST(StorableText, KeepsWesternLettersAndRefusesTheRestByName) {
+  EXPECT_EQ(StorableText("Caf\u00e9 \u20ac5"), "Caf\xE9 \x80" "5");
+  try {
+    StorableText("Bank \u94f6\u884c");
+    ADD_FAILURE() << "stored as question marks";
+  } catch (const UsageError& error) {
+    EXPECT_STREQ(error.what(), "\"Bank \u94f6\u884c\" holds characters that cannot be stored: \u94f6 \u884c");
+  }
 }
 
 }  // namespace
