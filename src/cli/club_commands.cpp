@@ -4,6 +4,7 @@
 #include <string>
 
 #include "books/books.h"
+#include "books/books_check.h"
 #include "cli/cli_context.h"
 #include "cli/demo_club.h"
 #include "cli/open_club.h"
@@ -62,6 +63,30 @@ void InitClub(const fs::path& folder, Interaction& ui, const Clock& clock, const
   if (!committed) throw CommandRefused(committed.Message());
 }
 
+// Prints every breach with its mend; with `repair` runs the mends first and
+// reports what is left. Refused (exit 1) while any breach remains.
+void CheckClub(CliContext& context, bool repair) {
+  WithOpenClub(context, [&](Books& books) {
+    std::vector<BooksBreach> breaches = CheckBooks(books.Club());
+    if (repair && !breaches.empty()) {
+      const int mends = RepairBooks(books, breaches);
+      *context.out << mends << (mends == 1 ? " mend" : " mends") << " run.\n";
+      breaches = CheckBooks(books.Club());
+    }
+    for (const BooksBreach& breach : breaches) {
+      *context.out << ToUtf8(breach.text) << "\n  " << ToUtf8(breach.mend_text) << '\n';
+    }
+    if (breaches.empty()) {
+      *context.out << "The books hold.\n";
+      return;
+    }
+    const std::string summary = std::to_string(breaches.size()) + (breaches.size() == 1 ? " breach" : " breaches") +
+                                " of the books.";
+    books.Club().Ui().ShowError(summary);
+    throw CommandRefused(summary);
+  });
+}
+
 }  // namespace
 
 void AddClubCommands(CLI::App& app, CommandList& commands) {
@@ -84,6 +109,11 @@ void AddClubCommands(CLI::App& app, CommandList& commands) {
   commands.push_back({init, [init_options](CliContext& context) {
     InitClub(context.club_folder, *context.ui, *context.clock, *init_options);
   }});
+
+  auto repair = std::make_shared<bool>(false);
+  auto* check = app.add_subcommand("check-books", "Check that the stores agree (balances, totals, links, ids); changes nothing");
+  check->add_flag("--repair", *repair, "Run the resets and counter raises the breaches name, then check again");
+  commands.push_back({check, [repair](CliContext& context) { CheckClub(context, *repair); }});
 
   auto* demo = app.add_subcommand("demo", "Write the demo club into a folder");
   auto folder = std::make_shared<std::string>();

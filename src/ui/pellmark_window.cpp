@@ -280,10 +280,11 @@ void TPellmark::BuildPages() {
                            QStringLiteral("rmonthspin"), QStringLiteral("ryearspin"));
   Sheet(reports, tr("Reports"), QStringLiteral("helprptrpt"), 3001, report_date_);
 
-  special_ = new SpecialPage(club_, pages_);
+  special_ = new SpecialPage(*books_, pages_);
   pages_->addWidget(special_);
   connect(special_, &SpecialPage::helpRequested, this, [this](int topic) { Help().ShowTopic(topic); });
   connect(special_, &SpecialPage::clubInformationCommitted, this, &TPellmark::RefreshClubSummary);
+  connect(special_, &SpecialPage::booksRepaired, this, &TPellmark::RefreshClubSummary);
 }
 
 HelpWindow& TPellmark::Help() {

@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "books/books_check.h"
 #include "ui/named_widgets.h"
 #include "ui/qt_interaction.h"
 #include "ui/record_form.h"
@@ -30,7 +31,8 @@ QString CountText(std::int32_t count) { return QStringLiteral("(%1)").arg(count)
 
 }  // namespace
 
-SpecialPage::SpecialPage(ClubSession& club, QWidget* parent) : QTabWidget(parent), club_(club) {
+SpecialPage::SpecialPage(Books& books, QWidget* parent)
+    : QTabWidget(parent), books_(books), club_(books.Club()) {
   setObjectName(QStringLiteral("SpecialPage"));
   setStyleSheet(LockedFieldsStyle());
   addTab(BuildSetupSheet(), tr("Setup"));
@@ -206,6 +208,10 @@ QWidget* SpecialPage::BuildOptionsSheet() {
   options_layout->addWidget(usecolor_);
   options_layout->addWidget(stksort_);
   options_layout->addStretch(1);
+  auto* checkbooks = Button(tr("Check &Books"), QStringLiteral("checkbooks"), options);
+  checkbooks->setToolTip(tr("Checks that balances, totals, links and ids agree between the stores"));
+  connect(checkbooks, &QPushButton::clicked, this, &SpecialPage::checkbooksClick);
+  options_layout->addLayout(ButtonRow({checkbooks}));
   connect(stksort_, &QCheckBox::clicked, this, &SpecialPage::stksortClick);
   connect(usecolor_, &QCheckBox::clicked, this, &SpecialPage::usecolorClick);
 
@@ -387,6 +393,27 @@ void SpecialPage::dialoptClick() {
 }
 
 void SpecialPage::stksortClick() { club_.SetSortSecurities(stksort_->isChecked()); }
+
+void SpecialPage::checkbooksClick() {
+  std::vector<BooksBreach> breaches = CheckBooks(club_);
+  if (breaches.empty()) {
+    club_.Ui().ShowInformation("The books hold.");
+    return;
+  }
+  std::string listing;
+  for (const BooksBreach& breach : breaches) listing += breach.text + "\n" + breach.mend_text + "\n";
+  const std::string count = std::to_string(breaches.size()) + (breaches.size() == 1 ? " breach" : " breaches");
+  if (!club_.Ui().Confirm(count + " of the books:\n\n" + listing + "\nRun the resets and counter raises now?")) return;
+  RepairBooks(books_, breaches);
+  emit booksRepaired();
+  breaches = CheckBooks(club_);
+  if (breaches.empty()) {
+    club_.Ui().ShowInformation("The books hold.");
+  } else {
+    club_.Ui().ShowError(std::to_string(breaches.size()) +
+                         " breaches remain; restore the club from a backup made before them.");
+  }
+}
 
 void SpecialPage::usecolorClick() { club_.View().usecolor = usecolor_->isChecked(); }
 

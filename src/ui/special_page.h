@@ -6,7 +6,7 @@
 
 #include <QTabWidget>
 
-#include "club/club_session.h"
+#include "books/books.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -23,7 +23,7 @@ class SpecialPage : public QTabWidget {
   Q_OBJECT
 
  public:
-  SpecialPage(ClubSession& club, QWidget* parent = nullptr);
+  SpecialPage(Books& books, QWidget* parent = nullptr);
 
   // Shows the club information (or the first set-up's defaults) locked.
   void ShowClubInformation();
@@ -44,6 +44,8 @@ class SpecialPage : public QTabWidget {
   // The club information was committed (the first time or again).
   void clubInformationCommitted();
   void helpRequested(int topic);
+  // "Check Books" ran its mends: the figures shown elsewhere may have changed.
+  void booksRepaired();
 
  private:
   QWidget* BuildSetupSheet();
@@ -61,8 +63,12 @@ class SpecialPage : public QTabWidget {
   void useloginClick();
   void dialoptClick();
   void stksortClick();
+  // "Check Books": lists what does not agree between the stores and offers to
+  // run the mends that a reset can make.
+  void checkbooksClick();
   void usecolorClick();
 
+  Books& books_;
   ClubSession& club_;
   bool locked_ = true;
 

@@ -3,7 +3,8 @@
 // file-changing call, for every n (or every stride-th, for the big operations;
 // PELLMARK_CRASH_SWEEP=all takes every n of every operation); the club is then
 // opened again and must hold exactly the books before the operation or after
-// it, and its folder only the club's files. The same with a full disk from the
+// it, Check Books must find no breach, and its folder must hold only the
+// club's files. The same with a full disk from the
 // n-th call on, in-process: the command fails naming the full disk.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "books/books.h"
+#include "books/books_check.h"
 #include "books/crashing_file_layer.h"
 #include "cli/cli_runner.h"
 #include "club/club_info_file.h"
@@ -47,12 +49,16 @@ void DumpTable(Table<Record>& table, std::string& out) {
   out += "--\n";
 }
 
-std::string Dump(const fs::path& club) {
+// The books as text, and every breach Check Books finds in them.
+std::string Dump(const fs::path& club, std::string* breaches = nullptr) {
   ScriptedInteraction ui;
   FixedClock clock(DayNumberFromCivil({2026, 12, 7}));
   Books books(club, ui, clock);
   books.Open();
   ClubSession& s = books.Club();
+  if (breaches != nullptr) {
+    for (const BooksBreach& breach : CheckBooks(s)) *breaches += breach.text + "\n";
+  }
   std::string out;
   DumpTable(s.members, out);
   DumpTable(s.memrecs, out);
@@ -134,11 +140,14 @@ class CrashSweep : public ::testing::TestWithParam<Operation> {
       const CliRun run = Cli(base_, line);
       ASSERT_EQ(run.status, kDone) << line.front() << ": " << run.err;
     }
-    before_ = Dump(base_);
+    std::string breaches;
+    before_ = Dump(base_, &breaches);
+    ASSERT_EQ(breaches, "") << "the club before the operation";
     const fs::path done = Copy("done");
     const CliRun run = Cli(done, GetParam().command);
     ASSERT_EQ(run.status, kDone) << run.err;
-    after_ = Dump(done);
+    after_ = Dump(done, &breaches);
+    ASSERT_EQ(breaches, "") << "the club after the operation";
     ASSERT_NE(before_, after_) << "the operation changes nothing";
   }
 
@@ -151,8 +160,10 @@ class CrashSweep : public ::testing::TestWithParam<Operation> {
 
   // The club after a crash at call n, opened again: before or after, and tidy.
   void ExpectWhole(const fs::path& club, const std::string& where) {
-    const std::string now = Dump(club);
+    std::string breaches;
+    const std::string now = Dump(club, &breaches);
     EXPECT_TRUE(now == before_ || now == after_) << GetParam().name << ": books torn " << where;
+    EXPECT_EQ(breaches, "") << GetParam().name << " " << where;
     EXPECT_EQ(StrayFiles(club), "") << GetParam().name << " " << where;
   }
 

@@ -41,6 +41,7 @@ std::map<std::string, Refusal> Refusals(const std::string& club) {
       {"open", {{"--club", club + "/none", "open"}, kUsage}},
       {"init", {{"init", "--name", "Again", "--year", "2026"}}},
       {"demo", {{"demo", club}}},
+      {"check-books", {{"--club", club + "/none", "check-books"}, kUsage}},
       {"qdb", {{"qdb", club + "/none.qdb"}, kFileError}},
       {"check", {{"check", "Nowhere", "5", "--number", "1", "--desc", "x", "--category", "Operating Expenses"}}},
       {"deposit", {{"deposit", "Cash", "5", "--desc", "x", "--category", "Nonsense"}}},

@@ -264,6 +264,25 @@ TEST_F(MainWindowTest, SortBySecuritiesIsWrittenAtOnceAndForceDeletesStartsOff) 
   EXPECT_EQ(Find<QLabel>(*window, "hidmemlab")->text(), QStringLiteral("(0)"));
 }
 
+TEST_F(MainWindowTest, CheckBooksListsABreachAndMendsItOnYes) {
+  auto window = OpenWindow();
+  window->show();
+  SetUpClub(*window);
+  TAccountRec cash = *window->Club().accounts.Find("_Cash");
+  cash.bal = 12.5;  // a balance without the register lines that make it
+  window->Club().accounts.Put(cash);
+  Find<QTabWidget>(*window, "SpecialPage")->setCurrentIndex(1);
+  ui.Clear();
+  ui.AnswerNext(
+      "1 breach of the books:\n\nAccount Cash: balance $12.50, its opening balance and register give $0.00.\n"
+      "Mend: pellmark-cli account reset Cash\n\nRun the resets and counter raises now?",
+      true);
+  Find<QPushButton>(*window, "checkbooks")->click();
+  EXPECT_TRUE(ui.AllAnswersUsed());
+  EXPECT_EQ(window->Club().accounts.Find("_Cash")->bal, 0);
+  EXPECT_EQ(ui.Messages().back(), "The books hold.");
+}
+
 TEST_F(MainWindowTest, HiddenCountsAreShownAndEnableTheirBoxes) {
   {
     auto window = OpenWindow();
