@@ -18,6 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view kTitle = "pellmark club commit";
+constexpr std::string_view kSlotTitle = "pellmark commit";
 
 std::string Hex(std::string_view bytes) {
   std::string text;
@@ -62,7 +63,11 @@ std::string CheckStore(store::FileLayer& files, const fs::path& working_folder, 
   return {};
 }
 
-}  // namespace
+std::uint64_t Checksum(std::string_view bytes) {
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (unsigned char byte : bytes) hash = (hash ^ byte) * 1099511628211ull;
+  return hash;
+}
 
 std::string EncodeCommitRecord(const ClubCommitRecord& record) {
   std::string text = std::string(kTitle) + "\n";
@@ -104,36 +109,52 @@ std::optional<ClubCommitRecord> DecodeCommitRecord(std::string_view text) {
   return record;
 }
 
-void WriteCommitRecord(store::FileLayer& files, const fs::path& working_folder, const ClubCommitRecord& record) {
-  const std::string text = EncodeCommitRecord(record);
-  const fs::path fresh = files.CreateTemp(working_folder, "CMT");
-  try {
-    {
-      store::OpenFile out(files, fresh, store::OpenMode::kReadWrite);
-      files.WriteAt(out.Handle(), 0, text);
-    }
-    files.Rename(fresh, working_folder / kCommitRecordName);
-  } catch (...) {
-    try {
-      files.Remove(fresh);
-    } catch (const store::FileLayerError&) {
-      // The first failure is the one to report; a stray file goes at the next open.
-    }
-    throw;
+}  // namespace
+
+std::string EncodeCommitSlot(const ClubCommitRecord& record) {
+  const std::string body = EncodeCommitRecord(record);
+  return fmt::format("{} {} {} {:016x}\n", kSlotTitle, record.sequence, body.size(), Checksum(body)) + body;
+}
+
+std::optional<ClubCommitRecord> DecodeCommitSlot(std::string_view text) {
+  const std::size_t line_end = text.find('\n');
+  if (line_end == std::string_view::npos) return std::nullopt;
+  std::istringstream frame{std::string(text.substr(0, line_end))};
+  std::string first, second;
+  std::uint64_t sequence = 0;
+  std::size_t length = 0;
+  std::string checksum;
+  if (!(frame >> first >> second >> sequence >> length >> checksum) || first + " " + second != kSlotTitle) {
+    return std::nullopt;
   }
+  if (text.size() - line_end - 1 < length) return std::nullopt;
+  const std::string_view body = text.substr(line_end + 1, length);
+  if (fmt::format("{:016x}", Checksum(body)) != checksum) return std::nullopt;
+  std::optional<ClubCommitRecord> record = DecodeCommitRecord(body);
+  if (record) record->sequence = sequence;
+  return record;
+}
+
+void WriteCommitRecord(store::FileLayer& files, const fs::path& working_folder, const ClubCommitRecord& record) {
+  const fs::path slot = working_folder / kCommitSlotNames[record.sequence % 2];
+  store::OpenFile out(files, slot, files.Exists(slot) ? store::OpenMode::kReadWrite : store::OpenMode::kCreate);
+  files.WriteAt(out.Handle(), 0, EncodeCommitSlot(record));
 }
 
 std::vector<std::string> ApplyCommitRecord(store::FileLayer& files, const fs::path& club_folder,
                                            const fs::path& working_folder) {
-  const fs::path record_file = working_folder / kCommitRecordName;
-  std::optional<std::string> text = store::TryReadWholeFile(files, record_file);
-  if (!text) return {};
+  std::optional<ClubCommitRecord> record;
+  for (const char* slot : kCommitSlotNames) {
+    const std::optional<std::string> text = store::TryReadWholeFile(files, working_folder / slot);
+    // A slot that holds no whole record was being written when the program died.
+    std::optional<ClubCommitRecord> found = text ? DecodeCommitSlot(*text) : std::nullopt;
+    if (found && (!record || found->sequence > record->sequence)) record = std::move(found);
+  }
+  if (!record) return {};
   auto unrecoverable = [&](const std::string& problem) {
     return UnrecoverableCommit("The changes left by a program that ended without closing the club could not be "
                                "recovered (" + problem + "); they were left in " + working_folder.string() + ".");
   };
-  const std::optional<ClubCommitRecord> record = DecodeCommitRecord(*text);
-  if (!record) throw unrecoverable("the commit record " + record_file.string() + " cannot be read");
   // Every store is checked before any is joined: the club takes the whole commit or none of it.
   for (const StoreCommit& store : record->stores) {
     if (std::string problem = CheckStore(files, working_folder, store); !problem.empty()) throw unrecoverable(problem);
@@ -145,7 +166,7 @@ std::vector<std::string> ApplyCommitRecord(store::FileLayer& files, const fs::pa
     joined.push_back(store.store);
   }
   if (record->info) store::SaveFileAtomically(files, club_folder / kClubInfoFileName, *record->info);
-  files.Remove(record_file);
+  for (const char* slot : kCommitSlotNames) files.Remove(working_folder / slot);
   return joined;
 }
 

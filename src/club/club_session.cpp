@@ -142,6 +142,7 @@ std::vector<std::int32_t> ClubSession::OpenClub(bool reset) {
     committed_info_ = info_;
     committed_info_exists_ = info_exists_;
     creating_ = creation_finished_ = false;
+    commit_sequence_ = 0;
     PrepareStoreFiles();
     s.members.SetFileName(folder_ / "clubmem.qdb");
     s.memrecs.SetFileName(folder_ / "memrec.qdb");
@@ -230,6 +231,7 @@ void ClubSession::Commit() {
                        });
   if (!changed) return;
   ClubCommitRecord record;
+  record.sequence = ++commit_sequence_;
   try {
     for (std::size_t i = 0; i < all.size(); ++i) {
       if (!all[i]->ChangedSinceCommit() && !all[i]->CommittedSinceOpen()) continue;
@@ -298,7 +300,7 @@ void ClubSession::CloseStores() {
   if (joined) {
     try {
       if (info_committed_since_open_) pellmark::WriteClubInfo(folder_, committed_info_, Files());
-      Files().Remove(WorkingFolder() / kCommitRecordName);
+      for (const char* slot : kCommitSlotNames) Files().Remove(WorkingFolder() / slot);
       // A club closed cleanly is no longer being created, whether it was set up or not.
       RemoveStrayFiles(folder_, WorkingFolder(), {kLockFileName});
       creating_ = false;

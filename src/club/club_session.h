@@ -178,6 +178,7 @@ class ClubSession {
   bool creation_finished_ = false;
   // The club information changed since the last commit / since the open.
   bool info_dirty_ = false;
+  std::uint64_t commit_sequence_ = 0;
   bool info_committed_since_open_ = false;
   TClubInfoRec committed_info_;
   bool committed_info_exists_ = false;

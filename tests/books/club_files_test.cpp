@@ -37,10 +37,11 @@ const std::vector<std::string> kDeposit{"deposit", "Cash", "125", "--date", "12/
 
 std::string Register(const fs::path& club) { return Cli(club, {"register", "Cash", "--all"}).out; }
 
-TEST(CommitRecord, RoundTripsAndRefusesEveryCutShortText) {
+TEST(CommitRecord, RoundTripsAndRefusesEveryCutShortOrAlteredSlot) {
   const unsigned seed = std::random_device{}();
   std::mt19937 random(seed);
   ClubCommitRecord record;
+  record.sequence = random();
   const int stores = static_cast<int>(random() % 9) + 1;
   for (int i = 0; i < stores; ++i) {
     record.stores.push_back({"store" + std::to_string(i) + ".qdb", "QDB" + std::to_string(random()),
@@ -49,9 +50,11 @@ TEST(CommitRecord, RoundTripsAndRefusesEveryCutShortText) {
   std::string info(313, '\0');
   for (char& c : info) c = static_cast<char>(random());
   record.info = info;
-  const std::string text = EncodeCommitRecord(record);
-  const std::optional<ClubCommitRecord> back = DecodeCommitRecord(text);
+  const std::string text = EncodeCommitSlot(record);
+  // The bytes of a longer, older record may follow in the slot.
+  const std::optional<ClubCommitRecord> back = DecodeCommitSlot(text + "store old.qdb QDBx QIXx 9\nend\n");
   ASSERT_TRUE(back) << "seed " << seed;
+  EXPECT_EQ(back->sequence, record.sequence);
   ASSERT_EQ(back->stores.size(), record.stores.size()) << "seed " << seed;
   for (std::size_t i = 0; i < record.stores.size(); ++i) {
     EXPECT_EQ(back->stores[i].store, record.stores[i].store);
@@ -60,12 +63,18 @@ TEST(CommitRecord, RoundTripsAndRefusesEveryCutShortText) {
     EXPECT_EQ(back->stores[i].data_length, record.stores[i].data_length) << "seed " << seed;
   }
   EXPECT_EQ(back->info, record.info) << "seed " << seed;
-  // A record is replaced by a rename and so never read half written; still, no
-  // shortened text may pass for a whole one.
-  for (std::size_t cut = 0; cut + 1 < text.size(); ++cut) {
-    EXPECT_FALSE(DecodeCommitRecord(text.substr(0, cut))) << "cut at " << cut << ", seed " << seed;
+  // A slot written in place is cut short when the program dies during the write.
+  for (std::size_t cut = 0; cut < text.size(); ++cut) {
+    EXPECT_FALSE(DecodeCommitSlot(text.substr(0, cut))) << "cut at " << cut << ", seed " << seed;
   }
-  EXPECT_FALSE(DecodeCommitRecord("pellmark club commit\nstore ../clubmem.qdb QDBa QIXa 4\nend\n"));
+  std::string altered = text;
+  const std::size_t at = text.find('\n') + 1 + random() % (text.size() - text.find('\n') - 1);
+  altered[at] = static_cast<char>(altered[at] ^ (1 + random() % 255));
+  EXPECT_FALSE(DecodeCommitSlot(altered)) << "byte " << at << " altered, seed " << seed;
+
+  ClubCommitRecord outside;
+  outside.stores.push_back({"../clubmem.qdb", "QDBa", "QIXa", 4});
+  EXPECT_FALSE(DecodeCommitSlot(EncodeCommitSlot(outside)));
 }
 
 class ClubFiles : public ::testing::Test {
