@@ -24,7 +24,7 @@ test: build
 # changes only; this kills every operation at every one of them (and fills the
 # disk from every one on).
 crash-sweep: build
-	cd $(BUILD_DIR) && PELLMARK_CRASH_SWEEP=all tests/books/books_tests --gtest_filter='CrashSweep*:ClubCreation*'
+	cd $(BUILD_DIR) && PELLMARK_CRASH_SWEEP=all tests/books/books_tests --gtest_filter='*CrashSweep*:ClubCreation*'
 
 run: build
 	@[ -d $(DEMO_CLUB) ] || $(BUILD_DIR)/src/cli/pellmark-cli demo $(DEMO_CLUB)
