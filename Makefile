@@ -32,7 +32,8 @@ run: build
 	  $(BUILD_DIR)/src/app/pellmark --club $(DEMO_CLUB); \
 	else \
 	  echo "No display found: showing the demo club from the command line instead."; \
-	  $(BUILD_DIR)/src/cli/pellmark-cli --club $(DEMO_CLUB) info; \
+	  $(BUILD_DIR)/src/cli/pellmark-cli --club $(DEMO_CLUB) info && echo && \
+	  $(BUILD_DIR)/src/cli/pellmark-cli --club $(DEMO_CLUB) members; \
 	fi
 
 # Builds the libFuzzer targets with clang in their own folder and runs each for

@@ -7,6 +7,7 @@
 
 #include "club/clock.h"
 #include "forms/main_tabs.h"
+#include "ui/club_host.h"
 #include "ui/dialog_grab.h"
 #include "ui/pellmark_window.h"
 #include "ui/qt_interaction.h"
@@ -80,25 +81,28 @@ int main(int argc, char** argv) {
   pellmark::ui::SingleInstance instance(pellmark::ui::SingleInstance::UserServerName());
   if (!grabbing && !instance.Claim()) return 0;
 
-  std::filesystem::path folder = parser.isSet(club_option) ? std::filesystem::path(parser.value(club_option).toStdString())
-                                                           : std::filesystem::current_path();
+  const std::filesystem::path folder = pellmark::ui::ClubHost::StartFolder(
+      parser.isSet(club_option) ? std::optional(std::filesystem::path(parser.value(club_option).toStdString()))
+                                : std::nullopt);
   pellmark::ui::QtInteraction ui(nullptr);
   ui.SetClubFolder(folder);
   std::unique_ptr<pellmark::Clock> clock;
-  std::unique_ptr<pellmark::ui::TPellmark> window;
   try {
     const std::string today = parser.value(today_option).toStdString();
     clock = pellmark::MakeClock(parser.isSet(today_option) ? std::optional<std::string_view>(today) : std::nullopt);
-    window = std::make_unique<pellmark::ui::TPellmark>(folder, ui, *clock);
   } catch (const std::exception& error) {
     ui.ShowError(error.what());
     return 3;
   }
-  ui.SetParent(window.get());
-  QObject::connect(&instance, &pellmark::ui::SingleInstance::activationRequested, window.get(),
-                   &pellmark::ui::TPellmark::BringToFront);
+  pellmark::ui::ClubHost host(ui, *clock, [&ui](pellmark::ui::TPellmark& window) {
+    ui.SetParent(&window);
+    ui.SetClubFolder(window.ClubFolder());
+  });
+  if (!host.Open(folder)) return 3;
+  QObject::connect(&instance, &pellmark::ui::SingleInstance::activationRequested, &host,
+                   &pellmark::ui::ClubHost::BringToFront);
 
-  if (grabbing) return GrabWindow(*window, parser.value(grab_option), parser.value(tab_option));
-  window->show();
+  if (grabbing) return GrabWindow(*host.Window(), parser.value(grab_option), parser.value(tab_option));
+  host.Window()->show();
   return QApplication::exec();
 }

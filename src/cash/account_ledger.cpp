@@ -7,13 +7,17 @@
 
 #include "cash/categories.h"
 #include "club/keys.h"
+#include "club/money.h"
 #include "club/number_format.h"
 #include "club/number_parse.h"
+#include "club/record_names.h"
+#include "store/key_order.h"
 
 namespace pellmark::ledger {
 namespace {
 
 constexpr double kTolerance = 0.005;
+constexpr std::size_t kAccountNameWidth = 25;
 
 std::string AccountPrefix(std::string_view name) { return "Account " + std::string(name); }
 
@@ -88,10 +92,15 @@ std::optional<TAccountTranRec> AccountLedger::FindTransaction(std::int32_t actid
 }
 
 Outcome AccountLedger::CommitAccount(const std::optional<std::string>& existing, const AccountFields& fields) {
-  if (fields.name == kAccountPrompt) return Refuse("No Account to add.");
-  auto initial = ParseNumber(fields.initial);
+  if (fields.name == kAccountPrompt || NameFaultOf(fields.name, kAccountNameWidth) == NameFault::kMissing) {
+    return Refuse("No Account to add.");
+  }
+  if (NameFaultOf(fields.name, kAccountNameWidth) == NameFault::kTooLong) {
+    return Refuse(TooLongMessage(fields.name, kAccountNameWidth));
+  }
+  auto initial = ParseMoney(fields.initial);
   if (!initial) return Refuse("Initial Balance " + fields.initial + " is invalid.");
-  const std::string name = fields.name.substr(0, 25);
+  const std::string& name = fields.name;
 
   if (!existing) {
     if (KeyOf(name)) return Refuse("Account " + name + " already exists.");
@@ -125,7 +134,12 @@ Outcome AccountLedger::CommitAccount(const std::optional<std::string>& existing,
     account.record.ibal = *initial;
     records_.Save(account);
   } else {
-    if (KeyOf(name)) return Refuse("Account " + name + " already exists.");
+    // A new spelling of the same name (only its letter case changed) finds the
+    // account itself, which is no duplicate.
+    auto found = KeyOf(name);
+    if (found && store::CompareKeys(*found, account.key, false) != 0) {
+      return Refuse("Account " + name + " already exists.");
+    }
     records_.Remove(account);
     account.record.name = name;
     account.key = NameKey(!account.record.active, name);
@@ -177,12 +191,18 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
   }
 
   if (mode == PostMode::Reconcile) {
-    if (tran.cancel && old != nullptr && !old->cancel) {
-      double& outstanding = IsDebit(KindOf(tran)) ? account.record.ostdeb : account.record.ostcred;
-      outstanding -= tran.amount;
+    // Reconciling moves the cleared mark and nothing else: the stored record
+    // keeps its key, date and amount whatever the dialog read back.
+    if (old == nullptr) return DialogOutcome::Ok;
+    TAccountTranRec reconciled = *old;
+    reconciled.cancel = tran.cancel;
+    tran = reconciled;
+    if (reconciled.cancel && !old->cancel) {
+      double& outstanding = IsDebit(KindOf(*old)) ? account.record.ostdeb : account.record.ostcred;
+      outstanding -= old->amount;
       if (outstanding < kTolerance) outstanding = 0;
     }
-    club_.actrecs.PutAt(TranKey(account.record.actid, tran.tranid, tran.trandate), tran);
+    club_.actrecs.PutAt(AccountTranKey(*old), reconciled);
     records_.Save(account);
     return DialogOutcome::Ok;
   }
@@ -218,8 +238,9 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
       club_.actrecs.Put(tran);
       if (KindOf(tran) == AccountTranKind::TransferOut && old != nullptr) {
         records_.Save(account);
-        auto counterpart = FindTransaction(old->xferact, old->checknum);
-        if (!counterpart || !SelectById(old->xferact)) {
+        auto counterpart = club_.actrecs.Find(TranKey(old->xferact, old->checknum, old->trandate));
+        auto target = FindById(tran.xferact);
+        if (!counterpart || !SelectById(old->xferact) || !target) {
           club_.Ui().ShowError("Could not change account transaction.");
           return DialogOutcome::Ok;
         }
@@ -227,7 +248,17 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
         changed.trandate = tran.trandate;
         changed.amount = tran.amount;
         changed.desc = tran.desc;
-        PostAccountTransaction(old->xferact, PostMode::ChangeSilently, changed, &*counterpart, kBackOutAndApply);
+        if (tran.xferact == old->xferact) {
+          PostAccountTransaction(old->xferact, PostMode::ChangeSilently, changed, &*counterpart, kBackOutAndApply);
+          return DialogOutcome::Ok;
+        }
+        // A new target account: the Transfer In leaves the old target and is
+        // written anew on the new one, under that account's next id.
+        RemoveTransaction(*counterpart);
+        changed.cancel = false;
+        tran.checknum = target->trancount;
+        club_.actrecs.Put(tran);
+        PostAccountTransaction(target->actid, PostMode::NewOnAccount, changed, nullptr, kApply);
         return DialogOutcome::Ok;
       }
       break;
@@ -295,6 +326,7 @@ Outcome AccountLedger::ChangeTransaction(std::string_view name, std::int32_t tra
   if (!account->active) return Refuse("Account is hidden.");
   auto old = FindTransaction(account->actid, tranid);
   if (!old) return NoSuchTransaction(name, tranid);
+  if (auto refused = RefuseOtherOrigin(*old)) return *refused;
   TAccountTranRec tran = *old;
   if (PostAccountTransaction(account->actid, PostMode::Change, tran, &*old, kBackOutAndApply) != DialogOutcome::Ok) {
     return Outcome::Cancelled();
@@ -310,19 +342,30 @@ Outcome AccountLedger::DeleteTransaction(std::string_view name, std::int32_t tra
   auto tran = FindTransaction(account->actid, tranid);
   if (!tran) return NoSuchTransaction(name, tranid);
   if (!force_deletes) {
-    // These two are notices rather than errors: the change belongs to another page.
-    auto notice = [this](const std::string& text) {
-      club_.Ui().ShowInformation(text);
-      return Outcome::Refusal(text);
-    };
-    if (OriginOf(*tran) == AccountOrigin::Security) return notice("Need to perform a security change");
-    if (OriginOf(*tran) == AccountOrigin::Member) return notice("Need to perform a member dues change");
+    if (auto refused = RefuseOtherOrigin(*tran)) return *refused;
     if (KindOf(*tran) == AccountTranKind::TransferIn) return Refuse("Only Transfer Out transactions can be deleted.");
   }
   if (!club_.Ui().Confirm("Selected Record will be removed permanently. Continue?")) return Outcome::Cancelled();
-  RemoveTransaction(*tran);
+  // A forced delete of a Transfer In takes the whole transfer: alone, the money
+  // would leave the source account and arrive nowhere.
+  std::optional<TAccountTranRec> transfer_out;
+  if (KindOf(*tran) == AccountTranKind::TransferIn) {
+    transfer_out = club_.actrecs.Find(TranKey(tran->xferact, tran->checknum, tran->trandate));
+  }
+  RemoveTransaction(transfer_out.value_or(*tran));
   club_.Ui().PlayConfirmationSound();
   return Outcome::Done().AuditFrom(AskForAudit(club_, "Account", "deleted", tran->trandate));
+}
+
+// A posting made by another ledger is changed and deleted there, so that its
+// owner's records follow. The refusal is a notice rather than an error.
+std::optional<Outcome> AccountLedger::RefuseOtherOrigin(const TAccountTranRec& tran) {
+  const char* text = nullptr;
+  if (OriginOf(tran) == AccountOrigin::Security) text = "Need to perform a security change";
+  if (OriginOf(tran) == AccountOrigin::Member) text = "Need to perform a member dues change";
+  if (text == nullptr) return std::nullopt;
+  club_.Ui().ShowInformation(text);
+  return Outcome::Refusal(text);
 }
 
 void AccountLedger::RemoveTransaction(const TAccountTranRec& tran) {
@@ -334,7 +377,7 @@ void AccountLedger::RemoveTransaction(const TAccountTranRec& tran) {
 Outcome AccountLedger::Reconcile(std::string_view name) {
   auto account = Find(name);
   if (!account) return NoSuchAccount(name);
-  if (account->ostdeb == 0 && account->ostcred == 0) return Outcome::Done();
+  if (IsZeroMoney(account->ostdeb) && IsZeroMoney(account->ostcred)) return Outcome::Done();
   bool changed = false;
   bool aborted = false;
   for (const TAccountTranRec& item : Transactions(account->actid)) {
@@ -400,7 +443,7 @@ Outcome AccountLedger::Hide(std::string_view name) {
   const std::string prefix = AccountPrefix(name);
   if (!account.record.active) return Refuse(prefix + " is" + " hidden.");
   if (List(true).size() < 2) return Refuse("At least one active account required. Cannot hide.");
-  if (account.record.bal != 0) return Refuse("Account does not have a zero balance.");
+  if (!IsZeroMoney(account.record.bal)) return Refuse("Account does not have a zero balance.");
   if (account.record.actid == club_.Info().defact) {
     return Refuse("Account is default member account. Select new default member account.");
   }
@@ -430,18 +473,22 @@ Outcome AccountLedger::Delete(std::string_view name) {
   if (!selected) return NoSuchAccount(name);
   const TAccountRec& account = selected->record;
   const std::string prefix = AccountPrefix(name);
-  if (List(false).size() < 2) return Refuse("At least on active account required. Cannot Delete.");
-  if (account.bal != account.ibal) return Refuse(prefix + " has a balance. Cannot Delete.");
+  // The last active account stays, so that the default roles have a home.
+  if (List(false).size() < 2 || (account.active && List(true).size() < 2)) {
+    return Refuse("At least on active account required. Cannot Delete.");
+  }
+  if (!SameMoney(account.bal, account.ibal)) return Refuse(prefix + " has a balance. Cannot Delete.");
   if (!club_.Ui().Confirm(prefix + " will be removed permanently. Continue?")) return Outcome::Cancelled();
 
   club_.actrecs.RemoveAll(OwnerFilter(account.actid));
   records_.Remove(*selected);
 
-  // The account with the most transactions (the first in key order among equals)
-  // takes over a default role the deleted account held.
+  // The active account with the most transactions (the first in key order among
+  // equals) takes over a default role the deleted account held: a hidden one
+  // takes no postings.
   std::int32_t busiest = -1;
   std::size_t most = 0;
-  for (const TAccountRec& other : List(false)) {
+  for (const TAccountRec& other : List(true)) {
     std::size_t count = Transactions(other.actid).size();
     if (busiest == -1 || count > most) {
       busiest = other.actid;

@@ -124,6 +124,7 @@ class AccountLedger {
                                    bool change);
   void PostCounterpartOfNewTransfer(Selected& source, TAccountTranRec& transfer_out);
   Outcome Refuse(const std::string& message);
+  std::optional<Outcome> RefuseOtherOrigin(const TAccountTranRec& tran);
   Outcome SetDefaultRole(std::string_view name, bool checked, std::int32_t TClubInfoRec::*role,
                          const char* still_needed);
   Outcome NoSuchAccount(std::string_view name);

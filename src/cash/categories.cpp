@@ -2,9 +2,15 @@
 
 #include "club/keys.h"
 #include "club/record_kinds.h"
+#include "club/record_names.h"
 #include "club/store_operations.h"
 
 namespace pellmark::ledger {
+namespace {
+
+constexpr std::size_t kCategoryWidth = 25;
+
+}  // namespace
 
 Outcome CategoryLedger::Refuse(const std::string& message) { return pellmark::Refuse(club_.Ui(), message); }
 
@@ -30,7 +36,12 @@ std::optional<TCategoryRec> CategoryLedger::FindByName(std::string_view name) {
 }
 
 Outcome CategoryLedger::Commit(std::optional<std::int32_t> catid, const CategoryFields& fields) {
-  if (fields.cat == kCategoryPrompt) return Refuse("No Category to add.");
+  if (fields.cat == kCategoryPrompt || NameFaultOf(fields.cat, kCategoryWidth) == NameFault::kMissing) {
+    return Refuse("No Category to add.");
+  }
+  if (NameFaultOf(fields.cat, kCategoryWidth) == NameFault::kTooLong) {
+    return Refuse(TooLongMessage(fields.cat, kCategoryWidth));
+  }
   if (fields.typ == CategoryType::None) return Refuse("Category Type must be selected");
   const auto typ = static_cast<std::uint8_t>(fields.typ);
   Table<TCategoryRec>& categories = club_.categories;

@@ -9,8 +9,9 @@
 #include "cash/categories.h"
 #include "cli/cli_context.h"
 #include "cli/dialog_answers.h"
+#include "cli/input_forms.h"
+#include "cli/listing.h"
 #include "cli/open_club.h"
-#include "club/number_format.h"
 #include "club/record_kinds.h"
 #include "club/text_encoding.h"
 
@@ -68,8 +69,8 @@ void AddTransactionCommand(CLI::App& app, CommandList& commands, const char* nam
   auto* command = app.add_subcommand(name, help);
   command->add_option("ACCOUNT", options->account, "Account name")->required();
   if (kind == EntryMode::Transfer) command->add_option("TO", options->target, "Target account")->required();
-  command->add_option("AMOUNT", options->amount, "Amount")->required();
-  command->add_option("--date", options->date, "Date MM/DD/YYYY (default today)");
+  command->add_option("AMOUNT", options->amount, "Amount (1234.50 or $1,234.50)")->required()->transform(AmountForm());
+  command->add_option("--date", options->date, "Date M/D/YYYY or M/D/YY (default today)")->transform(DateForm());
   command->add_option("--desc", options->desc, "Description")->required();
   if (kind == EntryMode::Check) command->add_option("--number", options->number, "Check number")->required();
   if (kind == EntryMode::Check || kind == EntryMode::Deposit || kind == EntryMode::Withdrawal) {
@@ -82,38 +83,68 @@ void AddTransactionCommand(CLI::App& app, CommandList& commands, const char* nam
 void PrintAccounts(CliContext& context) {
   WithOpenClub(context, [&](Books& books) {
     ClubSession& club = books.Club();
-    std::ostream& out = *context.out;
-    out << fmt::format("{:<25} {:<24} {:>14} {:>12} {:>12} {:>12}  {}\n", "Name", "Number", "Balance", "Out. Credits",
-                       "Out. Debits", "Interest Yr", "Roles");
+    Listing listing("Accounts", {{"Name", "name"},
+                                 {"Number", "number"},
+                                 {"Balance", "balance", Align::Right},
+                                 {"Out. Credits", "outstanding_credits", Align::Right},
+                                 {"Out. Debits", "outstanding_debits", Align::Right},
+                                 {"Interest Yr", "interest_this_year", Align::Right},
+                                 {"Roles", "roles"}});
+    double total = 0;
     for (const TAccountRec& account : books.Accounts().List(false)) {
       std::string roles;
-      if (account.actid == club.Info().defact) roles += "default-member ";
-      if (account.actid == club.Info().defstkact) roles += "default-security ";
-      if (account.ExcludedFromValuation()) roles += "not-valued ";
-      if (!account.active) roles += "hidden ";
-      out << fmt::format("{:<25} {:<24} {:>14} {:>12} {:>12} {:>12}  {}\n", ToUtf8(account.name),
-                         ToUtf8(account.number), FormatMoney(account.bal), FormatFixed(account.ostcred, 2),
-                         FormatFixed(account.ostdeb, 2), FormatFixed(account.interesty, 2), roles);
+      auto role = [&roles](bool on, const char* name) {
+        if (on) roles += (roles.empty() ? "" : " ") + std::string(name);
+      };
+      role(account.actid == club.Info().defact, "default-member");
+      role(account.actid == club.Info().defstkact, "default-security");
+      role(account.ExcludedFromValuation(), "not-valued");
+      role(!account.active, "hidden");
+      listing.Add({TextCell(ToUtf8(account.name)), TextCell(ToUtf8(account.number)), MoneyCell(account.bal),
+                   MoneyCell(account.ostcred), MoneyCell(account.ostdeb), MoneyCell(account.interesty),
+                   TextCell(roles)});
+      total += account.bal;
     }
+    listing.Total({TextCell("Total"), BlankCell(), MoneyCell(total)});
+    listing.Print(*context.out, context.json);
   });
 }
 
+// The register with each amount signed as it moves the balance (checks,
+// withdrawals, charges and transfers out negative) and the balance after it,
+// counted from the initial balance through every earlier year.
 void PrintRegister(CliContext& context, const std::string& name, std::optional<std::int32_t> year, bool all) {
   WithOpenClub(context, [&](Books& books) {
     ClubSession& club = books.Club();
     AccountLedger& accounts = books.Accounts();
-    if (!accounts.Find(Cp(name))) {
+    auto account = accounts.Find(Cp(name));
+    if (!account) {
       club.Ui().ShowError("Account " + Cp(name) + " not found.");
       throw CommandRefused("no account");
     }
-    std::optional<std::int32_t> shown = all ? std::nullopt : std::optional(year.value_or(CivilFromDayNumber(club.Today()).year));
-    auto rows = accounts.Register(Cp(name), shown);
-    *context.out << (shown ? std::to_string(*shown) + " Transaction History" : "Complete Transaction History") << " ("
-                 << rows.size() << ")\n";
-    for (const auto& row : rows) {
-      *context.out << fmt::format("{:>5}  {:<13} {:<13} {:<30} {:>6} {:>12}\n", row.record.tranid, row.date, row.kind,
-                                  ToUtf8(row.desc), row.check, row.amount);
+    const std::int32_t shown_year = year.value_or(CivilFromDayNumber(club.Today()).year);
+    Listing listing(all ? "Complete Transaction History" : std::to_string(shown_year) + " Transaction History",
+                    {{"Id", "id", Align::Right},
+                     {"Date", "date"},
+                     {"Type", "type"},
+                     {"Description", "description"},
+                     {"Check", "check", Align::Right},
+                     {"Amount", "amount", Align::Right},
+                     {"Balance", "balance", Align::Right},
+                     {"Cleared", "cleared"}});
+    double balance = account->ibal;
+    double shown_total = 0;
+    for (const auto& row : accounts.Register(account->name, std::nullopt)) {
+      const double amount = IsDebit(KindOf(row.record)) ? -row.record.amount : row.record.amount;
+      balance += amount;
+      if (!all && CivilFromDayNumber(row.record.trandate).year != shown_year) continue;
+      shown_total += amount;
+      listing.Add({CountCell(row.record.tranid), DateCell(row.record.trandate), TextCell(row.kind),
+                   TextCell(ToUtf8(row.desc)), row.check.empty() ? BlankCell() : TextCell(row.check), MoneyCell(amount),
+                   MoneyCell(balance), FlagCell(row.record.cancel, "yes")});
     }
+    listing.Total({BlankCell(), BlankCell(), TextCell("Total"), BlankCell(), BlankCell(), MoneyCell(shown_total)});
+    listing.Print(*context.out, context.json);
   });
 }
 
@@ -164,7 +195,7 @@ void AddAccountMaintenance(CLI::App& app, CommandList& commands) {
   auto* add = account->add_subcommand("add", "Add an account");
   add->add_option("NAME", add_options->name, "Account name")->required();
   add->add_option("--number", add_options->number, "Account number");
-  add->add_option("--initial", add_options->initial, "Initial balance");
+  add->add_option("--initial", add_options->initial, "Initial balance")->transform(AmountForm());
   commands.push_back({add, [add_options](CliContext& context) { ChangeAccount(context, *add_options, true); }});
 
   auto change_options = std::make_shared<AccountOptions>();
@@ -172,7 +203,7 @@ void AddAccountMaintenance(CLI::App& app, CommandList& commands) {
   change->add_option("NAME", change_options->name, "Account name")->required();
   change->add_option("--name", change_options->new_name, "New name");
   change->add_option("--number", change_options->number, "Account number");
-  change->add_option("--initial", change_options->initial, "Initial balance");
+  change->add_option("--initial", change_options->initial, "Initial balance")->transform(AmountForm());
   commands.push_back({change, [change_options](CliContext& context) { ChangeAccount(context, *change_options, false); }});
 
   struct Simple {
@@ -224,9 +255,9 @@ void AddTransactionMaintenance(CLI::App& app, CommandList& commands) {
   auto change_options = std::make_shared<TransactionOptions>();
   auto* change = txn->add_subcommand("change", "Change a transaction (as a double click in the register)");
   change->add_option("ACCOUNT", change_options->account, "Account name")->required();
-  change->add_option("ID", change_options->id, "Transaction id (see register)")->required();
-  change->add_option("--amount", change_options->amount, "Amount");
-  change->add_option("--date", change_options->date, "Date MM/DD/YYYY");
+  change->add_option("ID", change_options->id, "Transaction id (see register)")->required()->check(CLI::NonNegativeNumber);
+  change->add_option("--amount", change_options->amount, "Amount")->transform(AmountForm());
+  change->add_option("--date", change_options->date, "Date M/D/YYYY or M/D/YY")->transform(DateForm());
   change->add_option("--desc", change_options->desc, "Description");
   change->add_option("--number", change_options->number, "Check number");
   change->add_option("--category", change_options->category, "Category name");
@@ -248,7 +279,7 @@ void AddTransactionMaintenance(CLI::App& app, CommandList& commands) {
   auto force = std::make_shared<bool>(false);
   auto* remove = txn->add_subcommand("delete", "Delete a transaction");
   remove->add_option("ACCOUNT", *delete_account, "Account name")->required();
-  remove->add_option("ID", *delete_id, "Transaction id (see register)")->required();
+  remove->add_option("ID", *delete_id, "Transaction id (see register)")->required()->check(CLI::NonNegativeNumber);
   remove->add_flag("--force", *force, "Force Deletes: allow deleting postings of other ledgers");
   commands.push_back({remove, [delete_account, delete_id, force](CliContext& context) {
                         WithOpenClub(context, [&](Books& books) {
@@ -314,7 +345,7 @@ void AddCategoryCommands(CLI::App& app, CommandList& commands) {
 
   auto change = std::make_shared<CategoryOptions>();
   auto* change_command = category->add_subcommand("change", "Change a category");
-  change_command->add_option("ID", change->id, "Category id (see categories)")->required();
+  change_command->add_option("ID", change->id, "Category id (see categories)")->required()->check(CLI::NonNegativeNumber);
   change_command->add_option("--name", change->name, "New description");
   auto* change_income = change_command->add_flag("--income", change->income, "Make it a deposit category");
   change_command->add_flag("--expense", change->expense, "Make it a withdrawal category")->excludes(change_income);
@@ -343,12 +374,16 @@ void AddCategoryCommands(CLI::App& app, CommandList& commands) {
   auto* list = app.add_subcommand("categories", "List the categories");
   commands.push_back({list, [](CliContext& context) {
                         WithOpenClub(context, [&](Books& books) {
-                          *context.out << fmt::format("{:>4}  {:<25} {:<8} {}\n", "Id", "Category", "Type", "Taxable");
+                          Listing listing("Categories", {{"Id", "id", Align::Right},
+                                                         {"Category", "category"},
+                                                         {"Type", "type"},
+                                                         {"Taxable", "taxable"}});
                           for (const TCategoryRec& category : books.Categories().All()) {
-                            *context.out << fmt::format("{:>4}  {:<25} {:<8} {}\n", category.catid, ToUtf8(category.cat),
-                                                        KindOf(category) == CategoryKind::Income ? "Income" : "Expense",
-                                                        category.tax ? "yes" : "no");
+                            listing.Add({CountCell(category.catid), TextCell(ToUtf8(category.cat)),
+                                         TextCell(KindOf(category) == CategoryKind::Income ? "Income" : "Expense"),
+                                         FlagCell(category.tax, "yes")});
                           }
+                          listing.Print(*context.out, context.json);
                         });
                       }});
 }

@@ -1,5 +1,6 @@
 #include "cli/cli_app.h"
 
+#include <algorithm>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -19,6 +20,39 @@ void AddCommands(CLI::App& app, CommandList& commands) {
   AddStoreCommands(app, commands);
   AddAccountCommands(app, commands);
   AddMemberCommands(app, commands);
+}
+
+// Edits that turn one word into the other (Levenshtein distance).
+std::size_t EditDistance(const std::string& a, const std::string& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// The command nearest to a misspelt word, among the subcommands of the deepest
+// command that was recognised; empty when none is near.
+std::string NearestCommand(const CLI::App& app, const std::string& word) {
+  const CLI::App* level = &app;
+  for (auto parsed = level->get_subcommands(); !parsed.empty(); parsed = level->get_subcommands()) level = parsed.front();
+  std::string nearest;
+  std::size_t best = std::max<std::size_t>(2, word.size() / 3) + 1;
+  for (const CLI::App* command : level->get_subcommands([](const CLI::App*) { return true; })) {
+    const std::size_t distance = EditDistance(word, command->get_name());
+    if (distance < best) {
+      best = distance;
+      nearest = command->get_name();
+    }
+  }
+  return nearest;
 }
 
 }  // namespace
@@ -50,6 +84,8 @@ int RunCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
   bool no = false;
   app.add_option("--club", club_folder, "Club data folder (default: the working directory)");
   app.add_option("--today", today, "Fix today's date, MM/DD/YYYY (else PELLMARK_TODAY, else the system date)");
+  bool json = false;
+  app.add_flag("--json", json, "Print listings and summaries as JSON for scripts");
   auto* yes_flag = app.add_flag("--yes", yes, "Answer Yes to every question");
   app.add_flag("--no", no, "Answer No to every question")->excludes(yes_flag);
 
@@ -59,6 +95,14 @@ int RunCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
+    const std::vector<std::string> extras = app.remaining(true);
+    if (!extras.empty() && extras.front().rfind("-", 0) != 0) {
+      const std::string nearest = NearestCommand(app, extras.front());
+      if (!nearest.empty()) {
+        err << "pellmark-cli: \"" << extras.front() << "\" is not a command; did you mean \"" << nearest << "\"?\n";
+        return kUsage;
+      }
+    }
     return app.exit(e, out, err) == 0 ? kDone : kUsage;
   }
 
@@ -76,6 +120,7 @@ int RunCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
   context.club_folder = club_folder.empty() ? std::filesystem::current_path() : std::filesystem::path(club_folder);
   context.ui = &ui;
   context.out = &out;
+  context.json = json;
 
   try {
     for (Command& command : commands) {

@@ -1,6 +1,6 @@
 // pellmark-cli: the club's operations driven from the command line.
 //
-//   pellmark-cli [--club DIR] [--today MM/DD/YYYY] [--yes|--no] COMMAND ...
+//   pellmark-cli [--club DIR] [--today MM/DD/YYYY] [--json] [--yes|--no] COMMAND ...
 //
 // Exit status: 0 done; 1 refused by the program (its message on stderr);
 // 2 usage error; 3 file or store error.

@@ -21,6 +21,7 @@ struct CliContext {
   std::unique_ptr<Clock> clock;
   Interaction* ui = nullptr;
   std::ostream* out = nullptr;
+  bool json = false;  // --json: listings and summaries as JSON for scripts
 };
 
 // A command refused by the program; its message has already gone through the port.

@@ -1,16 +1,17 @@
 #include <filesystem>
 #include <memory>
-#include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 
 #include "books/books.h"
 #include "books/books_check.h"
 #include "cli/cli_context.h"
 #include "cli/demo_club.h"
+#include "cli/input_forms.h"
+#include "cli/listing.h"
 #include "cli/open_club.h"
-#include "cli/record_json.h"
-#include "club/club_info_file.h"
 #include "club/club_session.h"
+#include "club/keys.h"
 #include "club/text_encoding.h"
 
 namespace pellmark::cli {
@@ -22,24 +23,47 @@ struct InitOptions {
   std::string name, year, start_unit = "25.00", address, tax_id;
 };
 
-void RequireFolder(const CliContext& context) {
-  if (!fs::is_directory(context.club_folder)) {
-    throw UsageError("no club folder " + context.club_folder.string());
-  }
+int CountActive(auto& table) {
+  int count = 0;
+  table.ForEach(kActiveFilter, [&](const auto&) { ++count; });
+  return count;
 }
 
+// The club at a glance: who it is, what a unit is worth, what it owns. The
+// stored passwords are never shown.
 void PrintInfo(CliContext& context) {
-  RequireFolder(context);
-  auto info = ReadClubInfo(context.club_folder);
-  if (!info) {
-    context.ui->ShowError("The club in " + ToWindows1252(context.club_folder.string()) + " has not been set up.");
-    throw CommandRefused("not set up");
-  }
-  *context.out << RecordToJson(*info).dump(2) << '\n';
+  WithOpenClub(context, [&](Books& books) {
+    ClubSession& club = books.Club();
+    const TClubInfoRec& info = club.Info();
+    books.Figures().RefreshPurchaseUnit(club.Today());
+    const valuation::ClubSummary figures = books.Figures().Summary();
+    Summary summary;
+    summary.Add("Club", "club", TextCell(ToUtf8(info.club)));
+    summary.Add("Address", "address", TextCell(ToUtf8(info.addr)));
+    summary.Add("Open year", "year", CountCell(info.year));
+    summary.Add("Current unit value", "current_unit_value", MoneyCell(info.vunit));
+    summary.Add("Purchase unit value", "purchase_unit_value", MoneyCell(figures.purchase_unit));
+    summary.Add("Actual unit value", "actual_unit_value", MoneyCell(figures.actual_unit));
+    summary.Add("Total assets", "total_assets", MoneyCell(figures.assets));
+    summary.Add("Total units", "total_units", UnitsCell(figures.units));
+    summary.Add("Members", "members", CountCell(CountActive(club.members)));
+    summary.Add("Accounts", "accounts", CountCell(CountActive(club.accounts)));
+    summary.Add("Securities", "securities", CountCell(CountActive(club.securities)));
+    const auto units = club.unitfile.Select();
+    if (units.empty()) {
+      summary.Add("Newest valuation", "newest_valuation", {"none", nullptr});
+    } else {
+      const Cell date = DateCell(units.back().date);
+      const Cell value = MoneyCell(units.back().unitval);
+      summary.Add("Newest valuation", "newest_valuation",
+                  {date.text + ", unit value " + value.text, {{"date", date.value}, {"unit_value", value.value}}});
+    }
+    summary.Print(*context.out, context.json);
+  });
 }
 
 void OpenAndClose(CliContext& context, bool create_missing) {
-  RequireFolder(context);
+  RequireClubFolder(context);
   Books books(context.club_folder, *context.ui, *context.clock);
   books.Club().SetCreateMissingStores(create_missing);
   books.Open();
@@ -55,7 +79,7 @@ void InitClub(const fs::path& folder, Interaction& ui, const Clock& clock, const
   ClubInfoFields fields = club.DisplayedClubInfo();
   fields.club = ToWindows1252(options.name);
   fields.year = options.year;
-  fields.startunit = options.start_unit;
+  fields.startunit = AmountText(options.start_unit).value_or(options.start_unit);
   fields.addr = ToWindows1252(options.address);
   fields.idnum = ToWindows1252(options.tax_id);
   const Outcome committed = club.CommitClubInformation(fields);
@@ -87,11 +111,56 @@ void CheckClub(CliContext& context, bool repair) {
   });
 }
 
+// The club information of the Special page; the options change it through the
+// page's checks.
+struct ClubOptions {
+  std::optional<std::string> name, address, tax_id, year, mail_server, return_address;
+};
+
+void ShowOrChangeClub(CliContext& context, const ClubOptions& options) {
+  WithOpenClub(context, [&](Books& books) {
+    ClubSession& club = books.Club();
+    ClubInfoFields fields = club.DisplayedClubInfo();
+    auto set = [](std::string& field, const std::optional<std::string>& value) {
+      if (value) field = ToWindows1252(*value);
+    };
+    set(fields.club, options.name);
+    set(fields.addr, options.address);
+    set(fields.idnum, options.tax_id);
+    set(fields.year, options.year);
+    set(fields.host, options.mail_server);
+    set(fields.retadr, options.return_address);
+    if (options.name || options.address || options.tax_id || options.year || options.mail_server ||
+        options.return_address) {
+      RequireDone(books, club.CommitClubInformation(fields));
+      fields = club.DisplayedClubInfo();
+    }
+    Summary summary;
+    summary.Add("Club", "club", TextCell(ToUtf8(fields.club)));
+    summary.Add("Address", "address", TextCell(ToUtf8(fields.addr)));
+    summary.Add("Tax ID", "tax_id", TextCell(ToUtf8(fields.idnum)));
+    summary.Add("Open year", "year", TextCell(fields.year));
+    summary.Add("Mail server", "mail_server", TextCell(ToUtf8(fields.host)));
+    summary.Add("Return address", "return_address", TextCell(ToUtf8(fields.retadr)));
+    summary.Print(*context.out, context.json);
+  });
+}
+
 }  // namespace
 
 void AddClubCommands(CLI::App& app, CommandList& commands) {
-  auto* info = app.add_subcommand("info", "Show the club information as JSON");
+  auto* info = app.add_subcommand("info", "The club at a glance: unit values, assets, units, counts, newest valuation");
   commands.push_back({info, PrintInfo});
+
+  auto club_options = std::make_shared<ClubOptions>();
+  auto* club = app.add_subcommand("club", "Show the club information, or change it with the Special page's checks");
+  club->add_option("--name", club_options->name, "Club name");
+  club->add_option("--address", club_options->address, "Club address");
+  club->add_option("--tax-id", club_options->tax_id, "Club tax identification number");
+  club->add_option("--year", club_options->year, "Track year, the first year of the books");
+  club->add_option("--mail-server", club_options->mail_server, "Outgoing mail server");
+  club->add_option("--return-address", club_options->return_address, "Return address of the club's mail");
+  commands.push_back({club, [club_options](CliContext& context) { ShowOrChangeClub(context, *club_options); }});
 
   auto* open = app.add_subcommand("open", "Open the club as the program does at start (upgrades included) and close it");
   auto create_missing = std::make_shared<bool>(false);
@@ -116,11 +185,15 @@ void AddClubCommands(CLI::App& app, CommandList& commands) {
   commands.push_back({check, [repair](CliContext& context) { CheckClub(context, *repair); }});
 
   auto* demo = app.add_subcommand("demo", "Write the demo club into a folder");
-  auto folder = std::make_shared<std::string>();
-  demo->add_option("DIR", *folder, "Folder for the demo club")->required();
-  commands.push_back({demo, [folder](CliContext& context) {
-                        WriteDemoClub(*folder, *context.clock, *context.ui);
-                        *context.out << "Demo club written to " << fs::absolute(*folder).string() << '\n';
+  auto demo_options = std::make_shared<DemoOptions>();
+  demo->add_option("DIR", demo_options->folder, "Folder for the demo club")->required();
+  demo->add_option("--years", demo_options->years, "Years of history, up to this month (default 1)")
+      ->check(CLI::Range(1, 100));
+  demo->add_option("--members", demo_options->members, "Members paying dues each month (default 5)")
+      ->check(CLI::Range(1, 500));
+  commands.push_back({demo, [demo_options](CliContext& context) {
+                        WriteDemoClub(*demo_options, *context.clock, *context.ui);
+                        *context.out << "Demo club written to " << fs::absolute(demo_options->folder).string() << '\n';
                       }});
 }
 

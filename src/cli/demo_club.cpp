@@ -1,5 +1,6 @@
 #include "cli/demo_club.h"
 
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -38,6 +39,45 @@ constexpr DemoMember kMembers[] = {
     {nullptr, nullptr, "Elm Street Family Trust", "Springfield", "trust@example.com", "100.00"},
 };
 
+// Names and dues of the members past the first five.
+constexpr const char* kLastNames[] = {"Brown", "Miller", "Davis", "Wilson", "Moore", "Taylor", "Anderson",
+                                      "Thomas", "Jackson", "White", "Harris", "Martin", "Thompson"};
+constexpr const char* kFirstNames[] = {"James", "Mary", "John", "Linda", "Robert", "Susan", "David", "Karen"};
+constexpr const char* kMoreDues[] = {"20.00", "25.00", "30.00", "50.00"};
+
+ledger::MemberFields DemoMemberFields(int index) {
+  ledger::MemberFields member;
+  member.addr = "12 Elm Street";
+  member.state = "IL";
+  member.zip = "62701";
+  if (index < static_cast<int>(std::size(kMembers))) {
+    const DemoMember& demo = kMembers[index];
+    member.group = demo.group != nullptr;
+    if (member.group) {
+      member.name = demo.group;
+    } else {
+      member.lname = demo.last;
+      member.fname = demo.first;
+    }
+    member.city = demo.city;
+    member.email = demo.email;
+    return member;
+  }
+  const int more = index - static_cast<int>(std::size(kMembers));
+  member.lname = kLastNames[more % std::size(kLastNames)];
+  member.fname = kFirstNames[(more / std::size(kLastNames)) % std::size(kFirstNames)];
+  if (more >= static_cast<int>(std::size(kLastNames) * std::size(kFirstNames))) {
+    member.fname += " " + std::to_string(more);  // keeps the names unique past the lists
+  }
+  member.city = "Springfield";
+  return member;
+}
+
+std::string DemoDues(int index) {
+  if (index < static_cast<int>(std::size(kMembers))) return kMembers[index].dues;
+  return kMoreDues[index % std::size(kMoreDues)];
+}
+
 void Require(bool done) {
   if (!done) throw CommandRefused("demo refused");
 }
@@ -46,7 +86,8 @@ void Require(const Outcome& outcome) { Require(outcome.IsDone()); }
 
 }  // namespace
 
-void WriteDemoClub(const std::filesystem::path& folder, const Clock& clock, Interaction& errors) {
+void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& errors) {
+  const std::filesystem::path& folder = options.folder;
   std::map<std::int32_t, std::string> dues;
   struct AccountEntry {
     std::string amount, desc, category, target, number;
@@ -72,9 +113,10 @@ void WriteDemoClub(const std::filesystem::path& folder, const Clock& clock, Inte
 
   std::filesystem::create_directories(folder);
   const CivilDate today = CivilFromDayNumber(clock.Today());
-  // Twelve collections on the first of the month, the last one this month.
+  // A collection on the first of each month, the last one this month.
+  const int months = 12 * options.years;
   CivilDate first{today.year, today.month, 1};
-  for (int i = 0; i < 11; ++i) first = first.month == 1 ? CivilDate{first.year - 1, 12, 1} : CivilDate{first.year, first.month - 1, 1};
+  for (int i = 0; i < months - 1; ++i) first = first.month == 1 ? CivilDate{first.year - 1, 12, 1} : CivilDate{first.year, first.month - 1, 1};
 
   Books books(folder, ui, clock);
   books.Open();
@@ -94,35 +136,27 @@ void WriteDemoClub(const std::filesystem::path& folder, const Clock& clock, Inte
   Require(accounts.SetDefaultMember("Bank", true));
   Require(accounts.SetDefaultSecurity("Broker", true));
   ledger::MemberLedger& members = books.Members();
-  for (const DemoMember& demo : kMembers) {
-    ledger::MemberFields member;
-    member.group = demo.group != nullptr;
-    if (member.group) {
-      member.name = demo.group;
-    } else {
-      member.lname = demo.last;
-      member.fname = demo.first;
-    }
-    member.addr = "12 Elm Street";
-    member.city = demo.city;
-    member.state = "IL";
-    member.zip = "62701";
-    member.email = demo.email;
+  for (int i = 0; i < options.members; ++i) {
+    const ledger::MemberFields member = DemoMemberFields(i);
     Require(members.CommitMember(std::nullopt, member));
     auto stored = members.Find(ledger::ListingName(member));
-    dues[stored->memid] = demo.dues;
+    dues[stored->memid] = DemoDues(i);
   }
 
   // Each month: the dues collection on the 1st, the bank's charge on the 15th and
   // its interest at the month's end; each quarter a check for the post office box
-  // and a transfer of the savings to the broker. Nothing is dated after today.
+  // and a transfer of the savings to the broker (the quarter's dues less a
+  // fifth for the bank, in tens of dollars). Nothing is dated after today.
+  double monthly_dues = 0;
+  for (const auto& [memid, amount] : dues) monthly_dues += std::stod(amount);
+  const std::string transfer = std::to_string(static_cast<int>(monthly_dues * 3 * 0.82 / 10) * 10) + ".00";
   auto enter = [&](std::string_view account, EntryMode kind, DayNumber date, AccountEntry what) {
     if (date > clock.Today()) return;
     entry = std::move(what);
     Require(accounts.EnterTransaction(account, kind, date));
   };
   CivilDate month = first;
-  for (int i = 0; i < 12; ++i) {
+  for (int i = 0; i < months; ++i) {
     Require(members.Collect(ledger::MemberAction::DuesAll, std::nullopt, DayNumberFromCivil(month)));
     enter("Bank", EntryMode::ServiceCharge, DayNumberFromCivil({month.year, month.month, 15}),
           {"2.50", "Monthly service charge"});
@@ -132,7 +166,7 @@ void WriteDemoClub(const std::filesystem::path& folder, const Clock& clock, Inte
       enter("Bank", EntryMode::Check, DayNumberFromCivil({month.year, month.month, 20}),
             {"45.00", "Post office box rent", "Operating Expenses", "", std::to_string(1001 + i / 3)});
       enter("Bank", EntryMode::Transfer, DayNumberFromCivil({month.year, month.month, 25}),
-            {"600.00", "Savings to the broker", "", "Broker"});
+            {transfer, "Savings to the broker", "", "Broker"});
     }
     month = month.month == 12 ? CivilDate{month.year + 1, 1, 1} : CivilDate{month.year, month.month + 1, 1};
   }

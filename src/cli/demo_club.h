@@ -1,6 +1,8 @@
 // The demo club of `make run`: a set-up club with the accounts "Cash", "Bank"
 // and "Broker", five members (one a group), the twelve monthly dues collections
 // up to this month, and the bank's charges, interest, checks and transfers.
+// More years and members make a club of a real size for trying the program
+// and for the benchmarks (`demo DIR --years 20 --members 50`).
 #pragma once
 
 #include <filesystem>
@@ -10,8 +12,14 @@
 
 namespace pellmark::cli {
 
-// Writes the demo club into `folder` (created when missing); `errors` receives
-// the messages of a refusal, which fails the command.
-void WriteDemoClub(const std::filesystem::path& folder, const Clock& clock, Interaction& errors);
+struct DemoOptions {
+  std::filesystem::path folder;
+  int years = 1;    // of monthly history, the last month this one
+  int members = 5;  // the first five those of the small demo
+};
+
+// Writes the demo club into `options.folder` (created when missing); `errors`
+// receives the messages of a refusal, which fails the command.
+void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& errors);
 
 }  // namespace pellmark::cli

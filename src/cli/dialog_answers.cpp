@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cli/cli_context.h"
+#include "store/key_order.h"
 
 namespace pellmark::cli {
 
@@ -19,7 +20,9 @@ EntryDialogResult DialogAnswers::RunEntryDialog(const EntryDialogRequest& reques
 }
 
 void SelectListItem(Interaction& ui, EntryList& list, std::string_view text, std::string_view what) {
-  auto found = std::find(list.items.begin(), list.items.end(), text);
+  // Names compare as the stores' keys do, without regard to case.
+  auto found = std::find_if(list.items.begin(), list.items.end(),
+                            [text](const std::string& item) { return store::CompareKeys(item, text, false) == 0; });
   if (found == list.items.end()) {
     ui.ShowError(std::string(what) + " " + std::string(text) + " not found.");
     throw CommandRefused("not found");

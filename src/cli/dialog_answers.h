@@ -39,7 +39,7 @@ class DialogAnswers : public Interaction {
   Fill fill_;
 };
 
-// Selects the list entry of this text; a missing entry fails the command with
+// Selects the list entry of this text, without regard to case; a missing entry fails the command with
 // "<what> <text> not found." (exit status 1).
 void SelectListItem(Interaction& ui, EntryList& list, std::string_view text, std::string_view what);
 

@@ -1,5 +1,6 @@
 #include <fmt/format.h>
 
+#include <cmath>
 #include <map>
 #include <memory>
 #include <optional>
@@ -8,8 +9,11 @@
 
 #include "cli/cli_context.h"
 #include "cli/dialog_answers.h"
+#include "cli/input_forms.h"
+#include "cli/listing.h"
 #include "cli/open_club.h"
 #include "club/number_format.h"
+#include "club/number_parse.h"
 #include "club/text_encoding.h"
 #include "members/member_ledger.h"
 
@@ -114,10 +118,36 @@ struct Collection {
   std::string date;
   std::string account;
   std::string fee = "0.00";
-  std::string valuation;  // payoff: the valuation's date
+  std::string valuation;  // payoff: the valuation's date, else the newest on or before the payoff's date
   std::string check;      // payoff: check number, none for a withdrawal
+  bool pay_all = false;   // payoff: the largest payoff at the valuation
   std::map<std::int32_t, std::string> amounts;
 };
+
+// The payoff valuation the command names, else the newest on or before the
+// payoff's date; the list comes newest first.
+int ChosenValuation(const std::vector<PayoffValuation>& valuations, const std::string& named, DayNumber payoff_date) {
+  for (std::size_t i = 0; i < valuations.size(); ++i) {
+    const bool fits = named.empty() ? valuations[i].unit.date <= payoff_date : FormatDate(valuations[i].unit.date) == named;
+    if (fits) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+// The amount, or the largest payoff for --all (whole cents, never above the
+// maximum); an amount above the maximum is refused naming it.
+void FillPayoffAmount(Interaction& ui, EntryForm& form, const PayoffValuation& valuation, bool pay_all) {
+  const std::string as_of = FormatMoney(valuation.maximum) + " as of " + FormatDate(valuation.unit.date);
+  if (pay_all) {
+    form.amount.text = FormatFixed(std::floor(valuation.maximum * 100 + 1e-6) / 100, 2);
+    return;
+  }
+  auto amount = ParseNumber(form.amount.text);
+  if (amount && *amount > valuation.maximum) {
+    ui.ShowError(form.typelabel.caption + " greater than Maximum payoff amount (" + as_of + ").");
+    throw CommandRefused("above the maximum");
+  }
+}
 
 void RunCollection(CliContext& context, Collection& collection, const std::optional<std::string>& selected,
                    const std::function<void(Books&)>& resolve) {
@@ -132,14 +162,15 @@ void RunCollection(CliContext& context, Collection& collection, const std::optio
     if (collection.action == MemberAction::Payoff) {
       form.price.text = collection.fee;
       const auto& valuations = dialog.Request().payoff_valuations;
-      form.allunits.selected = -1;
-      for (std::size_t i = 0; i < valuations.size(); ++i) {
-        if (FormatDate(valuations[i].unit.date) == collection.valuation) form.allunits.selected = static_cast<int>(i);
-      }
+      const DayNumber payoff_date = collection.date.empty() ? context.clock->Today() : *ParseDate(collection.date);
+      form.allunits.selected = ChosenValuation(valuations, collection.valuation, payoff_date);
       if (form.allunits.selected < 0) {
-        context.ui->ShowError("No valuation of " + collection.valuation + " to pay off at.");
+        context.ui->ShowError(collection.valuation.empty()
+                                  ? "No valuation on or before " + FormatDate(payoff_date) + " to pay off at."
+                                  : "No valuation of " + collection.valuation + " to pay off at.");
         throw CommandRefused("no valuation");
       }
+      FillPayoffAmount(*context.ui, form, valuations[form.allunits.selected], collection.pay_all);
       form.tax.checked = !collection.check.empty();
       dialog.taxClick();
       if (!collection.check.empty()) form.desc.text = collection.check;
@@ -162,8 +193,9 @@ void AddCollectionCommands(CLI::App& app, CommandList& commands) {
   };
   auto dues = std::make_shared<DuesOptions>();
   auto* dues_command = app.add_subcommand("dues", "Collect dues (\"Dues - All\")");
-  dues_command->add_option("--date", dues->date, "Dues date MM/DD/YYYY (default today)");
-  auto* all = dues_command->add_option("--all", dues->all, "The same amount for every active member");
+  dues_command->add_option("--date", dues->date, "Dues date M/D/YYYY or M/D/YY (default today)")->transform(DateForm());
+  auto* all = dues_command->add_option("--all", dues->all, "The same amount for every active member")
+                  ->transform(AmountForm());
   auto* listed = dues_command->add_option("--member", dues->members, "NAME=AMOUNT, for the listed members only");
   all->excludes(listed);
   dues_command->add_option("--account", dues->account, "Account the dues go to (default: the default member account)");
@@ -180,31 +212,44 @@ void AddCollectionCommands(CLI::App& app, CommandList& commands) {
                             auto equals = entry.rfind('=');
                             if (equals == std::string::npos) throw UsageError("--member takes NAME=AMOUNT: " + entry);
                             TMemberRec member = RequireMember(books, entry.substr(0, equals));
-                            collection.amounts[member.memid] = entry.substr(equals + 1);
+                            const std::string typed = entry.substr(equals + 1);
+                            auto plain = AmountText(typed);
+                            if (!plain) throw UsageError("--member: " + AmountRefusal(typed));
+                            collection.amounts[member.memid] = *plain;
                           }
                         });
                       }});
 
   struct SingleOptions {
     std::string name, amount, date, account, fee = "0.00", valuation, check;
+    bool all = false;
   };
   auto add_single = [&](const char* name, const char* help, MemberAction action) {
     auto options = std::make_shared<SingleOptions>();
     auto* command = app.add_subcommand(name, help);
     command->add_option("NAME", options->name, "Member (\"Smith, Ann\" or a group's name)")->required();
     const bool totals = action == MemberAction::TotalDues || action == MemberAction::TotalEarnings;
-    command->add_option(totals ? "NEWTOTAL" : "AMOUNT", options->amount, totals ? "The new total" : "Amount")
-        ->required();
-    command->add_option("--date", options->date, "Date MM/DD/YYYY (default today)");
+    auto* amount = command->add_option(totals ? "NEWTOTAL" : "AMOUNT", options->amount,
+                                       totals ? "The new total" : "Amount (1234.50 or $1,234.50)")
+                       ->transform(AmountForm());
+    command->add_option("--date", options->date, "Date M/D/YYYY or M/D/YY (default today)")->transform(DateForm());
     if (!totals) command->add_option("--account", options->account, "Account (default: the default member account)");
     if (action == MemberAction::Payoff) {
-      command->add_option("--valuation", options->valuation, "Date of the valuation to pay off at")->required();
-      command->add_option("--fee", options->fee, "Payoff fee, subtracted from the payoff");
+      command->add_flag("--all", options->all, "Pay the largest payoff at the valuation")->excludes(amount);
+      command->add_option("--valuation", options->valuation,
+                          "Date of the valuation to pay off at (default: the newest on or before the date)")
+          ->transform(DateForm());
+      command->add_option("--fee", options->fee, "Payoff fee, subtracted from the payoff")->transform(AmountForm());
       command->add_option("--check", options->check, "Pay by this check number (else a withdrawal)");
+    } else {
+      amount->required();
     }
     commands.push_back({command, [options, action](CliContext& context) {
-                          Collection collection{action, options->date, options->account, options->fee,
-                                                options->valuation, options->check};
+                          if (action == MemberAction::Payoff && !options->all && options->amount.empty()) {
+                            throw UsageError("give AMOUNT or --all");
+                          }
+                          Collection collection{action,          options->date,  options->account, options->fee,
+                                                options->valuation, options->check, options->all};
                           RunCollection(context, collection, Cp(options->name), [&](Books& books) {
                             TMemberRec member = RequireMember(books, options->name);
                             collection.amounts[member.memid] = options->amount;
@@ -220,29 +265,63 @@ void AddCollectionCommands(CLI::App& app, CommandList& commands) {
 void PrintMembers(CliContext& context) {
   WithOpenClub(context, [&](Books& books) {
     ClubSession& club = books.Club();
-    std::ostream& out = *context.out;
-    out << fmt::format("{:<31} {:>12} {:>14} {:>14} {:>14}\n", "Name", "Units", "Contributions", "Earnings", "Value");
+    Listing listing("Members", {{"Name", "name"},
+                                {"Units", "units", Align::Right},
+                                {"Contributions", "contributions", Align::Right},
+                                {"Earnings", "earnings", Align::Right},
+                                {"Value", "value", Align::Right},
+                                {"Hidden", "hidden"}});
+    double units = 0, contributions = 0, earnings = 0, value = 0;
     for (const TMemberRec& member : books.Members().List(false)) {
-      out << fmt::format("{:<31} {:>12} {:>14} {:>14} {:>14}{}\n", ToUtf8(MemberName(member)),
-                         FormatUnits(member.tunits), FormatMoney(member.totalc), FormatMoney(member.totale),
-                         FormatMoney(member.tunits * club.Info().vunit), member.active ? "" : "  hidden");
+      const double member_value = member.tunits * club.Info().vunit;
+      listing.Add({TextCell(ToUtf8(MemberName(member))), UnitsCell(member.tunits), MoneyCell(member.totalc),
+                   MoneyCell(member.totale), MoneyCell(member_value), FlagCell(!member.active, "hidden")});
+      units += member.tunits;
+      contributions += member.totalc;
+      earnings += member.totale;
+      value += member_value;
     }
+    listing.Total({TextCell("Total"), UnitsCell(units), MoneyCell(contributions), MoneyCell(earnings), MoneyCell(value)});
+    listing.Print(*context.out, context.json);
   });
+}
+
+// "12.500" or "(2.000)" of the dues grid as a number for scripts.
+Cell GridUnitsCell(const std::string& text) {
+  if (text.empty()) return BlankCell();
+  const bool negative = text.front() == '(';
+  const double units = std::stod(negative ? text.substr(1, text.size() - 2) : text);
+  return {text, negative ? -units : units};
 }
 
 void PrintDuesHistory(CliContext& context, const std::string& name, std::optional<std::int32_t> year, bool all) {
   WithOpenClub(context, [&](Books& books) {
     ClubSession& club = books.Club();
-    RequireMember(books, name);
+    const TMemberRec member = RequireMember(books, name);
     std::optional<std::int32_t> shown =
         all ? std::nullopt : std::optional(year.value_or(CivilFromDayNumber(club.Today()).year));
-    auto rows = books.Members().DuesHistory(Cp(name), shown);
-    *context.out << (shown ? std::to_string(*shown) + " Dues History" : "Complete Dues History") << " ("
-                 << rows.size() << ")\n";
-    for (const auto& row : rows) {
-      *context.out << fmt::format("{:>5}  {:<10}  {:<11} {:>12} {:>12}\n", row.record.duestran, row.date, row.kind,
-                                  row.amount, row.units);
+    Listing listing(shown ? std::to_string(*shown) + " Dues History" : "Complete Dues History",
+                    {{"Id", "id", Align::Right},
+                     {"Date", "date"},
+                     {"Type", "type"},
+                     {"Amount", "amount", Align::Right},
+                     {"Units", "units", Align::Right}});
+    for (const auto& row : books.Members().DuesHistory(MemberName(member), shown)) {
+      listing.Add({CountCell(row.record.duestran), DateCell(row.record.trandate), TextCell(row.kind),
+                   MoneyCell(row.record.dues), GridUnitsCell(row.units)});
     }
+    listing.Print(*context.out, context.json);
+  });
+}
+
+// The valuations a payoff can be made at: the club's unit values by date.
+void PrintUnitValues(CliContext& context) {
+  WithOpenClub(context, [&](Books& books) {
+    Listing listing("Unit Values", {{"Date", "date"}, {"Unit Value", "unit_value", Align::Right}, {"Id", "id", Align::Right}});
+    for (const TUnitValueRec& unit : books.Club().unitfile.Select()) {
+      listing.Add({DateCell(unit.date), MoneyCell(unit.unitval), CountCell(unit.unitid)});
+    }
+    listing.Print(*context.out, context.json);
   });
 }
 
@@ -294,6 +373,9 @@ void AddMemberMaintenance(CLI::App& app, CommandList& commands) {
   auto* list = app.add_subcommand("members", "List the members with units, contributions, earnings and value");
   commands.push_back({list, PrintMembers});
 
+  auto* unit_values = app.add_subcommand("unit-values", "List the valuations (unit values by date) a payoff can use");
+  commands.push_back({unit_values, PrintUnitValues});
+
   auto history_name = std::make_shared<std::string>();
   auto history_year = std::make_shared<std::optional<std::int32_t>>();
   auto history_all = std::make_shared<bool>(false);
@@ -315,8 +397,8 @@ void AddMemberMaintenance(CLI::App& app, CommandList& commands) {
   auto change_txn = std::make_shared<TxnOptions>();
   auto* change_txn_command = mtxn->add_subcommand("change", "Change the amount of a dues payment or fee");
   change_txn_command->add_option("NAME", change_txn->name, "Member")->required();
-  change_txn_command->add_option("ID", change_txn->id, "Transaction number (see dues-history)")->required();
-  change_txn_command->add_option("AMOUNT", change_txn->amount, "New amount")->required();
+  change_txn_command->add_option("ID", change_txn->id, "Transaction number (see dues-history)")->required()->check(CLI::NonNegativeNumber);
+  change_txn_command->add_option("AMOUNT", change_txn->amount, "New amount")->required()->transform(AmountForm());
   commands.push_back({change_txn_command, [change_txn](CliContext& context) {
                         DialogAnswers answers(*context.ui, [change_txn](EntryDialog& dialog) {
                           dialog.Form().amount.text = change_txn->amount;
@@ -332,7 +414,7 @@ void AddMemberMaintenance(CLI::App& app, CommandList& commands) {
   auto delete_txn = std::make_shared<TxnOptions>();
   auto* delete_txn_command = mtxn->add_subcommand("delete", "Delete a member transaction");
   delete_txn_command->add_option("NAME", delete_txn->name, "Member")->required();
-  delete_txn_command->add_option("ID", delete_txn->id, "Transaction number (see dues-history)")->required();
+  delete_txn_command->add_option("ID", delete_txn->id, "Transaction number (see dues-history)")->required()->check(CLI::NonNegativeNumber);
   delete_txn_command->add_flag("--force", delete_txn->force, "Force Deletes: allow deleting earnings");
   commands.push_back({delete_txn_command, [delete_txn](CliContext& context) {
                         WithOpenClub(context, [&](Books& books) {

@@ -1,15 +1,52 @@
 #include "cli/open_club.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
 #include <filesystem>
+#include <string_view>
 
 #include "club/text_encoding.h"
 
 namespace pellmark::cli {
+namespace {
 
-void WithOpenClub(CliContext& context, const std::function<void(Books&)>& work, Interaction* ui) {
-  if (!std::filesystem::is_directory(context.club_folder)) {
+namespace fs = std::filesystem;
+
+// The files of a club: the club information and the nine record stores.
+constexpr std::array<std::string_view, 10> kClubFiles = {
+    "clubinfo.qdb", "clubmem.qdb", "memrec.qdb", "clubstk.qdb", "stkrec.qdb",
+    "clubact.qdb",  "actrec.qdb",  "stkprice.qdb", "clubcat.qdb", "clubunit.qdb"};
+
+std::string Lowered(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+}  // namespace
+
+bool IsClubFolder(const fs::path& folder) {
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+    const std::string name = Lowered(entry.path().filename().string());
+    if (std::find(kClubFiles.begin(), kClubFiles.end(), name) != kClubFiles.end()) return true;
+  }
+  return false;
+}
+
+void RequireClubFolder(const CliContext& context) {
+  if (!fs::is_directory(context.club_folder)) {
     throw UsageError("no club folder " + context.club_folder.string());
   }
+  if (!IsClubFolder(context.club_folder)) {
+    context.ui->ShowError(ToWindows1252(context.club_folder.string()) +
+                          " is not a club folder; `pellmark-cli init` sets one up");
+    throw CommandRefused("not a club folder");
+  }
+}
+
+void WithOpenClub(CliContext& context, const std::function<void(Books&)>& work, Interaction* ui) {
+  RequireClubFolder(context);
   Books books(context.club_folder, ui != nullptr ? *ui : *context.ui, *context.clock);
   books.Open();
   if (!books.Club().InfoExists()) {

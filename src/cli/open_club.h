@@ -5,12 +5,20 @@
 //   WithOpenClub(context, [&](Books& books) { RequireDone(books, books.Accounts().Hide(name)); });
 #pragma once
 
+#include <filesystem>
 #include <functional>
 
 #include "books/books.h"
 #include "cli/cli_context.h"
 
 namespace pellmark::cli {
+
+// A folder holding any of a club's files (its information or a record store).
+bool IsClubFolder(const std::filesystem::path& folder);
+
+// A missing folder is a usage error (exit status 2); a folder that holds no club
+// is refused (exit status 1) and left as it is: only init and demo set one up.
+void RequireClubFolder(const CliContext& context);
 
 // Refuses (exit status 1) when the club has not been set up. `ui` replaces the
 // terminal's port for the run (a command that answers dialogs passes its own).

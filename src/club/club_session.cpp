@@ -18,6 +18,8 @@ namespace {
 
 constexpr int kMasterCacheSize = 2500;
 constexpr int kTransactionCacheSize = 16384;
+constexpr double kLeastStartUnit = 0.01;
+constexpr double kMostStartUnit = 1e6;
 
 std::optional<std::int32_t> ParseTrackYear(std::string_view text) {
   std::optional<std::int32_t> year = ParseInteger(text, PlusSign::kRefused);
@@ -381,8 +383,11 @@ Outcome ClubSession::CommitClubInformation(const ClubInfoFields& fields, bool* d
   std::optional<double> start_unit;
   if (fields.startunit) {
     start_unit = ParseNumber(*fields.startunit);
-    // A unit value of zero or less would make every later dues payment divide by it.
-    if (!start_unit || *start_unit <= 0) return refuse("Invalid Start Unit Value");
+    // A unit value of zero or less would make every later dues payment divide
+    // by it; one beyond a million would buy no visible units with any dues.
+    if (!start_unit || *start_unit < kLeastStartUnit || *start_unit > kMostStartUnit) {
+      return refuse("Invalid Start Unit Value");
+    }
   }
 
   info_.year = *year;

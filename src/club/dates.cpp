@@ -87,7 +87,7 @@ std::optional<DayNumber> ParseDate(std::string_view text) {
   auto month = ReadNumber((*parts)[0], 1, 2);
   auto day = ReadNumber((*parts)[1], 1, 2);
   auto year = ReadNumber((*parts)[2], 4, 4);
-  if (!month || !day || !year) return std::nullopt;
+  if (!month || !day || !year || *year < kEarliestYear || *year > kLatestYear) return std::nullopt;
   return FromParts(*year, *month, *day);
 }
 

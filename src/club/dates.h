@@ -38,9 +38,15 @@ int DayOfYear(DayNumber day);
 // "mm/dd/yyyy" with leading zeros.
 std::string FormatDate(DayNumber day);
 
+// The years a club's books can hold; a typed date outside them is a slip, and
+// its day of the year would not fit the keys.
+inline constexpr int kEarliestYear = 1900;
+inline constexpr int kLatestYear = 2200;
+
 // Strict reading of a typed date: month/day/year with one or two digits for month
-// and day and four for the year, surrounding blanks allowed; anything else, or a
-// day that does not exist ("02/30/1999", "13/45/1999"), gives nullopt.
+// and day and four for the year, surrounding blanks allowed; anything else, a day
+// that does not exist ("02/30/1999", "13/45/1999"), or a year outside
+// kEarliestYear..kLatestYear ("01/01/1800"), gives nullopt.
 std::optional<DayNumber> ParseDate(std::string_view text);
 
 // Date field of the price import: an 8-character text is "mm/dd/yy", whose two-digit

@@ -17,5 +17,6 @@ struct FolderChooserRequest {
 
 // The title of the folder chooser.
 inline constexpr const char* kFolderChooserTitle = "Select Target Directory";
+inline constexpr int kFolderChooserHelpTopic = 3504;
 
 }  // namespace pellmark

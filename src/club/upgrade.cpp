@@ -1,5 +1,6 @@
 #include "club/upgrade.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -99,8 +100,11 @@ void TidyMembers(store::TQDB& members) {
   members.SaveIndex();
 }
 
+// The next unit id is above every id in use: the re-keyed records keep their
+// old ids, which may have gaps, and two unit records must never share one.
 void PointClubInfoAtItsUnitValue(TClubInfoRec& info, const std::vector<TUnitValueRec>& units_newest_first) {
   info.unitind = static_cast<std::int32_t>(units_newest_first.size());
+  for (const TUnitValueRec& unit : units_newest_first) info.unitind = std::max(info.unitind, unit.unitid + 1);
   info.unitkey = 0;
   info.date = 0;
   info.updcnt = 0;

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "club/dates.h"
+#include "club/money.h"
 #include "club/number_parse.h"
 #include "club/record_kinds.h"
 #include "forms/entry_dialog_prepare.h"
@@ -18,7 +19,24 @@ bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == st
 // Collects the messages of one OK in order and reads the figures the checks accept.
 class Checker {
  public:
-  explicit Checker(const EntryForm& form) : form_(form) {}
+  Checker(const EntryForm& form, const EntryDialogRequest& request)
+      : form_(form), prepared_(PrepareEntryForm(request)) {}
+
+  // The figure of a box that shows a stored figure: the stored one, exactly,
+  // while the box reads as the dialog filled it (rounded to its decimals);
+  // otherwise what was typed, rounded to cents for `money`. Refused as Number()
+  // refuses, so 0.001 is no positive amount of money.
+  std::optional<double> Figure(const EntryControl& label, const EntryControl& box, double stored, double floor,
+                               bool floor_allowed, bool money = false) {
+    std::optional<double> value = stored;
+    if (!Untouched(box)) {
+      value = ParseEntryNumber(box.text);
+      if (value && money) value = RoundCents(*value);
+    }
+    if (value && (*value > floor || (floor_allowed && *value == floor))) return value;
+    Refuse(label.caption + " " + box.text + " is invalid.");
+    return std::nullopt;
+  }
 
   // The number in `box`, refused with "<label> <text> is invalid." unless it is
   // above `floor` (or at least `floor` when `floor_allowed`).
@@ -34,9 +52,6 @@ class Checker {
   std::optional<double> NotNegative(const EntryControl& label, const EntryControl& box) {
     return Number(label, box, 0, true);
   }
-  std::optional<double> Any(const EntryControl& label, const EntryControl& box) {
-    return Number(label, box, -kLargestEntry, true);
-  }
 
   std::optional<std::int32_t> Whole(const EntryControl& label, const EntryControl& box, std::int32_t least) {
     std::optional<std::int32_t> value = ParseInteger(box.text);
@@ -48,6 +63,7 @@ class Checker {
   // The typed date when the date box is enabled, else `stored`.
   double Date(double stored) {
     if (!form_.Date.enabled) return stored;
+    if (form_.change && form_.Date.text == prepared_.Date.text) return stored;
     if (std::optional<DayNumber> date = ParseDate(form_.Date.text)) return *date;
     Refuse(form_.Date.text + " is an invalid date.");
     return stored;
@@ -95,7 +111,18 @@ class Checker {
   }
 
  private:
+  // True when the change of a stored record leaves the box as the dialog filled it.
+  bool Untouched(const EntryControl& box) const {
+    for (EntryControl EntryForm::*figure : {&EntryForm::amount, &EntryForm::price, &EntryForm::commission}) {
+      if (&(form_.*figure) == &box) {
+        return form_.change && !(prepared_.*figure).text.empty() && box.text == (prepared_.*figure).text;
+      }
+    }
+    return false;
+  }
+
   const EntryForm& form_;
+  const EntryForm prepared_;
   std::vector<std::string> messages_;
 };
 
@@ -123,7 +150,7 @@ EntryDialogResult Started(const EntryForm& form, const EntryDialogRequest& reque
 }
 
 OkOutcome CheckSecurity(const EntryForm& form, const EntryDialogRequest& request) {
-  Checker check(form);
+  Checker check(form, request);
   EntryDialogResult result = Started(form, request);
   TSecurityTranRec& rec = result.security_tran;
   EntryMode mode = form.mode;
@@ -139,11 +166,11 @@ OkOutcome CheckSecurity(const EntryForm& form, const EntryDialogRequest& request
   if (mode == EntryMode::ForeignTax) rec.actid = -1;
 
   // 2. and 3.
-  if (auto amount = gain ? check.Any(form.typelabel, form.amount) : check.Positive(form.typelabel, form.amount)) {
+  if (auto amount = check.Figure(form.typelabel, form.amount, rec.amount, gain ? -kLargestEntry : 0, gain)) {
     rec.amount = *amount;
   }
   if (form.price.visible) {
-    if (auto price = check.Positive(form.pricelabel, form.price)) rec.price = *price;
+    if (auto price = check.Figure(form.pricelabel, form.price, rec.price, 0, false)) rec.price = *price;
   }
   // 4.
   rec.trandate = check.Date(rec.trandate);
@@ -158,7 +185,7 @@ OkOutcome CheckSecurity(const EntryForm& form, const EntryDialogRequest& request
     } else if (mode == EntryMode::Buy && form.cleared.checked) {
       rec.compc = true;
     }
-    if (auto comm = check.NotNegative(form.commgroup, form.commission)) rec.comm = *comm;
+    if (auto comm = check.Figure(form.commgroup, form.commission, rec.comm, 0, true)) rec.comm = *comm;
   } else {
     rec.comm = 0;
     if (mode != EntryMode::CapitalChange) rec.compc = false;
@@ -187,7 +214,7 @@ OkOutcome CheckSecurity(const EntryForm& form, const EntryDialogRequest& request
 }
 
 OkOutcome CheckRatio(const EntryForm& form, const EntryDialogRequest& request) {
-  Checker check(form);
+  Checker check(form, request);
   EntryDialogResult result = Started(form, request);
   if (form.mode == EntryMode::BasisUpdate && form.cleared.checked) {
     result.ratio = RatioRec{0, 0, true};
@@ -215,9 +242,11 @@ OkOutcome CheckRatio(const EntryForm& form, const EntryDialogRequest& request) {
 }
 
 OkOutcome CheckPrice(const EntryForm& form, const EntryDialogRequest& request) {
-  Checker check(form);
+  Checker check(form, request);
   EntryDialogResult result = Started(form, request);
-  if (auto price = check.NotNegative(form.typelabel, form.amount)) result.price.price = *price;
+  if (auto price = check.Figure(form.typelabel, form.amount, result.price.price, 0, true)) {
+    result.price.price = *price;
+  }
   result.price.trandate = check.Date(result.price.trandate);
   return check.Finish(std::move(result));
 }
@@ -233,29 +262,38 @@ MemberTranKind MemberKindOfMode(EntryMode mode) {
 }
 
 OkOutcome CheckMember(const EntryForm& form, const EntryDialogRequest& request) {
-  if (form.mode == EntryMode::MemberDues && IsBlank(form.amount.text)) {
+  if (form.mode == EntryMode::MemberDues && form.amount.text.empty()) {
     OkOutcome cancelled;
     cancelled.kind = OkOutcome::Kind::Cancelled;
     return cancelled;
   }
-  Checker check(form);
+  Checker check(form, request);
   EntryDialogResult result = Started(form, request);
   TMemberTranRec& rec = result.member_tran;
   rec.typ = Code(MemberKindOfMode(form.mode));
   bool totals = form.mode == EntryMode::TotalDuesModification || form.mode == EntryMode::TotalEarningsModification;
   std::optional<double> amount =
-      totals ? check.Any(form.typelabel, form.amount) : check.Positive(form.typelabel, form.amount);
-  if (amount) rec.dues = totals ? *amount - request.current_total : *amount;
+      totals ? check.Figure(form.typelabel, form.amount, rec.dues + request.current_total, -kLargestEntry, true, true)
+             : check.Figure(form.typelabel, form.amount, rec.dues, 0, false, true);
+  if (amount) rec.dues = totals ? RoundCents(*amount - request.current_total) : *amount;
 
+  std::optional<double> fee;
   if (form.mode == EntryMode::MemberPayoff) {
-    if (auto fee = check.NotNegative(form.pricelabel, form.price)) rec.fee = *fee;
+    fee = check.Figure(form.pricelabel, form.price, rec.fee, 0, true, true);
+    if (fee) rec.fee = *fee;
   }
   rec.trandate = check.Date(rec.trandate);
   if (form.mode == EntryMode::MemberPayoff) {
     int chosen = form.allunits.selected;
     bool valuation_chosen = chosen >= 0 && chosen < static_cast<int>(request.payoff_valuations.size());
     double maximum = valuation_chosen ? request.payoff_valuations[chosen].maximum : 0;
-    if (amount && *amount > maximum) check.Refuse(form.typelabel.caption + " greater than Maximum payoff amount.");
+    // The maximum is offered in cents, and an amount up to it as shown is taken.
+    if (amount && *amount > RoundCents(maximum)) {
+      check.Refuse(form.typelabel.caption + " greater than Maximum payoff amount.");
+    }
+    // The member is paid the amount less the fee; more fee than amount would pay
+    // money into the club.
+    if (amount && fee && *fee > *amount) check.Refuse("Fee cannot exceed the payoff amount.");
     if (valuation_chosen) {
       rec.cunit = request.payoff_valuations[chosen].unit.unitval;
       rec.unitind = request.payoff_valuations[chosen].unit.unitid;
@@ -267,11 +305,11 @@ OkOutcome CheckMember(const EntryForm& form, const EntryDialogRequest& request) 
 }
 
 OkOutcome CheckAccount(const EntryForm& form, const EntryDialogRequest& request) {
-  Checker check(form);
+  Checker check(form, request);
   EntryDialogResult result = Started(form, request);
   TAccountTranRec& rec = result.account_tran;
   rec.typ = Code(AccountKindOfMode(form.mode));
-  if (auto amount = check.Positive(form.typelabel, form.amount)) rec.amount = *amount;
+  if (auto amount = check.Figure(form.typelabel, form.amount, rec.amount, 0, false, true)) rec.amount = *amount;
   if (IsBlank(form.desc.text)) check.Refuse("Description Required.");
   rec.desc = form.desc.text.substr(0, kDescriptionLength);
   rec.trandate = check.Date(rec.trandate);
@@ -311,6 +349,15 @@ OkOutcome CheckEntry(const EntryForm& form, const EntryDialogRequest& request) {
     OkOutcome cancelled;
     cancelled.kind = OkOutcome::Kind::Cancelled;
     return cancelled;
+  }
+  if (request.from_reconciliation && IsAccountMode(form.mode)) {
+    // Reconciling reads back the cleared mark and nothing else.
+    OkOutcome accepted;
+    accepted.kind = OkOutcome::Kind::Accepted;
+    accepted.result = Started(form, request);
+    accepted.result.outcome = DialogOutcome::Ok;
+    accepted.result.account_tran.cancel = form.cleared.checked;
+    return accepted;
   }
   if (IsSecurityMode(form.mode)) return CheckSecurity(form, request);
   if (form.mode == EntryMode::SecurityPrices) return CheckPrice(form, request);

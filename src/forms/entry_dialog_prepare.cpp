@@ -281,6 +281,7 @@ void PrepareSplit(EntryForm& form, const EntryDialogRequest& request) {
   ShowFractionCash(form, form.fractions.checked);
   form.compcomm.enabled = false;
   form.fractions.enabled = false;
+  form.tran.enabled = form.accountbox.enabled = form.desc.enabled = false;
   DisableFigures(form);
   MakeReadOnly(form, "Stock Splits can only be deleted");
 }
@@ -367,7 +368,7 @@ void PrepareAccount(EntryForm& form, const EntryDialogRequest& request) {
   form.commgroup.visible = false;
   form.desclabel.visible = form.desc.visible = true;
   form.cleared.visible = true;
-  form.tran.visible = false;
+  form.tran.visible = request.mode != EntryMode::Check;
   switch (request.mode) {
     case EntryMode::Check:
     case EntryMode::Deposit:
@@ -405,6 +406,13 @@ void PrepareAccount(EntryForm& form, const EntryDialogRequest& request) {
   form.amount.text = Money(rec.amount);
   form.desc.text = rec.desc;
   form.cleared.checked = rec.cancel;
+  if (request.from_reconciliation) {
+    // Reconciling clears an item of any kind, a Transfer In included; only the
+    // cleared mark can be changed.
+    DisableFigures(form);
+    form.desc.enabled = form.accountbox.enabled = form.tran.enabled = false;
+    return;
+  }
   if (request.mode == EntryMode::Transfer && KindOf(rec) != AccountTranKind::TransferOut) {
     MakeReadOnly(form, "Only Transfer Out transactions can be changed");
     DisableFigures(form);

@@ -24,11 +24,15 @@ std::optional<std::string> ReadFraction(std::string_view typed) {
   std::size_t slash = text.find('/');
   std::string whole_text = "0";
   std::string numerator_text;
-  if (space != std::string::npos && space < slash) {
+  if (space == std::string::npos) {
+    numerator_text = text.substr(0, slash);
+  } else if (space < slash) {
     whole_text = text.substr(0, space);
     numerator_text = text.substr(space + 1, slash - space - 1);
   } else {
-    numerator_text = text.substr(0, slash);
+    // A blank after the "/" ("3/8 ", "3/ 8") ends the whole number there, and
+    // "3/8" is not one: the text stays as typed.
+    return std::nullopt;
   }
   std::string denominator_text;
   for (char c : text.substr(slash + 1)) {

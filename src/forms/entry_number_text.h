@@ -5,18 +5,21 @@
 //   ReadFraction("12 3/8")       -> "12.375"
 //   ReadFraction("1/2")          -> "0.50"
 //   ReadFraction("12 3/x")       -> std::nullopt (the box keeps what was typed)
+//   ReadFraction("3/ 8")         -> std::nullopt (the whole number would be "3/")
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "club/money.h"
+
 namespace pellmark {
 
 // The largest magnitude a money, share or price box accepts; beyond it a typed
 // figure is refused like any other invalid number rather than overflowing the
 // running totals it would be added to.
-inline constexpr double kLargestEntry = 1e12;
+inline constexpr double kLargestEntry = kLargestAmount;
 
 // A decimal number with optional sign, decimal point and exponent, blanks around
 // it allowed. Empty texts, other characters, and magnitudes above kLargestEntry

@@ -1,13 +1,17 @@
 #include "members/member_ledger.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fmt/format.h>
 
 #include "club/holding_term.h"
 #include "club/keys.h"
+#include "club/money.h"
+#include "club/record_names.h"
 #include "club/number_format.h"
 #include "club/record_kinds.h"
 #include "club/unit_values.h"
+#include "store/key_order.h"
 
 namespace pellmark::ledger {
 namespace {
@@ -78,10 +82,18 @@ std::vector<TMemberTranRec> MemberLedger::Transactions(std::int32_t memid) {
 std::string ListingName(const MemberFields& fields) { return MemberName(EnteredName(fields)); }
 
 Outcome MemberLedger::CommitMember(const std::optional<std::string>& existing, const MemberFields& fields) {
-  if (fields.group ? fields.name.empty() || fields.name == kGroupNamePrompt
-                   : fields.lname.empty() || fields.fname.empty() || fields.lname == kLastNamePrompt ||
-                         fields.fname == kFirstNamePrompt) {
+  if (fields.group ? fields.name == kGroupNamePrompt
+                   : fields.lname == kLastNamePrompt || fields.fname == kFirstNamePrompt) {
     return Refuse("No Member to Add.");
+  }
+  const std::vector<std::pair<const std::string*, std::size_t>> names =
+      fields.group ? std::vector<std::pair<const std::string*, std::size_t>>{{&fields.name, 30}}
+                   : std::vector<std::pair<const std::string*, std::size_t>>{{&fields.lname, 15}, {&fields.fname, 15}};
+  for (const auto& [name, width] : names) {
+    if (NameFaultOf(*name, width) == NameFault::kMissing) return Refuse("No Member to Add.");
+  }
+  for (const auto& [name, width] : names) {
+    if (NameFaultOf(*name, width) == NameFault::kTooLong) return Refuse(TooLongMessage(*name, width));
   }
   const TMemberRec entered = EnteredName(fields);
   Selected member;
@@ -111,7 +123,12 @@ Outcome MemberLedger::CommitMember(const std::optional<std::string>& existing, c
   record.email = fields.email.substr(0, 30);
   member.key = NameKey(!record.active, MemberName(record));
   if (existing && member.key != old_key) {
-    if (KeyOf(MemberName(record))) return Refuse("Member " + DisplayName(record) + " already exists.");
+    // Only a different member under the new name is a duplicate; a change of
+    // letter case finds the member itself.
+    auto found = KeyOf(MemberName(record));
+    if (found && store::CompareKeys(*found, old_key, false) != 0) {
+      return Refuse("Member " + DisplayName(record) + " already exists.");
+    }
     club_.members.Remove(old_key);
   }
   records_.Save(member);
@@ -131,11 +148,24 @@ EntryDialogRequest MemberLedger::DialogRequest(const TMemberRec& member, EntryMo
   if (mode == EntryMode::TotalDuesModification) request.current_total = member.totalc;
   if (mode == EntryMode::TotalEarningsModification) request.current_total = member.totale;
   if (mode == EntryMode::MemberPayoff) {
+    // The payoff year's valuations, and the newest one on or before the payoff
+    // whatever its year, so that a payoff early in January can be made at the
+    // 31 December valuation.
     const std::int32_t year = CivilFromDayNumber(tran.trandate).year;
     std::vector<PayoffValuation> valuations;
+    std::optional<PayoffValuation> in_force;
     club_.unitfile.ForEach("", [&](const TUnitValueRec& unit) {
-      if (CivilFromDayNumber(unit.date).year == year) valuations.push_back({unit, member.tunits * unit.unitval});
+      PayoffValuation valuation{unit, member.tunits * unit.unitval};
+      if (CivilFromDayNumber(unit.date).year == year) {
+        valuations.push_back(valuation);
+      } else if (unit.date <= tran.trandate) {
+        in_force = valuation;
+      }
     });
+    const bool year_has_one_before =
+        std::any_of(valuations.begin(), valuations.end(),
+                    [&](const PayoffValuation& valuation) { return valuation.unit.date <= tran.trandate; });
+    if (in_force && !year_has_one_before) valuations.insert(valuations.begin(), *in_force);
     request.payoff_valuations.assign(valuations.rbegin(), valuations.rend());
   }
   return request;
@@ -282,8 +312,9 @@ Outcome MemberLedger::Collect(MemberAction action, const std::optional<std::stri
 }
 
 void MemberLedger::PostCollectedMoney(const Collection& collection, DayNumber date, const std::string& member_name) {
-  for (const auto& [actid, amount] : collection.amounts) {
-    if (amount == 0) continue;
+  for (const auto& [actid, accumulated] : collection.amounts) {
+    const double amount = RoundCents(accumulated);
+    if (IsZeroMoney(amount)) continue;
     TAccountTranRec deposit;
     deposit.trandate = date;
     deposit.actid = actid;
@@ -298,7 +329,7 @@ void MemberLedger::PostCollectedMoney(const Collection& collection, DayNumber da
       deposit.catid = Code(PredefinedCategory::NonDeductibleExpenses);
       deposit.typ = Code(collection.check_number > 0 ? AccountTranKind::Check : AccountTranKind::Withdrawal);
       if (collection.check_number > 0) deposit.checknum = collection.check_number;
-      deposit.amount = amount - collection.payoff_fee;
+      deposit.amount = RoundCents(amount - collection.payoff_fee);
     } else {
       deposit.desc = collection.action == MemberAction::Fees ? "Member Fee" : "Member Contributions";
       deposit.catid = Code(PredefinedCategory::MemberContributions);
@@ -316,6 +347,17 @@ void MemberLedger::OfferToHide(Selected& member) {
   if (club_.Ui().Confirm("Do you want to hide member " + DisplayName(member.record) + "?")) {
     static_cast<void>(Hide(MemberName(member.record)));  // a refusal has been shown
   }
+}
+
+bool MemberLedger::SharesItsDeposit(const TMemberTranRec& tran) {
+  bool shared = false;
+  club_.memrecs.ForEach("", [&](const TMemberTranRec& other) {
+    const bool same = other.memid == tran.memid && other.duestran == tran.duestran;
+    if (!same && other.actid == tran.actid && other.tranid == tran.tranid && other.trandate == tran.trandate) {
+      shared = true;
+    }
+  });
+  return shared;
 }
 
 std::optional<TAccountTranRec> MemberLedger::LinkedAccountTransaction(const TMemberTranRec& tran) {
@@ -341,11 +383,25 @@ Outcome MemberLedger::ChangeTransaction(std::string_view name, std::int32_t dues
     auto linked = LinkedAccountTransaction(*old);
     if (!linked || !accounts_.FindById(old->actid)) {
       club_.Ui().ShowError("Could not change account transaction.");
-    } else {
+    } else if (tran.trandate == old->trandate || !SharesItsDeposit(*old)) {
       TAccountTranRec changed = *linked;
-      changed.amount += tran.dues - old->dues;
+      changed.amount = RoundCents(changed.amount + tran.dues - old->dues);
       changed.trandate = tran.trandate;
       accounts_.PostAccountTransaction(old->actid, PostMode::ChangeSilently, changed, &*linked, kBackOutAndApply);
+    } else {
+      // The deposit is the whole collection's and keeps its date: this payment's
+      // money leaves it for a deposit of its own on the new date.
+      TAccountTranRec reduced = *linked;
+      reduced.amount = RoundCents(linked->amount - old->dues);
+      accounts_.PostAccountTransaction(old->actid, PostMode::ChangeSilently, reduced, &*linked, kBackOutAndApply);
+      TAccountTranRec own = *linked;
+      own.trandate = tran.trandate;
+      own.amount = tran.dues;
+      own.cancel = false;
+      own.tranid = accounts_.ReserveTransactionId(old->actid).value_or(-1);
+      tran.tranid = own.tranid;
+      club_.memrecs.Put(tran);
+      accounts_.PostAccountTransaction(old->actid, PostMode::NewPrepared, own, nullptr, kApply);
     }
   }
   club_.Ui().PlayConfirmationSound();
@@ -372,11 +428,11 @@ Outcome MemberLedger::DeleteTransaction(std::string_view name, std::int32_t dues
     auto linked = LinkedAccountTransaction(*tran);
     if (!linked || !accounts_.FindById(tran->actid)) {
       club_.Ui().ShowError("Could not delete account transaction.");
-    } else if (linked->amount == tran->dues || KindOf(*tran) == MemberTranKind::Payout) {
+    } else if (KindOf(*tran) == MemberTranKind::Payout || !SharesItsDeposit(*tran)) {
       accounts_.RemoveTransaction(*linked);
     } else {
       TAccountTranRec reduced = *linked;
-      reduced.amount -= tran->dues;
+      reduced.amount = RoundCents(linked->amount - tran->dues);
       accounts_.PostAccountTransaction(tran->actid, PostMode::ChangeSilently, reduced, &*linked, kBackOutAndApply);
     }
   }
@@ -385,19 +441,27 @@ Outcome MemberLedger::DeleteTransaction(std::string_view name, std::int32_t dues
   return Outcome::Done().AuditFrom(AskForAudit(club_, "Member", "deleted", tran->trandate));
 }
 
-void MemberLedger::RecalculateMember(TMemberRec& record) {
-  Selected member{NameKey(!record.active, MemberName(record)), record};
+// The member is written back under the key it was read from: a record whose
+// name no longer gives that key (an upgraded group flag) must not gain a twin.
+void MemberLedger::Recalculate(Selected& member) {
   member.record.tunits = member.record.totalc = member.record.totale = 0;
-  for (TMemberTranRec tran : Transactions(record.memid)) {
+  for (TMemberTranRec tran : Transactions(member.record.memid)) {
     PostMemberTransaction(member, MemberPostMode::Reapply, tran, nullptr, kApply, nullptr);
   }
   records_.Save(member);
-  record = member.record;
+}
+
+std::vector<MemberLedger::Selected> MemberLedger::StoredMembers() {
+  std::vector<Selected> stored;
+  club_.members.ForEachKeyed("", [&](const std::string& key, const TMemberRec& record) {
+    stored.push_back({key, record});
+  });
+  return stored;
 }
 
 void MemberLedger::RecalculateMember(std::int32_t memid) {
-  for (TMemberRec member : List(false)) {
-    if (member.memid == memid) return RecalculateMember(member);
+  for (Selected& member : StoredMembers()) {
+    if (member.record.memid == memid) return Recalculate(member);
   }
 }
 
@@ -405,7 +469,7 @@ Outcome MemberLedger::ResetMember(std::string_view name, bool announce) {
   auto member = records_.Select(name);
   if (!member) return NoSuchMember(name);
   if (!member->record.active && !club_.AuditMode()) return Refuse(MemberPrefix(member->record) + " is hidden.");
-  RecalculateMember(member->record);
+  Recalculate(*member);
   if (announce && !club_.AuditMode()) {
     club_.Ui().PlayConfirmationSound();
     club_.Ui().ShowInformation(MemberPrefix(member->record) + " has been reset.");
@@ -414,9 +478,9 @@ Outcome MemberLedger::ResetMember(std::string_view name, bool announce) {
 }
 
 void MemberLedger::ResetAllMembers() {
-  for (TMemberRec member : List(false)) {
-    if (!member.active) break;
-    RecalculateMember(member);
+  for (Selected& member : StoredMembers()) {
+    if (!member.record.active) break;
+    Recalculate(member);
   }
   club_.Ui().PlayConfirmationSound();
   club_.Ui().ShowInformation("All active members have been reset.");
@@ -477,7 +541,9 @@ std::vector<DuesRow> MemberLedger::DuesHistory(std::string_view name, std::optio
     if (KindOf(tran) == MemberTranKind::Payment || KindOf(tran) == MemberTranKind::Earnings) {
       row.units = tran.cunit == 0 ? "" : Parenthesized(tran.dues / tran.cunit, 3);
     } else if (KindOf(tran) == MemberTranKind::Payout) {
-      row.units = tran.cunit == 0 ? "" : "(" + FormatFixed((tran.dues + tran.fee) / tran.cunit, 3) + ")";
+      // The units redeemed: the payoff amount at its unit value; the fee is
+      // paid out of that amount and redeems nothing more.
+      row.units = tran.cunit == 0 ? "" : "(" + FormatFixed(UnitsOf(tran), 3) + ")";
     }
     row.record = tran;
     rows.push_back(std::move(row));
@@ -506,7 +572,11 @@ MemberSummary MemberLedger::Summary(std::string_view name) {
   summary.unit_value = club_.Info().vunit;
   summary.account_value = member->tunits * summary.unit_value;
   const double invested = member->totalc + member->totale;
-  const double gain = member->tunits != 0 && invested != 0 ? (summary.account_value - invested) / invested : 0;
+  // The direction is that of value minus investment; the ratio is taken of the
+  // investment's size, so that a member who has taken out more than he paid in
+  // and still holds units shows a gain.
+  const double gain =
+      member->tunits != 0 && !IsZeroMoney(invested) ? (summary.account_value - invested) / std::fabs(invested) : 0;
   const long percent = std::lround(std::fabs(gain) * 100);
   if (gain > 0) {
     summary.small = "Up " + std::to_string(percent) + "%";

@@ -92,9 +92,8 @@ class MemberLedger {
   MemberSummary Summary(std::string_view member);
 
   std::vector<TMemberTranRec> Transactions(std::int32_t memid);
-  // Recomputes the member's totals from its transactions and saves it.
-  void RecalculateMember(TMemberRec& member);
-  // The same for the member of this id, as stored now; nothing when there is none.
+  // Recomputes the totals of the member of this id from its transactions and
+  // saves it under the key it is stored under; nothing when there is none.
   void RecalculateMember(std::int32_t memid);
 
  private:
@@ -121,6 +120,12 @@ class MemberLedger {
   void OfferToHide(Selected& member);
   bool OpenShortSales();
   std::optional<TAccountTranRec> LinkedAccountTransaction(const TMemberTranRec& tran);
+  // True when another member transaction carries its money in the same account
+  // transaction (a collection's one deposit).
+  bool SharesItsDeposit(const TMemberTranRec& tran);
+  void Recalculate(Selected& member);
+  // Every member with the key it is stored under, in key order.
+  std::vector<Selected> StoredMembers();
 
   ClubSession& club_;
   AccountLedger accounts_;

@@ -107,12 +107,7 @@ DateEntry::DateEntry(const Names& names, Interaction& ui, DayNumber today, QWidg
   calendar_button_->setToolTip(tr("Choose the date from a calendar (F4)"));
   calendar_button_->setFocusPolicy(Qt::NoFocus);
 
-  calendar_ = new QCalendarWidget(this);
-  calendar_->setObjectName(names.calendar);
-  calendar_->setWindowFlags(Qt::Popup);
-  calendar_->setGridVisible(true);
-  calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-  calendar_->hide();
+  calendar_name_ = names.calendar;
 
   auto* day_spin = new SpinButtons(names.day_spin, tr("day"), this);
   month_label_ = new QLabel(this);
@@ -142,14 +137,6 @@ DateEntry::DateEntry(const Names& names, Interaction& ui, DayNumber today, QWidg
 
   connect(edit_, &QLineEdit::editingFinished, this, &DateEntry::FieldExit);
   connect(calendar_button_, &QToolButton::clicked, this, &DateEntry::ShowCalendar);
-  connect(calendar_, &QCalendarWidget::clicked, this, [this](QDate picked) {
-    calendar_->hide();
-    CalendarChange(picked);
-    emit listRefreshDue();
-  });
-  connect(calendar_, &QCalendarWidget::activated, calendar_, &QWidget::hide);
-  connect(calendar_, &QCalendarWidget::selectionChanged, this,
-          [this] { CalendarChange(calendar_->selectedDate()); });
   connect(day_spin, &SpinButtons::up, this, [this] { Spin(SpinMode::kDay, 1); });
   connect(day_spin, &SpinButtons::down, this, [this] { Spin(SpinMode::kDay, -1); });
   connect(month_spin, &SpinButtons::up, this, [this] { Spin(SpinMode::kMonth, 1); });
@@ -161,12 +148,35 @@ DateEntry::DateEntry(const Names& names, Interaction& ui, DayNumber today, QWidg
   SetDate(today);
 }
 
-DayNumber DateEntry::Date() const { return FromQDate(calendar_->selectedDate()); }
+DayNumber DateEntry::Date() const { return FromQDate(date_); }
+
+// The calendar is built when first wanted: five date fields of the window each
+// have one, and building them all would hold up the window's start.
+QCalendarWidget* DateEntry::Calendar() {
+  if (calendar_ != nullptr) return calendar_;
+  calendar_ = new QCalendarWidget(this);
+  calendar_->setObjectName(calendar_name_);
+  calendar_->setWindowFlags(Qt::Popup);
+  calendar_->setGridVisible(true);
+  calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+  calendar_->setSelectedDate(date_);
+  calendar_->hide();
+  connect(calendar_, &QCalendarWidget::clicked, this, [this](QDate picked) {
+    calendar_->hide();
+    CalendarChange(picked);
+    emit listRefreshDue();
+  });
+  connect(calendar_, &QCalendarWidget::activated, calendar_, &QWidget::hide);
+  connect(calendar_, &QCalendarWidget::selectionChanged, this,
+          [this] { CalendarChange(calendar_->selectedDate()); });
+  return calendar_;
+}
 
 void DateEntry::SetDate(DayNumber date) {
-  {
+  date_ = ToQDate(date);
+  if (calendar_ != nullptr) {
     const QSignalBlocker quiet(calendar_);
-    calendar_->setSelectedDate(ToQDate(date));
+    calendar_->setSelectedDate(date_);
   }
   edit_->setText(FromCore(FormatDate(date)));
   ShowLabels(date);
@@ -205,12 +215,14 @@ void DateEntry::Spin(SpinMode mode, int step) {
 
 void DateEntry::ShowCalendar() {
   FieldExit();
-  calendar_->move(edit_->mapToGlobal(QPoint(0, edit_->height())));
-  calendar_->show();
-  calendar_->setFocus();
+  QCalendarWidget* calendar = Calendar();
+  calendar->move(edit_->mapToGlobal(QPoint(0, edit_->height())));
+  calendar->show();
+  calendar->setFocus();
 }
 
 void DateEntry::CalendarChange(QDate picked) {
+  date_ = picked;
   const DayNumber date = FromQDate(picked);
   edit_->setText(FromCore(FormatDate(date)));
   ShowLabels(date);

@@ -71,11 +71,15 @@ class DateEntry : public QWidget {
   void ShowCalendar();
   void CalendarChange(QDate picked);
   void ShowLabels(DayNumber date);
+  // The pop-up calendar, built at its first use.
+  QCalendarWidget* Calendar();
 
   Interaction& ui_;
   QLineEdit* edit_;
   QToolButton* calendar_button_;
-  QCalendarWidget* calendar_;
+  QCalendarWidget* calendar_ = nullptr;
+  QString calendar_name_;
+  QDate date_;  // the date shown
   QLabel* month_label_;
   QLabel* year_label_;
   bool reading_field_ = false;

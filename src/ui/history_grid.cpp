@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/named_widgets.h"
 
@@ -59,6 +60,15 @@ void HistoryGrid::ShowRows(const QList<QStringList>& rows) {
       if (column >= first_figure_column_) cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
       table_->setItem(row, column, cell);
     }
+  }
+  // Each column as wide as its contents, so no figure is cut, and never
+  // narrower than the page laid it out; the last takes the rest.
+  if (laid_out_widths_.isEmpty()) {
+    for (int column = 0; column < table_->columnCount(); ++column) laid_out_widths_ << table_->columnWidth(column);
+  }
+  table_->resizeColumnsToContents();
+  for (int column = 0; column < table_->columnCount(); ++column) {
+    table_->setColumnWidth(column, std::max(table_->columnWidth(column), laid_out_widths_[column]));
   }
   count_->setText(QString::number(table_->rowCount()));
   if (table_->rowCount() > 0) {

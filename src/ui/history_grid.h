@@ -64,6 +64,8 @@ class HistoryGrid : public QGroupBox {
   QCheckBox* all_;
   QLabel* count_;
   QPushButton* delete_record_;
+  // The widths the page gave the columns, kept at the first rows shown.
+  QList<int> laid_out_widths_;
 };
 
 }  // namespace pellmark::ui

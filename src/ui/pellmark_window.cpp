@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -25,6 +26,7 @@
 #include "club/store_operations.h"
 #include "ui/accounts_page.h"
 #include "ui/categories_sheet.h"
+#include "ui/club_host.h"
 #include "ui/date_entry.h"
 #include "ui/help_window.h"
 #include "ui/members_page.h"
@@ -127,6 +129,26 @@ TPellmark::~TPellmark() = default;
 
 void TPellmark::BuildMenus() {
   QMenu* file = menuBar()->addMenu(tr("&File"));
+  choose_folder_ = [this](const std::filesystem::path& current) -> std::optional<std::filesystem::path> {
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, tr("Open Club"), QString::fromStdString(current.string()));
+    if (folder.isEmpty()) return std::nullopt;
+    return folder.toStdString();
+  };
+  QAction* open = file->addAction(tr("&Open Club..."), this, [this] {
+    if (auto chosen = choose_folder_(club_folder_)) emit clubChosen(QString::fromStdString(chosen->string()));
+  });
+  open->setObjectName(QStringLiteral("openclub"));
+  open->setShortcut(QKeySequence::Open);
+  QMenu* recent = file->addMenu(tr("&Recent Clubs"));
+  recent->setObjectName(QStringLiteral("recentclubs"));
+  const std::filesystem::path here = std::filesystem::absolute(club_folder_).lexically_normal();
+  for (const QString& folder : RecentClubs()) {
+    if (std::filesystem::path(folder.toStdString()) == here) continue;
+    recent->addAction(folder, this, [this, folder] { emit clubChosen(folder); });
+  }
+  recent->setEnabled(!recent->isEmpty());
+  file->addSeparator();
   QAction* exit = file->addAction(tr("E&xit"), this, &QWidget::close);
   exit->setObjectName(QStringLiteral("exit"));
   exit->setShortcut(QKeySequence::Quit);
@@ -175,6 +197,15 @@ DateEntry* TPellmark::DateGroup(const QString& edit, const QString& calendar, co
                                 const QString& year_spin) {
   return new DateEntry({edit, calendar, year_label, month_label, day_spin, month_spin, year_spin}, ui_,
                        club_.Today(), this);
+}
+
+QWidget* TPellmark::Placeholder(const QString& coming) {
+  auto* label = new QLabel(coming, this);
+  label->setObjectName(QStringLiteral("placeholder"));
+  label->setWordWrap(true);
+  label->setAlignment(Qt::AlignCenter);
+  label->setEnabled(false);
+  return label;
 }
 
 QTabWidget* TPellmark::PageGroup(const QString& name) {
@@ -247,13 +278,19 @@ void TPellmark::BuildPages() {
   Sheet(securities, tr("Prices"), QStringLiteral("helpsecprice"), 2502,
         DateGroup(QStringLiteral("pricedate"), QStringLiteral("pricecal"), QStringLiteral("pyearlabel"),
                   QStringLiteral("pmonthlabel"), QStringLiteral("pricedatespin"), QStringLiteral("pmonthspin"),
-                  QStringLiteral("pyearspin")));
-  Sheet(securities, tr("Data"), QStringLiteral("helpsecdata"), 2503);
+                  QStringLiteral("pyearspin")),
+        Placeholder(tr("The prices of the club's securities on the date above will be listed and entered here.")));
+  Sheet(securities, tr("Data"), QStringLiteral("helpsecdata"), 2503, nullptr,
+        Placeholder(tr("Each security's name, symbol, shares held, cost and current price will be shown and "
+                       "changed here.")));
   Sheet(securities, tr("Transactions"), QStringLiteral("helpsectran"), 2504,
         DateGroup(QStringLiteral("secdate"), QStringLiteral("divcal"), QStringLiteral("dyearlabel"),
                   QStringLiteral("dmonthlabel"), QStringLiteral("secdatespin"), QStringLiteral("dmonthspin"),
-                  QStringLiteral("dyearspin")));
-  Sheet(securities, tr("Special"), QStringLiteral("helpsecspec"), 2513);
+                  QStringLiteral("dyearspin")),
+        Placeholder(tr("The security's purchases, sales, dividends, splits and other transactions will be listed "
+                       "and entered here.")));
+  Sheet(securities, tr("Special"), QStringLiteral("helpsecspec"), 2513, nullptr,
+        Placeholder(tr("Hiding, deleting and recalculating securities will be done here.")));
 
   accounts_page_ = PageGroup(QStringLiteral("AccountsPage"));
   DateEntry* account_date =
@@ -278,7 +315,9 @@ void TPellmark::BuildPages() {
   report_date_ = DateGroup(QStringLiteral("reportdate"), QStringLiteral("reportcal"), QStringLiteral("ryearlabel"),
                            QStringLiteral("rmonthlabel"), QStringLiteral("reportdatespin"),
                            QStringLiteral("rmonthspin"), QStringLiteral("ryearspin"));
-  Sheet(reports, tr("Reports"), QStringLiteral("helprptrpt"), 3001, report_date_);
+  Sheet(reports, tr("Reports"), QStringLiteral("helprptrpt"), 3001, report_date_,
+        Placeholder(tr("The valuation statement, the members' reports and the tax figures will be chosen, "
+                       "previewed and printed here.")));
 
   special_ = new SpecialPage(*books_, pages_);
   pages_->addWidget(special_);
@@ -409,6 +448,7 @@ void TPellmark::ShowKeys(const QString& caption, bool shown) {
 void TPellmark::RefreshClubSummary() {
   if (club_.InfoExists()) {
     summary_->Show(books_->Figures().Summary());
+    setWindowTitle(tr("Pellmark - %1").arg(FromCore(club_.Info().club)));
   } else {
     summary_->Clear();
   }

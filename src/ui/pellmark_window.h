@@ -10,6 +10,8 @@
 
 #include <QMainWindow>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,8 +61,17 @@ class TPellmark : public QMainWindow {
 
   // Chooses a tab as the tab strip does; false when the change was refused.
   bool ChooseTab(MainTab tab);
-  // Fills the summary panel from the club's figures.
+  // Fills the summary panel from the club's figures and names the club in the title.
   void RefreshClubSummary();
+
+  // What File › Open Club… asks with; by default a folder dialog. Returns the
+  // chosen folder, nothing when the user cancelled.
+  using FolderChooser = std::function<std::optional<std::filesystem::path>(const std::filesystem::path& current)>;
+  void SetFolderChooser(FolderChooser chooser) { choose_folder_ = std::move(chooser); }
+
+ signals:
+  // File › Open Club… or a recent club chose another club folder.
+  void clubChosen(const QString& folder);
 
  public slots:
   // A second start of the program asked this window to come forward.
@@ -74,6 +85,8 @@ class TPellmark : public QMainWindow {
   void BuildKeyPanel();
   void BuildPages();
   QTabWidget* PageGroup(const QString& name);
+  // What a sheet not built yet will hold, in place of an empty panel.
+  QWidget* Placeholder(const QString& coming);
   QWidget* Sheet(QTabWidget* group, const QString& caption, const QString& help_name, int topic,
                  DateEntry* date = nullptr, QWidget* content = nullptr);
   DateEntry* DateGroup(const QString& edit, const QString& calendar, const QString& year_label,
@@ -117,6 +130,7 @@ class TPellmark : public QMainWindow {
   DateEntry* report_date_;
   SpecialPage* special_;
   HelpWindow* help_ = nullptr;
+  FolderChooser choose_folder_;
 };
 
 }  // namespace pellmark::ui

@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include "club/text_encoding.h"
+#include "ui/help_window.h"
 #include "ui/tsecurity_input.h"
 #include "ui/tselect_shares.h"
 
@@ -76,8 +77,21 @@ bool QtInteraction::KeepResponsive() {
   return true;
 }
 
+namespace {
+
+// A dialog's Help opens the topic in a help window of its own, so the page can be
+// read and scrolled while the modal dialog stays open.
+void ShowHelpOver(QWidget& dialog, int topic) {
+  auto* help = dialog.findChild<HelpWindow*>();
+  if (help == nullptr) help = new HelpWindow(&dialog);
+  help->ShowTopic(topic);
+}
+
+}  // namespace
+
 EntryDialogResult QtInteraction::RunEntryDialog(const EntryDialogRequest& request) {
   TsecurityInput dialog(*this, parent_);
+  QObject::connect(&dialog, &TsecurityInput::helpRequested, &dialog, [&dialog](int topic) { ShowHelpOver(dialog, topic); });
   dialog.Prepare(request);
   dialog.exec();
   return dialog.Result();
@@ -85,6 +99,7 @@ EntryDialogResult QtInteraction::RunEntryDialog(const EntryDialogRequest& reques
 
 LotChooserResult QtInteraction::RunLotChooser(const LotChooserRequest& request) {
   Tselectshares dialog(*this, parent_);
+  QObject::connect(&dialog, &Tselectshares::helpRequested, &dialog, [&dialog](int topic) { ShowHelpOver(dialog, topic); });
   dialog.PrepareLots(request);
   dialog.exec();
   return dialog.LotResult();
@@ -92,6 +107,7 @@ LotChooserResult QtInteraction::RunLotChooser(const LotChooserRequest& request) 
 
 std::optional<std::filesystem::path> QtInteraction::ChooseTargetDirectory(const FolderChooserRequest& request) {
   Tselectshares dialog(*this, parent_);
+  QObject::connect(&dialog, &Tselectshares::helpRequested, &dialog, [&dialog](int topic) { ShowHelpOver(dialog, topic); });
   dialog.PrepareFolders(request);
   dialog.exec();
   return dialog.ChosenFolder();

@@ -75,8 +75,9 @@ Tselectshares::Tselectshares(Interaction& ui, QWidget* parent) : QDialog(parent)
   connect(stockfilter_, &QPushButton::clicked, this, &Tselectshares::stockfilterClick);
   connect(BitBtn1_, &QPushButton::clicked, this, &Tselectshares::BitBtn1Click);
   connect(BitBtn2_, &QPushButton::clicked, this, &Tselectshares::BitBtn2Click);
-  connect(sellshareshelp_, &QPushButton::clicked, this,
-          [this] { emit helpRequested(securities::LotChooser::kHelpTopic); });
+  connect(sellshareshelp_, &QPushButton::clicked, this, [this] {
+    emit helpRequested(lots_ ? securities::LotChooser::kHelpTopic : kFolderChooserHelpTopic);
+  });
   connect(drive_, &QLineEdit::returnPressed, this,
           [this] { OpenFolder(std::filesystem::path(drive_->text().toStdString())); });
   connect(directories_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
@@ -123,7 +124,7 @@ void Tselectshares::DrawLots() {
     }
   }
   tshares_->setText(FromCore(lots_->tshares()));
-  seccnt_->setText(rows.size() == 1 ? tr("1 row") : tr("%1 rows").arg(rows.size()));
+  seccnt_->setText(QString::number(rows.size()));
   stockfilter_->setEnabled(lots_->CanAllocate());
 }
 

@@ -89,6 +89,7 @@ class ClubFiles : public ::testing::Test {
 };
 
 TEST_F(ClubFiles, ASecondProgramIsRefusedAndLosesNothing) {
+  const std::string before = Register(club);
   ScriptedInteraction ui;
   FixedClock clock(DayNumberFromCivil({2026, 12, 7}));
   {
@@ -108,9 +109,9 @@ TEST_F(ClubFiles, ASecondProgramIsRefusedAndLosesNothing) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the second program was not refused as it should";
     books.Close();
   }
-  EXPECT_EQ(Register(club), "Complete Transaction History (0)\n");
+  EXPECT_EQ(Register(club), before);
   ASSERT_EQ(Cli(club, kDeposit).status, kDone);
-  EXPECT_NE(Register(club), "Complete Transaction History (0)\n");
+  EXPECT_NE(Register(club), before);
 }
 
 TEST_F(ClubFiles, TheLockOfAProgramThatDiedIsTakenOver) {
@@ -160,6 +161,7 @@ TEST_F(ClubFiles, AReopenFromAnotherWorkingDirectoryFindsEveryCommittedChange) {
 }
 
 TEST_F(ClubFiles, AMissingStoreIsRefusedUntilCreatedOnPurpose) {
+  const std::string empty = Register(club);
   ASSERT_EQ(Cli(club, kDeposit).status, kDone);
   fs::remove(club / "actrec.qdb");
   const CliRun refused = Cli(club, {"accounts"});
@@ -169,7 +171,7 @@ TEST_F(ClubFiles, AMissingStoreIsRefusedUntilCreatedOnPurpose) {
                              "start the missing files empty.\n");
   EXPECT_FALSE(fs::exists(club / "actrec.qdb"));
   EXPECT_EQ(Cli(club, {"open", "--create-missing"}).status, kDone);
-  EXPECT_EQ(Register(club), "Complete Transaction History (0)\n");
+  EXPECT_EQ(Register(club), empty);
 }
 
 TEST(ClubCreation, AKillDuringInitLeavesNoClubOrAWholeOne) {
@@ -179,6 +181,7 @@ TEST(ClubCreation, AKillDuringInitLeavesNoClubOrAWholeOne) {
   fs::create_directories(whole);
   ASSERT_EQ(Cli(whole, init).status, kDone);
   const std::string whole_info = Cli(whole, {"info"}).out;
+  const std::string empty_register = Register(whole);
   int tried = 0;
   const char* sweep = std::getenv("PELLMARK_CRASH_SWEEP");
   const int stride = sweep != nullptr && std::string(sweep) == "all" ? 1 : 3;
@@ -197,15 +200,16 @@ TEST(ClubCreation, AKillDuringInitLeavesNoClubOrAWholeOne) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     if (WIFEXITED(status)) break;
     ++tried;
-    ASSERT_EQ(Cli(club, {"open"}).status, kDone) << "kill at call " << n;
-    const std::string info = Cli(club, {"info"}).out;
+    // A folder the kill left without a club's files is no club at all.
+    const bool opened = Cli(club, {"open"}).status == kDone;
+    const std::string info = opened ? Cli(club, {"info"}).out : std::string();
     if (info.empty()) {
       const CliRun again = Cli(club, init);
       EXPECT_EQ(again.status, kDone) << "kill at call " << n << ": " << again.err;
     } else {
       EXPECT_EQ(info, whole_info) << "kill at call " << n;
     }
-    EXPECT_EQ(Register(club), "Complete Transaction History (0)\n") << "kill at call " << n;
+    EXPECT_EQ(Register(club), empty_register) << "kill at call " << n;
     if (HasFailure()) break;
   }
   EXPECT_GT(tried, 10);

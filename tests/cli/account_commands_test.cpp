@@ -1,6 +1,10 @@
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include "cli/cli_runner.h"
+#include "club/number_format.h"
 #include "support/temp_folder.h"
 
 namespace pellmark::cli {
@@ -30,23 +34,83 @@ TEST_F(CliAccountTest, ADepositACheckAndATransferShowInTheRegisters) {
             kDone);
   EXPECT_EQ(Run({"transfer", "Cash", "Broker", "300", "--date", "12/03/2026", "--desc", "Fund"}).status, kDone);
 
+  // Checks and transfers out are negative; the balance runs on from the initial one.
   CliRun cash = Run({"register", "Cash", "--year", "2026"});
   EXPECT_EQ(cash.out,
             "2026 Transaction History (3)\n"
-            "    0  12/01/2026  * Deposit       Dues                                       1000.00\n"
-            "    1  12/02/2026    Check         Stamps                            101        25.50\n"
-            "    2  12/03/2026  * Transfer Out  Fund                                        300.00\n");
+            "Id  Date        Type          Description  Check     Amount    Balance  Cleared\n"
+            "--  ----------  ------------  -----------  -----  ---------  ---------  -------\n"
+            " 0  12/01/2026  Deposit       Dues                $1,000.00  $1,000.00\n"
+            " 1  12/02/2026  Check         Stamps         101   ($25.50)    $974.50  yes\n"
+            " 2  12/03/2026  Transfer Out  Fund                ($300.00)    $674.50\n"
+            "--  ----------  ------------  -----------  -----  ---------  ---------  -------\n"
+            "                Total                               $674.50\n");
   CliRun broker = Run({"register", "Broker", "--all"});
   EXPECT_EQ(broker.out,
             "Complete Transaction History (1)\n"
-            "    0  12/03/2026  * Transfer In   Fund                                        300.00\n");
+            "Id  Date        Type         Description  Check   Amount  Balance  Cleared\n"
+            "--  ----------  -----------  -----------  -----  -------  -------  -------\n"
+            " 0  12/03/2026  Transfer In  Fund                $300.00  $800.00\n"
+            "--  ----------  -----------  -----------  -----  -------  -------  -------\n"
+            "                Total                            $300.00\n");
   CliRun accounts = Run({"accounts"});
-  EXPECT_NE(accounts.out.find("$674.50"), std::string::npos) << accounts.out;
-  EXPECT_NE(accounts.out.find("$800.00"), std::string::npos) << accounts.out;
+  EXPECT_EQ(accounts.out,
+            "Accounts (2)\n"
+            "Name    Number            Balance  Out. Credits  Out. Debits  Interest Yr  Roles\n"
+            "------  --------------  ---------  ------------  -----------  -----------  -------------------------------\n"
+            "Broker                    $800.00       $300.00        $0.00        $0.00\n"
+            "Cash    Account Number    $674.50     $1,000.00      $300.00        $0.00  default-member default-security\n"
+            "------  --------------  ---------  ------------  -----------  -----------  -------------------------------\n"
+            "Total                   $1,474.50\n");
+}
+
+// The register's last balance is the account's, and --json carries the figures
+// the table shows.
+TEST_F(CliAccountTest, JsonCarriesTheFiguresOfTheTables) {
+  ASSERT_EQ(Run({"account", "add", "Broker", "--initial", "$1,500.25"}).status, kDone);
+  ASSERT_EQ(Run({"deposit", "cash", "$2,000", "--date", "1/5/26", "--desc", "Dues", "--category",
+                 "member contributions"})
+                .status,
+            kDone);
+  ASSERT_EQ(Run({"withdraw", "Cash", "12.5", "--date", "2/1/2026", "--desc", "Fee", "--category", "OPERATING EXPENSES"})
+                .status,
+            kDone);
+  CliRun table = Run({"register", "Cash", "--all"});
+  CliRun json = Run({"--json", "register", "Cash", "--all"});
+  ASSERT_EQ(json.status, kDone) << json.err;
+  auto document = nlohmann::json::parse(json.out);
+  EXPECT_EQ(document["title"], "Complete Transaction History");
+  ASSERT_EQ(document["rows"].size(), 2u);
+  for (const auto& row : document["rows"]) {
+    const std::string line = fmt::format("{}  {}", FormatMoney(row["amount"].get<double>()),
+                                         FormatMoney(row["balance"].get<double>()));
+    EXPECT_NE(table.out.find(line), std::string::npos) << line << "\n" << table.out;
+  }
+  EXPECT_EQ(document["rows"][1]["amount"], -12.5);
+  EXPECT_EQ(document["rows"][1]["balance"], 1987.5);
+  EXPECT_EQ(document["total"]["amount"], 1987.5);
+
+  auto accounts = nlohmann::json::parse(Run({"--json", "accounts"}).out);
+  EXPECT_EQ(accounts["rows"][0]["name"], "Broker");
+  EXPECT_EQ(accounts["rows"][0]["balance"], 1500.25);
+  EXPECT_EQ(accounts["rows"][1]["balance"], 1987.5);
+  EXPECT_EQ(accounts["total"]["balance"], 3487.75);
+}
+
+TEST_F(CliAccountTest, AmountsAndDatesInOtherFormsAreRefusedNamingTheForms) {
+  CliRun amount = Run({"deposit", "Cash", "1,23", "--desc", "x", "--category", "Member Contributions"});
+  EXPECT_EQ(amount.status, kUsage);
+  EXPECT_EQ(amount.err.substr(0, amount.err.find('\n')),
+            "AMOUNT: \"1,23\" is not an amount; type it as 1234.50, 1,234.50 or $1,234.50");
+  CliRun date = Run({"deposit", "Cash", "5", "--date", "2/30/26", "--desc", "x", "--category", "Member Contributions"});
+  EXPECT_EQ(date.status, kUsage);
+  EXPECT_EQ(date.err.substr(0, date.err.find('\n')),
+            "--date: \"2/30/26\" is not a date; type it as M/D/YYYY or M/D/YY (00-49 are 20xx, the later years 19xx)");
+  EXPECT_EQ(Run({"register", "Cash", "--all"}).out.substr(0, 33), "Complete Transaction History (0)\n");
 }
 
 TEST_F(CliAccountTest, TheDialogsChecksRefuseBadInputWithStatusOne) {
-  CliRun no_desc = Run({"deposit", "Cash", "abc", "--desc", " ", "--category", "Member Contributions"});
+  CliRun no_desc = Run({"deposit", "Cash", "5", "--desc", " ", "--category", "Member Contributions"});
   EXPECT_EQ(no_desc.status, kRefused);
   EXPECT_NE(no_desc.err.find("Description Required."), std::string::npos) << no_desc.err;
   CliRun no_category = Run({"withdraw", "Cash", "5", "--desc", "x", "--category", "Nonsense"});
@@ -54,7 +118,16 @@ TEST_F(CliAccountTest, TheDialogsChecksRefuseBadInputWithStatusOne) {
   EXPECT_EQ(no_category.err, "Category Nonsense not found.\n");
   CliRun same = Run({"transfer", "Cash", "Cash", "5", "--desc", "x"});
   EXPECT_EQ(same.status, kRefused);
-  EXPECT_EQ(Run({"register", "Cash", "--all"}).out, "Complete Transaction History (0)\n");
+  EXPECT_EQ(Run({"register", "Cash", "--all"}).out.substr(0, 33), "Complete Transaction History (0)\n");
+}
+
+TEST_F(CliAccountTest, ATransactionIdMustBeANumber) {
+  ASSERT_EQ(Run({"deposit", "Cash", "10", "--desc", "Dues", "--category", "Member Contributions"}).status, kDone);
+  for (const char* id : {"", "x", "-1"}) {
+    EXPECT_EQ(Run({"--yes", "txn", "delete", "Cash", id}).status, kUsage) << '"' << id << '"';
+    EXPECT_EQ(Run({"txn", "change", "Cash", id, "--amount", "5"}).status, kUsage) << '"' << id << '"';
+  }
+  EXPECT_NE(Run({"register", "Cash", "--year", "2026"}).out.find("History (1)"), std::string::npos);  // kept
 }
 
 TEST_F(CliAccountTest, DeletingAskAndAnswersNoWithoutYes) {
@@ -65,7 +138,7 @@ TEST_F(CliAccountTest, DeletingAskAndAnswersNoWithoutYes) {
   EXPECT_EQ(no.status, kRefused);
   CliRun yes = Run({"--yes", "txn", "delete", "Cash", "0"});
   EXPECT_EQ(yes.status, kDone) << yes.err;
-  EXPECT_EQ(Run({"register", "Cash", "--all"}).out, "Complete Transaction History (0)\n");
+  EXPECT_EQ(Run({"register", "Cash", "--all"}).out.substr(0, 33), "Complete Transaction History (0)\n");
 }
 
 TEST_F(CliAccountTest, CategoriesAreAddedAndPredefinedOnesStay) {
@@ -75,7 +148,10 @@ TEST_F(CliAccountTest, CategoriesAreAddedAndPredefinedOnesStay) {
   EXPECT_EQ(refused.err, "Cannot Changed a Predefined Category.\n");
   EXPECT_EQ(Run({"category", "change", "11", "--expense", "--taxable"}).status, kDone);
   CliRun list = Run({"categories"});
-  EXPECT_NE(list.out.find("  11  Refunds                   Expense  yes"), std::string::npos) << list.out;
+  const std::size_t refunds = list.out.find("\n11  Refunds ");
+  ASSERT_NE(refunds, std::string::npos) << list.out;
+  const std::string line = list.out.substr(refunds + 1, list.out.find('\n', refunds + 1) - refunds - 1);
+  EXPECT_EQ(line.substr(line.size() - 12), "Expense  yes") << line;
 }
 
 }  // namespace

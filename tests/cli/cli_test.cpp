@@ -7,7 +7,10 @@
 #include <sstream>
 #include <vector>
 
+#include "books/books.h"
 #include "cli/cli_runner.h"
+#include "club/clock.h"
+#include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
 
 namespace pellmark::cli {
@@ -60,22 +63,82 @@ class CliClubTest : public ::testing::Test {
   pellmark::testing::TempFolder folder;
 };
 
-TEST_F(CliClubTest, InitSetsUpTheClubAndInfoShowsItsFields) {
+TEST_F(CliClubTest, InitSetsUpTheClubAndInfoSummarisesIt) {
   CliRun init = RunLine({"--club", Club(), "--today", "12/07/2026", "init", "--name", "Caf\xC3\xA9 Investors",
-                         "--year", "1999", "--start-unit", "10"});
+                         "--year", "1999", "--start-unit", "$1,000", "--address", "1 Main St"});
   EXPECT_EQ(init.status, kDone) << init.err;
   EXPECT_EQ(init.err, "Club Information added.\n");
 
-  CliRun info = RunLine({"--club", Club(), "info"});
+  CliRun info = RunLine({"--club", Club(), "--today", "12/07/2026", "info"});
   ASSERT_EQ(info.status, kDone) << info.err;
-  auto json = nlohmann::json::parse(info.out);
-  EXPECT_EQ(json["club"], "Caf\xC3\xA9 Investors");
-  EXPECT_EQ(json["year"], 1999);
-  EXPECT_EQ(json["vunit"], 10.0);
-  EXPECT_EQ(json["unitind"], 1);
-  EXPECT_EQ(json["defact"], 1);
-  EXPECT_EQ(json["contyp"], -1);
-  EXPECT_EQ(json.size(), 28u);
+  EXPECT_EQ(info.out,
+            "Club:                 Caf\xC3\xA9 Investors\n"
+            "Address:              1 Main St\n"
+            "Open year:            1999\n"
+            "Current unit value:   $1,000.00\n"
+            "Purchase unit value:  $1,000.00\n"
+            "Actual unit value:    $0.00\n"
+            "Total assets:         $0.00\n"
+            "Total units:          0.000\n"
+            "Members:              0\n"
+            "Accounts:             1\n"
+            "Securities:           0\n"
+            "Newest valuation:     01/01/1999, unit value $1,000.00\n");
+  CliRun json = RunLine({"--club", Club(), "--today", "12/07/2026", "--json", "info"});
+  auto summary = nlohmann::json::parse(json.out);
+  EXPECT_EQ(summary["club"], "Caf\xC3\xA9 Investors");
+  EXPECT_EQ(summary["year"], 1999);
+  EXPECT_EQ(summary["current_unit_value"], 1000.0);
+  EXPECT_EQ(summary["accounts"], 1);
+  EXPECT_EQ(summary["newest_valuation"]["date"], "01/01/1999");
+  EXPECT_EQ(summary.size(), 12u);
+}
+
+TEST_F(CliClubTest, InfoNeverShowsTheStoredPassword) {
+  ASSERT_EQ(RunLine({"--club", Club(), "init", "--name", "Elm", "--year", "2026"}).status, kDone);
+  const std::string secret = "Zq7secretpw";
+  {
+    pellmark::testing::ScriptedInteraction ui;
+    FixedClock clock(DayNumberFromCivil({2026, 12, 7}));
+    Books books(folder.Path(), ui, clock);
+    books.Open();
+    ClubInfoFields fields = books.Club().DisplayedClubInfo();
+    fields.usepas = true;
+    fields.user = "elm";
+    fields.passwd = secret;
+    ASSERT_TRUE(books.Club().CommitClubInformation(fields).IsDone());
+    books.Close();
+  }
+  ASSERT_NE(RunLine({"--club", Club(), "--json", "club"}).out.find("\"club\""), std::string::npos);
+  for (const char* command : {"info", "club"}) {
+    for (const bool as_json : {false, true}) {
+      std::vector<std::string> line = {"--club", Club()};
+      if (as_json) line.push_back("--json");
+      line.push_back(command);
+      CliRun run = RunLine(line);
+      EXPECT_EQ(run.out.find("passw"), std::string::npos) << run.out;
+      EXPECT_EQ(run.out.find(secret), std::string::npos);
+    }
+  }
+}
+
+TEST_F(CliClubTest, ClubShowsAndChangesTheClubInformationThroughTheSpecialPagesChecks) {
+  ASSERT_EQ(RunLine({"--club", Club(), "init", "--name", "Elm", "--year", "2026", "--tax-id", "36-1"}).status, kDone);
+  CliRun changed = RunLine({"--club", Club(), "club", "--name", "Oak Investors", "--address", "2 Oak Lane"});
+  EXPECT_EQ(changed.status, kDone) << changed.err;
+  EXPECT_EQ(changed.out,
+            "Club:            Oak Investors\n"
+            "Address:         2 Oak Lane\n"
+            "Tax ID:          36-1\n"
+            "Open year:       2026\n"
+            "Mail server:\n"
+            "Return address:\n");
+  const std::string before = RunLine({"--club", Club(), "club"}).out;
+  EXPECT_EQ(before, changed.out);
+  CliRun refused = RunLine({"--club", Club(), "club", "--year", "19x7"});
+  EXPECT_EQ(refused.status, kRefused);
+  EXPECT_EQ(refused.err, "Invalid Track Year\n");
+  EXPECT_EQ(RunLine({"--club", Club(), "club"}).out, before);
 }
 
 TEST_F(CliClubTest, InitRefusalsExitWithStatusOne) {
@@ -92,10 +155,26 @@ TEST_F(CliClubTest, InitRefusalsExitWithStatusOne) {
   EXPECT_EQ(again.err, "The club \"X\" is already set up; change it on the Special page.\n");
 }
 
-TEST_F(CliClubTest, InfoOnAClubNotSetUpIsRefused) {
-  CliRun info = RunLine({"--club", Club(), "info"});
+// Only init and demo set a club up; every other command refuses a folder
+// without one and leaves it empty.
+TEST_F(CliClubTest, AFolderWithoutAClubIsRefusedAndStaysEmpty) {
+  for (const std::vector<std::string>& command :
+       std::vector<std::vector<std::string>>{{"info"}, {"open"}, {"members"}, {"accounts"}, {"club", "--name", "X"},
+                                             {"member", "add", "--last", "Smith"}, {"unit-values"}}) {
+    std::vector<std::string> line = {"--club", Club()};
+    line.insert(line.end(), command.begin(), command.end());
+    CliRun run = RunLine(line);
+    EXPECT_EQ(run.status, kRefused) << command[0];
+    EXPECT_EQ(run.err, Club() + " is not a club folder; `pellmark-cli init` sets one up\n");
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path())) << command[0];
+  }
+}
+
+TEST_F(CliClubTest, AClubNotSetUpIsRefused) {
+  ASSERT_EQ(RunLine({"--club", Club(), "init", "--name", "X", "--year", "19x7"}).status, kRefused);
+  CliRun info = RunLine({"--club", Club(), "members"});
   EXPECT_EQ(info.status, kRefused);
-  EXPECT_NE(info.err.find("has not been set up."), std::string::npos);
+  EXPECT_EQ(info.err, "The club in " + Club() + " has not been set up.\n");
 }
 
 TEST_F(CliClubTest, OpenRunsTheUpgradesOfAnOldClubAndReportsThem) {
@@ -122,21 +201,52 @@ TEST(CliDemo, TheDemoClubHoldsAYearOfDuesAndTheBanksActivity) {
   ASSERT_EQ(RunLine({"--today", "12/07/2026", "demo", club}).status, kDone);
 
   CliRun members = RunLine({"--club", club, "members"});
-  EXPECT_NE(members.out.find("Elm Street Family Trust              120.000      $1,200.00"), std::string::npos)
+  EXPECT_NE(members.out.find("Elm Street Family Trust  120.000      $1,200.00     $0.00  $1,200.00\n"), std::string::npos)
       << members.out;
-  EXPECT_NE(members.out.find("Smith, Ann                            60.000        $600.00"), std::string::npos);
+  EXPECT_NE(members.out.find("Total                    294.000      $2,940.00     $0.00  $2,940.00\n"), std::string::npos);
   CliRun ann = RunLine({"--club", club, "dues-history", "Smith, Ann", "--year", "2026"});
   EXPECT_EQ(ann.out.substr(0, ann.out.find('\n')), "2026 Dues History (12)");
 
   CliRun accounts = RunLine({"--club", club, "accounts"});
-  EXPECT_NE(accounts.out.find("Bank                      0072-558190                     $991.25"), std::string::npos)
+  EXPECT_NE(accounts.out.find("Bank    0072-558190       $991.25       $492.50        $5.00       $13.75  default-member\n"),
+            std::string::npos)
       << accounts.out;
-  EXPECT_NE(accounts.out.find("$1,800.00"), std::string::npos);
-  EXPECT_NE(accounts.out.find("default-member"), std::string::npos);
+  EXPECT_NE(accounts.out.find("Total                   $2,791.25\n"), std::string::npos);
   CliRun broker = RunLine({"--club", club, "register", "Broker", "--year", "2026"});
   EXPECT_EQ(broker.out.substr(0, broker.out.find('\n')), "2026 Transaction History (3)");
 
   EXPECT_EQ(RunLine({"--today", "12/07/2026", "demo", club}).status, kRefused);  // never over a club
+}
+
+TEST(CliDemo, YearsAndMembersMakeALargerClub) {
+  pellmark::testing::TempFolder folder;
+  const std::string club = (folder.Path() / "demo").string();
+  ASSERT_EQ(RunLine({"--today", "12/07/2026", "demo", club, "--years", "3", "--members", "20"}).status, kDone);
+  auto members = nlohmann::json::parse(RunLine({"--club", club, "--json", "members"}).out);
+  EXPECT_EQ(members["rows"].size(), 20u);
+  auto info = nlohmann::json::parse(RunLine({"--club", club, "--today", "12/07/2026", "--json", "info"}).out);
+  EXPECT_EQ(info["year"], 2024);
+  EXPECT_EQ(info["members"], 20);
+  CliRun ann = RunLine({"--club", club, "dues-history", "Smith, Ann", "--all"});
+  EXPECT_EQ(ann.out.substr(0, ann.out.find('\n')), "Complete Dues History (36)");
+  // The books balance: the accounts hold what the members paid in, less the
+  // bank's charges and checks, plus its interest; this month's charge, interest
+  // and check fall after today and are not there yet.
+  auto accounts = nlohmann::json::parse(RunLine({"--club", club, "--json", "accounts"}).out);
+  const double contributions = members["total"]["contributions"].get<double>();
+  EXPECT_EQ(contributions, 36 * (245.00 + 480.00));  // the five of the small demo, then fifteen at $20-$50
+  EXPECT_NEAR(accounts["total"]["balance"].get<double>(), contributions + 35 * (1.25 - 2.50) - 11 * 45.00, 0.005);
+}
+
+TEST(CliCommands, AMisspeltCommandSuggestsTheNearestOne) {
+  CliRun accounts = RunLine({"acounts"});
+  EXPECT_EQ(accounts.status, kUsage);
+  EXPECT_EQ(accounts.err, "pellmark-cli: \"acounts\" is not a command; did you mean \"accounts\"?\n");
+  CliRun hide = RunLine({"account", "hdie", "Cash"});
+  EXPECT_EQ(hide.err, "pellmark-cli: \"hdie\" is not a command; did you mean \"hide\"?\n");
+  CliRun far = RunLine({"frobnicate"});
+  EXPECT_EQ(far.status, kUsage);
+  EXPECT_EQ(far.err.find("did you mean"), std::string::npos);
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <map>
+
 #include "cli/cli_runner.h"
 #include "support/temp_folder.h"
 
@@ -17,6 +21,16 @@ class CliMemberTest : public ::testing::Test {
     args.insert(args.begin(), {"--club", folder.Path().string(), "--today", "12/07/2026"});
     return RunLine(args);
   }
+  // Every file of the club folder with its bytes.
+  std::map<std::string, std::string> FolderBytes() const {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.Path())) {
+      if (!entry.is_regular_file()) continue;
+      std::ifstream in(entry.path(), std::ios::binary);
+      files[entry.path().string()].assign(std::istreambuf_iterator<char>(in), {});
+    }
+    return files;
+  }
   pellmark::testing::TempFolder folder;
 };
 
@@ -25,14 +39,26 @@ TEST_F(CliMemberTest, DuesForEveryMemberBuyUnitsAndMakeOneDeposit) {
   EXPECT_EQ(dues.status, kDone) << dues.err;
   EXPECT_EQ(dues.err, "$100.00 total dues collected.\n");
   CliRun members = Run({"members"});
-  EXPECT_NE(members.out.find("Smith, Ann                             5.000         $50.00"), std::string::npos)
-      << members.out;
+  EXPECT_EQ(members.out,
+            "Members (2)\n"
+            "Name               Units  Contributions  Earnings    Value  Hidden\n"
+            "----------------  ------  -------------  --------  -------  ------\n"
+            "Elm Street Trust   5.000         $50.00     $0.00   $50.00\n"
+            "Smith, Ann         5.000         $50.00     $0.00   $50.00\n"
+            "----------------  ------  -------------  --------  -------  ------\n"
+            "Total             10.000        $100.00     $0.00  $100.00\n");
   EXPECT_EQ(Run({"register", "Cash", "--all"}).out,
             "Complete Transaction History (1)\n"
-            "    0  02/01/2026  * Deposit       Member Contributions                        100.00\n");
-  EXPECT_EQ(Run({"dues-history", "Smith, Ann", "--all"}).out,
+            "Id  Date        Type     Description           Check   Amount  Balance  Cleared\n"
+            "--  ----------  -------  --------------------  -----  -------  -------  -------\n"
+            " 0  02/01/2026  Deposit  Member Contributions         $100.00  $100.00\n"
+            "--  ----------  -------  --------------------  -----  -------  -------  -------\n"
+            "                Total                                 $100.00\n");
+  EXPECT_EQ(Run({"dues-history", "smith, ann", "--all"}).out,
             "Complete Dues History (1)\n"
-            "    0  02/01/2026  Payment            50.00        5.000\n");
+            "Id  Date        Type     Amount  Units\n"
+            "--  ----------  -------  ------  -----\n"
+            " 0  02/01/2026  Payment  $50.00  5.000\n");
 
   CliRun again = Run({"dues", "--date", "03/01/2026", "--all", "50"});
   EXPECT_EQ(again.status, kRefused);
@@ -41,7 +67,7 @@ TEST_F(CliMemberTest, DuesForEveryMemberBuyUnitsAndMakeOneDeposit) {
 
 TEST_F(CliMemberTest, ListedMembersOnlyAndRefusals) {
   EXPECT_EQ(Run({"dues", "--date", "02/01/2026", "--member", "Smith, Ann=20"}).status, kDone);
-  EXPECT_EQ(Run({"dues-history", "Elm Street Trust", "--all"}).out, "Complete Dues History (0)\n");
+  EXPECT_EQ(Run({"dues-history", "Elm Street Trust", "--all"}).out.substr(0, 26), "Complete Dues History (0)\n");
   CliRun nobody = Run({"--yes", "dues", "--member", "Nobody, X=5"});
   EXPECT_EQ(nobody.status, kRefused);
   EXPECT_EQ(nobody.err, "Member Nobody, X not found.\n");
@@ -60,9 +86,36 @@ TEST_F(CliMemberTest, APayoffAtAValuationWithAFeeAndACheck) {
                        "--fee", "5", "--check", "1001"});
   EXPECT_EQ(payoff.status, kDone) << payoff.err;
   CliRun cash = Run({"register", "Cash", "--all"});
-  EXPECT_NE(cash.out.find("Check         Ann Smith Payoff                 1001        95.00"), std::string::npos)
-      << cash.out;
+  EXPECT_NE(cash.out.find("Check    Ann Smith Payoff       1001  ($95.00)"), std::string::npos) << cash.out;
   EXPECT_NE(Run({"members"}).out.find("hidden"), std::string::npos);  // hidden after the payoff, answered Yes
+}
+
+// Without --valuation the newest valuation on or before the payoff's date is
+// taken; --all pays its maximum; more than the maximum is refused naming it.
+TEST_F(CliMemberTest, APayoffOfAllAtTheNewestValuationAndARefusalNamingTheMaximum) {
+  ASSERT_EQ(Run({"dues", "--date", "2/1/26", "--member", "smith, ann=$1,000"}).status, kDone);
+  CliRun values = Run({"unit-values"});
+  EXPECT_EQ(values.out,
+            "Unit Values (1)\n"
+            "Date        Unit Value  Id\n"
+            "----------  ----------  --\n"
+            "01/01/2026      $10.00   0\n");
+  const auto before = FolderBytes();
+  CliRun above = Run({"--yes", "payoff", "Smith, Ann", "$1,000.01", "--date", "3/1/26"});
+  EXPECT_EQ(above.status, kRefused);
+  EXPECT_EQ(above.err, "Payoff greater than Maximum payoff amount ($1,000.00 as of 01/01/2026).\n");
+  EXPECT_EQ(FolderBytes(), before);  // a refusal leaves every file as it was
+  CliRun early = Run({"--yes", "payoff", "Smith, Ann", "5", "--date", "12/31/25"});
+  EXPECT_EQ(early.status, kRefused);
+  EXPECT_EQ(early.err, "No valuation on or before 12/31/2025 to pay off at.\n");
+
+  CliRun all = Run({"--yes", "payoff", "Smith, Ann", "--all", "--date", "3/1/26"});
+  EXPECT_EQ(all.status, kDone) << all.err;
+  EXPECT_NE(Run({"register", "Cash", "--all"}).out.find(" 1  03/01/2026  Withdrawal  Ann Smith Payoff             ($1,000.00)      $0.00\n"),
+            std::string::npos)
+      << Run({"register", "Cash", "--all"}).out;
+  EXPECT_EQ(Run({"payoff", "Smith, Ann", "5", "--all"}).status, kUsage);
+  EXPECT_EQ(Run({"payoff", "Smith, Ann"}).status, kUsage);
 }
 
 TEST_F(CliMemberTest, ChangingAndDeletingAPayment) {

@@ -38,6 +38,8 @@ struct Refusal {
 std::map<std::string, Refusal> Refusals(const std::string& club) {
   return {
       {"info", {{"--club", club + "/none", "info"}, kUsage}},
+      {"club", {{"club", "--year", "19x7"}}},
+      {"unit-values", {{"--club", club + "/none", "unit-values"}, kUsage}},
       {"open", {{"--club", club + "/none", "open"}, kUsage}},
       {"init", {{"init", "--name", "Again", "--year", "2026"}}},
       {"demo", {{"demo", club}}},
@@ -45,8 +47,8 @@ std::map<std::string, Refusal> Refusals(const std::string& club) {
       {"qdb", {{"qdb", club + "/none.qdb"}, kFileError}},
       {"check", {{"check", "Nowhere", "5", "--number", "1", "--desc", "x", "--category", "Operating Expenses"}}},
       {"deposit", {{"deposit", "Cash", "5", "--desc", "x", "--category", "Nonsense"}}},
-      {"withdraw", {{"withdraw", "Cash", "abc", "--desc", "x", "--category", "Operating Expenses"}}},
-      {"charge", {{"charge", "Cash", "5", "--desc", "x", "--date", "13/45/2026"}}},
+      {"withdraw", {{"withdraw", "Cash", "abc", "--desc", "x", "--category", "Operating Expenses"}, kUsage}},
+      {"charge", {{"charge", "Cash", "5", "--desc", "x", "--date", "13/45/2026"}, kUsage}},
       {"interest", {{"interest", "Nowhere", "5", "--desc", "x"}}},
       {"transfer", {{"transfer", "Cash", "Cash", "5", "--desc", "x"}}},
       {"accounts", {{"--club", club + "/none", "accounts"}, kUsage}},

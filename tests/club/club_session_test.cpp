@@ -147,13 +147,17 @@ TEST_F(ClubSessionTest, SetUpChecksRunInOrderAndStopAtTheFirstFailure) {
   EXPECT_FALSE(cleared);
   fields.startunit = "0";
   EXPECT_FALSE(club.CommitClubInformation(fields));
+  fields.startunit = "1e308";  // $50 of dues would buy no visible units
+  EXPECT_FALSE(club.CommitClubInformation(fields));
+  fields.startunit = "0.001";
+  EXPECT_FALSE(club.CommitClubInformation(fields));
 
   EXPECT_THAT(ui.Messages(),
               ElementsAre("Use Proxy checked but proxy server not provided.",
                           "Basic Authentication checked but user and/or password not provided.",
                           "Basic Authentication checked but user and/or password not provided.",
                           "Dialup Connection selected but no dialup entry selected.", "Invalid Start Unit Value",
-                          "Invalid Start Unit Value"));
+                          "Invalid Start Unit Value", "Invalid Start Unit Value", "Invalid Start Unit Value"));
   EXPECT_FALSE(club.InfoExists());
   EXPECT_EQ(club.unitfile.Count(), 0);
 
@@ -341,7 +345,7 @@ TEST_F(OldClubTest, BothUpgradesRunInOneStart) {
 
   // The unit values are re-keyed by position, and the club points at the one of vunit.
   EXPECT_THAT(club.unitfile.Keys(), ElementsAre("1998_000_00000", "1998_180_00001"));
-  EXPECT_EQ(club.Info().unitind, 2);
+  EXPECT_EQ(club.Info().unitind, 10);  // above the kept ids 0 and 9, not the count of records
   EXPECT_EQ(club.Info().unitkey, 9);  // the id stored in the record that holds vunit
   EXPECT_EQ(club.Info().date, Day(1998, 6, 30));
 
@@ -358,6 +362,36 @@ TEST_F(OldClubTest, BothUpgradesRunInOneStart) {
   ASSERT_TRUE(stored.has_value());
   EXPECT_EQ(stored->cnthndl, 0);
   EXPECT_EQ(stored->unitkey, 9);
+}
+
+TEST_F(OldClubTest, ACentIsNoEmptyAmountAndSurvivesTheUpgrade) {
+  WithStore("memrec.qdb", [](store::TQDB& memrecs) {
+    TMemberTranRec cent;
+    cent.memid = 1;
+    cent.dues = 0.01;
+    cent.duestran = 3;
+    cent.trandate = Day(1998, 4, 1);
+    memrecs.Add(EncodeRecord(cent), TranKey(1, 3, cent.trandate));
+  });
+  ClubSession club(folder.Path(), ui, clock);
+  static_cast<void>(club.OpenClub(false));
+  ASSERT_TRUE(club.memrecs.Find(TranKey(1, 3, Day(1998, 4, 1))).has_value());
+  EXPECT_FALSE(club.memrecs.Find(TranKey(1, 1, Day(1998, 2, 1))).has_value());  // 0.004 goes
+}
+
+TEST_F(OldClubTest, APaymentDatedOnAValuationDayLinksToThatValuation) {
+  WithStore("memrec.qdb", [](store::TQDB& memrecs) {
+    TMemberTranRec on_the_day;
+    on_the_day.memid = 1;
+    on_the_day.dues = 22;
+    on_the_day.cunit = 11;
+    on_the_day.duestran = 3;
+    on_the_day.trandate = Day(1998, 6, 30);
+    memrecs.Add(EncodeRecord(on_the_day), TranKey(1, 3, on_the_day.trandate));
+  });
+  ClubSession club(folder.Path(), ui, clock);
+  static_cast<void>(club.OpenClub(false));
+  EXPECT_EQ(club.memrecs.Find(TranKey(1, 3, Day(1998, 6, 30)))->unitind, 9);
 }
 
 }  // namespace

@@ -49,10 +49,13 @@ TEST(DateText, ParsesTypedDatesStrictly) {
   EXPECT_EQ(ParseDate("2/3/1999"), DayNumberFromCivil({1999, 2, 3}));
   EXPECT_EQ(ParseDate(" 12/31/2000 "), DayNumberFromCivil({2000, 12, 31}));
   EXPECT_EQ(ParseDate("02/29/2000"), DayNumberFromCivil({2000, 2, 29}));
+  EXPECT_EQ(ParseDate("01/01/1900"), DayNumberFromCivil({1900, 1, 1}));
+  EXPECT_EQ(ParseDate("12/31/2200"), DayNumberFromCivil({2200, 12, 31}));
 
   for (const char* bad : {"13/45/1999", "02/30/1999", "02/29/1999", "00/10/1999", "10/00/1999", "1/2/99",
                           "1/2/19999", "", "//", "1/2/1999/", "a/b/cdef", "1-2-1999", "01/02/ 1999",
-                          "+1/02/1999", "123/1/1999"}) {
+                          "+1/02/1999", "123/1/1999", "12/31/1899", "01/01/1800", "01/01/2201", "12/31/9999",
+                          "01/01/0001"}) {
     EXPECT_FALSE(ParseDate(bad).has_value()) << '"' << bad << '"';
   }
 }

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "club/record_kinds.h"
 #include "entry_dialog_fixture.h"
 #include "forms/entry_dialog.h"
 #include "support/scripted_interaction.h"
@@ -251,8 +252,10 @@ TEST(EntryDialogChecks, PricesSplitsAndBasisUpdates) {
 
 TEST(EntryDialogChecks, MemberModes) {
   EntryDialog dues(ClubRequest(EntryMode::MemberDues));
-  dues.Form().amount.text = "  ";
+  dues.Form().amount.text = "";
   EXPECT_EQ(dues.PressOk().kind, OkOutcome::Kind::Cancelled);
+  dues.Form().amount.text = "  ";  // only an empty amount cancels
+  EXPECT_THAT(Refusals(dues), ElementsAre("Dues    is invalid."));
   dues.Form().amount.text = "0";
   EXPECT_THAT(Refusals(dues), ElementsAre("Dues 0 is invalid."));
   dues.Form().amount.text = "25";
@@ -384,6 +387,83 @@ TEST(EntryDialogChecks, ScriptedDialogsRunTheChecks) {
   EXPECT_THAT(ui.Messages(), ElementsAre("Fee 0 is invalid."));
   EXPECT_EQ(ui.BeepCount(), 1);
   EXPECT_EQ(ui.EntryRequests().size(), 3u);
+}
+
+TEST(EntryDialogChecks, AChangeKeepsTheStoredFiguresItsBoxesShowRounded) {
+  EntryDialogRequest buy_request = ClubRequest(EntryMode::Buy, true);
+  buy_request.security_tran.amount = 1000.125;
+  buy_request.security_tran.price = 100.0 / 3;
+  buy_request.security_tran.comm = 12.125;
+  EntryDialog buy(buy_request);
+  EXPECT_EQ(buy.Form().price.text, "33.3333");
+  EntryDialogResult kept = Accepted(buy);
+  EXPECT_EQ(kept.security_tran.amount, 1000.125);
+  EXPECT_EQ(kept.security_tran.price, 100.0 / 3);
+  EXPECT_EQ(kept.security_tran.comm, 12.125);
+  buy.Form().price.text = "33.3333";  // typed again as shown: still the stored price
+  EXPECT_EQ(Accepted(buy).security_tran.price, 100.0 / 3);
+  buy.Form().price.text = "40";
+  EXPECT_EQ(Accepted(buy).security_tran.price, 40);
+
+  EntryDialogRequest price_request = ClubRequest(EntryMode::SecurityPrices, true);
+  price_request.price.price = 12.125;
+  EntryDialog price(price_request);
+  EXPECT_EQ(price.Form().amount.text, "12.12");
+  EXPECT_EQ(Accepted(price).price.price, 12.125);
+
+  EntryDialogRequest deposit_request = ClubRequest(EntryMode::Deposit, true);
+  deposit_request.account_tran.amount = 12.125;
+  deposit_request.account_tran.catid = 1;
+  deposit_request.account_tran.desc = "Old";
+  EntryDialog deposit(deposit_request);
+  EXPECT_EQ(Accepted(deposit).account_tran.amount, 12.125);
+  deposit.Form().amount.text = "12.345";  // typed money is held in cents
+  EXPECT_EQ(Accepted(deposit).account_tran.amount, 12.35);
+  deposit.Form().amount.text = "0.004";
+  EXPECT_THAT(Refusals(deposit), ElementsAre("Amount 0.004 is invalid."));
+}
+
+TEST(EntryDialogChecks, APayoffIsTakenUpToTheMaximumAsShownAndItsFeeNoHigher) {
+  EntryDialogRequest request = ClubRequest(EntryMode::MemberPayoff);
+  request.payoff_valuations[0].maximum = 249.99999999;
+  EntryDialog payoff(request);
+  EntryForm& f = payoff.Form();
+  EXPECT_EQ(f.allunits.items[0], "$250.00 as of 05/31/1999");
+  f.amount.text = "250";
+  f.price.text = "250.01";
+  f.tax.checked = false;
+  payoff.taxClick();
+  EXPECT_THAT(Refusals(payoff), ElementsAre("Fee cannot exceed the payoff amount."));
+  f.price.text = "250";
+  EntryDialogResult paid = Accepted(payoff);
+  EXPECT_EQ(paid.member_tran.dues, 250);
+  EXPECT_EQ(paid.member_tran.fee, 250);
+  f.amount.text = "250.01";
+  f.price.text = "0";
+  EXPECT_THAT(Refusals(payoff), ElementsAre("Payoff greater than Maximum payoff amount."));
+}
+
+TEST(EntryDialogChecks, ReconcilingReadsBackOnlyTheClearedMark) {
+  EntryDialogRequest request = ClubRequest(EntryMode::Transfer, true);
+  request.from_reconciliation = true;
+  request.account_tran.typ = Code(AccountTranKind::TransferIn);
+  request.account_tran.amount = 30;
+  request.account_tran.xferact = 2;
+  request.account_tran.desc = "From savings";
+  EntryDialog reconcile(request);
+  const EntryForm& f = reconcile.Form();
+  EXPECT_FALSE(f.read_only);
+  EXPECT_FALSE(f.amount.enabled);
+  EXPECT_FALSE(f.Date.enabled);
+  EXPECT_FALSE(f.desc.enabled);
+  EXPECT_FALSE(f.accountbox.enabled);
+  EXPECT_TRUE(f.cleared.enabled);
+  reconcile.Form().cleared.checked = true;
+  reconcile.Form().amount.text = "31";
+  EntryDialogResult cleared = Accepted(reconcile);
+  EXPECT_TRUE(cleared.account_tran.cancel);
+  EXPECT_EQ(cleared.account_tran.amount, 30);
+  EXPECT_EQ(cleared.account_tran.typ, Code(AccountTranKind::TransferIn));
 }
 
 }  // namespace

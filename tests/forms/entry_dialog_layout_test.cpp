@@ -54,11 +54,11 @@ TEST(EntryDialogLayout, EachModeOfANewEntry) {
       {EntryMode::SecurityPrices, "Security Prices", 2502, "Price"},
       {EntryMode::MemberDues, "Member Dues", 2003, "Dues | Account+tran"},
       {EntryMode::Check, "Check", 1006, "Amount | Check #=1042 | Category | Description:235= | Cleared"},
-      {EntryMode::Deposit, "Deposit", 1007, "Amount | Category | Description:235= | Cleared"},
-      {EntryMode::Withdrawal, "Withdrawal", 1008, "Amount | Category | Description:235= | Cleared"},
+      {EntryMode::Deposit, "Deposit", 1007, "Amount | Category+tran | Description:235= | Cleared"},
+      {EntryMode::Withdrawal, "Withdrawal", 1008, "Amount | Category+tran | Description:235= | Cleared"},
       {EntryMode::ServiceCharge, "Service Charge", 1009, "Charge | Description:235= | Cleared"},
       {EntryMode::Interest, "Interest", 1007, "Interest | Description:235= | Cleared"},
-      {EntryMode::Transfer, "Transfer", 1011, "Amount | Transfer Account | Description:235= | Cleared"},
+      {EntryMode::Transfer, "Transfer", 1011, "Amount | Transfer Account+tran | Description:235= | Cleared"},
       {EntryMode::Split, "Split", 2511, "Ratio | New Shares | Old Shares= | Cash For Fractions"},
       {EntryMode::BasisUpdate, "Basis Update", 2512, "Ratio | New Cost | Old Cost= | Cleared"},
       {EntryMode::MemberPayoff, "Member Payoff", 2005,
@@ -140,7 +140,7 @@ TEST(EntryDialogLayout, ChangeOfAStoredRecordAndItsReadOnlyNotices) {
       {"transfer in", EntryMode::Transfer, [](EntryDialogRequest& r) { r.account_tran.typ = 6; },
        "Only Transfer Out transactions can be changed", nullptr},
       {"transfer out", EntryMode::Transfer, [](EntryDialogRequest& r) { r.account_tran.typ = 5; }, "",
-       "Amount | Transfer Account | Description:235=Rent | Cleared"},
+       "Amount | Transfer Account+tran | Description:235=Rent | Cleared"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -252,6 +252,28 @@ TEST(EntryDialogLayout, TicksShowAndHideTheirControls) {
   basis.clearedClick();
   EXPECT_EQ(Layout(basis.Form()), "Cleared");
   EXPECT_EQ(basis.FirstFocus(), EntryDialog::Focus::None);
+}
+
+TEST(EntryDialogLayout, AChangedSplitWithCashForFractionsIsReadOnlyThroughout) {
+  EntryDialogRequest request = ClubRequest(EntryMode::Split, true);
+  request.ratio = {3, 2, false};
+  request.security_tran.transid = 12;  // the fraction sale
+  EntryDialog dialog(request);
+  const EntryForm& f = dialog.Form();
+  EXPECT_TRUE(f.read_only);
+  EXPECT_TRUE(f.accountgroup.visible);
+  EXPECT_TRUE(f.desc.visible);
+  EXPECT_FALSE(f.accountbox.enabled);
+  EXPECT_FALSE(f.tran.enabled);
+  EXPECT_FALSE(f.desc.enabled);
+  EXPECT_FALSE(f.amount.enabled);
+}
+
+TEST(EntryDialogLayout, OnlyTheCheckHidesAccountTransaction) {
+  for (EntryMode mode : {EntryMode::Deposit, EntryMode::Withdrawal, EntryMode::Transfer}) {
+    EXPECT_TRUE(EntryDialog(ClubRequest(mode)).Form().tran.visible) << EntryModeTitle(mode);
+  }
+  EXPECT_FALSE(EntryDialog(ClubRequest(EntryMode::Check)).Form().tran.visible);
 }
 
 }  // namespace

@@ -335,7 +335,7 @@ TEST_F(MemberTest, TheDuesGridShowsUnitsByKind) {
   EXPECT_EQ(rows[0].units, "4.000");
   EXPECT_EQ(rows[1].kind, "Payout");
   EXPECT_EQ(rows[1].amount, "50.00");
-  EXPECT_EQ(rows[1].units, "(2.080)");  // (dues + fee) / cunit
+  EXPECT_EQ(rows[1].units, "(2.000)");  // the units redeemed: dues / cunit; the fee redeems none
   EXPECT_EQ(rows[2].kind, "Fee");
   EXPECT_EQ(rows[2].units, "");
   EXPECT_TRUE(members.DuesHistory("Smith, Ann", 2025).empty());

@@ -11,6 +11,10 @@ void ScriptedInteraction::AnswerNext(std::string question, bool yes) {
   answers_.push_back({std::move(question), yes});
 }
 
+void ScriptedInteraction::AnswerEvery(std::string start, bool yes) {
+  standing_answers_.push_back({std::move(start), yes});
+}
+
 void ScriptedInteraction::ShowError(std::string_view text) {
   events_.push_back({Kind::Beep, {}});
   events_.push_back({Kind::Error, std::string(text)});
@@ -23,6 +27,11 @@ void ScriptedInteraction::ShowInformation(std::string_view text) {
 bool ScriptedInteraction::Confirm(std::string_view text, bool beep) {
   if (beep) events_.push_back({Kind::Beep, {}});
   events_.push_back({Kind::Question, std::string(text)});
+  if (answers_.empty() || answers_.front().question != text) {
+    for (const ScriptedAnswer& standing : standing_answers_) {
+      if (text.starts_with(standing.question)) return standing.yes;
+    }
+  }
   if (answers_.empty()) {
     ADD_FAILURE() << "unexpected question: " << text;
     return false;

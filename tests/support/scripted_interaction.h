@@ -38,6 +38,9 @@ class ScriptedInteraction : public Interaction {
 
   // Queues the answer to the next question; its text must match exactly.
   void AnswerNext(std::string question, bool yes);
+  // Answers every question that begins with `start` and is not queued, for runs
+  // that cannot tell in advance which questions come (a property test).
+  void AnswerEvery(std::string start, bool yes);
 
   void ShowError(std::string_view text) override;
   void ShowInformation(std::string_view text) override;
@@ -81,6 +84,14 @@ class ScriptedInteraction : public Interaction {
     return answers_.empty() && entry_answers_.empty() && lot_answers_.empty() && folder_answers_.empty();
   }
   void Clear() { events_.clear(); }
+  // Forgets the queued answers an operation did not ask for (it was refused
+  // before its dialog), so that the next operation starts afresh.
+  void DropUnusedAnswers() {
+    answers_.clear();
+    entry_answers_.clear();
+    lot_answers_.clear();
+    folder_answers_.clear();
+  }
 
  private:
   struct ScriptedAnswer {
@@ -96,6 +107,7 @@ class ScriptedInteraction : public Interaction {
     bool ok;
   };
   std::deque<ScriptedAnswer> answers_;
+  std::vector<ScriptedAnswer> standing_answers_;
   std::deque<EntryAnswer> entry_answers_;
   std::deque<LotAnswer> lot_answers_;
   std::deque<std::optional<std::filesystem::path>> folder_answers_;

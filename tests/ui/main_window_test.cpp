@@ -9,7 +9,15 @@
 #include <QTabBar>
 #include <gmock/gmock.h>
 
+#include <QMenu>
+#include <QSignalSpy>
+#include <set>
+
 #include "club/club_info_file.h"
+#include "club/entry_dialog_mode.h"
+#include "forms/lot_chooser.h"
+#include "ui/club_host.h"
+#include "ui/tselect_shares.h"
 #include "club/records.h"
 #include "ui/help_window.h"
 #include "ui_test_support.h"
@@ -339,6 +347,95 @@ TEST_F(MainWindowTest, PageMarginsComeFromTheSettingsWithTheirDefaults) {
   EXPECT_EQ(window->Margins().left, 0.75);  // unreadable: the default
   EXPECT_EQ(window->Margins().right, 1.0);
   QSettings(QStringLiteral("Quillomer"), QStringLiteral("Pellmark")).clear();
+}
+
+}  // namespace
+}  // namespace pellmark::ui
+
+namespace pellmark::ui {
+namespace {
+
+// Every topic the program opens has its page: those of the window's Help
+// buttons, of every entry dialog mode (and its reconciliation), of the lot
+// chooser and the contents.
+TEST_F(MainWindowTest, EveryHelpTopicTheProgramUsesHasItsPage) {
+  auto window = OpenWindow();
+  SetUpClub(*window);
+  std::set<int> topics = {HelpWindow::kIndexTopic, securities::LotChooser::kHelpTopic, kFolderChooserHelpTopic};
+  for (QPushButton* button : window->findChildren<QPushButton*>()) {
+    if (button->property("helptopic").isValid()) topics.insert(button->property("helptopic").toInt());
+  }
+  for (int number = 0; number < kEntryModeCount; ++number) {
+    topics.insert(EntryModeHelpTopic(static_cast<EntryMode>(number), false));
+    topics.insert(EntryModeHelpTopic(static_cast<EntryMode>(number), true));
+  }
+  EXPECT_GT(topics.size(), 30u);
+  for (int topic : topics) {
+    window->Help().ShowTopic(topic);
+    EXPECT_EQ(window->Help().Topic(), topic);
+    EXPECT_GT(window->Help().PageText().size(), 200) << "topic " << topic << " has no page";
+  }
+}
+
+// The lot chooser and the folder chooser share their dialog; each one's Help
+// asks for its own topic.
+TEST_F(MainWindowTest, TheSharedChooserDialogAsksForTheTopicOfItsUse) {
+  Tselectshares dialog(ui, nullptr);
+  QSignalSpy asked(&dialog, &Tselectshares::helpRequested);
+  dialog.PrepareFolders({folder.Path(), "*.bck"});
+  Find<QPushButton>(dialog, "sellshareshelp")->click();
+  ASSERT_EQ(asked.count(), 1);
+  EXPECT_EQ(asked.at(0).at(0).toInt(), kFolderChooserHelpTopic);
+}
+
+// File › Open Club… closes the shown club and opens the chosen one; the recent
+// clubs remember both, and the first comes back from the Recent Clubs menu.
+TEST_F(MainWindowTest, FileOpenClubSwitchesToASecondClubAndBack) {
+  testing::TempFolder second;
+  {
+    Books books(second.Path(), ui, clock);
+    books.Open();
+    ClubInfoFields fields = books.Club().DisplayedClubInfo();
+    fields.club = "Oak Investors";
+    fields.year = "1999";
+    ASSERT_TRUE(books.Club().CommitClubInformation(fields).IsDone());
+    books.Close();
+  }
+  ClubHost host(ui, clock);
+  ASSERT_TRUE(host.Open(folder.Path()));
+  host.Window()->show();
+  SetUpClub(*host.Window());
+  EXPECT_EQ(host.Window()->windowTitle(), QStringLiteral("Pellmark - Elm Street Investors"));
+
+  host.Window()->SetFolderChooser([&](const std::filesystem::path& current) {
+    EXPECT_EQ(current, folder.Path());
+    return std::optional(second.Path());
+  });
+  Find<QAction>(*host.Window(), "openclub")->trigger();
+  QTRY_VERIFY(host.Window()->ClubFolder() == second.Path());
+  EXPECT_EQ(host.Window()->windowTitle(), QStringLiteral("Pellmark - Oak Investors"));
+  EXPECT_TRUE(host.Window()->isVisible());
+  EXPECT_EQ(host.Window()->CurrentTab(), MainTab::kMembers);
+  // The first club was closed whole: its information is on disk, no working files remain.
+  auto first = ReadClubInfo(folder.Path());
+  ASSERT_TRUE(first.has_value());
+  EXPECT_EQ(first->club, "Elm Street Investors");
+  // Only the lock file stays, unlocked, in the working folder.
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path() / kWorkingFolderName)) {
+    EXPECT_EQ(entry.path().filename(), kLockFileName);
+  }
+
+  const QStringList recent = RecentClubs();
+  ASSERT_GE(recent.size(), 2);
+  EXPECT_EQ(recent[0].toStdString(), second.Path().string());
+  EXPECT_EQ(recent[1].toStdString(), folder.Path().string());
+  auto* menu = Find<QMenu>(*host.Window(), "recentclubs");
+  ASSERT_FALSE(menu->actions().isEmpty());
+  EXPECT_EQ(menu->actions().front()->text().toStdString(), folder.Path().string());
+  menu->actions().front()->trigger();
+  QTRY_VERIFY(host.Window()->ClubFolder() == folder.Path());
+  EXPECT_EQ(host.Window()->windowTitle(), QStringLiteral("Pellmark - Elm Street Investors"));
+  EXPECT_EQ(ClubHost::StartFolder(std::nullopt), folder.Path());
 }
 
 }  // namespace

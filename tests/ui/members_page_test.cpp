@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -124,6 +125,38 @@ TEST_F(MembersPageTest, DuesAllForTwoMembersFillsTheGridTheSummaryAndOneDeposit)
   Select(QStringLiteral("Jones, Bob"));
   EXPECT_THAT(GridRows(), ElementsAre(QStringLiteral("12/31/1999|Payment|100.00|4.000")));
   EXPECT_EQ(Text("accountvalue"), QStringLiteral("$100.00"));
+}
+
+// Every column of the dues grid is as wide as its header and figures, so the
+// Amount is not squeezed by the Units beside it.
+TEST_F(MembersPageTest, TheDuesGridsColumnsFitTheirContents) {
+  AddTwoMembers();
+  Select(QStringLiteral("Smith, Ann"));
+  Pay("123456.78");
+  Pay("123456789012.34");
+  Click("duesall");
+  auto* grid = Find<QTableWidget>(*window, "membergrid");
+  ASSERT_GT(grid->rowCount(), 0);
+  const QFontMetrics metrics(grid->font());
+  for (int column = 0; column < grid->columnCount(); ++column) {
+    int needed = grid->horizontalHeader()->sectionSizeHint(column);
+    for (int row = 0; row < grid->rowCount(); ++row) {
+      needed = std::max(needed, metrics.horizontalAdvance(grid->item(row, column)->text()) + 6);
+    }
+    EXPECT_GE(grid->columnWidth(column), needed) << grid->horizontalHeaderItem(column)->text().toStdString();
+  }
+}
+
+// Sheets not built yet say what they will hold.
+TEST_F(MembersPageTest, PagesNotBuiltYetSayWhatWillBeThere) {
+  for (const char* page : {"SecuritiesPage", "ReportsPage"}) {
+    auto* group = Find<QTabWidget>(*window, page);
+    for (int sheet = 0; sheet < group->count(); ++sheet) {
+      auto* placeholder = group->widget(sheet)->findChild<QLabel*>(QStringLiteral("placeholder"));
+      ASSERT_NE(placeholder, nullptr) << page << " " << sheet;
+      EXPECT_TRUE(placeholder->text().contains(QStringLiteral("will be"))) << placeholder->text().toStdString();
+    }
+  }
 }
 
 TEST_F(MembersPageTest, ASecondDuesRunIsRefusedWhenTheUserDeclinesTheQuestion) {

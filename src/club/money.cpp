@@ -1,0 +1,29 @@
+#include "club/money.h"
+
+#include <cmath>
+
+#include "club/number_parse.h"
+
+namespace pellmark {
+
+double RoundCents(double amount) {
+  // The decimal amount typed (12.345) is held as the nearest double, which may
+  // fall just below the half; nudging by a relative epsilon first rounds it as
+  // the decimal text reads.
+  const double cents = amount * 100;
+  const double nudged = cents + std::copysign(std::fabs(cents) * 1e-12, cents);
+  const double rounded = std::round(nudged) / 100;
+  return rounded == 0 ? 0.0 : rounded;
+}
+
+bool SameMoney(double a, double b) { return RoundCents(a) == RoundCents(b); }
+
+bool IsZeroMoney(double amount) { return RoundCents(amount) == 0; }
+
+std::optional<double> ParseMoney(std::string_view text) {
+  std::optional<double> value = ParseNumber(text);
+  if (!value || std::fabs(*value) > kLargestAmount) return std::nullopt;
+  return RoundCents(*value);
+}
+
+}  // namespace pellmark
