@@ -18,6 +18,8 @@ namespace {
 
 constexpr int kMasterCacheSize = 2500;
 constexpr int kTransactionCacheSize = 16384;
+// Unused bytes in a store's data file beyond which the close packs it.
+constexpr std::uint64_t kPackThreshold = 65536;
 constexpr double kLeastStartUnit = 0.01;
 constexpr double kMostStartUnit = 1e6;
 
@@ -277,6 +279,13 @@ void ClubSession::CloseStores() {
   if (!open_) return;
   std::exception_ptr failure;
   try {
+    // A commit never writes over bytes the last one points at, so replaced
+    // records pile up in the data files; a store holding many of them is packed
+    // before it is joined.
+    for (store::TQDB* store : stores_.All()) {
+      const std::uint64_t unused = store->ReadOnly() ? 0 : store->UnusedBytes();
+      if (unused > kPackThreshold) store->Pack();
+    }
     Commit();
   } catch (...) {
     failure = std::current_exception();

@@ -973,6 +973,15 @@ CommitPoint TQDB::PrepareCommit() { return impl_->PrepareCommit(); }
 void TQDB::FinishCommit() { impl_->FinishCommit(); }
 void TQDB::AbandonCommit() { impl_->AbandonCommit(); }
 void TQDB::RevertToCommit() { impl_->RevertToCommit(); }
+std::uint64_t TQDB::UnusedBytes() {
+  impl_->RequireFile();
+  std::uint64_t used = 0;
+  for (const IndexList* list : {&impl_->administrative_, &impl_->ordinary_}) {
+    for (int i = 0; i < list->Count(); ++i) used += static_cast<std::uint64_t>(list->At(i).size);
+  }
+  const std::uint64_t size = impl_->Guarded([&] { return impl_->Files().Size(impl_->data_handle_); });
+  return size > used ? size - used : 0;
+}
 const fs::path& TQDB::TempFolder() const { return impl_->temp_folder_; }
 void TQDB::SetFileLayer(FileLayer* files) { impl_->files_ = files; }
 

@@ -117,6 +117,9 @@ class TQDB {
   void AbandonCommit();
   // Drops every change since the last commit.
   void RevertToCommit();
+  // Bytes of the data working file that no item points at any more (items
+  // replaced or deleted); Pack reclaims them.
+  std::uint64_t UnusedBytes();
 
   std::string GetDataString();
   // Replaces the stream's contents with the current item's data, positioned at 0.

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <stdexcept>
 
 #include "support/ledger_fixture.h"
@@ -64,6 +65,24 @@ TEST_F(UnitOfWork, AnOperationThatThrowsLeavesNothing) {
   Books again(folder.Path(), ui, clock);
   again.Open();
   EXPECT_EQ(again.Club().accounts.Find("_Savings")->bal, 12.5);
+}
+
+TEST_F(UnitOfWork, RecordsReplacedByManyCommitsAreReclaimedAtTheClose) {
+  TAccountRec savings = Account("Savings", 7);
+  for (int i = 0; i < 1000; ++i) {
+    savings.bal = i;
+    books.Run([&] {
+      club.accounts.Put(savings);
+      return true;
+    });
+  }
+  EXPECT_GT(club.accounts.UnderlyingStore().UnusedBytes(), 1000 * sizeof(double));
+  books.Close();
+  // Two accounts and the container's frame, not a thousand copies of one.
+  EXPECT_LT(std::filesystem::file_size(folder.Path() / "clubact.qdb"), 4096u);
+  Books again(folder.Path(), ui, clock);
+  again.Open();
+  EXPECT_EQ(again.Club().accounts.Find("_Savings")->bal, 999);
 }
 
 TEST_F(UnitOfWork, ACancelledOperationIsCommittedAndOutlivesAKill) { EXPECT_TRUE(SurvivesAKill(true)); }
