@@ -6,7 +6,7 @@ DEMO_CLUB ?= demo-club
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 600
 
-.PHONY: run test deps build fuzz
+.PHONY: run test deps build fuzz crash-sweep
 
 deps:
 	@scripts/install-deps
@@ -19,6 +19,12 @@ build: deps $(BUILD_DIR)/build.ninja
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The crash tests of `make test` kill the big operations at every few file
+# changes only; this kills every operation at every one of them (and fills the
+# disk from every one on).
+crash-sweep: build
+	cd $(BUILD_DIR) && PELLMARK_CRASH_SWEEP=all tests/books/books_tests --gtest_filter='*CrashSweep*:ClubCreation*'
 
 run: build
 	@[ -d $(DEMO_CLUB) ] || $(BUILD_DIR)/src/cli/pellmark-cli demo $(DEMO_CLUB)

@@ -99,6 +99,7 @@ class DuesClub {
     if (!club_->CommitClubInformation(fields)) throw std::runtime_error("club set-up refused");
     WriteUnitHistory();
     WriteMembersAndDues();
+    club_->Commit();
     members_ = std::make_unique<ledger::MemberLedger>(*club_);
   }
   ~DuesClub() {
@@ -112,9 +113,14 @@ class DuesClub {
     const int before = ui_.Dialogs();
     const DayNumber dues_date = DayNumberFromCivil({kFirstYear + kYears, 1, 15});
     static_cast<void>(members_->Collect(ledger::MemberAction::DuesAll, std::nullopt, dues_date));
+    club_->Commit();
     return ui_.Dialogs() - before == kMembers;
   }
-  bool ResetMember() { return members_->ResetMember(MemberListingName(0), /*announce=*/false).IsDone(); }
+  bool ResetMember() {
+    const bool done = members_->ResetMember(MemberListingName(0), /*announce=*/false).IsDone();
+    club_->Commit();
+    return done;
+  }
   Table<TUnitValueRec>& UnitFile() { return club_->unitfile; }
 
   static std::string MemberListingName(int n) { return "Member" + std::to_string(1000 + n) + ", Pat"; }

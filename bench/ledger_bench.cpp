@@ -2,9 +2,9 @@
 // fresh folder whose "Cash" account receives its transactions one by one through
 // PostAccountTransaction (no dialog, on the selected account), as security and
 // counterpart postings arrive. Measured per operation:
-//   post/N        one more posting on an N-item register (store the record, save
-//                 the transaction store's index, rewrite the account, save its index)
-//   save_index/N  the transaction store's index save alone after one rewritten item
+//   post/N        one more posting on an N-item register (store the record, rewrite
+//                 the account, commit: both stores' indexes and the commit record)
+//   save_index/N  the commit alone after one rewritten item
 //   reset/N       "Reset Selected Account": every transaction re-applied in key order
 // The summary prints, by real and by CPU time, the store work (posting minus index
 // save) beside the index save, and the ratios of the large register to the small
@@ -96,6 +96,7 @@ class BenchClub {
   void Post() {
     TAccountTranRec tran = Posting(posted_++);
     ledger_->PostAccountTransaction(actid_, PostMode::NewOnAccount, tran, nullptr, ledger::kApply);
+    club_->Commit();
   }
 
   // Rewrites one stored transaction unchanged, so that the next index save has work.
@@ -106,8 +107,12 @@ class BenchClub {
     }
     Transactions().Store(touched_key_, touched_data_);
   }
-  void SaveIndex() { Transactions().SaveIndex(); }
-  void Reset() { static_cast<void>(ledger_->ResetAccount(kAccount, /*announce=*/false)); }
+  // The index save is part of the commit of the club's stores.
+  void SaveIndex() { club_->Commit(); }
+  void Reset() {
+    static_cast<void>(ledger_->ResetAccount(kAccount, /*announce=*/false));
+    club_->Commit();
+  }
 
   int Count() const { return count_; }
   double FillSeconds() const { return fill_seconds_; }

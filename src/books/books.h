@@ -33,8 +33,28 @@ class Books {
   void Close();
 
   // Carries out what the outcome asks of the layers above the ledger that
-  // returned it, and returns it.
+  // returned it, commits the operation (a refused or cancelled one too: an
+  // aborted dues run keeps what it posted), and returns it.
   Outcome Settle(Outcome outcome);
+
+  // Runs one user operation as a unit of work: everything it changed is
+  // committed at once, or, when it throws, dropped.
+  //   books.Run([&] { return books.Accounts().Hide(name); });
+  template <class Operation>
+  decltype(auto) Run(Operation&& operation) {
+    try {
+      decltype(auto) result = operation();
+      club_.Commit();
+      return result;
+    } catch (...) {
+      Abandon();
+      throw;
+    }
+  }
+  // Commits what changed since the last commit.
+  void Commit() { club_.Commit(); }
+  // Drops every change since the last commit (an operation that failed half way).
+  void Abandon();
 
   ClubSession& Club() { return club_; }
   ledger::AccountLedger& Accounts() { return accounts_; }

@@ -62,9 +62,10 @@ void PrintInfo(CliContext& context) {
   });
 }
 
-void OpenAndClose(CliContext& context) {
+void OpenAndClose(CliContext& context, bool create_missing) {
   RequireClubFolder(context);
   Books books(context.club_folder, *context.ui, *context.clock);
+  books.Club().SetCreateMissingStores(create_missing);
   books.Open();
   books.Close();
 }
@@ -162,7 +163,10 @@ void AddClubCommands(CLI::App& app, CommandList& commands) {
   commands.push_back({club, [club_options](CliContext& context) { ShowOrChangeClub(context, *club_options); }});
 
   auto* open = app.add_subcommand("open", "Open the club as the program does at start (upgrades included) and close it");
-  commands.push_back({open, OpenAndClose});
+  auto create_missing = std::make_shared<bool>(false);
+  open->add_flag("--create-missing", *create_missing,
+                 "Create a missing store file empty instead of refusing to open (after a loss with no backup)");
+  commands.push_back({open, [create_missing](CliContext& context) { OpenAndClose(context, *create_missing); }});
 
   auto init_options = std::make_shared<InitOptions>();
   auto* init = app.add_subcommand("init", "Set up a new club in the club folder");

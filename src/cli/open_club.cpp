@@ -57,6 +57,8 @@ void WithOpenClub(CliContext& context, const std::function<void(Books&)>& work, 
   try {
     work(books);
   } catch (...) {
+    // What the failed command changed is dropped; the club closes on its last commit.
+    books.Abandon();
     books.Close();
     throw;
   }

@@ -1,18 +1,25 @@
 #include "club/club_session.h"
 
+#include <algorithm>
 #include <cmath>
+#include <exception>
 
+#include "club/club_commit.h"
 #include "club/club_info_file.h"
 #include "club/keys.h"
 #include "club/number_parse.h"
 #include "club/store_operations.h"
 #include "club/upgrade.h"
+#include "store/container_format.h"
+#include "store/whole_files.h"
 
 namespace pellmark {
 namespace {
 
 constexpr int kMasterCacheSize = 2500;
 constexpr int kTransactionCacheSize = 16384;
+// Unused bytes in a store's data file beyond which the close packs it.
+constexpr std::uint64_t kPackThreshold = 65536;
 constexpr double kLeastStartUnit = 0.01;
 constexpr double kMostStartUnit = 1e6;
 
@@ -24,13 +31,19 @@ std::optional<std::int32_t> ParseTrackYear(std::string_view text) {
 
 std::string Cut(const std::string& text, std::size_t length) { return text.substr(0, length); }
 
+constexpr std::array<const char*, 9> kStoreFiles = {"clubmem.qdb", "memrec.qdb",  "clubstk.qdb",
+                                                    "stkrec.qdb",  "stkprice.qdb", "clubact.qdb",
+                                                    "actrec.qdb",  "clubcat.qdb", "clubunit.qdb"};
+
 }  // namespace
 
 ClubSession::ClubSession(std::filesystem::path folder, Interaction& ui, const Clock& clock)
-    : folder_(std::move(folder)), ui_(ui), clock_(clock) {}
+    : folder_(std::filesystem::absolute(folder).lexically_normal()), ui_(ui), clock_(clock) {}
 
 ClubSession::~ClubSession() {
   try {
+    // An operation cut short by an exception is not committed.
+    if (std::uncaught_exceptions() > 0) Abandon();
     CloseStores();
   } catch (...) {
     // The working files stay behind; the next open recovers them.
@@ -38,9 +51,9 @@ ClubSession::~ClubSession() {
 }
 
 void ClubSession::ConfigureStores() {
-  const std::filesystem::path working = folder_ / kWorkingFolderName;
-  std::error_code ignored;
-  std::filesystem::create_directories(working, ignored);
+  const std::filesystem::path working = WorkingFolder();
+  // The commit record names working files inside this folder: it must exist.
+  std::filesystem::create_directories(working);
   Stores& s = stores_;
   for (store::TQDB* master : {&s.members, &s.securities, &s.accounts, &s.categories}) {
     master->SetCacheSize(kMasterCacheSize);
@@ -50,6 +63,7 @@ void ClubSession::ConfigureStores() {
   }
   for (store::TQDB* store : s.All()) {
     store->WarnNoData = [](store::TQDB&) {};
+    store->SetCommittedByOwner(true);
     store->SetTempFolder(working);
     store->OnRecovery = [this](store::TQDB&, const store::RecoveryReport& report) { ReportRecovery(report); };
   }
@@ -74,26 +88,86 @@ void ClubSession::ResetInfoForFirstSetUp() {
   info_.defstkact = -1;
 }
 
-std::vector<std::int32_t> ClubSession::OpenClub(bool reset) {
-  if (auto info = ReadClubInfo(folder_, Files())) {
-    info_ = *info;
-    info_exists_ = true;
-  } else {
-    ResetInfoForFirstSetUp();
-    info_exists_ = false;
+void ClubSession::RecoverAndClean() {
+  store::FileLayer& files = Files();
+  for (const std::string& joined : ApplyCommitRecord(files, folder_, WorkingFolder())) {
+    ui_.ShowInformation("Changes to " + joined +
+                        " left by a program that ended without closing the club have been recovered.");
   }
+  if (files.Exists(WorkingFolder() / kCreatingMarkerName)) {
+    // A club whose creation was cut short is no club: its files go, and it is created anew.
+    for (const char* name : kStoreFiles) files.Remove(folder_ / name);
+    files.Remove(folder_ / kClubInfoFileName);
+  }
+  RemoveStrayFiles(folder_, WorkingFolder(), {kLockFileName});
+}
 
+bool ClubSession::UpgradePending() const {
+  // Older releases created some stores only when first used: their clubs may lack them.
+  return info_exists_ && (info_.cnthndl == 255 || info_.unitkey == -1);
+}
+
+void ClubSession::PrepareStoreFiles() {
+  store::FileLayer& files = Files();
+  std::vector<std::string> missing;
+  for (const char* name : kStoreFiles) {
+    if (!files.Exists(folder_ / name)) missing.emplace_back(name);
+  }
+  if (missing.empty()) return;
+  if (missing.size() == kStoreFiles.size() && !info_exists_) {
+    // A new club: until its set-up is committed the marker says that a crash leaves no club.
+    store::SaveFileAtomically(files, WorkingFolder() / kCreatingMarkerName, "");
+    creating_ = true;
+  } else if (!create_missing_ && !UpgradePending()) {
+    std::string names;
+    for (const std::string& name : missing) names += (names.empty() ? "" : ", ") + name;
+    throw ClubFileMissing((missing.size() == 1 ? "The club file " + names + " is missing from "
+                                               : "The club files " + names + " are missing from ") +
+                          folder_.string() +
+                          ". Restore the club from a backup, or run \"pellmark-cli open --create-missing\" to "
+                          "start the missing files empty.");
+  }
+  for (const std::string& name : missing) store::CreateEmpty(files, folder_ / name);
+}
+
+std::vector<std::int32_t> ClubSession::OpenClub(bool reset) {
   ConfigureStores();
+  lock_ = std::make_unique<ClubLock>(WorkingFolder());
   Stores& s = stores_;
-  s.members.SetFileName(folder_ / "clubmem.qdb");
-  s.memrecs.SetFileName(folder_ / "memrec.qdb");
-  s.securities.SetFileName(folder_ / "clubstk.qdb");
-  s.prices.SetFileName(folder_ / "stkprice.qdb");
-  s.stkrecs.SetFileName(folder_ / "stkrec.qdb");
-  s.actrecs.SetFileName(folder_ / "actrec.qdb");
-  s.categories.SetFileName(folder_ / "clubcat.qdb");
-  s.accounts.SetFileName(folder_ / "clubact.qdb");
-  s.unitfile.SetFileName(folder_ / "clubunit.qdb");
+  try {
+    RecoverAndClean();
+    if (auto info = ReadClubInfo(folder_, Files())) {
+      info_ = *info;
+      info_exists_ = true;
+    } else {
+      ResetInfoForFirstSetUp();
+      info_exists_ = false;
+    }
+    committed_info_ = info_;
+    committed_info_exists_ = info_exists_;
+    creating_ = creation_finished_ = false;
+    commit_sequence_ = 0;
+    PrepareStoreFiles();
+    s.members.SetFileName(folder_ / "clubmem.qdb");
+    s.memrecs.SetFileName(folder_ / "memrec.qdb");
+    s.securities.SetFileName(folder_ / "clubstk.qdb");
+    s.prices.SetFileName(folder_ / "stkprice.qdb");
+    s.stkrecs.SetFileName(folder_ / "stkrec.qdb");
+    s.actrecs.SetFileName(folder_ / "actrec.qdb");
+    s.categories.SetFileName(folder_ / "clubcat.qdb");
+    s.accounts.SetFileName(folder_ / "clubact.qdb");
+    s.unitfile.SetFileName(folder_ / "clubunit.qdb");
+  } catch (...) {
+    for (store::TQDB* store : s.All()) {
+      try {
+        store->SetFileName("");
+      } catch (const std::exception&) {
+        // Nothing was committed; the next open removes the working files.
+      }
+    }
+    lock_.reset();
+    throw;
+  }
   open_ = true;
 
   if (categories.Count() == 0) AddPredefinedCategories(categories);
@@ -112,6 +186,7 @@ std::vector<std::int32_t> ClubSession::OpenClub(bool reset) {
   }
 
   RecountHiddenItems();
+  Commit();
   return to_recalculate;
 }
 
@@ -152,14 +227,101 @@ void ClubSession::RecountHiddenItems() {
   if (changed && info_exists_) WriteClubInfo();
 }
 
+void ClubSession::Commit() {
+  if (!open_) return;
+  const std::array<store::TQDB*, 9> all = stores_.All();
+  const bool changed = info_dirty_ || std::any_of(all.begin(), all.end(), [](store::TQDB* store) {
+                         return store->ChangedSinceCommit();
+                       });
+  if (!changed) return;
+  ClubCommitRecord record;
+  record.sequence = ++commit_sequence_;
+  try {
+    for (std::size_t i = 0; i < all.size(); ++i) {
+      if (!all[i]->ChangedSinceCommit() && !all[i]->CommittedSinceOpen()) continue;
+      const store::CommitPoint point = all[i]->PrepareCommit();
+      record.stores.push_back(
+          {kStoreFiles[i], point.data.filename().string(), point.index.filename().string(), point.data_length});
+    }
+    if (info_dirty_ || info_committed_since_open_) record.info = EncodeRecord(info_);
+    WriteCommitRecord(Files(), WorkingFolder(), record);
+  } catch (...) {
+    for (store::TQDB* store : all) store->AbandonCommit();
+    throw;
+  }
+  for (store::TQDB* store : all) store->FinishCommit();
+  const bool info_written = info_dirty_;
+  if (info_dirty_) info_committed_since_open_ = true;
+  info_dirty_ = false;
+  committed_info_ = info_;
+  committed_info_exists_ = info_exists_;
+  try {
+    // Readers of the club information file alone see the commit at once.
+    if (info_written) pellmark::WriteClubInfo(folder_, committed_info_, Files());
+    if (creating_ && creation_finished_) {
+      creating_ = false;
+      Files().Remove(WorkingFolder() / kCreatingMarkerName);
+    }
+  } catch (const store::FileLayerError&) {
+    // The commit record holds the club information; the close or the next open writes it.
+  }
+}
+
+void ClubSession::Abandon() {
+  if (!open_) return;
+  for (store::TQDB* store : stores_.All()) store->RevertToCommit();
+  info_ = committed_info_;
+  info_exists_ = committed_info_exists_;
+  info_dirty_ = false;
+}
+
 void ClubSession::CloseStores() {
   if (!open_) return;
+  std::exception_ptr failure;
+  try {
+    // A commit never writes over bytes the last one points at, so replaced
+    // records pile up in the data files; a store holding many of them is packed
+    // before it is joined.
+    for (store::TQDB* store : stores_.All()) {
+      const std::uint64_t unused = store->ReadOnly() ? 0 : store->UnusedBytes();
+      if (unused > kPackThreshold) store->Pack();
+    }
+    Commit();
+  } catch (...) {
+    failure = std::current_exception();
+    try {
+      Abandon();
+    } catch (const std::exception&) {
+      // The stores close on their last commit whatever their state in memory.
+    }
+  }
   open_ = false;
+  bool joined = true;
   Stores& s = stores_;
   for (store::TQDB* store : {&s.accounts, &s.securities, &s.members, &s.actrecs, &s.memrecs, &s.stkrecs, &s.unitfile,
                              &s.categories, &s.prices}) {
-    store->SetFileName("");
+    try {
+      store->SetFileName("");
+    } catch (...) {
+      joined = false;
+      if (!failure) failure = std::current_exception();
+    }
   }
+  // A store not joined keeps the commit record and the working files for the next open.
+  if (joined) {
+    try {
+      if (info_committed_since_open_) pellmark::WriteClubInfo(folder_, committed_info_, Files());
+      for (const char* slot : kCommitSlotNames) Files().Remove(WorkingFolder() / slot);
+      // A club closed cleanly is no longer being created, whether it was set up or not.
+      RemoveStrayFiles(folder_, WorkingFolder(), {kLockFileName});
+      creating_ = false;
+    } catch (...) {
+      if (!failure) failure = std::current_exception();
+    }
+  }
+  info_committed_since_open_ = false;
+  lock_.reset();
+  if (failure) std::rethrow_exception(failure);
 }
 
 void ClubSession::Close() {
@@ -172,11 +334,18 @@ void ClubSession::SetFileLayer(store::FileLayer* files) {
   for (store::TQDB* store : stores_.All()) store->SetFileLayer(files);
 }
 
-void ClubSession::WriteClubInfo() { pellmark::WriteClubInfo(folder_, info_, Files()); }
+void ClubSession::WriteClubInfo() {
+  if (open_) {
+    info_dirty_ = true;
+  } else {
+    pellmark::WriteClubInfo(folder_, info_, Files());
+  }
+}
 
 void ClubSession::SetSortSecurities(bool sort) {
   info_.sort = sort;
   WriteClubInfo();
+  Commit();
 }
 
 ClubInfoFields ClubSession::DisplayedClubInfo() const {
@@ -259,6 +428,7 @@ Outcome ClubSession::CommitClubInformation(const ClubInfoFields& fields, bool* d
   info_.usepas = fields.usepas;
   info_exists_ = true;
 
+  creation_finished_ = true;
   if (accounts.Count() == 0) {
     CreateFirstAccount();
     ui_.PlayConfirmationSound();
@@ -269,6 +439,7 @@ Outcome ClubSession::CommitClubInformation(const ClubInfoFields& fields, bool* d
     ui_.ShowInformation("Club Information updated.");
   }
   WriteClubInfo();
+  Commit();
   return Outcome::Done();
 }
 

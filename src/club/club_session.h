@@ -12,11 +12,14 @@
 
 #include <array>
 #include <filesystem>
+#include <memory>
+#include <stdexcept>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "club/clock.h"
+#include "club/club_lock.h"
 #include "club/interaction.h"
 #include "club/outcome.h"
 #include "club/record_keys.h"
@@ -38,6 +41,17 @@ struct ClubInfoFields {
   std::optional<std::string> startunit;  // shown only at the first set-up
 };
 
+// The folder inside a club folder where the stores keep their working files.
+inline constexpr const char* kWorkingFolderName = ".pellmark-work";
+// In the working folder while a new club is being created.
+inline constexpr const char* kCreatingMarkerName = "creating";
+
+// A club whose folder holds some of its stores but not all: the open is refused.
+class ClubFileMissing : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 class ClubSession {
  public:
   ClubSession(std::filesystem::path folder, Interaction& ui, const Clock& clock);
@@ -47,7 +61,11 @@ class ClubSession {
   ClubSession(const ClubSession&) = delete;
   ClubSession& operator=(const ClubSession&) = delete;
 
-  // Opens the club: the nine stores (created when missing), the predefined
+  // Opens the club: takes the club's lock (ClubLocked when another program
+  // holds it), joins what the newest commit record of a program that died
+  // names, removes stray working files, then the nine stores (created together
+  // for a new club; a club missing some is refused with ClubFileMissing unless
+  // SetCreateMissingStores), the predefined
   // categories of an empty category store, the view state, pending upgrades and
   // the recount of hidden items. `reset` takes the default view state.
   // Returns the ids of the members whose totals the upgrade of old data asks to
@@ -55,8 +73,20 @@ class ClubSession {
   // recount the hidden items after. Store errors propagate.
   std::vector<std::int32_t> OpenClub(bool reset);
 
-  // Closes the stores in the program's order; each close rewrites its file.
+  // Commits, then closes the stores in the program's order; each store changed
+  // since the open is rewritten, the commit record and working files go and the
+  // lock is released.
   void CloseStores();
+
+  // The unit of work: every store changed since the last commit, and the club
+  // information, are committed at once by replacing the commit record; nothing
+  // is written when nothing changed. A failure leaves the last commit as it was.
+  void Commit();
+  // Drops every change since the last commit, in the stores and the club information.
+  void Abandon();
+
+  // A missing store is created empty by the next OpenClub instead of refused.
+  void SetCreateMissingStores(bool create) { create_missing_ = create; }
 
   // The end of a run: closes the stores and writes the view state.
   void Close();
@@ -72,7 +102,8 @@ class ClubSession {
   // or the first set-up's defaults.
   ClubInfoFields DisplayedClubInfo() const;
 
-  // Writes the club information file now.
+  // The club information goes into the file with the next commit (at once
+  // while the club is not open).
   void WriteClubInfo();
 
   // "Sort Securities by Performance": stored and written at once.
@@ -124,6 +155,10 @@ class ClubSession {
 
  private:
   void ConfigureStores();
+  std::filesystem::path WorkingFolder() const { return folder_ / kWorkingFolderName; }
+  void RecoverAndClean();
+  void PrepareStoreFiles();
+  bool UpgradePending() const;
   void ReportRecovery(const store::RecoveryReport& report);
   void ResetInfoForFirstSetUp();
   void CreateFirstAccount();
@@ -136,11 +171,20 @@ class ClubSession {
   bool open_ = false;
   bool info_exists_ = false;
   bool audit_mode_ = false;
+  std::unique_ptr<ClubLock> lock_;
+  bool create_missing_ = false;
+  // A new club: the creation marker stands until the set-up is committed.
+  bool creating_ = false;
+  bool creation_finished_ = false;
+  // The club information changed since the last commit / since the open.
+  bool info_dirty_ = false;
+  std::uint64_t commit_sequence_ = 0;
+  bool info_committed_since_open_ = false;
+  TClubInfoRec committed_info_;
+  bool committed_info_exists_ = false;
   TClubInfoRec info_;
   TViewState view_;
 };
 
-// The folder inside a club folder where the stores keep their working files.
-inline constexpr const char* kWorkingFolderName = ".pellmark-work";
 
 }  // namespace pellmark

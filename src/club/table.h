@@ -1,8 +1,9 @@
 // A typed table: one record store bound to its record type and to the key each
 // record is stored under. Every walk and change sets the filter it needs and
-// restores the store's filter afterwards, also when the visitor throws; every
-// change saves the index, so it survives the death of the program. Finding a key
-// does not depend on the filter.
+// restores the store's filter afterwards, also when the visitor throws. Every
+// change asks the store to save its index; the club's stores take that as a
+// note and save it with the commit of the whole operation (ClubSession::Commit).
+// Finding a key does not depend on the filter.
 //
 //   Table<TAccountTranRec> actrecs(store, AccountTranKey);
 //   actrecs.Put(check);                                      // under AccountTranKey(check)

@@ -56,8 +56,24 @@ fs::path IndexNameFor(const fs::path& data_file) {
 }
 
 void CreateEmpty(FileLayer& files, const fs::path& name) {
-  OpenFile file(files, name, OpenMode::kCreateNew);
-  files.WriteAt(file.Handle(), 0, kEmptyContainer);
+  if (files.Exists(name)) throw FileLayerError(EEXIST, name, "create");
+  fs::path fresh;
+  try {
+    fresh = files.CreateTemp(FolderOf(name), "QDD");
+  } catch (const TempNameError& error) {
+    // The store file is what cannot be created (a missing folder, a full disk).
+    throw FileLayerError(error.ErrorNumber(), name, "create");
+  }
+  try {
+    {
+      OpenFile file(files, fresh, OpenMode::kReadWrite);
+      files.WriteAt(file.Handle(), 0, kEmptyContainer);
+    }
+    ReplaceFile(files, fresh, name);
+  } catch (...) {
+    RemoveQuietly(files, fresh);
+    throw;
+  }
 }
 
 WorkingFiles CreateWorkingFiles(FileLayer& files, const fs::path& folder) {
@@ -116,7 +132,8 @@ SplitStore Split(FileLayer& files, const fs::path& name, const fs::path& folder)
   return split;
 }
 
-void Join(FileLayer& files, const WorkingFiles& working, const fs::path& target) {
+void Join(FileLayer& files, const WorkingFiles& working, const fs::path& target,
+          std::optional<std::uint64_t> data_length_wanted) {
   const fs::path folder = FolderOf(target);
   const fs::path joined = files.CreateTemp(folder, "QDD");
   try {
@@ -124,7 +141,8 @@ void Join(FileLayer& files, const WorkingFiles& working, const fs::path& target)
       OpenFile out(files, joined, OpenMode::kReadWrite);
       OpenFile data(files, working.data, OpenMode::kRead);
       OpenFile index(files, working.index, OpenMode::kRead);
-      const std::int32_t data_length = SectionLength(target, files.Size(data.Handle()));
+      const std::int32_t data_length =
+          SectionLength(target, data_length_wanted ? *data_length_wanted : files.Size(data.Handle()));
       const std::int32_t index_length = SectionLength(target, files.Size(index.Handle()));
       std::string head(kQdbMarker);
       AppendLittle<std::int32_t>(head, data_length);

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,8 @@ std::filesystem::path WorkingFolder(FileLayer& files, const std::filesystem::pat
 // rest of the data file's name, in the same folder.
 std::filesystem::path IndexNameFor(const std::filesystem::path& data_file);
 
+// Writes the empty container under a temporary name and renames it: a crash
+// leaves no file or a whole one, never a file of 0 bytes. Fails when `name` exists.
 void CreateEmpty(FileLayer& files, const std::filesystem::path& name);
 
 // A new empty pair of working files inside `folder`: "QDB" plus a unique rest,
@@ -68,8 +71,10 @@ SplitStore Split(FileLayer& files, const std::filesystem::path& name, const std:
 
 // Writes a new container from the working files beside `target`, flushes it,
 // renames it over `target` and flushes the folder. On failure the new
-// container is removed and `target` is as it was.
-void Join(FileLayer& files, const WorkingFiles& working, const std::filesystem::path& target);
+// container is removed and `target` is as it was. With `data_length`, only
+// that many bytes of the data file are taken (the rest was never committed).
+void Join(FileLayer& files, const WorkingFiles& working, const std::filesystem::path& target,
+          std::optional<std::uint64_t> data_length = std::nullopt);
 
 // Renames `source` over `target` (both in one folder).
 void ReplaceFile(FileLayer& files, const std::filesystem::path& source, const std::filesystem::path& target);

@@ -14,7 +14,9 @@ constexpr std::string_view kMarkerTitle = "pellmark store working files";
 constexpr std::size_t kLongestWriteInPlace = 512;
 
 std::string MarkerText(const WorkingFiles& working) {
-  return std::string(kMarkerTitle) + "\ndata=" + working.data.string() + "\nindex=" + working.index.string() + "\n";
+  // Absolute names: the next open may run from another working directory.
+  return std::string(kMarkerTitle) + "\ndata=" + fs::absolute(working.data).string() +
+         "\nindex=" + fs::absolute(working.index).string() + "\n";
 }
 
 // Writes `text` over the start of an existing file.
@@ -65,6 +67,12 @@ std::optional<WorkingFiles> ReadOpenMarker(FileLayer& files, const fs::path& mar
     if (line.starts_with("index=")) working.index = line.substr(6);
   }
   if (working.data.empty() || working.index.empty()) return std::nullopt;
+  // A relative name, written by an older version, was relative to the working
+  // directory of the program that wrote it; when that does not find the file,
+  // the marker's folder is the likely base.
+  for (fs::path* name : {&working.data, &working.index}) {
+    if (name->is_relative() && !files.Exists(*name)) *name = marker.parent_path() / *name;
+  }
   return working;
 }
 

@@ -1,6 +1,7 @@
 #include "store/qdb.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "store/item_cache.h"
 #include "store/open_marker.h"
 #include "store/progress_step.h"
+#include "store/whole_files.h"
 
 namespace pellmark::store {
 namespace {
@@ -88,6 +90,12 @@ class TQDB::Impl {
   // The progress a write of the index would report, for an index file that need not be written.
   void ReportUnchangedIndex(ProgressKind kind);
   void JoinIntoStoreFile();
+  void CloseCommitted();
+  CommitPoint PrepareCommit();
+  void FinishCommit();
+  void AbandonCommit();
+  void RevertToCommit();
+  bool ChangedSinceCommit() const { return modified_ || working_.data != committed_.data; }
   std::string ReadItem(const IndexEntry& entry);
 
   void RequireFile() const;
@@ -136,6 +144,14 @@ class TQDB::Impl {
   bool file_read_only_ = false;
   bool save_on_close_ = true;
   bool expanded_file_names_ = true;
+
+  // Owner-committed stores: what the last commit names, and what the commit
+  // being written will name.
+  bool managed_ = false;
+  WorkingFiles committed_;
+  std::uint64_t committed_length_ = 0;
+  std::optional<CommitPoint> prepared_;
+  bool committed_since_open_ = false;
 };
 
 // Operating-system failures become the store's file errors, named by the store file.
@@ -143,7 +159,9 @@ template <class Action>
 decltype(auto) TQDB::Impl::Guarded(Action&& action) {
   try {
     return action();
-  } catch (const TempNameError&) {
+  } catch (const TempNameError& error) {
+    // A full disk is said as such, not as a missing temporary file.
+    if (error.ErrorNumber() == ENOSPC || error.ErrorNumber() == EDQUOT) throw FileErrorForCode(error.ErrorNumber(), Name());
     throw EQDBIndexError(QdbText(kTextNoTempFile));
   } catch (const FileLayerError& error) {
     throw FileErrorForCode(error.ErrorNumber(), Name());
@@ -184,7 +202,10 @@ void TQDB::Impl::Open() {
       data_handle_ = files.Open(working_.data, ReadOnly() ? OpenMode::kRead : OpenMode::kReadWrite);
       reader_ = std::make_unique<DataFileReader>(files, data_handle_);
       LoadIndex(std::move(split.index));
-      if (!ReadOnly()) {
+      if (managed_) {
+        committed_ = working_;
+        committed_length_ = files.Size(data_handle_);
+      } else if (!ReadOnly()) {
         WriteOpenMarker(files, marker_, working_);
         marker_written_ = true;
       }
@@ -267,6 +288,7 @@ void TQDB::Impl::Close() {
     return;
   }
   FileLayer& files = Files();
+  if (managed_) return CloseCommitted();
   std::exception_ptr failure;
   try {
     Guarded([&] {
@@ -303,7 +325,107 @@ void TQDB::Impl::Close() {
   if (failure) std::rethrow_exception(failure);
 }
 
+void TQDB::Impl::CloseCommitted() {
+  FileLayer& files = Files();
+  std::exception_ptr failure;
+  try {
+    Guarded([&] {
+      cache_.Clear();
+      reader_.reset();
+      files.Close(data_handle_);
+      data_handle_ = -1;
+      // Changes not committed are dropped; the working files stay for the
+      // owner, whose commit record may still name them.
+      if (!ReadOnly() && committed_since_open_) {
+        Join(files, committed_, file_name_, committed_length_);
+      }
+    });
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  reader_.reset();
+  if (data_handle_ >= 0) files.Close(data_handle_);
+  data_handle_ = -1;
+  if (prepared_) RemoveQuietly(files, prepared_->index);
+  ResetState();
+  file_name_.clear();
+  if (failure) std::rethrow_exception(failure);
+}
+
+CommitPoint TQDB::Impl::PrepareCommit() {
+  RequireFile();
+  if (!ChangedSinceCommit() || ReadOnly()) return {committed_.data, committed_.index, committed_length_};
+  FileLayer& files = Files();
+  Guarded([&] {
+    const fs::path index = files.CreateTemp(FolderOf(working_.index), "QIX");
+    try {
+      EncodeIndexInto(index, ProgressKind::kSavingIndex);
+      prepared_ = CommitPoint{working_.data, index, files.Size(data_handle_)};
+    } catch (...) {
+      RemoveQuietly(files, index);
+      throw;
+    }
+  });
+  ReportEnd(ProgressKind::kSavingIndex);
+  return *prepared_;
+}
+
+void TQDB::Impl::FinishCommit() {
+  if (!prepared_) return;
+  FileLayer& files = Files();
+  for (const fs::path& old : {committed_.data, committed_.index, working_.index}) {
+    if (old != prepared_->data && old != prepared_->index) RemoveQuietly(files, old);
+  }
+  committed_ = {prepared_->data, prepared_->index};
+  committed_length_ = prepared_->data_length;
+  working_ = committed_;
+  prepared_.reset();
+  modified_ = false;
+  index_file_current_ = true;
+  committed_since_open_ = true;
+}
+
+void TQDB::Impl::AbandonCommit() {
+  if (!prepared_) return;
+  RemoveQuietly(Files(), prepared_->index);
+  prepared_.reset();
+}
+
+void TQDB::Impl::RevertToCommit() {
+  RequireFile();
+  AbandonCommit();
+  if (!ChangedSinceCommit()) return;
+  FileLayer& files = Files();
+  Guarded([&] {
+    if (working_.data != committed_.data) {
+      // A Pack since the commit wrote new working files; the committed ones are still there.
+      reader_.reset();
+      files.Close(data_handle_);
+      data_handle_ = -1;
+      RemoveWorkingFiles(files, working_);
+      working_ = committed_;
+      data_handle_ = files.Open(working_.data, OpenMode::kReadWrite);
+      reader_ = std::make_unique<DataFileReader>(files, data_handle_);
+    }
+    cache_.Clear();
+    const std::string bytes = ReadWholeFile(files, committed_.index);
+    SectionBytes section{std::make_unique_for_overwrite<char[]>(bytes.size()), bytes.size()};
+    std::memcpy(section.bytes.get(), bytes.data(), bytes.size());
+    LoadIndex(std::move(section));
+  });
+  modified_ = false;
+  index_file_current_ = true;
+  item_index_ = 0;
+  key_ = ordinary_.Empty() ? std::string() : ordinary_.At(0).key;
+  bof_ = !ordinary_.Empty();
+  eof_ = ordinary_.Count() == 1;
+}
+
 void TQDB::Impl::ResetState() {
+  committed_ = {};
+  committed_length_ = 0;
+  prepared_.reset();
+  committed_since_open_ = false;
   ordinary_.Clear();
   administrative_.Clear();
   cache_.Clear();
@@ -488,7 +610,9 @@ void TQDB::Impl::Change(std::string_view data) {
   IndexEntry& entry = ordinary_.At(item_index_);
   cache_.Remove(entry.key);
   std::uint64_t at = static_cast<std::uint64_t>(entry.offset);
-  if (data.size() > static_cast<std::size_t>(entry.size)) {
+  // The last commit may still point at the old bytes: they are not written over.
+  const bool committed_bytes = managed_ && working_.data == committed_.data && at < committed_length_;
+  if (data.size() > static_cast<std::size_t>(entry.size) || committed_bytes) {
     try {
       at = files.Size(data_handle_);
     } catch (const FileLayerError&) {
@@ -578,7 +702,7 @@ void TQDB::Impl::Pack() {
       for (int i = 0; i < ordinary_.Count(); ++i) move(ordinary_.At(i), number++);
       files.WriteAt(handle, written, buffer);
       WriteIndexFile(packed, ProgressKind::kPacking);
-      if (marker_written_) WriteOpenMarker(files, marker_, packed);
+      if (marker_written_ && !managed_) WriteOpenMarker(files, marker_, packed);
     } catch (...) {
       std::size_t restored = 0;
       for (int i = 0; i < administrative_.Count() && restored < old_offsets.size(); ++i) {
@@ -593,7 +717,10 @@ void TQDB::Impl::Pack() {
     }
     reader_.reset();
     files.Close(data_handle_);
-    RemoveWorkingFiles(files, working_);
+    for (const fs::path& old : {working_.data, working_.index}) {
+      // The files of the last commit go with the next commit, not before.
+      if (!managed_ || (old != committed_.data && old != committed_.index)) RemoveQuietly(files, old);
+    }
     working_ = packed;
     data_handle_ = handle;
     reader_ = std::make_unique<DataFileReader>(files, data_handle_);
@@ -605,7 +732,7 @@ void TQDB::Impl::Pack() {
 
 void TQDB::Impl::SaveIndex() {
   RequireFile();
-  if (ReadOnly() || !modified_) return;
+  if (ReadOnly() || !modified_ || managed_) return;
   Guarded([&] { SwitchIndexFile(ProgressKind::kSavingIndex); });
   modified_ = false;
   index_file_current_ = true;
@@ -835,7 +962,26 @@ TQDB::~TQDB() {
 void TQDB::SetFileName(const fs::path& name) { impl_->SetFileName(name); }
 const fs::path& TQDB::FileName() const { return impl_->file_name_; }
 void TQDB::Close() { impl_->Close(); }
-void TQDB::SetTempFolder(fs::path folder) { impl_->temp_folder_ = std::move(folder); }
+void TQDB::SetTempFolder(fs::path folder) {
+  // Working files are named by absolute paths: a later open may run from another working directory.
+  impl_->temp_folder_ = folder.empty() ? folder : fs::absolute(folder).lexically_normal();
+}
+void TQDB::SetCommittedByOwner(bool on) { impl_->managed_ = on; }
+bool TQDB::ChangedSinceCommit() const { return impl_->ChangedSinceCommit(); }
+bool TQDB::CommittedSinceOpen() const { return impl_->committed_since_open_; }
+CommitPoint TQDB::PrepareCommit() { return impl_->PrepareCommit(); }
+void TQDB::FinishCommit() { impl_->FinishCommit(); }
+void TQDB::AbandonCommit() { impl_->AbandonCommit(); }
+void TQDB::RevertToCommit() { impl_->RevertToCommit(); }
+std::uint64_t TQDB::UnusedBytes() {
+  impl_->RequireFile();
+  std::uint64_t used = 0;
+  for (const IndexList* list : {&impl_->administrative_, &impl_->ordinary_}) {
+    for (int i = 0; i < list->Count(); ++i) used += static_cast<std::uint64_t>(list->At(i).size);
+  }
+  const std::uint64_t size = impl_->Guarded([&] { return impl_->Files().Size(impl_->data_handle_); });
+  return size > used ? size - used : 0;
+}
 const fs::path& TQDB::TempFolder() const { return impl_->temp_folder_; }
 void TQDB::SetFileLayer(FileLayer* files) { impl_->files_ = files; }
 

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
@@ -49,6 +50,14 @@ struct RecoveryReport {
   std::filesystem::path index_file;
   bool joined = false;               // the working files were joined into the store file
   std::string problem;               // why they were left where they are
+};
+
+// What a club's commit record names for one store: its working files and the
+// length of the data file at the commit (bytes after it are not yet committed).
+struct CommitPoint {
+  std::filesystem::path data;
+  std::filesystem::path index;
+  std::uint64_t data_length = 0;
 };
 
 class TQDB {
@@ -87,6 +96,30 @@ class TQDB {
   void Delete();
   void Pack();
   void SaveIndex();
+
+  // A store whose owner commits it together with other stores: it writes no
+  // marker of its own, SaveIndex only notes the change, Change never writes over
+  // bytes the last commit points at, and the working files a Pack replaces stay
+  // until the next commit. Closing joins the last commit into the store file
+  // (only when a commit happened since the open) and leaves the working files
+  // for the owner to remove. Set before SetFileName.
+  void SetCommittedByOwner(bool on);
+  // True when the store changed since the last commit.
+  bool ChangedSinceCommit() const;
+  // True when a commit happened since the open.
+  bool CommittedSinceOpen() const;
+  // Writes the index into a new working file and returns what a commit record
+  // names; the store is unchanged until FinishCommit or AbandonCommit.
+  CommitPoint PrepareCommit();
+  // The commit record names the prepared point now: files no commit needs go.
+  void FinishCommit();
+  // The commit record could not be written: the prepared index file goes.
+  void AbandonCommit();
+  // Drops every change since the last commit.
+  void RevertToCommit();
+  // Bytes of the data working file that no item points at any more (items
+  // replaced or deleted); Pack reclaims them.
+  std::uint64_t UnusedBytes();
 
   std::string GetDataString();
   // Replaces the stream's contents with the current item's data, positioned at 0.

@@ -1,5 +1,6 @@
 #include "ui/pellmark_window.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <algorithm>
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include "club/number_parse.h"
@@ -108,6 +110,19 @@ TPellmark::TPellmark(std::filesystem::path club_folder, Interaction& ui, const C
   RefreshClubSummary();
   ChooseTab(club_.InfoExists() ? MainTab::kMembers : MainTab::kSpecial);
   resize(1280, 800);
+
+  // Every user operation runs inside the handling of one event of the main
+  // loop; its dialogs run loops of their own inside it. When the main loop has
+  // nothing left to do, the operation is over and is committed as a whole.
+  connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+    if (QThread::currentThread()->loopLevel() > 1 || closed_) return;
+    try {
+      books_->Commit();
+    } catch (const std::exception& error) {
+      books_->Abandon();
+      ui_.ShowError(error.what());
+    }
+  });
 }
 
 TPellmark::~TPellmark() = default;

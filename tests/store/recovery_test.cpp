@@ -209,8 +209,8 @@ TEST_F(Recovery, AFailedCloseKeepsItsWorkingFilesForTheNextOpen) {
     store.SetTempFolder(work_);
     store.SetFileName(name_);
     store.Add("kept", "C");
-    files.FailAt(1, ENOSPC);  // the "QDT" name at close
-    EXPECT_THROW(store.Close(), EQDBIndexError);
+    files.FailAt(1, ENOSPC);  // the "QDT" name at close: the full disk is named as such
+    EXPECT_THROW(store.Close(), EQDBFileError);
     EXPECT_FALSE(store.Active());
   }
   EXPECT_EQ(ReadBytes(name_), Hex(kTwoItemContainer));

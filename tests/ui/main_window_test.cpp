@@ -432,8 +432,10 @@ TEST_F(MainWindowTest, FileOpenClubSwitchesToASecondClubAndBack) {
   auto first = ReadClubInfo(folder.Path());
   ASSERT_TRUE(first.has_value());
   EXPECT_EQ(first->club, "Elm Street Investors");
-  EXPECT_TRUE(!std::filesystem::exists(folder.Path() / kWorkingFolderName) ||
-              std::filesystem::is_empty(folder.Path() / kWorkingFolderName));
+  // Only the lock file stays, unlocked, in the working folder.
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path() / kWorkingFolderName)) {
+    EXPECT_EQ(entry.path().filename(), kLockFileName);
+  }
 
   const QStringList recent = RecentClubs();
   ASSERT_GE(recent.size(), 2);

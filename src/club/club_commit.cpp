@@ -1,0 +1,193 @@
+#include "club/club_commit.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <charconv>
+#include <sstream>
+#include <system_error>
+
+#include "club/club_info_file.h"
+#include "store/container_format.h"
+#include "store/index_codec.h"
+#include "store/whole_files.h"
+
+namespace pellmark {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kTitle = "pellmark club commit";
+constexpr std::string_view kSlotTitle = "pellmark commit";
+
+std::string Hex(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size() * 2);
+  for (unsigned char byte : bytes) text += fmt::format("{:02x}", byte);
+  return text;
+}
+
+std::optional<std::string> Unhex(std::string_view text) {
+  if (text.size() % 2 != 0) return std::nullopt;
+  std::string bytes;
+  for (std::size_t i = 0; i < text.size(); i += 2) {
+    unsigned value = 0;
+    auto [end, error] = std::from_chars(text.data() + i, text.data() + i + 2, value, 16);
+    if (error != std::errc() || end != text.data() + i + 2) return std::nullopt;
+    bytes += static_cast<char>(value);
+  }
+  return bytes;
+}
+
+bool PlainName(const std::string& name) { return !name.empty() && fs::path(name).filename() == name; }
+
+// Empty when the working files hold a store that can be joined, else what is wrong.
+std::string CheckStore(store::FileLayer& files, const fs::path& working_folder, const StoreCommit& commit) {
+  const store::WorkingFiles working{working_folder / commit.data, working_folder / commit.index};
+  for (const fs::path& file : {working.data, working.index}) {
+    if (!files.Exists(file)) return "the working file " + file.string() + " is missing";
+  }
+  try {
+    std::uint64_t data_size = 0;
+    {
+      store::OpenFile data(files, working.data, store::OpenMode::kRead);
+      data_size = files.Size(data.Handle());
+    }
+    if (data_size < commit.data_length) return "the working file " + working.data.string() + " is too short";
+    store::DecodeIndex(store::ReadWholeFile(files, working.index), commit.data_length);
+  } catch (const store::InvalidIndex& error) {
+    return std::string("the index working file is not consistent: ") + error.what();
+  } catch (const store::FileLayerError& error) {
+    return std::string("the working files cannot be read: ") + error.what();
+  }
+  return {};
+}
+
+std::uint64_t Checksum(std::string_view bytes) {
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (unsigned char byte : bytes) hash = (hash ^ byte) * 1099511628211ull;
+  return hash;
+}
+
+std::string EncodeCommitRecord(const ClubCommitRecord& record) {
+  std::string text = std::string(kTitle) + "\n";
+  for (const StoreCommit& store : record.stores) {
+    text += fmt::format("store {} {} {} {}\n", store.store, store.data, store.index, store.data_length);
+  }
+  if (record.info) text += "info " + Hex(*record.info) + "\n";
+  text += "end\n";
+  return text;
+}
+
+std::optional<ClubCommitRecord> DecodeCommitRecord(std::string_view text) {
+  std::istringstream in{std::string(text)};
+  std::string line;
+  if (!std::getline(in, line) || line != kTitle) return std::nullopt;
+  ClubCommitRecord record;
+  bool ended = false;
+  while (std::getline(in, line)) {
+    std::istringstream words(line);
+    std::string word;
+    words >> word;
+    if (word == "store") {
+      StoreCommit store;
+      if (!(words >> store.store >> store.data >> store.index >> store.data_length)) return std::nullopt;
+      if (!PlainName(store.store) || !PlainName(store.data) || !PlainName(store.index)) return std::nullopt;
+      record.stores.push_back(std::move(store));
+    } else if (word == "info") {
+      std::string hex;
+      words >> hex;
+      record.info = Unhex(hex);
+      if (!record.info) return std::nullopt;
+    } else if (word == "end") {
+      ended = true;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!ended) return std::nullopt;
+  return record;
+}
+
+}  // namespace
+
+std::string EncodeCommitSlot(const ClubCommitRecord& record) {
+  const std::string body = EncodeCommitRecord(record);
+  return fmt::format("{} {} {} {:016x}\n", kSlotTitle, record.sequence, body.size(), Checksum(body)) + body;
+}
+
+std::optional<ClubCommitRecord> DecodeCommitSlot(std::string_view text) {
+  const std::size_t line_end = text.find('\n');
+  if (line_end == std::string_view::npos) return std::nullopt;
+  std::istringstream frame{std::string(text.substr(0, line_end))};
+  std::string first, second;
+  std::uint64_t sequence = 0;
+  std::size_t length = 0;
+  std::string checksum;
+  if (!(frame >> first >> second >> sequence >> length >> checksum) || first + " " + second != kSlotTitle) {
+    return std::nullopt;
+  }
+  if (text.size() - line_end - 1 < length) return std::nullopt;
+  const std::string_view body = text.substr(line_end + 1, length);
+  if (fmt::format("{:016x}", Checksum(body)) != checksum) return std::nullopt;
+  std::optional<ClubCommitRecord> record = DecodeCommitRecord(body);
+  if (record) record->sequence = sequence;
+  return record;
+}
+
+void WriteCommitRecord(store::FileLayer& files, const fs::path& working_folder, const ClubCommitRecord& record) {
+  const fs::path slot = working_folder / kCommitSlotNames[record.sequence % 2];
+  store::OpenFile out(files, slot, files.Exists(slot) ? store::OpenMode::kReadWrite : store::OpenMode::kCreate);
+  files.WriteAt(out.Handle(), 0, EncodeCommitSlot(record));
+}
+
+std::vector<std::string> ApplyCommitRecord(store::FileLayer& files, const fs::path& club_folder,
+                                           const fs::path& working_folder) {
+  std::optional<ClubCommitRecord> record;
+  for (const char* slot : kCommitSlotNames) {
+    const std::optional<std::string> text = store::TryReadWholeFile(files, working_folder / slot);
+    // A slot that holds no whole record was being written when the program died.
+    std::optional<ClubCommitRecord> found = text ? DecodeCommitSlot(*text) : std::nullopt;
+    if (found && (!record || found->sequence > record->sequence)) record = std::move(found);
+  }
+  if (!record) return {};
+  auto unrecoverable = [&](const std::string& problem) {
+    return UnrecoverableCommit("The changes left by a program that ended without closing the club could not be "
+                               "recovered (" + problem + "); they were left in " + working_folder.string() + ".");
+  };
+  // Every store is checked before any is joined: the club takes the whole commit or none of it.
+  for (const StoreCommit& store : record->stores) {
+    if (std::string problem = CheckStore(files, working_folder, store); !problem.empty()) throw unrecoverable(problem);
+  }
+  std::vector<std::string> joined;
+  for (const StoreCommit& store : record->stores) {
+    store::Join(files, {working_folder / store.data, working_folder / store.index}, club_folder / store.store,
+                store.data_length);
+    joined.push_back(store.store);
+  }
+  if (record->info) store::SaveFileAtomically(files, club_folder / kClubInfoFileName, *record->info);
+  for (const char* slot : kCommitSlotNames) files.Remove(working_folder / slot);
+  return joined;
+}
+
+void RemoveStrayFiles(const fs::path& club_folder, const fs::path& working_folder,
+                      const std::vector<std::string>& keep) {
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(working_folder, error)) {
+    const std::string name = entry.path().filename().string();
+    if (std::find(keep.begin(), keep.end(), name) == keep.end() && entry.is_regular_file(error)) {
+      fs::remove(entry.path(), error);
+    }
+  }
+  for (const auto& entry : fs::directory_iterator(club_folder, error)) {
+    if (!entry.is_regular_file(error)) continue;
+    const std::string name = entry.path().filename().string();
+    const bool temporary_container = name.starts_with("QDD") && !entry.path().has_extension();
+    const bool interrupted_save = name.ends_with(".new");
+    const bool temporary_marker = name.starts_with(".") && name.find(".open.") != std::string::npos &&
+                                  !name.ends_with(".unrecovered");
+    if (temporary_container || interrupted_save || temporary_marker) fs::remove(entry.path(), error);
+  }
+}
+
+}  // namespace pellmark

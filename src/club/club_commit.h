@@ -1,0 +1,83 @@
+// The club's unit of work on disk. While a club is open its stores keep their
+// changes in working files inside the hidden working folder; a commit writes
+// every changed store's index into a new working file and then one small
+// commit record that names for every store changed since the open its data
+// file, its index file and the data length at that commit, and the club
+// information once it changed. Records go by turns into two slots,
+// "club.commit.0" and "club.commit.1", each written in place in one write (a
+// rename would cost a flush of the file on some file systems); a record carries
+// its sequence number, length and checksum, so one cut short by the death of
+// the program is seen as such and the other slot's, one commit older, counts.
+// The next open joins what the newest whole record names into the store files
+// (`ApplyCommitRecord`) and removes every other working file.
+//
+//   club.commit.1:
+//     pellmark commit 7 96 1f2e3d4c5b6a7988
+//     pellmark club commit
+//     store clubmem.qdb QDBa1B2c3 QIXd4E5f6 1207
+//     info 4d7920436c7562...
+//     end
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/file_layer.h"
+
+namespace pellmark {
+
+inline constexpr std::array<const char*, 2> kCommitSlotNames = {"club.commit.0", "club.commit.1"};
+
+// One store in a commit record; the names are file names: the store's inside
+// the club folder, its working files inside the working folder.
+struct StoreCommit {
+  std::string store;
+  std::string data;
+  std::string index;
+  std::uint64_t data_length = 0;
+};
+
+struct ClubCommitRecord {
+  std::uint64_t sequence = 0;  // one more at every commit of a session
+  std::vector<StoreCommit> stores;
+  std::optional<std::string> info;  // the bytes of the club information file
+};
+
+// The text of a slot: the framing line, then the record.
+std::string EncodeCommitSlot(const ClubCommitRecord& record);
+// Nothing when the text is not a whole record (cut short, or other bytes);
+// bytes after the record are ignored.
+std::optional<ClubCommitRecord> DecodeCommitSlot(std::string_view text);
+
+// Writes the record over its slot in `working_folder` (the sequence number
+// picks the slot). Not flushed: a commit has to outlive the death of the
+// program; the close flushes the stores.
+void WriteCommitRecord(store::FileLayer& files, const std::filesystem::path& working_folder,
+                       const ClubCommitRecord& record);
+
+// What a commit record names cannot be joined: the record and its working files stay.
+class UnrecoverableCommit : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Joins every store the newest whole record in `working_folder` names into
+// `club_folder` and writes the club information it holds; then removes both slots. Returns
+// the store file names joined (empty when there was no record). A join that
+// fails leaves the record for the next open.
+std::vector<std::string> ApplyCommitRecord(store::FileLayer& files, const std::filesystem::path& club_folder,
+                                           const std::filesystem::path& working_folder);
+
+// Removes every file of `working_folder` but those named in `keep`, and the temporary files
+// an interrupted save leaves in `club_folder` ("QDD..." containers, "*.new"
+// files, ".*.open.*" markers).
+void RemoveStrayFiles(const std::filesystem::path& club_folder, const std::filesystem::path& working_folder,
+                      const std::vector<std::string>& keep);
+
+}  // namespace pellmark

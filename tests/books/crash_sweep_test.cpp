@@ -1,0 +1,242 @@
+// Every operation is all-or-nothing across the club's stores: the operation
+// runs as pellmark-cli in a child process that is killed at its n-th
+// file-changing call, for every n (or every stride-th, for the big operations;
+// PELLMARK_CRASH_SWEEP=all takes every n of every operation); the club is then
+// opened again and must hold exactly the books before the operation or after
+// it, Check Books must find no breach, and its folder must hold only the
+// club's files. The same with a full disk from the
+// n-th call on, in-process: the command fails naming the full disk.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "books/books.h"
+#include "books/books_check.h"
+#include "books/crashing_file_layer.h"
+#include "cli/cli_runner.h"
+#include "club/club_info_file.h"
+#include "club/view_state.h"
+#include "support/scripted_interaction.h"
+#include "support/temp_folder.h"
+
+namespace pellmark::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using cli::CliRun;
+using cli::RunLine;
+
+constexpr int kDone = 0;
+using Line = std::vector<std::string>;
+
+CliRun Cli(const fs::path& club, Line args) {
+  args.insert(args.begin(), {"--club", club.string(), "--today", "12/07/2026"});
+  return RunLine(args);
+}
+
+// Every record of every store and the club information, as text.
+template <class Record>
+void DumpTable(Table<Record>& table, std::string& out) {
+  table.ForEachKeyed("", [&](const std::string& key, const Record& record) {
+    out += key + "=" + EncodeRecord(record) + "\n";
+  });
+  out += "--\n";
+}
+
+// The books as text, and every breach Check Books finds in them.
+std::string Dump(const fs::path& club, std::string* breaches = nullptr) {
+  ScriptedInteraction ui;
+  FixedClock clock(DayNumberFromCivil({2026, 12, 7}));
+  Books books(club, ui, clock);
+  books.Open();
+  ClubSession& s = books.Club();
+  if (breaches != nullptr) {
+    for (const BooksBreach& breach : CheckBooks(s)) *breaches += breach.text + "\n";
+  }
+  std::string out;
+  DumpTable(s.members, out);
+  DumpTable(s.memrecs, out);
+  DumpTable(s.securities, out);
+  DumpTable(s.stkrecs, out);
+  DumpTable(s.prices, out);
+  DumpTable(s.accounts, out);
+  DumpTable(s.actrecs, out);
+  DumpTable(s.categories, out);
+  DumpTable(s.unitfile, out);
+  out += EncodeRecord(s.Info());
+  books.Close();
+  return out;
+}
+
+// What a closed club folder may hold besides nothing.
+std::string StrayFiles(const fs::path& club) {
+  const std::set<std::string> club_files{"clubmem.qdb", "memrec.qdb",  "clubstk.qdb", "stkrec.qdb",
+                                         "stkprice.qdb", "clubact.qdb", "actrec.qdb",  "clubcat.qdb",
+                                         "clubunit.qdb", kClubInfoFileName, kViewStateFileName, kWorkingFolderName};
+  std::string stray;
+  for (const auto& entry : fs::directory_iterator(club)) {
+    if (!club_files.contains(entry.path().filename().string())) stray += entry.path().filename().string() + " ";
+  }
+  for (const auto& entry : fs::directory_iterator(club / kWorkingFolderName)) {
+    if (entry.path().filename() != kLockFileName) stray += entry.path().filename().string() + " ";
+  }
+  return stray;
+}
+
+struct Operation {
+  const char* name;
+  std::vector<Line> setup;
+  Line command;
+  int stride;  // in `make test`; every n under PELLMARK_CRASH_SWEEP=all
+};
+
+std::vector<Line> ClubWithMembers(int count) {
+  std::vector<Line> setup{{"init", "--name", "Elm", "--year", "2026", "--start-unit", "10"},
+                          {"account", "add", "Broker", "--initial", "500"},
+                          {"deposit", "Cash", "1000", "--date", "12/01/2026", "--desc", "Dues", "--category",
+                           "Member Contributions"},
+                          {"transfer", "Cash", "Broker", "300", "--date", "12/03/2026", "--desc", "Fund"}};
+  for (int i = 0; i < count; ++i) {
+    setup.push_back({"member", "add", "--last", "Member" + std::to_string(100 + i), "--first", "Pat"});
+  }
+  setup.push_back({"dues", "--date", "02/01/2026", "--all", "50"});
+  return setup;
+}
+
+void PrintTo(const Operation& operation, std::ostream* out) { *out << operation.name; }
+
+std::vector<Operation> Operations() {
+  const std::vector<Line> small = ClubWithMembers(2);
+  return {
+      {"deposit", small, {"deposit", "Cash", "125", "--date", "12/04/2026", "--desc", "Gift", "--category",
+                          "Member Contributions"}, 1},
+      {"transfer", small, {"transfer", "Cash", "Broker", "40", "--date", "12/05/2026", "--desc", "More"}, 1},
+      {"transfer deletion", small, {"--yes", "txn", "delete", "Cash", "1"}, 1},
+      {"member change", small, {"member", "change", "Member100, Pat", "--last", "Smyth"}, 1},
+      {"payoff", small, {"--yes", "payoff", "Member101, Pat", "20", "--date", "03/01/2026", "--valuation",
+                         "01/01/2026"}, 3},
+      {"account reset-all", small, {"account", "reset-all"}, 3},
+      {"dues all of 45 members", ClubWithMembers(45), {"--yes", "dues", "--date", "03/01/2026", "--all", "50"}, 11},
+  };
+}
+
+bool SweepAll() {
+  const char* sweep = std::getenv("PELLMARK_CRASH_SWEEP");
+  return sweep != nullptr && std::string(sweep) == "all";
+}
+
+class CrashSweep : public ::testing::TestWithParam<Operation> {
+ protected:
+  void SetUp() override {
+    base_ = root_.Path() / "base";
+    fs::create_directories(base_);
+    for (const Line& line : GetParam().setup) {
+      const CliRun run = Cli(base_, line);
+      ASSERT_EQ(run.status, kDone) << line.front() << ": " << run.err;
+    }
+    std::string breaches;
+    before_ = Dump(base_, &breaches);
+    ASSERT_EQ(breaches, "") << "the club before the operation";
+    const fs::path done = Copy("done");
+    const CliRun run = Cli(done, GetParam().command);
+    ASSERT_EQ(run.status, kDone) << run.err;
+    after_ = Dump(done, &breaches);
+    ASSERT_EQ(breaches, "") << "the club after the operation";
+    ASSERT_NE(before_, after_) << "the operation changes nothing";
+  }
+
+  fs::path Copy(const std::string& name) {
+    const fs::path club = root_.Path() / name;
+    fs::remove_all(club);
+    fs::copy(base_, club, fs::copy_options::recursive);
+    return club;
+  }
+
+  // The club after a crash at call n, opened again: before or after, and tidy.
+  void ExpectWhole(const fs::path& club, const std::string& where) {
+    std::string breaches;
+    const std::string now = Dump(club, &breaches);
+    EXPECT_TRUE(now == before_ || now == after_) << GetParam().name << ": books torn " << where;
+    EXPECT_EQ(breaches, "") << GetParam().name << " " << where;
+    EXPECT_EQ(StrayFiles(club), "") << GetParam().name << " " << where;
+  }
+
+  int Stride() const { return SweepAll() ? 1 : GetParam().stride; }
+
+  TempFolder root_;
+  fs::path base_;
+  std::string before_;
+  std::string after_;
+};
+
+TEST_P(CrashSweep, AKillAtAnyFileChangeLeavesTheBooksBeforeOrAfter) {
+  int tried = 0;
+  for (int n = 1;; n += Stride()) {
+    const fs::path club = Copy("crash");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      CrashingFileLayer files;
+      files.Arm(n, CrashingFileLayer::Mode::kKill);
+      store::SetDefaultFileLayer(&files);
+      ::_exit(Cli(club, GetParam().command).status == kDone ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    if (WIFEXITED(status)) {
+      EXPECT_EQ(WEXITSTATUS(status), 0);
+      EXPECT_EQ(Dump(club), after_);
+      break;
+    }
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    ++tried;
+    ExpectWhole(club, "by a kill at call " + std::to_string(n));
+    if (HasFailure()) break;
+  }
+  EXPECT_GT(tried, 10);
+  RecordProperty("crash_points", tried);
+  std::printf("%s: %d crash points\n", GetParam().name, tried);
+}
+
+TEST_P(CrashSweep, AFullDiskFromAnyCallOnLeavesTheBooksBeforeOrAfter) {
+  int tried = 0;
+  for (int n = 1;; n += Stride()) {
+    const fs::path club = Copy("full");
+    CrashingFileLayer files;
+    files.Arm(n, CrashingFileLayer::Mode::kFull);
+    store::SetDefaultFileLayer(&files);
+    const CliRun run = Cli(club, GetParam().command);
+    const int changes = files.Changes();
+    store::SetDefaultFileLayer(nullptr);
+    if (changes < n) {
+      EXPECT_EQ(run.status, kDone);
+      break;
+    }
+    ++tried;
+    if (run.status != kDone) {
+      EXPECT_TRUE(run.err.find("The drive is full") != std::string::npos ||
+                  run.err.find("No space left on device") != std::string::npos)
+          << "full from call " << n << ": " << run.err;
+    }
+    ExpectWhole(club, "by a full disk from call " + std::to_string(n));
+    if (HasFailure()) break;
+  }
+  EXPECT_GT(tried, 10);
+  std::printf("%s: %d full-disk points\n", GetParam().name, tried);
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, CrashSweep, ::testing::ValuesIn(Operations()),
+                         [](const ::testing::TestParamInfo<Operation>& info) {
+                           std::string name;
+                           for (const char* c = info.param.name; *c != '\0'; ++c) name += std::isalnum(*c) ? *c : '_';
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace pellmark::testing
