@@ -27,7 +27,10 @@ Widget* Named(Widget* widget, const char* name) {
 
 QPushButton* Button(const QString& caption, const QString& name, QWidget* parent);
 
-// A one-line text field that takes at most `max_length` characters.
+// A one-line text field that takes at most `max_length` characters, and only
+// characters the club's single-byte code page can hold: a typed or pasted
+// character without a form there is refused at once, its tooltip naming it,
+// rather than stored as "?".
 QLineEdit* Field(const QString& name, int max_length, QWidget* parent);
 
 // A right-aligned figure that the user can select and copy but not edit.

@@ -80,6 +80,15 @@ TEST_F(AccountsPageTest, ShowsTheDefaultAccountWithAnEmptyRegisterOfTheCalendars
   EXPECT_FALSE(Find<QCheckBox>(*window, "valusage")->isChecked());
 }
 
+TEST_F(AccountsPageTest, ANameFieldRefusesCharactersTheClubCannotStore) {
+  auto* name = Find<QLineEdit>(*window, "accountname");
+  name->setReadOnly(false);
+  name->clear();
+  name->insert(QString::fromUtf8("Caf\u00e9 "));
+  name->insert(QString::fromUtf8("\u94f6\u884c"));  // typed or pasted: refused, as they have no form to store
+  EXPECT_EQ(name->text(), QString::fromUtf8("Caf\u00e9 "));
+}
+
 TEST_F(AccountsPageTest, EntersChangesAndDeletesACheck) {
   AnswerDialog("25", "Stamps", "Operating Expenses", "101");
   Click("actcheck");
