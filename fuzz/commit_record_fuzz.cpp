@@ -1,0 +1,21 @@
+// Feeds arbitrary bytes to the reader of the club's commit record slots, as a
+// slot torn by a crash or damaged on disk would reach it. Nothing may crash;
+// a slot that is read must write back to text that reads as the same record.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "club/club_commit.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  auto record = pellmark::DecodeCommitSlot(text);
+  if (!record) return 0;
+  auto again = pellmark::DecodeCommitSlot(pellmark::EncodeCommitSlot(*record));
+  if (!again || again->sequence != record->sequence || again->stores.size() != record->stores.size() ||
+      again->info != record->info) {
+    std::abort();
+  }
+  return 0;
+}
