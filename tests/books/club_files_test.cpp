@@ -23,19 +23,15 @@ namespace {
 
 namespace fs = std::filesystem;
 using cli::CliRun;
-using cli::RunLine;
+using cli::RunInClub;
 
-constexpr int kDone = 0;
+using cli::kDone;
 
-CliRun Cli(const fs::path& club, std::vector<std::string> args) {
-  args.insert(args.begin(), {"--club", club.string(), "--today", "12/07/2026"});
-  return RunLine(args);
-}
 
 const std::vector<std::string> kDeposit{"deposit", "Cash", "125", "--date", "12/04/2026", "--desc", "Gift",
                                         "--category", "Member Contributions"};
 
-std::string Register(const fs::path& club) { return Cli(club, {"register", "Cash", "--all"}).out; }
+std::string Register(const fs::path& club) { return RunInClub(club, {"register", "Cash", "--all"}).out; }
 
 TEST(CommitRecord, RoundTripsAndRefusesEveryCutShortOrAlteredSlot) {
   const unsigned seed = std::random_device{}();
@@ -82,7 +78,7 @@ class ClubFiles : public ::testing::Test {
   void SetUp() override {
     club = root.Path() / "club";
     fs::create_directories(club);
-    ASSERT_EQ(Cli(club, {"init", "--name", "Elm", "--year", "2026"}).status, kDone);
+    ASSERT_EQ(RunInClub(club, {"init", "--name", "Elm", "--year", "2026"}).status, kDone);
   }
   TempFolder root;
   fs::path club;
@@ -98,7 +94,7 @@ TEST_F(ClubFiles, ASecondProgramIsRefusedAndLosesNothing) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      const CliRun run = Cli(club, kDeposit);
+      const CliRun run = RunInClub(club, kDeposit);
       const bool refused = run.status != kDone &&
                            run.err == "pellmark-cli: The club is open in another Pellmark (process " +
                                           std::to_string(::getppid()) + ").\n";
@@ -110,7 +106,7 @@ TEST_F(ClubFiles, ASecondProgramIsRefusedAndLosesNothing) {
     books.Close();
   }
   EXPECT_EQ(Register(club), before);
-  ASSERT_EQ(Cli(club, kDeposit).status, kDone);
+  ASSERT_EQ(RunInClub(club, kDeposit).status, kDone);
   EXPECT_NE(Register(club), before);
 }
 
@@ -127,7 +123,7 @@ TEST_F(ClubFiles, TheLockOfAProgramThatDiedIsTakenOver) {
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFSIGNALED(status));
-  EXPECT_EQ(Cli(club, kDeposit).status, kDone);
+  EXPECT_EQ(RunInClub(club, kDeposit).status, kDone);
 }
 
 TEST_F(ClubFiles, AReopenFromAnotherWorkingDirectoryFindsEveryCommittedChange) {
@@ -136,7 +132,7 @@ TEST_F(ClubFiles, AReopenFromAnotherWorkingDirectoryFindsEveryCommittedChange) {
   fs::copy(club, probe, fs::copy_options::recursive);
   CrashingFileLayer counter;
   store::SetDefaultFileLayer(&counter);
-  ASSERT_EQ(Cli(probe, kDeposit).status, kDone);
+  ASSERT_EQ(RunInClub(probe, kDeposit).status, kDone);
   store::SetDefaultFileLayer(nullptr);
   const std::string committed = Register(probe);
 
@@ -147,7 +143,7 @@ TEST_F(ClubFiles, AReopenFromAnotherWorkingDirectoryFindsEveryCommittedChange) {
     CrashingFileLayer files;
     files.Arm(counter.Changes() - 1, CrashingFileLayer::Mode::kKill);
     store::SetDefaultFileLayer(&files);
-    Cli("club", kDeposit);
+    RunInClub("club", kDeposit);
     ::_exit(3);
   }
   int status = 0;
@@ -162,15 +158,15 @@ TEST_F(ClubFiles, AReopenFromAnotherWorkingDirectoryFindsEveryCommittedChange) {
 
 TEST_F(ClubFiles, AMissingStoreIsRefusedUntilCreatedOnPurpose) {
   const std::string empty = Register(club);
-  ASSERT_EQ(Cli(club, kDeposit).status, kDone);
+  ASSERT_EQ(RunInClub(club, kDeposit).status, kDone);
   fs::remove(club / "actrec.qdb");
-  const CliRun refused = Cli(club, {"accounts"});
+  const CliRun refused = RunInClub(club, {"accounts"});
   EXPECT_NE(refused.status, kDone);
   EXPECT_EQ(refused.err, "pellmark-cli: The club file actrec.qdb is missing from " + club.string() +
                              ". Restore the club from a backup, or run \"pellmark-cli open --create-missing\" to "
                              "start the missing files empty.\n");
   EXPECT_FALSE(fs::exists(club / "actrec.qdb"));
-  EXPECT_EQ(Cli(club, {"open", "--create-missing"}).status, kDone);
+  EXPECT_EQ(RunInClub(club, {"open", "--create-missing"}).status, kDone);
   EXPECT_EQ(Register(club), empty);
 }
 
@@ -179,8 +175,8 @@ TEST(ClubCreation, AKillDuringInitLeavesNoClubOrAWholeOne) {
   const std::vector<std::string> init{"init", "--name", "Elm", "--year", "2026"};
   const fs::path whole = root.Path() / "whole";
   fs::create_directories(whole);
-  ASSERT_EQ(Cli(whole, init).status, kDone);
-  const std::string whole_info = Cli(whole, {"info"}).out;
+  ASSERT_EQ(RunInClub(whole, init).status, kDone);
+  const std::string whole_info = RunInClub(whole, {"info"}).out;
   const std::string empty_register = Register(whole);
   int tried = 0;
   const char* sweep = std::getenv("PELLMARK_CRASH_SWEEP");
@@ -194,17 +190,17 @@ TEST(ClubCreation, AKillDuringInitLeavesNoClubOrAWholeOne) {
       CrashingFileLayer files;
       files.Arm(n, CrashingFileLayer::Mode::kKill);
       store::SetDefaultFileLayer(&files);
-      ::_exit(Cli(club, init).status);
+      ::_exit(RunInClub(club, init).status);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     if (WIFEXITED(status)) break;
     ++tried;
     // A folder the kill left without a club's files is no club at all.
-    const bool opened = Cli(club, {"open"}).status == kDone;
-    const std::string info = opened ? Cli(club, {"info"}).out : std::string();
+    const bool opened = RunInClub(club, {"open"}).status == kDone;
+    const std::string info = opened ? RunInClub(club, {"info"}).out : std::string();
     if (info.empty()) {
-      const CliRun again = Cli(club, init);
+      const CliRun again = RunInClub(club, init);
       EXPECT_EQ(again.status, kDone) << "kill at call " << n << ": " << again.err;
     } else {
       EXPECT_EQ(info, whole_info) << "kill at call " << n;

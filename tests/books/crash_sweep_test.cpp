@@ -30,15 +30,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using cli::CliRun;
-using cli::RunLine;
+using cli::RunInClub;
 
-constexpr int kDone = 0;
+using cli::kDone;
 using Line = std::vector<std::string>;
 
-CliRun Cli(const fs::path& club, Line args) {
-  args.insert(args.begin(), {"--club", club.string(), "--today", "12/07/2026"});
-  return RunLine(args);
-}
 
 // Every record of every store and the club information, as text.
 template <class Record>
@@ -137,14 +133,14 @@ class CrashSweep : public ::testing::TestWithParam<Operation> {
     base_ = root_.Path() / "base";
     fs::create_directories(base_);
     for (const Line& line : GetParam().setup) {
-      const CliRun run = Cli(base_, line);
+      const CliRun run = RunInClub(base_, line);
       ASSERT_EQ(run.status, kDone) << line.front() << ": " << run.err;
     }
     std::string breaches;
     before_ = Dump(base_, &breaches);
     ASSERT_EQ(breaches, "") << "the club before the operation";
     const fs::path done = Copy("done");
-    const CliRun run = Cli(done, GetParam().command);
+    const CliRun run = RunInClub(done, GetParam().command);
     ASSERT_EQ(run.status, kDone) << run.err;
     after_ = Dump(done, &breaches);
     ASSERT_EQ(breaches, "") << "the club after the operation";
@@ -185,7 +181,7 @@ TEST_P(CrashSweep, AKillAtAnyFileChangeLeavesTheBooksBeforeOrAfter) {
       CrashingFileLayer files;
       files.Arm(n, CrashingFileLayer::Mode::kKill);
       store::SetDefaultFileLayer(&files);
-      ::_exit(Cli(club, GetParam().command).status == kDone ? 0 : 1);
+      ::_exit(RunInClub(club, GetParam().command).status == kDone ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -211,7 +207,7 @@ TEST_P(CrashSweep, AFullDiskFromAnyCallOnLeavesTheBooksBeforeOrAfter) {
     CrashingFileLayer files;
     files.Arm(n, CrashingFileLayer::Mode::kFull);
     store::SetDefaultFileLayer(&files);
-    const CliRun run = Cli(club, GetParam().command);
+    const CliRun run = RunInClub(club, GetParam().command);
     const int changes = files.Changes();
     store::SetDefaultFileLayer(nullptr);
     if (changes < n) {

@@ -1,6 +1,7 @@
 // Runs one pellmark-cli command line in-process and captures what it printed.
 #pragma once
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -24,6 +25,13 @@ inline CliRun RunLine(std::vector<std::string> args) {
   std::ostringstream err;
   int status = RunCli(static_cast<int>(argv.size()), argv.data(), in, out, err, false);
   return {status, out.str(), err.str()};
+}
+
+// The same on the club in `club`, with today fixed.
+inline CliRun RunInClub(const std::filesystem::path& club, std::vector<std::string> args,
+                        const std::string& today = "12/07/2026") {
+  args.insert(args.begin(), {"--club", club.string(), "--today", today});
+  return RunLine(std::move(args));
 }
 
 }  // namespace pellmark::cli

@@ -58,16 +58,6 @@ class LedgerRegression : public testing::ClubFixture {
     });
   }
 
-  void AddUnitValue(double value, DayNumber date) {
-    TUnitValueRec unit;
-    unit.unitval = value;
-    unit.date = date;
-    unit.unitid = AllocateTranId(club.Info().unitind);
-    club.unitfile.Put(unit);
-    club.Info().vunit = value;
-    club.Info().date = date;
-  }
-
   double TotalCash() {
     double total = 0;
     for (const TAccountRec& account : accounts.List(false)) total += account.bal;

@@ -34,16 +34,6 @@ class MemberTest : public testing::ClubFixture {
     ASSERT_TRUE(members.CommitMember(std::nullopt, person));
   }
 
-  void AddUnitValue(double value, DayNumber date) {
-    TUnitValueRec unit;
-    unit.unitval = value;
-    unit.date = date;
-    unit.unitid = AllocateTranId(club.Info().unitind);
-    club.unitfile.Put(unit);
-    club.Info().vunit = value;
-    club.Info().date = date;
-  }
-
   void Pay(std::string amount) {
     ui.AnswerEntryDialog([amount](EntryDialog& dialog) { dialog.Form().amount.text = amount; });
   }

@@ -23,6 +23,17 @@ class ClubFixture : public ::testing::Test {
 
   static DayNumber Day(int y, int m, int d) { return DayNumberFromCivil({y, m, d}); }
 
+  // An official valuation of `value` on `date`, as a valuation leaves it.
+  void AddUnitValue(double value, DayNumber date) {
+    TUnitValueRec unit;
+    unit.unitval = value;
+    unit.date = date;
+    unit.unitid = AllocateTranId(club.Info().unitind);
+    club.unitfile.Put(unit);
+    club.Info().vunit = value;
+    club.Info().date = date;
+  }
+
   TempFolder folder;
   ScriptedInteraction ui;
   FixedClock clock{DayNumberFromCivil({2026, 12, 7})};
