@@ -6,6 +6,7 @@
 
 #include "cli/cli_context.h"
 #include "club/dates.h"
+#include "club/number_parse.h"
 #include "club/text_encoding.h"
 
 namespace pellmark::cli {
@@ -13,12 +14,6 @@ namespace {
 
 bool AllDigits(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
-}
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
 }
 
 // The whole part with its separators checked and dropped: "1,234" -> "1234".
@@ -42,7 +37,7 @@ std::optional<std::string> WholePart(std::string_view whole) {
 }  // namespace
 
 std::optional<std::string> AmountText(std::string_view typed) {
-  std::string_view text = Trimmed(typed);
+  std::string_view text = TrimBlanks(typed);
   std::string sign;
   if (!text.empty() && text.front() == '-') {
     sign = "-";
@@ -61,7 +56,7 @@ std::optional<std::string> AmountText(std::string_view typed) {
 }
 
 std::optional<std::string> DateText(std::string_view typed) {
-  std::string_view text = Trimmed(typed);
+  std::string_view text = TrimBlanks(typed);
   const std::size_t first = text.find('/');
   const std::size_t second = first == std::string_view::npos ? first : text.find('/', first + 1);
   if (second == std::string_view::npos) return std::nullopt;
