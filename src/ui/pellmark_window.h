@@ -32,6 +32,7 @@ class CategoriesSheet;
 class DateEntry;
 class HelpWindow;
 class MembersPage;
+class SecuritiesPage;
 class SpecialPage;
 class SummaryPanel;
 
@@ -103,6 +104,10 @@ class TPellmark : public QMainWindow {
   void SelectDefaultAccount();
   // Lists the members again and selects `selected` when it is still listed.
   void ListMembers(const QString& selected);
+  // Lists the securities again and selects `selected` when it is still listed.
+  void ListSecurities(const QString& selected);
+  // Moves the key list's selection by `step` rows, staying within the list.
+  void StepKeys(int step);
   void FormClose();
 
   std::filesystem::path club_folder_;
@@ -126,6 +131,7 @@ class TPellmark : public QMainWindow {
   QWidget* categories_sheet_;
   AccountsPage* accounts_;
   MembersPage* members_;
+  SecuritiesPage* securities_;
   CategoriesSheet* categories_;
   DateEntry* report_date_;
   SpecialPage* special_;
