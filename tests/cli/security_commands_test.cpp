@@ -67,6 +67,12 @@ TEST_F(CliSecurityTest, BadPricesAndNamesAreRefusedAndStoreNothing) {
             "Security Bolt Inc already exists.\n");
   EXPECT_EQ(Run({"prices", "Acme Corp", "--all"}).out.substr(0, 26), "Complete Price History (0)");
   EXPECT_EQ(Run({"price", "change", "Acme Corp", "0", "5"}).err, "Security Acme Corp has no price 0.\n");
+  // A bad price half way through Prices - All leaves the prices before it unstored too.
+  CliRun all = Run({"price-all", "Acme Corp=5", "Bolt Inc=abc"});
+  EXPECT_EQ(all.status, kRefused);
+  EXPECT_EQ(all.err, "Price abc is invalid.\n");
+  EXPECT_EQ(Run({"prices", "Acme Corp", "--all"}).out.substr(0, 26), "Complete Price History (0)");
+  EXPECT_EQ(Run({"price-all", "Acme Corp"}).status, kUsage);
 }
 
 TEST_F(CliSecurityTest, HiddenSecuritiesAreListedWithATildeAndTakeNoPrices) {
