@@ -5,6 +5,7 @@
 
 #include <fmt/format.h>
 
+#include "club/club_info_file.h"
 #include "club/dates.h"
 #include "club/number_format.h"
 #include "club/real48.h"
@@ -71,6 +72,24 @@ ValuationStatementReport::ValuationStatementReport(valuation::Statement statemen
     }
     statement_.securities = std::move(sorted);
   }
+}
+
+bool ValuationStatementReport::ChooseMember(std::string_view name) {
+  for (std::size_t i = 0; i < statement_.members.size(); ++i) {
+    if (statement_.members[i].name == name) {
+      options.Click(MemberItem(static_cast<int>(i) + 1));
+      return true;
+    }
+  }
+  return false;
+}
+
+std::unique_ptr<ValuationStatementReport> LoadValuationStatement(const std::filesystem::path& file,
+                                                                 const std::filesystem::path& club_folder) {
+  valuation::Statement statement = valuation::ReadStatementFile(store::DefaultFileLayer(), file);
+  std::optional<TClubInfoRec> info = ReadClubInfo(club_folder);
+  return std::make_unique<ValuationStatementReport>(std::move(statement), info ? info->club : std::string(),
+                                                    info && info->sort);
 }
 
 ValuationStatementReport::InvestmentRows ValuationStatementReport::Investments() const {

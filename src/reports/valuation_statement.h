@@ -7,7 +7,10 @@
 //   GenerateReport(report, printer, ui);
 #pragma once
 
+#include <filesystem>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "reports/report.h"
@@ -33,6 +36,11 @@ class ValuationStatementReport : public Report {
   void Lay(TPagePrinter& printer) override;
 
   const valuation::Statement& Statement() const { return statement_; }
+  // Chooses the statement of the member with this display name, as its
+  // "&Options" item does; false when no member has it.
+  bool ChooseMember(std::string_view name);
+  // Chooses "&All Members".
+  void ChooseAllMembers() { options.Click(2); }
   // The index in options.Items() of the member at position `position` (1, 2, …).
   std::size_t MemberItem(int position) const { return 2 + static_cast<std::size_t>(position); }
 
@@ -52,6 +60,14 @@ class ValuationStatementReport : public Report {
   valuation::Statement statement_;
   std::string club_name_;
 };
+
+// A statement file loaded for the report, with the club's name and its
+// "Sort Securities by Performance" setting from the club folder's information
+// (no name and no sorting when the folder has none). Throws
+// store::FileLayerError when the file cannot be read and
+// valuation::StatementError when it is damaged.
+std::unique_ptr<ValuationStatementReport> LoadValuationStatement(const std::filesystem::path& file,
+                                                                 const std::filesystem::path& club_folder);
 
 // Total return of a security line: ((price − cost) × shares + dividends) ÷ (cost × shares),
 // as the 6-byte real holds it.
