@@ -8,13 +8,18 @@
 #include <algorithm>
 #include <cmath>
 
-#include "ui/qt_interaction.h"
+#include <QGuiApplication>
+#include <optional>
+
+#include "club/text_encoding.h"
 
 namespace pellmark::ui {
 
 namespace {
 
 constexpr double kMetersPerInch = 0.0254;
+
+QString FromCore(std::string_view text) { return QString::fromStdString(ToUtf8(text)); }
 
 QColor ToQColor(reports::Rgb rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
@@ -54,6 +59,16 @@ reports::PrinterGeometry DefaultPrinterGeometry() {
   if (info.isNull()) return reports::FallbackGeometry(reports::Orientation::kPortrait);
   QPrinter printer(info, QPrinter::HighResolution);
   return GeometryOf(printer);
+}
+
+bool WithGuiApplication(const std::function<bool()>& work) {
+  if (QCoreApplication::instance() != nullptr) return work();
+  if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "pellmark-cli";
+  static char* argv[] = {name, nullptr};
+  QGuiApplication app(argc, argv);
+  return work();
 }
 
 // ---- QtPageDevice ----

@@ -15,6 +15,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QString>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -40,6 +41,11 @@ QFont ReportQFont(const reports::Font& font, double dpi, double device_dpi);
 reports::PrinterGeometry GeometryOf(const QPrinter& printer);
 // The system's default printer, or the fallback when there is none.
 reports::PrinterGeometry DefaultPrinterGeometry();
+
+// Runs `work` with a GUI application for the fonts: the one running, else one
+// made for the call on the offscreen platform (unless QT_QPA_PLATFORM names
+// another), as the command line needs. Returns what `work` returned.
+bool WithGuiApplication(const std::function<bool()>& work);
 
 class QtPageDevice : public reports::PageDevice {
  public:

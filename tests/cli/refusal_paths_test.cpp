@@ -85,6 +85,7 @@ std::map<std::string, Refusal> Refusals(const std::string& club) {
       {"dues-history", {{"dues-history", "Nobody, X"}}},
       {"mtxn change", {{"mtxn", "change", "Smith, Ann", "999", "5"}}},
       {"mtxn delete", {{"--yes", "mtxn", "delete", "Smith, Ann", "999"}}},
+      {"report valuation", {{"report", "valuation", club + "/clubinfo.qdb", "--text", club + "/x.txt"}, kFileError}},
   };
 }
 
