@@ -20,6 +20,8 @@ constexpr char kLineEnd[] = "\r\n";
 
 struct CancelPrinting {};
 
+constexpr int kWholeFirstLength = 256;
+
 bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 // Reads the whole text as a number, allowing surrounding blanks.
@@ -358,10 +360,22 @@ std::string TPagePrinter::ExpandMacros(std::string_view text) const {
 
 // The longest prefix of `text` not wider than `width`, never shorter than one
 // character. Probing doubles the length first and then bisects, so a part costs
-// about 2 log2(part length) measurements of at most twice its length.
-int TPagePrinter::FitLength(std::string_view text, int width) {
+// about 2 log2(part length) measurements of at most twice its length. When the
+// whole text fits, its width is left in `whole_width`.
+int TPagePrinter::FitLength(std::string_view text, int width, int* whole_width) {
   int length = static_cast<int>(text.size());
-  if (length <= 1) return length;
+  if (length == 0) return 0;
+  // Most cells fit: one measurement says so. Long texts are probed by parts
+  // only, so that wrapping a huge cell stays linear in its length.
+  bool whole_measured = false;
+  if (length <= kWholeFirstLength) {
+    int measured = device_.TextWidth(font_, text);
+    if (measured <= width || length == 1) {
+      if (whole_width) *whole_width = measured;
+      return length;
+    }
+    whole_measured = true;
+  }
   int fits = 1;
   int too_long = length;
   int probe = 2;
@@ -373,7 +387,13 @@ int TPagePrinter::FitLength(std::string_view text, int width) {
     fits = probe;
     probe *= 2;
   }
-  if (too_long == length && device_.TextWidth(font_, text) <= width) return length;
+  if (too_long == length && !whole_measured) {
+    int measured = device_.TextWidth(font_, text);
+    if (measured <= width) {
+      if (whole_width) *whole_width = measured;
+      return length;
+    }
+  }
   while (too_long - fits > 1) {
     int middle = fits + (too_long - fits) / 2;
     if (device_.TextWidth(font_, text.substr(0, middle)) <= width) {
@@ -604,9 +624,12 @@ void TPagePrinter::WriteRow(std::string_view text, const ColumnFormat& format) {
       const Column& column = format.columns[i];
       int width = widths[i];
       std::string part;
+      int text_width = -1;  // not measured yet
       if (!cell.text.empty()) {
         std::string_view t = cell.text;
-        std::size_t fitted = static_cast<std::size_t>(FitLength(t, width));
+        int whole_width = -1;
+        std::size_t fitted = static_cast<std::size_t>(FitLength(t, width, &whole_width));
+        if (fitted == t.size() && t.find('\n') == std::string_view::npos) text_width = whole_width;
         std::string rest;
         if (word_wrap_) {
           if (fitted < t.size() && !IsBlankOrControl(t[fitted])) {
@@ -628,7 +651,7 @@ void TPagePrinter::WriteRow(std::string_view text, const ColumnFormat& format) {
         if (!cell.text.empty()) any_left = true;
       }
 
-      int text_width = part.empty() ? 0 : device_.TextWidth(font_, part);
+      if (text_width < 0) text_width = part.empty() ? 0 : device_.TextWidth(font_, part);
       int offset = column.alignment == TextAlignment::kRight    ? width - text_width
                    : column.alignment == TextAlignment::kCenter ? (width - text_width) / 2
                                                                  : 0;

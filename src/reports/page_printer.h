@@ -277,7 +277,7 @@ class TPagePrinter {
   double PixelsToUnits(int pixels, int dpi) const;
   void DeriveFriendly(const std::string& friendly, std::string& text, ColumnFormat& format);
   std::string ExpandMacros(std::string_view text) const;
-  int FitLength(std::string_view text, int width);
+  int FitLength(std::string_view text, int width, int* whole_width = nullptr);
   void StartPage();
   void DrawBorders();
   void EmitText(int x, int y, std::string_view text);

@@ -19,7 +19,13 @@ namespace {
 
 constexpr double kMetersPerInch = 0.0254;
 
-QString FromCore(std::string_view text) { return QString::fromStdString(ToUtf8(text)); }
+// Windows-1252 as a QString; plain ASCII, the common case, without a detour.
+QString FromCore(std::string_view text) {
+  if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  }
+  return QString::fromStdString(ToUtf8(text));
+}
 
 QColor ToQColor(reports::Rgb rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
@@ -93,13 +99,17 @@ const QFontMetricsF& QtPageDevice::Metrics(const reports::Font& font) {
     measure_.setDotsPerMeterX(static_cast<int>(std::lround(dpi / kMetersPerInch)));
     measure_.setDotsPerMeterY(static_cast<int>(std::lround(dpi / kMetersPerInch)));
     metrics_.clear();
+    last_metrics_ = nullptr;
   }
+  if (last_metrics_ != nullptr && last_font_ == font) return *last_metrics_;
   auto key = std::make_pair(font.family, std::make_pair(font.points, font.bold));
   auto found = metrics_.find(key);
   if (found == metrics_.end()) {
     found = metrics_.emplace(key, std::make_unique<QFontMetricsF>(ReportQFont(font, dpi, dpi), &measure_)).first;
   }
-  return *found->second;
+  last_font_ = font;
+  last_metrics_ = found->second.get();
+  return *last_metrics_;
 }
 
 int QtPageDevice::TextWidth(const reports::Font& font, std::string_view text) {
@@ -119,11 +129,19 @@ int QtPageDevice::ExternalLeading(const reports::Font& font) {
 QtPageCanvas::QtPageCanvas(QPainter& painter, int printer_dpi) : painter_(painter), printer_dpi_(printer_dpi) {}
 
 void QtPageCanvas::DrawText(const reports::Font& font, reports::Rgb color, int x, int y, const std::string& text) {
-  QFont qfont = ReportQFont(font, printer_dpi_, painter_.device()->logicalDpiY());
-  painter_.setFont(qfont);
-  painter_.setPen(ToQColor(color));
-  QFontMetricsF metrics(qfont, painter_.device());
-  painter_.drawText(QPointF(x, y + metrics.ascent()), FromCore(text));
+  if (!font_set_ || !(font == font_)) {
+    QFont qfont = ReportQFont(font, printer_dpi_, painter_.device()->logicalDpiY());
+    painter_.setFont(qfont);
+    ascent_ = QFontMetricsF(qfont, painter_.device()).ascent();
+    font_ = font;
+    font_set_ = true;
+  }
+  if (!color_set_ || color != color_) {
+    painter_.setPen(ToQColor(color));
+    color_ = color;
+    color_set_ = true;
+  }
+  painter_.drawText(QPointF(x, y + ascent_), FromCore(text));
 }
 
 void QtPageCanvas::DrawLine(const reports::LineOp& line) {
@@ -132,6 +150,7 @@ void QtPageCanvas::DrawLine(const reports::LineOp& line) {
   pen.setStyle(line.style == reports::PenStyle::kDotted ? Qt::DotLine : Qt::SolidLine);
   pen.setCapStyle(Qt::FlatCap);
   painter_.setPen(pen);
+  color_set_ = false;  // the text's colour goes with the pen
   painter_.drawLine(QLineF(line.x1, line.y1, line.x2, line.y2));
 }
 

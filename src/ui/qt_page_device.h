@@ -61,6 +61,8 @@ class QtPageDevice : public reports::PageDevice {
   const QFontMetricsF& Metrics(const reports::Font& font);
   reports::PrinterGeometry geometry_;
   QImage measure_;  // a device at the printer's resolution, for the metrics
+  reports::Font last_font_;
+  const QFontMetricsF* last_metrics_ = nullptr;
   std::map<std::pair<std::string, std::pair<double, bool>>, std::unique_ptr<QFontMetricsF>> metrics_;
 };
 
@@ -75,6 +77,12 @@ class QtPageCanvas : public reports::PageCanvas {
  private:
   QPainter& painter_;
   int printer_dpi_;
+  // The painter's font and text colour, set again only when they change.
+  reports::Font font_;
+  bool font_set_ = false;
+  qreal ascent_ = 0;
+  reports::Rgb color_ = reports::kBlack;
+  bool color_set_ = false;
 };
 
 // Every recorded page into a PDF of the printer's paper size; false when the
