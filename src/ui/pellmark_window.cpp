@@ -31,6 +31,7 @@
 #include "ui/help_window.h"
 #include "ui/members_page.h"
 #include "ui/qt_interaction.h"
+#include "ui/reports_page.h"
 #include "ui/special_page.h"
 #include "ui/summary_panel.h"
 
@@ -315,9 +316,9 @@ void TPellmark::BuildPages() {
   report_date_ = DateGroup(QStringLiteral("reportdate"), QStringLiteral("reportcal"), QStringLiteral("ryearlabel"),
                            QStringLiteral("rmonthlabel"), QStringLiteral("reportdatespin"),
                            QStringLiteral("rmonthspin"), QStringLiteral("ryearspin"));
-  Sheet(reports, tr("Reports"), QStringLiteral("helprptrpt"), 3001, report_date_,
-        Placeholder(tr("The valuation statement, the members' reports and the tax figures will be chosen, "
-                       "previewed and printed here.")));
+  reports_page_ = new ReportsPage(*books_, ui_, club_.ClockRef());
+  reports_page_->SetHelp([this](int topic) { Help().ShowTopic(topic); });
+  Sheet(reports, tr("Reports"), QStringLiteral("helprptrpt"), 3001, report_date_, reports_page_);
 
   special_ = new SpecialPage(*books_, pages_);
   pages_->addWidget(special_);

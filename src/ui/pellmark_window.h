@@ -33,6 +33,7 @@ class CategoriesSheet;
 class DateEntry;
 class HelpWindow;
 class MembersPage;
+class ReportsPage;
 class SpecialPage;
 class SummaryPanel;
 
@@ -128,6 +129,7 @@ class TPellmark : public QMainWindow {
   CategoriesSheet* categories_;
   DateEntry* report_date_;
   SpecialPage* special_;
+  ReportsPage* reports_page_;
   HelpWindow* help_ = nullptr;
   FolderChooser choose_folder_;
 };

@@ -149,7 +149,7 @@ TEST_F(MembersPageTest, TheDuesGridsColumnsFitTheirContents) {
 
 // Sheets not built yet say what they will hold.
 TEST_F(MembersPageTest, PagesNotBuiltYetSayWhatWillBeThere) {
-  for (const char* page : {"SecuritiesPage", "ReportsPage"}) {
+  for (const char* page : {"SecuritiesPage"}) {
     auto* group = Find<QTabWidget>(*window, page);
     for (int sheet = 0; sheet < group->count(); ++sheet) {
       auto* placeholder = group->widget(sheet)->findChild<QLabel*>(QStringLiteral("placeholder"));

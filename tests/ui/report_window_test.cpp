@@ -7,6 +7,9 @@
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -18,6 +21,9 @@
 #include "ui/qt_page_device.h"
 #include "ui/report_dialogs.h"
 #include "ui/report_window.h"
+#include "ui/reports_page.h"
+#include "store/posix_file_layer.h"
+#include "valuation/statement_file.h"
 #include "ui/ui_test_support.h"
 
 namespace pellmark::ui {
@@ -138,6 +144,70 @@ TEST_F(ReportWindowTest, SavesEveryPageAsAPdfThatAnotherReaderReads) {
   EXPECT_TRUE(pages[0].contains(QStringLiteral("$2050.00")));
   EXPECT_FALSE(window.SavePdf(QString::fromStdString((folder.Path() / "missing" / "x.pdf").string())));
   EXPECT_EQ(ui.Messages().size(), 1u);
+}
+
+}  // namespace
+}  // namespace pellmark::ui
+
+namespace pellmark::ui {
+namespace {
+
+class ReportsPageTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    window = OpenWindow();
+    SetUpClub(*window);
+    page = window->findChild<ReportsPage*>();
+    ASSERT_NE(page, nullptr);
+    page->SetModal(false);
+    page->SetStatementChooser([this](const QString& filter) {
+      filters << filter;
+      return chosen;
+    });
+    store::PosixFileLayer files;
+    valuation::WriteStatementFile(files, folder.Path() / "V12311999.stm", TwoMemberStatement());
+  }
+  std::unique_ptr<TPellmark> window;
+  ReportsPage* page = nullptr;
+  QStringList filters;
+  std::optional<std::filesystem::path> chosen;
+};
+
+TEST_F(ReportsPageTest, PrintShowsTheChosenStatementWithTheClubsName) {
+  chosen = folder.Path() / "V12311999.stm";
+  QTest::mouseClick(Find<QWidget>(*window, "valuationprint"), Qt::LeftButton);
+  EXPECT_EQ(filters, QStringList{QStringLiteral("1999 Valuation Statements (*1999.stm);;All Valuation Statements "
+                                                "(*.stm);;V1.xx Valuation Statments (*.sta)")});
+  TReportWindow& report = page->ReportWindow();
+  ASSERT_TRUE(report.GenerateReport());
+  EXPECT_EQ(report.windowTitle(), QStringLiteral("Valuation Statement"));
+  const auto& ops = report.Printer().Pages().pages.at(0).ops;
+  EXPECT_EQ(std::get<reports::TextOp>(ops.at(0)).text, "Elm Street Investors");
+  report.close();
+}
+
+TEST_F(ReportsPageTest, ADamagedStatementIsNamedAndAMissingOneIsNotShown) {
+  std::ofstream(folder.Path() / "V01011999.stm", std::ios::binary) << "short";
+  ui.Clear();
+  chosen = folder.Path() / "V01011999.stm";
+  QTest::mouseClick(Find<QWidget>(*window, "valuationprint"), Qt::LeftButton);
+  EXPECT_THAT(ui.Messages(), ElementsAre("Valuation statement V01011999.stm is damaged: its length is not a whole "
+                                         "number of 51-byte records."));
+  chosen = folder.Path() / "V02021999.stm";
+  QTest::mouseClick(Find<QWidget>(*window, "valuationprint"), Qt::LeftButton);
+  EXPECT_EQ(ui.Messages().size(), 1u);
+}
+
+TEST_F(ReportsPageTest, DeleteAsksFirstAndRemovesOnlyOnYes) {
+  chosen = folder.Path() / "V12311999.stm";
+  const std::string question = chosen->string() + " will be removed permanently. Continue?";
+  ui.AnswerNext(question, false);
+  QTest::mouseClick(Find<QWidget>(*window, "valuationdelete"), Qt::LeftButton);
+  EXPECT_TRUE(std::filesystem::exists(*chosen));
+  ui.AnswerNext(question, true);
+  QTest::mouseClick(Find<QWidget>(*window, "valuationdelete"), Qt::LeftButton);
+  EXPECT_FALSE(std::filesystem::exists(*chosen));
+  EXPECT_TRUE(ui.AllAnswersUsed());
 }
 
 }  // namespace
