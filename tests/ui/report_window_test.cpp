@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <filesystem>
@@ -208,6 +209,55 @@ TEST_F(ReportsPageTest, DeleteAsksFirstAndRemovesOnlyOnYes) {
   QTest::mouseClick(Find<QWidget>(*window, "valuationdelete"), Qt::LeftButton);
   EXPECT_FALSE(std::filesystem::exists(*chosen));
   EXPECT_TRUE(ui.AllAnswersUsed());
+}
+
+}  // namespace
+}  // namespace pellmark::ui
+
+namespace pellmark::ui {
+namespace {
+
+// A printer that presses the progress dialog's Cancel while its first page prints.
+class CancellingJob : public reports::PrintJob {
+ public:
+  explicit CancellingJob(TPPPrnPrgDlg& dialog) : dialog_(dialog) {}
+  int CopyCount() const override { return 1; }
+  void SetCopyCount(int) override {}
+  void BeginDocument(const std::string&) override { printing_ = true; }
+  void PrintPage(const reports::PageList&, const reports::RecordedPage&) override {
+    ++pages;
+    label = Find<QLabel>(dialog_, "lblPageNumber")->text();
+    status = Find<QLabel>(dialog_, "lblStatus")->text();
+    QTest::mouseClick(Find<QPushButton>(dialog_, "btnCancel"), Qt::LeftButton);
+  }
+  void NewPhysicalPage() override {}
+  void EndDocument() override { printing_ = false; }
+  void AbortDocument() override { printing_ = false; }
+  bool Printing() const override { return printing_; }
+
+  int pages = 0;
+  QString label, status;
+
+ private:
+  TPPPrnPrgDlg& dialog_;
+  bool printing_ = false;
+};
+
+TEST(PrintProgressTest, CancelStopsThePrintingBeforeTheNextPage) {
+  FixedClock clock{DayNumberFromCivil({2000, 1, 3})};
+  reports::FixedMetricsDevice device;
+  reports::TPagePrinter printer(device, clock);
+  printer.BeginDoc();
+  printer.NewPage();
+  printer.NewPage();
+  printer.EndDoc();
+  TPPPrnPrgDlg dialog(printer);
+  CancellingJob job(dialog);
+  EXPECT_FALSE(printer.Print(job, &dialog));
+  EXPECT_EQ(job.pages, 1);
+  EXPECT_EQ(job.label, QStringLiteral("Page 1 of 3"));
+  EXPECT_EQ(job.status, QStringLiteral("Sending Pages To Printer"));
+  EXPECT_FALSE(dialog.isVisible());
 }
 
 }  // namespace
