@@ -9,8 +9,10 @@
 #include "forms/main_tabs.h"
 #include "ui/club_host.h"
 #include "ui/dialog_grab.h"
+#include "reports/valuation_statement.h"
 #include "ui/pellmark_window.h"
 #include "ui/qt_interaction.h"
+#include "ui/report_window.h"
 #include "ui/single_instance.h"
 
 namespace {
@@ -36,6 +38,37 @@ int GrabWindow(pellmark::ui::TPellmark& window, const QString& file, const QStri
     return 3;
   }
   window.close();
+  return 0;
+}
+
+// Lays a statement file out in the report window at 1000x800 and saves a
+// picture of one page; for the README and for checking the layout.
+int GrabReport(const QString& statement, const QString& file, int page, const std::filesystem::path& club,
+               pellmark::ui::QtInteraction& ui, const pellmark::Clock& clock) {
+  std::unique_ptr<pellmark::reports::ValuationStatementReport> report;
+  try {
+    report = pellmark::reports::LoadValuationStatement(statement.toStdString(), club);
+  } catch (const std::exception& error) {
+    ui.ShowError(error.what());
+    return 3;
+  }
+  pellmark::ui::TReportWindow window(ui, clock, pellmark::ui::ReadPageMargins());
+  window.SetReport(std::move(report));
+  window.setAttribute(Qt::WA_DontShowOnScreen);
+  window.resize(1000, 800);
+  window.show();
+  QApplication::processEvents();
+  if (!window.GenerateReport()) return 3;
+  if (page < 1 || page > window.Printer().PageCount()) {
+    QTextStream(stderr) << "The report has " << window.Printer().PageCount() << " pages\n";
+    return 2;
+  }
+  window.ShowPage(page);
+  QApplication::processEvents();
+  if (!window.grab().save(file)) {
+    QTextStream(stderr) << "Cannot write " << file << "\n";
+    return 3;
+  }
   return 0;
 }
 
@@ -69,12 +102,39 @@ int main(int argc, char** argv) {
   QCommandLineOption change_option(QStringLiteral("change"),
                                    QStringLiteral("With --grab-dialog: show a stored record for change."));
   parser.addOptions({grab_dialog_option, change_option});
+  QCommandLineOption grab_report_option(
+      QStringLiteral("grab-report"),
+      QStringLiteral("Write a picture of the report window showing the valuation statement STM to the FILE given "
+                     "after the options, and exit."),
+      QStringLiteral("STM"));
+  QCommandLineOption page_option(QStringLiteral("page"), QStringLiteral("With --grab-report: the page to show."),
+                                 QStringLiteral("N"), QStringLiteral("1"));
+  parser.addOptions({grab_report_option, page_option});
   parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("With --grab-dialog: the picture to write."));
   parser.process(app);
   if (parser.isSet(grab_dialog_option)) {
     if (parser.positionalArguments().size() != 1) parser.showHelp(2);
     return pellmark::ui::GrabDialog(parser.value(grab_dialog_option), parser.positionalArguments().front(),
                                     parser.isSet(change_option));
+  }
+
+  if (parser.isSet(grab_report_option)) {
+    if (parser.positionalArguments().size() != 1) parser.showHelp(2);
+    pellmark::ui::QtInteraction ui(nullptr);
+    ui.SetUnattended(true);
+    std::unique_ptr<pellmark::Clock> clock;
+    try {
+      const std::string today = parser.value(today_option).toStdString();
+      clock = pellmark::MakeClock(parser.isSet(today_option) ? std::optional<std::string_view>(today) : std::nullopt);
+    } catch (const std::exception& error) {
+      ui.ShowError(error.what());
+      return 3;
+    }
+    const std::filesystem::path club = parser.isSet(club_option)
+                                           ? std::filesystem::path(parser.value(club_option).toStdString())
+                                           : std::filesystem::current_path();
+    return GrabReport(parser.value(grab_report_option), parser.positionalArguments().front(),
+                      parser.value(page_option).toInt(), club, ui, *clock);
   }
 
   const bool grabbing = parser.isSet(grab_option);

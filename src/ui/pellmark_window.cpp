@@ -32,6 +32,7 @@
 #include "ui/members_page.h"
 #include "ui/qt_interaction.h"
 #include "ui/securities_page.h"
+#include "ui/reports_page.h"
 #include "ui/special_page.h"
 #include "ui/summary_panel.h"
 
@@ -349,9 +350,9 @@ QWidget* TPellmark::BuildReportsPage() {
   report_date_ = DateGroup(QStringLiteral("reportdate"), QStringLiteral("reportcal"), QStringLiteral("ryearlabel"),
                            QStringLiteral("rmonthlabel"), QStringLiteral("reportdatespin"),
                            QStringLiteral("rmonthspin"), QStringLiteral("ryearspin"));
-  Sheet(reports, tr("Reports"), QStringLiteral("helprptrpt"), 3001, report_date_,
-        Placeholder(tr("The valuation statement, the members' reports and the tax figures will be chosen, "
-                       "previewed and printed here.")));
+  reports_page_ = new ReportsPage(*books_, ui_, club_.ClockRef());
+  reports_page_->SetHelp([this](int topic) { Help().ShowTopic(topic); });
+  Sheet(reports, tr("Reports"), QStringLiteral("helprptrpt"), 3001, report_date_, reports_page_);
   return reports;
 }
 

@@ -18,6 +18,7 @@
 
 #include "books/books.h"
 #include "forms/main_tabs.h"
+#include "forms/margin_form.h"
 
 class QLabel;
 class QListWidget;
@@ -33,13 +34,12 @@ class DateEntry;
 class HelpWindow;
 class MembersPage;
 class SecuritiesPage;
+class ReportsPage;
 class SpecialPage;
 class SummaryPanel;
 
 // Page margins in inches, as the report window's page printer takes them.
-struct PageMargins {
-  double top = 0.25, bottom = 0.25, left = 0.75, right = 0.50;
-};
+using PageMargins = MarginValues;
 
 // The margins kept in the user's settings ("TOPMARGIN" ... as text); a missing
 // or unreadable value gives its default.
@@ -144,6 +144,7 @@ class TPellmark : public QMainWindow {
   CategoriesSheet* categories_ = nullptr;
   DateEntry* report_date_ = nullptr;
   SpecialPage* special_ = nullptr;
+  ReportsPage* reports_page_ = nullptr;
   HelpWindow* help_ = nullptr;
   FolderChooser choose_folder_;
 };

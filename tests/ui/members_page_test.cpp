@@ -150,8 +150,7 @@ TEST_F(MembersPageTest, TheDuesGridsColumnsFitTheirContents) {
 // Sheets not built yet say what they will hold.
 TEST_F(MembersPageTest, PagesNotBuiltYetSayWhatWillBeThere) {
   VisitEveryPage(*window);
-  const std::pair<const char*, QString> sheets[] = {{"SecuritiesPage", QStringLiteral("Transactions")},
-                                                     {"ReportsPage", QStringLiteral("Reports")}};
+  const std::pair<const char*, QString> sheets[] = {{"SecuritiesPage", QStringLiteral("Transactions")}};
   for (const auto& [page, caption] : sheets) {
     auto* group = Find<QTabWidget>(*window, page);
     for (int sheet = 0; sheet < group->count(); ++sheet) {

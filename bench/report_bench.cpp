@@ -1,0 +1,148 @@
+// The page printer's speed. Measured, each the median of --runs (default 5):
+//   table N rows        a table of N rows of 8 columns with word wrap on, laid
+//                       out on the fixed-metrics device and on the Qt device
+//                       (Liberation fonts at 300 dpi); goal: 10 000 rows cost at
+//                       most 12 times 1 000 rows
+//   statement to PDF    the valuation statement of a 200-member, 100-security
+//                       club with "&All Members", laid out on the Qt device and
+//                       replayed into a PDF; its peer writes the same texts at the
+//                       same places on as many pages through QPdfWriter directly;
+//                       goal: under 2 times the peer
+//
+//   QT_QPA_PLATFORM=offscreen build/bench/report_bench [--runs=5]
+#include <QDir>
+#include <QGuiApplication>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "club/clock.h"
+#include "club/dates.h"
+#include "reports/page_printer.h"
+#include "reports/valuation_statement.h"
+#include "ui/qt_page_device.h"
+
+namespace pellmark::bench {
+namespace {
+
+using reports::TPagePrinter;
+
+double MedianSeconds(int runs, const std::function<void()>& work) {
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) {
+    auto start = std::chrono::steady_clock::now();
+    work();
+    times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+void LayTable(reports::PageDevice& device, const Clock& clock, int rows) {
+  TPagePrinter printer(device, clock);
+  printer.SetFont({"Arial", 8});
+  printer.SetMarginLeft(0.75);
+  printer.SetTableFormat("<1.2|>0.8|>0.8|>0.8|<1.5|>0.7|>0.7|>0.7");
+  printer.BeginDoc();
+  for (int row = 0; row < rows; ++row) {
+    const std::string n = std::to_string(row);
+    printer.WriteTableLine("@Security " + n + "|" + n + ".125|-12.50|1000.00|a note long enough to wrap over two or "
+                           "three lines " + n + "|9.99|$-0.00|" + n);
+  }
+  printer.EndDoc();
+}
+
+valuation::Statement LargeStatement() {
+  valuation::Statement s;
+  s.date = DayNumberFromCivil({2026, 12, 31});
+  for (int i = 0; i < 100; ++i) {
+    s.securities.push_back({10.0 + i, 12.5 + i * 0.75, i * 0.1, 100.0 + i, "Security " + std::to_string(i)});
+  }
+  s.dividends = 1000;
+  s.accounts = {{25000.5, 120.25, "Brokerage"}, {1200, 3.5, "Savings"}};
+  double units = 0;
+  for (int i = 0; i < 200; ++i) {
+    s.members.push_back({50.0 + i, 1000.0 + i, 10.0 + i * 0.5, "Member Number " + std::to_string(i)});
+    units += 50.0 + i;
+  }
+  s.summary = valuation::StatementSummary{25.5, 24.75, 25.5 * units, units};
+  return s;
+}
+
+// The peer: the recorded texts drawn at their places straight onto a QPdfWriter.
+void WriteDirect(const reports::PageList& pages, const reports::PrinterGeometry& g, const QString& path) {
+  QPdfWriter writer(path);
+  writer.setResolution(g.dpi_y);
+  writer.setPageSize(QPageSize(QSizeF(8.5, 11), QPageSize::Inch));
+  writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+  QPainter painter(&writer);
+  QFont font(QStringLiteral("Liberation Sans"));
+  font.setPointSizeF(8);
+  painter.setFont(font);
+  for (std::size_t i = 0; i < pages.pages.size(); ++i) {
+    if (i > 0) writer.newPage();
+    for (const reports::DrawOp& op : pages.pages[i].ops) {
+      if (const auto* text = std::get_if<reports::TextOp>(&op)) {
+        painter.drawText(QPointF(text->x + g.offset_x, text->y + g.offset_y + 30), QString::fromLatin1(text->text));
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pellmark::bench
+
+int main(int argc, char** argv) {
+  using namespace pellmark;
+  int runs = 5;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg.starts_with("--runs=")) runs = std::max(1, std::stoi(arg.substr(7)));
+  }
+  QGuiApplication app(argc, argv);
+  FixedClock clock(DayNumberFromCivil({2026, 12, 7}));
+  reports::FixedMetricsDevice fixed;
+  ui::QtPageDevice qt(reports::FallbackGeometry(reports::Orientation::kPortrait));
+
+  for (auto [name, device] : {std::pair<const char*, reports::PageDevice*>{"fixed", &fixed}, {"qt", &qt}}) {
+    double small = bench::MedianSeconds(runs, [&] { bench::LayTable(*device, clock, 1000); });
+    double large = bench::MedianSeconds(runs, [&] { bench::LayTable(*device, clock, 10000); });
+    std::printf("table on %-5s  1000 rows %8.1f ms  10000 rows %8.1f ms  ratio %.2f (goal <= 12)\n", name,
+                small * 1e3, large * 1e3, large / small);
+  }
+
+  QTemporaryDir dir;
+  const valuation::Statement statement = bench::LargeStatement();
+  reports::PageList pages;
+  const reports::PrinterGeometry geometry = qt.Geometry(reports::Orientation::kPortrait);
+  double layout = 0;
+  double ours = bench::MedianSeconds(runs, [&] {
+    auto start = std::chrono::steady_clock::now();
+    reports::ValuationStatementReport report(statement, "Bench Investors", true);
+    report.ChooseAllMembers();
+    reports::TPagePrinter printer(qt, clock);
+    printer.SetFont({"Arial", 10});
+    printer.SetMarginLeft(0.75);
+    printer.SetMarginRight(0.5);
+    printer.SetWordWrap(false);
+    printer.BeginDoc();
+    report.Lay(printer);
+    printer.EndDoc();
+    layout = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ui::WritePdf(printer.Pages(), geometry, dir.filePath(QStringLiteral("ours.pdf")), QStringLiteral("bench"));
+    pages = printer.Pages();
+  });
+  double peer = bench::MedianSeconds(runs, [&] { bench::WriteDirect(pages, geometry, dir.filePath(QStringLiteral("peer.pdf"))); });
+  std::printf("statement, 200 members, 100 securities, All Members: %zu pages\n", pages.pages.size());
+  std::printf("  layout alone %8.1f ms (last run)\n", layout * 1e3);
+  std::printf("  layout + replay to PDF %8.1f ms   QPdfWriter directly %8.1f ms   ratio %.2f (goal < 2)\n", ours * 1e3,
+              peer * 1e3, ours / peer);
+  return 0;
+}

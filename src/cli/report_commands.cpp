@@ -1,0 +1,99 @@
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "cli/cli_context.h"
+#include "club/text_encoding.h"
+#include "reports/page_device.h"
+#include "reports/valuation_statement.h"
+
+#ifdef PELLMARK_CLI_PDF
+#include <QString>
+
+#include "ui/qt_page_device.h"
+#endif
+
+namespace pellmark::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ReportOptions {
+  std::string statement;
+  std::string pdf;
+  std::string text;
+  std::string member;
+  bool all_members = false;
+};
+
+// The report window's page printer: Arial 10 pt, the user's default margins,
+// no wrapping.
+void SetUpPrinter(reports::TPagePrinter& printer) {
+  printer.SetFont({"Arial", 10});
+  printer.SetMarginTop(0.25);
+  printer.SetMarginBottom(0.25);
+  printer.SetMarginLeft(0.75);
+  printer.SetMarginRight(0.5);
+  printer.SetTitle("PagePrinter Testing");
+  printer.SetWordWrap(false);
+}
+
+void Lay(CliContext& context, reports::ValuationStatementReport& report, reports::TPagePrinter& printer) {
+  if (!reports::GenerateReport(report, printer, *context.ui)) throw CommandRefused("report");
+}
+
+void PrintValuation(CliContext& context, const ReportOptions& options) {
+  if (options.pdf.empty() && options.text.empty()) throw UsageError("report valuation needs --pdf or --text");
+  std::unique_ptr<reports::ValuationStatementReport> report =
+      reports::LoadValuationStatement(fs::path(options.statement), context.club_folder);
+  if (!options.member.empty() && !report->ChooseMember(ToWindows1252(options.member))) {
+    context.ui->ShowError("Member " + ToWindows1252(options.member) + " is not in this statement.");
+    throw CommandRefused("member");
+  }
+  if (options.all_members) report->ChooseAllMembers();
+
+  if (!options.text.empty()) {
+    // Plain text has no fonts of its own: a character is a blank's width.
+    reports::FixedMetricsDevice device;
+    reports::TPagePrinter printer(device, *context.clock);
+    SetUpPrinter(printer);
+    printer.SetFileName(options.text);
+    printer.SetPrintToFile(true);
+    Lay(context, *report, printer);
+  }
+  if (!options.pdf.empty()) {
+#ifdef PELLMARK_CLI_PDF
+    bool written = ui::WithGuiApplication([&] {
+      ui::QtPageDevice device(reports::FallbackGeometry(reports::Orientation::kPortrait));
+      reports::TPagePrinter printer(device, *context.clock);
+      SetUpPrinter(printer);
+      Lay(context, *report, printer);
+      return ui::WritePdf(printer.Pages(), device.Geometry(printer.GetOrientation()),
+                          QString::fromStdString(options.pdf), QString::fromStdString(report->Caption()));
+    });
+    if (!written) throw std::runtime_error("Could not write " + options.pdf);
+#else
+    throw UsageError("this pellmark-cli was built without Qt and cannot write PDF; use --text");
+#endif
+  }
+}
+
+}  // namespace
+
+void AddReportCommands(CLI::App& app, CommandList& commands) {
+  auto* report = app.add_subcommand("report", "Lay a report out as PDF or plain text");
+  report->require_subcommand(1);
+  auto* valuation = report->add_subcommand(
+      "valuation", "The valuation statement of a statement file (V<mmddyyyy>.stm), for the club, one member or all");
+  auto options = std::make_shared<ReportOptions>();
+  valuation->add_option("FILE", options->statement, "The statement file")->required()->check(CLI::ExistingFile);
+  valuation->add_option("--pdf", options->pdf, "Write the pages as a PDF file");
+  valuation->add_option("--text", options->text, "Write the report as a plain text file");
+  auto* member = valuation->add_option("--member", options->member, "The statement of the member with this name");
+  valuation->add_flag("--all-members", options->all_members, "One statement a member, each on its own page")
+      ->excludes(member);
+  commands.push_back({valuation, [options](CliContext& context) { PrintValuation(context, *options); }});
+}
+
+}  // namespace pellmark::cli

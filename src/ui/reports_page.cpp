@@ -1,0 +1,87 @@
+#include "ui/reports_page.h"
+
+#include <QFileDialog>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <system_error>
+
+#include "reports/valuation_statement.h"
+#include "club/text_encoding.h"
+#include "store/file_layer.h"
+#include "ui/command_group.h"
+#include "ui/pellmark_window.h"
+#include "ui/qt_interaction.h"
+#include "ui/report_window.h"
+#include "valuation/statement_file.h"
+
+namespace pellmark::ui {
+
+QString StatementFilter(int year) {
+  return QStringLiteral("%1 Valuation Statements (*%1.stm);;All Valuation Statements (*.stm);;"
+                        "V1.xx Valuation Statments (*.sta)")
+      .arg(year);
+}
+
+ReportsPage::ReportsPage(Books& books, Interaction& ui, const Clock& clock, QWidget* parent)
+    : QWidget(parent), books_(books), ui_(ui), clock_(clock) {
+  auto* group = new CommandGroup(tr("Valuation"), QStringLiteral("Valuationgroup"), this);
+  connect(group->Add(tr("Print"), QStringLiteral("valuationprint")), &QPushButton::clicked, this,
+          &ReportsPage::PrintClick);
+  connect(group->Add(tr("Delete"), QStringLiteral("valuationdelete")), &QPushButton::clicked, this,
+          &ReportsPage::DeleteClick);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 8, 8, 8);
+  layout->addWidget(group, 0, Qt::AlignLeft | Qt::AlignTop);
+  layout->addStretch();
+  choose_ = [this](const QString& filter) -> std::optional<std::filesystem::path> {
+    const QString file = QFileDialog::getOpenFileName(
+        this, tr("Valuation Statements"), QString::fromStdString(books_.Club().Folder().string()), filter);
+    if (file.isEmpty()) return std::nullopt;
+    return std::filesystem::path(file.toStdString());
+  };
+}
+
+std::optional<std::filesystem::path> ReportsPage::Choose() { return choose_(StatementFilter(books_.Club().Info().year)); }
+
+TReportWindow& ReportsPage::ReportWindow() {
+  if (window_ == nullptr) {
+    window_ = new TReportWindow(ui_, clock_, ReadPageMargins(), this);
+    window_->SetHelp(open_help_);
+  }
+  return *window_;
+}
+
+void ReportsPage::PrintClick() {
+  std::optional<std::filesystem::path> file = Choose();
+  if (!file) return;
+  std::unique_ptr<reports::ValuationStatementReport> report;
+  try {
+    report = reports::LoadValuationStatement(*file, books_.Club().Folder());
+  } catch (const valuation::StatementError& error) {
+    // Shown, rather than an empty report that would look valid.
+    ui_.ShowError(error.what());
+    return;
+  } catch (const store::FileLayerError&) {
+    return;  // a statement that cannot be opened is not shown
+  }
+  TReportWindow& window = ReportWindow();
+  window.Printer().SetUseColor(books_.Club().View().usecolor);
+  window.SetReport(std::move(report));
+  if (modal_) {
+    window.exec();
+  } else {
+    window.show();
+  }
+}
+
+void ReportsPage::DeleteClick() {
+  std::optional<std::filesystem::path> file = Choose();
+  if (!file) return;
+  if (!ui_.Confirm(ToWindows1252(file->string()) + " will be removed permanently. Continue?")) return;
+  std::error_code error;
+  if (!std::filesystem::remove(*file, error)) {
+    ui_.ShowError(error ? error.message() : "Could not remove " + file->string());
+  }
+}
+
+}  // namespace pellmark::ui

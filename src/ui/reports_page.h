@@ -1,0 +1,57 @@
+// The Reports page's "Valuation" group (Valuationgroup): "Print" lays a chosen
+// statement file out in the report window, "Delete" removes a chosen one. The
+// statement chooser offers the club year's statements first.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <optional>
+
+#include "books/books.h"
+#include "club/clock.h"
+#include "club/interaction.h"
+
+namespace pellmark::ui {
+
+class CommandGroup;
+class TReportWindow;
+
+// The chooser's filter: the club year's statements, all statements, and the
+// statements of version 1.xx.
+QString StatementFilter(int year);
+
+class ReportsPage : public QWidget {
+  Q_OBJECT
+
+ public:
+  ReportsPage(Books& books, Interaction& ui, const Clock& clock, QWidget* parent = nullptr);
+
+  // What "Print" and "Delete" ask with; by default an open-file dialog in the
+  // club folder. Returns the chosen file, nothing when cancelled.
+  using StatementChooser = std::function<std::optional<std::filesystem::path>(const QString& filter)>;
+  void SetStatementChooser(StatementChooser chooser) { choose_ = std::move(chooser); }
+  // Where the report window's "&Help" opens its topic.
+  void SetHelp(std::function<void(int)> open_topic) { open_help_ = std::move(open_topic); }
+  // The report window, created on first use and kept for the run.
+  TReportWindow& ReportWindow();
+  // Set by the window's test to look at the report instead of waiting for a close.
+  void SetModal(bool modal) { modal_ = modal; }
+
+  void PrintClick();
+  void DeleteClick();
+
+ private:
+  std::optional<std::filesystem::path> Choose();
+
+  Books& books_;
+  Interaction& ui_;
+  const Clock& clock_;
+  StatementChooser choose_;
+  std::function<void(int)> open_help_;
+  TReportWindow* window_ = nullptr;
+  bool modal_ = true;
+};
+
+}  // namespace pellmark::ui

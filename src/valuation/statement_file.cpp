@@ -1,0 +1,190 @@
+#include "valuation/statement_file.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include <fmt/format.h>
+
+#include "club/real48.h"
+#include "store/whole_files.h"
+
+namespace pellmark::valuation {
+
+namespace {
+
+using Record = std::array<std::uint8_t, kStatementRecordSize>;
+
+constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                   "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+constexpr std::size_t kDateField = 12;  // "31-DEC-1999" and its NUL
+
+Record NewRecord(StatementRecordKind kind) {
+  Record record{};
+  record[0] = static_cast<std::uint8_t>(kind);
+  return record;
+}
+
+void PutReal(Record& record, std::size_t at, double value, const char* what) {
+  std::optional<Real48> bytes = EncodeReal48(value);
+  if (!bytes) throw StatementError(fmt::format("The {} {} cannot be written to a valuation statement.", what, value));
+  std::copy(bytes->begin(), bytes->end(), record.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+// The text cut to leave room for its NUL before the record's end.
+void PutText(Record& record, std::size_t at, std::string_view text, std::size_t most) {
+  text = text.substr(0, std::min(most, kStatementRecordSize - at - 1));
+  std::memcpy(record.data() + at, text.data(), text.size());
+}
+
+double GetReal(const Record& record, std::size_t at) {
+  Real48 bytes;
+  std::copy_n(record.begin() + static_cast<std::ptrdiff_t>(at), 6, bytes.begin());
+  return DecodeReal48(bytes);
+}
+
+// Up to the NUL, or to the record's end when a writer left none.
+std::string GetText(const Record& record, std::size_t at, std::size_t most) {
+  std::size_t end = std::min(at + most, kStatementRecordSize);
+  std::string text;
+  for (std::size_t i = at; i < end && record[i] != 0; ++i) text += static_cast<char>(record[i]);
+  return text;
+}
+
+std::optional<DayNumber> ParseHeaderDate(std::string_view text) {
+  if (text.size() != 11 || text[2] != '-' || text[6] != '-') return std::nullopt;
+  auto digits = [](std::string_view d) {
+    int value = 0;
+    for (char c : d) {
+      if (c < '0' || c > '9') return -1;
+      value = value * 10 + (c - '0');
+    }
+    return value;
+  };
+  int day = digits(text.substr(0, 2));
+  int year = digits(text.substr(7, 4));
+  int month = 0;
+  for (int m = 0; m < 12; ++m) {
+    if (text.substr(3, 3) == kMonths[m]) month = m + 1;
+  }
+  CivilDate date{year, month, day};
+  if (day < 0 || year < 0 || month == 0 || !IsValidCivil(date)) return std::nullopt;
+  return DayNumberFromCivil(date);
+}
+
+}  // namespace
+
+std::string StatementFileName(DayNumber date) {
+  CivilDate civil = CivilFromDayNumber(date);
+  return fmt::format("V{:02}{:02}{:04}.stm", civil.month, civil.day, civil.year);
+}
+
+std::string EncodeStatement(const Statement& statement) {
+  std::string bytes;
+  auto append = [&](const Record& record) { bytes.append(reinterpret_cast<const char*>(record.data()), record.size()); };
+
+  Record header = NewRecord(StatementRecordKind::kHeader);
+  CivilDate date = CivilFromDayNumber(statement.date);
+  PutText(header, 1, fmt::format("{:02}-{}-{:04}", date.day, kMonths[date.month - 1], date.year), kDateField - 1);
+  append(header);
+  for (const StatementSecurity& security : statement.securities) {
+    Record record = NewRecord(StatementRecordKind::kSecurity);
+    PutReal(record, 1, security.cost_per_share, "cost per share");
+    PutReal(record, 7, security.price, "price");
+    PutReal(record, 13, security.dividends, "dividend amount");
+    PutReal(record, 19, security.shares, "share count");
+    PutText(record, 25, security.name, 25);
+    append(record);
+  }
+  if (statement.dividends) {
+    Record record = NewRecord(StatementRecordKind::kDividends);
+    PutReal(record, 1, *statement.dividends, "dividend amount");
+    append(record);
+  }
+  for (const StatementAccount& account : statement.accounts) {
+    Record record = NewRecord(StatementRecordKind::kAccount);
+    PutReal(record, 1, account.balance, "balance");
+    PutReal(record, 7, account.interest, "interest amount");
+    PutText(record, 13, account.name, 37);
+    append(record);
+  }
+  for (const StatementMember& member : statement.members) {
+    Record record = NewRecord(StatementRecordKind::kMember);
+    PutReal(record, 1, member.units, "unit count");
+    PutReal(record, 7, member.contributions, "contribution amount");
+    PutReal(record, 13, member.earnings, "earnings amount");
+    PutText(record, 19, member.name, 31);
+    append(record);
+  }
+  if (statement.summary) {
+    Record record = NewRecord(StatementRecordKind::kSummary);
+    PutReal(record, 1, statement.summary->new_unit_value, "unit value");
+    PutReal(record, 7, statement.summary->previous_unit_value, "unit value");
+    PutReal(record, 13, statement.summary->total_value, "total value");
+    PutReal(record, 19, statement.summary->total_units, "unit count");
+    append(record);
+  }
+  if (statement.unit_id) {
+    Record record = NewRecord(StatementRecordKind::kTrailer);
+    auto id = static_cast<std::uint32_t>(*statement.unit_id);
+    for (int i = 0; i < 4; ++i) record[1 + i] = static_cast<std::uint8_t>(id >> (8 * i));
+    append(record);
+  }
+  return bytes;
+}
+
+Statement DecodeStatement(std::string_view bytes, std::string_view name) {
+  auto damaged = [&](std::string_view why) {
+    return StatementError(fmt::format("Valuation statement {} is damaged: {}.", name, why));
+  };
+  if (bytes.empty()) throw damaged("it is empty");
+  if (bytes.size() % kStatementRecordSize != 0) throw damaged("its length is not a whole number of 51-byte records");
+  Statement statement;
+  for (std::size_t at = 0; at < bytes.size(); at += kStatementRecordSize) {
+    Record record;
+    std::memcpy(record.data(), bytes.data() + at, kStatementRecordSize);
+    auto kind = static_cast<StatementRecordKind>(record[0]);
+    if (at == 0) {
+      if (kind != StatementRecordKind::kHeader) throw damaged("it does not begin with its date");
+      std::optional<DayNumber> date = ParseHeaderDate(GetText(record, 1, kDateField));
+      if (!date) throw damaged("its date is not a date");
+      statement.date = *date;
+      continue;
+    }
+    switch (kind) {
+      case StatementRecordKind::kSecurity:
+        statement.securities.push_back(
+            {GetReal(record, 1), GetReal(record, 7), GetReal(record, 13), GetReal(record, 19), GetText(record, 25, 26)});
+        break;
+      case StatementRecordKind::kDividends: statement.dividends = GetReal(record, 1); break;
+      case StatementRecordKind::kAccount:
+        statement.accounts.push_back({GetReal(record, 1), GetReal(record, 7), GetText(record, 13, 38)});
+        break;
+      case StatementRecordKind::kMember:
+        statement.members.push_back({GetReal(record, 1), GetReal(record, 7), GetReal(record, 13), GetText(record, 19, 32)});
+        break;
+      case StatementRecordKind::kSummary:
+        statement.summary = StatementSummary{GetReal(record, 1), GetReal(record, 7), GetReal(record, 13), GetReal(record, 19)};
+        break;
+      case StatementRecordKind::kTrailer: {
+        std::uint32_t id = 0;
+        for (int i = 0; i < 4; ++i) id |= static_cast<std::uint32_t>(record[1 + i]) << (8 * i);
+        statement.unit_id = static_cast<std::int32_t>(id);
+        break;
+      }
+      case StatementRecordKind::kHeader:
+      default: break;
+    }
+  }
+  return statement;
+}
+
+void WriteStatementFile(store::FileLayer& files, const std::filesystem::path& file, const Statement& statement) {
+  store::SaveFileAtomically(files, file, EncodeStatement(statement));
+}
+
+Statement ReadStatementFile(store::FileLayer& files, const std::filesystem::path& file) {
+  return DecodeStatement(store::ReadWholeFile(files, file), file.filename().string());
+}
+
+}  // namespace pellmark::valuation

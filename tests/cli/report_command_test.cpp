@@ -1,0 +1,101 @@
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "cli/cli_runner.h"
+#include "club/dates.h"
+#include "store/posix_file_layer.h"
+#include "support/temp_folder.h"
+#include "valuation/statement_file.h"
+
+namespace pellmark::cli {
+namespace {
+
+using ::testing::HasSubstr;
+
+class ReportCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(RunInClub(folder.Path(), {"init", "--name", "Elm Street Investors", "--year", "1999"}).status, kDone);
+    valuation::Statement s;
+    s.date = DayNumberFromCivil({1999, 12, 31});
+    s.securities = {{10, 12.5, 4, 100, "Acme Widgets"}};
+    s.dividends = 4;
+    s.accounts = {{250.75, 1.25, "Brokerage"}};
+    s.members = {{60, 500, 3, "Ann Smith"}, {40, 300, 2, "Bob Jones"}};
+    s.summary = valuation::StatementSummary{20.5, 20, 2050, 100};
+    store::PosixFileLayer files;
+    valuation::WriteStatementFile(files, Path("V12311999.stm"), s);
+  }
+  std::string Path(const char* name) const { return (folder.Path() / name).string(); }
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  // What poppler's pdftotext reads from the file, pages separated by form feeds.
+  static std::string PdfText(const std::string& pdf) {
+    std::string text;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(("pdftotext -layout '" + pdf + "' -").c_str(), "r"), pclose);
+    if (!pipe) return text;
+    char buffer[4096];
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) text.append(buffer, n);
+    return text;
+  }
+  pellmark::testing::TempFolder folder;
+};
+
+TEST_F(ReportCommandTest, WritesTheStatementAsTextWithTheClubsName) {
+  CliRun run = RunInClub(folder.Path(), {"report", "valuation", Path("V12311999.stm"), "--text", Path("v.txt")});
+  ASSERT_EQ(run.status, kDone) << run.err;
+  std::string text = Read(Path("v.txt"));
+  EXPECT_EQ(text.rfind("Elm Street Investors\r\n", 0), 0u) << text;
+  EXPECT_THAT(text, HasSubstr("Valuation as of 12/31/1999\r\n"));
+  EXPECT_THAT(text, HasSubstr(" Acme Widgets             100   10.000  1000.00   12.500  1250.01     2.50   250.00"));
+  EXPECT_THAT(text, Not(HasSubstr("Prepared for")));
+}
+
+TEST_F(ReportCommandTest, WritesAllMembersAsAPdfOfOnePageEach) {
+  CliRun run = RunInClub(folder.Path(), {"report", "valuation", Path("V12311999.stm"), "--pdf", Path("v.pdf"),
+                                         "--all-members"});
+  ASSERT_EQ(run.status, kDone) << run.err;
+  std::string text = PdfText(Path("v.pdf"));
+  ASSERT_FALSE(text.empty()) << "pdftotext (poppler-utils) is missing: run scripts/install-deps";
+  std::vector<std::string> pages;
+  std::stringstream split(text);
+  for (std::string page; std::getline(split, page, '\f');) {
+    if (!page.empty()) pages.push_back(page);
+  }
+  ASSERT_EQ(pages.size(), 2u);
+  EXPECT_THAT(pages[0], HasSubstr("Elm Street Investors"));
+  EXPECT_THAT(pages[0], HasSubstr("Valuation as of 12/31/1999: Prepared for Ann Smith"));
+  EXPECT_THAT(pages[1], HasSubstr("Valuation as of 12/31/1999: Prepared for Bob Jones"));
+  EXPECT_THAT(pages[1], HasSubstr("$820.00"));
+}
+
+TEST_F(ReportCommandTest, AMemberNotInTheStatementIsRefused) {
+  CliRun run = RunInClub(folder.Path(), {"report", "valuation", Path("V12311999.stm"), "--text", Path("v.txt"),
+                                         "--member", "Carl Nobody"});
+  EXPECT_EQ(run.status, kRefused);
+  EXPECT_EQ(run.err, "Member Carl Nobody is not in this statement.\n");
+  EXPECT_EQ(RunInClub(folder.Path(), {"report", "valuation", Path("V12311999.stm")}).status, kUsage);
+}
+
+TEST_F(ReportCommandTest, ADamagedStatementIsAFileErrorAndWritesNothing) {
+  std::string bytes = Read(Path("V12311999.stm"));
+  std::ofstream(Path("V01011999.stm"), std::ios::binary) << bytes.substr(0, bytes.size() - 3);
+  CliRun run = RunInClub(folder.Path(), {"report", "valuation", Path("V01011999.stm"), "--pdf", Path("d.pdf")});
+  EXPECT_EQ(run.status, kFileError);
+  EXPECT_EQ(run.err,
+            "pellmark-cli: Valuation statement V01011999.stm is damaged: its length is not a whole number of 51-byte "
+            "records.\n");
+  EXPECT_FALSE(std::ifstream(Path("d.pdf")).good());
+}
+
+}  // namespace
+}  // namespace pellmark::cli

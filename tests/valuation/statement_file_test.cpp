@@ -1,0 +1,136 @@
+#include "valuation/statement_file.h"
+
+#include <gtest/gtest.h>
+
+#include "store/posix_file_layer.h"
+#include "support/temp_folder.h"
+
+namespace pellmark::valuation {
+namespace {
+
+// A 51-byte record written by hand: the kind, 6-byte reals given as their bytes,
+// and NUL-terminated texts.
+class RecordImage {
+ public:
+  explicit RecordImage(std::uint8_t kind) : bytes_(kStatementRecordSize, '\0') { bytes_[0] = static_cast<char>(kind); }
+  RecordImage& Real(std::size_t at, std::initializer_list<std::uint8_t> six) {
+    for (std::uint8_t b : six) bytes_[at++] = static_cast<char>(b);
+    return *this;
+  }
+  RecordImage& Text(std::size_t at, std::string_view text) {
+    bytes_.replace(at, text.size(), text);
+    return *this;
+  }
+  const std::string& Bytes() const { return bytes_; }
+
+ private:
+  std::string bytes_;
+};
+
+// 1.0, 2.0, 12.5, 100.0, -1.0 as 6-byte reals.
+constexpr std::initializer_list<std::uint8_t> kOne{0x81, 0, 0, 0, 0, 0};
+constexpr std::initializer_list<std::uint8_t> kTwo{0x82, 0, 0, 0, 0, 0};
+constexpr std::initializer_list<std::uint8_t> kTwelveAndAHalf{0x84, 0, 0, 0, 0, 0x48};
+constexpr std::initializer_list<std::uint8_t> kHundred{0x87, 0, 0, 0, 0, 0x48};
+constexpr std::initializer_list<std::uint8_t> kMinusOne{0x81, 0, 0, 0, 0, 0x80};
+
+std::string KnownStatementBytes() {
+  return RecordImage(0).Text(1, "31-DEC-1999").Bytes() +
+         RecordImage(2).Real(1, kTwelveAndAHalf).Real(7, kHundred).Real(13, kOne).Real(19, kMinusOne).Text(25, "Acme Widgets").Bytes() +
+         RecordImage(5).Real(1, kTwo).Bytes() +
+         RecordImage(3).Real(1, kHundred).Real(7, kOne).Text(13, "Brokerage").Bytes() +
+         RecordImage(1).Real(1, kTwelveAndAHalf).Real(7, kHundred).Real(13, kMinusOne).Text(19, "Ann Smith").Bytes() +
+         RecordImage(4).Real(1, kTwo).Real(7, kOne).Real(13, kHundred).Real(19, kTwelveAndAHalf).Bytes() +
+         RecordImage(6).Real(1, {0xFF, 0xFF, 0xFF, 0xFF, 0, 0}).Bytes();
+}
+
+Statement KnownStatement() {
+  Statement s;
+  s.date = DayNumberFromCivil({1999, 12, 31});
+  s.securities = {{12.5, 100, 1, -1, "Acme Widgets"}};
+  s.dividends = 2;
+  s.accounts = {{100, 1, "Brokerage"}};
+  s.members = {{12.5, 100, -1, "Ann Smith"}};
+  s.summary = StatementSummary{2, 1, 100, 12.5};
+  s.unit_id = -1;
+  return s;
+}
+
+TEST(StatementFileTest, WritesTheRecordsOfTheLayout) {
+  EXPECT_EQ(EncodeStatement(KnownStatement()), KnownStatementBytes());
+  EXPECT_EQ(StatementFileName(DayNumberFromCivil({1999, 12, 31})), "V12311999.stm");
+  EXPECT_EQ(StatementFileName(DayNumberFromCivil({2001, 2, 3})), "V02032001.stm");
+}
+
+TEST(StatementFileTest, ReadsWhatItWroteAndSkipsUnknownKinds) {
+  Statement s = DecodeStatement(KnownStatementBytes() + RecordImage(9).Bytes(), "V12311999.stm");
+  EXPECT_EQ(s.date, DayNumberFromCivil({1999, 12, 31}));
+  ASSERT_EQ(s.securities.size(), 1u);
+  EXPECT_EQ(s.securities[0].name, "Acme Widgets");
+  EXPECT_EQ(s.securities[0].shares, -1);
+  EXPECT_EQ(s.securities[0].cost_per_share, 12.5);
+  EXPECT_EQ(s.dividends, 2);
+  EXPECT_EQ(s.accounts.at(0).name, "Brokerage");
+  EXPECT_EQ(s.members.at(0).earnings, -1);
+  EXPECT_EQ(s.summary->total_units, 12.5);
+  EXPECT_EQ(s.unit_id, -1);
+}
+
+TEST(StatementFileTest, NamesAreCutToTheirFieldsAndAStatementWithoutUnitsHasNoSummary) {
+  Statement s;
+  s.date = DayNumberFromCivil({2000, 1, 5});
+  s.securities = {{1, 1, 0, 1, std::string(30, 'S')}};
+  s.members = {{1, 0, 0, std::string(40, 'M')}};
+  std::string bytes = EncodeStatement(s);
+  ASSERT_EQ(bytes.size(), 3 * kStatementRecordSize);
+  EXPECT_EQ(bytes.substr(1, 12), std::string("05-JAN-2000\0", 12));
+  EXPECT_EQ(bytes.substr(51 + 25, 26), std::string(25, 'S') + '\0');
+  EXPECT_EQ(bytes.substr(102 + 19, 32), std::string(31, 'M') + '\0');
+  Statement back = DecodeStatement(bytes, "x");
+  EXPECT_FALSE(back.summary);
+  EXPECT_FALSE(back.dividends);
+  EXPECT_EQ(back.members.at(0).name, std::string(31, 'M'));
+}
+
+TEST(StatementFileTest, AnAmountBeyondTheRealIsRefused) {
+  Statement s = KnownStatement();
+  s.securities[0].price = 1e300;
+  try {
+    EncodeStatement(s);
+    FAIL();
+  } catch (const StatementError& error) {
+    EXPECT_STREQ(error.what(), "The price 1e+300 cannot be written to a valuation statement.");
+  }
+}
+
+TEST(StatementFileTest, DamagedFilesAreRefusedWithTheirReason) {
+  auto message = [](std::string bytes) {
+    try {
+      DecodeStatement(bytes, "V12311999.stm");
+    } catch (const StatementError& error) {
+      return std::string(error.what());
+    }
+    return std::string("read");
+  };
+  const std::string good = KnownStatementBytes();
+  EXPECT_EQ(message(""), "Valuation statement V12311999.stm is damaged: it is empty.");
+  EXPECT_EQ(message(good.substr(0, good.size() - 1)),
+            "Valuation statement V12311999.stm is damaged: its length is not a whole number of 51-byte records.");
+  EXPECT_EQ(message(good.substr(51)), "Valuation statement V12311999.stm is damaged: it does not begin with its date.");
+  for (std::string date : {"31-DEX-1999", "32-DEC-1999", "31/DEC/1999", "3a-DEC-1999"}) {
+    EXPECT_EQ(message(RecordImage(0).Text(1, date).Bytes()),
+              "Valuation statement V12311999.stm is damaged: its date is not a date.")
+        << date;
+  }
+}
+
+TEST(StatementFileTest, FilesGoThroughTheFileLayer) {
+  pellmark::testing::TempFolder folder;
+  store::PosixFileLayer files;
+  WriteStatementFile(files, folder.Path() / "V12311999.stm", KnownStatement());
+  EXPECT_EQ(ReadStatementFile(files, folder.Path() / "V12311999.stm").members.at(0).name, "Ann Smith");
+  EXPECT_THROW(ReadStatementFile(files, folder.Path() / "V01011999.stm"), store::FileLayerError);
+}
+
+}  // namespace
+}  // namespace pellmark::valuation
