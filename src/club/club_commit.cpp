@@ -147,10 +147,22 @@ std::optional<ClubCommitRecord> DecodeCommitSlot(std::string_view text) {
   return record;
 }
 
-void WriteCommitRecord(store::FileLayer& files, const fs::path& working_folder, const ClubCommitRecord& record) {
-  const fs::path slot = working_folder / kCommitSlotNames[record.sequence % 2];
-  store::OpenFile out(files, slot, files.Exists(slot) ? store::OpenMode::kReadWrite : store::OpenMode::kCreate);
-  files.WriteAt(out.Handle(), 0, EncodeCommitSlot(record));
+CommitSlots::CommitSlots(store::FileLayer& files, fs::path working_folder)
+    : files_(files), folder_(std::move(working_folder)) {}
+
+CommitSlots::~CommitSlots() {
+  for (store::FileHandle handle : handles_) {
+    if (handle >= 0) files_.Close(handle);
+  }
+}
+
+void CommitSlots::Write(const ClubCommitRecord& record) {
+  store::FileHandle& handle = handles_[record.sequence % 2];
+  if (handle < 0) {
+    const fs::path slot = folder_ / kCommitSlotNames[record.sequence % 2];
+    handle = files_.Open(slot, files_.Exists(slot) ? store::OpenMode::kReadWrite : store::OpenMode::kCreate);
+  }
+  files_.WriteAt(handle, 0, EncodeCommitSlot(record));
 }
 
 std::vector<std::string> ApplyCommitRecord(store::FileLayer& files, const fs::path& club_folder,

@@ -59,11 +59,28 @@ std::string EncodeCommitSlot(const ClubCommitRecord& record);
 // bytes after the record are ignored.
 std::optional<ClubCommitRecord> DecodeCommitSlot(std::string_view text);
 
-// Writes the record over its slot in `working_folder` (the sequence number
-// picks the slot). Not flushed: a commit has to outlive the death of the
-// program; the close flushes the stores.
-void WriteCommitRecord(store::FileLayer& files, const std::filesystem::path& working_folder,
-                       const ClubCommitRecord& record);
+// The two slots of an open club. Each is opened at its first record and stays
+// open until the club closes, so that a commit opens no file.
+//
+//   CommitSlots slots(files, club / ".pellmark-work");
+//   slots.Write(record);
+class CommitSlots {
+ public:
+  CommitSlots(store::FileLayer& files, std::filesystem::path working_folder);
+  ~CommitSlots();
+  CommitSlots(const CommitSlots&) = delete;
+  CommitSlots& operator=(const CommitSlots&) = delete;
+
+  // Writes the record over its slot (the sequence number picks the slot). Not
+  // flushed: a commit has to outlive the death of the program; the close
+  // flushes the stores.
+  void Write(const ClubCommitRecord& record);
+
+ private:
+  store::FileLayer& files_;
+  std::filesystem::path folder_;
+  std::array<store::FileHandle, 2> handles_{-1, -1};
+};
 
 // What a commit record names cannot be joined: the record and its working files stay.
 class UnrecoverableCommit : public std::runtime_error {

@@ -1,6 +1,7 @@
 #include "store/qdb.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -86,8 +87,12 @@ class TQDB::Impl {
   // Writes the index into a new working file and points the marker at it,
   // then removes the old index working file.
   void SwitchIndexFile(ProgressKind kind);
-  // Writes the index from the start of an existing file; returns its length.
-  std::uint64_t EncodeIndexInto(const fs::path& file, ProgressKind kind);
+  void EncodeIndexInto(const fs::path& file, ProgressKind kind);
+  // Writes the index from the start of an open file; returns its length.
+  std::uint64_t EncodeIndexInto(FileHandle handle, ProgressKind kind);
+  // The open handle of one of an owner-committed store's index files.
+  FileHandle IndexHandle(const fs::path& file);
+  void CloseIndexHandles();
   // The progress a write of the index would report, for an index file that need not be written.
   void ReportUnchangedIndex(ProgressKind kind);
   void JoinIntoStoreFile();
@@ -154,6 +159,12 @@ class TQDB::Impl {
   std::uint64_t committed_length_ = 0;
   std::uint64_t committed_index_length_ = 0;
   fs::path spare_index_;
+  // The index files stay open between commits, so a commit opens nothing.
+  struct OpenIndex {
+    fs::path file;
+    FileHandle handle = -1;
+  };
+  std::array<OpenIndex, 2> open_indexes_;
   std::optional<CommitPoint> prepared_;
   bool committed_since_open_ = false;
 };
@@ -369,7 +380,7 @@ CommitPoint TQDB::Impl::PrepareCommit() {
     // commit record, so a write cut short in it harms nothing, and the commit
     // record gives the index length, so an older index's tail may stay.
     if (spare_index_.empty()) spare_index_ = files.CreateTemp(FolderOf(working_.index), "QIX");
-    const std::uint64_t index_length = EncodeIndexInto(spare_index_, ProgressKind::kSavingIndex);
+    const std::uint64_t index_length = EncodeIndexInto(IndexHandle(spare_index_), ProgressKind::kSavingIndex);
     prepared_ = CommitPoint{working_.data, spare_index_, files.Size(data_handle_), index_length};
   });
   ReportEnd(ProgressKind::kSavingIndex);
@@ -434,6 +445,7 @@ void TQDB::Impl::ResetState() {
   committed_length_ = 0;
   committed_index_length_ = 0;
   spare_index_.clear();
+  CloseIndexHandles();
   prepared_.reset();
   committed_since_open_ = false;
   ordinary_.Clear();
@@ -462,31 +474,59 @@ void TQDB::Impl::JoinIntoStoreFile() {
   Join(files, working_, file_name_);
 }
 
-std::uint64_t TQDB::Impl::EncodeIndexInto(const fs::path& file, ProgressKind kind) {
+FileHandle TQDB::Impl::IndexHandle(const fs::path& file) {
+  for (const OpenIndex& open : open_indexes_) {
+    if (open.file == file) return open.handle;
+  }
+  // Only the spare and the committed index file are ever asked for: a handle
+  // of neither is free.
+  OpenIndex& free = open_indexes_[0].file == spare_index_ || open_indexes_[0].file == committed_.index
+                        ? open_indexes_[1]
+                        : open_indexes_[0];
+  if (free.handle >= 0) Files().Close(free.handle);
+  free = {};
+  free.handle = Files().Open(file, OpenMode::kReadWrite);
+  free.file = file;
+  return free.handle;
+}
+
+void TQDB::Impl::CloseIndexHandles() {
+  for (OpenIndex& open : open_indexes_) {
+    if (open.handle >= 0) Files().Close(open.handle);
+    open = {};
+  }
+}
+
+void TQDB::Impl::EncodeIndexInto(const fs::path& file, ProgressKind kind) {
   FileLayer& files = Files();
   const FileHandle handle = files.Open(file, OpenMode::kReadWrite);
   try {
-    std::uint64_t at = 0;
-    IndexWriter out([&](std::string_view bytes) {
-      files.WriteAt(handle, at, bytes);
-      at += bytes.size();
-    });
-    out.Count(administrative_.Count() + ordinary_.Count());
-    administrative_.ForEachDescending([&](const IndexEntry& entry) { out.Entry(entry); });
-    ProgressPoints points(ordinary_.Count());
-    int done = 0;
-    ordinary_.ForEachDescending([&](const IndexEntry& entry) {
-      if (owner_.ProgressUpdate && points.Due(done)) owner_.ProgressUpdate(owner_, points.Percent(done), kind);
-      ++done;
-      out.Entry(entry);
-    });
-    out.Finish();
-    files.Close(handle);
-    return at;
+    EncodeIndexInto(handle, kind);
   } catch (...) {
     files.Close(handle);
     throw;
   }
+  files.Close(handle);
+}
+
+std::uint64_t TQDB::Impl::EncodeIndexInto(FileHandle handle, ProgressKind kind) {
+  FileLayer& files = Files();
+  std::uint64_t at = 0;
+  IndexWriter out([&](std::string_view bytes) {
+    files.WriteAt(handle, at, bytes);
+    at += bytes.size();
+  });
+  out.Count(administrative_.Count() + ordinary_.Count());
+  administrative_.ForEachDescending([&](const IndexEntry& entry) { out.Entry(entry); });
+  ProgressPoints points(ordinary_.Count());
+  int done = 0;
+  ordinary_.ForEachDescending([&](const IndexEntry& entry) {
+    if (owner_.ProgressUpdate && points.Due(done)) owner_.ProgressUpdate(owner_, points.Percent(done), kind);
+    ++done;
+    out.Entry(entry);
+  });
+  out.Finish();
+  return at;
 }
 
 void TQDB::Impl::WriteIndexFile(const WorkingFiles& target, ProgressKind kind) {
