@@ -10,7 +10,10 @@
 #include <set>
 #include <stdexcept>
 
+#include "store/index_codec.h"
+#include "store/little_endian.h"
 #include "store/posix_file_layer.h"
+#include "store/whole_files.h"
 #include "support/ledger_fixture.h"
 
 namespace pellmark::testing {
@@ -151,6 +154,44 @@ TEST_F(UnitOfWork, CommitsThatFailHalfWayNeverSpoilTheLastWholeOne) {
   EXPECT_TRUE(again.Club().accounts.Contains("_Savings"));
   EXPECT_FALSE(again.Club().accounts.Contains("_Checking 8"));
   EXPECT_FALSE(again.Club().accounts.Contains("_Checking 9"));
+  again.Close();
+}
+
+TEST_F(UnitOfWork, AKillAfterCommitsThatShrankAnIndexFindsTheLastOne) {
+  const int before = club.accounts.Count();
+  books.Close();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    Books dying(folder.Path(), ui, clock);
+    dying.Open();
+    // Each commit writes the index over the file of the commit before the last,
+    // which held a longer index once the removals begin.
+    for (std::int32_t id = 10; id < 40; ++id) {
+      dying.Run([&] {
+        dying.Club().accounts.Put(Account("Account " + std::to_string(id), id));
+        return true;
+      });
+    }
+    for (std::int32_t id = 10; id < 38; ++id) {
+      dying.Run([&] { return dying.Club().accounts.Remove("_Account " + std::to_string(id)); });
+    }
+    ::raise(SIGKILL);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status));
+  Books again(folder.Path(), ui, clock);
+  again.Open();
+  // The recovered container holds the last index alone, no bytes of a longer
+  // one that its working file held before.
+  const std::string container = store::ReadWholeFile(store::DefaultFileLayer(), folder.Path() / "clubact.qdb");
+  const auto data_length = static_cast<std::size_t>(store::ReadLittle<std::int32_t>(container.data() + 4));
+  const auto index_length = static_cast<std::size_t>(store::ReadLittle<std::int32_t>(container.data() + 12 + data_length));
+  ASSERT_EQ(container.size(), 16 + data_length + index_length);
+  EXPECT_TRUE(store::DecodeIndex(std::string_view(container).substr(16 + data_length), data_length).in_writer_form);
+  EXPECT_EQ(again.Club().accounts.Count(), before + 2);
+  EXPECT_TRUE(again.Club().accounts.Contains("_Account 38"));
+  EXPECT_TRUE(again.Club().accounts.Contains("_Account 39"));
   again.Close();
 }
 
