@@ -17,5 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       again->info != record->info) {
     std::abort();
   }
+  for (std::size_t i = 0; i < record->stores.size(); ++i) {
+    if (again->stores[i].data_length != record->stores[i].data_length ||
+        again->stores[i].index_length != record->stores[i].index_length) {
+      std::abort();
+    }
+  }
   return 0;
 }

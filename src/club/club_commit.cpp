@@ -54,7 +54,12 @@ std::string CheckStore(store::FileLayer& files, const fs::path& working_folder, 
       data_size = files.Size(data.Handle());
     }
     if (data_size < commit.data_length) return "the working file " + working.data.string() + " is too short";
-    store::DecodeIndex(store::ReadWholeFile(files, working.index), commit.data_length);
+    std::string index = store::ReadWholeFile(files, working.index);
+    if (commit.index_length) {
+      if (index.size() < *commit.index_length) return "the working file " + working.index.string() + " is too short";
+      index.resize(*commit.index_length);
+    }
+    store::DecodeIndex(index, commit.data_length);
   } catch (const store::InvalidIndex& error) {
     return std::string("the index working file is not consistent: ") + error.what();
   } catch (const store::FileLayerError& error) {
@@ -72,7 +77,9 @@ std::uint64_t Checksum(std::string_view bytes) {
 std::string EncodeCommitRecord(const ClubCommitRecord& record) {
   std::string text = std::string(kTitle) + "\n";
   for (const StoreCommit& store : record.stores) {
-    text += fmt::format("store {} {} {} {}\n", store.store, store.data, store.index, store.data_length);
+    text += fmt::format("store {} {} {} {}", store.store, store.data, store.index, store.data_length);
+    if (store.index_length) text += fmt::format(" {}", *store.index_length);
+    text += "\n";
   }
   if (record.info) text += "info " + Hex(*record.info) + "\n";
   text += "end\n";
@@ -93,6 +100,11 @@ std::optional<ClubCommitRecord> DecodeCommitRecord(std::string_view text) {
       StoreCommit store;
       if (!(words >> store.store >> store.data >> store.index >> store.data_length)) return std::nullopt;
       if (!PlainName(store.store) || !PlainName(store.data) || !PlainName(store.index)) return std::nullopt;
+      if (std::uint64_t index_length = 0; words >> index_length) {
+        store.index_length = index_length;
+      } else if (!words.eof()) {
+        return std::nullopt;
+      }
       record.stores.push_back(std::move(store));
     } else if (word == "info") {
       std::string hex;
@@ -135,10 +147,22 @@ std::optional<ClubCommitRecord> DecodeCommitSlot(std::string_view text) {
   return record;
 }
 
-void WriteCommitRecord(store::FileLayer& files, const fs::path& working_folder, const ClubCommitRecord& record) {
-  const fs::path slot = working_folder / kCommitSlotNames[record.sequence % 2];
-  store::OpenFile out(files, slot, files.Exists(slot) ? store::OpenMode::kReadWrite : store::OpenMode::kCreate);
-  files.WriteAt(out.Handle(), 0, EncodeCommitSlot(record));
+CommitSlots::CommitSlots(store::FileLayer& files, fs::path working_folder)
+    : files_(files), folder_(std::move(working_folder)) {}
+
+CommitSlots::~CommitSlots() {
+  for (store::FileHandle handle : handles_) {
+    if (handle >= 0) files_.Close(handle);
+  }
+}
+
+void CommitSlots::Write(const ClubCommitRecord& record) {
+  store::FileHandle& handle = handles_[record.sequence % 2];
+  if (handle < 0) {
+    const fs::path slot = folder_ / kCommitSlotNames[record.sequence % 2];
+    handle = files_.Open(slot, files_.Exists(slot) ? store::OpenMode::kReadWrite : store::OpenMode::kCreate);
+  }
+  files_.WriteAt(handle, 0, EncodeCommitSlot(record));
 }
 
 std::vector<std::string> ApplyCommitRecord(store::FileLayer& files, const fs::path& club_folder,
@@ -162,7 +186,7 @@ std::vector<std::string> ApplyCommitRecord(store::FileLayer& files, const fs::pa
   std::vector<std::string> joined;
   for (const StoreCommit& store : record->stores) {
     store::Join(files, {working_folder / store.data, working_folder / store.index}, club_folder / store.store,
-                store.data_length);
+                store.data_length, store.index_length);
     joined.push_back(store.store);
   }
   if (record->info) store::SaveFileAtomically(files, club_folder / kClubInfoFileName, *record->info);

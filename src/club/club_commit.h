@@ -1,9 +1,10 @@
 // The club's unit of work on disk. While a club is open its stores keep their
 // changes in working files inside the hidden working folder; a commit writes
-// every changed store's index into a new working file and then one small
-// commit record that names for every store changed since the open its data
-// file, its index file and the data length at that commit, and the club
-// information once it changed. Records go by turns into two slots,
+// every changed store's index over the one of its two index working files that
+// the last commit does not name, and then one small commit record that names
+// for every store changed since the open its data file, its index file and
+// the lengths of both at that commit, and the club information once it
+// changed. Records go by turns into two slots,
 // "club.commit.0" and "club.commit.1", each written in place in one write (a
 // rename would cost a flush of the file on some file systems); a record carries
 // its sequence number, length and checksum, so one cut short by the death of
@@ -14,7 +15,7 @@
 //   club.commit.1:
 //     pellmark commit 7 96 1f2e3d4c5b6a7988
 //     pellmark club commit
-//     store clubmem.qdb QDBa1B2c3 QIXd4E5f6 1207
+//     store clubmem.qdb QDBa1B2c3 QIXd4E5f6 1207 364
 //     info 4d7920436c7562...
 //     end
 #pragma once
@@ -35,12 +36,15 @@ namespace pellmark {
 inline constexpr std::array<const char*, 2> kCommitSlotNames = {"club.commit.0", "club.commit.1"};
 
 // One store in a commit record; the names are file names: the store's inside
-// the club folder, its working files inside the working folder.
+// the club folder, its working files inside the working folder. A record
+// written before index files were written over in place has no index length:
+// its index file holds the index alone.
 struct StoreCommit {
   std::string store;
   std::string data;
   std::string index;
   std::uint64_t data_length = 0;
+  std::optional<std::uint64_t> index_length;
 };
 
 struct ClubCommitRecord {
@@ -55,11 +59,28 @@ std::string EncodeCommitSlot(const ClubCommitRecord& record);
 // bytes after the record are ignored.
 std::optional<ClubCommitRecord> DecodeCommitSlot(std::string_view text);
 
-// Writes the record over its slot in `working_folder` (the sequence number
-// picks the slot). Not flushed: a commit has to outlive the death of the
-// program; the close flushes the stores.
-void WriteCommitRecord(store::FileLayer& files, const std::filesystem::path& working_folder,
-                       const ClubCommitRecord& record);
+// The two slots of an open club. Each is opened at its first record and stays
+// open until the club closes, so that a commit opens no file.
+//
+//   CommitSlots slots(files, club / ".pellmark-work");
+//   slots.Write(record);
+class CommitSlots {
+ public:
+  CommitSlots(store::FileLayer& files, std::filesystem::path working_folder);
+  ~CommitSlots();
+  CommitSlots(const CommitSlots&) = delete;
+  CommitSlots& operator=(const CommitSlots&) = delete;
+
+  // Writes the record over its slot (the sequence number picks the slot). Not
+  // flushed: a commit has to outlive the death of the program; the close
+  // flushes the stores.
+  void Write(const ClubCommitRecord& record);
+
+ private:
+  store::FileLayer& files_;
+  std::filesystem::path folder_;
+  std::array<store::FileHandle, 2> handles_{-1, -1};
+};
 
 // What a commit record names cannot be joined: the record and its working files stay.
 class UnrecoverableCommit : public std::runtime_error {

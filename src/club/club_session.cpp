@@ -240,12 +240,16 @@ void ClubSession::Commit() {
     for (std::size_t i = 0; i < all.size(); ++i) {
       if (!all[i]->ChangedSinceCommit() && !all[i]->CommittedSinceOpen()) continue;
       const store::CommitPoint point = all[i]->PrepareCommit();
-      record.stores.push_back(
-          {kStoreFiles[i], point.data.filename().string(), point.index.filename().string(), point.data_length});
+      record.stores.push_back({kStoreFiles[i], point.data.filename().string(), point.index.filename().string(),
+                               point.data_length, point.index_length});
     }
     if (info_dirty_ || info_committed_since_open_) record.info = EncodeRecord(info_);
-    WriteCommitRecord(Files(), WorkingFolder(), record);
+    if (!commit_slots_) commit_slots_ = std::make_unique<CommitSlots>(Files(), WorkingFolder());
+    commit_slots_->Write(record);
   } catch (...) {
+    // The slot of this commit may hold part of its record: the next commit
+    // writes there again, never over the slot of the last whole record.
+    --commit_sequence_;
     for (store::TQDB* store : all) store->AbandonCommit();
     throw;
   }
@@ -296,6 +300,7 @@ void ClubSession::CloseStores() {
     }
   }
   open_ = false;
+  commit_slots_.reset();
   bool joined = true;
   Stores& s = stores_;
   for (store::TQDB* store : {&s.accounts, &s.securities, &s.members, &s.actrecs, &s.memrecs, &s.stkrecs, &s.unitfile,

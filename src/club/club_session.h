@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "club/clock.h"
+#include "club/club_commit.h"
 #include "club/club_lock.h"
 #include "club/interaction.h"
 #include "club/outcome.h"
@@ -179,6 +180,7 @@ class ClubSession {
   // The club information changed since the last commit / since the open.
   bool info_dirty_ = false;
   std::uint64_t commit_sequence_ = 0;
+  std::unique_ptr<CommitSlots> commit_slots_;  // from the first commit to the close
   bool info_committed_since_open_ = false;
   TClubInfoRec committed_info_;
   bool committed_info_exists_ = false;

@@ -133,7 +133,7 @@ SplitStore Split(FileLayer& files, const fs::path& name, const fs::path& folder)
 }
 
 void Join(FileLayer& files, const WorkingFiles& working, const fs::path& target,
-          std::optional<std::uint64_t> data_length_wanted) {
+          std::optional<std::uint64_t> data_length_wanted, std::optional<std::uint64_t> index_length_wanted) {
   const fs::path folder = FolderOf(target);
   const fs::path joined = files.CreateTemp(folder, "QDD");
   try {
@@ -143,7 +143,8 @@ void Join(FileLayer& files, const WorkingFiles& working, const fs::path& target,
       OpenFile index(files, working.index, OpenMode::kRead);
       const std::int32_t data_length =
           SectionLength(target, data_length_wanted ? *data_length_wanted : files.Size(data.Handle()));
-      const std::int32_t index_length = SectionLength(target, files.Size(index.Handle()));
+      const std::int32_t index_length =
+          SectionLength(target, index_length_wanted ? *index_length_wanted : files.Size(index.Handle()));
       std::string head(kQdbMarker);
       AppendLittle<std::int32_t>(head, data_length);
       files.WriteAt(out.Handle(), 0, head);

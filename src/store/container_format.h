@@ -71,10 +71,12 @@ SplitStore Split(FileLayer& files, const std::filesystem::path& name, const std:
 
 // Writes a new container from the working files beside `target`, flushes it,
 // renames it over `target` and flushes the folder. On failure the new
-// container is removed and `target` is as it was. With `data_length`, only
-// that many bytes of the data file are taken (the rest was never committed).
+// container is removed and `target` is as it was. With `data_length` and
+// `index_length`, only that many bytes of each working file are taken (the
+// rest is not part of the commit being joined).
 void Join(FileLayer& files, const WorkingFiles& working, const std::filesystem::path& target,
-          std::optional<std::uint64_t> data_length = std::nullopt);
+          std::optional<std::uint64_t> data_length = std::nullopt,
+          std::optional<std::uint64_t> index_length = std::nullopt);
 
 // Renames `source` over `target` (both in one folder).
 void ReplaceFile(FileLayer& files, const std::filesystem::path& source, const std::filesystem::path& target);

@@ -1,6 +1,7 @@
 #include "store/qdb.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -87,6 +88,11 @@ class TQDB::Impl {
   // then removes the old index working file.
   void SwitchIndexFile(ProgressKind kind);
   void EncodeIndexInto(const fs::path& file, ProgressKind kind);
+  // Writes the index from the start of an open file; returns its length.
+  std::uint64_t EncodeIndexInto(FileHandle handle, ProgressKind kind);
+  // The open handle of one of an owner-committed store's index files.
+  FileHandle IndexHandle(const fs::path& file);
+  void CloseIndexHandles();
   // The progress a write of the index would report, for an index file that need not be written.
   void ReportUnchangedIndex(ProgressKind kind);
   void JoinIntoStoreFile();
@@ -145,11 +151,20 @@ class TQDB::Impl {
   bool save_on_close_ = true;
   bool expanded_file_names_ = true;
 
-  // Owner-committed stores: what the last commit names, and what the commit
-  // being written will name.
+  // Owner-committed stores: what the last commit names, the index file the
+  // next commit writes over (empty until the first commit creates it), and
+  // what the commit being written will name.
   bool managed_ = false;
   WorkingFiles committed_;
   std::uint64_t committed_length_ = 0;
+  std::uint64_t committed_index_length_ = 0;
+  fs::path spare_index_;
+  // The index files stay open between commits, so a commit opens nothing.
+  struct OpenIndex {
+    fs::path file;
+    FileHandle handle = -1;
+  };
+  std::array<OpenIndex, 2> open_indexes_;
   std::optional<CommitPoint> prepared_;
   bool committed_since_open_ = false;
 };
@@ -198,6 +213,7 @@ void TQDB::Impl::Open() {
     file_time_ = files.ModificationTime(file_name_);
     SplitStore split = Split(files, file_name_, WorkingFolder(files, temp_folder_));
     working_ = split.working;
+    const std::uint64_t index_length = split.index.size;
     try {
       data_handle_ = files.Open(working_.data, ReadOnly() ? OpenMode::kRead : OpenMode::kReadWrite);
       reader_ = std::make_unique<DataFileReader>(files, data_handle_);
@@ -205,6 +221,7 @@ void TQDB::Impl::Open() {
       if (managed_) {
         committed_ = working_;
         committed_length_ = files.Size(data_handle_);
+        committed_index_length_ = index_length;
       } else if (!ReadOnly()) {
         WriteOpenMarker(files, marker_, working_);
         marker_written_ = true;
@@ -337,7 +354,7 @@ void TQDB::Impl::CloseCommitted() {
       // Changes not committed are dropped; the working files stay for the
       // owner, whose commit record may still name them.
       if (!ReadOnly() && committed_since_open_) {
-        Join(files, committed_, file_name_, committed_length_);
+        Join(files, committed_, file_name_, committed_length_, committed_index_length_);
       }
     });
   } catch (...) {
@@ -346,7 +363,6 @@ void TQDB::Impl::CloseCommitted() {
   reader_.reset();
   if (data_handle_ >= 0) files.Close(data_handle_);
   data_handle_ = -1;
-  if (prepared_) RemoveQuietly(files, prepared_->index);
   ResetState();
   file_name_.clear();
   if (failure) std::rethrow_exception(failure);
@@ -354,17 +370,18 @@ void TQDB::Impl::CloseCommitted() {
 
 CommitPoint TQDB::Impl::PrepareCommit() {
   RequireFile();
-  if (!ChangedSinceCommit() || ReadOnly()) return {committed_.data, committed_.index, committed_length_};
+  if (!ChangedSinceCommit() || ReadOnly()) {
+    return {committed_.data, committed_.index, committed_length_, committed_index_length_};
+  }
   FileLayer& files = Files();
   Guarded([&] {
-    const fs::path index = files.CreateTemp(FolderOf(working_.index), "QIX");
-    try {
-      EncodeIndexInto(index, ProgressKind::kSavingIndex);
-      prepared_ = CommitPoint{working_.data, index, files.Size(data_handle_)};
-    } catch (...) {
-      RemoveQuietly(files, index);
-      throw;
-    }
+    // Creating and removing a file at every commit costs more than the index
+    // write itself on a small store. The spare file is named by no whole
+    // commit record, so a write cut short in it harms nothing, and the commit
+    // record gives the index length, so an older index's tail may stay.
+    if (spare_index_.empty()) spare_index_ = files.CreateTemp(FolderOf(working_.index), "QIX");
+    const std::uint64_t index_length = EncodeIndexInto(IndexHandle(spare_index_), ProgressKind::kSavingIndex);
+    prepared_ = CommitPoint{working_.data, spare_index_, files.Size(data_handle_), index_length};
   });
   ReportEnd(ProgressKind::kSavingIndex);
   return *prepared_;
@@ -373,11 +390,16 @@ CommitPoint TQDB::Impl::PrepareCommit() {
 void TQDB::Impl::FinishCommit() {
   if (!prepared_) return;
   FileLayer& files = Files();
-  for (const fs::path& old : {committed_.data, committed_.index, working_.index}) {
-    if (old != prepared_->data && old != prepared_->index) RemoveQuietly(files, old);
+  // The index file of the commit before is no longer named by the newest
+  // record: the next commit writes over it.
+  const fs::path previous_index = committed_.index;
+  for (const fs::path& old : {committed_.data, working_.index}) {
+    if (old != prepared_->data && old != prepared_->index && old != previous_index) RemoveQuietly(files, old);
   }
+  spare_index_ = previous_index;
   committed_ = {prepared_->data, prepared_->index};
   committed_length_ = prepared_->data_length;
+  committed_index_length_ = prepared_->index_length;
   working_ = committed_;
   prepared_.reset();
   modified_ = false;
@@ -385,11 +407,7 @@ void TQDB::Impl::FinishCommit() {
   committed_since_open_ = true;
 }
 
-void TQDB::Impl::AbandonCommit() {
-  if (!prepared_) return;
-  RemoveQuietly(Files(), prepared_->index);
-  prepared_.reset();
-}
+void TQDB::Impl::AbandonCommit() { prepared_.reset(); }
 
 void TQDB::Impl::RevertToCommit() {
   RequireFile();
@@ -408,7 +426,8 @@ void TQDB::Impl::RevertToCommit() {
       reader_ = std::make_unique<DataFileReader>(files, data_handle_);
     }
     cache_.Clear();
-    const std::string bytes = ReadWholeFile(files, committed_.index);
+    std::string bytes = ReadWholeFile(files, committed_.index);
+    bytes.resize(std::min<std::uint64_t>(bytes.size(), committed_index_length_));
     SectionBytes section{std::make_unique_for_overwrite<char[]>(bytes.size()), bytes.size()};
     std::memcpy(section.bytes.get(), bytes.data(), bytes.size());
     LoadIndex(std::move(section));
@@ -424,6 +443,9 @@ void TQDB::Impl::RevertToCommit() {
 void TQDB::Impl::ResetState() {
   committed_ = {};
   committed_length_ = 0;
+  committed_index_length_ = 0;
+  spare_index_.clear();
+  CloseIndexHandles();
   prepared_.reset();
   committed_since_open_ = false;
   ordinary_.Clear();
@@ -452,30 +474,59 @@ void TQDB::Impl::JoinIntoStoreFile() {
   Join(files, working_, file_name_);
 }
 
+FileHandle TQDB::Impl::IndexHandle(const fs::path& file) {
+  for (const OpenIndex& open : open_indexes_) {
+    if (open.file == file) return open.handle;
+  }
+  // Only the spare and the committed index file are ever asked for: a handle
+  // of neither is free.
+  OpenIndex& free = open_indexes_[0].file == spare_index_ || open_indexes_[0].file == committed_.index
+                        ? open_indexes_[1]
+                        : open_indexes_[0];
+  if (free.handle >= 0) Files().Close(free.handle);
+  free = {};
+  free.handle = Files().Open(file, OpenMode::kReadWrite);
+  free.file = file;
+  return free.handle;
+}
+
+void TQDB::Impl::CloseIndexHandles() {
+  for (OpenIndex& open : open_indexes_) {
+    if (open.handle >= 0) Files().Close(open.handle);
+    open = {};
+  }
+}
+
 void TQDB::Impl::EncodeIndexInto(const fs::path& file, ProgressKind kind) {
   FileLayer& files = Files();
   const FileHandle handle = files.Open(file, OpenMode::kReadWrite);
   try {
-    std::uint64_t at = 0;
-    IndexWriter out([&](std::string_view bytes) {
-      files.WriteAt(handle, at, bytes);
-      at += bytes.size();
-    });
-    out.Count(administrative_.Count() + ordinary_.Count());
-    administrative_.ForEachDescending([&](const IndexEntry& entry) { out.Entry(entry); });
-    ProgressPoints points(ordinary_.Count());
-    int done = 0;
-    ordinary_.ForEachDescending([&](const IndexEntry& entry) {
-      if (owner_.ProgressUpdate && points.Due(done)) owner_.ProgressUpdate(owner_, points.Percent(done), kind);
-      ++done;
-      out.Entry(entry);
-    });
-    out.Finish();
+    EncodeIndexInto(handle, kind);
   } catch (...) {
     files.Close(handle);
     throw;
   }
   files.Close(handle);
+}
+
+std::uint64_t TQDB::Impl::EncodeIndexInto(FileHandle handle, ProgressKind kind) {
+  FileLayer& files = Files();
+  std::uint64_t at = 0;
+  IndexWriter out([&](std::string_view bytes) {
+    files.WriteAt(handle, at, bytes);
+    at += bytes.size();
+  });
+  out.Count(administrative_.Count() + ordinary_.Count());
+  administrative_.ForEachDescending([&](const IndexEntry& entry) { out.Entry(entry); });
+  ProgressPoints points(ordinary_.Count());
+  int done = 0;
+  ordinary_.ForEachDescending([&](const IndexEntry& entry) {
+    if (owner_.ProgressUpdate && points.Due(done)) owner_.ProgressUpdate(owner_, points.Percent(done), kind);
+    ++done;
+    out.Entry(entry);
+  });
+  out.Finish();
+  return at;
 }
 
 void TQDB::Impl::WriteIndexFile(const WorkingFiles& target, ProgressKind kind) {

@@ -53,11 +53,14 @@ struct RecoveryReport {
 };
 
 // What a club's commit record names for one store: its working files and the
-// length of the data file at the commit (bytes after it are not yet committed).
+// lengths of both at the commit (bytes after them are not part of it: the
+// data file grows past the commit, and an index file written over in place
+// may hold an older, longer index's tail).
 struct CommitPoint {
   std::filesystem::path data;
   std::filesystem::path index;
   std::uint64_t data_length = 0;
+  std::uint64_t index_length = 0;
 };
 
 class TQDB {
@@ -100,20 +103,25 @@ class TQDB {
   // A store whose owner commits it together with other stores: it writes no
   // marker of its own, SaveIndex only notes the change, Change never writes over
   // bytes the last commit points at, and the working files a Pack replaces stay
-  // until the next commit. Closing joins the last commit into the store file
-  // (only when a commit happened since the open) and leaves the working files
-  // for the owner to remove. Set before SetFileName.
+  // until the next commit. Its index goes by turns into two index working
+  // files, each written over in place, so a commit creates no file. Closing
+  // joins the last commit into the store file (only when a commit happened
+  // since the open) and leaves the working files for the owner to remove. Set
+  // before SetFileName.
   void SetCommittedByOwner(bool on);
   // True when the store changed since the last commit.
   bool ChangedSinceCommit() const;
   // True when a commit happened since the open.
   bool CommittedSinceOpen() const;
-  // Writes the index into a new working file and returns what a commit record
+  // Writes the index over the index working file the last commit does not
+  // name (created at the first commit) and returns what a commit record
   // names; the store is unchanged until FinishCommit or AbandonCommit.
   CommitPoint PrepareCommit();
-  // The commit record names the prepared point now: files no commit needs go.
+  // The commit record names the prepared point now: the index file of the
+  // commit before takes the next turn, other files no commit needs go.
   void FinishCommit();
-  // The commit record could not be written: the prepared index file goes.
+  // The commit record could not be written; the prepared index file, which no
+  // whole record names, takes the next turn again.
   void AbandonCommit();
   // Drops every change since the last commit.
   void RevertToCommit();

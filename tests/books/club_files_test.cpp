@@ -40,8 +40,11 @@ TEST(CommitRecord, RoundTripsAndRefusesEveryCutShortOrAlteredSlot) {
   record.sequence = random();
   const int stores = static_cast<int>(random() % 9) + 1;
   for (int i = 0; i < stores; ++i) {
+    // Records written before index files were reused in place name no index length.
+    const std::optional<std::uint64_t> index_length =
+        random() % 4 == 0 ? std::nullopt : std::optional<std::uint64_t>(random());
     record.stores.push_back({"store" + std::to_string(i) + ".qdb", "QDB" + std::to_string(random()),
-                             "QIX" + std::to_string(random()), random()});
+                             "QIX" + std::to_string(random()), random(), index_length});
   }
   std::string info(313, '\0');
   for (char& c : info) c = static_cast<char>(random());
@@ -57,6 +60,7 @@ TEST(CommitRecord, RoundTripsAndRefusesEveryCutShortOrAlteredSlot) {
     EXPECT_EQ(back->stores[i].data, record.stores[i].data);
     EXPECT_EQ(back->stores[i].index, record.stores[i].index);
     EXPECT_EQ(back->stores[i].data_length, record.stores[i].data_length) << "seed " << seed;
+    EXPECT_EQ(back->stores[i].index_length, record.stores[i].index_length) << "seed " << seed;
   }
   EXPECT_EQ(back->info, record.info) << "seed " << seed;
   // A slot written in place is cut short when the program dies during the write.

@@ -5,13 +5,45 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <set>
 #include <stdexcept>
 
+#include "store/index_codec.h"
+#include "store/little_endian.h"
+#include "store/posix_file_layer.h"
+#include "store/whole_files.h"
 #include "support/ledger_fixture.h"
 
 namespace pellmark::testing {
 namespace {
+
+// Once full, a write to a commit record slot stops half way, as on a full disk.
+class FullSlotsFileLayer final : public store::PosixFileLayer {
+ public:
+  bool full = false;
+
+  store::FileHandle Open(const std::filesystem::path& path, store::OpenMode mode) override {
+    const store::FileHandle handle = PosixFileLayer::Open(path, mode);
+    if (path.filename().string().starts_with("club.commit.")) slots_.insert(handle);
+    return handle;
+  }
+  void Close(store::FileHandle handle) noexcept override {
+    slots_.erase(handle);
+    PosixFileLayer::Close(handle);
+  }
+  void WriteAt(store::FileHandle handle, std::uint64_t offset, std::span<const char> bytes) override {
+    if (full && slots_.contains(handle)) {
+      PosixFileLayer::WriteAt(handle, offset, bytes.first(bytes.size() / 2));
+      throw store::FileLayerError(ENOSPC, "", "write");
+    }
+    PosixFileLayer::WriteAt(handle, offset, bytes);
+  }
+
+ private:
+  std::set<store::FileHandle> slots_;
+};
 
 class UnitOfWork : public ClubFixture {
  protected:
@@ -88,6 +120,80 @@ TEST_F(UnitOfWork, RecordsReplacedByManyCommitsAreReclaimedAtTheClose) {
 TEST_F(UnitOfWork, ACancelledOperationIsCommittedAndOutlivesAKill) { EXPECT_TRUE(SurvivesAKill(true)); }
 
 TEST_F(UnitOfWork, AnOperationNotSettledIsLostWithTheProgram) { EXPECT_FALSE(SurvivesAKill(false)); }
+
+TEST_F(UnitOfWork, CommitsThatFailHalfWayNeverSpoilTheLastWholeOne) {
+  books.Close();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    FullSlotsFileLayer files;
+    store::SetDefaultFileLayer(&files);
+    Books dying(folder.Path(), ui, clock);
+    dying.Open();
+    dying.Run([&] {
+      dying.Club().accounts.Put(Account("Savings", 7));
+      return true;
+    });
+    files.full = true;
+    for (std::int32_t id : {8, 9}) {
+      try {
+        dying.Run([&] {
+          dying.Club().accounts.Put(Account("Checking " + std::to_string(id), id));
+          return true;
+        });
+      } catch (const store::FileLayerError&) {
+        // The disk is full; the operation is dropped.
+      }
+    }
+    ::raise(SIGKILL);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status));
+  Books again(folder.Path(), ui, clock);
+  again.Open();
+  EXPECT_TRUE(again.Club().accounts.Contains("_Savings"));
+  EXPECT_FALSE(again.Club().accounts.Contains("_Checking 8"));
+  EXPECT_FALSE(again.Club().accounts.Contains("_Checking 9"));
+  again.Close();
+}
+
+TEST_F(UnitOfWork, AKillAfterCommitsThatShrankAnIndexFindsTheLastOne) {
+  const int before = club.accounts.Count();
+  books.Close();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    Books dying(folder.Path(), ui, clock);
+    dying.Open();
+    // Each commit writes the index over the file of the commit before the last,
+    // which held a longer index once the removals begin.
+    for (std::int32_t id = 10; id < 40; ++id) {
+      dying.Run([&] {
+        dying.Club().accounts.Put(Account("Account " + std::to_string(id), id));
+        return true;
+      });
+    }
+    for (std::int32_t id = 10; id < 38; ++id) {
+      dying.Run([&] { return dying.Club().accounts.Remove("_Account " + std::to_string(id)); });
+    }
+    ::raise(SIGKILL);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status));
+  Books again(folder.Path(), ui, clock);
+  again.Open();
+  // The recovered container holds the last index alone, no bytes of a longer
+  // one that its working file held before.
+  const std::string container = store::ReadWholeFile(store::DefaultFileLayer(), folder.Path() / "clubact.qdb");
+  const auto data_length = static_cast<std::size_t>(store::ReadLittle<std::int32_t>(container.data() + 4));
+  const auto index_length = static_cast<std::size_t>(store::ReadLittle<std::int32_t>(container.data() + 12 + data_length));
+  ASSERT_EQ(container.size(), 16 + data_length + index_length);
+  EXPECT_TRUE(store::DecodeIndex(std::string_view(container).substr(16 + data_length), data_length).in_writer_form);
+  EXPECT_EQ(again.Club().accounts.Count(), before + 2);
+  EXPECT_TRUE(again.Club().accounts.Contains("_Account 38"));
+  EXPECT_TRUE(again.Club().accounts.Contains("_Account 39"));
+  again.Close();
+}
 
 }  // namespace
 }  // namespace pellmark::testing
