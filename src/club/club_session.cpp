@@ -250,12 +250,12 @@ void ClubSession::RequireUsable() const {
 
 void ClubSession::Commit() {
   if (!open_) return;
-  RequireUsable();
   const std::array<store::TQDB*, 9> all = stores_.All();
   const bool changed = info_dirty_ || std::any_of(all.begin(), all.end(), [](store::TQDB* store) {
                          return store->ChangedSinceCommit();
                        });
   if (!changed) return;
+  RequireUsable();
   ClubCommitRecord record;
   record.sequence = ++commit_sequence_;
   try {

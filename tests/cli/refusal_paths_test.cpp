@@ -85,6 +85,12 @@ std::map<std::string, Refusal> Refusals(const std::string& club) {
       {"dues-history", {{"dues-history", "Nobody, X"}}},
       {"mtxn change", {{"mtxn", "change", "Smith, Ann", "999", "5"}}},
       {"mtxn delete", {{"--yes", "mtxn", "delete", "Smith, Ann", "999"}}},
+      {"backup", {{"backup", club + "/none"}}},
+      {"restore", {{"restore", club + "/none"}}},
+      {"reset", {{"--no", "reset"}}},
+      {"undo-restore", {{"undo-restore"}}},
+      {"export", {{"export", club + "/none/pellmark95.txt"}}},
+      {"mail-labels", {{"mail-labels", club + "/none/Maillabel.csv"}}},
   };
 }
 
