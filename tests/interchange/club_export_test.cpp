@@ -281,10 +281,8 @@ TEST(DemoClubExport, MatchesTheGoldenFile) {
   const fs::path file = folder.Path() / "pellmark95.txt";
   const cli::CliRun run = cli::RunInClub(club, {"export", file.string()});
   ASSERT_EQ(run.status, cli::kDone) << run.err;
-  const char* data = std::getenv("PELLMARK_TEST_DATA");
-  ASSERT_NE(data, nullptr);
-  const std::string golden =
-      store::ReadWholeFile(store::DefaultFileLayer(), fs::path(data) / "interchange" / "demo_export.txt");
+  const std::string golden = store::ReadWholeFile(store::DefaultFileLayer(),
+                                                  fs::path(PELLMARK_TEST_DATA_DIR) / "interchange" / "demo_export.txt");
   EXPECT_EQ(store::ReadWholeFile(store::DefaultFileLayer(), file), golden);
 }
 
