@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <exception>
+#include <utility>
 
 #include "club/club_info_file.h"
 #include "club/text_encoding.h"
@@ -23,14 +24,67 @@ std::string QdbName(const char* bck) { return fs::path(bck).replace_extension(".
 
 std::string Shown(const fs::path& path) { return ToWindows1252(path.string()); }
 
-// Copies one file for a backup; the Part's two failures name the file at fault.
-void CopyForBackup(store::FileLayer& files, const fs::path& from, const fs::path& to) {
+std::string Reason(const store::FileLayerError& error) { return std::string(" (") + std::strerror(error.ErrorNumber()) + ")"; }
+
+void RemoveQuietly(store::FileLayer& files, const fs::path& file) {
   try {
-    store::CopyFileAtomically(files, from, to);
+    if (files.Exists(file)) files.Remove(file);
+  } catch (const store::FileLayerError&) {
+    // A stray ".new" beside a backup does no harm; the failure to report is the first.
+  }
+}
+
+// Copies `from` into "<to>.new" and flushes it; the Part's two failures name the file at fault.
+fs::path CopyToNew(store::FileLayer& files, const fs::path& from, const fs::path& to) {
+  fs::path fresh = to;
+  fresh += ".new";
+  std::optional<store::OpenFile> in;
+  try {
+    in.emplace(files, from, store::OpenMode::kRead);
   } catch (const store::FileLayerError& error) {
-    const bool source = error.Path() == from;
-    throw CopyFailed((source ? "Cannot open file " + Shown(from) : "Cannot create file " + Shown(to)) + " (" +
-                     std::strerror(error.ErrorNumber()) + ")");
+    throw CopyFailed("Cannot open file " + Shown(from) + Reason(error));
+  }
+  try {
+    store::OpenFile out(files, fresh, store::OpenMode::kCreate);
+    store::CopyBytes(files, in->Handle(), 0, out.Handle(), 0, files.Size(in->Handle()));
+    files.Flush(out.Handle());
+  } catch (const store::FileLayerError& error) {
+    RemoveQuietly(files, fresh);
+    throw CopyFailed("Cannot create file " + Shown(to) + Reason(error));
+  }
+  return fresh;
+}
+
+// The backup: every file copied beside its ".bck" while its store is closed,
+// then each renamed over its ".bck" and the folder flushed once. A failure
+// leaves every earlier ".bck" whole and no ".new" behind.
+void CopyToBackup(store::FileLayer& files, ClubSession& club, const fs::path& backup_folder) {
+  std::vector<std::pair<fs::path, fs::path>> copies;
+  try {
+    for (std::size_t i = 0; i < kClubStoreFiles.size(); ++i) {
+      club.WithStoreClosed(i, [&] {
+        const fs::path target = backup_folder / kBackupFiles[i];
+        copies.emplace_back(CopyToNew(files, club.Folder() / kClubStoreFiles[i], target), target);
+      });
+    }
+    club.WriteCommittedClubInfo();
+    const fs::path target = backup_folder / kBackupFiles.back();
+    copies.emplace_back(CopyToNew(files, club.Folder() / kClubInfoFileName, target), target);
+    for (auto& [fresh, target] : copies) {
+      try {
+        files.Rename(fresh, target);
+      } catch (const store::FileLayerError& error) {
+        throw CopyFailed("Cannot create file " + Shown(target) + Reason(error));
+      }
+    }
+  } catch (...) {
+    for (const auto& copy : copies) RemoveQuietly(files, copy.first);
+    throw;
+  }
+  try {
+    files.FlushFolder(backup_folder);
+  } catch (const store::FileLayerError&) {
+    // Every file is in place; only the new names might not outlast a power cut.
   }
 }
 
@@ -92,13 +146,7 @@ void CheckBackupSet(const fs::path& backup_folder) {
 ClubSession::Replaced CopyClubFiles(CopyDirection direction, ClubSession& club, const fs::path& backup_folder) {
   store::FileLayer& files = store::DefaultFileLayer();
   if (direction == CopyDirection::kToBackup) {
-    for (std::size_t i = 0; i < kClubStoreFiles.size(); ++i) {
-      club.WithStoreClosed(i, [&] {
-        CopyForBackup(files, club.Folder() / kClubStoreFiles[i], backup_folder / kBackupFiles[i]);
-      });
-    }
-    club.WriteCommittedClubInfo();
-    CopyForBackup(files, club.Folder() / kClubInfoFileName, backup_folder / kBackupFiles.back());
+    CopyToBackup(files, club, backup_folder);
     return {};
   }
   CheckBackupSet(backup_folder);

@@ -42,9 +42,9 @@ class CopyFailed : public std::runtime_error {
 // Copies the club's files to the backup set in `backup_folder` (kToBackup) or
 // back (kFromBackup), store by store in the order members, memrecs,
 // securities, stkrecs, prices, accounts, actrecs, categories, unitfile, then
-// "clubinfo". A backup closes each store only while its file is copied, and
-// replaces each ".bck" atomically: a failure leaves the earlier ".bck" whole;
-// files copied before it stay copied. A restore first checks the whole set
+// "clubinfo". A backup closes each store only while its file is copied
+// beside its ".bck", then renames the ten copies over the ".bck" files: a
+// failure leaves the earlier backup's files whole. A restore first checks the whole set
 // (CheckBackupSet), then replaces all ten club files at once and opens the
 // club again; it returns what ClubSession::ReplaceClubFiles returns (nothing
 // for a backup). Throws CopyFailed; ClubNeedsReopen when a store could not be
