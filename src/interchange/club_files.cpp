@@ -34,7 +34,8 @@ void RemoveQuietly(store::FileLayer& files, const fs::path& file) {
   }
 }
 
-// Copies `from` into "<to>.new" and flushes it; the Part's two failures name the file at fault.
+// Copies `from` into "<to>.new" and flushes it; a failure names the file at fault:
+// "Cannot open file" the source, "Cannot create file" the backup file.
 fs::path CopyToNew(store::FileLayer& files, const fs::path& from, const fs::path& to) {
   fs::path fresh = to;
   fresh += ".new";
