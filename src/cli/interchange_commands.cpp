@@ -11,10 +11,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
+void OpenAndRun(CliContext& context, const std::function<Outcome(Books&)>& work);
+
 // Runs `work` on the opened books whether or not the club is set up (a club
 // reset a moment ago is not), closing them after.
 void WithAnyClub(CliContext& context, const std::function<Outcome(Books&)>& work) {
   RequireClubFolder(context);
+  OpenAndRun(context, work);
+}
+
+void OpenAndRun(CliContext& context, const std::function<Outcome(Books&)>& work) {
   Books books(context.club_folder, *context.ui, *context.clock);
   books.Open();
   try {
@@ -38,10 +44,23 @@ void AddInterchangeCommands(CLI::App& app, CommandList& commands) {
                       }});
 
   auto source = std::make_shared<std::string>();
-  auto* restore = app.add_subcommand("restore", "Replace the club's files with the backup set in FOLDER");
+  auto* restore = app.add_subcommand(
+      "restore", "Replace the club's files with the backup set in FOLDER (an empty club folder takes the set as it is)");
   restore->add_option("FOLDER", *source, "Folder of the backup set")->required();
   commands.push_back({restore, [source](CliContext& context) {
-                        WithAnyClub(context, [&](Books& books) { return books.Restore(fs::path(*source)); });
+                        auto work = [&](Books& books) { return books.Restore(fs::path(*source)); };
+                        if (!fs::is_directory(context.club_folder) || IsClubFolder(context.club_folder)) {
+                          WithAnyClub(context, work);
+                          return;
+                        }
+                        // A folder without a club takes a club from a backup set, once the set is whole.
+                        try {
+                          interchange::CheckBackupSet(*source);
+                        } catch (const interchange::CopyFailed& error) {
+                          context.ui->ShowError(std::string("Backup Restoral failed\n") + error.what());
+                          throw CommandRefused(error.what());
+                        }
+                        OpenAndRun(context, work);
                       }});
 
   auto* reset = app.add_subcommand("reset", "Remove all club data (asks first: --yes or --no)");

@@ -63,6 +63,23 @@ TEST_F(CliInterchangeTest, BackupRestoreAndUndoRestore) {
   EXPECT_EQ(ClubBytes(), with_jones);
 }
 
+TEST_F(CliInterchangeTest, AnEmptyFolderTakesAClubFromAWholeBackupSetOnly) {
+  ASSERT_EQ(Run({"backup", backup.string()}).status, kDone);
+  const std::map<std::string, std::string> at_backup = ClubBytes();
+  const fs::path empty = root.Path() / "empty";
+  fs::create_directories(empty);
+  fs::copy(backup, root.Path() / "broken");
+  fs::remove(root.Path() / "broken" / "clubcat.bck");
+  const CliRun refused = RunInClub(empty, {"restore", (root.Path() / "broken").string()});
+  EXPECT_EQ(refused.status, kRefused);
+  EXPECT_EQ(refused.err, "Backup Restoral failed\n" + (root.Path() / "broken" / "clubcat.bck").string() + " is missing.\n");
+  EXPECT_TRUE(fs::is_empty(empty));
+  const CliRun restored = RunInClub(empty, {"restore", backup.string()});
+  ASSERT_EQ(restored.status, kDone) << restored.err;
+  club = empty;
+  EXPECT_EQ(ClubBytes(), at_backup);
+}
+
 TEST_F(CliInterchangeTest, ABackupFolderThatIsMissingIsRefusedWithTheReason) {
   const CliRun run = Run({"backup", (root.Path() / "none").string()});
   EXPECT_EQ(run.status, kRefused);
