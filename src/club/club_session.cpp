@@ -33,8 +33,6 @@ std::optional<std::int32_t> ParseTrackYear(std::string_view text) {
 
 std::string Cut(const std::string& text, std::size_t length) { return text.substr(0, length); }
 
-constexpr const std::array<const char*, 9>& kStoreFiles = kClubStoreFiles;
-
 }  // namespace
 
 ClubSession::ClubSession(std::filesystem::path folder, Interaction& ui, const Clock& clock)
@@ -101,7 +99,7 @@ void ClubSession::RecoverAndClean() {
   }
   if (files.Exists(WorkingFolder() / kCreatingMarkerName)) {
     // A club whose creation was cut short is no club: its files go, and it is created anew.
-    for (const char* name : kStoreFiles) files.Remove(folder_ / name);
+    for (const char* name : kClubStoreFiles) files.Remove(folder_ / name);
     files.Remove(folder_ / kClubInfoFileName);
   }
   RemoveStrayFiles(folder_, WorkingFolder(), {kLockFileName});
@@ -115,11 +113,11 @@ bool ClubSession::UpgradePending() const {
 void ClubSession::PrepareStoreFiles() {
   store::FileLayer& files = Files();
   std::vector<std::string> missing;
-  for (const char* name : kStoreFiles) {
+  for (const char* name : kClubStoreFiles) {
     if (!files.Exists(folder_ / name)) missing.emplace_back(name);
   }
   if (missing.empty()) return;
-  if (missing.size() == kStoreFiles.size() && !info_exists_) {
+  if (missing.size() == kClubStoreFiles.size() && !info_exists_) {
     // A new club: until its set-up is committed the marker says that a crash leaves no club.
     store::SaveFileAtomically(files, WorkingFolder() / kCreatingMarkerName, "");
     creating_ = true;
@@ -263,7 +261,7 @@ void ClubSession::Commit() {
       if (!all[i]->ChangedSinceCommit() && !all[i]->CommittedSinceOpen()) continue;
       const store::CommitPoint point = all[i]->PrepareCommit();
       record.stores.push_back(
-          {kStoreFiles[i], point.data.filename().string(), point.index.filename().string(), point.data_length});
+          {kClubStoreFiles[i], point.data.filename().string(), point.index.filename().string(), point.data_length});
     }
     if (info_dirty_ || info_committed_since_open_) record.info = EncodeRecord(info_);
     WriteCommitRecord(Files(), WorkingFolder(), record);
