@@ -148,7 +148,7 @@ void WriteClub(ClubSession& club) {
 
 // `cp` of the ten files with an fsync of each, and of the folder.
 void CopyPeer(const fs::path& from, const fs::path& to) {
-  static const std::vector<std::string> kNames = {"clubmem", "memrec", "clubstk", "stkrec", "stkprice",
+  static const std::vector<std::string> kNames = {"clubmem", "memrec", "clubstk", "stkrec",   "stkprice",
                                                   "clubact", "actrec", "clubcat", "clubunit", "clubinfo"};
   std::vector<char> buffer(1 << 17);
   for (const std::string& name : kNames) {
@@ -156,7 +156,8 @@ void CopyPeer(const fs::path& from, const fs::path& to) {
     const int out = ::open((to / (name + ".bck")).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (in < 0 || out < 0) throw std::runtime_error("copy peer: cannot open " + name);
     for (ssize_t got; (got = ::read(in, buffer.data(), buffer.size())) > 0;) {
-      if (::write(out, buffer.data(), static_cast<std::size_t>(got)) != got) throw std::runtime_error("copy peer: write");
+      if (::write(out, buffer.data(), static_cast<std::size_t>(got)) != got)
+        throw std::runtime_error("copy peer: write");
     }
     ::fsync(out);
     ::close(in);
@@ -259,8 +260,8 @@ int main(int argc, char** argv) {
     std::printf("%-44s %7.1f ms\n", "cp with fsync", copy);
     std::printf("%-44s %9.2fx %10s\n", "backup / cp with fsync", Median(backups) / copy, "<= 1.5x");
     std::printf("%-44s %9.2fx %10s\n", "restore / cp with fsync", Median(restores) / copy, "<= 1.5x");
-    std::printf("%-44s %7.1f MB/s %8s\n", "export", exported > 0 ? reporter.Bytes("export") / 1e6 / (exported / 1e3) : 0,
-                ">= 50");
+    std::printf("%-44s %7.1f MB/s %8s\n", "export",
+                exported > 0 ? reporter.Bytes("export") / 1e6 / (exported / 1e3) : 0, ">= 50");
     std::printf("%-44s %7.2f MB\n", "  export size", reporter.Bytes("export") / 1e6);
     books.Close();
   } catch (const std::exception& error) {

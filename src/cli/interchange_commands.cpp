@@ -40,12 +40,14 @@ void AddInterchangeCommands(CLI::App& app, CommandList& commands) {
   auto* backup = app.add_subcommand("backup", "Copy the club's files to the backup set (*.bck) in FOLDER");
   backup->add_option("FOLDER", *folder, "Backup folder")->required();
   commands.push_back({backup, [folder](CliContext& context) {
-                        WithOpenClub(context, [&](Books& books) { RequireDone(books, books.Backup(fs::path(*folder))); });
+                        WithOpenClub(context,
+                                     [&](Books& books) { RequireDone(books, books.Backup(fs::path(*folder))); });
                       }});
 
   auto source = std::make_shared<std::string>();
   auto* restore = app.add_subcommand(
-      "restore", "Replace the club's files with the backup set in FOLDER (an empty club folder takes the set as it is)");
+      "restore",
+      "Replace the club's files with the backup set in FOLDER (an empty club folder takes the set as it is)");
   restore->add_option("FOLDER", *source, "Folder of the backup set")->required();
   commands.push_back({restore, [source](CliContext& context) {
                         auto work = [&](Books& books) { return books.Restore(fs::path(*source)); };
@@ -64,12 +66,11 @@ void AddInterchangeCommands(CLI::App& app, CommandList& commands) {
                       }});
 
   auto* reset = app.add_subcommand("reset", "Remove all club data (asks first: --yes or --no)");
-  commands.push_back({reset, [](CliContext& context) {
-                        WithAnyClub(context, [](Books& books) { return books.Reset(); });
-                      }});
+  commands.push_back(
+      {reset, [](CliContext& context) { WithAnyClub(context, [](Books& books) { return books.Reset(); }); }});
 
-  auto* undo = app.add_subcommand("undo-restore",
-                                  "Put back the club's files as they were before the last restore or reset");
+  auto* undo =
+      app.add_subcommand("undo-restore", "Put back the club's files as they were before the last restore or reset");
   commands.push_back({undo, [](CliContext& context) {
                         WithAnyClub(context, [](Books& books) { return books.BringBackKeptFiles(); });
                       }});

@@ -1,10 +1,10 @@
 #include "club/club_replace.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <optional>
 #include <sstream>
-
-#include <fmt/format.h>
 
 #include "store/container_format.h"
 #include "store/whole_files.h"

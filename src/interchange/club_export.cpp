@@ -1,10 +1,10 @@
 #include "interchange/club_export.h"
 
+#include <fmt/format.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
-
-#include <fmt/format.h>
 
 #include "club/club_info_file.h"
 #include "club/text_encoding.h"
@@ -130,8 +130,8 @@ std::string ExportClub(ClubSession& club) {
             line.Integer(t.typ).Flag(t.tax).Flag(t.compc);
           });
   Section(out, "clubact.qdb",
-          "name|number|lstdate|bal|ibal|ostcred|ostdeb|interest|interesty|trancount|lstchk|actid|active",
-          club.accounts, [](Line& line, const TAccountRec& a) {
+          "name|number|lstdate|bal|ibal|ostcred|ostdeb|interest|interesty|trancount|lstchk|actid|active", club.accounts,
+          [](Line& line, const TAccountRec& a) {
             line.Text(a.name).Text(a.number).Number(a.lstdate).Number(a.bal).Number(a.ibal).Number(a.ostcred);
             line.Number(a.ostdeb).Number(a.interest).Number(a.interesty).Integer(a.trancount).Integer(a.lstchk);
             line.Integer(a.actid).Flag(a.active);
@@ -162,9 +162,8 @@ std::string ExportClub(ClubSession& club) {
   Section(out, "stkprice.qdb", "price|stkid|tranid|trandate", club.prices, [](Line& line, const TPriceRec& p) {
     line.Number(p.price).Integer(p.stkid).Integer(p.tranid).Number(p.trandate);
   });
-  Section(out, "clubcat.qdb", "cat|typ|tax|catid", club.categories, [](Line& line, const TCategoryRec& c) {
-    line.Text(c.cat).Integer(c.typ).Flag(c.tax).Integer(c.catid);
-  });
+  Section(out, "clubcat.qdb", "cat|typ|tax|catid", club.categories,
+          [](Line& line, const TCategoryRec& c) { line.Text(c.cat).Integer(c.typ).Flag(c.tax).Integer(c.catid); });
   return out;
 }
 

@@ -24,7 +24,9 @@ std::string QdbName(const char* bck) { return fs::path(bck).replace_extension(".
 
 std::string Shown(const fs::path& path) { return ToWindows1252(path.string()); }
 
-std::string Reason(const store::FileLayerError& error) { return std::string(" (") + std::strerror(error.ErrorNumber()) + ")"; }
+std::string Reason(const store::FileLayerError& error) {
+  return std::string(" (") + std::strerror(error.ErrorNumber()) + ")";
+}
 
 void RemoveQuietly(store::FileLayer& files, const fs::path& file) {
   try {
@@ -152,7 +154,8 @@ ClubSession::Replaced CopyClubFiles(CopyDirection direction, ClubSession& club, 
   }
   CheckBackupSet(backup_folder);
   std::vector<FileReplacement> plan;
-  for (const char* name : kBackupFiles) plan.push_back({QdbName(name), FileReplacement::Kind::kCopy, backup_folder / name});
+  for (const char* name : kBackupFiles)
+    plan.push_back({QdbName(name), FileReplacement::Kind::kCopy, backup_folder / name});
   try {
     return club.ReplaceClubFiles(plan, false);
   } catch (const store::FileLayerError& error) {

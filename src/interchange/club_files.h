@@ -28,8 +28,8 @@ enum class CopyDirection {
 
 // The backup set, in the order of the copy: the nine stores, then the club information.
 inline constexpr std::array<const char*, 10> kBackupFiles = {
-    "clubmem.bck", "memrec.bck",  "clubstk.bck", "stkrec.bck",  "stkprice.bck",
-    "clubact.bck", "actrec.bck",  "clubcat.bck", "clubunit.bck", "clubinfo.bck"};
+    "clubmem.bck", "memrec.bck", "clubstk.bck", "stkrec.bck",   "stkprice.bck",
+    "clubact.bck", "actrec.bck", "clubcat.bck", "clubunit.bck", "clubinfo.bck"};
 
 // A copy could not be made; the text says which file and why ("Cannot open
 // file %s", "Cannot create file %s", or a backup file that is missing or no

@@ -70,8 +70,8 @@ class TPellmark : public QMainWindow {
   void SetFolderChooser(FolderChooser chooser) { choose_folder_ = std::move(chooser); }
   // What the exports ask with; by default a save dialog starting at `suggested`
   // (in the club folder) with `filter` ("Text Files (*.txt)"). Nothing when cancelled.
-  using SaveFileChooser =
-      std::function<std::optional<std::filesystem::path>(const std::filesystem::path& suggested, const QString& filter)>;
+  using SaveFileChooser = std::function<std::optional<std::filesystem::path>(
+      const std::filesystem::path& suggested, const QString& filter)>;
   void SetSaveFileChooser(SaveFileChooser chooser) { choose_save_file_ = std::move(chooser); }
 
   // File › Export › "&Valuation Data" and the "Export" button of "Provide Data".

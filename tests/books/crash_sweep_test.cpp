@@ -370,7 +370,9 @@ TEST_P(ReplacementCrashSweep, AFullDiskFromAnyCallOnLeavesAllOldFilesOrAllNewOne
 INSTANTIATE_TEST_SUITE_P(Replacements, ReplacementCrashSweep,
                          ::testing::Values(Replacement{"restore", {"restore", "BACKUP"}, "Backup Restoral failed"},
                                            Replacement{"reset", {"--yes", "reset"}, "Club reset failed"}),
-                         [](const ::testing::TestParamInfo<Replacement>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<Replacement>& info) {
+                           return std::string(info.param.name);
+                         });
 
 }  // namespace
 }  // namespace pellmark::testing

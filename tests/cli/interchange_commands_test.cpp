@@ -53,8 +53,9 @@ TEST_F(CliInterchangeTest, BackupRestoreAndUndoRestore) {
 
   const CliRun restored = Run({"restore", backup.string()});
   ASSERT_EQ(restored.status, kDone) << restored.err;
-  EXPECT_TRUE(restored.err.starts_with("Club Data has been Restored from Backup.\nThe club's files from before are kept in " +
-                                       (club / ".pellmark-work" / "kept-").string()))
+  EXPECT_TRUE(
+      restored.err.starts_with("Club Data has been Restored from Backup.\nThe club's files from before are kept in " +
+                               (club / ".pellmark-work" / "kept-").string()))
       << restored.err;
   EXPECT_EQ(ClubBytes(), at_backup);
 
@@ -72,7 +73,8 @@ TEST_F(CliInterchangeTest, AnEmptyFolderTakesAClubFromAWholeBackupSetOnly) {
   fs::remove(root.Path() / "broken" / "clubcat.bck");
   const CliRun refused = RunInClub(empty, {"restore", (root.Path() / "broken").string()});
   EXPECT_EQ(refused.status, kRefused);
-  EXPECT_EQ(refused.err, "Backup Restoral failed\n" + (root.Path() / "broken" / "clubcat.bck").string() + " is missing.\n");
+  EXPECT_EQ(refused.err,
+            "Backup Restoral failed\n" + (root.Path() / "broken" / "clubcat.bck").string() + " is missing.\n");
   EXPECT_TRUE(fs::is_empty(empty));
   const CliRun restored = RunInClub(empty, {"restore", backup.string()});
   ASSERT_EQ(restored.status, kDone) << restored.err;
@@ -94,8 +96,8 @@ TEST_F(CliInterchangeTest, ATruncatedBackupFileRefusesTheRestoreAndTheClubStaysA
   fs::resize_file(backup / "actrec.bck", 12);
   const CliRun run = Run({"restore", backup.string()});
   EXPECT_EQ(run.status, kRefused);
-  EXPECT_EQ(run.err, "Backup Restoral failed\nThe file " + (backup / "actrec.bck").string() +
-                         " is not a valid QDB file\n");
+  EXPECT_EQ(run.err,
+            "Backup Restoral failed\nThe file " + (backup / "actrec.bck").string() + " is not a valid QDB file\n");
   EXPECT_EQ(ClubBytes(), before);
 }
 
@@ -103,8 +105,9 @@ TEST_F(CliInterchangeTest, ResetAsksFirst) {
   const std::map<std::string, std::string> before = ClubBytes();
   const CliRun unanswered = Run({"reset"});
   EXPECT_EQ(unanswered.status, kRefused);
-  EXPECT_EQ(unanswered.err,
-            "pellmark-cli: no answer to the question \"This will remove all club data. Continue?\" (use --yes or --no)\n");
+  EXPECT_EQ(
+      unanswered.err,
+      "pellmark-cli: no answer to the question \"This will remove all club data. Continue?\" (use --yes or --no)\n");
   EXPECT_EQ(Run({"--no", "reset"}).status, kRefused);
   EXPECT_EQ(ClubBytes(), before);
   const CliRun reset = Run({"--yes", "reset"});

@@ -1,10 +1,11 @@
 // The replacement journal: staged files, the journal, and its completion after
 // a crash at any point in it.
+#include "club/club_replace.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "club/club_replace.h"
 #include "store/whole_files.h"
 #include "support/temp_folder.h"
 

@@ -2,6 +2,8 @@
 // club export with its header, the eleventh value of account transactions,
 // the literal 0 for "dues" and "stks", the mail labels, and the demo club's
 // export against the golden file kept beside the tests.
+#include "interchange/club_export.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -16,9 +18,8 @@
 #include "books/crashing_file_layer.h"
 #include "cli/cli_runner.h"
 #include "club/club_info_file.h"
-#include "interchange/club_export.h"
-#include "support/ledger_fixture.h"
 #include "store/whole_files.h"
+#include "support/ledger_fixture.h"
 
 namespace pellmark::testing {
 namespace {
@@ -97,7 +98,8 @@ TEST_F(ClubExport, WritesEverySectionInOrderWithCrLfLines) {
   EXPECT_TRUE(std::is_sorted(at.begin(), at.end()));
   EXPECT_TRUE(text.ends_with("\r\n"));
   // No line ends without its CR.
-  for (std::size_t i = text.find('\n'); i != std::string::npos; i = text.find('\n', i + 1)) ASSERT_EQ(text[i - 1], '\r');
+  for (std::size_t i = text.find('\n'); i != std::string::npos; i = text.find('\n', i + 1))
+    ASSERT_EQ(text[i - 1], '\r');
 }
 
 TEST_F(ClubExport, WritesTheHeadersAndValuesOfTheLayouts) {
@@ -166,11 +168,12 @@ TEST_F(ClubExport, WritesTheHeadersAndValuesOfTheLayouts) {
               ::testing::ElementsAre("*** actrec.qdb ***",
                                      "trandate|amount|desc|checknum|tranid|catid|actid|typ|updateloc|cancel",
                                      " 4.60830000000000E+0004|-1.23450000000000E+0003|Fund|7|4|10|1|3|1|1|2"));
-  EXPECT_THAT(Section(text, "stkrec.qdb"),
-              ::testing::ElementsAre("*** stkrec.qdb ***",
-                                     "amount|price|comm|sold|trandate|transid|stranid|stkid|actid|buytran|typ|tax|compc",
-                                     " 1.00000000000000E+0003| 2.00000000000000E+0001| 9.95000000000000E+0000|1"
-                                     "| 4.61130000000000E+0004|5|1|2|1|0|1|0|0"));
+  EXPECT_THAT(
+      Section(text, "stkrec.qdb"),
+      ::testing::ElementsAre("*** stkrec.qdb ***",
+                             "amount|price|comm|sold|trandate|transid|stranid|stkid|actid|buytran|typ|tax|compc",
+                             " 1.00000000000000E+0003| 2.00000000000000E+0001| 9.95000000000000E+0000|1"
+                             "| 4.61130000000000E+0004|5|1|2|1|0|1|0|0"));
   EXPECT_THAT(Section(text, "stkprice.qdb"),
               ::testing::ElementsAre("*** stkprice.qdb ***", "price|stkid|tranid|trandate",
                                      " 2.02500000000000E+0001|2|3| 4.61130000000000E+0004"));
@@ -271,7 +274,8 @@ TEST_F(ClubExport, MailLabelsOfAClubWhoseMembersAreAllHiddenHoldTheHeaderOnly) {
   hidden.active = false;
   club.members.Put(hidden);
   books.Commit();
-  EXPECT_EQ(interchange::ExportMailLabels(club), "\"last\",\"first\",\"address\",\"city\",\"state\",\"zip\",\"email\"\r\n");
+  EXPECT_EQ(interchange::ExportMailLabels(club),
+            "\"last\",\"first\",\"address\",\"city\",\"state\",\"zip\",\"email\"\r\n");
 }
 
 TEST(DemoClubExport, MatchesTheGoldenFile) {

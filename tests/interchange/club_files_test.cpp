@@ -1,6 +1,8 @@
 // Backup, restore and club reset on a club of the books: byte-identical round
 // trips, the data-format update of an old backup, the reset's question, and
 // every refusal leaving the club's files byte for byte as they were.
+#include "interchange/club_files.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -9,7 +11,6 @@
 
 #include "books/crashing_file_layer.h"
 #include "club/club_info_file.h"
-#include "interchange/club_files.h"
 #include "store/posix_file_layer.h"
 #include "store/whole_files.h"
 #include "support/ledger_fixture.h"
@@ -47,7 +48,8 @@ class ReadOnlyFolder final : public store::PosixFileLayer {
  public:
   explicit ReadOnlyFolder(fs::path folder) : folder_(std::move(folder)) {}
   store::FileHandle Open(const fs::path& path, store::OpenMode mode) override {
-    if (mode != store::OpenMode::kRead && path.parent_path() == folder_) throw store::FileLayerError(EACCES, path, "open");
+    if (mode != store::OpenMode::kRead && path.parent_path() == folder_)
+      throw store::FileLayerError(EACCES, path, "open");
     return PosixFileLayer::Open(path, mode);
   }
 
@@ -100,7 +102,8 @@ TEST_F(ClubFiles_, BackupThenRestoreLeavesEveryClubFileByteIdentical) {
   EXPECT_EQ(ui.SoundCount(), 1);
   const std::map<std::string, std::string> after_backup = ClosedClubFiles();
   std::map<std::string, std::string> expected_set;
-  for (const auto& [name, bytes] : after_backup) expected_set[fs::path(name).replace_extension(".bck").string()] = bytes;
+  for (const auto& [name, bytes] : after_backup)
+    expected_set[fs::path(name).replace_extension(".bck").string()] = bytes;
   EXPECT_EQ(Files(backup), expected_set);
 
   AddMember("Jones", "Bob", 2);
@@ -172,7 +175,7 @@ TEST_F(ClubFiles_, ResetAnsweredYesLeavesTenCategoriesAndNothingElse) {
   EXPECT_FALSE(club.InfoExists());
   EXPECT_EQ(club.categories.Count(), 10);
   for (int count : {club.members.Count(), club.memrecs.Count(), club.securities.Count(), club.stkrecs.Count(),
-                      club.prices.Count(), club.accounts.Count(), club.actrecs.Count(), club.unitfile.Count()}) {
+                    club.prices.Count(), club.accounts.Count(), club.actrecs.Count(), club.unitfile.Count()}) {
     EXPECT_EQ(count, 0);
   }
   books.Close();
@@ -242,8 +245,8 @@ TEST_F(ClubFiles_, ABackupToAFolderThatCannotTakeItFailsAndTheClubGoesOn) {
   for (const Case& bad : {Case{missing, "No such file or directory"}, Case{a_file, "Not a directory"}}) {
     ui.Clear();
     EXPECT_TRUE(books.Backup(bad.folder).Refused());
-    EXPECT_THAT(ui.Messages(), ElementsAre("Data Backup failed\nCannot create file " + (bad.folder / "clubmem.bck").string() +
-                                           " (" + bad.reason + ")"));
+    EXPECT_THAT(ui.Messages(), ElementsAre("Data Backup failed\nCannot create file " +
+                                           (bad.folder / "clubmem.bck").string() + " (" + bad.reason + ")"));
   }
   ReadOnlyFolder read_only(backup);
   store::SetDefaultFileLayer(&read_only);
@@ -251,9 +254,8 @@ TEST_F(ClubFiles_, ABackupToAFolderThatCannotTakeItFailsAndTheClubGoesOn) {
   const Outcome refused = books.Backup(backup);
   store::SetDefaultFileLayer(nullptr);
   EXPECT_TRUE(refused.Refused());
-  EXPECT_THAT(ui.Messages(),
-              ElementsAre("Data Backup failed\nCannot create file " + (backup / "clubmem.bck").string() +
-                          " (Permission denied)"));
+  EXPECT_THAT(ui.Messages(), ElementsAre("Data Backup failed\nCannot create file " + (backup / "clubmem.bck").string() +
+                                         " (Permission denied)"));
   EXPECT_TRUE(Files(backup).empty());
   // Every store was reopened: the books take the next operation.
   AddMember("Jones", "Bob", 2);

@@ -79,10 +79,10 @@ TEST_F(ClubDataTest, ExportsAskForAFileInTheClubFolder) {
   EXPECT_EQ(asked[2].first, folder.Path() / "Maillabel.csv");
   EXPECT_EQ(asked[2].second, QStringLiteral("CSV Files (*.csv)"));
   const std::string path = (folder.Path() / "pellmark95.txt").string();
-  EXPECT_EQ(ui.Messages(), (std::vector<std::string>{"Data has been exported to " + path + ".",
-                                                     "Data has been exported to " + path + ".",
-                                                     "Mail label data has been exported to " +
-                                                         (folder.Path() / "Maillabel.csv").string() + "."}));
+  EXPECT_EQ(ui.Messages(),
+            (std::vector<std::string>{
+                "Data has been exported to " + path + ".", "Data has been exported to " + path + ".",
+                "Mail label data has been exported to " + (folder.Path() / "Maillabel.csv").string() + "."}));
   EXPECT_TRUE(store::ReadWholeFile(store::DefaultFileLayer(), path).starts_with("V2.20\r\n"));
 }
 
