@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the record store as a store file: the container
 // frame, the index loader and every read must reject bad input with a store
-// error and never crash. Also decodes the bytes as a bare index section.
+// error and never crash; so must the check of a backup file before a restore.
+// Also decodes the bytes as a bare index section.
 #include <unistd.h>
 
 #include <cstddef>
@@ -10,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "store/container_format.h"
 #include "store/index_codec.h"
 #include "store/qdb.h"
 
@@ -31,6 +33,14 @@ void LoadAsStore(std::string_view bytes) {
   {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  // The check a restore runs on every backup file first.
+  try {
+    pellmark::store::CheckContainer(pellmark::store::DefaultFileLayer(), file);
+  } catch (const pellmark::store::EQDBError&) {
+    // Rejected.
+  } catch (const pellmark::store::InvalidIndex&) {
+    // Rejected.
   }
   pellmark::store::TQDB store;
   store.SetTempFolder(ScratchFolder());

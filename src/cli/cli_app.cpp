@@ -22,6 +22,7 @@ void AddCommands(CLI::App& app, CommandList& commands) {
   AddMemberCommands(app, commands);
   AddSecurityCommands(app, commands);
   AddReportCommands(app, commands);
+  AddInterchangeCommands(app, commands);
 }
 
 // Edits that turn one word into the other (Levenshtein distance).

@@ -63,5 +63,6 @@ void AddAccountCommands(CLI::App& app, CommandList& commands);
 void AddMemberCommands(CLI::App& app, CommandList& commands);
 void AddSecurityCommands(CLI::App& app, CommandList& commands);
 void AddReportCommands(CLI::App& app, CommandList& commands);
+void AddInterchangeCommands(CLI::App& app, CommandList& commands);
 
 }  // namespace pellmark::cli

@@ -100,6 +100,12 @@ std::map<std::string, Refusal> Refusals(const std::string& club) {
       {"prices", {{"prices", "Nothing"}}},
       {"import-prices", {{"import-prices", club + "/none.txt"}}},
       {"report valuation", {{"report", "valuation", club + "/clubinfo.qdb", "--text", club + "/x.txt"}, kFileError}},
+      {"backup", {{"backup", club + "/none"}}},
+      {"restore", {{"restore", club + "/none"}}},
+      {"reset", {{"--no", "reset"}}},
+      {"undo-restore", {{"undo-restore"}}},
+      {"export", {{"export", club + "/none/pellmark95.txt"}}},
+      {"mail-labels", {{"mail-labels", club + "/none/Maillabel.csv"}}},
   };
 }
 
