@@ -16,6 +16,7 @@
 #include "club/outcome.h"
 #include "members/member_ledger.h"
 #include "securities/price_ledger.h"
+#include "securities/security_ledger.h"
 #include "securities/security_records.h"
 #include "valuation/club_summary.h"
 
@@ -64,6 +65,7 @@ class Books {
   ledger::CategoryLedger& Categories() { return categories_; }
   ledger::SecurityRecords& Securities() { return securities_; }
   ledger::PriceLedger& Prices() { return prices_; }
+  ledger::SecurityLedger& Trades() { return trades_; }
   valuation::ClubFigures& Figures() { return figures_; }
 
  private:
@@ -73,6 +75,7 @@ class Books {
   ledger::CategoryLedger categories_;
   ledger::SecurityRecords securities_;
   ledger::PriceLedger prices_;
+  ledger::SecurityLedger trades_;
   valuation::ClubFigures figures_;
 };
 
