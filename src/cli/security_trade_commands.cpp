@@ -336,7 +336,7 @@ void AddRecordCommands(CLI::App& app, CommandList& commands) {
                           EntryForm& form = dialog.Form();
                           // A record that may only be deleted says why, as its dialog's notice does.
                           if (form.read_only) {
-                            context.ui->ShowError(form.warnlabel.text);
+                            context.ui->ShowError(form.warnlabel.caption);
                             throw CommandRefused("read-only");
                           }
                           if (!change->amount.empty()) form.amount.text = change->amount;

@@ -85,6 +85,16 @@ std::map<std::string, Refusal> Refusals(const std::string& club) {
       {"dues-history", {{"dues-history", "Nobody, X"}}},
       {"mtxn change", {{"mtxn", "change", "Smith, Ann", "999", "5"}}},
       {"mtxn delete", {{"--yes", "mtxn", "delete", "Smith, Ann", "999"}}},
+      {"buy", {{"buy", "Nowhere", "1000", "10", "--date", "12/01/2026"}}},
+      {"sell", {{"sell", "Nowhere", "1000", "10", "--date", "12/01/2026", "--lots", "0=100"}}},
+      {"dividend", {{"dividend", "Nowhere", "25", "--date", "12/01/2026"}}},
+      {"reinvest", {{"reinvest", "Nowhere", "25", "0", "--date", "12/01/2026"}}},
+      {"capital-change", {{"capital-change", "Nowhere", "25", "--date", "12/01/2026"}, kUsage}},
+      {"foreign-tax", {{"foreign-tax", "Nowhere", "5", "--date", "12/01/2026"}}},
+      {"stxns", {{"stxns", "Nowhere"}}},
+      {"stxn change", {{"stxn", "change", "Nowhere", "1", "--amount", "5"}}},
+      {"stxn delete", {{"--yes", "stxn", "delete", "Nowhere", "1"}}},
+      {"lots", {{"lots", "Nowhere"}}},
   };
 }
 
