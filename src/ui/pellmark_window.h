@@ -32,7 +32,9 @@ class CategoriesSheet;
 class DateEntry;
 class HelpWindow;
 class MembersPage;
+class SecuritiesPage;
 class SpecialPage;
+class StockTransactionsSheet;
 class SummaryPanel;
 
 // Page margins in inches, as the report window's page printer takes them.
@@ -103,6 +105,10 @@ class TPellmark : public QMainWindow {
   void SelectDefaultAccount();
   // Lists the members again and selects `selected` when it is still listed.
   void ListMembers(const QString& selected);
+  // Lists the securities again and selects `selected` when it is still listed.
+  void ListSecurities(const QString& selected);
+  // Moves the key list's selection by `step` rows, staying within the list.
+  void StepKeys(int step);
   void FormClose();
 
   std::filesystem::path club_folder_;
@@ -126,6 +132,8 @@ class TPellmark : public QMainWindow {
   QWidget* categories_sheet_;
   AccountsPage* accounts_;
   MembersPage* members_;
+  SecuritiesPage* securities_;
+  StockTransactionsSheet* trades_;
   CategoriesSheet* categories_;
   DateEntry* report_date_;
   SpecialPage* special_;
