@@ -174,8 +174,8 @@ class TimeReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && !run.skipped) {
-        times[run.benchmark_name().substr(0, run.benchmark_name().find("/manual_time"))].push_back(
+      if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+        times[run.benchmark_name().substr(0, run.benchmark_name().find("/iterations"))].push_back(
             run.GetAdjustedRealTime());
       }
     }

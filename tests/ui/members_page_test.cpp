@@ -149,7 +149,7 @@ TEST_F(MembersPageTest, TheDuesGridsColumnsFitTheirContents) {
 
 // Sheets not built yet say what they will hold.
 TEST_F(MembersPageTest, PagesNotBuiltYetSayWhatWillBeThere) {
-  const std::pair<const char*, QString> sheets[] = {{"SecuritiesPage", QStringLiteral("Transactions")},
+  const std::pair<const char*, QString> sheets[] = {{"SecuritiesPage", QString()},
                                                      {"ReportsPage", QStringLiteral("Reports")}};
   for (const auto& [page, caption] : sheets) {
     auto* group = Find<QTabWidget>(*window, page);
