@@ -1,5 +1,5 @@
 // Random buys, sales (oldest first, chosen lots, short), covering purchases,
-// dividends, reinvestments and deletions over two securities, checked after
+// dividends, reinvestments, changes and deletions over two securities, checked after
 // every step against what the records themselves say: totals equal a replay
 // of the records, the open lots hold the shares, every sold lot has the one
 // sale record that sold it, every account transaction of the ledger holds
@@ -96,7 +96,7 @@ TEST_F(SecurityLedgerPropertyTest, EveryStepKeepsLotsTotalsAndCashConsistent) {
     date += random() % 3;
     const double price = 5 + static_cast<int>(random() % 40) / 4.0;
     const double comm = static_cast<int>(random() % 5) * 2.5;
-    const int action = static_cast<int>(random() % 10);
+    const int action = static_cast<int>(random() % 11);
     if (action < 3 || security.sharest == 0) {
       ASSERT_TRUE(Buy(name, price * (1 + random() % 150), price, comm, date, random() % 2 ? -1 : 200 + step));
     } else if (action < 6) {
@@ -129,6 +129,19 @@ TEST_F(SecurityLedgerPropertyTest, EveryStepKeepsLotsTotalsAndCashConsistent) {
       } else {
         ASSERT_TRUE(Reinvest(name, 10 + random() % 50, price, comm / 5, date));
       }
+    } else if (action == 8) {
+      // A new amount for an open purchase or a dividend: its cash follows.
+      std::vector<TSecurityTranRec> changeable;
+      for (const TSecurityTranRec& tran : Records(name)) {
+        const bool open_buy = KindOf(tran) == SecurityTranKind::Purchase && !tran.compc && !tran.sold && !tran.tax;
+        if (open_buy || KindOf(tran) == SecurityTranKind::Dividend) changeable.push_back(tran);
+      }
+      if (changeable.empty()) continue;
+      const TSecurityTranRec& chosen = changeable[random() % changeable.size()];
+      const double amount = 1 + static_cast<int>(random() % 2000) / 4.0;
+      ui.AnswerEntryDialog([amount](EntryDialog& dialog) { dialog.Form().amount.text = Text(amount); });
+      ASSERT_TRUE(books.Trades().ChangeRecord(name, chosen.stranid));
+      EXPECT_DOUBLE_EQ(Record(name, chosen.stranid).amount, amount);
     } else {
       const std::vector<TSecurityTranRec> records = Records(name);
       if (records.empty()) continue;
