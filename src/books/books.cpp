@@ -6,6 +6,7 @@ Books::Books(std::filesystem::path folder, Interaction& ui, const Clock& clock)
     : club_(std::move(folder), ui, clock), accounts_(club_), members_(club_), categories_(club_),
       securities_(club_),
       prices_(club_, securities_),
+      trades_(club_, securities_, prices_, accounts_),
       figures_(club_) {}
 
 void Books::Open(bool reset) {

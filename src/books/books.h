@@ -18,6 +18,7 @@
 #include "interchange/club_files.h"
 #include "members/member_ledger.h"
 #include "securities/price_ledger.h"
+#include "securities/security_ledger.h"
 #include "securities/security_records.h"
 #include "valuation/club_summary.h"
 
@@ -76,6 +77,7 @@ class Books {
   ledger::CategoryLedger& Categories() { return categories_; }
   ledger::SecurityRecords& Securities() { return securities_; }
   ledger::PriceLedger& Prices() { return prices_; }
+  ledger::SecurityLedger& Trades() { return trades_; }
   valuation::ClubFigures& Figures() { return figures_; }
 
  private:
@@ -85,6 +87,7 @@ class Books {
   ledger::CategoryLedger categories_;
   ledger::SecurityRecords securities_;
   ledger::PriceLedger prices_;
+  ledger::SecurityLedger trades_;
   valuation::ClubFigures figures_;
 };
 

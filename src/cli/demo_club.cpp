@@ -1,5 +1,7 @@
 #include "cli/demo_club.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <iterator>
 #include <map>
@@ -14,13 +16,14 @@
 namespace pellmark::cli {
 namespace {
 
-// Answers every question Yes and keeps the notices to itself, so writing the
-// demo prints nothing but a refusal.
+// Answers every question Yes, but sells lots oldest first, and keeps the
+// notices to itself, so writing the demo prints nothing but a refusal.
 class DemoAnswers : public DialogAnswers {
  public:
   using DialogAnswers::DialogAnswers;
   void ShowInformation(std::string_view) override {}
-  bool Confirm(std::string_view, bool) override { return true; }
+  bool Confirm(std::string_view text, bool) override { return text != "Select Shares to Sell?"; }
+  bool ConfirmAfterwards(std::string_view) override { return true; }
 };
 
 struct DemoMember {
@@ -100,21 +103,71 @@ constexpr DemoSecurity kSecurities[] = {
     {"Old Mill Foods", "OMF", 8.75, -0.25},
 };
 
-// Four securities with a price on the first of each month, wavering around a
-// steady trend in eighths of a dollar.
+// The price of month `i` of the demo: a steady trend in eighths of a dollar, wavering.
+double DemoPrice(const DemoSecurity& demo, int i) {
+  const double wave = (i % 4 == 1 ? 0.625 : 0) - (i % 4 == 3 ? 0.375 : 0);
+  return std::max(0.125, demo.first_price + demo.monthly_step * i + wave);
+}
+
+CivilDate MonthAfter(CivilDate month, int count) {
+  for (int i = 0; i < count; ++i) {
+    month = month.month == 12 ? CivilDate{month.year + 1, 1, 1} : CivilDate{month.year, month.month + 1, 1};
+  }
+  return month;
+}
+
+// Four securities with a price on the first of each month.
 void AddDemoSecurities(Books& books, CivilDate first, int months, DayNumber today) {
   for (const DemoSecurity& demo : kSecurities) {
     Require(books.Securities().CommitSecurity(std::nullopt, {demo.name, demo.symbol}));
-    CivilDate month = first;
     for (int i = 0; i < months; ++i) {
-      const DayNumber date = DayNumberFromCivil(month);
-      const double wave = (i % 4 == 1 ? 0.625 : 0) - (i % 4 == 3 ? 0.375 : 0);
-      const double price = std::max(0.125, demo.first_price + demo.monthly_step * i + wave);
-      if (date <= today) Require(books.Prices().EnterPrice(demo.name, price, date));
-      month = month.month == 12 ? CivilDate{month.year + 1, 1, 1} : CivilDate{month.year, month.month + 1, 1};
+      const DayNumber date = DayNumberFromCivil(MonthAfter(first, i));
+      if (date <= today) Require(books.Prices().EnterPrice(demo.name, DemoPrice(demo, i), date));
     }
   }
-  Require(books.Securities().Hide(kSecurities[std::size(kSecurities) - 1].name));
+}
+
+// One trade of the demo: in month `month` of the years shown, on `day`, of
+// `shares` (or `amount` for a dividend) at that month's price.
+struct DemoTrade {
+  int month;
+  int day;
+  int security;  // into kSecurities
+  ledger::StockEntry entry;
+  double shares;
+  double amount;
+};
+
+// Two purchases of Acme Tools sold in part over both lots, Old Mill Foods
+// bought and sold off (and hidden), a dividend of Bolt Energy and a
+// reinvestment in Crane Rail. Nothing is dated after today.
+constexpr DemoTrade kTrades[] = {
+    {2, 26, 3, ledger::StockEntry::Buy, 30, 0},         {2, 27, 0, ledger::StockEntry::Buy, 10, 0},
+    {5, 26, 0, ledger::StockEntry::Buy, 10, 0},         {5, 27, 1, ledger::StockEntry::Buy, 4, 0},
+    {6, 10, 3, ledger::StockEntry::Sell, 30, 0},        {7, 26, 2, ledger::StockEntry::Buy, 20, 0},
+    {8, 28, 1, ledger::StockEntry::Dividends, 0, 4.80}, {9, 28, 2, ledger::StockEntry::Reinvestment, 0.6, 0},
+    {10, 20, 0, ledger::StockEntry::Sell, 15, 0},
+};
+
+struct TradeFigures {
+  std::string amount, price, comm;
+};
+
+void AddDemoTrades(Books& books, CivilDate first, int months, DayNumber today, TradeFigures& typed) {
+  for (const DemoTrade& trade : kTrades) {
+    const CivilDate month = MonthAfter(first, trade.month);
+    const DayNumber date = DayNumberFromCivil({month.year, month.month, trade.day});
+    if (trade.month >= months || date > today) continue;
+    const DemoSecurity& demo = kSecurities[trade.security];
+    const double price = DemoPrice(demo, trade.month);
+    const double amount = trade.amount > 0 ? trade.amount : trade.shares * price;
+    const bool brokered = trade.entry == ledger::StockEntry::Buy || trade.entry == ledger::StockEntry::Sell;
+    typed = {fmt::format("{:.2f}", amount), fmt::format("{:.4f}", price), brokered ? "7.95" : "0.00"};
+    Require(books.Trades().Enter(demo.name, trade.entry, date));
+  }
+  // Whatever the years shown, the security sold off long ago is hidden.
+  const std::string sold_off = kSecurities[std::size(kSecurities) - 1].name;
+  if (books.Securities().Find(sold_off)->active) Require(books.Securities().Hide(sold_off));
 }
 
 }  // namespace
@@ -125,9 +178,16 @@ void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& 
   struct AccountEntry {
     std::string amount, desc, category, target, number;
   } entry;
+  TradeFigures trade;
   DemoAnswers ui(errors, [&](EntryDialog& dialog) {
     const auto& request = dialog.Request();
     EntryForm& form = dialog.Form();
+    if (IsSecurityMode(request.mode)) {
+      form.amount.text = trade.amount;
+      form.price.text = trade.price;
+      form.commission.text = trade.comm;
+      return;
+    }
     if (IsMemberMode(request.mode)) {
       auto amount = dues.find(request.member_tran.memid);
       form.amount.text = amount == dues.end() ? "" : amount->second;
@@ -205,6 +265,7 @@ void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& 
   }
   Require(accounts.Reconcile("Bank"));
   AddDemoSecurities(books, first, months, clock.Today());
+  AddDemoTrades(books, first, months, clock.Today(), trade);
   club.Close();
 }
 

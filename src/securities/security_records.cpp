@@ -2,6 +2,7 @@
 
 #include "club/keys.h"
 #include "club/record_names.h"
+#include "securities/security_totals.h"
 #include "store/key_order.h"
 
 namespace pellmark::ledger {
@@ -102,7 +103,7 @@ void SecurityRecords::ResetFigures(Selected& security) {
   TSecurityRec& record = security.record;
   record.pricep = record.dividendt = record.dividendy = record.tspent = record.sharest = 0;
   record.pricedate = 0;
-  // The security ledger re-applies the security's transactions here, in key order.
+  ReapplyTotals(record, club_.stkrecs.Select(OwnerFilter(record.stkid)), club_.Info().year);
   const std::vector<TPriceRec> prices = club_.prices.Select(OwnerFilter(record.stkid));
   const DayNumber today = club_.Today();
   for (auto price = prices.rbegin(); price != prices.rend(); ++price) {

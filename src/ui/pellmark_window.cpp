@@ -33,6 +33,7 @@
 #include "ui/qt_interaction.h"
 #include "ui/securities_page.h"
 #include "ui/reports_page.h"
+#include "ui/stock_transactions_sheet.h"
 #include "ui/special_page.h"
 #include "ui/summary_panel.h"
 
@@ -214,15 +215,6 @@ DateEntry* TPellmark::DateGroup(const QString& edit, const QString& calendar, co
                        club_.Today(), this);
 }
 
-QWidget* TPellmark::Placeholder(const QString& coming) {
-  auto* label = new QLabel(coming, this);
-  label->setObjectName(QStringLiteral("placeholder"));
-  label->setWordWrap(true);
-  label->setAlignment(Qt::AlignCenter);
-  label->setEnabled(false);
-  return label;
-}
-
 QTabWidget* TPellmark::PageGroup(const QString& name) {
   auto* group = new QTabWidget(pages_);
   group->setObjectName(name);
@@ -323,16 +315,20 @@ QWidget* TPellmark::BuildSecuritiesPage() {
   securities_ = new SecuritiesPage(*books_, *price_date, this);
   Sheet(securities, tr("Prices"), QStringLiteral("helpsecprice"), 2502, price_date, securities_->PricesArea());
   Sheet(securities, tr("Data"), QStringLiteral("helpsecdata"), 2503, nullptr, securities_->DataArea());
-  Sheet(securities, tr("Transactions"), QStringLiteral("helpsectran"), 2504,
-        DateGroup(QStringLiteral("secdate"), QStringLiteral("divcal"), QStringLiteral("dyearlabel"),
-                  QStringLiteral("dmonthlabel"), QStringLiteral("secdatespin"), QStringLiteral("dmonthspin"),
-                  QStringLiteral("dyearspin")),
-        Placeholder(tr("The security's purchases, sales, dividends, splits and other transactions will be listed "
-                       "and entered here.")));
+  DateEntry* divcal = DateGroup(QStringLiteral("secdate"), QStringLiteral("divcal"), QStringLiteral("dyearlabel"),
+                                QStringLiteral("dmonthlabel"), QStringLiteral("secdatespin"),
+                                QStringLiteral("dmonthspin"), QStringLiteral("dyearspin"));
+  trades_ = new StockTransactionsSheet(*books_, *divcal, [this] { return ForceDeletes(); }, this);
+  Sheet(securities, tr("Transactions"), QStringLiteral("helpsectran"), 2504, divcal, trades_->Area());
   Sheet(securities, tr("Special"), QStringLiteral("helpsecspec"), 2513, nullptr, securities_->SpecialArea());
   connect(securities_, &SecuritiesPage::securityListChanged, this, &TPellmark::ListSecurities);
   connect(securities_, &SecuritiesPage::postingDone, this, &TPellmark::RefreshClubSummary);
   connect(securities_, &SecuritiesPage::stepRequested, this, &TPellmark::StepKeys);
+  // A posting moves the security's figures on the other sheets, and a sale may hide it.
+  connect(trades_, &StockTransactionsSheet::postingDone, this, [this] {
+    ListSecurities(FromCore(securities_->SelectedSecurity().value_or("")));
+    RefreshClubSummary();
+  });
   return securities;
 }
 
@@ -515,7 +511,10 @@ void TPellmark::KeysClick(int row) {
     return;
   }
   if (current_tab_ == MainTab::kSecurities) {
-    securities_->ShowSecurity(listed ? std::optional(keylist_[static_cast<std::size_t>(row)].substr(1)) : std::nullopt);
+    const std::optional<std::string> name =
+        listed ? std::optional(keylist_[static_cast<std::size_t>(row)].substr(1)) : std::nullopt;
+    securities_->ShowSecurity(name);
+    trades_->ShowSecurity(name);
     return;
   }
   if (current_tab_ != MainTab::kAccounts) return;

@@ -36,6 +36,7 @@ class MembersPage;
 class SecuritiesPage;
 class ReportsPage;
 class SpecialPage;
+class StockTransactionsSheet;
 class SummaryPanel;
 
 // Page margins in inches, as the report window's page printer takes them.
@@ -103,8 +104,6 @@ class TPellmark : public QMainWindow {
   QWidget* BuildReportsPage();
   QWidget* BuildSpecialPage();
   QTabWidget* PageGroup(const QString& name);
-  // What a sheet not built yet will hold, in place of an empty panel.
-  QWidget* Placeholder(const QString& coming);
   QWidget* Sheet(QTabWidget* group, const QString& caption, const QString& help_name, int topic,
                  DateEntry* date = nullptr, QWidget* content = nullptr);
   DateEntry* DateGroup(const QString& edit, const QString& calendar, const QString& year_label,
@@ -151,6 +150,7 @@ class TPellmark : public QMainWindow {
   AccountsPage* accounts_ = nullptr;
   MembersPage* members_ = nullptr;
   SecuritiesPage* securities_ = nullptr;
+  StockTransactionsSheet* trades_ = nullptr;
   CategoriesSheet* categories_ = nullptr;
   DateEntry* report_date_ = nullptr;
   SpecialPage* special_ = nullptr;

@@ -211,9 +211,17 @@ TEST(CliDemo, TheDemoClubHoldsAYearOfDuesAndTheBanksActivity) {
   EXPECT_NE(accounts.out.find("Bank    0072-558190       $991.25       $492.50        $5.00       $13.75  default-member\n"),
             std::string::npos)
       << accounts.out;
-  EXPECT_NE(accounts.out.find("Total                   $2,791.25\n"), std::string::npos);
+  // The broker's three transfers less what the trades paid, plus what they brought in.
+  EXPECT_NE(accounts.out.find("Broker  4417-2093       $1,130.40"), std::string::npos) << accounts.out;
+  EXPECT_NE(accounts.out.find("Total                   $2,121.65\n"), std::string::npos);
   CliRun broker = RunLine({"--club", club, "register", "Broker", "--year", "2026"});
-  EXPECT_EQ(broker.out.substr(0, broker.out.find('\n')), "2026 Transaction History (3)");
+  EXPECT_EQ(broker.out.substr(0, broker.out.find('\n')), "2026 Transaction History (11)");
+  // Acme Tools bought twice and sold over both lots, the second cut in two.
+  CliRun trades = RunLine({"--club", club, "stxns", "Acme Tools", "--all"});
+  EXPECT_NE(trades.out.find(" 2  11/20/2026  Sell            10  282.50  28.25        5.30     0\n"
+                            " 4  11/20/2026  Sell             5  141.25  28.25        2.65     1\n"),
+            std::string::npos)
+      << trades.out;
 
   auto securities = nlohmann::json::parse(RunLine({"--club", club, "--json", "securities"}).out);
   ASSERT_EQ(securities["rows"].size(), 4u);
@@ -221,7 +229,7 @@ TEST(CliDemo, TheDemoClubHoldsAYearOfDuesAndTheBanksActivity) {
   EXPECT_EQ(securities["rows"][3]["name"], "~Old Mill Foods");
   EXPECT_EQ(securities["rows"][0]["price_date"], "12/01/2026");
   CliRun acme = RunLine({"--club", club, "prices", "Acme Tools", "--year", "2026"});
-  EXPECT_EQ(acme.out.substr(0, acme.out.find('\n')), "2026 Price History (12)");
+  EXPECT_EQ(acme.out.substr(0, acme.out.find('\n')), "2026 Price History (15)");  // and the trades' three
 
   EXPECT_EQ(RunLine({"--today", "12/07/2026", "demo", club}).status, kRefused);  // never over a club
 }
@@ -238,12 +246,19 @@ TEST(CliDemo, YearsAndMembersMakeALargerClub) {
   CliRun ann = RunLine({"--club", club, "dues-history", "Smith, Ann", "--all"});
   EXPECT_EQ(ann.out.substr(0, ann.out.find('\n')), "Complete Dues History (36)");
   // The books balance: the accounts hold what the members paid in, less the
-  // bank's charges and checks, plus its interest; this month's charge, interest
-  // and check fall after today and are not there yet.
+  // bank's charges and checks, plus its interest, and the broker's trades;
+  // this month's charge, interest and check fall after today and are not there yet.
   auto accounts = nlohmann::json::parse(RunLine({"--club", club, "--json", "accounts"}).out);
   const double contributions = members["total"]["contributions"].get<double>();
   EXPECT_EQ(contributions, 36 * (245.00 + 480.00));  // the five of the small demo, then fifteen at $20-$50
-  EXPECT_NEAR(accounts["total"]["balance"].get<double>(), contributions + 35 * (1.25 - 2.50) - 11 * 45.00, 0.005);
+  auto broker = nlohmann::json::parse(RunLine({"--club", club, "--json", "register", "Broker", "--all"}).out);
+  double trades = 0;
+  for (const auto& row : broker["rows"]) {
+    if (row["type"] != "Transfer In") trades += row["amount"].get<double>();
+  }
+  EXPECT_LT(trades, 0);
+  EXPECT_NEAR(accounts["total"]["balance"].get<double>(), contributions + 35 * (1.25 - 2.50) - 11 * 45.00 + trades,
+              0.005);
 }
 
 TEST(CliCommands, AMisspeltCommandSuggestsTheNearestOne) {

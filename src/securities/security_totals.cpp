@@ -1,0 +1,223 @@
+#include "securities/security_totals.h"
+
+#include <cmath>
+#include <unordered_map>
+
+#include "club/dates.h"
+#include "club/number_format.h"
+#include "securities/price_ledger.h"
+
+namespace pellmark::ledger {
+namespace {
+
+constexpr std::size_t kPostingDescWidth = 30;
+
+bool IsLotKind(SecurityTranKind kind) {
+  return kind == SecurityTranKind::Purchase || kind == SecurityTranKind::Reinvestment;
+}
+
+// When no shares are left, nothing is left to have cost anything.
+void ZeroTest(TSecurityRec& security) { ApplySecurityBookkeeping(security); }
+
+// A figure of a split or basis change: 2 decimals, a trailing ".00" removed.
+std::string RatioFigure(double value) {
+  std::string text = FormatFixed(value, 2);
+  if (text.size() > 3 && text.compare(text.size() - 3, 3, ".00") == 0) text.resize(text.size() - 3);
+  return text;
+}
+
+std::string Money2(double amount) {
+  return amount < 0 ? "(" + FormatFixed(-amount, 2) + ")" : FormatFixed(amount, 2);
+}
+
+}  // namespace
+
+double SharesOf(const TSecurityTranRec& tran) {
+  const SecurityTranKind kind = KindOf(tran);
+  const bool counted = IsLotKind(kind) || kind == SecurityTranKind::Sale;
+  return counted && tran.price != 0 ? tran.amount / tran.price : 0;
+}
+
+double LotCost(const TSecurityTranRec& lot) {
+  const bool comm_from_dividend = KindOf(lot) == SecurityTranKind::Reinvestment && !lot.compc;
+  return lot.amount + (comm_from_dividend ? 0 : lot.comm);
+}
+
+void ApplyTotals(TSecurityRec& security, const TSecurityTranRec& tran, int sign, const TSecurityTranRec* lot,
+                 std::int32_t club_year) {
+  const bool apply = sign > 0;
+  switch (KindOf(tran)) {
+    case SecurityTranKind::Purchase:
+    case SecurityTranKind::Reinvestment: {
+      const bool reinvestment = KindOf(tran) == SecurityTranKind::Reinvestment;
+      if (!reinvestment && tran.compc) break;  // a covering purchase moves no totals
+      const bool comm_from_dividend = reinvestment && !tran.compc;
+      const double shares = (comm_from_dividend ? tran.amount - tran.comm : tran.amount) / tran.price;
+      const double cost = comm_from_dividend ? tran.amount : tran.amount + tran.comm;
+      security.sharest += sign * shares;
+      security.tspent += sign * cost;
+      if (apply) {
+        security.pricep = security.sharest != 0 ? security.tspent / security.sharest : 0;
+        if (security.pricedate == 0) security.pricec = tran.price;
+      } else {
+        ZeroTest(security);
+      }
+      break;
+    }
+    case SecurityTranKind::Sale: {
+      if (tran.compc && !tran.tax) break;  // a short sale moves no totals
+      const double cost = LotCost(lot != nullptr ? *lot : tran);
+      security.sharest -= sign * SharesOf(tran);
+      security.tspent -= sign * cost;
+      if (apply) {
+        ZeroTest(security);
+        if (security.pricedate == 0) security.pricec = tran.price;
+      } else {
+        security.pricep = security.sharest != 0 ? security.tspent / security.sharest : 0;
+      }
+      break;
+    }
+    default: break;
+  }
+  switch (KindOf(tran)) {
+    case SecurityTranKind::Dividend:
+    case SecurityTranKind::Reinvestment:
+      security.dividendt += sign * tran.amount;
+      if (CivilFromDayNumber(tran.trandate).year == club_year) security.dividendy += sign * tran.amount;
+      break;
+    case SecurityTranKind::CapitalReduction:
+      security.tspent -= sign * tran.amount;
+      security.pricep = security.sharest > 0 ? security.tspent / security.sharest : 0;
+      break;
+    case SecurityTranKind::Clear:
+      security.sharest -= sign * tran.amount;
+      if (security.sharest < kShareTolerance) security.sharest = 0;
+      break;
+    default: break;
+  }
+}
+
+void ReapplyTotals(TSecurityRec& security, const std::vector<TSecurityTranRec>& records, std::int32_t club_year) {
+  std::unordered_map<std::int32_t, const TSecurityTranRec*> lots;
+  for (const TSecurityTranRec& tran : records) {
+    if (IsLotKind(KindOf(tran))) lots.emplace(tran.stranid, &tran);
+  }
+  for (const TSecurityTranRec& tran : records) {
+    const TSecurityTranRec* lot = nullptr;
+    if (KindOf(tran) == SecurityTranKind::Sale) {
+      auto found = lots.find(tran.buytran);
+      if (found != lots.end()) lot = found->second;
+    }
+    ApplyTotals(security, tran, +1, lot, club_year);
+  }
+}
+
+std::optional<CashPosting> CashPostingOf(const TSecurityTranRec& tran, std::string_view name,
+                                         std::int32_t check_number) {
+  CashPosting posting;
+  const std::string security(name);
+  switch (KindOf(tran)) {
+    case SecurityTranKind::Purchase:
+      posting.kind = check_number > 0 ? AccountTranKind::Check : AccountTranKind::Withdrawal;
+      posting.category = PredefinedCategory::Investments;
+      posting.desc = TrimmedShares(SharesOf(tran), 4) + " " + security;
+      posting.amount = tran.amount + tran.comm;
+      break;
+    case SecurityTranKind::Sale:
+      posting.desc = security + " Proceeds";
+      posting.amount = tran.amount - tran.comm;
+      break;
+    case SecurityTranKind::Dividend:
+      posting.category = tran.tax ? PredefinedCategory::DividendIncome : PredefinedCategory::InvestmentIncome;
+      posting.desc = security + (tran.tax ? " Dividend" : " NT-Dividend");
+      posting.amount = tran.amount;
+      break;
+    case SecurityTranKind::CapitalReduction:
+      posting.desc = security + " Capital Reduction";
+      posting.amount = tran.amount;
+      break;
+    case SecurityTranKind::CapitalGain:
+      posting.desc = security + " Capital Gain";
+      posting.amount = tran.amount;
+      break;
+    case SecurityTranKind::Split:
+      posting.desc = security + " Fraction Cash";
+      posting.amount = tran.compc ? tran.amount : tran.amount - tran.comm;
+      break;
+    default: return std::nullopt;
+  }
+  if (posting.desc.size() > kPostingDescWidth) posting.desc.resize(kPostingDescWidth);
+  return posting;
+}
+
+TAccountTranRec AccountTransactionOf(const CashPosting& posting, const TSecurityTranRec& tran,
+                                     std::int32_t check_number) {
+  TAccountTranRec account_tran;
+  account_tran.trandate = tran.trandate;
+  account_tran.amount = posting.amount;
+  account_tran.desc = posting.desc;
+  account_tran.checknum = check_number;
+  account_tran.catid = Code(posting.category);
+  account_tran.actid = tran.actid;
+  account_tran.xferact = -1;
+  account_tran.typ = Code(posting.kind);
+  account_tran.updateloc = Code(AccountOrigin::Security);
+  return account_tran;
+}
+
+std::string TrimmedShares(double shares, int decimals) {
+  std::string text = FormatFixed(shares, decimals);
+  if (text.find('.') != std::string::npos) {
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+  }
+  return text;
+}
+
+std::string StockTypeLabel(const TSecurityTranRec& tran) {
+  switch (KindOf(tran)) {
+    case SecurityTranKind::Purchase:
+      if (tran.compc) return "Buy (Short)";
+      if (tran.tax) return tran.sold ? "Split-Buy (Sold)" : "Split-Fraction";
+      return tran.sold ? "Buy (Sold)" : "Buy";
+    case SecurityTranKind::Sale:
+      if (tran.tax) return "Split-Sell";
+      if (tran.compc) return tran.sold ? "Short Sell (Buy)" : "Short Sell";
+      return "Sell";
+    case SecurityTranKind::Dividend: return tran.tax ? "Dividend" : "NT Dividend";
+    case SecurityTranKind::Reinvestment: return tran.tax ? "Re-Investment" : "NO Tax-ReInv";
+    case SecurityTranKind::CapitalReduction: return "Cap-Reduction";
+    case SecurityTranKind::CapitalGain: {
+      const std::string term = tran.tax ? "ST Cap-" : tran.compc ? "MT Cap-" : "LT Cap-";
+      return term + (tran.amount > 0 ? "Gain" : "Loss");
+    }
+    case SecurityTranKind::Clear: return "Clear";
+    case SecurityTranKind::Split: return "Stock Split";
+    case SecurityTranKind::BasisChange: return "Basis Change";
+    case SecurityTranKind::ForeignTax: return "Foreign Tax";
+  }
+  return "";
+}
+
+StockColumns StockColumnsOf(const TSecurityTranRec& tran) {
+  StockColumns columns;
+  const SecurityTranKind kind = KindOf(tran);
+  const bool traded = IsLotKind(kind) || kind == SecurityTranKind::Sale;
+  if (traded) {
+    columns.shares = TrimmedShares(SharesOf(tran), 3);
+    columns.price = FormatPrice(tran.price);
+    columns.comm = FormatFixed(tran.comm, 2);
+  } else if (kind == SecurityTranKind::Clear) {
+    columns.shares = FormatFixed(tran.amount, 3);
+  } else if (kind == SecurityTranKind::Split) {
+    columns.shares = RatioFigure(tran.price) + " for " + RatioFigure(tran.comm);
+  } else if (kind == SecurityTranKind::BasisChange) {
+    columns.shares = RatioFigure(tran.price) + " to " + RatioFigure(tran.comm);
+  }
+  const bool no_amount =
+      kind == SecurityTranKind::Clear || kind == SecurityTranKind::Split || kind == SecurityTranKind::BasisChange;
+  if (!no_amount) columns.amount = Money2(tran.amount);
+  return columns;
+}
+
+}  // namespace pellmark::ledger
