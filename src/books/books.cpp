@@ -32,6 +32,35 @@ void Books::Abandon() {
 
 void Books::Close() { club_.Close(); }
 
+Outcome Books::Backup(std::optional<std::filesystem::path> folder) {
+  return Settle(interchange::BackupClub(club_, std::move(folder)));
+}
+
+Outcome Books::Restore(std::optional<std::filesystem::path> folder) {
+  Outcome outcome = interchange::RestoreClub(club_, members_, std::move(folder));
+  // The purchase unit value is looked up again for the restored club.
+  if (outcome) figures_.ForgetPurchaseUnit();
+  return Settle(std::move(outcome));
+}
+
+Outcome Books::Reset() {
+  Outcome outcome = interchange::ResetClub(club_);
+  if (outcome) figures_.ForgetPurchaseUnit();
+  return Settle(std::move(outcome));
+}
+
+Outcome Books::BringBackKeptFiles() {
+  Outcome outcome = interchange::BringBackKeptFiles(club_, members_);
+  if (outcome) figures_.ForgetPurchaseUnit();
+  return Settle(std::move(outcome));
+}
+
+Outcome Books::Export(const std::filesystem::path& file) { return Settle(interchange::ExportClubData(club_, file)); }
+
+Outcome Books::ExportMailLabels(const std::filesystem::path& file) {
+  return Settle(interchange::ExportMailLabelData(club_, file));
+}
+
 Outcome Books::Settle(Outcome outcome) {
   // The audit of later valuations comes with the valuation ledger; until then a
   // Yes to the audit question is answered by nothing more.

@@ -14,6 +14,8 @@
 #include "cash/categories.h"
 #include "club/club_session.h"
 #include "club/outcome.h"
+#include "interchange/club_export.h"
+#include "interchange/club_files.h"
 #include "members/member_ledger.h"
 #include "securities/price_ledger.h"
 #include "securities/security_records.h"
@@ -53,6 +55,16 @@ class Books {
       throw;
     }
   }
+  // The club's files as a whole (each settled): "Backup Files", "Restore
+  // Backup", "RESET", putting back the files a restore or reset kept, and the
+  // two exports. Without a folder, backup and restore ask for one.
+  Outcome Backup(std::optional<std::filesystem::path> folder = std::nullopt);
+  Outcome Restore(std::optional<std::filesystem::path> folder = std::nullopt);
+  Outcome Reset();
+  Outcome BringBackKeptFiles();
+  Outcome Export(const std::filesystem::path& file);
+  Outcome ExportMailLabels(const std::filesystem::path& file);
+
   // Commits what changed since the last commit.
   void Commit() { club_.Commit(); }
   // Drops every change since the last commit (an operation that failed half way).

@@ -61,5 +61,6 @@ void AddClubCommands(CLI::App& app, CommandList& commands);
 void AddStoreCommands(CLI::App& app, CommandList& commands);
 void AddAccountCommands(CLI::App& app, CommandList& commands);
 void AddMemberCommands(CLI::App& app, CommandList& commands);
+void AddInterchangeCommands(CLI::App& app, CommandList& commands);
 
 }  // namespace pellmark::cli

@@ -1,6 +1,8 @@
 #include "club/club_session.h"
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <cmath>
 #include <exception>
 
@@ -31,9 +33,7 @@ std::optional<std::int32_t> ParseTrackYear(std::string_view text) {
 
 std::string Cut(const std::string& text, std::size_t length) { return text.substr(0, length); }
 
-constexpr std::array<const char*, 9> kStoreFiles = {"clubmem.qdb", "memrec.qdb",  "clubstk.qdb",
-                                                    "stkrec.qdb",  "stkprice.qdb", "clubact.qdb",
-                                                    "actrec.qdb",  "clubcat.qdb", "clubunit.qdb"};
+constexpr const std::array<const char*, 9>& kStoreFiles = kClubStoreFiles;
 
 }  // namespace
 
@@ -90,6 +90,11 @@ void ClubSession::ResetInfoForFirstSetUp() {
 
 void ClubSession::RecoverAndClean() {
   store::FileLayer& files = Files();
+  // A replacement of the club's files that a crash cut short is finished first:
+  // its journal was written after the last commit was joined.
+  if (ApplyReplacementJournal(files, folder_, WorkingFolder()) && files.Exists(WorkingFolder() / kCreatingMarkerName)) {
+    files.Remove(WorkingFolder() / kCreatingMarkerName);
+  }
   for (const std::string& joined : ApplyCommitRecord(files, folder_, WorkingFolder())) {
     ui_.ShowInformation("Changes to " + joined +
                         " left by a program that ended without closing the club have been recovered.");
@@ -133,7 +138,17 @@ void ClubSession::PrepareStoreFiles() {
 std::vector<std::int32_t> ClubSession::OpenClub(bool reset) {
   ConfigureStores();
   lock_ = std::make_unique<ClubLock>(WorkingFolder());
+  try {
+    return OpenStores(reset);
+  } catch (...) {
+    lock_.reset();
+    throw;
+  }
+}
+
+std::vector<std::int32_t> ClubSession::OpenStores(bool reset) {
   Stores& s = stores_;
+  unusable_ = false;
   try {
     RecoverAndClean();
     if (auto info = ReadClubInfo(folder_, Files())) {
@@ -165,7 +180,6 @@ std::vector<std::int32_t> ClubSession::OpenClub(bool reset) {
         // Nothing was committed; the next open removes the working files.
       }
     }
-    lock_.reset();
     throw;
   }
   open_ = true;
@@ -227,8 +241,16 @@ void ClubSession::RecountHiddenItems() {
   if (changed && info_exists_) WriteClubInfo();
 }
 
+void ClubSession::RequireUsable() const {
+  if (unusable_) {
+    throw ClubNeedsReopen("A club file could not be closed for a copy; nothing more can be stored until the club "
+                          "is opened again, which recovers its last changes.");
+  }
+}
+
 void ClubSession::Commit() {
   if (!open_) return;
+  RequireUsable();
   const std::array<store::TQDB*, 9> all = stores_.All();
   const bool changed = info_dirty_ || std::any_of(all.begin(), all.end(), [](store::TQDB* store) {
                          return store->ChangedSinceCommit();
@@ -276,7 +298,10 @@ void ClubSession::Abandon() {
 }
 
 void ClubSession::CloseStores() {
-  if (!open_) return;
+  if (!open_) {
+    lock_.reset();
+    return;
+  }
   std::exception_ptr failure;
   try {
     // A commit never writes over bytes the last one points at, so replaced
@@ -308,7 +333,7 @@ void ClubSession::CloseStores() {
     }
   }
   // A store not joined keeps the commit record and the working files for the next open.
-  if (joined) {
+  if (joined && !unusable_) {
     try {
       if (info_committed_since_open_) pellmark::WriteClubInfo(folder_, committed_info_, Files());
       for (const char* slot : kCommitSlotNames) Files().Remove(WorkingFolder() / slot);
@@ -322,6 +347,104 @@ void ClubSession::CloseStores() {
   info_committed_since_open_ = false;
   lock_.reset();
   if (failure) std::rethrow_exception(failure);
+}
+
+void ClubSession::WriteCommittedClubInfo() {
+  if (info_committed_since_open_) pellmark::WriteClubInfo(folder_, committed_info_, Files());
+}
+
+void ClubSession::WithStoreClosed(std::size_t index, const std::function<void()>& while_closed) {
+  Commit();
+  store::TQDB& store = *stores_.All().at(index);
+  const std::filesystem::path name = store.FileName();
+  auto reopen = [&] {
+    try {
+      store.SetFileName(name);
+    } catch (...) {
+      unusable_ = true;
+      throw;
+    }
+  };
+  try {
+    store.SetFileName("");
+  } catch (...) {
+    // The store is closed on its old file; its last commit lives only in the
+    // commit record now, which a later commit without it would drop.
+    unusable_ = true;
+    throw;
+  }
+  try {
+    while_closed();
+  } catch (...) {
+    reopen();
+    throw;
+  }
+  reopen();
+}
+
+void ClubSession::CloseStoresForReplacement() {
+  Commit();
+  for (store::TQDB* store : stores_.All()) {
+    try {
+      store->SetFileName("");
+    } catch (...) {
+      unusable_ = true;
+      throw;
+    }
+  }
+  // The club folder alone now holds the last commit.
+  WriteCommittedClubInfo();
+  for (const char* slot : kCommitSlotNames) Files().Remove(WorkingFolder() / slot);
+  Files().FlushFolder(WorkingFolder());
+  info_committed_since_open_ = false;
+  open_ = false;
+}
+
+namespace {
+
+// The time of day as a kept folder's name has it: 20261207-153012.
+std::string KeptStamp() {
+  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
+  return text;
+}
+
+}  // namespace
+
+ClubSession::Replaced ClubSession::ReplaceClubFiles(const std::vector<FileReplacement>& plan, bool reset) {
+  RequireUsable();
+  CloseStoresForReplacement();
+  Replaced replaced;
+  store::FileLayer& files = Files();
+  const TViewState view = view_;
+  try {
+    replaced.kept = StageReplacement(files, WorkingFolder(), plan, KeptStamp());
+  } catch (...) {
+    try {
+      OpenStores(false);
+      view_ = view;
+    } catch (const std::exception&) {
+      unusable_ = true;
+    }
+    throw;
+  }
+  try {
+    // A club being created is created once its files are replaced: the
+    // marker must not make the next open remove them.
+    if (files.Exists(WorkingFolder() / kCreatingMarkerName)) files.Remove(WorkingFolder() / kCreatingMarkerName);
+    ApplyReplacementJournal(files, folder_, WorkingFolder());
+  } catch (...) {
+    // The journal stands: the next open finishes the replacement.
+    unusable_ = true;
+    throw;
+  }
+  replaced.to_recalculate = OpenStores(reset);
+  // The lists keep their state; a reset starts them afresh.
+  if (!reset) view_ = view;
+  return replaced;
 }
 
 void ClubSession::Close() {

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <optional>
@@ -21,6 +22,7 @@
 #include "club/clock.h"
 #include "club/club_lock.h"
 #include "club/interaction.h"
+#include "club/club_replace.h"
 #include "club/outcome.h"
 #include "club/record_keys.h"
 #include "club/records.h"
@@ -45,6 +47,21 @@ struct ClubInfoFields {
 inline constexpr const char* kWorkingFolderName = ".pellmark-work";
 // In the working folder while a new club is being created.
 inline constexpr const char* kCreatingMarkerName = "creating";
+
+// The files of the nine record stores, in the order of the session's stores:
+// members, memrecs, securities, stkrecs, prices, accounts, actrecs, categories,
+// unitfile (the order in which a backup copies them).
+inline constexpr std::array<const char*, 9> kClubStoreFiles = {"clubmem.qdb", "memrec.qdb",  "clubstk.qdb",
+                                                               "stkrec.qdb",  "stkprice.qdb", "clubact.qdb",
+                                                               "actrec.qdb",  "clubcat.qdb", "clubunit.qdb"};
+
+// A store could not be closed for a copy of its file: the session is closed
+// and every later commit refused; the club's last commit stays in the commit
+// record, which the next open joins.
+class ClubNeedsReopen : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 // A club whose folder holds some of its stores but not all: the open is refused.
 class ClubFileMissing : public std::runtime_error {
@@ -84,6 +101,30 @@ class ClubSession {
   void Commit();
   // Drops every change since the last commit, in the stores and the club information.
   void Abandon();
+
+  // Closes store `store` (an index into kClubStoreFiles) so that its file holds
+  // the last commit, runs `while_closed` (a backup copies the file then) and
+  // reopens the store, also when `while_closed` throws. Commits first. A store
+  // that cannot be closed or reopened leaves the session unusable
+  // (ClubNeedsReopen); the last commit is kept for the next open.
+  void WithStoreClosed(std::size_t store, const std::function<void()>& while_closed);
+  // Brings "clubinfo.qdb" up to the last commit (a commit writes it, but a
+  // failed write leaves it to the close).
+  void WriteCommittedClubInfo();
+
+  // Replaces club files underneath the open session, all or nothing across a
+  // crash: commits, closes the stores (keeping the lock), stages the new files
+  // in the working folder, writes the replacement journal, moves the current
+  // files into a kept folder inside the working folder and the staged ones in
+  // their place, then opens the club again as OpenClub(reset) does (pending
+  // upgrades run). Returns the kept folder and the members whose totals the
+  // upgrade asks to recalculate. A failure before the journal is written
+  // leaves the club and the session as they were.
+  struct Replaced {
+    std::filesystem::path kept;
+    std::vector<std::int32_t> to_recalculate;
+  };
+  Replaced ReplaceClubFiles(const std::vector<FileReplacement>& plan, bool reset);
 
   // A missing store is created empty by the next OpenClub instead of refused.
   void SetCreateMissingStores(bool create) { create_missing_ = create; }
@@ -155,6 +196,9 @@ class ClubSession {
 
  private:
   void ConfigureStores();
+  std::vector<std::int32_t> OpenStores(bool reset);
+  void CloseStoresForReplacement();
+  void RequireUsable() const;
   std::filesystem::path WorkingFolder() const { return folder_ / kWorkingFolderName; }
   void RecoverAndClean();
   void PrepareStoreFiles();
@@ -171,6 +215,8 @@ class ClubSession {
   bool open_ = false;
   bool info_exists_ = false;
   bool audit_mode_ = false;
+  // A store could not be closed or reopened for a copy: nothing more is committed.
+  bool unusable_ = false;
   std::unique_ptr<ClubLock> lock_;
   bool create_missing_ = false;
   // A new club: the creation marker stands until the set-up is committed.

@@ -1,4 +1,5 @@
 #include "store/container_format.h"
+#include "store/index_codec.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -92,6 +93,26 @@ WorkingFiles CreateWorkingFiles(FileLayer& files, const fs::path& folder) {
 void RemoveWorkingFiles(FileLayer& files, const WorkingFiles& working) {
   RemoveQuietly(files, working.data);
   RemoveQuietly(files, working.index);
+}
+
+void CheckContainer(FileLayer& files, const fs::path& name) {
+  OpenFile container(files, name, OpenMode::kRead);
+  const FileHandle in = container.Handle();
+  const std::uint64_t size = files.Size(in);
+  auto invalid = [&] { return EQDBFileError(QdbText(kTextNotValid, name.string())); };
+  const std::string head = ReadExactly(files, in, 0, 8);
+  if (head.size() < 8 || std::string_view(head).substr(0, 4) != kQdbMarker) throw invalid();
+  if (std::string_view(head).substr(4, 4) == kQpwMarker) throw invalid();
+  const std::int64_t data_length = ReadLittle<std::int32_t>(head.data() + 4);
+  if (data_length < 0 || 8 + static_cast<std::uint64_t>(data_length) + 8 > size) throw invalid();
+  const std::uint64_t index_at = 8 + static_cast<std::uint64_t>(data_length);
+  const std::string frame = ReadExactly(files, in, index_at, 8);
+  if (frame.size() < 8 || std::string_view(frame).substr(0, 4) != kQixMarker) throw invalid();
+  const std::int64_t index_length = ReadLittle<std::int32_t>(frame.data() + 4);
+  if (index_length < 0 || index_at + 8 + static_cast<std::uint64_t>(index_length) > size) throw invalid();
+  const SectionBytes index = ReadSection(files, in, index_at + 8, static_cast<std::size_t>(index_length));
+  if (index.size != static_cast<std::size_t>(index_length)) throw invalid();
+  DecodeIndex(index.View(), static_cast<std::uint64_t>(data_length));
 }
 
 SplitStore Split(FileLayer& files, const fs::path& name, const fs::path& folder) {

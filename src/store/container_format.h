@@ -69,6 +69,12 @@ struct SplitStore {
 // QDB file" before any working file exists; on any failure none is left.
 SplitStore Split(FileLayer& files, const std::filesystem::path& name, const std::filesystem::path& folder);
 
+// Checks a container file as Split does, and its index entries as an open
+// does, without copying anything: EQDBFileError "The file %s is not a valid
+// QDB file" for a bad frame, InvalidIndex for a bad index, FileLayerError when
+// it cannot be read.
+void CheckContainer(FileLayer& files, const std::filesystem::path& name);
+
 // Writes a new container from the working files beside `target`, flushes it,
 // renames it over `target` and flushes the folder. On failure the new
 // container is removed and `target` is as it was. With `data_length`, only

@@ -17,9 +17,10 @@ void Reworded(std::string_view what, const fs::path& name, Step&& step) {
   }
 }
 
-}  // namespace
-
-void SaveFileAtomically(FileLayer& files, const fs::path& file, std::string_view bytes) {
+// Writes "<file>.new" through `write`, flushes it, renames it over `file` and
+// flushes the folder.
+template <class Write>
+void ReplaceAtomically(FileLayer& files, const fs::path& file, Write&& write) {
   fs::path fresh = file;
   fresh += ".new";
   try {
@@ -27,7 +28,7 @@ void SaveFileAtomically(FileLayer& files, const fs::path& file, std::string_view
       std::optional<OpenFile> out;
       Reworded("Could not create", fresh, [&] { out.emplace(files, fresh, OpenMode::kCreate); });
       Reworded("Could not write", fresh, [&] {
-        files.WriteAt(out->Handle(), 0, bytes);
+        write(out->Handle());
         files.Flush(out->Handle());
       });
     }
@@ -46,6 +47,26 @@ void SaveFileAtomically(FileLayer& files, const fs::path& file, std::string_view
     // The file is replaced already; only its new name might not outlast a
     // power cut, and reporting a failure would say the save did not happen.
   }
+}
+
+}  // namespace
+
+void SaveFileAtomically(FileLayer& files, const fs::path& file, std::string_view bytes) {
+  ReplaceAtomically(files, file, [&](FileHandle out) { files.WriteAt(out, 0, bytes); });
+}
+
+void CopyFileAtomically(FileLayer& files, const fs::path& from, const fs::path& file) {
+  std::optional<OpenFile> in;
+  Reworded("Could not open", from, [&] { in.emplace(files, from, OpenMode::kRead); });
+  const std::uint64_t size = files.Size(in->Handle());
+  ReplaceAtomically(files, file, [&](FileHandle out) {
+    std::uint64_t done = 0;
+    while (done < size) {
+      const std::uint64_t copied = files.CopyRange(in->Handle(), done, out, done, size - done);
+      if (copied == 0) throw FileLayerError(EIO, from, "read (the file ended early)");
+      done += copied;
+    }
+  });
 }
 
 std::string ReadWholeFile(FileLayer& files, const fs::path& file) {

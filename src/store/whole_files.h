@@ -21,6 +21,10 @@ namespace pellmark::store {
 // write" the new file, or "Could not replace" `file`.
 void SaveFileAtomically(FileLayer& files, const std::filesystem::path& file, std::string_view bytes);
 
+// The same for a copy of the file `from`, copied inside the kernel where the
+// file system allows: "Could not open" `from`, then the failures above.
+void CopyFileAtomically(FileLayer& files, const std::filesystem::path& from, const std::filesystem::path& file);
+
 // The whole contents of a file; a FileLayerError when it cannot be opened or read.
 std::string ReadWholeFile(FileLayer& files, const std::filesystem::path& file);
 

@@ -1,0 +1,209 @@
+#include "interchange/club_files.h"
+
+#include <cstring>
+#include <exception>
+
+#include "club/club_info_file.h"
+#include "club/text_encoding.h"
+#include "store/container_format.h"
+#include "store/index_codec.h"
+#include "store/qdb_errors.h"
+#include "store/whole_files.h"
+
+namespace pellmark::interchange {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kBackupMask = "*.bck";
+// The shortest club information file a layout has (the oldest, 134 bytes).
+constexpr std::size_t kShortestClubInfo = 134;
+
+std::string QdbName(const char* bck) { return fs::path(bck).replace_extension(".qdb").string(); }
+
+std::string Shown(const fs::path& path) { return ToWindows1252(path.string()); }
+
+// Copies one file for a backup; the Part's two failures name the file at fault.
+void CopyForBackup(store::FileLayer& files, const fs::path& from, const fs::path& to) {
+  try {
+    store::CopyFileAtomically(files, from, to);
+  } catch (const store::FileLayerError& error) {
+    const bool source = error.Path() == from;
+    throw CopyFailed((source ? "Cannot open file " + Shown(from) : "Cannot create file " + Shown(to)) + " (" +
+                     std::strerror(error.ErrorNumber()) + ")");
+  }
+}
+
+// "Backup Restoral failed" and the like, with what went wrong below it.
+Outcome Failed(Interaction& ui, const std::string& message, const std::string& detail) {
+  return Refuse(ui, message + "\n" + detail);
+}
+
+std::string KeptNote(const fs::path& kept) {
+  return "\nThe club's files from before are kept in " + Shown(kept) + " (pellmark-cli undo-restore puts them back).";
+}
+
+bool IsStatementFile(const fs::path& path) {
+  std::string extension = path.extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension == ".stm";
+}
+
+void RecalculateMembers(ClubSession& club, ledger::MemberLedger& members, const std::vector<std::int32_t>& ids) {
+  if (ids.empty()) return;
+  for (std::int32_t memid : ids) members.RecalculateMember(memid);
+  club.RecountHiddenItems();
+  club.Commit();
+}
+
+std::optional<fs::path> ChooseFolder(ClubSession& club, std::optional<fs::path> folder) {
+  if (folder) return folder;
+  return club.Ui().ChooseTargetDirectory({club.Folder(), kBackupMask});
+}
+
+}  // namespace
+
+void CheckBackupSet(const fs::path& backup_folder) {
+  store::FileLayer& files = store::DefaultFileLayer();
+  for (const char* name : kBackupFiles) {
+    const fs::path file = backup_folder / name;
+    if (!files.Exists(file) || files.IsFolder(file)) throw CopyFailed(Shown(file) + " is missing.");
+    if (std::string(name) == "clubinfo.bck") {
+      const std::optional<std::string> bytes = store::TryReadWholeFile(files, file);
+      if (!bytes) throw CopyFailed("Cannot open file " + Shown(file));
+      if (bytes->size() < kShortestClubInfo) {
+        throw CopyFailed(Shown(file) + " is not a club information file (" + std::to_string(bytes->size()) +
+                         " bytes).");
+      }
+      continue;
+    }
+    try {
+      store::CheckContainer(files, file);
+    } catch (const store::FileLayerError& error) {
+      throw CopyFailed("Cannot open file " + Shown(file) + " (" + std::strerror(error.ErrorNumber()) + ")");
+    } catch (const store::InvalidIndex& error) {
+      throw CopyFailed(Shown(file) + " is damaged (" + error.what() + ").");
+    } catch (const std::exception& error) {
+      throw CopyFailed(error.what());
+    }
+  }
+}
+
+ClubSession::Replaced CopyClubFiles(CopyDirection direction, ClubSession& club, const fs::path& backup_folder) {
+  store::FileLayer& files = store::DefaultFileLayer();
+  if (direction == CopyDirection::kToBackup) {
+    for (std::size_t i = 0; i < kClubStoreFiles.size(); ++i) {
+      club.WithStoreClosed(i, [&] {
+        CopyForBackup(files, club.Folder() / kClubStoreFiles[i], backup_folder / kBackupFiles[i]);
+      });
+    }
+    club.WriteCommittedClubInfo();
+    CopyForBackup(files, club.Folder() / kClubInfoFileName, backup_folder / kBackupFiles.back());
+    return {};
+  }
+  CheckBackupSet(backup_folder);
+  std::vector<FileReplacement> plan;
+  for (const char* name : kBackupFiles) plan.push_back({QdbName(name), FileReplacement::Kind::kCopy, backup_folder / name});
+  try {
+    return club.ReplaceClubFiles(plan, false);
+  } catch (const store::FileLayerError& error) {
+    throw CopyFailed(error.what());
+  }
+}
+
+Outcome BackupClub(ClubSession& club, std::optional<fs::path> folder) {
+  Interaction& ui = club.Ui();
+  const std::optional<fs::path> target = ChooseFolder(club, std::move(folder));
+  if (!target) return Outcome::Cancelled();
+  try {
+    BusyGuard busy(ui);
+    CopyClubFiles(CopyDirection::kToBackup, club, *target);
+  } catch (const std::exception& error) {
+    return Failed(ui, "Data Backup failed", error.what());
+  }
+  ui.PlayConfirmationSound();
+  ui.ShowInformation("Club Data has been Backed up.");
+  return Outcome::Done();
+}
+
+Outcome RestoreClub(ClubSession& club, ledger::MemberLedger& members, std::optional<fs::path> folder) {
+  Interaction& ui = club.Ui();
+  const std::optional<fs::path> source = ChooseFolder(club, std::move(folder));
+  if (!source) return Outcome::Cancelled();
+  ClubSession::Replaced replaced;
+  try {
+    BusyGuard busy(ui);
+    replaced = CopyClubFiles(CopyDirection::kFromBackup, club, *source);
+    RecalculateMembers(club, members, replaced.to_recalculate);
+  } catch (const std::exception& error) {
+    return Failed(ui, "Backup Restoral failed", error.what());
+  }
+  ui.PlayConfirmationSound();
+  ui.ShowInformation("Club Data has been Restored from Backup." + KeptNote(replaced.kept));
+  return Outcome::Done();
+}
+
+Outcome ResetClub(ClubSession& club) {
+  Interaction& ui = club.Ui();
+  if (!ui.Confirm("This will remove all club data. Continue?")) return Outcome::Cancelled();
+  std::vector<FileReplacement> plan;
+  for (const char* name : kClubStoreFiles) plan.push_back({name, FileReplacement::Kind::kEmpty, {}});
+  plan.push_back({kClubInfoFileName, FileReplacement::Kind::kRemove, {}});
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(club.Folder(), error)) {
+    if (entry.is_regular_file(error) && IsStatementFile(entry.path())) {
+      plan.push_back({entry.path().filename().string(), FileReplacement::Kind::kRemove, {}});
+    }
+  }
+  ClubSession::Replaced replaced;
+  try {
+    BusyGuard busy(ui);
+    replaced = club.ReplaceClubFiles(plan, true);
+  } catch (const std::exception& failure) {
+    return Failed(ui, "Club reset failed", failure.what());
+  }
+  ui.PlayConfirmationSound();
+  ui.ShowInformation("Club data has been reset." + KeptNote(replaced.kept));
+  return Outcome::Done();
+}
+
+Outcome BringBackKeptFiles(ClubSession& club, ledger::MemberLedger& members) {
+  Interaction& ui = club.Ui();
+  const std::vector<fs::path> kept = KeptFolders(club.Folder() / kWorkingFolderName);
+  if (kept.empty()) return Refuse(ui, "No club files have been kept from a restore or a reset.");
+  const fs::path& newest = kept.back();
+  std::vector<FileReplacement> plan;
+  store::FileLayer& files = store::DefaultFileLayer();
+  for (const char* name : kClubStoreFiles) {
+    // A store the club did not have before stays as it is now.
+    if (!files.Exists(newest / name)) continue;
+    try {
+      store::CheckContainer(files, newest / name);
+    } catch (const std::exception& error) {
+      return Failed(ui, "The kept club files could not be put back", error.what());
+    }
+    plan.push_back({name, FileReplacement::Kind::kCopy, newest / name});
+  }
+  plan.push_back(files.Exists(newest / kClubInfoFileName)
+                     ? FileReplacement{kClubInfoFileName, FileReplacement::Kind::kCopy, newest / kClubInfoFileName}
+                     : FileReplacement{kClubInfoFileName, FileReplacement::Kind::kRemove, {}});
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(newest, error)) {
+    if (IsStatementFile(entry.path())) {
+      plan.push_back({entry.path().filename().string(), FileReplacement::Kind::kCopy, entry.path()});
+    }
+  }
+  ClubSession::Replaced replaced;
+  try {
+    BusyGuard busy(ui);
+    replaced = club.ReplaceClubFiles(plan, false);
+    RecalculateMembers(club, members, replaced.to_recalculate);
+  } catch (const std::exception& failure) {
+    return Failed(ui, "The kept club files could not be put back", failure.what());
+  }
+  ui.PlayConfirmationSound();
+  ui.ShowInformation("The club's files have been put back from " + Shown(newest) + "." + KeptNote(replaced.kept));
+  return Outcome::Done();
+}
+
+}  // namespace pellmark::interchange
