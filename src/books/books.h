@@ -20,6 +20,7 @@
 #include "securities/price_ledger.h"
 #include "securities/security_records.h"
 #include "valuation/club_summary.h"
+#include "valuation/valuation.h"
 
 namespace pellmark {
 
@@ -65,6 +66,12 @@ class Books {
   Outcome Export(const std::filesystem::path& file);
   Outcome ExportMailLabels(const std::filesystem::path& file);
 
+  // "Create Official" (official) and "Create Test" of the Reports page, settled:
+  // the valuation of `date`; an official one outside audit mode is committed,
+  // then the stores are copied to their ".bck" files in the club folder and the
+  // valuation announces itself. A failure drops what the valuation changed.
+  valuation::ValuationResult CreateValuation(DayNumber date, bool official);
+
   // Commits what changed since the last commit.
   void Commit() { club_.Commit(); }
   // Drops every change since the last commit (an operation that failed half way).
@@ -77,6 +84,7 @@ class Books {
   ledger::SecurityRecords& Securities() { return securities_; }
   ledger::PriceLedger& Prices() { return prices_; }
   valuation::ClubFigures& Figures() { return figures_; }
+  valuation::Valuations& Valuations() { return valuations_; }
 
  private:
   ClubSession club_;
@@ -86,6 +94,7 @@ class Books {
   ledger::SecurityRecords securities_;
   ledger::PriceLedger prices_;
   valuation::ClubFigures figures_;
+  valuation::Valuations valuations_;
 };
 
 }  // namespace pellmark

@@ -1,5 +1,6 @@
 #include "cli/demo_club.h"
 
+#include <algorithm>
 #include <iterator>
 #include <map>
 #include <string>
@@ -167,6 +168,12 @@ void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& 
             {"45.00", "Post office box rent", "Operating Expenses", "", std::to_string(1001 + i / 3)});
       enter("Bank", EntryMode::Transfer, DayNumberFromCivil({month.year, month.month, 25}),
             {transfer, "Savings to the broker", "", "Broker"});
+    }
+    // The last twelve months end with an official valuation (this one today),
+    // so that each month's dues buy units at the value of the month before.
+    if (i >= months - 12) {
+      const DayNumber month_end = DayNumberFromCivil({month.year, month.month, DaysInMonth(month.year, month.month)});
+      Require(books.CreateValuation(std::min(month_end, clock.Today()), true).outcome);
     }
     month = month.month == 12 ? CivilDate{month.year + 1, 1, 1} : CivilDate{month.year, month.month + 1, 1};
   }

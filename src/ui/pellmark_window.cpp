@@ -31,6 +31,7 @@
 #include "ui/help_window.h"
 #include "ui/members_page.h"
 #include "ui/qt_interaction.h"
+#include "ui/reports_page.h"
 #include "ui/special_page.h"
 #include "ui/summary_panel.h"
 
@@ -347,9 +348,9 @@ QWidget* TPellmark::BuildReportsPage() {
   report_date_ = DateGroup(QStringLiteral("reportdate"), QStringLiteral("reportcal"), QStringLiteral("ryearlabel"),
                            QStringLiteral("rmonthlabel"), QStringLiteral("reportdatespin"),
                            QStringLiteral("rmonthspin"), QStringLiteral("ryearspin"));
-  Sheet(reports, tr("Reports"), QStringLiteral("helprptrpt"), 3001, report_date_,
-        Placeholder(tr("The valuation statement, the members' reports and the tax figures will be chosen, "
-                       "previewed and printed here.")));
+  reports_ = new ReportsPage(*books_, *report_date_, this);
+  Sheet(reports, tr("Reports"), QStringLiteral("helprptrpt"), 3001, report_date_, reports_->Area());
+  connect(reports_, &ReportsPage::valuationDone, this, &TPellmark::RefreshClubSummary);
   return reports;
 }
 

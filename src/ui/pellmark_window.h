@@ -32,6 +32,7 @@ class CategoriesSheet;
 class DateEntry;
 class HelpWindow;
 class MembersPage;
+class ReportsPage;
 class SpecialPage;
 class SummaryPanel;
 
@@ -58,6 +59,8 @@ class TPellmark : public QMainWindow {
   const PageMargins& Margins() const { return margins_; }
   HelpWindow& Help();
   bool ForceDeletes() const;
+  // The Reports page's commands; null until the page is first shown.
+  ReportsPage* Reports() const { return reports_; }
 
   // Chooses a tab as the tab strip does; false when the change was refused.
   bool ChooseTab(MainTab tab);
@@ -137,6 +140,7 @@ class TPellmark : public QMainWindow {
   MembersPage* members_ = nullptr;
   CategoriesSheet* categories_ = nullptr;
   DateEntry* report_date_ = nullptr;
+  ReportsPage* reports_ = nullptr;
   SpecialPage* special_ = nullptr;
   HelpWindow* help_ = nullptr;
   FolderChooser choose_folder_;

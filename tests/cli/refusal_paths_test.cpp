@@ -85,6 +85,17 @@ std::map<std::string, Refusal> Refusals(const std::string& club) {
       {"dues-history", {{"dues-history", "Nobody, X"}}},
       {"mtxn change", {{"mtxn", "change", "Smith, Ann", "999", "5"}}},
       {"mtxn delete", {{"--yes", "mtxn", "delete", "Smith, Ann", "999"}}},
+      {"valuation official", {{"valuation", "official", "12/31/2025"}}},
+      {"valuation test", {{"valuation", "test", "13/45/2026"}}},
+      {"valuation delete", {{"--yes", "valuation", "delete", "V01012026.stm"}}},
+      {"statement", {{"statement", club + "/none.stm"}, kFileError}},
+      {"summary", {{"--club", club + "/none", "summary"}, kUsage}},
+      {"backup", {{"--club", club + "/none", "backup", club}, kUsage}},
+      {"restore", {{"--club", club + "/none", "restore", club}, kUsage}},
+      {"reset", {{"--club", club + "/none", "reset"}, kUsage}},
+      {"undo-restore", {{"--club", club + "/none", "undo-restore"}, kUsage}},
+      {"export", {{"--club", club + "/none", "export", club + "/x.txt"}, kUsage}},
+      {"mail-labels", {{"--club", club + "/none", "mail-labels", club + "/x.csv"}, kUsage}},
   };
 }
 
