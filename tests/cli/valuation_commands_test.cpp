@@ -7,6 +7,8 @@
 #include <fstream>
 #include <map>
 
+#include <nlohmann/json.hpp>
+
 #include "cli/cli_runner.h"
 #include "support/temp_folder.h"
 
@@ -42,12 +44,12 @@ TEST_F(CliValuationTest, AnOfficialValuationPrintsItsUnitValueAndItsStatementRea
   ASSERT_EQ(official.status, kDone) << official.err;
   EXPECT_EQ(official.err, "Valuation Statement V12072026.stm created. Valuation Updated\n");
   EXPECT_EQ(official.out,
-            "Statement            V12072026.stm\n"
-            "Unit value           $30.00\n"
-            "Previous unit value  $25.00\n"
-            "Total value          $120.00\n"
-            "Total units          4.000\n"
-            "Unit id              1\n");
+            "Statement:            V12072026.stm\n"
+            "Unit value:           $30.00\n"
+            "Previous unit value:  $25.00\n"
+            "Total value:          $120.00\n"
+            "Total units:          4.000\n"
+            "Unit id:              1\n");
 
   CliRun statement = Run({"statement", "V12072026.stm"});
   ASSERT_EQ(statement.status, kDone) << statement.err;
@@ -60,8 +62,13 @@ TEST_F(CliValuationTest, AnOfficialValuationPrintsItsUnitValueAndItsStatementRea
             "{\"kind\":\"trailer\",\"unitid\":1}\n");
 
   CliRun summary = Run({"--json", "summary"});
-  EXPECT_EQ(summary.out,
-            "{\"total_assets\":120.0,\"total_units\":4.0,\"actual_unit\":30.0,\"purchase_unit\":30.0}\n");
+  EXPECT_EQ(nlohmann::json::parse(summary.out),
+            nlohmann::json::parse(R"({"total_assets": 120.0, "total_units": 4.0, "actual_unit": 30.0, "purchase_unit": 30.0})"));
+  EXPECT_EQ(Run({"summary"}).out,
+            "Total Assets:   $120.00\n"
+            "Total Units:    4.000\n"
+            "Actual Unit:    $30.00\n"
+            "Purchase Unit:  $30.00\n");
   CliRun values = Run({"unit-values"});
   EXPECT_EQ(values.out,
             "Unit Values (2)\n"
