@@ -38,17 +38,20 @@ run: build
 
 # Builds the libFuzzer targets with clang in their own folder and runs each for
 # FUZZ_SECONDS: the store's container loader, the record codecs, the club's
-# commit record, then the valuation statement reader; findings
+# commit record, the price import reader, then the valuation statement reader; findings
 # land in $(FUZZ_DIR).
 fuzz: deps
 	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	  -DPELLMARK_BUILD_FUZZ=ON -DPELLMARK_BUILD_UI=OFF -DPELLMARK_BUILD_TESTS=OFF -DPELLMARK_BUILD_BENCH=OFF
-	cmake --build $(FUZZ_DIR) --target store_container_fuzz record_codec_fuzz commit_record_fuzz statement_file_fuzz -j $(JOBS)
+	cmake --build $(FUZZ_DIR) --target store_container_fuzz record_codec_fuzz commit_record_fuzz price_import_fuzz statement_file_fuzz -j $(JOBS)
 	mkdir -p $(FUZZ_DIR)/corpus/container $(FUZZ_DIR)/corpus/records
 	cd $(FUZZ_DIR) && ./fuzz/store_container_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	  corpus/container $(CURDIR)/fuzz/corpus/container
 	cd $(FUZZ_DIR) && ./fuzz/record_codec_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 corpus/records
 	mkdir -p $(FUZZ_DIR)/corpus/commits
 	cd $(FUZZ_DIR) && ./fuzz/commit_record_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 corpus/commits
+	mkdir -p $(FUZZ_DIR)/corpus/prices
+	cd $(FUZZ_DIR) && ./fuzz/price_import_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	  corpus/prices $(CURDIR)/fuzz/corpus/prices
 	mkdir -p $(FUZZ_DIR)/corpus/statements
 	cd $(FUZZ_DIR) && ./fuzz/statement_file_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 corpus/statements

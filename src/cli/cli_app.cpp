@@ -20,6 +20,7 @@ void AddCommands(CLI::App& app, CommandList& commands) {
   AddStoreCommands(app, commands);
   AddAccountCommands(app, commands);
   AddMemberCommands(app, commands);
+  AddSecurityCommands(app, commands);
   AddValuationCommands(app, commands);
   AddInterchangeCommands(app, commands);
 }

@@ -61,6 +61,7 @@ void AddClubCommands(CLI::App& app, CommandList& commands);
 void AddStoreCommands(CLI::App& app, CommandList& commands);
 void AddAccountCommands(CLI::App& app, CommandList& commands);
 void AddMemberCommands(CLI::App& app, CommandList& commands);
+void AddSecurityCommands(CLI::App& app, CommandList& commands);
 void AddValuationCommands(CLI::App& app, CommandList& commands);
 void AddInterchangeCommands(CLI::App& app, CommandList& commands);
 

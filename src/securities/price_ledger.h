@@ -89,8 +89,9 @@ class PriceLedger {
   std::vector<PriceRow> PriceRows(std::string_view name, std::optional<std::int32_t> year);
   std::optional<TPriceRec> FindPrice(std::int32_t stkid, std::int32_t tranid);
 
-  // "Import" after the question and the choice of a file: each matched line
-  // entered without dialog. "Imported prices for <n> securities" on success.
+  // "Import" after the question and the choice of a file: each line whose
+  // symbol matches an active security entered without dialog. "Imported prices
+  // for <n> securities" on success; the prices of the lines before a bad one stay.
   Outcome ImportPrices(const std::filesystem::path& file);
 
  private:

@@ -5,6 +5,7 @@
 
 #include "securities/price_ledger.h"
 #include "securities/security_fixture.h"
+#include "store/failing_file_layer.h"
 
 namespace pellmark::ledger {
 namespace {
@@ -104,6 +105,19 @@ TEST_F(PriceImportTest, AFileThatCannotBeReadIsInvalid) {
   EXPECT_TRUE(prices.ImportPrices(folder.Path()).Refused());
   EXPECT_THAT(ui.Messages(), ElementsAre("Invalid Price Import File", "Invalid Price Import File"));
   EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(PriceImportTest, AStoreThatFailsWhileEnteringSaysTheImportFailed) {
+  const std::filesystem::path file = Write("ACME,12,12/01/2026\n");
+  store::testing::FailingFileLayer files;
+  club.SetFileLayer(&files);
+  files.FailAt(1, ENOSPC);
+  EXPECT_TRUE(prices.ImportPrices(file).Refused());
+  EXPECT_TRUE(files.Failed());
+  EXPECT_THAT(ui.Messages(), ElementsAre("Price Import failed"));
+  books.Abandon();
+  club.SetFileLayer(nullptr);
+  EXPECT_THAT(prices.PriceRows("Acme Corp", std::nullopt), IsEmpty());
 }
 
 TEST_F(PriceImportTest, TheFlagAsksFirst) {
