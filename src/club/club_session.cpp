@@ -250,12 +250,12 @@ void ClubSession::RequireUsable() const {
 
 void ClubSession::Commit() {
   if (!open_) return;
-  RequireUsable();
   const std::array<store::TQDB*, 9> all = stores_.All();
   const bool changed = info_dirty_ || std::any_of(all.begin(), all.end(), [](store::TQDB* store) {
                          return store->ChangedSinceCommit();
                        });
   if (!changed) return;
+  RequireUsable();
   ClubCommitRecord record;
   record.sequence = ++commit_sequence_;
   try {
@@ -291,7 +291,9 @@ void ClubSession::Commit() {
 
 void ClubSession::Abandon() {
   if (!open_) return;
-  for (store::TQDB* store : stores_.All()) store->RevertToCommit();
+  for (store::TQDB* store : stores_.All()) {
+    if (!store->FileName().empty()) store->RevertToCommit();
+  }
   info_ = committed_info_;
   info_exists_ = committed_info_exists_;
   info_dirty_ = false;
@@ -308,10 +310,17 @@ void ClubSession::CloseStores() {
     // records pile up in the data files; a store holding many of them is packed
     // before it is joined.
     for (store::TQDB* store : stores_.All()) {
+      // A store left closed by a failed copy has nothing to pack.
+      if (store->FileName().empty()) continue;
       const std::uint64_t unused = store->ReadOnly() ? 0 : store->UnusedBytes();
       if (unused > kPackThreshold) store->Pack();
     }
-    Commit();
+    // An unusable session was refused every commit since; the open recovers the last one.
+    if (unusable_) {
+      Abandon();
+    } else {
+      Commit();
+    }
   } catch (...) {
     failure = std::current_exception();
     try {

@@ -150,6 +150,19 @@ void TPellmark::BuildMenus() {
     recent->addAction(folder, this, [this, folder] { emit clubChosen(folder); });
   }
   recent->setEnabled(!recent->isEmpty());
+  choose_save_file_ = [this](const std::filesystem::path& suggested,
+                             const QString& filter) -> std::optional<std::filesystem::path> {
+    const QString chosen =
+        QFileDialog::getSaveFileName(this, tr("Export"), QString::fromStdString(suggested.string()), filter);
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen.toStdString();
+  };
+  QMenu* exports = file->addMenu(tr("&Export"));
+  exports->setObjectName(QStringLiteral("Export1"));
+  QAction* valuation_data = exports->addAction(tr("&Valuation Data"), this, &TPellmark::exportClick);
+  valuation_data->setObjectName(QStringLiteral("ValuationData1"));
+  QAction* mail_labels = exports->addAction(tr("&Mail labels"), this, &TPellmark::Maillabels1Click);
+  mail_labels->setObjectName(QStringLiteral("Maillabels1"));
   file->addSeparator();
   QAction* exit = file->addAction(tr("E&xit"), this, &QWidget::close);
   exit->setObjectName(QStringLiteral("exit"));
@@ -361,7 +374,25 @@ QWidget* TPellmark::BuildSpecialPage() {
   connect(special_, &SpecialPage::helpRequested, this, [this](int topic) { Help().ShowTopic(topic); });
   connect(special_, &SpecialPage::clubInformationCommitted, this, &TPellmark::RefreshClubSummary);
   connect(special_, &SpecialPage::booksRepaired, this, &TPellmark::RefreshClubSummary);
+  connect(special_, &SpecialPage::exportRequested, this, &TPellmark::exportClick);
+  connect(special_, &SpecialPage::clubFilesReplaced, this, [this] {
+    RefreshClubSummary();
+    // The lists of the pages are filled again from the replaced files.
+    ChooseTab(MainTab::kSpecial);
+  });
   return special_;
+}
+
+void TPellmark::exportClick() {
+  const std::optional<std::filesystem::path> file =
+      choose_save_file_(club_folder_ / interchange::kExportFileName, tr("Text Files (*.txt)"));
+  if (file) (void)books_->Export(*file);
+}
+
+void TPellmark::Maillabels1Click() {
+  const std::optional<std::filesystem::path> file =
+      choose_save_file_(club_folder_ / interchange::kMailLabelFileName, tr("CSV Files (*.csv)"));
+  if (file) (void)books_->ExportMailLabels(*file);
 }
 
 HelpWindow& TPellmark::Help() {

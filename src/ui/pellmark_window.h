@@ -72,6 +72,16 @@ class TPellmark : public QMainWindow {
   // chosen folder, nothing when the user cancelled.
   using FolderChooser = std::function<std::optional<std::filesystem::path>(const std::filesystem::path& current)>;
   void SetFolderChooser(FolderChooser chooser) { choose_folder_ = std::move(chooser); }
+  // What the exports ask with; by default a save dialog starting at `suggested`
+  // (in the club folder) with `filter` ("Text Files (*.txt)"). Nothing when cancelled.
+  using SaveFileChooser =
+      std::function<std::optional<std::filesystem::path>(const std::filesystem::path& suggested, const QString& filter)>;
+  void SetSaveFileChooser(SaveFileChooser chooser) { choose_save_file_ = std::move(chooser); }
+
+  // File › Export › "&Valuation Data" and the "Export" button of "Provide Data".
+  void exportClick();
+  // File › Export › "&Mail labels".
+  void Maillabels1Click();
 
  signals:
   // File › Open Club… or a recent club chose another club folder.
@@ -150,6 +160,7 @@ class TPellmark : public QMainWindow {
   SpecialPage* special_ = nullptr;
   HelpWindow* help_ = nullptr;
   FolderChooser choose_folder_;
+  SaveFileChooser choose_save_file_;
 };
 
 }  // namespace pellmark::ui

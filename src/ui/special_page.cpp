@@ -241,13 +241,40 @@ QWidget* SpecialPage::BuildOptionsSheet() {
     connect(box, &QCheckBox::clicked, this, &SpecialPage::KeepOptions);
   }
 
+  auto* club_data = new QGroupBox(tr("Club Data"), sheet);
+  club_data->setObjectName(QStringLiteral("clubdatagroup"));
+  auto* backupdata = Button(tr("Backup Files"), QStringLiteral("backupdata"), club_data);
+  backupdata->setToolTip(tr("Copies the club's files to a folder of backup files (*.bck)"));
+  auto* restoredata = Button(tr("Restore Backup"), QStringLiteral("restoredata"), club_data);
+  restoredata->setToolTip(tr("Replaces the club's files with the backup files of a folder"));
+  auto* clubreset = Button(tr("RESET"), QStringLiteral("ClubReset"), club_data);
+  clubreset->setToolTip(tr("Removes all club data"));
+  auto* club_data_layout = new QVBoxLayout(club_data);
+  club_data_layout->addLayout(ButtonRow({backupdata, restoredata, clubreset}));
+  connect(backupdata, &QPushButton::clicked, this, &SpecialPage::backupdataClick);
+  connect(restoredata, &QPushButton::clicked, this, &SpecialPage::restoredataClick);
+  connect(clubreset, &QPushButton::clicked, this, &SpecialPage::ClubResetClick);
+
+  auto* provide = new QGroupBox(tr("Provide Data"), sheet);
+  provide->setObjectName(QStringLiteral("providedata"));
+  auto* export_button = Button(tr("Export"), QStringLiteral("export"), provide);
+  export_button->setToolTip(tr("Writes the whole club to a text file (pellmark95.txt)"));
+  auto* provide_layout = new QVBoxLayout(provide);
+  provide_layout->addLayout(ButtonRow({export_button}));
+  connect(export_button, &QPushButton::clicked, this, &SpecialPage::exportRequested);
+
   auto* columns = new QHBoxLayout;
   columns->setSpacing(16);
   columns->addWidget(options, 1);
   columns->addWidget(hidden, 1);
+  auto* data_columns = new QHBoxLayout;
+  data_columns->setSpacing(16);
+  data_columns->addWidget(club_data, 1);
+  data_columns->addWidget(provide, 1);
   auto* layout = new QVBoxLayout(sheet);
   layout->setContentsMargins(16, 16, 16, 16);
   layout->addLayout(columns);
+  layout->addLayout(data_columns);
   layout->addStretch(1);
   layout->addLayout(ButtonRow({HelpButton(QStringLiteral("helpspcoption"), kOptionsHelpTopic)}));
   return sheet;
@@ -393,6 +420,22 @@ void SpecialPage::dialoptClick() {
 }
 
 void SpecialPage::stksortClick() { club_.SetSortSecurities(stksort_->isChecked()); }
+
+void SpecialPage::backupdataClick() { (void)books_.Backup(); }
+
+void SpecialPage::restoredataClick() {
+  if (books_.Restore()) AfterReplacement();
+}
+
+void SpecialPage::ClubResetClick() {
+  if (books_.Reset()) AfterReplacement();
+}
+
+void SpecialPage::AfterReplacement() {
+  ShowClubInformation();
+  ShowOptions();
+  emit clubFilesReplaced();
+}
 
 void SpecialPage::checkbooksClick() {
   std::vector<BooksBreach> breaches = CheckBooks(club_);

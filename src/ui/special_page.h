@@ -46,6 +46,10 @@ class SpecialPage : public QTabWidget {
   void helpRequested(int topic);
   // "Check Books" ran its mends: the figures shown elsewhere may have changed.
   void booksRepaired();
+  // "Export" of "Provide Data": the window asks for the file.
+  void exportRequested();
+  // A restore or a reset replaced the club's files: everything shown is stale.
+  void clubFilesReplaced();
 
  private:
   QWidget* BuildSetupSheet();
@@ -67,6 +71,11 @@ class SpecialPage : public QTabWidget {
   // run the mends that a reset can make.
   void checkbooksClick();
   void usecolorClick();
+  // "Backup Files", "Restore Backup" and "RESET" of the Options sheet.
+  void backupdataClick();
+  void restoredataClick();
+  void ClubResetClick();
+  void AfterReplacement();
 
   Books& books_;
   ClubSession& club_;

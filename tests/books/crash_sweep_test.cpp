@@ -6,6 +6,7 @@
 // it, Check Books must find no breach, and its folder must hold only the
 // club's files. The same with a full disk from the
 // n-th call on, in-process: the command fails naming the full disk.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,6 +22,7 @@
 #include "books/crashing_file_layer.h"
 #include "cli/cli_runner.h"
 #include "club/club_info_file.h"
+#include "club/club_replace.h"
 #include "club/view_state.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
@@ -233,6 +235,142 @@ INSTANTIATE_TEST_SUITE_P(Operations, CrashSweep, ::testing::ValuesIn(Operations(
                            for (const char* c = info.param.name; *c != '\0'; ++c) name += std::isalnum(*c) ? *c : '_';
                            return name;
                          });
+
+// A restore and a reset replace the club's files: a kill at any file change, or
+// a full disk from any call on, leaves the club with all its old files or all
+// the new ones once it is opened again, never a mix, and nothing staged behind.
+struct Replacement {
+  const char* name;
+  Line command;  // "BACKUP" stands for the backup folder
+  const char* failure;
+};
+
+void PrintTo(const Replacement& replacement, std::ostream* out) { *out << replacement.name; }
+
+class ReplacementCrashSweep : public ::testing::TestWithParam<Replacement> {
+ protected:
+  void SetUp() override {
+    base_ = root_.Path() / "base";
+    backup_ = root_.Path() / "backup";
+    fs::create_directories(base_);
+    fs::create_directories(backup_);
+    std::vector<Line> setup = ClubWithMembers(3);
+    setup.push_back({"backup", backup_.string()});
+    setup.push_back({"deposit", "Cash", "75", "--date", "12/04/2026", "--desc", "Late", "--category",
+                     "Member Contributions"});
+    setup.push_back({"member", "add", "--last", "Newman", "--first", "Lee"});
+    for (const Line& line : setup) {
+      const CliRun run = RunInClub(base_, line);
+      ASSERT_EQ(run.status, kDone) << line.front() << ": " << run.err;
+    }
+    before_ = Dump(base_);
+    const fs::path done = Copy("done");
+    const CliRun run = RunInClub(done, Command());
+    ASSERT_EQ(run.status, kDone) << run.err;
+    after_ = Dump(done);
+    ASSERT_NE(before_, after_);
+  }
+
+  Line Command() const {
+    Line command = GetParam().command;
+    for (std::string& word : command) {
+      if (word == "BACKUP") word = backup_.string();
+    }
+    return command;
+  }
+
+  fs::path Copy(const std::string& name) {
+    const fs::path club = root_.Path() / name;
+    fs::remove_all(club);
+    fs::copy(base_, club, fs::copy_options::recursive);
+    return club;
+  }
+
+  void ExpectWhole(const fs::path& club, const std::string& where) {
+    std::string breaches;
+    const std::string now = Dump(club, &breaches);
+    EXPECT_TRUE(now == before_ || now == after_) << GetParam().name << ": club files mixed " << where;
+    EXPECT_EQ(breaches, "") << where;
+    std::string stray;
+    for (const auto& entry : fs::directory_iterator(club / kWorkingFolderName)) {
+      const std::string name = entry.path().filename().string();
+      if (name != kLockFileName && !(entry.is_directory() && name.starts_with(kKeptFolderPrefix))) stray += name + " ";
+    }
+    for (const auto& entry : fs::directory_iterator(club)) {
+      const std::string name = entry.path().filename().string();
+      if (name.ends_with(".new") || name.starts_with("QDD")) stray += name + " ";
+    }
+    EXPECT_EQ(stray, "") << where;
+  }
+
+  TempFolder root_;
+  fs::path base_;
+  fs::path backup_;
+  std::string before_;
+  std::string after_;
+};
+
+TEST_P(ReplacementCrashSweep, AKillAtAnyFileChangeLeavesAllOldFilesOrAllNewOnes) {
+  int tried = 0;
+  for (int n = 1;; n += SweepAll() ? 1 : 3) {
+    const fs::path club = Copy("crash");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      CrashingFileLayer files;
+      files.Arm(n, CrashingFileLayer::Mode::kKill);
+      store::SetDefaultFileLayer(&files);
+      ::_exit(RunInClub(club, Command()).status == kDone ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    if (WIFEXITED(status)) {
+      EXPECT_EQ(WEXITSTATUS(status), 0);
+      EXPECT_EQ(Dump(club), after_);
+      break;
+    }
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    ++tried;
+    ExpectWhole(club, "by a kill at call " + std::to_string(n));
+    if (HasFailure()) break;
+  }
+  EXPECT_GT(tried, 20);
+  std::printf("%s: %d crash points\n", GetParam().name, tried);
+}
+
+TEST_P(ReplacementCrashSweep, AFullDiskFromAnyCallOnLeavesAllOldFilesOrAllNewOnes) {
+  int tried = 0;
+  for (int n = 1;; n += SweepAll() ? 1 : 3) {
+    const fs::path club = Copy("full");
+    CrashingFileLayer files;
+    files.Arm(n, CrashingFileLayer::Mode::kFull);
+    store::SetDefaultFileLayer(&files);
+    const CliRun run = RunInClub(club, Command());
+    const int changes = files.Changes();
+    store::SetDefaultFileLayer(nullptr);
+    if (changes < n) {
+      EXPECT_EQ(run.status, kDone);
+      break;
+    }
+    ++tried;
+    if (run.status != kDone) {
+      // The open before the command fails with the store's words, the command with its own.
+      EXPECT_THAT(run.err, ::testing::AnyOf(::testing::HasSubstr(GetParam().failure),
+                                            ::testing::HasSubstr("The drive is full"),
+                                            ::testing::HasSubstr("No space left on device")))
+          << "from call " << n;
+    }
+    ExpectWhole(club, "by a full disk from call " + std::to_string(n));
+    if (HasFailure()) break;
+  }
+  EXPECT_GT(tried, 20);
+  std::printf("%s: %d full-disk points\n", GetParam().name, tried);
+}
+
+INSTANTIATE_TEST_SUITE_P(Replacements, ReplacementCrashSweep,
+                         ::testing::Values(Replacement{"restore", {"restore", "BACKUP"}, "Backup Restoral failed"},
+                                           Replacement{"reset", {"--yes", "reset"}, "Club reset failed"}),
+                         [](const ::testing::TestParamInfo<Replacement>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pellmark::testing

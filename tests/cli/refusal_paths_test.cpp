@@ -104,12 +104,12 @@ std::map<std::string, Refusal> Refusals(const std::string& club) {
       {"valuation delete", {{"--yes", "valuation", "delete", "V01012026.stm"}}},
       {"statement", {{"statement", club + "/none.stm"}, kFileError}},
       {"summary", {{"--club", club + "/none", "summary"}, kUsage}},
-      {"backup", {{"--club", club + "/none", "backup", club}, kUsage}},
-      {"restore", {{"--club", club + "/none", "restore", club}, kUsage}},
-      {"reset", {{"--club", club + "/none", "reset"}, kUsage}},
-      {"undo-restore", {{"--club", club + "/none", "undo-restore"}, kUsage}},
-      {"export", {{"--club", club + "/none", "export", club + "/x.txt"}, kUsage}},
-      {"mail-labels", {{"--club", club + "/none", "mail-labels", club + "/x.csv"}, kUsage}},
+      {"backup", {{"backup", club + "/none"}}},
+      {"restore", {{"restore", club + "/none"}}},
+      {"reset", {{"--no", "reset"}}},
+      {"undo-restore", {{"undo-restore"}}},
+      {"export", {{"export", club + "/none/pellmark95.txt"}}},
+      {"mail-labels", {{"mail-labels", club + "/none/Maillabel.csv"}}},
   };
 }
 
