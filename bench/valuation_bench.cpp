@@ -8,8 +8,10 @@
 //   official_past          the same ten years back: every security rebuilt
 //   backup                 the stores and club information copied to ".bck" files
 //   plain_copy             the same ten files copied with std::filesystem::copy_file
+//   flushed_copy           the same, each copy and the folder flushed to disk as the
+//                          backup's atomic replacement does
 // The summary prints each valuation against the walk (goal at most 3x) and the
-// backup against the plain copy (goal at most 1.5x).
+// backup against the plain copy (goal at most 1.5x) and against the flushed copy.
 //
 //   build/bench/valuation_bench
 #include <benchmark/benchmark.h>
@@ -24,6 +26,9 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "bench_command_line.h"
 #include "cash/account_posting.h"
@@ -126,6 +131,23 @@ class ValuationClub {
     fs::create_directories(target);
     for (const char* name : kClubStoreFiles) fs::copy_file(folder_ / name, target / name, fs::copy_options::overwrite_existing);
     fs::copy_file(folder_ / "clubinfo.qdb", target / "clubinfo.qdb", fs::copy_options::overwrite_existing);
+  }
+
+  void FlushedCopy() {
+    const fs::path target = folder_ / "flushed";
+    fs::create_directories(target);
+    auto flush = [](const fs::path& path, int flags) {
+      const int fd = ::open(path.c_str(), flags);
+      if (fd < 0 || ::fsync(fd) != 0) throw std::runtime_error("cannot flush " + path.string());
+      ::close(fd);
+    };
+    std::vector<std::string> names(std::begin(kClubStoreFiles), std::end(kClubStoreFiles));
+    names.push_back("clubinfo.qdb");
+    for (const std::string& name : names) {
+      fs::copy_file(folder_ / name, target / name, fs::copy_options::overwrite_existing);
+      flush(target / name, O_RDONLY);
+      flush(target, O_RDONLY | O_DIRECTORY);
+    }
   }
 
   DayNumber Today() const { return clock_.Today(); }
@@ -301,6 +323,7 @@ void PrintSummary(const TimeReporter& reporter, bool cpu) {
   std::printf("%-48s %10.2f %8s\n", "official valuation ten years back / walk", ratio(time("official_past"), time("walk")),
               "<= 3");
   std::printf("%-48s %10.2f %8s\n", "backup to .bck / plain copy", ratio(time("backup"), time("plain_copy")), "<= 1.5");
+  std::printf("%-48s %10.2f %8s\n", "backup to .bck / flushed copy", ratio(time("backup"), time("flushed_copy")), "");
 }
 
 }  // namespace
@@ -333,6 +356,9 @@ int main(int argc, char** argv) {
     })->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("plain_copy", [&](benchmark::State& state) {
       for (auto _ : state) club.PlainCopy();
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("flushed_copy", [&](benchmark::State& state) {
+      for (auto _ : state) club.FlushedCopy();
     })->Unit(benchmark::kMillisecond);
     TimeReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
