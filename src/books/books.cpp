@@ -7,7 +7,8 @@ Books::Books(std::filesystem::path folder, Interaction& ui, const Clock& clock)
       securities_(club_),
       prices_(club_, securities_),
       trades_(club_, securities_, prices_, accounts_),
-      figures_(club_) {}
+      figures_(club_),
+      valuations_(club_, figures_, members_) {}
 
 void Books::Open(bool reset) {
   figures_.ForgetPurchaseUnit();
@@ -60,6 +61,26 @@ Outcome Books::Export(const std::filesystem::path& file) { return Settle(interch
 
 Outcome Books::ExportMailLabels(const std::filesystem::path& file) {
   return Settle(interchange::ExportMailLabelData(club_, file));
+}
+
+valuation::ValuationResult Books::CreateValuation(DayNumber date, bool official) {
+  valuation::ValuationResult result = valuations_.CreateValuation(date, official);
+  if (result.failed) {
+    Abandon();
+    return result;
+  }
+  result.outcome = Settle(std::move(result.outcome));
+  if (!result.backup_pending) return result;
+  result.backup_pending = false;
+  try {
+    interchange::CopyClubFiles(interchange::CopyDirection::kToBackup, club_, club_.Folder());
+  } catch (const std::exception&) {
+    // The valuation is recorded; only its backup is missing, and the message says the creation failed.
+    result.outcome = valuations_.Failed();
+    return result;
+  }
+  valuations_.AnnounceOfficial(*result.figures);
+  return result;
 }
 
 Outcome Books::Settle(Outcome outcome) {

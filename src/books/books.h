@@ -21,6 +21,7 @@
 #include "securities/security_ledger.h"
 #include "securities/security_records.h"
 #include "valuation/club_summary.h"
+#include "valuation/valuation.h"
 
 namespace pellmark {
 
@@ -66,6 +67,12 @@ class Books {
   Outcome Export(const std::filesystem::path& file);
   Outcome ExportMailLabels(const std::filesystem::path& file);
 
+  // "Create Official" (official) and "Create Test" of the Reports page, settled:
+  // the valuation of `date`; an official one outside audit mode is committed,
+  // then the stores are copied to their ".bck" files in the club folder and the
+  // valuation announces itself. A failure drops what the valuation changed.
+  valuation::ValuationResult CreateValuation(DayNumber date, bool official);
+
   // Commits what changed since the last commit.
   void Commit() { club_.Commit(); }
   // Drops every change since the last commit (an operation that failed half way).
@@ -79,6 +86,7 @@ class Books {
   ledger::PriceLedger& Prices() { return prices_; }
   ledger::SecurityLedger& Trades() { return trades_; }
   valuation::ClubFigures& Figures() { return figures_; }
+  valuation::Valuations& Valuations() { return valuations_; }
 
  private:
   ClubSession club_;
@@ -89,6 +97,7 @@ class Books {
   ledger::PriceLedger prices_;
   ledger::SecurityLedger trades_;
   valuation::ClubFigures figures_;
+  valuation::Valuations valuations_;
 };
 
 }  // namespace pellmark

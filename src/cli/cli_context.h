@@ -64,6 +64,7 @@ void AddMemberCommands(CLI::App& app, CommandList& commands);
 void AddSecurityTradeCommands(CLI::App& app, CommandList& commands);
 void AddSecurityCommands(CLI::App& app, CommandList& commands);
 void AddReportCommands(CLI::App& app, CommandList& commands);
+void AddValuationCommands(CLI::App& app, CommandList& commands);
 void AddInterchangeCommands(CLI::App& app, CommandList& commands);
 
 }  // namespace pellmark::cli

@@ -261,6 +261,12 @@ void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& 
       enter("Bank", EntryMode::Transfer, DayNumberFromCivil({month.year, month.month, 25}),
             {transfer, "Savings to the broker", "", "Broker"});
     }
+    // The last twelve months end with an official valuation (this one today),
+    // so that each month's dues buy units at the value of the month before.
+    if (i >= months - 12) {
+      const DayNumber month_end = DayNumberFromCivil({month.year, month.month, DaysInMonth(month.year, month.month)});
+      Require(books.CreateValuation(std::min(month_end, clock.Today()), true).outcome);
+    }
     month = month.month == 12 ? CivilDate{month.year + 1, 1, 1} : CivilDate{month.year, month.month + 1, 1};
   }
   Require(accounts.Reconcile("Bank"));

@@ -314,12 +314,16 @@ void PrintDuesHistory(CliContext& context, const std::string& name, std::optiona
   });
 }
 
-// The valuations a payoff can be made at: the club's unit values by date.
+// The valuations a payoff can be made at: the club's unit values by date, the
+// one that closed a year marked.
 void PrintUnitValues(CliContext& context) {
   WithOpenClub(context, [&](Books& books) {
-    Listing listing("Unit Values", {{"Date", "date"}, {"Unit Value", "unit_value", Align::Right}, {"Id", "id", Align::Right}});
+    Listing listing("Unit Values", {{"Date", "date"},
+                                    {"Unit Value", "unit_value", Align::Right},
+                                    {"Id", "id", Align::Right},
+                                    {"Year Closed", "year_closed"}});
     for (const TUnitValueRec& unit : books.Club().unitfile.Select()) {
-      listing.Add({DateCell(unit.date), MoneyCell(unit.unitval), CountCell(unit.unitid)});
+      listing.Add({DateCell(unit.date), MoneyCell(unit.unitval), CountCell(unit.unitid), FlagCell(unit.upd, "closed")});
     }
     listing.Print(*context.out, context.json);
   });

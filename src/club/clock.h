@@ -34,6 +34,8 @@ class FixedClock final : public Clock {
  public:
   explicit FixedClock(DayNumber today) : today_(today) {}
   DayNumber Today() const override { return today_; }
+  // Moves the clock to another day: a story that lives through several days.
+  void SetToday(DayNumber today) { today_ = today; }
   double Now() const override { return today_; }
 
  private:

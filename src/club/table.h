@@ -107,6 +107,22 @@ class Table {
     }
   }
 
+  // Calls visit(record) for the items the filter selects from the last back,
+  // until visit returns false: the newest transactions of an owner first.
+  template <class Visit>
+  void ForEachBackward(std::string_view filter, Visit&& visit) {
+    FilterGuard selected(store_, filter);
+    const int count = store_.FilteredCount();
+    for (int i = 0; i < count; ++i) {
+      if (i == 0) {
+        store_.Last();
+      } else {
+        store_.Prev();
+      }
+      if (!visit(DecodeRecord<Record>(store_.GetDataString()))) return;
+    }
+  }
+
   // The records the filter selects, in key order.
   std::vector<Record> Select(std::string_view filter = "") {
     std::vector<Record> records;

@@ -31,6 +31,7 @@
 #include "ui/help_window.h"
 #include "ui/members_page.h"
 #include "ui/qt_interaction.h"
+#include "ui/reports_page.h"
 #include "ui/securities_page.h"
 #include "ui/reports_page.h"
 #include "ui/stock_transactions_sheet.h"
@@ -359,9 +360,10 @@ QWidget* TPellmark::BuildReportsPage() {
   report_date_ = DateGroup(QStringLiteral("reportdate"), QStringLiteral("reportcal"), QStringLiteral("ryearlabel"),
                            QStringLiteral("rmonthlabel"), QStringLiteral("reportdatespin"),
                            QStringLiteral("rmonthspin"), QStringLiteral("ryearspin"));
-  reports_page_ = new ReportsPage(*books_, ui_, club_.ClockRef());
+  reports_page_ = new ReportsPage(*books_, ui_, club_.ClockRef(), *report_date_);
   reports_page_->SetHelp([this](int topic) { Help().ShowTopic(topic); });
   Sheet(reports, tr("Reports"), QStringLiteral("helprptrpt"), 3001, report_date_, reports_page_);
+  connect(reports_page_, &ReportsPage::valuationDone, this, &TPellmark::RefreshClubSummary);
   return reports;
 }
 

@@ -33,6 +33,7 @@ class CategoriesSheet;
 class DateEntry;
 class HelpWindow;
 class MembersPage;
+class ReportsPage;
 class SecuritiesPage;
 class ReportsPage;
 class SpecialPage;
@@ -60,6 +61,8 @@ class TPellmark : public QMainWindow {
   const PageMargins& Margins() const { return margins_; }
   HelpWindow& Help();
   bool ForceDeletes() const;
+  // The Reports page's commands; null until the page is first shown.
+  ReportsPage* Reports() const { return reports_page_; }
 
   // Chooses a tab as the tab strip does; false when the change was refused.
   bool ChooseTab(MainTab tab);

@@ -1,14 +1,14 @@
 #include "ui/reports_page.h"
 
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <system_error>
 
 #include "reports/valuation_statement.h"
-#include "club/text_encoding.h"
 #include "store/file_layer.h"
 #include "ui/command_group.h"
+#include "ui/date_entry.h"
 #include "ui/pellmark_window.h"
 #include "ui/qt_interaction.h"
 #include "ui/report_window.h"
@@ -22,12 +22,16 @@ QString StatementFilter(int year) {
       .arg(year);
 }
 
-ReportsPage::ReportsPage(Books& books, Interaction& ui, const Clock& clock, QWidget* parent)
-    : QWidget(parent), books_(books), ui_(ui), clock_(clock) {
+ReportsPage::ReportsPage(Books& books, Interaction& ui, const Clock& clock, DateEntry& reportdate, QWidget* parent)
+    : QWidget(parent), books_(books), ui_(ui), clock_(clock), reportdate_(reportdate) {
   auto* group = new CommandGroup(tr("Valuation"), QStringLiteral("Valuationgroup"), this);
-  connect(group->Add(tr("Print"), QStringLiteral("valuationprint")), &QPushButton::clicked, this,
+  connect(group->Add(tr("Create &Official"), QStringLiteral("createofficial")), &QPushButton::clicked, this,
+          [this] { CreateValuation(true); });
+  connect(group->Add(tr("Create &Test"), QStringLiteral("createtest")), &QPushButton::clicked, this,
+          [this] { CreateValuation(false); });
+  connect(group->Add(tr("&Print"), QStringLiteral("valuationprint")), &QPushButton::clicked, this,
           &ReportsPage::PrintClick);
-  connect(group->Add(tr("Delete"), QStringLiteral("valuationdelete")), &QPushButton::clicked, this,
+  connect(group->Add(tr("&Delete"), QStringLiteral("valuationdelete")), &QPushButton::clicked, this,
           &ReportsPage::DeleteClick);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
@@ -49,6 +53,12 @@ TReportWindow& ReportsPage::ReportWindow() {
     window_->SetHelp(open_help_);
   }
   return *window_;
+}
+
+void ReportsPage::CreateValuation(bool official) {
+  (void)books_.CreateValuation(reportdate_.Date(), official);
+  emit valuationDone();
+  reportdate_.Field()->setFocus();
 }
 
 void ReportsPage::PrintClick() {
@@ -75,13 +85,11 @@ void ReportsPage::PrintClick() {
 }
 
 void ReportsPage::DeleteClick() {
-  std::optional<std::filesystem::path> file = Choose();
-  if (!file) return;
-  if (!ui_.Confirm(ToWindows1252(file->string()) + " will be removed permanently. Continue?")) return;
-  std::error_code error;
-  if (!std::filesystem::remove(*file, error)) {
-    ui_.ShowError(error ? error.message() : "Could not remove " + file->string());
+  if (const std::optional<std::filesystem::path> file = Choose()) {
+    (void)books_.Settle(books_.Valuations().DeleteStatement(*file));
+    emit valuationDone();
   }
+  reportdate_.Field()->setFocus();
 }
 
 }  // namespace pellmark::ui

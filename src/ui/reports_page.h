@@ -1,6 +1,8 @@
-// The Reports page's "Valuation" group (Valuationgroup): "Print" lays a chosen
-// statement file out in the report window, "Delete" removes a chosen one. The
-// statement chooser offers the club year's statements first.
+// The Reports page's "Valuation" group (Valuationgroup): "Create Official" and
+// "Create Test" value the club on the report calendar's date, "Print" lays a
+// chosen statement file out in the report window, "Delete" removes a chosen one.
+// The statement chooser offers the club year's statements first. After a
+// valuation or a deletion the summary panel is refreshed (`valuationDone`).
 #pragma once
 
 #include <QString>
@@ -16,6 +18,7 @@
 namespace pellmark::ui {
 
 class CommandGroup;
+class DateEntry;
 class TReportWindow;
 
 // The chooser's filter: the club year's statements, all statements, and the
@@ -26,7 +29,7 @@ class ReportsPage : public QWidget {
   Q_OBJECT
 
  public:
-  ReportsPage(Books& books, Interaction& ui, const Clock& clock, QWidget* parent = nullptr);
+  ReportsPage(Books& books, Interaction& ui, const Clock& clock, DateEntry& reportdate, QWidget* parent = nullptr);
 
   // What "Print" and "Delete" ask with; by default an open-file dialog in the
   // club folder. Returns the chosen file, nothing when cancelled.
@@ -39,8 +42,13 @@ class ReportsPage : public QWidget {
   // Set by the window's test to look at the report instead of waiting for a close.
   void SetModal(bool modal) { modal_ = modal; }
 
+  void CreateValuation(bool official);
   void PrintClick();
   void DeleteClick();
+
+ signals:
+  // A valuation or deletion ran: the summary panel shows the club's figures again.
+  void valuationDone();
 
  private:
   std::optional<std::filesystem::path> Choose();
@@ -48,6 +56,7 @@ class ReportsPage : public QWidget {
   Books& books_;
   Interaction& ui_;
   const Clock& clock_;
+  DateEntry& reportdate_;
   StatementChooser choose_;
   std::function<void(int)> open_help_;
   TReportWindow* window_ = nullptr;

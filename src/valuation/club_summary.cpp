@@ -8,8 +8,11 @@ namespace pellmark::valuation {
 double ClubFigures::RefreshPurchaseUnit(DayNumber dues_date) {
   auto unit = UnitValueAt(club_.unitfile, dues_date);
   purchase_unit_ = unit ? unit->unitval : club_.Info().vunit;
+  dues_date_ = dues_date;
   return *purchase_unit_;
 }
+
+double ClubFigures::RefreshPurchaseUnit() { return RefreshPurchaseUnit(dues_date_.value_or(club_.Today())); }
 
 ClubSummary ClubFigures::Summary() {
   ClubSummary summary;

@@ -3,6 +3,7 @@
 //
 //   ClubFigures figures(club);
 //   figures.RefreshPurchaseUnit(dues_date);   // when the dues date moves
+//   figures.RefreshPurchaseUnit();            // after a valuation, for the same dues date
 //   ClubSummary summary = figures.Summary();
 #pragma once
 
@@ -26,14 +27,21 @@ class ClubFigures {
   // Total assets (active securities at their current price, active accounts not
   // kept out of valuations), the units of active members and the unit values.
   ClubSummary Summary();
-  // Looks up the purchase unit value for a dues date and remembers it for Summary().
+  // Looks up the purchase unit value for a dues date and remembers both for Summary().
   double RefreshPurchaseUnit(DayNumber dues_date);
+  // The same for the dues date last looked up, else today (the dues calendar's
+  // first date): after a valuation.
+  double RefreshPurchaseUnit();
   // Back to vunit, as when the club is opened.
-  void ForgetPurchaseUnit() { purchase_unit_.reset(); }
+  void ForgetPurchaseUnit() {
+    purchase_unit_.reset();
+    dues_date_.reset();
+  }
 
  private:
   ClubSession& club_;
   std::optional<double> purchase_unit_;
+  std::optional<DayNumber> dues_date_;
 };
 
 }  // namespace pellmark::valuation

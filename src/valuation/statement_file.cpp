@@ -43,12 +43,22 @@ double GetReal(const Record& record, std::size_t at) {
   return DecodeReal48(bytes);
 }
 
-// Up to the NUL, or to the record's end when a writer left none.
-std::string GetText(const Record& record, std::size_t at, std::size_t most) {
-  std::size_t end = std::min(at + most, kStatementRecordSize);
+// A zero exponent stands for zero alone: with any other bit set the bytes were
+// not written as a 6-byte real.
+bool IsReal(const Record& record, std::size_t at) {
+  return record[at] != 0 || std::all_of(record.begin() + static_cast<std::ptrdiff_t>(at) + 1,
+                                        record.begin() + static_cast<std::ptrdiff_t>(at) + 6,
+                                        [](std::uint8_t b) { return b == 0; });
+}
+
+// Up to the NUL; nullopt when the field runs to the record's end without one.
+std::optional<std::string> GetText(const Record& record, std::size_t at) {
   std::string text;
-  for (std::size_t i = at; i < end && record[i] != 0; ++i) text += static_cast<char>(record[i]);
-  return text;
+  for (std::size_t i = at; i < kStatementRecordSize; ++i) {
+    if (record[i] == 0) return text;
+    text += static_cast<char>(record[i]);
+  }
+  return std::nullopt;
 }
 
 std::optional<DayNumber> ParseHeaderDate(std::string_view text) {
@@ -74,6 +84,11 @@ std::optional<DayNumber> ParseHeaderDate(std::string_view text) {
 
 }  // namespace
 
+std::string StatementDateText(DayNumber date) {
+  CivilDate civil = CivilFromDayNumber(date);
+  return fmt::format("{:02}-{}-{:04}", civil.day, kMonths[civil.month - 1], civil.year);
+}
+
 std::string StatementFileName(DayNumber date) {
   CivilDate civil = CivilFromDayNumber(date);
   return fmt::format("V{:02}{:02}{:04}.stm", civil.month, civil.day, civil.year);
@@ -84,8 +99,7 @@ std::string EncodeStatement(const Statement& statement) {
   auto append = [&](const Record& record) { bytes.append(reinterpret_cast<const char*>(record.data()), record.size()); };
 
   Record header = NewRecord(StatementRecordKind::kHeader);
-  CivilDate date = CivilFromDayNumber(statement.date);
-  PutText(header, 1, fmt::format("{:02}-{}-{:04}", date.day, kMonths[date.month - 1], date.year), kDateField - 1);
+  PutText(header, 1, StatementDateText(statement.date), kDateField - 1);
   append(header);
   for (const StatementSecurity& security : statement.securities) {
     Record record = NewRecord(StatementRecordKind::kSecurity);
@@ -141,30 +155,36 @@ Statement DecodeStatement(std::string_view bytes, std::string_view name) {
   if (bytes.size() % kStatementRecordSize != 0) throw damaged("its length is not a whole number of 51-byte records");
   Statement statement;
   for (std::size_t at = 0; at < bytes.size(); at += kStatementRecordSize) {
+    const std::size_t number = at / kStatementRecordSize + 1;
+    auto damaged_record = [&](std::string_view why) { return damaged(fmt::format("record {} {}", number, why)); };
     Record record;
     std::memcpy(record.data(), bytes.data() + at, kStatementRecordSize);
     auto kind = static_cast<StatementRecordKind>(record[0]);
+    auto real = [&](std::size_t offset) {
+      if (!IsReal(record, offset)) throw damaged_record("holds a number that is not a 6-byte real");
+      return GetReal(record, offset);
+    };
+    auto text = [&](std::size_t offset) {
+      std::optional<std::string> value = GetText(record, offset);
+      if (!value) throw damaged_record("holds a text without its end");
+      return *value;
+    };
     if (at == 0) {
       if (kind != StatementRecordKind::kHeader) throw damaged("it does not begin with its date");
-      std::optional<DayNumber> date = ParseHeaderDate(GetText(record, 1, kDateField));
+      std::optional<DayNumber> date = ParseHeaderDate(text(1));
       if (!date) throw damaged("its date is not a date");
       statement.date = *date;
       continue;
     }
     switch (kind) {
       case StatementRecordKind::kSecurity:
-        statement.securities.push_back(
-            {GetReal(record, 1), GetReal(record, 7), GetReal(record, 13), GetReal(record, 19), GetText(record, 25, 26)});
+        statement.securities.push_back({real(1), real(7), real(13), real(19), text(25)});
         break;
-      case StatementRecordKind::kDividends: statement.dividends = GetReal(record, 1); break;
-      case StatementRecordKind::kAccount:
-        statement.accounts.push_back({GetReal(record, 1), GetReal(record, 7), GetText(record, 13, 38)});
-        break;
-      case StatementRecordKind::kMember:
-        statement.members.push_back({GetReal(record, 1), GetReal(record, 7), GetReal(record, 13), GetText(record, 19, 32)});
-        break;
+      case StatementRecordKind::kDividends: statement.dividends = real(1); break;
+      case StatementRecordKind::kAccount: statement.accounts.push_back({real(1), real(7), text(13)}); break;
+      case StatementRecordKind::kMember: statement.members.push_back({real(1), real(7), real(13), text(19)}); break;
       case StatementRecordKind::kSummary:
-        statement.summary = StatementSummary{GetReal(record, 1), GetReal(record, 7), GetReal(record, 13), GetReal(record, 19)};
+        statement.summary = StatementSummary{real(1), real(7), real(13), real(19)};
         break;
       case StatementRecordKind::kTrailer: {
         std::uint32_t id = 0;
@@ -172,8 +192,8 @@ Statement DecodeStatement(std::string_view bytes, std::string_view name) {
         statement.unit_id = static_cast<std::int32_t>(id);
         break;
       }
-      case StatementRecordKind::kHeader:
-      default: break;
+      case StatementRecordKind::kHeader: throw damaged_record("is a second header");
+      default: throw damaged_record(fmt::format("is of the unknown kind {}", record[0]));
     }
   }
   return statement;

@@ -60,8 +60,7 @@ struct StatementSummary {
   double total_units = 0;
 };
 
-// One statement; each list in file order. Records of kinds the reader does not
-// know are skipped.
+// One statement; each list in file order.
 struct Statement {
   DayNumber date = 0;
   std::vector<StatementSecurity> securities;
@@ -79,6 +78,9 @@ class StatementError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// "31-DEC-1999": the date as the header record holds it.
+std::string StatementDateText(DayNumber date);
+
 // "V12311999.stm" for 31 December 1999.
 std::string StatementFileName(DayNumber date);
 
@@ -86,7 +88,11 @@ std::string StatementFileName(DayNumber date);
 // dividends, accounts, members, then summary and trailer when present. Names
 // longer than their field are cut to it.
 std::string EncodeStatement(const Statement& statement);
-// Reads a whole file's bytes; `name` appears in the messages.
+// Reads a whole file's bytes; `name` appears in the messages. A file that is
+// empty, not a whole number of records, without its date first, or with a
+// record of an unknown kind, a second header, a text without its NUL or a
+// number that is no 6-byte real is damaged: StatementError naming the record
+// (counted from 1).
 Statement DecodeStatement(std::string_view bytes, std::string_view name);
 
 void WriteStatementFile(store::FileLayer& files, const std::filesystem::path& file, const Statement& statement);

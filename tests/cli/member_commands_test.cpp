@@ -97,8 +97,8 @@ TEST_F(CliMemberTest, APayoffOfAllAtTheNewestValuationAndARefusalNamingTheMaximu
   CliRun values = Run({"unit-values"});
   EXPECT_EQ(values.out,
             "Unit Values (1)\n"
-            "Date        Unit Value  Id\n"
-            "----------  ----------  --\n"
+            "Date        Unit Value  Id  Year Closed\n"
+            "----------  ----------  --  -----------\n"
             "01/01/2026      $10.00   0\n");
   const auto before = FolderBytes();
   CliRun above = Run({"--yes", "payoff", "Smith, Ann", "$1,000.01", "--date", "3/1/26"});

@@ -62,8 +62,8 @@ TEST(StatementFileTest, WritesTheRecordsOfTheLayout) {
   EXPECT_EQ(StatementFileName(DayNumberFromCivil({2001, 2, 3})), "V02032001.stm");
 }
 
-TEST(StatementFileTest, ReadsWhatItWroteAndSkipsUnknownKinds) {
-  Statement s = DecodeStatement(KnownStatementBytes() + RecordImage(9).Bytes(), "V12311999.stm");
+TEST(StatementFileTest, ReadsWhatItWrote) {
+  Statement s = DecodeStatement(KnownStatementBytes(), "V12311999.stm");
   EXPECT_EQ(s.date, DayNumberFromCivil({1999, 12, 31}));
   ASSERT_EQ(s.securities.size(), 1u);
   EXPECT_EQ(s.securities[0].name, "Acme Widgets");
@@ -122,6 +122,31 @@ TEST(StatementFileTest, DamagedFilesAreRefusedWithTheirReason) {
               "Valuation statement V12311999.stm is damaged: its date is not a date.")
         << date;
   }
+}
+
+TEST(StatementFileTest, ADamagedRecordIsNamedByItsNumber) {
+  auto message = [](std::string bytes) {
+    try {
+      DecodeStatement(bytes, "V12311999.stm");
+    } catch (const StatementError& error) {
+      return std::string(error.what());
+    }
+    return std::string("read");
+  };
+  const std::string header = RecordImage(0).Text(1, "31-DEC-1999").Bytes();
+  const std::string good = RecordImage(5).Real(1, kTwo).Bytes();
+  EXPECT_EQ(message(header + good + RecordImage(9).Bytes()),
+            "Valuation statement V12311999.stm is damaged: record 3 is of the unknown kind 9.");
+  EXPECT_EQ(message(header + header), "Valuation statement V12311999.stm is damaged: record 2 is a second header.");
+  EXPECT_EQ(message(header + RecordImage(3).Real(1, kOne).Text(13, std::string(38, 'A')).Bytes()),
+            "Valuation statement V12311999.stm is damaged: record 2 holds a text without its end.");
+  EXPECT_EQ(message(header + good + RecordImage(1).Real(7, {0, 0, 0, 0, 0, 0x80}).Text(19, "Ann").Bytes()),
+            "Valuation statement V12311999.stm is damaged: record 3 holds a number that is not a 6-byte real.");
+  EXPECT_EQ(message(RecordImage(0).Text(1, "31-DEC-1999" + std::string(39, '9')).Bytes()),
+            "Valuation statement V12311999.stm is damaged: record 1 holds a text without its end.");
+  // A text that fills its field up to the record's last byte, its NUL, is whole.
+  EXPECT_EQ(DecodeStatement(header + RecordImage(3).Text(13, std::string(37, 'A')).Bytes(), "x").accounts.at(0).name,
+            std::string(37, 'A'));
 }
 
 TEST(StatementFileTest, FilesGoThroughTheFileLayer) {

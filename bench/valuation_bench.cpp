@@ -1,0 +1,374 @@
+// Valuations on a grown club: 50 members, 20 securities and 3 accounts over 20
+// years (12 000 member transactions, 5 000 security transactions, 4 800 prices,
+// 3 000 account transactions, 240 unit records), written once straight into
+// the stores. Measured per operation:
+//   walk                   one read of every item of the stores a valuation reads
+//   official_current       an official valuation of today (its statement written;
+//                          its store changes dropped after, so each run is the first)
+//   official_past          the same ten years back: every security rebuilt
+//   backup                 the stores and club information copied to ".bck" files
+//   plain_copy             the same ten files copied with std::filesystem::copy_file
+//   flushed_copy           the same, each copy and the folder flushed to disk as the
+//                          backup's atomic replacement does
+// The summary prints each valuation against the walk (goal at most 3x) and the
+// backup against the plain copy (goal at most 1.5x) and against the flushed copy.
+//
+//   build/bench/valuation_bench
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "bench_command_line.h"
+#include "cash/account_posting.h"
+#include "club/club_session.h"
+#include "club/keys.h"
+#include "club/record_kinds.h"
+#include "interchange/club_files.h"
+#include "members/member_ledger.h"
+#include "members/member_posting.h"
+#include "valuation/club_summary.h"
+#include "valuation/valuation.h"
+
+namespace pellmark::bench {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kMembers = 50;
+constexpr int kSecurities = 20;
+constexpr int kAccounts = 3;
+constexpr int kFirstYear = 2000;
+constexpr int kYears = 20;
+constexpr int kMonths = kYears * 12;
+constexpr int kSecurityTransactionsEach = 250;
+constexpr int kAccountTransactionsEach = 1000;
+
+// Errors end the bench; everything else is answered Yes and kept quiet.
+class QuietInteraction final : public Interaction {
+ public:
+  void ShowError(std::string_view text) override { throw std::runtime_error(std::string(text)); }
+  void ShowInformation(std::string_view) override {}
+  bool Confirm(std::string_view, bool) override { return true; }
+  void Beep() override {}
+  void PlayConfirmationSound() override {}
+  void SetBusy(bool) override {}
+  void ShowProgress(std::string_view, int) override {}
+  bool KeepResponsive() override { return true; }
+  EntryDialogResult RunEntryDialog(const EntryDialogRequest&) override { return {}; }
+  LotChooserResult RunLotChooser(const LotChooserRequest&) override { return {}; }
+  std::optional<fs::path> ChooseTargetDirectory(const FolderChooserRequest&) override { return std::nullopt; }
+};
+
+DayNumber Day(int month, int day) { return DayNumberFromCivil({kFirstYear + month / 12, month % 12 + 1, day}); }
+double UnitValueOfMonth(int month) { return 10.0 + month * 0.05 + std::sin(month) * 0.4; }
+double PriceOfMonth(int security, int month) { return 20.0 + security + month * 0.1 + std::cos(month + security) * 2; }
+
+class ValuationClub {
+ public:
+  explicit ValuationClub(const fs::path& folder)
+      : folder_(folder), clock_(Day(kMonths - 1, 31)), random_(20260107) {
+    fs::create_directories(folder_);
+    club_ = std::make_unique<ClubSession>(folder_, ui_, clock_);
+    club_->OpenClub(false);
+    ClubInfoFields fields = club_->DisplayedClubInfo();
+    fields.club = "Bench Investors";
+    fields.year = std::to_string(kFirstYear);
+    fields.startunit = "10.00";
+    if (!club_->CommitClubInformation(fields)) throw std::runtime_error("club set-up refused");
+    WriteUnitHistory();
+    WriteAccounts();
+    WriteMembers();
+    WriteSecurities();
+    club_->Info().dues = club_->Info().stks = true;
+    club_->WriteClubInfo();
+    club_->Commit();
+    members_ = std::make_unique<ledger::MemberLedger>(*club_);
+    figures_ = std::make_unique<valuation::ClubFigures>(*club_);
+    valuations_ = std::make_unique<valuation::Valuations>(*club_, *figures_, *members_);
+  }
+  ~ValuationClub() {
+    valuations_.reset();
+    club_->Close();
+  }
+
+  // Every item of the stores a valuation reads, decoded once.
+  double Walk() {
+    double sum = 0;
+    club_->members.ForEach("", [&](const TMemberRec& r) { sum += r.tunits; });
+    club_->memrecs.ForEach("", [&](const TMemberTranRec& r) { sum += r.dues; });
+    club_->securities.ForEach("", [&](const TSecurityRec& r) { sum += r.sharest; });
+    club_->stkrecs.ForEach("", [&](const TSecurityTranRec& r) { sum += r.amount; });
+    club_->prices.ForEach("", [&](const TPriceRec& r) { sum += r.price; });
+    club_->accounts.ForEach("", [&](const TAccountRec& r) { sum += r.bal; });
+    club_->actrecs.ForEach("", [&](const TAccountTranRec& r) { sum += r.amount; });
+    club_->unitfile.ForEach("", [&](const TUnitValueRec& r) { sum += r.unitval; });
+    return sum;
+  }
+
+  // An official valuation whose store changes are dropped after, so that each
+  // run finds the club as built.
+  bool Official(DayNumber date) {
+    const valuation::ValuationResult result = valuations_->CreateValuation(date, true);
+    club_->Abandon();
+    return result.outcome.IsDone();
+  }
+
+  void Backup() { interchange::CopyClubFiles(interchange::CopyDirection::kToBackup, *club_, folder_); }
+  void PlainCopy() {
+    const fs::path target = folder_ / "plain";
+    fs::create_directories(target);
+    for (const char* name : kClubStoreFiles) fs::copy_file(folder_ / name, target / name, fs::copy_options::overwrite_existing);
+    fs::copy_file(folder_ / "clubinfo.qdb", target / "clubinfo.qdb", fs::copy_options::overwrite_existing);
+  }
+
+  void FlushedCopy() {
+    const fs::path target = folder_ / "flushed";
+    fs::create_directories(target);
+    auto flush = [](const fs::path& path, int flags) {
+      const int fd = ::open(path.c_str(), flags);
+      if (fd < 0 || ::fsync(fd) != 0) throw std::runtime_error("cannot flush " + path.string());
+      ::close(fd);
+    };
+    std::vector<std::string> names(std::begin(kClubStoreFiles), std::end(kClubStoreFiles));
+    names.push_back("clubinfo.qdb");
+    for (const std::string& name : names) {
+      fs::copy_file(folder_ / name, target / name, fs::copy_options::overwrite_existing);
+      flush(target / name, O_RDONLY);
+      flush(target, O_RDONLY | O_DIRECTORY);
+    }
+  }
+
+  DayNumber Today() const { return clock_.Today(); }
+
+ private:
+  void WriteUnitHistory() {
+    TClubInfoRec& info = club_->Info();
+    std::vector<TUnitValueRec> units;
+    for (int month = 1; month < kMonths; ++month) {
+      TUnitValueRec unit;
+      unit.unitval = UnitValueOfMonth(month);
+      unit.date = Day(month, 1);
+      unit.unitid = AllocateTranId(info.unitind);
+      units.push_back(unit);
+      info.vunit = unit.unitval;
+      info.unitkey = unit.unitid;
+      info.date = unit.date;
+    }
+    club_->unitfile.PutAll(units);
+  }
+
+  // "Cash" takes the dues; each account has a thousand deposits and
+  // withdrawals spread over the years, a few of them interest.
+  void WriteAccounts() {
+    std::vector<TAccountRec> accounts = {*club_->accounts.Find(NameKey(false, "Cash"))};
+    for (int n = 1; n < kAccounts; ++n) {
+      TAccountRec account = accounts.front();
+      account.name = "Account " + std::to_string(n);
+      account.actid = n + 1;
+      account.trancount = 0;
+      account.bal = 0;
+      accounts.push_back(account);
+    }
+    std::uniform_int_distribution<int> day(0, kMonths * 28);
+    std::vector<TAccountTranRec> trans;
+    for (TAccountRec& account : accounts) {
+      std::vector<int> days;
+      for (int n = 0; n < kAccountTransactionsEach; ++n) days.push_back(day(random_));
+      std::sort(days.begin(), days.end());
+      for (int n = 0; n < kAccountTransactionsEach; ++n) {
+        TAccountTranRec tran;
+        tran.trandate = Day(0, 1) + days[static_cast<std::size_t>(n)] * 365.0 * kYears / (kMonths * 28);
+        tran.trandate = std::floor(tran.trandate);
+        tran.actid = account.actid;
+        tran.tranid = AllocateTranId(account.trancount);
+        const int kind = n % 5;
+        tran.typ = Code(kind == 0 ? AccountTranKind::Interest
+                                  : kind == 1 ? AccountTranKind::Withdrawal : AccountTranKind::Deposit);
+        tran.catid = Code(kind == 0 ? PredefinedCategory::InterestIncome
+                                    : kind == 1 ? PredefinedCategory::OperatingExpenses
+                                                : PredefinedCategory::MemberContributions);
+        tran.amount = kind == 0 ? 3 : 40 + n % 7;
+        tran.desc = "bench";
+        tran.xferact = -1;
+        ledger::ApplyAccountPosting(account, tran, +1, kFirstYear);
+        trans.push_back(tran);
+      }
+    }
+    club_->actrecs.PutAll(trans);
+    club_->accounts.PutAll(accounts);
+  }
+
+  void WriteMembers() {
+    std::vector<TMemberRec> members;
+    std::vector<TMemberTranRec> payments;
+    for (int n = 0; n < kMembers; ++n) {
+      TMemberRec member;
+      member.lname = "Member" + std::to_string(1000 + n);
+      member.fname = "Pat";
+      member.memid = n + 1;
+      for (int month = 0; month < kMonths; ++month) {
+        TMemberTranRec tran;
+        tran.dues = 25;
+        tran.cunit = month == 0 ? 10 : UnitValueOfMonth(month);
+        tran.unitind = month;
+        tran.memid = member.memid;
+        tran.actid = 1;
+        tran.duestran = AllocateTranId(member.duescount);
+        tran.typ = Code(MemberTranKind::Payment);
+        tran.trandate = Day(month, 15);
+        ledger::ApplyMemberPosting(member, tran, +1);
+        payments.push_back(tran);
+      }
+      members.push_back(member);
+    }
+    club_->memrecs.PutAll(payments);
+    club_->members.PutAll(members);
+  }
+
+  // Each security: a purchase or a dividend most months and a price every month.
+  void WriteSecurities() {
+    std::vector<TSecurityRec> securities;
+    std::vector<TSecurityTranRec> trans;
+    std::vector<TPriceRec> prices;
+    for (int s = 0; s < kSecurities; ++s) {
+      TSecurityRec security;
+      security.name = "Security " + std::to_string(100 + s);
+      security.symbol = "S" + std::to_string(s);
+      security.stkid = s + 1;
+      for (int n = 0; n < kSecurityTransactionsEach; ++n) {
+        const int month = n * kMonths / kSecurityTransactionsEach;
+        TSecurityTranRec tran;
+        tran.stkid = security.stkid;
+        tran.stranid = AllocateTranId(security.trancount);
+        tran.trandate = Day(month, 10 + n % 10);
+        if (n % 3 == 2) {
+          tran.typ = Code(SecurityTranKind::Dividend);
+          tran.amount = 12;
+          security.dividendt += tran.amount;
+        } else {
+          tran.typ = Code(SecurityTranKind::Purchase);
+          tran.price = PriceOfMonth(s, month);
+          tran.amount = 10 * tran.price;
+          tran.comm = 5;
+          security.sharest += 10;
+          security.tspent += tran.amount + tran.comm;
+        }
+        trans.push_back(tran);
+      }
+      for (int month = 0; month < kMonths; ++month) {
+        TPriceRec price;
+        price.price = PriceOfMonth(s, month);
+        price.stkid = security.stkid;
+        price.tranid = AllocateTranId(security.pricecount);
+        price.trandate = Day(month, 28);
+        prices.push_back(price);
+        security.pricec = price.price;
+        security.pricedate = price.trandate;
+      }
+      ApplySecurityBookkeeping(security);
+      securities.push_back(security);
+    }
+    club_->stkrecs.PutAll(trans);
+    club_->prices.PutAll(prices);
+    club_->securities.PutAll(securities);
+  }
+
+  fs::path folder_;
+  QuietInteraction ui_;
+  FixedClock clock_;
+  std::mt19937 random_;
+  std::unique_ptr<ClubSession> club_;
+  std::unique_ptr<ledger::MemberLedger> members_;
+  std::unique_ptr<valuation::ClubFigures> figures_;
+  std::unique_ptr<valuation::Valuations> valuations_;
+};
+
+class TimeReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      real_[run.run_name.function_name] = run.GetAdjustedRealTime();
+      cpu_[run.run_name.function_name] = run.GetAdjustedCPUTime();
+    }
+  }
+  double Time(const std::string& name, bool cpu) const {
+    const auto& times = cpu ? cpu_ : real_;
+    auto found = times.find(name);
+    return found == times.end() ? 0 : found->second;
+  }
+
+ private:
+  std::map<std::string, double> real_, cpu_;
+};
+
+void PrintSummary(const TimeReporter& reporter, bool cpu) {
+  const auto time = [&](const char* name) { return reporter.Time(name, cpu); };
+  const auto ratio = [](double a, double b) { return b > 0 ? a / b : 0; };
+  std::printf("\n%-48s %10s %8s\n", cpu ? "ratios (CPU time)" : "ratios (real time)", "ratio", "goal");
+  std::printf("%-48s %10.2f %8s\n", "official valuation of today / walk", ratio(time("official_current"), time("walk")),
+              "<= 3");
+  std::printf("%-48s %10.2f %8s\n", "official valuation ten years back / walk", ratio(time("official_past"), time("walk")),
+              "<= 3");
+  std::printf("%-48s %10.2f %8s\n", "backup to .bck / plain copy", ratio(time("backup"), time("plain_copy")), "<= 1.5");
+  std::printf("%-48s %10.2f %8s\n", "backup to .bck / flushed copy", ratio(time("backup"), time("flushed_copy")), "");
+}
+
+}  // namespace
+}  // namespace pellmark::bench
+
+int main(int argc, char** argv) {
+  using namespace pellmark::bench;
+  benchmark::Initialize(&argc, argv);
+  const fs::path root = MakeBenchFolder("pellmark-valuation-bench");
+  int status = 0;
+  try {
+    ValuationClub club(root / "club");
+    const pellmark::DayNumber today = club.Today();
+    const pellmark::DayNumber ten_years_back = Day(kMonths - 1 - 120, 31);
+    benchmark::RegisterBenchmark("walk", [&](benchmark::State& state) {
+      for (auto _ : state) benchmark::DoNotOptimize(club.Walk());
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("official_current", [&](benchmark::State& state) {
+      for (auto _ : state) {
+        if (!club.Official(today)) state.SkipWithError("the valuation was refused");
+      }
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("official_past", [&](benchmark::State& state) {
+      for (auto _ : state) {
+        if (!club.Official(ten_years_back)) state.SkipWithError("the valuation was refused");
+      }
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("backup", [&](benchmark::State& state) {
+      for (auto _ : state) club.Backup();
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("plain_copy", [&](benchmark::State& state) {
+      for (auto _ : state) club.PlainCopy();
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("flushed_copy", [&](benchmark::State& state) {
+      for (auto _ : state) club.FlushedCopy();
+    })->Unit(benchmark::kMillisecond);
+    TimeReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    PrintSummary(reporter, false);
+    PrintSummary(reporter, true);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "valuation_bench: %s\n", error.what());
+    status = 1;
+  }
+  benchmark::Shutdown();
+  fs::remove_all(root);
+  return status;
+}

@@ -1,0 +1,93 @@
+// Unit valuation: the club's assets added up on a date and divided by the units
+// its members hold, written as a valuation statement file and, for an official
+// valuation, recorded as a unit value record that later dues buy units at.
+//
+//   Valuations valuations(club, figures, members);
+//   ValuationResult result = valuations.CreateValuation(date, /*official=*/true);
+//   if (result.backup_pending) {            // the books copy the stores to ".bck" files
+//     ... CopyClubFiles(to backup, club, club.Folder()) ...
+//     valuations.AnnounceOfficial(*result.figures);   // sound, "... Valuation Updated"
+//   }
+//
+// Every message goes through the club's interaction port; audit mode (the club
+// session's flag) silences the questions, notices, sound and backup but not the
+// errors. A valuation changes no stored figure of a member, account or security:
+// it backs transactions out of working copies only.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "club/club_session.h"
+#include "club/outcome.h"
+#include "members/member_ledger.h"
+#include "store/file_layer.h"
+#include "valuation/club_summary.h"
+
+namespace pellmark::valuation {
+
+// What a valuation that wrote its statement found.
+struct ValuationFigures {
+  std::filesystem::path statement;  // the statement file written
+  double unit_value = 0;            // total value / total units
+  double previous_unit_value = 0;
+  double total_value = 0;
+  double total_units = 0;
+  std::int32_t unitid = -1;  // official: the id of the new unit record; test: -1
+  bool official = false;
+  bool current = false;         // dated today or tomorrow: active items, stored figures
+  bool recalculation = false;   // official, over unit records of the same date
+};
+
+struct ValuationResult {
+  Outcome outcome = Outcome::Done();
+  std::optional<ValuationFigures> figures;  // when the statement was written
+  // Official outside audit mode: the stores are to be copied to their ".bck"
+  // files in the club folder now, then AnnounceOfficial (or Failed when the copy fails).
+  bool backup_pending = false;
+  // The valuation failed half way ("Valuation Statement Creation failed" was
+  // shown); what it changed in the stores is to be dropped.
+  bool failed = false;
+};
+
+inline constexpr const char* kCreationFailed = "Valuation Statement Creation failed";
+
+class Valuations {
+ public:
+  Valuations(ClubSession& club, ClubFigures& figures, ledger::MemberLedger& members);
+
+  // The statement files go through `files`; nullptr goes back to the default layer.
+  void SetFileLayer(store::FileLayer* files) { files_ = files; }
+
+  // "Create Official" (official) or "Create Test": the valuation of `date`.
+  // Refused for a date in a year before the open year ("Valuations for previous
+  // years not allowed."), after tomorrow ("Future Valuations are not allowed.")
+  // or when no member holds units ("No Valuation Units.  Valuation Statement not
+  // created"); cancelled by No to the staleness question. Nothing is written by
+  // a refusal: an older statement of the date stays as it was.
+  ValuationResult CreateValuation(DayNumber date, bool official);
+
+  // The end of an official valuation after the backup: the sound, "Valuation
+  // Statement <file> created. Valuation Updated" and the purchase unit looked up
+  // again for the dues date.
+  void AnnounceOfficial(const ValuationFigures& figures);
+  // Shows "Valuation Statement Creation failed" (in audit mode too) and returns the refusal.
+  Outcome Failed();
+
+  // "Delete": removes a statement file after "<file> will be removed
+  // permanently. Continue?"; the unit record of its date stays. A file that is
+  // not named as a statement ("V" ... ".stm") or does not exist is refused.
+  Outcome DeleteStatement(const std::filesystem::path& file);
+
+ private:
+  store::FileLayer& Files() const;
+
+  ClubSession& club_;
+  ClubFigures& figures_;
+  ledger::MemberLedger& members_;
+  store::FileLayer* files_ = nullptr;
+};
+
+}  // namespace pellmark::valuation

@@ -1,0 +1,107 @@
+// A year of random days (dues, deposits, expenses, interest, purchases and
+// prices), with a current test valuation on some of them. Run again at the
+// year's end, each of those valuations, now past-dated and rebuilt from the
+// transactions, must give the statement it gave on its day. A failure names
+// its seed and date.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fmt/format.h>
+#include <map>
+#include <random>
+
+#include "valuation/valuation_fixture.h"
+
+namespace pellmark::valuation {
+namespace {
+
+class ValuationProperty : public testing::ValuationFixture {};
+
+void ExpectNear(double later, double then, const std::string& what) {
+  EXPECT_NEAR(later, then, 1e-6 * std::max(1.0, std::fabs(then))) << what;
+}
+
+void ExpectSameStatement(const Statement& later, const Statement& then) {
+  ASSERT_EQ(later.securities.size(), then.securities.size());
+  for (std::size_t i = 0; i < then.securities.size(); ++i) {
+    const std::string name = then.securities[i].name;
+    EXPECT_EQ(later.securities[i].name, name);
+    ExpectNear(later.securities[i].shares, then.securities[i].shares, name + " shares");
+    ExpectNear(later.securities[i].price, then.securities[i].price, name + " price");
+    ExpectNear(later.securities[i].cost_per_share, then.securities[i].cost_per_share, name + " cost");
+    ExpectNear(later.securities[i].dividends, then.securities[i].dividends, name + " dividends");
+  }
+  ExpectNear(*later.dividends, *then.dividends, "dividends");
+  ASSERT_EQ(later.accounts.size(), then.accounts.size());
+  for (std::size_t i = 0; i < then.accounts.size(); ++i) {
+    EXPECT_EQ(later.accounts[i].name, then.accounts[i].name);
+    ExpectNear(later.accounts[i].balance, then.accounts[i].balance, then.accounts[i].name + " balance");
+    ExpectNear(later.accounts[i].interest, then.accounts[i].interest, then.accounts[i].name + " interest");
+  }
+  ASSERT_EQ(later.members.size(), then.members.size());
+  for (std::size_t i = 0; i < then.members.size(); ++i) {
+    EXPECT_EQ(later.members[i].name, then.members[i].name);
+    ExpectNear(later.members[i].units, then.members[i].units, then.members[i].name + " units");
+    ExpectNear(later.members[i].contributions, then.members[i].contributions, then.members[i].name + " dues");
+  }
+  ASSERT_EQ(later.summary.has_value(), then.summary.has_value());
+  if (then.summary) {
+    ExpectNear(later.summary->total_value, then.summary->total_value, "total value");
+    ExpectNear(later.summary->total_units, then.summary->total_units, "total units");
+    ExpectNear(later.summary->new_unit_value, then.summary->new_unit_value, "unit value");
+  }
+}
+
+TEST_F(ValuationProperty, APastDatedValuationGivesTheStatementOfItsDay) {
+  const unsigned seed = std::random_device{}();
+  std::mt19937 random(seed);
+  Person("Garcia", "Maria");
+  AddSecurity("Acme", "ACM");
+  AddSecurity("Bolt", "BLT");
+  ui.AnswerEvery("", true);
+  const std::vector<std::string> securities = {"Acme", "Bolt"};
+  auto money = [&](int most) { return (1 + static_cast<int>(random() % static_cast<unsigned>(most * 100))) / 100.0; };
+
+  std::map<DayNumber, Statement> statements;
+  for (DayNumber day = Day(2026, 1, 5); day <= Day(2026, 12, 20); day += 1 + random() % 9) {
+    SCOPED_TRACE(fmt::format("seed {} on {}", seed, FormatDate(day)));
+    clock.SetToday(day);
+    switch (random() % 6) {
+      case 0: {
+        std::map<std::string, std::string> amounts;
+        for (const char* name : {"Smith, Ann", "Jones, Bob", "Garcia, Maria"}) {
+          if (random() % 4 != 0) amounts[name] = fmt::format("{:.2f}", 10 + money(190));  // units well above 0.005
+        }
+        if (!amounts.empty()) Dues(day, amounts);
+        break;
+      }
+      case 1: Post(AccountTranKind::Deposit, money(50), PredefinedCategory::OtherIncome, day); break;
+      case 2: Post(AccountTranKind::Withdrawal, money(30), PredefinedCategory::OperatingExpenses, day); break;
+      case 3: Post(AccountTranKind::Interest, money(5), PredefinedCategory::InterestIncome, day); break;
+      case 4:
+        if (Cash().bal > 100) Buy(securities[random() % 2], 1 + random() % 5, money(20), money(3), day);
+        break;
+      default: NewPrice(securities[random() % 2], money(40), day); break;
+    }
+    ui.DropUnusedAnswers();
+    if (random() % 3 != 0) continue;
+    club.Info().dues = club.Info().stks = true;  // no question: a test statement of the day
+    ValuationResult result = Test(day);
+    if (!result.outcome) continue;  // no member holds units yet
+    ASSERT_TRUE(result.figures->current);
+    statements[day] = ReadStatement(day);
+  }
+  ASSERT_FALSE(statements.empty());
+
+  clock.SetToday(Day(2026, 12, 31));
+  for (const auto& [day, then] : statements) {
+    SCOPED_TRACE(fmt::format("seed {}, valuation of {}", seed, FormatDate(day)));
+    ValuationResult result = Test(day);
+    ASSERT_TRUE(result.outcome);
+    ASSERT_FALSE(result.figures->current);
+    ExpectSameStatement(ReadStatement(day), then);
+  }
+}
+
+}  // namespace
+}  // namespace pellmark::valuation
