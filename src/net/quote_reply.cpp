@@ -65,12 +65,12 @@ MatchReport MatchQuotes(const std::vector<ListedSecurity>& listed, std::string_v
   for (std::size_t position = 0; position < listed.size(); ++position) {
     const ListedSecurity& security = listed[position];
     ui.ShowProgress("Quotes", static_cast<int>((position + 1) * 100 / listed.size()));
-    if (security.symbol == kSymbolPlaceholder || line >= lines.size()) continue;
-    const std::string symbol = Upper(security.symbol);
+    if (!TakesQuotes(security) || line >= lines.size()) continue;
+    const std::string symbol = Upper(TrimBlanks(security.symbol));
     const QuoteFields fields = SplitQuoteLine(lines[line]);
     // The whole symbol must agree: a line of "A" is not the quote of "AAPL".
     const std::string_view quoted = TrimBlanks(fields.symbol);
-    if (quoted.empty() || Upper(quoted) != symbol) continue;
+    if (Upper(quoted) != symbol) continue;
     if (!fields.date.empty() && fields.date.front() == 'N') {
       ui.ShowError(symbol + " is an invalid symbol for security " + security.name + ".");
     } else {

@@ -33,10 +33,14 @@ bool QuoteService::Configured() const {
   return !TrimBlanks(host).empty() || !TrimBlanks(url_template).empty();
 }
 
+bool TakesQuotes(const ListedSecurity& security) {
+  return security.symbol != kSymbolPlaceholder && !TrimBlanks(security.symbol).empty();
+}
+
 std::vector<std::string> QuoteSymbols(const std::vector<ListedSecurity>& listed) {
   std::vector<std::string> symbols;
   for (const ListedSecurity& security : listed) {
-    if (security.symbol != kSymbolPlaceholder) symbols.push_back(security.symbol);
+    if (TakesQuotes(security)) symbols.push_back(security.symbol);
   }
   return symbols;
 }

@@ -31,8 +31,11 @@ struct QuoteService {
   bool Configured() const;
 };
 
-// The symbols of the listed securities in list order, as stored, without the
-// placeholder.
+// Whether the security's symbol is asked for: neither the placeholder nor
+// blank (a blank symbol cannot be quoted, and would leave an empty place in the list).
+bool TakesQuotes(const ListedSecurity& security);
+
+// The symbols of the listed securities that take quotes, in list order, as stored.
 std::vector<std::string> QuoteSymbols(const std::vector<ListedSecurity>& listed);
 
 // The request URL; the symbols are joined by "+". A byte of a symbol that a URL
