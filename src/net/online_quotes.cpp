@@ -5,6 +5,11 @@
 
 namespace pellmark::net {
 
+void ConnectOnce::Run(TInternetform& form) {
+  form.Connect();
+  if (!form.Closed()) form.Abort();
+}
+
 Outcome FetchOnlineQuotes(ClubSession& club, QuoteBook& book, const QuoteService& service, ConnectionDialog& dialog,
                           HttpTimeouts timeouts) {
   Interaction& ui = club.Ui();

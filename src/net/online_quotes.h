@@ -29,6 +29,13 @@ class ConnectionDialog {
   virtual void Run(TInternetform& form) = 0;
 };
 
+// The dialog without a window, for the command line: Connect is pressed once,
+// and a failed connection closes the dialog as by Abort.
+class ConnectOnce : public ConnectionDialog {
+ public:
+  void Run(TInternetform& form) override;
+};
+
 // The quote run. Refused when no service is configured, a template lacks
 // {symbols}, no listed security has a symbol, or a line of the reply could not
 // be read (the prices entered before it stay); cancelled when the question about
