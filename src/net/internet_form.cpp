@@ -10,16 +10,16 @@ constexpr std::size_t kLongestProgress = 49;
 
 }  // namespace
 
-TInternetform::TInternetform(Interaction& ui, HttpTimeouts timeouts) : ui_(ui), timeouts_(timeouts) {}
+InternetForm::InternetForm(Interaction& ui, HttpTimeouts timeouts) : ui_(ui), timeouts_(timeouts) {}
 
-void TInternetform::PrepareForQuotes(std::string url, const TClubInfoRec& info) {
+void InternetForm::PrepareForQuotes(std::string url, const TClubInfoRec& info) {
   task_ = InternetTask::kQuotes;
   url_ = std::move(url);
   info_ = info;
   title_ = std::string(kQuotesTitle);
 }
 
-void TInternetform::Show() {
+void InternetForm::Show() {
   state_ = ConnectionState::kNotConnected;
   result_ = InternetResult::kOpen;
   closed_ = false;
@@ -30,7 +30,7 @@ void TInternetform::Show() {
   SetStatus(kPressConnect);
 }
 
-void TInternetform::Connect() {
+void InternetForm::Connect() {
   if (!connect_enabled_ || closed_) return;
   connect_enabled_ = false;
   abort_requested_ = false;
@@ -74,7 +74,7 @@ void TInternetform::Connect() {
   Changed(false);
 }
 
-void TInternetform::Abort() {
+void InternetForm::Abort() {
   abort_requested_ = true;
   result_ = InternetResult::kAborted;
   state_ = ConnectionState::kAborted;
@@ -84,12 +84,12 @@ void TInternetform::Abort() {
   Changed(false);
 }
 
-void TInternetform::SetStatus(std::string_view text) {
+void InternetForm::SetStatus(std::string_view text) {
   status_ = std::string(text);
   Changed(false);
 }
 
-void TInternetform::_HTTPActionDone() {
+void InternetForm::_HTTPActionDone() {
   if (first_progress_ || status_.size() > kLongestProgress) {
     first_progress_ = false;
     status_ = "()";
@@ -99,7 +99,7 @@ void TInternetform::_HTTPActionDone() {
   Changed(true);
 }
 
-void TInternetform::Changed(bool progress) {
+void InternetForm::Changed(bool progress) {
   if (OnChange) OnChange(progress);
 }
 

@@ -1,4 +1,4 @@
-// TInternetform, "Internet Connection Status": the connection dialog of the
+// The model of TInternetform, "Internet Connection Status": the connection dialog of the
 // quote run, as a model the desktop dialog and the command line both drive.
 //
 // On show the "Connect" button is enabled and the status asks for it. Connect
@@ -9,7 +9,7 @@
 // This platform has no dial-up networking: every connection type takes the
 // local network, so the dialog never dials and never hangs up.
 //
-//   TInternetform form(ui);
+//   InternetForm form(ui);
 //   form.PrepareForQuotes(url, club.Info());
 //   form.Show();
 //   form.Connect();                    // the dialog's "Connect"
@@ -35,10 +35,10 @@ inline constexpr std::string_view kPressConnect = "Press CONNECT Button to begin
 inline constexpr std::string_view kTryingQuotes = "Trying to get quotes from the internet";
 inline constexpr std::string_view kQuotesFailed = "Could not get Quotes from internet";
 
-class TInternetform {
+class InternetForm {
  public:
   // `ui` beeps and keeps the window responsive while the fetch waits.
-  explicit TInternetform(Interaction& ui, HttpTimeouts timeouts = {});
+  explicit InternetForm(Interaction& ui, HttpTimeouts timeouts = {});
 
   // The quotes task: the URL and a copy of the club's internet settings.
   void PrepareForQuotes(std::string url, const TClubInfoRec& info);

@@ -5,7 +5,7 @@
 
 namespace pellmark::net {
 
-void ConnectOnce::Run(TInternetform& form) {
+void ConnectOnce::Run(InternetForm& form) {
   form.Connect();
   if (!form.Closed()) form.Abort();
 }
@@ -23,7 +23,7 @@ Outcome FetchOnlineQuotes(ClubSession& club, QuoteBook& book, const QuoteService
   const std::vector<std::string> symbols = QuoteSymbols(listed);
   if (symbols.empty()) return Refuse(ui, std::string(kNoValidSymbols));
 
-  TInternetform form(ui, timeouts);
+  InternetForm form(ui, timeouts);
   form.PrepareForQuotes(QuoteUrl(service, symbols), club.Info());
   form.Show();
   dialog.Run(form);

@@ -26,14 +26,14 @@ inline constexpr std::string_view kPriceUpdateQuestion =
 class ConnectionDialog {
  public:
   virtual ~ConnectionDialog() = default;
-  virtual void Run(TInternetform& form) = 0;
+  virtual void Run(InternetForm& form) = 0;
 };
 
 // The dialog without a window, for the command line: Connect is pressed once,
 // and a failed connection closes the dialog as by Abort.
 class ConnectOnce : public ConnectionDialog {
  public:
-  void Run(TInternetform& form) override;
+  void Run(InternetForm& form) override;
 };
 
 // The quote run. Refused when no service is configured, a template lacks

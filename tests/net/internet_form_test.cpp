@@ -27,7 +27,7 @@ constexpr HttpTimeouts kShortWaits{std::chrono::milliseconds(2000), std::chrono:
 // The port of a window whose Abort button is pressed while the fetch waits.
 class AbortingInteraction : public ScriptedInteraction {
  public:
-  TInternetform* form = nullptr;
+  InternetForm* form = nullptr;
   int waits = 0;
   bool KeepResponsive() override {
     if (++waits == 3) form->Abort();
@@ -44,7 +44,7 @@ class InternetFormTest : public ::testing::Test {
   }
 
   // Opens the dialog for quotes and records every status it shows.
-  void Open(TInternetform& form, const std::string& url) {
+  void Open(InternetForm& form, const std::string& url) {
     form.PrepareForQuotes(url, info);
     form.OnChange = [this, &form](bool progress) {
       if (!progress) statuses.push_back(form.Status());
@@ -59,7 +59,7 @@ class InternetFormTest : public ::testing::Test {
 };
 
 TEST_F(InternetFormTest, OpensAskingForConnect) {
-  TInternetform form(ui);
+  InternetForm form(ui);
   Open(form, "http://127.0.0.1:9/q");
   EXPECT_EQ(form.Title(), "Getting Online Quotes");
   EXPECT_EQ(form.Status(), "Press CONNECT Button to begin");
@@ -77,7 +77,7 @@ TEST_F(InternetFormTest, OnTheLocalNetworkConnectFetchesAtOnceAndCloses) {
     info.contyp = contyp;
     info.cnthndl = 0;  // hang up at once, were there a line to hang up
     statuses.clear();
-    TInternetform form(ui, kShortWaits);
+    InternetForm form(ui, kShortWaits);
     Open(form, server.Url("/q"));
     form.Connect();
     EXPECT_EQ(form.Result(), InternetResult::kDone);
@@ -94,7 +94,7 @@ TEST_F(InternetFormTest, OnTheLocalNetworkConnectFetchesAtOnceAndCloses) {
 
 TEST_F(InternetFormTest, ProgressWrapsTheStatusAndStartsAgainPast49Characters) {
   HttpPeer server = HttpPeer::Server(folder.Path(), {"/q=big:2000000"});
-  TInternetform form(ui, kShortWaits);
+  InternetForm form(ui, kShortWaits);
   form.PrepareForQuotes(server.Url("/q"), info);
   std::vector<std::string> shown;
   form.OnChange = [&](bool progress) {
@@ -113,7 +113,7 @@ TEST_F(InternetFormTest, ProgressWrapsTheStatusAndStartsAgainPast49Characters) {
 
 TEST_F(InternetFormTest, AFailedFetchBeepsSaysSoAndOffersConnectAgain) {
   HttpPeer server = HttpPeer::Server(folder.Path(), {"/q=status:404"});
-  TInternetform form(ui, kShortWaits);
+  InternetForm form(ui, kShortWaits);
   Open(form, server.Url("/q"));
   form.Connect();
   EXPECT_EQ(form.Status(), "Could not get Quotes from internet");
@@ -131,7 +131,7 @@ TEST_F(InternetFormTest, AFailedFetchBeepsSaysSoAndOffersConnectAgain) {
 
 TEST_F(InternetFormTest, AServerThatNeverAnswersEndsInTheFailureStatus) {
   HttpPeer server = HttpPeer::Server(folder.Path(), {"/q=silent"});
-  TInternetform form(ui, kShortWaits);
+  InternetForm form(ui, kShortWaits);
   Open(form, server.Url("/q"));
   form.Connect();
   EXPECT_EQ(form.Status(), "Could not get Quotes from internet");
@@ -141,7 +141,7 @@ TEST_F(InternetFormTest, AServerThatNeverAnswersEndsInTheFailureStatus) {
 TEST_F(InternetFormTest, AbortWhileTheFetchWaitsClosesWithResult7) {
   HttpPeer server = HttpPeer::Server(folder.Path(), {"/q=silent"});
   AbortingInteraction aborting;
-  TInternetform form(aborting, {std::chrono::milliseconds(60'000), std::chrono::milliseconds(60'000)});
+  InternetForm form(aborting, {std::chrono::milliseconds(60'000), std::chrono::milliseconds(60'000)});
   aborting.form = &form;
   Open(form, server.Url("/q"));
   form.Connect();
@@ -162,7 +162,7 @@ TEST_F(InternetFormTest, TheClubSettingsChooseProxyCacheAndAuthentication) {
   info.passwd = "secret";
 
   info.usepxy = info.pxycsh = info.usepas = false;
-  TInternetform direct(ui, kShortWaits);
+  InternetForm direct(ui, kShortWaits);
   Open(direct, server.Url("/q"));
   direct.Connect();
   ASSERT_EQ(direct.Result(), InternetResult::kDone);
@@ -170,7 +170,7 @@ TEST_F(InternetFormTest, TheClubSettingsChooseProxyCacheAndAuthentication) {
   EXPECT_EQ(server.Requests().back(), "GET /q HTTP/1.0\r\nHost: " + server.HostPort() + "\r\n\r\n");
 
   info.usepxy = info.pxycsh = info.usepas = true;
-  TInternetform proxied(ui, kShortWaits);
+  InternetForm proxied(ui, kShortWaits);
   Open(proxied, server.Url("/q"));
   proxied.Connect();
   ASSERT_EQ(proxied.Result(), InternetResult::kDone);
