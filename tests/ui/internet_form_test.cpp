@@ -1,4 +1,5 @@
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -10,7 +11,9 @@
 #include "net/http_peer.h"
 #include "support/temp_folder.h"
 #include "ui/qt_interaction.h"
+#include "ui/quote_service_setting.h"
 #include "ui/tinternet_form.h"
+#include "ui/ui_test_support.h"
 
 namespace pellmark::ui {
 namespace {
@@ -86,6 +89,27 @@ TEST_F(InternetFormWindow, EscapeBeforeConnectAborts) {
   dialog.Run(form);
   EXPECT_EQ(form.Result(), net::InternetResult::kAborted);
   EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_F(MainWindowTest, TheQuoteServiceIsAUserSettingOfTheInternetGroup) {
+  SaveQuoteServiceSetting({});
+  auto window = OpenWindow();
+  window->show();
+  SetUpClub(*window);
+  EXPECT_TRUE(Find<QLineEdit>(*window, "quotehost")->isReadOnly());
+  QTest::mouseClick(Find<QWidget>(*window, "internetchange"), Qt::LeftButton);
+  Type(*window, "quotehost", QStringLiteral("quotes.example.com"));
+  Type(*window, "quoteurl", QStringLiteral("https://q.example.com/csv?s={symbols}"));
+  QTest::mouseClick(Find<QWidget>(*window, "internetcommit"), Qt::LeftButton);
+  EXPECT_EQ(QuoteServiceSetting().host, "quotes.example.com");
+  EXPECT_EQ(QuoteServiceSetting().url_template, "https://q.example.com/csv?s={symbols}");
+
+  QTest::mouseClick(Find<QWidget>(*window, "internetchange"), Qt::LeftButton);
+  Type(*window, "quotehost", QStringLiteral("elsewhere.example.com"));
+  QTest::mouseClick(Find<QWidget>(*window, "internetabort"), Qt::LeftButton);
+  EXPECT_EQ(Find<QLineEdit>(*window, "quotehost")->text(), QStringLiteral("quotes.example.com"));
+  EXPECT_EQ(QuoteServiceSetting().host, "quotes.example.com");
+  SaveQuoteServiceSetting({});
 }
 
 }  // namespace
