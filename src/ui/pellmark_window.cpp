@@ -212,7 +212,6 @@ QTabWidget* TPellmark::PageGroup(const QString& name) {
   auto* group = new QTabWidget(pages_);
   group->setObjectName(name);
   group->setDocumentMode(false);
-  pages_->addWidget(group);
   return group;
 }
 
@@ -257,7 +256,31 @@ QWidget* TPellmark::Sheet(QTabWidget* group, const QString& caption, const QStri
 void TPellmark::BuildPages() {
   pages_ = new QStackedWidget(this);
   pages_->setObjectName(QStringLiteral("pages"));
+  // A page group is built when it is first shown; until then a blank stand-in
+  // keeps its place, so the window is ready as soon as its first page is.
+  for (std::size_t page = 0; page < MainTabCaptions().size(); ++page) pages_->addWidget(new QWidget(pages_));
+  built_pages_.assign(MainTabCaptions().size(), false);
+}
 
+void TPellmark::BuildPage(MainTab tab) {
+  const auto index = static_cast<std::size_t>(tab);
+  if (built_pages_[index]) return;
+  built_pages_[index] = true;
+  QWidget* page = nullptr;
+  switch (tab) {
+    case MainTab::kMembers: page = BuildMembersPage(); break;
+    case MainTab::kSecurities: page = BuildSecuritiesPage(); break;
+    case MainTab::kAccounts: page = BuildAccountsPage(); break;
+    case MainTab::kReports: page = BuildReportsPage(); break;
+    case MainTab::kSpecial: page = BuildSpecialPage(); break;
+  }
+  QWidget* stand_in = pages_->widget(static_cast<int>(index));
+  pages_->insertWidget(static_cast<int>(index), page);
+  pages_->removeWidget(stand_in);
+  delete stand_in;
+}
+
+QWidget* TPellmark::BuildMembersPage() {
   QTabWidget* members = PageGroup(QStringLiteral("MembersPage"));
   DateEntry* dues_date = DateGroup(QStringLiteral("duesdate"), QStringLiteral("duescal"), QStringLiteral("yearlabel"),
                                    QStringLiteral("monthlabel"), QStringLiteral("duesdatespin"),
@@ -273,7 +296,10 @@ void TPellmark::BuildPages() {
     books_->Figures().RefreshPurchaseUnit(date);
     RefreshClubSummary();
   });
+  return members;
+}
 
+QWidget* TPellmark::BuildSecuritiesPage() {
   QTabWidget* securities = PageGroup(QStringLiteral("SecuritiesPage"));
   Sheet(securities, tr("Prices"), QStringLiteral("helpsecprice"), 2502,
         DateGroup(QStringLiteral("pricedate"), QStringLiteral("pricecal"), QStringLiteral("pyearlabel"),
@@ -291,7 +317,10 @@ void TPellmark::BuildPages() {
                        "and entered here.")));
   Sheet(securities, tr("Special"), QStringLiteral("helpsecspec"), 2513, nullptr,
         Placeholder(tr("Hiding, deleting and recalculating securities will be done here.")));
+  return securities;
+}
 
+QWidget* TPellmark::BuildAccountsPage() {
   accounts_page_ = PageGroup(QStringLiteral("AccountsPage"));
   DateEntry* account_date =
       DateGroup(QStringLiteral("actdate"), QStringLiteral("actcal"), QStringLiteral("ayearlabel"),
@@ -310,7 +339,10 @@ void TPellmark::BuildPages() {
   });
   connect(accounts_, &AccountsPage::accountListChanged, this, &TPellmark::ListAccounts);
   connect(accounts_, &AccountsPage::postingDone, this, &TPellmark::RefreshClubSummary);
+  return accounts_page_;
+}
 
+QWidget* TPellmark::BuildReportsPage() {
   QTabWidget* reports = PageGroup(QStringLiteral("ReportsPage"));
   report_date_ = DateGroup(QStringLiteral("reportdate"), QStringLiteral("reportcal"), QStringLiteral("ryearlabel"),
                            QStringLiteral("rmonthlabel"), QStringLiteral("reportdatespin"),
@@ -318,12 +350,15 @@ void TPellmark::BuildPages() {
   Sheet(reports, tr("Reports"), QStringLiteral("helprptrpt"), 3001, report_date_,
         Placeholder(tr("The valuation statement, the members' reports and the tax figures will be chosen, "
                        "previewed and printed here.")));
+  return reports;
+}
 
+QWidget* TPellmark::BuildSpecialPage() {
   special_ = new SpecialPage(*books_, pages_);
-  pages_->addWidget(special_);
   connect(special_, &SpecialPage::helpRequested, this, [this](int topic) { Help().ShowTopic(topic); });
   connect(special_, &SpecialPage::clubInformationCommitted, this, &TPellmark::RefreshClubSummary);
   connect(special_, &SpecialPage::booksRepaired, this, &TPellmark::RefreshClubSummary);
+  return special_;
 }
 
 HelpWindow& TPellmark::Help() {
@@ -341,7 +376,8 @@ void TPellmark::OpenHelpOfShownSheet() {
   Help().ShowTopic(HelpWindow::kIndexTopic);
 }
 
-bool TPellmark::ForceDeletes() const { return special_->ForceDeletes(); }
+// Force Deletes is off at every start, so an unbuilt Special page means off.
+bool TPellmark::ForceDeletes() const { return special_ != nullptr && special_->ForceDeletes(); }
 
 bool TPellmark::ChooseTab(MainTab tab) {
   if (!TabSet1Change(tab)) return false;
@@ -355,7 +391,8 @@ bool TPellmark::TabSet1Change(MainTab tab) {
   TViewState& view = club_.View();
   if (Keys_->count() > 0) RememberListPosition(view, current_tab_, Keys_->currentRow());
   current_tab_ = tab;
-  categories_->ListCategories();
+  BuildPage(tab);
+  if (categories_ != nullptr) categories_->ListCategories();
 
   switch (tab) {
     case MainTab::kMembers:
@@ -437,7 +474,7 @@ void TPellmark::KeysClick(int row) {
 }
 
 void TPellmark::ShowKeys(const QString& caption, bool shown) {
-  const bool categories = current_tab_ == MainTab::kAccounts && shown &&
+  const bool categories = current_tab_ == MainTab::kAccounts && shown && accounts_page_ != nullptr &&
                           accounts_page_->currentWidget() == categories_sheet_;
   key_caption_->setText(categories ? tr("Categories") : caption);
   Keys_->setVisible(shown && !categories);
@@ -470,7 +507,7 @@ void TPellmark::closeEvent(QCloseEvent* event) {
 void TPellmark::FormClose() {
   if (closed_) return;
   closed_ = true;
-  special_->KeepOptions();
+  if (special_ != nullptr) special_->KeepOptions();
   if (Keys_->count() > 0) RememberListPosition(club_.View(), current_tab_, Keys_->currentRow());
   try {
     club_.Close();

@@ -84,6 +84,13 @@ class TPellmark : public QMainWindow {
   void BuildMenus();
   void BuildKeyPanel();
   void BuildPages();
+  // Builds the page group of `tab` in its place the first time it is needed.
+  void BuildPage(MainTab tab);
+  QWidget* BuildMembersPage();
+  QWidget* BuildSecuritiesPage();
+  QWidget* BuildAccountsPage();
+  QWidget* BuildReportsPage();
+  QWidget* BuildSpecialPage();
   QTabWidget* PageGroup(const QString& name);
   // What a sheet not built yet will hold, in place of an empty panel.
   QWidget* Placeholder(const QString& coming);
@@ -122,13 +129,15 @@ class TPellmark : public QMainWindow {
   std::vector<std::string> keylist_;
   QStackedWidget* pages_;
   QTabBar* TabSet1_;
-  QTabWidget* accounts_page_;
-  QWidget* categories_sheet_;
-  AccountsPage* accounts_;
-  MembersPage* members_;
-  CategoriesSheet* categories_;
-  DateEntry* report_date_;
-  SpecialPage* special_;
+  // Which page groups are built, by tab; the pointers below stay null until theirs is.
+  std::vector<bool> built_pages_;
+  QTabWidget* accounts_page_ = nullptr;
+  QWidget* categories_sheet_ = nullptr;
+  AccountsPage* accounts_ = nullptr;
+  MembersPage* members_ = nullptr;
+  CategoriesSheet* categories_ = nullptr;
+  DateEntry* report_date_ = nullptr;
+  SpecialPage* special_ = nullptr;
   HelpWindow* help_ = nullptr;
   FolderChooser choose_folder_;
 };

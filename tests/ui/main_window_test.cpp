@@ -126,6 +126,32 @@ TEST_F(MainWindowTest, FirstSetUpThroughTheSpecialPageOpensTheOtherTabs) {
   EXPECT_TRUE(Find<QWidget>(*window, "Keys")->isVisible());
 }
 
+// A page group is built the first time its tab is chosen, once, in its place
+// on the page stack; Force Deletes reads off until the Special page exists.
+TEST_F(MainWindowTest, PageGroupsAreBuiltWhenFirstShownAndKept) {
+  auto window = OpenWindow();
+  SetUpClub(*window);
+  window.reset();
+  window = OpenWindow();
+  EXPECT_EQ(window->CurrentTab(), MainTab::kMembers);
+  EXPECT_NE(window->findChild<QWidget*>(QStringLiteral("MembersPage")), nullptr);
+  EXPECT_EQ(window->findChild<QWidget*>(QStringLiteral("AccountsPage")), nullptr);
+  EXPECT_EQ(window->findChild<QWidget*>(QStringLiteral("forcedeletes")), nullptr);
+  EXPECT_FALSE(window->ForceDeletes());
+
+  ASSERT_TRUE(window->ChooseTab(MainTab::kAccounts));
+  auto* accounts = window->findChild<QWidget*>(QStringLiteral("AccountsPage"));
+  auto* pages = window->findChild<QStackedWidget*>(QStringLiteral("pages"));
+  ASSERT_NE(accounts, nullptr);
+  EXPECT_EQ(pages->currentWidget(), accounts);
+  EXPECT_EQ(pages->indexOf(accounts), static_cast<int>(MainTab::kAccounts));
+  ASSERT_TRUE(window->ChooseTab(MainTab::kMembers));
+  ASSERT_TRUE(window->ChooseTab(MainTab::kAccounts));
+  EXPECT_EQ(window->findChildren<QWidget*>(QStringLiteral("AccountsPage")).size(), 1);
+  EXPECT_EQ(pages->currentWidget(), accounts);
+  EXPECT_EQ(pages->count(), 5);
+}
+
 TEST_F(MainWindowTest, ASecondCommitUpdatesTheClubInformation) {
   auto window = OpenWindow();
   window->show();
@@ -263,9 +289,10 @@ TEST_F(MainWindowTest, TheViewStateIsKeptBetweenTwoRuns) {
   window->show();
   EXPECT_EQ(window->CurrentTab(), MainTab::kMembers);
   EXPECT_EQ(Find<QListWidget>(*window, "Keys")->currentRow(), 2);
-  EXPECT_FALSE(Find<QCheckBox>(*window, "usecolor")->isChecked());
   EXPECT_FALSE(window->Club().View().usecolor);
   EXPECT_EQ(window->Club().View().memberposition, 2);
+  ASSERT_TRUE(window->ChooseTab(MainTab::kSpecial));
+  EXPECT_FALSE(Find<QCheckBox>(*window, "usecolor")->isChecked());
 }
 
 TEST_F(MainWindowTest, SortBySecuritiesIsWrittenAtOnceAndForceDeletesStartsOff) {
@@ -313,6 +340,7 @@ TEST_F(MainWindowTest, HiddenCountsAreShownAndEnableTheirBoxes) {
     window->close();
   }
   auto window = OpenWindow();
+  ASSERT_TRUE(window->ChooseTab(MainTab::kSpecial));
   EXPECT_EQ(Find<QLabel>(*window, "hidmemlab")->text(), QStringLiteral("(2)"));
   EXPECT_TRUE(Find<QWidget>(*window, "hiddenmember")->isEnabled());
   EXPECT_EQ(Find<QLabel>(*window, "hidseclab")->text(), QStringLiteral("(0)"));
@@ -326,6 +354,7 @@ TEST_F(MainWindowTest, HelpOpensAtEachPagesTopic) {
   EXPECT_EQ(window->Help().Topic(), 1);
   EXPECT_TRUE(window->Help().PageText().contains(QStringLiteral("Pellmark Help")));
   SetUpClub(*window);
+  VisitEveryPage(*window);
 
   const std::pair<const char*, int> buttons[] = {
       {"helpmemdues", 2002},  {"helpmemdata", 2006},  {"helpmemspec", 2007},   {"helpacttran", 1002},
@@ -374,6 +403,7 @@ namespace {
 TEST_F(MainWindowTest, EveryHelpTopicTheProgramUsesHasItsPage) {
   auto window = OpenWindow();
   SetUpClub(*window);
+  VisitEveryPage(*window);
   std::set<int> topics = {HelpWindow::kIndexTopic, securities::LotChooser::kHelpTopic, kFolderChooserHelpTopic};
   for (QPushButton* button : window->findChildren<QPushButton*>()) {
     if (button->property("helptopic").isValid()) topics.insert(button->property("helptopic").toInt());

@@ -149,6 +149,7 @@ TEST_F(MembersPageTest, TheDuesGridsColumnsFitTheirContents) {
 
 // Sheets not built yet say what they will hold.
 TEST_F(MembersPageTest, PagesNotBuiltYetSayWhatWillBeThere) {
+  VisitEveryPage(*window);
   for (const char* page : {"SecuritiesPage", "ReportsPage"}) {
     auto* group = Find<QTabWidget>(*window, page);
     for (int sheet = 0; sheet < group->count(); ++sheet) {

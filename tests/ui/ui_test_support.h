@@ -37,6 +37,15 @@ class MainWindowTest : public ::testing::Test {
     QTest::mouseClick(Find<QWidget>(window, "clubinfocommit"), Qt::LeftButton);
   }
 
+  // Shows every page group once, so that all of them are built; the window
+  // ends on the Special page.
+  void VisitEveryPage(TPellmark& window) {
+    for (MainTab tab : {MainTab::kMembers, MainTab::kSecurities, MainTab::kAccounts, MainTab::kReports,
+                        MainTab::kSpecial}) {
+      ASSERT_TRUE(window.ChooseTab(tab));
+    }
+  }
+
   // Replaces the text of the named field as the user would type it.
   void Type(TPellmark& window, const char* field, const QString& text) {
     auto* edit = Find<QWidget>(window, field);
