@@ -234,7 +234,10 @@ std::string T_HTTP::Request(const std::string& url, bool head) {
   int running = 1;
   bool aborted = false;
   while (running != 0) {
-    if (curl_multi_perform(multi.get(), &running) != CURLM_OK) break;
+    if (const CURLMcode code = curl_multi_perform(multi.get(), &running); code != CURLM_OK) {
+      curl_multi_remove_handle(multi.get(), e);
+      throw HttpError(HttpError::Kind::kTransfer, curl_multi_strerror(code));
+    }
     if (running != 0) curl_multi_poll(multi.get(), nullptr, 0, kPollMilliseconds, nullptr);
     if (KeepGoing && !KeepGoing()) {
       aborted = true;
