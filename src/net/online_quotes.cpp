@@ -10,9 +10,8 @@ void ConnectOnce::Run(InternetForm& form) {
   if (!form.Closed()) form.Abort();
 }
 
-Outcome FetchOnlineQuotes(ClubSession& club, QuoteBook& book, const QuoteService& service, ConnectionDialog& dialog,
-                          HttpTimeouts timeouts) {
-  Interaction& ui = club.Ui();
+Outcome FetchOnlineQuotes(ClubSession& club, Interaction& ui, QuoteBook& book, const QuoteService& service,
+                          ConnectionDialog& dialog, HttpTimeouts timeouts) {
   if (!service.Configured()) return Refuse(ui, std::string(kNoServiceConfigured));
   if (!TrimBlanks(service.url_template).empty() && !TemplateHoldsSymbols(service.url_template)) {
     return Refuse(ui, std::string(kNoSymbolsSlot));

@@ -2,7 +2,7 @@
 // security from the quote service, entered as prices.
 //
 //   QtConnectionDialog dialog(window);
-//   Outcome outcome = books.Settle(net::FetchOnlineQuotes(club, book, service, dialog));
+//   Outcome outcome = books.Settle(net::FetchOnlineQuotes(club, club.Ui(), book, service, dialog));
 #pragma once
 
 #include <string_view>
@@ -42,8 +42,10 @@ class ConnectOnce : public ConnectionDialog {
 // the last price update is answered No or the dialog is aborted. When a price
 // was entered the prices-changed flag is set in the club information, the
 // sound plays and "Stock Quotes have been updated..." is shown. The caller
-// settles the outcome (one unit of work) and refreshes the screen.
-Outcome FetchOnlineQuotes(ClubSession& club, QuoteBook& book, const QuoteService& service, ConnectionDialog& dialog,
-                          HttpTimeouts timeouts = {});
+// settles the outcome (one unit of work) and refreshes the screen. Everything
+// shown goes through `ui`: the club's port, or one that also moves a window's
+// own "Quotes" gauge.
+Outcome FetchOnlineQuotes(ClubSession& club, Interaction& ui, QuoteBook& book, const QuoteService& service,
+                          ConnectionDialog& dialog, HttpTimeouts timeouts = {});
 
 }  // namespace pellmark::net

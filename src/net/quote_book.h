@@ -5,7 +5,7 @@
 //
 //   class LedgerQuotes : public net::QuoteBook { ... };
 //   LedgerQuotes book(ledger);
-//   net::FetchOnlineQuotes(club, book, service, dialog);
+//   net::FetchOnlineQuotes(club, club.Ui(), book, service, dialog);
 #pragma once
 
 #include <string>

@@ -5,7 +5,7 @@
 // and the progress parentheses.
 //
 //   TInternetform dialog(window);
-//   net::FetchOnlineQuotes(club, book, service, dialog);   // runs it modal
+//   net::FetchOnlineQuotes(club, club.Ui(), book, service, dialog);   // runs it modal
 #pragma once
 
 #include <QDialog>

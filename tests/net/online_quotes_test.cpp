@@ -30,7 +30,7 @@ class OnlineQuotesTest : public pellmark::testing::ClubFixture {
 
   Outcome Run(FakeQuoteBook& book, const QuoteService& service) {
     ConnectOnce dialog;
-    return books.Settle(FetchOnlineQuotes(club, book, service, dialog, kShortWaits));
+    return books.Settle(FetchOnlineQuotes(club, ui, book, service, dialog, kShortWaits));
   }
 
   FakeQuoteBook book{{{"Intl Business", "IBM"}, {"New One", "Symbol"}, {"Soft", "msft"}}};
