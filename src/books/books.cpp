@@ -3,7 +3,10 @@
 namespace pellmark {
 
 Books::Books(std::filesystem::path folder, Interaction& ui, const Clock& clock)
-    : club_(std::move(folder), ui, clock), accounts_(club_), members_(club_), categories_(club_), figures_(club_) {}
+    : club_(std::move(folder), ui, clock), accounts_(club_), members_(club_), categories_(club_),
+      securities_(club_),
+      prices_(club_, securities_),
+      figures_(club_) {}
 
 void Books::Open(bool reset) {
   figures_.ForgetPurchaseUnit();

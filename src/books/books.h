@@ -15,6 +15,8 @@
 #include "club/club_session.h"
 #include "club/outcome.h"
 #include "members/member_ledger.h"
+#include "securities/price_ledger.h"
+#include "securities/security_records.h"
 #include "valuation/club_summary.h"
 
 namespace pellmark {
@@ -60,6 +62,8 @@ class Books {
   ledger::AccountLedger& Accounts() { return accounts_; }
   ledger::MemberLedger& Members() { return members_; }
   ledger::CategoryLedger& Categories() { return categories_; }
+  ledger::SecurityRecords& Securities() { return securities_; }
+  ledger::PriceLedger& Prices() { return prices_; }
   valuation::ClubFigures& Figures() { return figures_; }
 
  private:
@@ -67,6 +71,8 @@ class Books {
   ledger::AccountLedger accounts_;
   ledger::MemberLedger members_;
   ledger::CategoryLedger categories_;
+  ledger::SecurityRecords securities_;
+  ledger::PriceLedger prices_;
   valuation::ClubFigures figures_;
 };
 

@@ -20,6 +20,7 @@ void AddCommands(CLI::App& app, CommandList& commands) {
   AddStoreCommands(app, commands);
   AddAccountCommands(app, commands);
   AddMemberCommands(app, commands);
+  AddSecurityCommands(app, commands);
 }
 
 // Edits that turn one word into the other (Levenshtein distance).

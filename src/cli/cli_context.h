@@ -61,5 +61,6 @@ void AddClubCommands(CLI::App& app, CommandList& commands);
 void AddStoreCommands(CLI::App& app, CommandList& commands);
 void AddAccountCommands(CLI::App& app, CommandList& commands);
 void AddMemberCommands(CLI::App& app, CommandList& commands);
+void AddSecurityCommands(CLI::App& app, CommandList& commands);
 
 }  // namespace pellmark::cli

@@ -1,5 +1,6 @@
 #include "cli/demo_club.h"
 
+#include <algorithm>
 #include <iterator>
 #include <map>
 #include <string>
@@ -83,6 +84,38 @@ void Require(bool done) {
 }
 
 void Require(const Outcome& outcome) { Require(outcome.IsDone()); }
+
+struct DemoSecurity {
+  const char* name;
+  const char* symbol;
+  double first_price;
+  double monthly_step;
+};
+
+// The last one was sold off long ago and is hidden.
+constexpr DemoSecurity kSecurities[] = {
+    {"Acme Tools", "ACME", 24.50, 0.375},
+    {"Bolt Energy", "BOLT", 61.25, -0.5},
+    {"Crane Rail", "CRN", 12.125, 0.125},
+    {"Old Mill Foods", "OMF", 8.75, -0.25},
+};
+
+// Four securities with a price on the first of each month, wavering around a
+// steady trend in eighths of a dollar.
+void AddDemoSecurities(Books& books, CivilDate first, int months, DayNumber today) {
+  for (const DemoSecurity& demo : kSecurities) {
+    Require(books.Securities().CommitSecurity(std::nullopt, {demo.name, demo.symbol}));
+    CivilDate month = first;
+    for (int i = 0; i < months; ++i) {
+      const DayNumber date = DayNumberFromCivil(month);
+      const double wave = (i % 4 == 1 ? 0.625 : 0) - (i % 4 == 3 ? 0.375 : 0);
+      const double price = std::max(0.125, demo.first_price + demo.monthly_step * i + wave);
+      if (date <= today) Require(books.Prices().EnterPrice(demo.name, price, date));
+      month = month.month == 12 ? CivilDate{month.year + 1, 1, 1} : CivilDate{month.year, month.month + 1, 1};
+    }
+  }
+  Require(books.Securities().Hide(kSecurities[std::size(kSecurities) - 1].name));
+}
 
 }  // namespace
 
@@ -171,6 +204,7 @@ void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& 
     month = month.month == 12 ? CivilDate{month.year + 1, 1, 1} : CivilDate{month.year, month.month + 1, 1};
   }
   Require(accounts.Reconcile("Bank"));
+  AddDemoSecurities(books, first, months, clock.Today());
   club.Close();
 }
 

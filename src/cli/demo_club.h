@@ -1,6 +1,7 @@
 // The demo club of `make run`: a set-up club with the accounts "Cash", "Bank"
 // and "Broker", five members (one a group), the twelve monthly dues collections
-// up to this month, and the bank's charges, interest, checks and transfers.
+// up to this month, the bank's charges, interest, checks and transfers, and four
+// securities with monthly prices, one of them hidden.
 // More years and members make a club of a real size for trying the program
 // and for the benchmarks (`demo DIR --years 20 --members 50`).
 #pragma once

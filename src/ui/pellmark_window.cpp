@@ -31,6 +31,7 @@
 #include "ui/help_window.h"
 #include "ui/members_page.h"
 #include "ui/qt_interaction.h"
+#include "ui/securities_page.h"
 #include "ui/special_page.h"
 #include "ui/summary_panel.h"
 
@@ -301,22 +302,23 @@ QWidget* TPellmark::BuildMembersPage() {
 
 QWidget* TPellmark::BuildSecuritiesPage() {
   QTabWidget* securities = PageGroup(QStringLiteral("SecuritiesPage"));
-  Sheet(securities, tr("Prices"), QStringLiteral("helpsecprice"), 2502,
-        DateGroup(QStringLiteral("pricedate"), QStringLiteral("pricecal"), QStringLiteral("pyearlabel"),
-                  QStringLiteral("pmonthlabel"), QStringLiteral("pricedatespin"), QStringLiteral("pmonthspin"),
-                  QStringLiteral("pyearspin")),
-        Placeholder(tr("The prices of the club's securities on the date above will be listed and entered here.")));
-  Sheet(securities, tr("Data"), QStringLiteral("helpsecdata"), 2503, nullptr,
-        Placeholder(tr("Each security's name, symbol, shares held, cost and current price will be shown and "
-                       "changed here.")));
+  DateEntry* price_date =
+      DateGroup(QStringLiteral("pricedate"), QStringLiteral("pricecal"), QStringLiteral("pyearlabel"),
+                QStringLiteral("pmonthlabel"), QStringLiteral("pricedatespin"), QStringLiteral("pmonthspin"),
+                QStringLiteral("pyearspin"));
+  securities_ = new SecuritiesPage(*books_, *price_date, this);
+  Sheet(securities, tr("Prices"), QStringLiteral("helpsecprice"), 2502, price_date, securities_->PricesArea());
+  Sheet(securities, tr("Data"), QStringLiteral("helpsecdata"), 2503, nullptr, securities_->DataArea());
   Sheet(securities, tr("Transactions"), QStringLiteral("helpsectran"), 2504,
         DateGroup(QStringLiteral("secdate"), QStringLiteral("divcal"), QStringLiteral("dyearlabel"),
                   QStringLiteral("dmonthlabel"), QStringLiteral("secdatespin"), QStringLiteral("dmonthspin"),
                   QStringLiteral("dyearspin")),
         Placeholder(tr("The security's purchases, sales, dividends, splits and other transactions will be listed "
                        "and entered here.")));
-  Sheet(securities, tr("Special"), QStringLiteral("helpsecspec"), 2513, nullptr,
-        Placeholder(tr("Hiding, deleting and recalculating securities will be done here.")));
+  Sheet(securities, tr("Special"), QStringLiteral("helpsecspec"), 2513, nullptr, securities_->SpecialArea());
+  connect(securities_, &SecuritiesPage::securityListChanged, this, &TPellmark::ListSecurities);
+  connect(securities_, &SecuritiesPage::postingDone, this, &TPellmark::RefreshClubSummary);
+  connect(securities_, &SecuritiesPage::stepRequested, this, &TPellmark::StepKeys);
   return securities;
 }
 
@@ -402,6 +404,7 @@ bool TPellmark::TabSet1Change(MainTab tab) {
       break;
     case MainTab::kSecurities:
       ListMasterKeys(club_.securities.Keys(KeyListFilter(view.showhiddensecurities)), tab);
+      KeysClick(Keys_->currentRow());
       ShowKeys(tr("Securities"), true);
       break;
     case MainTab::kAccounts:
@@ -459,10 +462,28 @@ void TPellmark::ListMembers(const QString& selected) {
   KeysClick(Keys_->currentRow());
 }
 
+void TPellmark::ListSecurities(const QString& selected) {
+  ListMasterKeys(club_.securities.Keys(KeyListFilter(club_.View().showhiddensecurities)), MainTab::kSecurities);
+  const std::string name = ToCore(selected);
+  for (std::size_t row = 0; row < keylist_.size(); ++row) {
+    if (keylist_[row].substr(1) == name) Keys_->setCurrentRow(static_cast<int>(row));
+  }
+  KeysClick(Keys_->currentRow());
+}
+
+void TPellmark::StepKeys(int step) {
+  const int row = Keys_->currentRow() + step;
+  if (row >= 0 && row < Keys_->count()) Keys_->setCurrentRow(row);
+}
+
 void TPellmark::KeysClick(int row) {
   const bool listed = row >= 0 && row < static_cast<int>(keylist_.size());
   if (current_tab_ == MainTab::kMembers) {
     members_->ShowMember(listed ? std::optional(keylist_[static_cast<std::size_t>(row)].substr(1)) : std::nullopt);
+    return;
+  }
+  if (current_tab_ == MainTab::kSecurities) {
+    securities_->ShowSecurity(listed ? std::optional(keylist_[static_cast<std::size_t>(row)].substr(1)) : std::nullopt);
     return;
   }
   if (current_tab_ != MainTab::kAccounts) return;

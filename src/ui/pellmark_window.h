@@ -32,6 +32,7 @@ class CategoriesSheet;
 class DateEntry;
 class HelpWindow;
 class MembersPage;
+class SecuritiesPage;
 class SpecialPage;
 class SummaryPanel;
 
@@ -110,6 +111,10 @@ class TPellmark : public QMainWindow {
   void SelectDefaultAccount();
   // Lists the members again and selects `selected` when it is still listed.
   void ListMembers(const QString& selected);
+  // Lists the securities again and selects `selected` when it is still listed.
+  void ListSecurities(const QString& selected);
+  // Moves the key list's selection by `step` rows, staying within the list.
+  void StepKeys(int step);
   void FormClose();
 
   std::filesystem::path club_folder_;
@@ -135,6 +140,7 @@ class TPellmark : public QMainWindow {
   QWidget* categories_sheet_ = nullptr;
   AccountsPage* accounts_ = nullptr;
   MembersPage* members_ = nullptr;
+  SecuritiesPage* securities_ = nullptr;
   CategoriesSheet* categories_ = nullptr;
   DateEntry* report_date_ = nullptr;
   SpecialPage* special_ = nullptr;

@@ -240,6 +240,14 @@ TEST(CliDemo, TheDemoClubHoldsAYearOfDuesAndTheBanksActivity) {
   CliRun broker = RunLine({"--club", club, "register", "Broker", "--year", "2026"});
   EXPECT_EQ(broker.out.substr(0, broker.out.find('\n')), "2026 Transaction History (3)");
 
+  auto securities = nlohmann::json::parse(RunLine({"--club", club, "--json", "securities"}).out);
+  ASSERT_EQ(securities["rows"].size(), 4u);
+  EXPECT_EQ(securities["rows"][0]["symbol"], "ACME");
+  EXPECT_EQ(securities["rows"][3]["name"], "~Old Mill Foods");
+  EXPECT_EQ(securities["rows"][0]["price_date"], "12/01/2026");
+  CliRun acme = RunLine({"--club", club, "prices", "Acme Tools", "--year", "2026"});
+  EXPECT_EQ(acme.out.substr(0, acme.out.find('\n')), "2026 Price History (12)");
+
   EXPECT_EQ(RunLine({"--today", "12/07/2026", "demo", club}).status, kRefused);  // never over a club
 }
 

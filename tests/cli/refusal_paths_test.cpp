@@ -85,6 +85,20 @@ std::map<std::string, Refusal> Refusals(const std::string& club) {
       {"dues-history", {{"dues-history", "Nobody, X"}}},
       {"mtxn change", {{"mtxn", "change", "Smith, Ann", "999", "5"}}},
       {"mtxn delete", {{"--yes", "mtxn", "delete", "Smith, Ann", "999"}}},
+      {"security add", {{"security", "add", "Security Name"}}},
+      {"security change", {{"security", "change", "Nothing", "--symbol", "X"}}},
+      {"security hide", {{"security", "hide", "Nothing"}}},
+      {"security unhide", {{"security", "unhide", "Nothing"}}},
+      {"security delete", {{"--yes", "security", "delete", "Nothing"}}},
+      {"security reset", {{"security", "reset", "Nothing"}}},
+      {"security reset-all", {{"--club", club + "/none", "security", "reset-all"}, kUsage}},
+      {"securities", {{"--club", club + "/none", "securities"}, kUsage}},
+      {"price", {{"price", "Nothing", "12"}}},
+      {"price change", {{"price", "change", "Nothing", "0", "12"}}},
+      {"price delete", {{"--yes", "price", "delete", "Nothing", "0"}}},
+      {"price-all", {{"price-all", "Nothing=12"}}},
+      {"prices", {{"prices", "Nothing"}}},
+      {"import-prices", {{"import-prices", club + "/none.txt"}}},
   };
 }
 
