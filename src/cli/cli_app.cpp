@@ -21,6 +21,7 @@ void AddCommands(CLI::App& app, CommandList& commands) {
   AddAccountCommands(app, commands);
   AddMemberCommands(app, commands);
   AddSecurityCommands(app, commands);
+  AddQuoteCommands(app, commands);
 }
 
 // Edits that turn one word into the other (Levenshtein distance).

@@ -62,5 +62,6 @@ void AddStoreCommands(CLI::App& app, CommandList& commands);
 void AddAccountCommands(CLI::App& app, CommandList& commands);
 void AddMemberCommands(CLI::App& app, CommandList& commands);
 void AddSecurityCommands(CLI::App& app, CommandList& commands);
+void AddQuoteCommands(CLI::App& app, CommandList& commands);
 
 }  // namespace pellmark::cli

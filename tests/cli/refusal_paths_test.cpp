@@ -99,6 +99,7 @@ std::map<std::string, Refusal> Refusals(const std::string& club) {
       {"price-all", {{"price-all", "Nothing=12"}}},
       {"prices", {{"prices", "Nothing"}}},
       {"import-prices", {{"import-prices", club + "/none.txt"}}},
+      {"quotes", {{"quotes"}}},
   };
 }
 
