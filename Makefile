@@ -38,13 +38,13 @@ run: build
 
 # Builds the libFuzzer targets with clang in their own folder and runs each for
 # FUZZ_SECONDS: the store's container loader, the record codecs, the club's
-# commit record, the price import reader, then the valuation statement reader; findings
-# land in $(FUZZ_DIR).
+# commit record, the price import reader, the valuation statement reader, then
+# the matcher of the quote service's reply; findings land in $(FUZZ_DIR).
 fuzz: deps
 	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	  -DPELLMARK_BUILD_FUZZ=ON -DPELLMARK_BUILD_UI=OFF -DPELLMARK_BUILD_TESTS=OFF -DPELLMARK_BUILD_BENCH=OFF
 	cmake --build $(FUZZ_DIR) --target store_container_fuzz record_codec_fuzz commit_record_fuzz price_import_fuzz \
-	  statement_file_fuzz -j $(JOBS)
+	  statement_file_fuzz quote_reply_fuzz -j $(JOBS)
 	mkdir -p $(FUZZ_DIR)/corpus/container $(FUZZ_DIR)/corpus/records
 	cd $(FUZZ_DIR) && ./fuzz/store_container_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	  corpus/container $(CURDIR)/fuzz/corpus/container
@@ -56,3 +56,6 @@ fuzz: deps
 	  corpus/prices $(CURDIR)/fuzz/corpus/prices
 	mkdir -p $(FUZZ_DIR)/corpus/statements
 	cd $(FUZZ_DIR) && ./fuzz/statement_file_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 corpus/statements
+	mkdir -p $(FUZZ_DIR)/corpus/quotes
+	cd $(FUZZ_DIR) && ./fuzz/quote_reply_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	  corpus/quotes $(CURDIR)/fuzz/corpus/quotes

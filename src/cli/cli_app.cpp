@@ -25,6 +25,7 @@ void AddCommands(CLI::App& app, CommandList& commands) {
   AddReportCommands(app, commands);
   AddValuationCommands(app, commands);
   AddInterchangeCommands(app, commands);
+  AddQuoteCommands(app, commands);
 }
 
 // Edits that turn one word into the other (Levenshtein distance).

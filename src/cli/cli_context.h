@@ -66,5 +66,6 @@ void AddSecurityCommands(CLI::App& app, CommandList& commands);
 void AddReportCommands(CLI::App& app, CommandList& commands);
 void AddValuationCommands(CLI::App& app, CommandList& commands);
 void AddInterchangeCommands(CLI::App& app, CommandList& commands);
+void AddQuoteCommands(CLI::App& app, CommandList& commands);
 
 }  // namespace pellmark::cli

@@ -115,7 +115,16 @@ void CheckClub(CliContext& context, bool repair) {
 // page's checks.
 struct ClubOptions {
   std::optional<std::string> name, address, tax_id, year, mail_server, return_address;
+  std::optional<std::string> proxy, user, password;
+  std::optional<bool> use_proxy, cache_off, basic_auth;
+
+  bool Changes() const {
+    return name || address || tax_id || year || mail_server || return_address || proxy || user || password ||
+           use_proxy || cache_off || basic_auth;
+  }
 };
+
+Cell OnOffCell(bool on) { return {on ? "on" : "off", on}; }
 
 void ShowOrChangeClub(CliContext& context, const ClubOptions& options) {
   WithOpenClub(context, [&](Books& books) {
@@ -130,8 +139,13 @@ void ShowOrChangeClub(CliContext& context, const ClubOptions& options) {
     set(fields.year, options.year);
     set(fields.host, options.mail_server);
     set(fields.retadr, options.return_address);
-    if (options.name || options.address || options.tax_id || options.year || options.mail_server ||
-        options.return_address) {
+    set(fields.proxy, options.proxy);
+    set(fields.user, options.user);
+    set(fields.passwd, options.password);
+    fields.usepxy = options.use_proxy.value_or(fields.usepxy);
+    fields.pxycsh = options.cache_off.value_or(fields.pxycsh);
+    fields.usepas = options.basic_auth.value_or(fields.usepas);
+    if (options.Changes()) {
       RequireDone(books, club.CommitClubInformation(fields));
       fields = club.DisplayedClubInfo();
     }
@@ -142,6 +156,11 @@ void ShowOrChangeClub(CliContext& context, const ClubOptions& options) {
     summary.Add("Open year", "year", TextCell(fields.year));
     summary.Add("Mail server", "mail_server", TextCell(ToUtf8(fields.host)));
     summary.Add("Return address", "return_address", TextCell(ToUtf8(fields.retadr)));
+    summary.Add("Proxy", "proxy", TextCell(ToUtf8(fields.proxy)));
+    summary.Add("Use proxy", "use_proxy", OnOffCell(fields.usepxy));
+    summary.Add("Cache off", "cache_off", OnOffCell(fields.pxycsh));
+    summary.Add("Authentication", "basic_auth", OnOffCell(fields.usepas));
+    summary.Add("User", "user", TextCell(ToUtf8(fields.user)));
     summary.Print(*context.out, context.json);
   });
 }
@@ -160,6 +179,12 @@ void AddClubCommands(CLI::App& app, CommandList& commands) {
   club->add_option("--year", club_options->year, "Track year, the first year of the books");
   club->add_option("--mail-server", club_options->mail_server, "Outgoing mail server");
   club->add_option("--return-address", club_options->return_address, "Return address of the club's mail");
+  club->add_option("--proxy", club_options->proxy, "Proxy for quotes: host, host:port or URL");
+  club->add_option("--use-proxy", club_options->use_proxy, "Send quote requests through the proxy (on/off)");
+  club->add_option("--cache-off", club_options->cache_off, "Ask caches not to answer quote requests (on/off)");
+  club->add_option("--basic-auth", club_options->basic_auth, "Send the user and password with quote requests (on/off)");
+  club->add_option("--user", club_options->user, "User name for basic authentication");
+  club->add_option("--password", club_options->password, "Password for basic authentication");
   commands.push_back({club, [club_options](CliContext& context) { ShowOrChangeClub(context, *club_options); }});
 
   auto* open = app.add_subcommand("open", "Open the club as the program does at start (upgrades included) and close it");

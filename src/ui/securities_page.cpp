@@ -6,18 +6,24 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "books/security_quotes.h"
 #include "club/dates.h"
 #include "club/number_format.h"
 #include "securities/security_summary.h"
 #include "ui/command_group.h"
 #include "ui/date_entry.h"
 #include "ui/history_grid.h"
+#include "net/online_quotes.h"
+#include "ui/gauge_interaction.h"
 #include "ui/named_widgets.h"
 #include "ui/qt_interaction.h"
+#include "ui/quote_service_setting.h"
+#include "ui/tinternet_form.h"
 
 namespace pellmark::ui {
 namespace {
@@ -29,6 +35,16 @@ std::optional<std::filesystem::path> ChooseImportFile(const std::filesystem::pat
   return std::filesystem::path(file.toStdString());
 }
 
+// The connection dialog of the quote run as the page's runner shows it.
+class RunnerDialog : public net::ConnectionDialog {
+ public:
+  explicit RunnerDialog(const SecuritiesPage::ConnectionRunner& run) : run_(run) {}
+  void Run(net::InternetForm& form) override { run_(form); }
+
+ private:
+  const SecuritiesPage::ConnectionRunner& run_;
+};
+
 }  // namespace
 
 SecuritiesPage::SecuritiesPage(Books& books, DateEntry& pricedate, QObject* parent)
@@ -39,6 +55,10 @@ SecuritiesPage::SecuritiesPage(Books& books, DateEntry& pricedate, QObject* pare
       prices_(books.Prices()),
       pricedate_(pricedate),
       choose_file_(ChooseImportFile) {
+  run_connection_ = [this](net::InternetForm& form) {
+    TInternetform dialog(prices_area_->window());
+    dialog.Run(form);
+  };
   prices_area_ = BuildPricesArea();
   data_area_ = BuildDataArea();
   special_area_ = BuildSpecialArea();
@@ -46,6 +66,7 @@ SecuritiesPage::SecuritiesPage(Books& books, DateEntry& pricedate, QObject* pare
     if (!price_grid_->ShowsAll()) RefreshGrid();
   });
   ShowSecurity(std::nullopt);
+  ShowQuoteGauge(0);
 }
 
 QLabel* SecuritiesPage::HiddenLabel(QWidget* parent, const char* name) {
@@ -95,6 +116,13 @@ QWidget* SecuritiesPage::BuildPricesArea() {
   QPushButton* import = Button(tr("&Import"), QStringLiteral("importprice"), area);
   import->setToolTip(tr("Prices from File"));
   connect(import, &QPushButton::clicked, this, &SecuritiesPage::importpriceClick);
+  onlinequote_ = Button(tr("&Online"), QStringLiteral("onlinequote"), area);
+  onlinequote_->setToolTip(tr("Prices from Internet"));
+  connect(onlinequote_, &QPushButton::clicked, this, &SecuritiesPage::onlinequoteClick);
+  processlabel_ = Named(new QLabel(tr("Processing"), area), "processlabel");
+  quoteslabel_ = Named(new QLabel(tr("Quotes"), area), "quoteslabel");
+  quotegauge_ = Named(new QProgressBar(area), "quotegauge");
+  quotegauge_->setRange(0, 100);
 
   auto* left = new QVBoxLayout;
   left->addWidget(summary_);
@@ -103,6 +131,10 @@ QWidget* SecuritiesPage::BuildPricesArea() {
   auto* side = new QVBoxLayout;
   side->addWidget(priceselect_);
   side->addWidget(import);
+  side->addWidget(onlinequote_);
+  side->addWidget(processlabel_);
+  side->addWidget(quoteslabel_);
+  side->addWidget(quotegauge_);
   side->addStretch(1);
   auto* layout = new QHBoxLayout(area);
   layout->setContentsMargins(8, 8, 8, 8);
@@ -341,6 +373,27 @@ void SecuritiesPage::securityaddClick() {
 void SecuritiesPage::securitycancelClick() {
   ShowSecurity(security_);
   form_buttons_.add_new->setFocus();
+}
+
+void SecuritiesPage::onlinequoteClick() {
+  SecurityQuotes book(books_);
+  GaugeInteraction ui(club_.Ui(), [this](int percent) { ShowQuoteGauge(percent); });
+  RunnerDialog dialog(run_connection_);
+  onlinequote_->setEnabled(false);
+  const Outcome outcome = books_.Settle(net::FetchOnlineQuotes(club_, ui, book, QuoteServiceSetting(), dialog));
+  // Prices entered before an unreadable line stay, so the screen shows them whatever the outcome.
+  static_cast<void>(outcome);
+  ShowQuoteGauge(0);
+  onlinequote_->setEnabled(true);
+  AfterPrices();
+}
+
+void SecuritiesPage::ShowQuoteGauge(int percent) {
+  for (QWidget* widget : {static_cast<QWidget*>(processlabel_), static_cast<QWidget*>(quoteslabel_),
+                          static_cast<QWidget*>(quotegauge_)}) {
+    widget->setVisible(percent > 0);
+  }
+  quotegauge_->setValue(percent);
 }
 
 }  // namespace pellmark::ui

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "books/books.h"
+#include "net/internet_form.h"
 #include "securities/price_ledger.h"
 #include "securities/security_records.h"
 #include "ui/record_form.h"
@@ -27,6 +28,8 @@
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
+class QPushButton;
 class QWidget;
 
 namespace pellmark::ui {
@@ -57,12 +60,19 @@ class SecuritiesPage : public QObject {
   using FileChooser = std::function<std::optional<std::filesystem::path>(const std::filesystem::path& folder)>;
   void SetFileChooser(FileChooser chooser) { choose_file_ = std::move(chooser); }
 
+  // What "Online" shows for the connection, until the form closes; by default
+  // the TInternetform dialog over the window.
+  using ConnectionRunner = std::function<void(net::InternetForm& form)>;
+  void SetConnectionRunner(ConnectionRunner runner) { run_connection_ = std::move(runner); }
+
   // The handlers of the page, also reachable by their buttons.
   void priceselectClick(ledger::PriceSelect choice);
   void secspecialselectClick(ledger::SecuritySpecial choice);
   void pricegridDblClick();
   void deletepriceClick();
   void importpriceClick();
+  // "Online": the latest prices from the quote service of the user's settings.
+  void onlinequoteClick();
   void securitynewClick();
   void securitychangeClick();
   void securityaddClick();
@@ -89,6 +99,8 @@ class SecuritiesPage : public QObject {
   void AfterPrices();
   std::optional<std::int32_t> SelectedPriceId() const;
   void allpriceClick();
+  // The "Processing" and "Quotes" labels with the gauge at `percent`; 0 hides them.
+  void ShowQuoteGauge(int percent);
 
   Books& books_;
   ClubSession& club_;
@@ -96,6 +108,7 @@ class SecuritiesPage : public QObject {
   ledger::PriceLedger& prices_;
   DateEntry& pricedate_;
   FileChooser choose_file_;
+  ConnectionRunner run_connection_;
   std::optional<std::string> security_;
   std::vector<ledger::PriceRow> rows_;
   bool adding_ = false;
@@ -113,6 +126,10 @@ class SecuritiesPage : public QObject {
   QLabel* dividendt_;
   HistoryGrid* price_grid_;
   CommandGroup* priceselect_;
+  QPushButton* onlinequote_;
+  QLabel* processlabel_;
+  QLabel* quoteslabel_;
+  QProgressBar* quotegauge_;
 
   QLineEdit* StockName_;
   QLineEdit* Symbol_;

@@ -17,6 +17,7 @@
 #include "books/books_check.h"
 #include "ui/named_widgets.h"
 #include "ui/qt_interaction.h"
+#include "ui/quote_service_setting.h"
 #include "ui/record_form.h"
 
 namespace pellmark::ui {
@@ -125,6 +126,10 @@ QGroupBox* SpecialPage::BuildInternetGroup() {
   username_ = Field(QStringLiteral("username"), 15, quotes);
   password_ = Field(QStringLiteral("password"), 15, quotes);
   password_->setEchoMode(QLineEdit::Password);
+  quotehost_ = Named(new QLineEdit(quotes), "quotehost");
+  quotehost_->setToolTip(tr("The quote service's host, asked for /d/quotes.csv"));
+  quoteurl_ = Named(new QLineEdit(quotes), "quoteurl");
+  quoteurl_->setToolTip(tr("Instead of the host: the whole address, with {symbols} where the symbols go"));
 
   auto* connection = new QGroupBox(tr("Connection Type"), quotes);
   connection->setObjectName(QStringLiteral("dialopt"));
@@ -165,6 +170,8 @@ QGroupBox* SpecialPage::BuildInternetGroup() {
   quotes_form->addRow(tr("User:"), username_);
   quotes_form->addRow(tr("Password:"), password_);
   quotes_form->addRow(tr("Dialup Entry:"), dialentries_);
+  quotes_form->addRow(tr("Quote Host:"), quotehost_);
+  quotes_form->addRow(tr("Quote URL:"), quoteurl_);
   auto* quotes_layout = new QVBoxLayout(quotes);
   quotes_layout->addLayout(boxes);
   quotes_layout->addLayout(quotes_form);
@@ -303,6 +310,9 @@ void SpecialPage::DisplayFields(const ClubInfoFields& fields) {
   closeopt_->button(fields.cnthndl == 1 ? 1 : 0)->setChecked(true);
   // Without dial-up networking no connection type is shown as chosen.
   ClearConnectionType();
+  const net::QuoteService service = QuoteServiceSetting();
+  quotehost_->setText(QString::fromStdString(service.host));
+  quoteurl_->setText(QString::fromStdString(service.url_template));
   const bool first_set_up = fields.startunit.has_value();
   start_unit_->setText(FromCore(fields.startunit.value_or("")));
   start_unit_label_->setVisible(first_set_up);
@@ -333,14 +343,17 @@ ClubInfoFields SpecialPage::ReadFields() const {
 void SpecialPage::SetLocked(bool locked) {
   locked_ = locked;
   for (QLineEdit* field : {club_name_, club_address_, tax_id_, track_year_, start_unit_, smtp_server_,
-                           home_address_, proxy_, username_, password_}) {
+                           home_address_, proxy_, username_, password_, quotehost_, quoteurl_}) {
     field->setReadOnly(locked);
   }
   for (QWidget* choice : {static_cast<QWidget*>(useproxy_), static_cast<QWidget*>(proxycache_),
                           static_cast<QWidget*>(uselogin_)}) {
     choice->setEnabled(!locked);
   }
-  for (QAbstractButton* choice : dialopt_->buttons()) choice->setEnabled(!locked);
+  // No dial-up networking here: "Dialup" is shown but never offered.
+  for (QAbstractButton* choice : dialopt_->buttons()) {
+    choice->setEnabled(!locked && dialopt_->id(choice) != kDialupChoice);
+  }
   for (QAbstractButton* choice : closeopt_->buttons()) choice->setEnabled(!locked);
   dialentries_->setEnabled(false);
   clubinfochange_->setEnabled(locked);
@@ -353,7 +366,7 @@ void SpecialPage::SetLocked(bool locked) {
     useloginClick();
   }
   Repolish({club_name_, club_address_, tax_id_, track_year_, start_unit_, smtp_server_, home_address_, proxy_,
-            username_, password_});
+            username_, password_, quotehost_, quoteurl_});
 }
 
 void SpecialPage::ClearConnectionType() {
@@ -390,6 +403,7 @@ void SpecialPage::clubinfocommitClick() {
     return;
   }
   if (first_set_up) stksort_->setChecked(club_.Info().sort);
+  SaveQuoteServiceSetting({.host = quotehost_->text().toStdString(), .url_template = quoteurl_->text().toStdString()});
   ShowClubInformation();
   emit clubInformationCommitted();
 }

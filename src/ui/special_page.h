@@ -101,6 +101,8 @@ class SpecialPage : public QTabWidget {
   QLineEdit* password_;
   QButtonGroup* dialopt_;
   QComboBox* dialentries_;
+  QLineEdit* quotehost_;
+  QLineEdit* quoteurl_;
   QButtonGroup* closeopt_;
   QPushButton* internetchange_;
   QPushButton* internetcommit_;

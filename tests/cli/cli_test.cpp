@@ -132,13 +132,38 @@ TEST_F(CliClubTest, ClubShowsAndChangesTheClubInformationThroughTheSpecialPagesC
             "Tax ID:          36-1\n"
             "Open year:       2026\n"
             "Mail server:\n"
-            "Return address:\n");
+            "Return address:\n"
+            "Proxy:\n"
+            "Use proxy:       off\n"
+            "Cache off:       off\n"
+            "Authentication:  off\n"
+            "User:\n");
   const std::string before = RunLine({"--club", Club(), "club"}).out;
   EXPECT_EQ(before, changed.out);
   CliRun refused = RunLine({"--club", Club(), "club", "--year", "19x7"});
   EXPECT_EQ(refused.status, kRefused);
   EXPECT_EQ(refused.err, "Invalid Track Year\n");
   EXPECT_EQ(RunLine({"--club", Club(), "club"}).out, before);
+}
+
+TEST_F(CliClubTest, ClubSetsTheInternetSettingsOfTheQuotes) {
+  ASSERT_EQ(RunLine({"--club", Club(), "init", "--name", "Elm", "--year", "2026"}).status, kDone);
+  CliRun refused = RunLine({"--club", Club(), "club", "--use-proxy", "on"});
+  EXPECT_EQ(refused.status, kRefused);
+  EXPECT_EQ(refused.err, "Use Proxy checked but proxy server not provided.\n");
+  CliRun changed = RunLine({"--club", Club(), "--json", "club", "--proxy", "proxy.example.com:3128", "--use-proxy",
+                            "on", "--cache-off", "on", "--basic-auth", "on", "--user", "ann", "--password", "pw"});
+  ASSERT_EQ(changed.status, kDone) << changed.err;
+  const auto summary = nlohmann::json::parse(changed.out);
+  EXPECT_EQ(summary["proxy"], "proxy.example.com:3128");
+  EXPECT_EQ(summary["use_proxy"], true);
+  EXPECT_EQ(summary["cache_off"], true);
+  EXPECT_EQ(summary["basic_auth"], true);
+  EXPECT_EQ(summary["user"], "ann");
+  EXPECT_EQ(changed.out.find("pw\""), std::string::npos);
+  CliRun off = RunLine({"--club", Club(), "--json", "club", "--use-proxy", "off"});
+  EXPECT_EQ(nlohmann::json::parse(off.out)["use_proxy"], false);
+  EXPECT_EQ(nlohmann::json::parse(off.out)["proxy"], "proxy.example.com:3128");
 }
 
 TEST_F(CliClubTest, InitRefusalsExitWithStatusOne) {

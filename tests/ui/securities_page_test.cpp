@@ -11,8 +11,11 @@
 #include <map>
 
 #include "forms/entry_dialog.h"
+#include "net/http_peer.h"
+#include "net/online_quotes.h"
 #include "securities/price_ledger.h"
 #include "securities/security_records.h"
+#include "ui/quote_service_setting.h"
 #include "ui/securities_page.h"
 #include "window_fixture.h"
 
@@ -175,6 +178,43 @@ TEST_F(SecuritiesPageTest, ImportAsksForAFileInTheClubFolder) {
   EXPECT_THAT(ui.Messages(), ElementsAre("Imported prices for 2 securities"));
   EXPECT_THAT(GridRows(), ElementsAre(QStringLiteral("12/30/1999|12.50")));
   EXPECT_EQ(Text("totalassets"), QStringLiteral("$0.00"));  // no shares held yet
+}
+
+TEST_F(SecuritiesPageTest, OnlineEntersTheQuotesOfTheServiceInTheSettings) {
+  AddThree();
+  const std::filesystem::path reply = window->ClubFolder() / "reply.txt";
+  std::ofstream(reply, std::ios::binary) << "\"ACME\",12.5,\"12/30/1999\"\r\n\"BOLT\",0.00,\"N/A\"\r\n"
+                                            "\"CRN\",3,\"12/29/1999\"\r\n";
+  testing::HttpPeer server = testing::HttpPeer::Server(window->ClubFolder(), {"/d/quotes.csv=body:" + reply.string()});
+  SaveQuoteServiceSetting({.host = server.HostPort()});
+  bool online_disabled_while_connecting = false;
+  std::string title;
+  window->findChild<SecuritiesPage*>()->SetConnectionRunner([&](net::InternetForm& form) {
+    online_disabled_while_connecting = !Find<QAbstractButton>(*window, "onlinequote")->isEnabled();
+    title = form.Title();
+    net::ConnectOnce().Run(form);
+  });
+  Select(QStringLiteral("Acme Corp"));
+  EXPECT_EQ(Find<QAbstractButton>(*window, "onlinequote")->toolTip(), QStringLiteral("Prices from Internet"));
+  Click("onlinequote");
+  SaveQuoteServiceSetting({});
+  EXPECT_TRUE(online_disabled_while_connecting);
+  EXPECT_EQ(title, "Getting Online Quotes");
+  EXPECT_THAT(ui.Messages(), ElementsAre("BOLT is an invalid symbol for security Bolt Inc.",
+                                         "Stock Quotes have been updated..."));
+  EXPECT_THAT(GridRows(), ElementsAre(QStringLiteral("12/30/1999|12.50")));
+  EXPECT_EQ(Text("pricec"), QStringLiteral("$12.50"));
+  EXPECT_TRUE(window->Club().Info().stks);
+  EXPECT_TRUE(Find<QAbstractButton>(*window, "onlinequote")->isEnabled());
+  EXPECT_TRUE(Find<QWidget>(*window, "quotegauge")->isHidden());
+  EXPECT_TRUE(Find<QWidget>(*window, "processlabel")->isHidden());
+}
+
+TEST_F(SecuritiesPageTest, OnlineWithoutAQuoteServiceSaysSo) {
+  AddThree();
+  SaveQuoteServiceSetting({});
+  Click("onlinequote");
+  EXPECT_THAT(ui.Messages(), ElementsAre("No quote service is configured."));
 }
 
 TEST_F(SecuritiesPageTest, EveryCommandHasAKeyboardShortcut) {

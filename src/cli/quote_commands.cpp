@@ -1,0 +1,89 @@
+#include <fmt/format.h>
+
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "books/security_quotes.h"
+#include "cli/cli_context.h"
+#include "cli/open_club.h"
+#include "club/text_encoding.h"
+#include "net/online_quotes.h"
+#include "securities/price_ledger.h"
+
+namespace pellmark::cli {
+namespace {
+
+struct QuoteOptions {
+  std::string host;
+  std::string url;
+};
+
+// The securities of the books, printing a line for each price the run enters.
+class PrintingQuoteBook : public net::QuoteBook {
+ public:
+  PrintingQuoteBook(net::QuoteBook& book, std::ostream& out) : book_(book), out_(out) {}
+
+  std::vector<net::ListedSecurity> ListedSecurities() override { return book_.ListedSecurities(); }
+  void EnterPrice(const net::ListedSecurity& security, DayNumber date, double price) override {
+    book_.EnterPrice(security, date, price);
+    out_ << fmt::format("{} ({}) {} {}\n", ToUtf8(security.name), ToUtf8(security.symbol), FormatDate(date),
+                        ledger::FormatPrice(price))
+         << std::flush;
+  }
+
+ private:
+  net::QuoteBook& book_;
+  std::ostream& out_;
+};
+
+// The connection dialog on a terminal: Connect is pressed at once and each new
+// status line printed; a failure is explained and ends the run as Abort would.
+class TerminalConnection : public net::ConnectionDialog {
+ public:
+  explicit TerminalConnection(std::ostream& out) : out_(out) {}
+
+  void Run(net::InternetForm& form) override {
+    std::string last = form.Status();
+    form.OnChange = [&](bool progress) {
+      // The progress parentheses are for a window's status line, not a terminal.
+      if (progress || form.Status() == last || form.Status().starts_with("(")) return;
+      last = form.Status();
+      out_ << ToUtf8(last) << '\n' << std::flush;
+    };
+    connect_once_.Run(form);
+    if (form.Result() != net::InternetResult::kDone && !form.FailureReason().empty()) {
+      out_ << ToUtf8(form.FailureReason()) << '\n';
+    }
+    form.OnChange = nullptr;
+  }
+
+ private:
+  std::ostream& out_;
+  net::ConnectOnce connect_once_;
+};
+
+void FetchQuotes(CliContext& context, const QuoteOptions& options) {
+  WithOpenClub(context, [&](Books& books) {
+    SecurityQuotes securities(books);
+    PrintingQuoteBook book(securities, *context.out);
+    TerminalConnection dialog(*context.out);
+    const net::QuoteService service{.host = options.host, .url_template = options.url};
+    RequireDone(books, net::FetchOnlineQuotes(books.Club(), books.Club().Ui(), book, service, dialog));
+  });
+}
+
+}  // namespace
+
+void AddQuoteCommands(CLI::App& app, CommandList& commands) {
+  auto options = std::make_shared<QuoteOptions>();
+  auto* command = app.add_subcommand(
+      "quotes", "Fetch the latest price of every listed security from a quote service (the club's proxy and "
+                "authentication settings apply)");
+  auto* host = command->add_option("--host", options->host, "Quote service host, asked for /d/quotes.csv");
+  command->add_option("--url", options->url, "Whole URL of the quote service, with {symbols} where the symbols go")
+      ->excludes(host);
+  commands.push_back({command, [options](CliContext& context) { FetchQuotes(context, *options); }});
+}
+
+}  // namespace pellmark::cli

@@ -1,0 +1,93 @@
+// The model of TInternetform, "Internet Connection Status": the connection dialog of the
+// quote run, as a model the desktop dialog and the command line both drive.
+//
+// On show the "Connect" button is enabled and the status asks for it. Connect
+// opens the line and runs the task; done closes the dialog with result 6; a
+// failure beeps, shows "Could not get Quotes from internet" and enables
+// Connect again. Abort closes it with result 7, also while a fetch runs.
+//
+// This platform has no dial-up networking: every connection type takes the
+// local network, so the dialog never dials and never hangs up.
+//
+//   InternetForm form(ui);
+//   form.PrepareForQuotes(url, club.Info());
+//   form.Show();
+//   form.Connect();                    // the dialog's "Connect"
+//   if (form.Result() == InternetResult::kDone) use(form.Reply());
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "club/interaction.h"
+#include "club/records.h"
+#include "net/http_client.h"
+
+namespace pellmark::net {
+
+enum class InternetTask { kQuotes = 1, kReports = 2, kSupportMail = 3 };
+enum class ConnectionState { kNotConnected = -1, kConnected = 1, kAborted = 2 };
+enum class InternetResult { kOpen = 0, kDone = 6, kAborted = 7 };
+
+inline constexpr std::string_view kQuotesTitle = "Getting Online Quotes";
+inline constexpr std::string_view kPressConnect = "Press CONNECT Button to begin";
+inline constexpr std::string_view kTryingQuotes = "Trying to get quotes from the internet";
+inline constexpr std::string_view kQuotesFailed = "Could not get Quotes from internet";
+
+class InternetForm {
+ public:
+  // `ui` beeps and keeps the window responsive while the fetch waits.
+  explicit InternetForm(Interaction& ui, HttpTimeouts timeouts = {});
+
+  // The quotes task: the URL and a copy of the club's internet settings.
+  void PrepareForQuotes(std::string url, const TClubInfoRec& info);
+  // The dialog opens: Connect enabled, the status asks for it, no result yet.
+  void Show();
+  // "Connect": opens the line and runs the task.
+  void Connect();
+  // Abort: result 7; a running fetch stops at its next wait.
+  void Abort();
+
+  const std::string& Title() const { return title_; }
+  const std::string& Status() const { return status_; }
+  bool ConnectEnabled() const { return connect_enabled_; }
+  bool Closed() const { return closed_; }
+  InternetTask Task() const { return task_; }
+  ConnectionState State() const { return state_; }
+  InternetResult Result() const { return result_; }
+  const std::string& URL() const { return url_; }
+  // The reply body of a done quotes task.
+  const std::string& Reply() const { return reply_; }
+  // Why the last fetch failed, for the trace; empty after success.
+  const std::string& FailureReason() const { return failure_reason_; }
+
+  // Called after every change of what the dialog shows; `progress` tells a
+  // progress event (the status in growing parentheses) from a new status line.
+  std::function<void(bool progress)> OnChange;
+  // Diagnostic lines of the HTTP client.
+  std::function<void(std::string_view)> OnTrace;
+
+ private:
+  void SetStatus(std::string_view text);
+  void _HTTPActionDone();
+  void Changed(bool progress);
+
+  Interaction& ui_;
+  HttpTimeouts timeouts_;
+  InternetTask task_ = InternetTask::kQuotes;
+  std::string url_;
+  TClubInfoRec info_;
+  ConnectionState state_ = ConnectionState::kNotConnected;
+  InternetResult result_ = InternetResult::kOpen;
+  std::string title_;
+  std::string status_;
+  bool connect_enabled_ = false;
+  bool closed_ = false;
+  bool first_progress_ = true;
+  bool abort_requested_ = false;
+  std::string reply_;
+  std::string failure_reason_;
+};
+
+}  // namespace pellmark::net
