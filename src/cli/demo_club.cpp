@@ -248,6 +248,10 @@ void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& 
     entry = std::move(what);
     Require(accounts.EnterTransaction(account, kind, date));
   };
+  // The securities, their prices and trades come first, so that every
+  // valuation below counts the positions held on its date.
+  AddDemoSecurities(books, first, months, clock.Today());
+  AddDemoTrades(books, first, months, clock.Today(), trade);
   CivilDate month = first;
   for (int i = 0; i < months; ++i) {
     Require(members.Collect(ledger::MemberAction::DuesAll, std::nullopt, DayNumberFromCivil(month)));
@@ -270,8 +274,6 @@ void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& 
     month = month.month == 12 ? CivilDate{month.year + 1, 1, 1} : CivilDate{month.year, month.month + 1, 1};
   }
   Require(accounts.Reconcile("Bank"));
-  AddDemoSecurities(books, first, months, clock.Today());
-  AddDemoTrades(books, first, months, clock.Today(), trade);
   club.Close();
 }
 

@@ -226,10 +226,11 @@ TEST(CliDemo, TheDemoClubHoldsAYearOfDuesAndTheBanksActivity) {
   ASSERT_EQ(RunLine({"--today", "12/07/2026", "demo", club}).status, kDone);
 
   // Each month ends with an official valuation, so the members' units are
-  // worth the club's assets: the dues less the bank's charges and checks, plus
-  // its interest (2,940 - 11 x 2.50 - 3 x 45 + 11 x 1.25 = 2,791.25).
+  // worth the club's assets: the bank and the broker (991.25 + 1,130.40) and the
+  // securities at their prices (5 x 28.25 + 4 x 55.375 + 20.5996 x 13.125 =
+  // 141.25 + 221.50 + 270.37), 2,754.77 in all.
   CliRun members = RunLine({"--club", club, "members"});
-  EXPECT_NE(members.out.find("$2,940.00     $0.00  $2,791.25\n"), std::string::npos) << members.out;
+  EXPECT_NE(members.out.find("$2,940.00     $0.00  $2,754.77\n"), std::string::npos) << members.out;
   CliRun values = RunLine({"--club", club, "unit-values"});
   EXPECT_EQ(values.out.substr(0, values.out.find('\n')), "Unit Values (13)") << values.out;
   EXPECT_NE(values.out.find("12/07/2026"), std::string::npos);
