@@ -72,6 +72,18 @@ int GrabReport(const QString& statement, const QString& file, int page, const st
   return 0;
 }
 
+// The clock of --today, else the system's; null after showing why the day was refused.
+std::unique_ptr<pellmark::Clock> ClockOfCommandLine(const QCommandLineParser& parser, const QCommandLineOption& today,
+                                                    pellmark::Interaction& ui) {
+  try {
+    const std::string day = parser.value(today).toStdString();
+    return pellmark::MakeClock(parser.isSet(today) ? std::optional<std::string_view>(day) : std::nullopt);
+  } catch (const std::exception& error) {
+    ui.ShowError(error.what());
+    return nullptr;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -122,14 +134,8 @@ int main(int argc, char** argv) {
     if (parser.positionalArguments().size() != 1) parser.showHelp(2);
     pellmark::ui::QtInteraction ui(nullptr);
     ui.SetUnattended(true);
-    std::unique_ptr<pellmark::Clock> clock;
-    try {
-      const std::string today = parser.value(today_option).toStdString();
-      clock = pellmark::MakeClock(parser.isSet(today_option) ? std::optional<std::string_view>(today) : std::nullopt);
-    } catch (const std::exception& error) {
-      ui.ShowError(error.what());
-      return 3;
-    }
+    const std::unique_ptr<pellmark::Clock> clock = ClockOfCommandLine(parser, today_option, ui);
+    if (clock == nullptr) return 3;
     const std::filesystem::path club = parser.isSet(club_option)
                                            ? std::filesystem::path(parser.value(club_option).toStdString())
                                            : std::filesystem::current_path();
@@ -147,14 +153,8 @@ int main(int argc, char** argv) {
   pellmark::ui::QtInteraction ui(nullptr);
   ui.SetClubFolder(folder);
   ui.SetUnattended(grabbing);
-  std::unique_ptr<pellmark::Clock> clock;
-  try {
-    const std::string today = parser.value(today_option).toStdString();
-    clock = pellmark::MakeClock(parser.isSet(today_option) ? std::optional<std::string_view>(today) : std::nullopt);
-  } catch (const std::exception& error) {
-    ui.ShowError(error.what());
-    return 3;
-  }
+  const std::unique_ptr<pellmark::Clock> clock = ClockOfCommandLine(parser, today_option, ui);
+  if (clock == nullptr) return 3;
   pellmark::ui::ClubHost host(ui, *clock, [&ui](pellmark::ui::TPellmark& window) {
     ui.SetParent(&window);
     ui.SetClubFolder(window.ClubFolder());

@@ -95,33 +95,19 @@ void RemoveWorkingFiles(FileLayer& files, const WorkingFiles& working) {
   RemoveQuietly(files, working.index);
 }
 
-void CheckContainer(FileLayer& files, const fs::path& name) {
-  OpenFile container(files, name, OpenMode::kRead);
-  const FileHandle in = container.Handle();
+namespace {
+
+// The frame of a container: where its data and index sections lie. The
+// whole frame is checked against the file's size before anything is read.
+struct ContainerFrame {
+  std::uint64_t data_length;
+  std::uint64_t index_at;
+  std::uint64_t index_length;
+};
+
+ContainerFrame ReadContainerFrame(FileLayer& files, FileHandle in, const fs::path& name) {
   const std::uint64_t size = files.Size(in);
   auto invalid = [&] { return EQDBFileError(QdbText(kTextNotValid, name.string())); };
-  const std::string head = ReadExactly(files, in, 0, 8);
-  if (head.size() < 8 || std::string_view(head).substr(0, 4) != kQdbMarker) throw invalid();
-  if (std::string_view(head).substr(4, 4) == kQpwMarker) throw invalid();
-  const std::int64_t data_length = ReadLittle<std::int32_t>(head.data() + 4);
-  if (data_length < 0 || 8 + static_cast<std::uint64_t>(data_length) + 8 > size) throw invalid();
-  const std::uint64_t index_at = 8 + static_cast<std::uint64_t>(data_length);
-  const std::string frame = ReadExactly(files, in, index_at, 8);
-  if (frame.size() < 8 || std::string_view(frame).substr(0, 4) != kQixMarker) throw invalid();
-  const std::int64_t index_length = ReadLittle<std::int32_t>(frame.data() + 4);
-  if (index_length < 0 || index_at + 8 + static_cast<std::uint64_t>(index_length) > size) throw invalid();
-  const SectionBytes index = ReadSection(files, in, index_at + 8, static_cast<std::size_t>(index_length));
-  if (index.size != static_cast<std::size_t>(index_length)) throw invalid();
-  DecodeIndex(index.View(), static_cast<std::uint64_t>(data_length));
-}
-
-SplitStore Split(FileLayer& files, const fs::path& name, const fs::path& folder) {
-  OpenFile container(files, name, OpenMode::kRead);
-  const FileHandle in = container.Handle();
-  const std::uint64_t size = files.Size(in);
-  auto invalid = [&] { return EQDBFileError(QdbText(kTextNotValid, name.string())); };
-
-  // Check the whole frame before any working file exists.
   const std::string head = ReadExactly(files, in, 0, 8);
   if (head.size() < 8 || std::string_view(head).substr(0, 4) != kQdbMarker) throw invalid();
   // A password container would need the store's own scrambling, which is not read.
@@ -133,6 +119,25 @@ SplitStore Split(FileLayer& files, const fs::path& name, const fs::path& folder)
   if (frame.size() < 8 || std::string_view(frame).substr(0, 4) != kQixMarker) throw invalid();
   const std::int64_t index_length = ReadLittle<std::int32_t>(frame.data() + 4);
   if (index_length < 0 || index_at + 8 + static_cast<std::uint64_t>(index_length) > size) throw invalid();
+  return {static_cast<std::uint64_t>(data_length), index_at, static_cast<std::uint64_t>(index_length)};
+}
+
+}  // namespace
+
+void CheckContainer(FileLayer& files, const fs::path& name) {
+  OpenFile container(files, name, OpenMode::kRead);
+  const FileHandle in = container.Handle();
+  const ContainerFrame frame = ReadContainerFrame(files, in, name);
+  const SectionBytes index = ReadSection(files, in, frame.index_at + 8, static_cast<std::size_t>(frame.index_length));
+  if (index.size != frame.index_length) throw EQDBFileError(QdbText(kTextNotValid, name.string()));
+  DecodeIndex(index.View(), frame.data_length);
+}
+
+SplitStore Split(FileLayer& files, const fs::path& name, const fs::path& folder) {
+  OpenFile container(files, name, OpenMode::kRead);
+  const FileHandle in = container.Handle();
+  // The whole frame is checked before any working file exists.
+  const auto [data_length, index_at, index_length] = ReadContainerFrame(files, in, name);
 
   SplitStore split{CreateWorkingFiles(files, folder), {}};
   try {
