@@ -15,6 +15,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using pellmark::testing::HttpPeer;
+using pellmark::testing::TinyProxy;
 using pellmark::testing::TempFolder;
 
 constexpr char kReply[] = "\"IBM\",123.25,\"12/4/2026\"\r\n\"MSFT\",410.5,\"12/4/2026\"\r\n";
@@ -100,6 +101,31 @@ TEST_F(HttpClientTest, ThroughAProxyTheRequestPathIsTheWholeUrl) {
   EXPECT_THAT(proxy.Requests(), ElementsAre("HEAD " + server.Url("/d/quotes.csv?s=IBM") + " HTTP/1.0\r\n" + lines,
                                             "GET " + server.Url("/d/quotes.csv?s=IBM") + " HTTP/1.0\r\n" + lines));
   EXPECT_EQ(server.Requests().size(), 2u);
+  EXPECT_EQ(http.Body(), kReply);
+}
+
+// Through a real proxy: tinyproxy takes the whole-URL request path, forwards
+// both requests with the club's lines, and the reply comes back whole.
+TEST_F(HttpClientTest, ARealProxyForwardsBothRequestsAndTheReply) {
+  HttpPeer server = Server({"/d/quotes.csv=body:" + File("reply.txt", kReply)});
+  TinyProxy proxy(folder.Path());
+  T_HTTP http;
+  ShortWaits(http);
+  http.URL = server.Url("/d/quotes.csv?s=IBM");
+  http.Proxy = proxy.HostPort();
+  http.NoCache = true;
+  http.SetBasicAuthentication("club", "secret");
+  http.Get();
+
+  const std::vector<std::string> received = server.Requests();
+  ASSERT_EQ(received.size(), 2u);
+  EXPECT_THAT(received[0], StartsWith("HEAD /d/quotes.csv?s=IBM HTTP/1."));
+  EXPECT_THAT(received[1], StartsWith("GET /d/quotes.csv?s=IBM HTTP/1."));
+  for (const std::string& head : received) {
+    EXPECT_THAT(head, HasSubstr("Authorization: " + BasicAuthorization("club", "secret") + "\r\n"));
+    EXPECT_THAT(head, HasSubstr("Pragma: no-cache\r\n"));
+    EXPECT_THAT(head, HasSubstr("tinyproxy"));  // its Via line: the request went through it
+  }
   EXPECT_EQ(http.Body(), kReply);
 }
 

@@ -1,5 +1,5 @@
-// A real peer on 127.0.0.1 for the net tests: the scripted HTTP server or the
-// forwarding proxy of http_peer.py, started on a port it chooses and stopped
+// Real peers on 127.0.0.1 for the net tests: the scripted HTTP server or the
+// recording forwarding proxy of http_peer.py (and tinyproxy below), started on a port it chooses and stopped
 // with the test. Every request head it received is kept, byte for byte.
 //
 //   HttpPeer server = HttpPeer::Server(folder, {"/d/quotes.csv=body:" + reply_file});
@@ -8,7 +8,10 @@
 //   EXPECT_EQ(server.Requests()[0], "HEAD /d/quotes.csv?s=IBM HTTP/1.0\r\n...");
 #pragma once
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -94,6 +97,67 @@ class HttpPeer {
   }
 
   std::filesystem::path log_;
+  pid_t pid_ = -1;
+  int port_ = 0;
+};
+
+// Debian's tinyproxy, a real proxy between the client and an HttpPeer server,
+// started with a config written for the test on a free loopback port.
+class TinyProxy {
+ public:
+  explicit TinyProxy(const std::filesystem::path& folder) {
+    port_ = FreePort();
+    const std::filesystem::path config = folder / "tinyproxy.conf";
+    std::ofstream(config) << "Port " << port_ << "\nListen 127.0.0.1\nAllow 127.0.0.1\nTimeout 30\n"
+                          << "MaxClients 10\nLogLevel Critical\n";
+    pid_ = ::fork();
+    if (pid_ < 0) throw std::runtime_error("fork");
+    if (pid_ == 0) {
+      ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+      const std::string file = config.string();
+      ::execlp("tinyproxy", "tinyproxy", "-d", "-c", file.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    for (int attempt = 0; attempt < 100 && !Accepts(); ++attempt) ::usleep(50'000);
+    if (!Accepts()) throw std::runtime_error("tinyproxy did not start (is it installed?)");
+  }
+  TinyProxy(const TinyProxy&) = delete;
+  TinyProxy& operator=(const TinyProxy&) = delete;
+  ~TinyProxy() {
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, nullptr, 0);
+  }
+
+  std::string HostPort() const { return "127.0.0.1:" + std::to_string(port_); }
+
+ private:
+  static sockaddr_in Loopback(int port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+  }
+  static int FreePort() {
+    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = Loopback(0);
+    socklen_t length = sizeof address;
+    if (::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      ::close(socket);
+      throw std::runtime_error("no free port");
+    }
+    ::close(socket);
+    return ntohs(address.sin_port);
+  }
+  bool Accepts() const {
+    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = Loopback(port_);
+    const bool connected = ::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(socket);
+    return connected;
+  }
+
   pid_t pid_ = -1;
   int port_ = 0;
 };
