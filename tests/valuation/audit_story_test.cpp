@@ -121,5 +121,59 @@ TEST_F(AuditStory, AnAuditFromAPreviousYearStartsOnTheFirstOfJanuary) {
   EXPECT_FALSE(club.AuditMode());
 }
 
+TEST_F(AuditStory, RecalculationRestoresCorruptedUnitValuesFromTheFirstOne) {
+  // Damage: the July valuation's value, Ann's July dues and Bob's June dues.
+  std::vector<TUnitValueRec> units = Units();
+  units[2].unitval = 1000;
+  club.unitfile.Put(units[2]);
+  TMemberTranRec ann_july = DuesOf("Smith, Ann", Day(2026, 7, 10));
+  ann_july.cunit = 1000;
+  club.memrecs.Put(ann_july);
+  TMemberTranRec bob_june = DuesOf("Jones, Bob", Day(2026, 6, 1));
+  bob_june.cunit = 10;
+  bob_june.unitind = 77;
+  club.memrecs.Put(bob_june);
+  books.Members().ResetAllMembers();
+  books.Commit();
+  ui.Clear();
+  const std::int32_t next_id = club.Info().unitind;
+
+  ui.AnswerNext(kRecalculateQuestion, true);
+  ASSERT_TRUE(books.RecalculateAllMembers());
+
+  EXPECT_THAT(ui.Messages(), ElementsAre(kRecalculateQuestion, kRecalculated));
+  EXPECT_EQ(ui.LastProgress(), 0);
+  EXPECT_EQ(club.Info().year, 2026);
+  EXPECT_FALSE(club.AuditMode());
+  // The clean history: 25, 25, 40, 40. The audit from 30 June re-ran three
+  // valuations, the one from 31 July two, the one from 31 August one.
+  EXPECT_THAT(UnitValues(), ElementsAre(25, 25, 40, 40));
+  const std::vector<std::int32_t> ids = UnitIds();
+  EXPECT_EQ(club.Info().unitind, next_id + 6);
+  EXPECT_EQ(ids[1], next_id);
+  EXPECT_EQ(ids[2], next_id + 3);
+  EXPECT_EQ(ids[3], next_id + 5);
+  EXPECT_EQ(club.Info().unitkey, ids[3]);
+  EXPECT_EQ(club.Info().vunit, 40);
+
+  // Dues between two valuations carry the earlier one's new value and id.
+  EXPECT_EQ(DuesOf("Jones, Bob", Day(2026, 6, 1)).cunit, 25);
+  EXPECT_EQ(DuesOf("Jones, Bob", Day(2026, 6, 1)).unitind, Units()[0].unitid);
+  EXPECT_EQ(DuesOf("Smith, Ann", Day(2026, 7, 10)).cunit, 25);
+  EXPECT_EQ(DuesOf("Smith, Ann", Day(2026, 7, 10)).unitind, ids[1]);
+  EXPECT_EQ(DuesOf("Jones, Bob", Day(2026, 8, 10)).cunit, 40);
+  EXPECT_EQ(DuesOf("Jones, Bob", Day(2026, 8, 10)).unitind, ids[2]);
+  EXPECT_EQ(Member("Smith, Ann").tunits, 8);
+  EXPECT_EQ(Member("Jones, Bob").tunits, 8.875);
+}
+
+TEST_F(AuditStory, RecalculationAnsweredNoChangesNothing) {
+  const std::vector<std::int32_t> before = UnitIds();
+  ui.AnswerNext(kRecalculateQuestion, false);
+  EXPECT_TRUE(books.RecalculateAllMembers().WasCancelled());
+  EXPECT_EQ(UnitIds(), before);
+  EXPECT_THAT(ui.Messages(), ElementsAre(kRecalculateQuestion));
+}
+
 }  // namespace
 }  // namespace pellmark::valuation
