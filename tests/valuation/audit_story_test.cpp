@@ -175,5 +175,53 @@ TEST_F(AuditStory, RecalculationAnsweredNoChangesNothing) {
   EXPECT_THAT(ui.Messages(), ElementsAre(kRecalculateQuestion));
 }
 
+class RecalculationAcrossAYearEnd : public testing::ValuationFixture {};
+
+TEST_F(RecalculationAcrossAYearEnd, DuesAfterADecemberValuationBuyAtItAndFeesKeepNoUnitValue) {
+  // A valuation of 15 December 2025 at 20.00 before the club's 1 January one;
+  // Ann's 100 of 20 December stored at a wrong 99.00, a fee of 21 December
+  // without units, and the 100 in Cash.
+  TUnitValueRec december;
+  december.unitval = 20;
+  december.date = Day(2025, 12, 15);
+  december.unitid = AllocateTranId(club.Info().unitind);
+  club.unitfile.Put(december);
+  club.WriteClubInfo();
+  const std::int32_t memid = Member("Smith, Ann").memid;
+  TMemberTranRec payment;
+  payment.memid = memid;
+  payment.typ = Code(MemberTranKind::Payment);
+  payment.dues = 100;
+  payment.cunit = 99;
+  payment.trandate = Day(2025, 12, 20);
+  payment.duestran = 900;
+  club.memrecs.Put(payment);
+  TMemberTranRec fee;
+  fee.memid = memid;
+  fee.typ = Code(MemberTranKind::Fee);
+  fee.dues = 5;
+  fee.trandate = Day(2025, 12, 21);
+  fee.duestran = 901;
+  club.memrecs.Put(fee);
+  Post(AccountTranKind::Deposit, 100, PredefinedCategory::MemberContributions, Day(2025, 12, 20));
+  books.Members().ResetAllMembers();
+  books.Commit();
+
+  ui.AnswerNext(kRecalculateQuestion, true);
+  ASSERT_TRUE(books.RecalculateAllMembers());
+
+  const TMemberTranRec repriced = *club.memrecs.Find(club.memrecs.KeyOf(payment));
+  EXPECT_EQ(repriced.cunit, 20);
+  EXPECT_EQ(repriced.unitind, december.unitid);
+  const TMemberTranRec untouched = *club.memrecs.Find(club.memrecs.KeyOf(fee));
+  EXPECT_EQ(untouched.cunit, 0);
+  EXPECT_EQ(untouched.unitind, -1);
+  EXPECT_EQ(Member("Smith, Ann").tunits, 5);
+  // 1 January 2026: 100 over 5 units.
+  EXPECT_EQ(Units().back().unitval, 20);
+  EXPECT_EQ(Units().back().date, Day(2026, 1, 1));
+  EXPECT_EQ(club.Info().year, 2026);
+}
+
 }  // namespace
 }  // namespace pellmark::valuation
