@@ -378,5 +378,21 @@ TEST_F(MembersPageTest, EveryCommandHasAKeyboardShortcut) {
   }
 }
 
+TEST_F(MembersPageTest, RecalculateAllMembersAsksFirstAndPutsItsGaugeAwayAfter) {
+  AddTwoMembers();
+  auto* recalculate = Find<QAbstractButton>(*window, "memrecalculate");
+  ui.AnswerNext(valuation::kRecalculateQuestion, false);
+  recalculate->click();
+  EXPECT_THAT(ui.Messages(), ElementsAre(valuation::kRecalculateQuestion));
+  ui.Clear();
+  ui.AnswerNext(valuation::kRecalculateQuestion, true);
+  recalculate->click();
+  EXPECT_THAT(ui.Messages(),
+              ElementsAre(valuation::kRecalculateQuestion, "All active members units been recalculated."));
+  EXPECT_EQ(ui.SoundCount(), 1);
+  EXPECT_FALSE(Find<QWidget>(*window, "Gauge2")->isVisibleTo(window.get()));
+  EXPECT_EQ(window->Club().Info().year, 1999);
+}
+
 }  // namespace
 }  // namespace pellmark::ui
