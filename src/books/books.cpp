@@ -83,10 +83,38 @@ valuation::ValuationResult Books::CreateValuation(DayNumber date, bool official)
   return result;
 }
 
-Outcome Books::Settle(Outcome outcome) {
-  // The audit of later valuations comes with the valuation ledger; until then a
-  // Yes to the audit question is answered by nothing more.
+void Books::SettleAuditedValuation(const valuation::ValuationResult& result) {
+  if (result.failed) {
+    Abandon();
+  } else {
+    club_.Commit();
+  }
+}
+
+Outcome Books::AuditValuations(DayNumber start, bool announce) {
+  // What came before is kept whatever becomes of the valuations.
   club_.Commit();
+  Outcome outcome = Run([&] {
+    return valuations_.AuditValuations(start, announce,
+                                       [this](const valuation::ValuationResult& result) { SettleAuditedValuation(result); });
+  });
+  figures_.RefreshPurchaseUnit();
+  return outcome;
+}
+
+Outcome Books::RecalculateAllMembers(Interaction* ui) {
+  club_.Commit();
+  return Run([&] {
+    return valuations_.RecalculateAllMembers(
+        [this](const valuation::ValuationResult& result) { SettleAuditedValuation(result); },
+        ui != nullptr ? *ui : club_.Ui());
+  });
+}
+
+Outcome Books::Settle(Outcome outcome) {
+  club_.Commit();
+  // A Yes to the back-dated question: the later valuations of that year run again.
+  if (outcome.audit_from) (void)AuditValuations(*outcome.audit_from);
   return outcome;
 }
 

@@ -72,6 +72,13 @@ class Books {
   // then the stores are copied to their ".bck" files in the club folder and the
   // valuation announces itself. A failure drops what the valuation changed.
   valuation::ValuationResult CreateValuation(DayNumber date, bool official);
+  // "Audit Valuations" from `start`, announced: each valuation it re-runs is
+  // committed on its own, one that fails is dropped; the purchase unit value is
+  // looked up again afterwards.
+  Outcome AuditValuations(DayNumber start, bool announce = true);
+  // "Recaulate All Members", committed valuation by valuation; its question,
+  // progress and message go through `ui` when given, else the club's port.
+  Outcome RecalculateAllMembers(Interaction* ui = nullptr);
 
   // Commits what changed since the last commit.
   void Commit() { club_.Commit(); }
@@ -89,6 +96,9 @@ class Books {
   valuation::Valuations& Valuations() { return valuations_; }
 
  private:
+  // Commits a valuation the audit ran, or drops it when it failed half way.
+  void SettleAuditedValuation(const valuation::ValuationResult& result);
+
   ClubSession club_;
   ledger::AccountLedger accounts_;
   ledger::MemberLedger members_;

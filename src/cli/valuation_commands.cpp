@@ -1,4 +1,5 @@
-// The valuation commands: official and test valuations, deleting a statement,
+// The valuation commands: official and test valuations, the audit and the full
+// recalculation, deleting a statement,
 // reading one back as JSON lines, and the club summary panel.
 #include <filesystem>
 #include <memory>
@@ -108,6 +109,19 @@ void PrintStatement(CliContext& context, const std::string& file) {
   if (statement.unit_id) line({{"kind", "trailer"}, {"unitid", *statement.unit_id}});
 }
 
+// "Audit Valuations" from a date, announced.
+void Audit(CliContext& context, const std::string& date_text) {
+  WithOpenClub(context, [&](Books& books) {
+    const DayNumber date = RequireValuationDate(books.Club(), date_text);
+    RequireDone(books, books.AuditValuations(date));
+  });
+}
+
+// "Recaulate All Members", after its question.
+void Recalculate(CliContext& context) {
+  WithOpenClub(context, [&](Books& books) { RequireDone(books, books.RecalculateAllMembers()); });
+}
+
 // The summary panel's four figures, the purchase unit for today's dues.
 void PrintSummary(CliContext& context) {
   WithOpenClub(context, [&](Books& books) {
@@ -146,6 +160,15 @@ void AddValuationCommands(CLI::App& app, CommandList& commands) {
   auto* statement = app.add_subcommand("statement", "The records of a valuation statement file as JSON lines");
   statement->add_option("FILE", *statement_file, "Statement file (a bare name is in the club folder)")->required();
   commands.push_back({statement, [statement_file](CliContext& context) { PrintStatement(context, *statement_file); }});
+
+  auto audit_date = std::make_shared<std::string>();
+  auto* audit = app.add_subcommand("audit", "Re-run the official valuations of a year from a date (Audit Valuations)");
+  audit->add_option("DATE", *audit_date, "Starting date, MM/DD/YYYY")->required();
+  commands.push_back({audit, [audit_date](CliContext& context) { Audit(context, *audit_date); }});
+
+  auto* recalculate = app.add_subcommand(
+      "recalculate", "Re-price every member's dues and re-run every valuation since the first (Recalculate All Members)");
+  commands.push_back({recalculate, Recalculate});
 
   auto* summary = app.add_subcommand("summary", "The club summary: total assets, total units, actual and purchase unit");
   commands.push_back({summary, PrintSummary});

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -17,6 +18,7 @@
 #include "ui/command_group.h"
 #include "ui/date_entry.h"
 #include "ui/history_grid.h"
+#include "ui/gauge_interaction.h"
 #include "ui/named_widgets.h"
 #include "ui/qt_interaction.h"
 
@@ -220,6 +222,9 @@ QWidget* MembersPage::BuildSpecialArea() {
                                                    {tr("&Delete Member"), "memdelete"},
                                                    {tr("Re&caulate All Members"), "memrecalculate"}};
   memspecialselect_ = new CommandGroup(tr("Maintenance"), QStringLiteral("memspecialselect"), area);
+  gauge_ = Named(new QProgressBar(area), "Gauge2");
+  gauge_->setRange(0, 100);
+  gauge_->hide();
   for (int item = kResetSelected; item <= kRecalculateAll; ++item) {
     QPushButton* button = memspecialselect_->Add(items[item].first, QString::fromLatin1(items[item].second));
     connect(button, &QPushButton::clicked, this, [this, item] { memspecialselectClick(item); });
@@ -227,8 +232,14 @@ QWidget* MembersPage::BuildSpecialArea() {
   auto* layout = new QHBoxLayout(area);
   layout->setContentsMargins(8, 8, 8, 8);
   layout->addWidget(memspecialselect_);
+  layout->addWidget(gauge_, 0, Qt::AlignTop);
   layout->addStretch(1);
   return area;
+}
+
+void MembersPage::ShowGauge(int percent) {
+  gauge_->setValue(percent);
+  gauge_->setVisible(percent > 0);
 }
 
 std::optional<std::int32_t> MembersPage::GridYear() const {
@@ -311,8 +322,7 @@ void MembersPage::EnableCommands() {
     command->setEnabled(command == member_commands.front() || member_.has_value());
   }
   for (int item = kResetSelected; item <= kRecalculateAll; ++item) {
-    // "Recaulate All Members" is the valuation audit's work and stays disabled on this page.
-    const bool enabled = item == kResetAll || (item != kRecalculateAll && member_.has_value());
+    const bool enabled = item == kResetAll || item == kRecalculateAll || member_.has_value();
     memspecialselect_->Buttons()[static_cast<std::size_t>(item)]->setEnabled(enabled);
   }
 }
@@ -365,6 +375,13 @@ void MembersPage::deleterecordClick() {
 }
 
 void MembersPage::memspecialselectClick(int item) {
+  if (item == kRecalculateAll) {
+    GaugeInteraction ui(club_.Ui(), [this](int percent) { ShowGauge(percent); });
+    const Outcome outcome = books_.RecalculateAllMembers(&ui);
+    ShowGauge(0);
+    if (outcome) AfterPosting();
+    return;
+  }
   if (item == kResetAll) {
     ledger_.ResetAllMembers();
     AfterPosting();

@@ -26,6 +26,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
 class QWidget;
 
@@ -56,6 +57,7 @@ class MembersPage : public QObject {
   // The handlers of the page, also reachable by their buttons.
   void memberselectClick(ledger::MemberAction action);
   void memspecialselectClick(int item);
+  void ShowGauge(int percent);
   void membergridDblClick();
   void deleterecordClick();
   void nametypeClick();
@@ -126,6 +128,8 @@ class MembersPage : public QObject {
   RecordFormButtons form_buttons_;
 
   CommandGroup* memspecialselect_;
+  // The progress of "Recaulate All Members", shown only while it runs.
+  QProgressBar* gauge_;
 };
 
 }  // namespace pellmark::ui

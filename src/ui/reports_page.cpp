@@ -33,6 +33,9 @@ ReportsPage::ReportsPage(Books& books, Interaction& ui, const Clock& clock, Date
           &ReportsPage::PrintClick);
   connect(group->Add(tr("&Delete"), QStringLiteral("valuationdelete")), &QPushButton::clicked, this,
           &ReportsPage::DeleteClick);
+  connect(group->Add(tr("&Audit Valuations"), QStringLiteral("valuationaudit")), &QPushButton::clicked, this,
+          &ReportsPage::AuditClick);
+  books_.Valuations().SetReportCalendar(this);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
   layout->addWidget(group, 0, Qt::AlignLeft | Qt::AlignTop);
@@ -44,6 +47,12 @@ ReportsPage::ReportsPage(Books& books, Interaction& ui, const Clock& clock, Date
     return std::filesystem::path(file.toStdString());
   };
 }
+
+ReportsPage::~ReportsPage() { books_.Valuations().SetReportCalendar(nullptr); }
+
+DayNumber ReportsPage::Date() const { return reportdate_.Date(); }
+
+void ReportsPage::SetDate(DayNumber date) { reportdate_.SetDate(date); }
 
 std::optional<std::filesystem::path> ReportsPage::Choose() { return choose_(StatementFilter(books_.Club().Info().year)); }
 
@@ -89,6 +98,12 @@ void ReportsPage::DeleteClick() {
     (void)books_.Settle(books_.Valuations().DeleteStatement(*file));
     emit valuationDone();
   }
+  reportdate_.Field()->setFocus();
+}
+
+void ReportsPage::AuditClick() {
+  (void)books_.AuditValuations(reportdate_.Date());
+  emit valuationDone();
   reportdate_.Field()->setFocus();
 }
 

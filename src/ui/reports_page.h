@@ -25,11 +25,16 @@ class TReportWindow;
 // statements of version 1.xx.
 QString StatementFilter(int year);
 
-class ReportsPage : public QWidget {
+class ReportsPage : public QWidget, public valuation::ReportCalendar {
   Q_OBJECT
 
  public:
   ReportsPage(Books& books, Interaction& ui, const Clock& clock, DateEntry& reportdate, QWidget* parent = nullptr);
+  ~ReportsPage() override;
+
+  // The report calendar, which the audit moves through the dates it re-runs.
+  DayNumber Date() const override;
+  void SetDate(DayNumber date) override;
 
   // What "Print" and "Delete" ask with; by default an open-file dialog in the
   // club folder. Returns the chosen file, nothing when cancelled.
@@ -45,6 +50,8 @@ class ReportsPage : public QWidget {
   void CreateValuation(bool official);
   void PrintClick();
   void DeleteClick();
+  // "Audit Valuations" from the report calendar's date.
+  void AuditClick();
 
  signals:
   // A valuation or deletion ran: the summary panel shows the club's figures again.

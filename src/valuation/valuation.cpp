@@ -107,6 +107,37 @@ void RebuildPosition(TSecurityRec& security, const std::vector<TSecurityTranRec>
   }
 }
 
+// Audit mode for the lifetime of the guard; the flag it found comes back after.
+class AuditModeGuard {
+ public:
+  explicit AuditModeGuard(ClubSession& club) : club_(club), saved_(club.AuditMode()) { club_.SetAuditMode(true); }
+  ~AuditModeGuard() { club_.SetAuditMode(saved_); }
+  AuditModeGuard(const AuditModeGuard&) = delete;
+  AuditModeGuard& operator=(const AuditModeGuard&) = delete;
+
+ private:
+  ClubSession& club_;
+  bool saved_;
+};
+
+// The unit record that comes first after `date`, in key (date) order.
+std::optional<TUnitValueRec> FirstUnitAfter(Table<TUnitValueRec>& units, std::optional<DayNumber> date) {
+  std::optional<TUnitValueRec> found;
+  units.ForEachBackward("", [&](const TUnitValueRec& unit) {
+    if (date && unit.date <= *date) return false;
+    found = unit;
+    return true;
+  });
+  return found;
+}
+
+// Payments buy units and payouts sell them; the other kinds carry none, and a
+// unit value given to them would invent units.
+bool CarriesUnits(const TMemberTranRec& tran) {
+  const MemberTranKind kind = KindOf(tran);
+  return kind == MemberTranKind::Payment || kind == MemberTranKind::Payout;
+}
+
 }  // namespace
 
 Valuations::Valuations(ClubSession& club, ClubFigures& figures, ledger::MemberLedger& members)
@@ -373,6 +404,83 @@ void Valuations::AnnounceOfficial(const ValuationFigures& figures) {
   club_.Ui().ShowInformation("Valuation Statement " + figures.statement.filename().string() +
                              " created. Valuation Updated");
   figures_.RefreshPurchaseUnit();
+}
+
+Outcome Valuations::AuditValuations(DayNumber start, bool announce, const SettleValuation& settle) {
+  AuditModeGuard audit(club_);
+  ReportCalendar* const calendar = calendar_;
+  const DayNumber saved_date = calendar != nullptr ? calendar->Date() : DayNumber{};
+  const std::int32_t open_year = club_.Info().year;
+  if (YearOf(start) < open_year) start = DayNumberFromCivil({open_year, 1, 1});
+
+  const std::vector<std::string> keys = club_.unitfile.Keys(fmt::format("{:04}_>", YearOf(start)));
+  for (const std::string& key : keys) {
+    const std::optional<TUnitValueRec> unit = club_.unitfile.Find(key);
+    if (!unit || unit->date < start) continue;
+    if (calendar != nullptr) calendar->SetDate(unit->date);
+    settle(CreateValuation(unit->date, /*official=*/true));
+  }
+
+  if (calendar != nullptr) calendar->SetDate(saved_date);
+  if (announce) {
+    club_.Ui().PlayConfirmationSound();
+    club_.Ui().ShowInformation(kAuditCompleted);
+  }
+  return Outcome::Done();
+}
+
+Outcome Valuations::RecalculateAllMembers(const SettleValuation& settle, Interaction& ui) {
+  if (!ui.Confirm(kRecalculateQuestion)) return Outcome::Cancelled();
+
+  TClubInfoRec& info = club_.Info();
+  const std::int32_t saved_year = info.year;
+  const int total = club_.unitfile.Count();
+  ui.ShowProgress(kRecalculateCaption, 0);
+  try {
+    // The club's first unit value is taken as right.
+    std::optional<TUnitValueRec> previous = FirstUnitAfter(club_.unitfile, std::nullopt);
+    int done = 1;
+    for (std::optional<TUnitValueRec> next = previous ? FirstUnitAfter(club_.unitfile, previous->date) : std::nullopt;
+         next; next = FirstUnitAfter(club_.unitfile, previous->date)) {
+      const DayNumber date = next->date;
+      info.year = YearOf(date);
+      // Every units-carrying transaction from the previous valuation up to this
+      // one buys at the previous valuation, across a year's end too.
+      for (const TMemberRec& member : club_.members.Select(kActiveFilter)) {
+        bool repriced = false;
+        for (TMemberTranRec tran : club_.memrecs.Select(OwnerFilter(member.memid))) {
+          if (tran.trandate < previous->date || tran.trandate >= date || !CarriesUnits(tran)) continue;
+          if (tran.cunit == previous->unitval && tran.unitind == previous->unitid) continue;
+          tran.cunit = previous->unitval;
+          tran.unitind = previous->unitid;
+          club_.memrecs.Put(tran);
+          repriced = true;
+        }
+        if (repriced) members_.RecalculateMember(member.memid);
+      }
+      (void)AuditValuations(date, /*announce=*/false, settle);
+      ++done;
+      ui.ShowProgress(kRecalculateCaption, total == 0 ? 100 : done * 100 / total);
+      // The audit replaced the record of this date; the new one prices the next stretch.
+      std::optional<TUnitValueRec> replaced;
+      club_.unitfile.ForEach(UnitDateFilter(date), [&](const TUnitValueRec& unit) {
+        if (!replaced) replaced = unit;
+      });
+      previous = replaced ? replaced : next;
+    }
+  } catch (...) {
+    info.year = saved_year;
+    ui.ShowProgress(kRecalculateCaption, 0);
+    throw;
+  }
+  info.year = saved_year;
+  club_.WriteClubInfo();
+  figures_.RefreshPurchaseUnit();
+  ui.ShowProgress(kRecalculateCaption, 100);
+  ui.PlayConfirmationSound();
+  ui.ShowInformation(kRecalculated);
+  ui.ShowProgress(kRecalculateCaption, 0);
+  return Outcome::Done();
 }
 
 Outcome Valuations::DeleteStatement(const std::filesystem::path& file) {

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -53,6 +54,27 @@ struct ValuationResult {
 };
 
 inline constexpr const char* kCreationFailed = "Valuation Statement Creation failed";
+inline constexpr const char* kAuditCompleted = "The Audit was completed successfully.";
+inline constexpr const char* kRecalculateQuestion =
+    "This option should NOT be used unless the valuations have been deemed corrupted.  This option will "
+    "recalculate Valuations from day one.  It assumes that the first unit value is correct.  It takes a very "
+    "long time.  Continue?";
+inline constexpr const char* kRecalculated = "All active members units been recalculated.";
+inline constexpr const char* kRecalculateCaption = "Recalculating Valuations";
+
+// The report calendar: the audit moves it to each date it re-runs and puts it
+// back afterwards, so that what the window shows follows the work.
+class ReportCalendar {
+ public:
+  virtual ~ReportCalendar() = default;
+  virtual DayNumber Date() const = 0;
+  virtual void SetDate(DayNumber date) = 0;
+};
+
+// What becomes of each valuation an audit runs, decided by the layer that owns
+// the unit of work: one that went through is committed, one that failed half
+// way is dropped, so that a failure ends that valuation only.
+using SettleValuation = std::function<void(const ValuationResult&)>;
 
 class Valuations {
  public:
@@ -81,6 +103,23 @@ class Valuations {
   // not named as a statement ("V" ... ".stm") or does not exist is refused.
   Outcome DeleteStatement(const std::filesystem::path& file);
 
+  void SetReportCalendar(ReportCalendar* calendar) { calendar_ = calendar; }
+
+  // The audit: every official valuation recorded from `start` to the end of its
+  // year (from 1 January of the open year when `start` is earlier) runs again
+  // in audit mode, in date order, re-pricing the dues that bought at it. With
+  // `announce`, the sound and "The Audit was completed successfully." follow.
+  Outcome AuditValuations(DayNumber start, bool announce, const SettleValuation& settle);
+
+  // "Recaulate All Members": after its question, walks every unit record from
+  // the club's first: the units-carrying transactions (payments and payouts)
+  // dated from the previous valuation up to the record's date buy at the
+  // previous valuation, then the record's year is audited from its date. The
+  // progress gauge follows the records. Cancelled by No. The question,
+  // progress and closing message go through `ui`, the club's port or one with
+  // a window's gauge beside it.
+  Outcome RecalculateAllMembers(const SettleValuation& settle, Interaction& ui);
+
  private:
   store::FileLayer& Files() const;
 
@@ -88,6 +127,7 @@ class Valuations {
   ClubFigures& figures_;
   ledger::MemberLedger& members_;
   store::FileLayer* files_ = nullptr;
+  ReportCalendar* calendar_ = nullptr;
 };
 
 }  // namespace pellmark::valuation

@@ -113,6 +113,8 @@ std::map<std::string, Refusal> Refusals(const std::string& club) {
       {"valuation official", {{"valuation", "official", "12/31/2025"}}},
       {"valuation test", {{"valuation", "test", "13/45/2026"}}},
       {"valuation delete", {{"--yes", "valuation", "delete", "V01012026.stm"}}},
+      {"audit", {{"audit", "02/30/2026"}}},
+      {"recalculate", {{"--no", "recalculate"}}},
       {"statement", {{"statement", club + "/none.stm"}, kFileError}},
       {"summary", {{"--club", club + "/none", "summary"}, kUsage}},
       {"backup", {{"backup", club + "/none"}}},

@@ -117,5 +117,34 @@ TEST_F(CliValuationTest, RefusedValuationsNameTheirReasonAndChangeNothing) {
   EXPECT_TRUE(fs::exists(folder.Path() / "clubmem.qdb"));
 }
 
+TEST_F(CliValuationTest, AnAuditAndARecalculationRerunTheValuationsAfterABackDatedPosting) {
+  // 3 December: 120 over 4 units, 30.00.
+  ASSERT_EQ(Run({"valuation", "official", "12/03/2026"}).status, kDone);
+  // 40 more interest on 2 December, the audit question answered No.
+  CliRun interest = Run({"--no", "interest", "Cash", "40", "--desc", "Late", "--date", "12/02/2026"});
+  ASSERT_EQ(interest.status, kDone) << interest.err;
+  auto summary_line = [&] {
+    const std::string out = Run({"statement", "V12032026.stm"}).out;
+    return out.substr(out.find("{\"kind\":\"summary\""));
+  };
+  EXPECT_TRUE(summary_line().starts_with("{\"kind\":\"summary\",\"unit_value\":30.0,")) << summary_line();
+
+  CliRun audit = Run({"audit", "12/01/2026"});
+  ASSERT_EQ(audit.status, kDone) << audit.err;
+  EXPECT_EQ(audit.err, "The Audit was completed successfully.\n");
+  // 160 over 4 units.
+  EXPECT_TRUE(summary_line().starts_with("{\"kind\":\"summary\",\"unit_value\":40.0,")) << summary_line();
+
+  CliRun recalculate = Run({"--yes", "recalculate"});
+  ASSERT_EQ(recalculate.status, kDone) << recalculate.err;
+  EXPECT_NE(recalculate.err.find("All active members units been recalculated.\n"), std::string::npos) << recalculate.err;
+  EXPECT_TRUE(summary_line().starts_with("{\"kind\":\"summary\",\"unit_value\":40.0,")) << summary_line();
+
+  const auto before = FolderBytes();
+  CliRun refused = Run({"--no", "recalculate"});
+  EXPECT_NE(refused.status, kDone);
+  EXPECT_EQ(FolderBytes(), before);
+}
+
 }  // namespace
 }  // namespace pellmark::cli

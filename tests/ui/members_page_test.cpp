@@ -77,7 +77,7 @@ TEST_F(MembersPageTest, ANewClubShowsNoMemberAndOnlyTheCommandsThatNeedNone) {
   EXPECT_EQ(Text("duescnt"), QStringLiteral("0"));
   EXPECT_FALSE(Find<QWidget>(*window, "memberselect")->isEnabled());
   EXPECT_FALSE(Find<QWidget>(*window, "memdeleterecord")->isEnabled());
-  EXPECT_FALSE(Find<QWidget>(*window, "memrecalculate")->isEnabled());
+  EXPECT_TRUE(Find<QWidget>(*window, "memrecalculate")->isEnabled());  // like Reset All Members, needs no member
   EXPECT_FALSE(Find<QWidget>(*window, "memberchange")->isEnabled());
   auto* valuations = Find<QListWidget>(*window, "valuationlist");
   ASSERT_EQ(valuations->count(), 1);
@@ -376,6 +376,22 @@ TEST_F(MembersPageTest, EveryCommandHasAKeyboardShortcut) {
         std::any_of(labels.begin(), labels.end(), [&](QLabel* label) { return label->buddy() == button; });
     EXPECT_TRUE(captioned || labelled) << command;
   }
+}
+
+TEST_F(MembersPageTest, RecalculateAllMembersAsksFirstAndPutsItsGaugeAwayAfter) {
+  AddTwoMembers();
+  auto* recalculate = Find<QAbstractButton>(*window, "memrecalculate");
+  ui.AnswerNext(valuation::kRecalculateQuestion, false);
+  recalculate->click();
+  EXPECT_THAT(ui.Messages(), ElementsAre(valuation::kRecalculateQuestion));
+  ui.Clear();
+  ui.AnswerNext(valuation::kRecalculateQuestion, true);
+  recalculate->click();
+  EXPECT_THAT(ui.Messages(),
+              ElementsAre(valuation::kRecalculateQuestion, "All active members units been recalculated."));
+  EXPECT_EQ(ui.SoundCount(), 1);
+  EXPECT_FALSE(Find<QWidget>(*window, "Gauge2")->isVisibleTo(window.get()));
+  EXPECT_EQ(window->Club().Info().year, 1999);
 }
 
 }  // namespace

@@ -67,5 +67,22 @@ TEST_F(ValuationGroupTest, CreateTestAsksAboutStaleDuesAndRecordsNothing) {
   EXPECT_EQ(window->Club().unitfile.Count(), 1);
 }
 
+TEST_F(ValuationGroupTest, AuditValuationsRerunsTheValuationsFromTheReportDateAndPutsTheDateBack) {
+  Click("createofficial");
+  const std::int32_t official_id = window->Club().Info().unitkey;
+  ui.Clear();
+  const DayNumber december1 = DayNumberFromCivil({1999, 12, 1});
+  window->Reports()->SetDate(december1);
+  Click("valuationaudit");
+  EXPECT_THAT(ui.Messages(), ElementsAre("The Audit was completed successfully."));
+  EXPECT_EQ(ui.SoundCount(), 1);
+  EXPECT_EQ(window->Reports()->Date(), december1);
+  // The 31 December valuation ran again under a new id; the starting one stays.
+  EXPECT_EQ(window->Club().unitfile.Count(), 2);
+  EXPECT_EQ(window->Club().Info().unitkey, official_id + 1);
+  EXPECT_EQ(Text("purchaseunit"), QStringLiteral("$25.00"));
+  EXPECT_FALSE(window->Club().AuditMode());
+}
+
 }  // namespace
 }  // namespace pellmark::ui
