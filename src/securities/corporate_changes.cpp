@@ -129,7 +129,8 @@ double CorporateChanges::RewriteForSplit(TSecurityRec& security, const SplitTerm
       const double shares_after = g / new_price;
       double whole_shares = std::trunc(shares_after + kShareTolerance);
       const double odd = shares_after - whole_shares;
-      if (odd > 0) {
+      // Below the tolerance a lot has whole shares: what is left is rounding.
+      if (odd >= kShareTolerance) {
         sold = odd;
         if (odd > to_sell) {
           sold = to_sell;

@@ -136,6 +136,18 @@ TEST_F(CorporateChangesTest, FractionComesFromTheEarliestLotsWithFractionalShare
   EXPECT_NEAR(Security("Acme").sharest, 61, 1e-9);
 }
 
+TEST_F(CorporateChangesTest, ALotOfWholeSharesAfterTheSplitGivesNoFractionThroughRounding) {
+  ASSERT_TRUE(Buy("Acme", 252.50, 12.625, 0, Day(2026, 1, 1)));  // 20 shares -> 30, give or take rounding
+  ASSERT_TRUE(Buy("Acme", 5.55, 9.25, 0, Day(2026, 2, 1)));      // 0.6 shares -> 0.9
+  ASSERT_TRUE(Split("Acme", 3, 2, Day(2026, 3, 1), 8, 0));
+  const std::vector<TSecurityTranRec> sales = OfKind("Acme", SecurityTranKind::Sale);
+  ASSERT_EQ(sales.size(), 1u);
+  EXPECT_NEAR(SharesOf(sales[0]), 0.9, 1e-9);
+  EXPECT_NEAR(sales[0].amount, 8, 1e-9);
+  EXPECT_NEAR(SharesOf(Record("Acme", 0)), 30, 1e-9);
+  EXPECT_NEAR(Security("Acme").sharest, 30, 1e-9);
+}
+
 TEST_F(CorporateChangesTest, SplitWithoutCashWritesTheSplitAndTheLotsOnly) {
   ASSERT_TRUE(Buy("Acme", 1000, 10, 5, Day(2026, 1, 1)));
   ASSERT_TRUE(Buy("Acme", 500, 10, 5, Day(2026, 8, 1)));  // after the split: untouched
