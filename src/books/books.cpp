@@ -7,6 +7,7 @@ Books::Books(std::filesystem::path folder, Interaction& ui, const Clock& clock)
       securities_(club_),
       prices_(club_, securities_),
       trades_(club_, securities_, prices_, accounts_),
+      changes_(club_, securities_, accounts_),
       figures_(club_),
       valuations_(club_, figures_, members_) {}
 

@@ -19,6 +19,7 @@
 #include "members/member_ledger.h"
 #include "securities/price_ledger.h"
 #include "securities/security_ledger.h"
+#include "securities/corporate_changes.h"
 #include "securities/security_records.h"
 #include "valuation/club_summary.h"
 #include "valuation/valuation.h"
@@ -92,6 +93,7 @@ class Books {
   ledger::SecurityRecords& Securities() { return securities_; }
   ledger::PriceLedger& Prices() { return prices_; }
   ledger::SecurityLedger& Trades() { return trades_; }
+  ledger::CorporateChanges& Changes() { return changes_; }
   valuation::ClubFigures& Figures() { return figures_; }
   valuation::Valuations& Valuations() { return valuations_; }
 
@@ -106,6 +108,7 @@ class Books {
   ledger::SecurityRecords securities_;
   ledger::PriceLedger prices_;
   ledger::SecurityLedger trades_;
+  ledger::CorporateChanges changes_;
   valuation::ClubFigures figures_;
   valuation::Valuations valuations_;
 };

@@ -1,7 +1,8 @@
 // The security ledger from the command line: buy, sell, dividend, reinvest,
 // capital-change and foreign-tax type their options into the entry dialog and
-// press OK; `--lots` answers the lot chooser; stxns, stxn and lots list,
-// change and delete the records.
+// press OK; `--lots` answers the lot chooser; split, basis and clear type
+// theirs into the "Split" and "Basis Update" dialogs; stxns, stxn and lots
+// list, change and delete the records.
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,7 @@
 #include "club/number_parse.h"
 #include "club/text_encoding.h"
 #include "forms/lot_chooser.h"
+#include "securities/corporate_changes.h"
 #include "securities/security_ledger.h"
 #include "securities/security_totals.h"
 
@@ -368,9 +370,90 @@ void AddRecordCommands(CLI::App& app, CommandList& commands) {
                       }});
 }
 
+struct ChangeOptions {
+  std::string security, first, second, date, cash, comm = "0.00", account;
+  bool company_paid = false;
+};
+
+// "Split" and "Basis Update" (with "Cleared" for a clear): the options typed
+// into the dialog, then OK.
+void RunChange(CliContext& context, ledger::CorporateChange choice, bool clear, const ChangeOptions& options) {
+  Interaction& ui = *context.ui;
+  DialogAnswers answers(ui, [&](EntryDialog& dialog) {
+    EntryForm& form = dialog.Form();
+    if (clear) {
+      form.cleared.checked = true;
+      dialog.clearedClick();
+      return;
+    }
+    form.amount.text = options.first;
+    form.price.text = options.second;
+    if (options.cash.empty()) return;
+    form.fractions.checked = true;
+    dialog.fractionsClick();
+    form.desc.text = options.cash;
+    form.commission.text = options.comm;
+    form.compcomm.checked = options.company_paid;
+    if (!options.account.empty()) {
+      SelectListItem(ui, form.accountbox, Cp(options.account), "Account");
+      dialog.accountboxChange();
+    }
+  });
+  WithOpenClub(
+      context,
+      [&](Books& books) {
+        const DayNumber date = RequireDate(ui, options.date);
+        RequireSecurity(books, options.security);
+        RequireDone(books, books.Changes().Enter(Cp(options.security), choice, date));
+      },
+      &answers);
+}
+
+void AddChangeCommands(CLI::App& app, CommandList& commands) {
+  auto split = std::make_shared<ChangeOptions>();
+  auto* split_command = app.add_subcommand("split", "Split a security: NEW shares for OLD, on --date");
+  split_command->add_option("SECURITY", split->security, "Security name")->required();
+  split_command->add_option("NEW", split->first, "New shares of the ratio")->required();
+  split_command->add_option("OLD", split->second, "Old shares of the ratio")->required();
+  split_command->add_option("--date", split->date, "Date M/D/YYYY or M/D/YY")->required()->transform(DateForm());
+  auto* cash = split_command->add_option("--cash", split->cash, "Cash paid for the fractional shares")
+                   ->transform(AmountForm());
+  split_command->add_option("--comm", split->comm, "Commission on the fraction cash")->transform(AmountForm())->needs(cash);
+  split_command->add_flag("--company-paid", split->company_paid, "The company paid that commission")->needs(cash);
+  split_command->add_option("--account", split->account, "Account receiving the fraction cash")->needs(cash);
+  commands.push_back({split_command, [split](CliContext& context) {
+                        RunChange(context, ledger::CorporateChange::Split, false, *split);
+                      }});
+
+  auto basis = std::make_shared<ChangeOptions>();
+  auto* basis_command = app.add_subcommand("basis", "Update a security's cost basis: NEWCOST for OLDCOST, on --date");
+  basis_command->add_option("SECURITY", basis->security, "Security name")->required();
+  basis_command->add_option("NEWCOST", basis->first, "New cost")->required();
+  basis_command->add_option("OLDCOST", basis->second, "Old cost")->required();
+  basis_command->add_option("--date", basis->date, "Date M/D/YYYY or M/D/YY")->required()->transform(DateForm());
+  commands.push_back({basis_command, [basis](CliContext& context) {
+                        RunChange(context, ledger::CorporateChange::BasisUpdate, false, *basis);
+                      }});
+
+  auto clear = std::make_shared<ChangeOptions>();
+  auto* clear_command = app.add_subcommand("clear", "Remove a security's holding as of --date");
+  clear_command->add_option("SECURITY", clear->security, "Security name")->required();
+  clear_command->add_option("--date", clear->date, "Date M/D/YYYY or M/D/YY")->required()->transform(DateForm());
+  commands.push_back({clear_command, [clear](CliContext& context) {
+                        RunChange(context, ledger::CorporateChange::BasisUpdate, true, *clear);
+                      }});
+
+  auto* reset_dividends =
+      app.add_subcommand("reset-dividends", "Re-post this year's dividend cash from the security records (asks first)");
+  commands.push_back({reset_dividends, [](CliContext& context) {
+                        WithOpenClub(context, [&](Books& books) { RequireDone(books, books.Changes().ResetDividends()); });
+                      }});
+}
+
 }  // namespace
 
 void AddSecurityTradeCommands(CLI::App& app, CommandList& commands) {
+  AddChangeCommands(app, commands);
   AddTradeCommand(app, commands, "buy", "Buy shares of a security (AMOUNT without commission)", StockEntry::Buy, true);
   AddTradeCommand(app, commands, "sell", "Sell shares (AMOUNT gross); lots oldest first unless --lots", StockEntry::Sell,
                   true);

@@ -59,7 +59,7 @@ PriceResult PriceLedger::RecordPrice(std::int32_t stkid, PriceMode mode, TPriceR
     return PriceResult::Cancelled;
   }
 
-  WriteOffs write_offs(club_);
+  WriteOffs write_offs(club_, securities_);
   if (security.pricec == 0) write_offs.Forget(security);
 
   bool changed = false;

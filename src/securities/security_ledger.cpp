@@ -8,6 +8,7 @@
 #include "club/keys.h"
 #include "club/money.h"
 #include "club/record_kinds.h"
+#include "securities/corporate_changes.h"
 #include "securities/security_totals.h"
 
 namespace pellmark::ledger {
@@ -490,6 +491,12 @@ void SecurityLedger::PostDelete(Selected& security, const TSecurityTranRec& old,
       short_sale->buytran = -1;
       Store(*short_sale);
     }
+  }
+  const bool corporate = KindOf(old) == SecurityTranKind::Split || KindOf(old) == SecurityTranKind::BasisChange;
+  if (corporate) {
+    // Undone whole, its fraction cash included, and the security reset.
+    CorporateChanges(club_, securities_, accounts_).UndoRemoved(old);
+    return;
   }
   UnlinkAccount(old, security.record.name);
   if (flags & kReverseOld) ApplyTotals(security.record, old, -1, lot ? &*lot : nullptr, club_.Info().year);

@@ -99,11 +99,32 @@ Outcome SecurityRecords::CommitSecurity(const std::optional<std::string>& existi
   return Outcome::Done();
 }
 
+// The linked posting of every dividend reads "<name> Dividend", taxable or not:
+// the name may have changed since it was posted.
+void SecurityRecords::RenameDividendPostings(const TSecurityRec& security,
+                                             const std::vector<TSecurityTranRec>& records) {
+  std::string desc = security.name + " Dividend";
+  if (desc.size() > kPostingDescWidth) desc.resize(kPostingDescWidth);
+  for (const TSecurityTranRec& tran : records) {
+    if (KindOf(tran) != SecurityTranKind::Dividend || tran.actid < 0 || tran.transid < 0) continue;
+    for (TAccountTranRec posting : club_.actrecs.Select(OwnerFilter(tran.actid))) {
+      if (posting.tranid != tran.transid) continue;
+      if (posting.desc != desc) {
+        posting.desc = desc;
+        club_.actrecs.Put(posting);
+      }
+      break;
+    }
+  }
+}
+
 void SecurityRecords::ResetFigures(Selected& security) {
   TSecurityRec& record = security.record;
   record.pricep = record.dividendt = record.dividendy = record.tspent = record.sharest = 0;
   record.pricedate = 0;
-  ReapplyTotals(record, club_.stkrecs.Select(OwnerFilter(record.stkid)), club_.Info().year);
+  const std::vector<TSecurityTranRec> records = club_.stkrecs.Select(OwnerFilter(record.stkid));
+  ReapplyTotals(record, records, club_.Info().year);
+  RenameDividendPostings(record, records);
   const std::vector<TPriceRec> prices = club_.prices.Select(OwnerFilter(record.stkid));
   const DayNumber today = club_.Today();
   for (auto price = prices.rbegin(); price != prices.rend(); ++price) {

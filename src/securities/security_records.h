@@ -74,6 +74,7 @@ class SecurityRecords {
   Outcome Refuse(const std::string& message);
   Outcome NoSuchSecurity(std::string_view name);
   void ResetFigures(Selected& security);
+  void RenameDividendPostings(const TSecurityRec& security, const std::vector<TSecurityTranRec>& records);
 
   ClubSession& club_;
   MasterRecords<TSecurityRec> records_;

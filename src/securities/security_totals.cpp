@@ -1,7 +1,6 @@
 #include "securities/security_totals.h"
 
 #include <cmath>
-#include <unordered_map>
 
 #include "club/dates.h"
 #include "club/number_format.h"
@@ -9,8 +8,6 @@
 
 namespace pellmark::ledger {
 namespace {
-
-constexpr std::size_t kPostingDescWidth = 30;
 
 bool IsLotKind(SecurityTranKind kind) {
   return kind == SecurityTranKind::Purchase || kind == SecurityTranKind::Reinvestment;
@@ -98,17 +95,20 @@ void ApplyTotals(TSecurityRec& security, const TSecurityTranRec& tran, int sign,
 }
 
 void ReapplyTotals(TSecurityRec& security, const std::vector<TSecurityTranRec>& records, std::int32_t club_year) {
-  std::unordered_map<std::int32_t, const TSecurityTranRec*> lots;
   for (const TSecurityTranRec& tran : records) {
-    if (IsLotKind(KindOf(tran))) lots.emplace(tran.stranid, &tran);
-  }
-  for (const TSecurityTranRec& tran : records) {
-    const TSecurityTranRec* lot = nullptr;
-    if (KindOf(tran) == SecurityTranKind::Sale) {
-      auto found = lots.find(tran.buytran);
-      if (found != lots.end()) lot = found->second;
+    // What is held is the open lots: a sold lot and the sale that relieved it
+    // cancel, so both are passed over; a sold reinvestment still paid a dividend.
+    const SecurityTranKind kind = KindOf(tran);
+    if (kind == SecurityTranKind::Sale) continue;
+    if (IsLotKind(kind) && tran.sold) {
+      if (kind == SecurityTranKind::Reinvestment) {
+        TSecurityTranRec dividend = tran;
+        dividend.typ = Code(SecurityTranKind::Dividend);
+        ApplyTotals(security, dividend, +1, nullptr, club_year);
+      }
+      continue;
     }
-    ApplyTotals(security, tran, +1, lot, club_year);
+    ApplyTotals(security, tran, +1, nullptr, club_year);
   }
 }
 

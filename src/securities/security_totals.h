@@ -35,8 +35,12 @@ void ApplyTotals(TSecurityRec& security, const TSecurityTranRec& tran, int sign,
                  std::int32_t club_year);
 
 // Re-applies every record of one security, given in key order, to totals that
-// start at zero: the reset. Each sale record finds its lot among them.
+// start at zero: the reset. Sold lots add no shares or cost and sales are
+// passed over, so the holding is that of the open lots.
 void ReapplyTotals(TSecurityRec& security, const std::vector<TSecurityTranRec>& records, std::int32_t club_year);
+
+// The width of a cash posting's description.
+inline constexpr std::size_t kPostingDescWidth = 30;
 
 // The cash side of a record, without its account, id and date.
 struct CashPosting {

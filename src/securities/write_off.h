@@ -1,10 +1,10 @@
 // The write-off of a worthless security, as the price entry calls it: a price
 // entered for a security without a current price first removes the security's
 // earlier write-offs, and a security whose current price is 0 after the entry is
-// written off. Both steps post through the security ledger's write-off mode;
-// until that ledger posts write-offs they change nothing.
+// written off: a loss record for each purchase lot still open (a sold lot's loss
+// was realised at its sale), then the offer to hide it.
 //
-//   WriteOffs write_offs(club);
+//   WriteOffs write_offs(club, securities);
 //   if (security.pricec == 0) write_offs.Forget(security);
 //   ... the price is stored ...
 //   if (security.pricec == 0) write_offs.Record(security, price.trandate);
@@ -13,25 +13,24 @@
 #include "club/club_session.h"
 #include "club/dates.h"
 #include "club/records.h"
+#include "securities/security_records.h"
 
 namespace pellmark::ledger {
 
 class WriteOffs {
  public:
-  explicit WriteOffs(ClubSession& club) : club_(club) {}
+  WriteOffs(ClubSession& club, SecurityRecords& securities) : club_(club), securities_(securities) {}
 
   // Deletes the security's earlier write-off records (capital gain records that
   // name a lot).
-  void Forget(TSecurityRec& security) { static_cast<void>(security); }
-  // Writes off every purchase lot of the security as of `date`, then offers to
-  // hide it.
-  void Record(TSecurityRec& security, DayNumber date) {
-    static_cast<void>(security);
-    static_cast<void>(date);
-  }
+  void Forget(TSecurityRec& security);
+  // Writes off every open purchase lot of the security as of `date`, saves the
+  // security, then offers to hide it.
+  void Record(TSecurityRec& security, DayNumber date);
 
  private:
-  [[maybe_unused]] ClubSession& club_;
+  ClubSession& club_;
+  SecurityRecords& securities_;
 };
 
 }  // namespace pellmark::ledger

@@ -205,8 +205,12 @@ QWidget* SecuritiesPage::BuildSpecialArea() {
     QPushButton* button = secspecialselect_->Add(item.caption, QString::fromLatin1(item.name));
     connect(button, &QPushButton::clicked, this, [this, choice = item.choice] { secspecialselectClick(choice); });
   }
+  auto* reset_dividends = new QPushButton(tr("Reset Dividends"), area);
+  reset_dividends->setObjectName(QStringLiteral("SpeedButton1"));
+  connect(reset_dividends, &QPushButton::clicked, this, &SecuritiesPage::SpeedButton1Click);
   auto* column = new QVBoxLayout;
   column->addWidget(secspecialselect_);
+  column->addWidget(reset_dividends);
   column->addWidget(HiddenLabel(area, "specialhiddenlabel"));
   column->addStretch(1);
   auto* layout = new QHBoxLayout(area);
@@ -311,6 +315,10 @@ void SecuritiesPage::importpriceClick() {
   if (!file) return;
   static_cast<void>(books_.Settle(prices_.ImportPrices(*file)));
   AfterPrices();
+}
+
+void SecuritiesPage::SpeedButton1Click() {
+  if (books_.Settle(books_.Changes().ResetDividends())) emit postingDone();
 }
 
 void SecuritiesPage::secspecialselectClick(ledger::SecuritySpecial choice) {

@@ -68,6 +68,8 @@ class SecuritiesPage : public QObject {
   // The handlers of the page, also reachable by their buttons.
   void priceselectClick(ledger::PriceSelect choice);
   void secspecialselectClick(ledger::SecuritySpecial choice);
+  // "Reset Dividends": the open year's dividend postings made again from the records.
+  void SpeedButton1Click();
   void pricegridDblClick();
   void deletepriceClick();
   void importpriceClick();

@@ -40,7 +40,6 @@ StockTransactionsSheet::StockTransactionsSheet(Books& books, DateEntry& divcal, 
     if (!grid_->ShowsAll()) RefreshGrid();
   });
 
-  // "Split" and "Basis Update" come with the corporate changes.
   const struct {
     QString caption;
     const char* name;
@@ -49,13 +48,18 @@ StockTransactionsSheet::StockTransactionsSheet(Books& books, DateEntry& divcal, 
                  {tr("&Sell"), "stocksell", ledger::StockEntry::Sell},
                  {tr("&Dividends"), "stockdividends", ledger::StockEntry::Dividends},
                  {tr("&Reinvestment"), "stockreinvestment", ledger::StockEntry::Reinvestment},
-                 {tr("&Capital Change"), "stockcapitalchange", ledger::StockEntry::CapitalChange},
-                 {tr("&Foreign Taxes"), "stockforeigntaxes", ledger::StockEntry::ForeignTaxes}};
+                 {tr("&Capital Change"), "stockcapitalchange", ledger::StockEntry::CapitalChange}};
   auto* stockselect = new CommandGroup(tr("Transactions"), QStringLiteral("stockselect"), area_);
   for (const auto& entry : entries) {
     connect(stockselect->Add(entry.caption, QString::fromLatin1(entry.name)), &QPushButton::clicked, this,
             [this, choice = entry.choice] { stockselectClick(choice); });
   }
+  connect(stockselect->Add(tr("S&plit"), QStringLiteral("stocksplit")), &QPushButton::clicked, this,
+          [this] { changeClick(ledger::CorporateChange::Split); });
+  connect(stockselect->Add(tr("Basis &Update"), QStringLiteral("stockbasisupdate")), &QPushButton::clicked, this,
+          [this] { changeClick(ledger::CorporateChange::BasisUpdate); });
+  connect(stockselect->Add(tr("&Foreign Taxes"), QStringLiteral("stockforeigntaxes")), &QPushButton::clicked, this,
+          [this] { stockselectClick(ledger::StockEntry::ForeignTaxes); });
   auto* side = new QVBoxLayout;
   side->addWidget(stockselect);
   side->addStretch(1);
@@ -106,6 +110,11 @@ void StockTransactionsSheet::AfterPosting() {
 void StockTransactionsSheet::stockselectClick(ledger::StockEntry choice) {
   if (!security_) return;
   if (books_.Settle(ledger_.Enter(*security_, choice, divcal_.Date()))) AfterPosting();
+}
+
+void StockTransactionsSheet::changeClick(ledger::CorporateChange choice) {
+  if (!security_) return;
+  if (books_.Settle(books_.Changes().Enter(*security_, choice, divcal_.Date()))) AfterPosting();
 }
 
 void StockTransactionsSheet::stockgridDblClick() {

@@ -40,6 +40,8 @@ class StockTransactionsSheet : public QObject {
 
   // The handlers of the sheet, also reachable by their buttons.
   void stockselectClick(ledger::StockEntry choice);
+  // "Split" and "Basis Update" (a clear when "Cleared" is ticked).
+  void changeClick(ledger::CorporateChange choice);
   void stockgridDblClick();
   void deletestockClick();
 

@@ -120,6 +120,7 @@ TEST_F(PriceLedgerTest, PricesSelectedRefusesAHiddenSecurityAndTheDialogRefusesB
   EXPECT_THAT(ui.Messages(), ElementsAre("Security is hidden.", "Price abc is invalid.", "Price -3 is invalid."));
 
   AnswerPrice("0");
+  ui.AnswerNext("Do you want to hide security?", false);
   ASSERT_TRUE(prices.PricesSelected("Acme Corp", Day(2026, 12, 4)));
   EXPECT_FALSE(ui.EntryRequests().back().show_abort);
   EXPECT_EQ(Security("Acme Corp").pricec, 0);
@@ -190,6 +191,7 @@ TEST_F(PriceLedgerTest, TheSummaryCaptionsFollowThePerformanceRatio) {
 TEST_F(PriceLedgerTest, TotalAssetsCountActiveSecuritiesAtTheirCurrentPrice) {
   Price("Acme Corp", 12, Day(2026, 12, 1));
   Hold("Acme Corp", 100, 1000);
+  ui.AnswerNext("Do you want to hide security?", false);
   Price("Bolt Inc", 0, Day(2026, 12, 1));
   Hold("Bolt Inc", 40, 400);
   ASSERT_TRUE(books.Securities().Hide("Bolt Inc"));

@@ -28,6 +28,8 @@ TEST_F(PricePropertyTest, EveryStepKeepsTheHistoryAndTheCurrentPriceAsTheRulesSa
   std::mt19937 random(seed);
   const std::vector<std::string> names = {"Acme Corp", "Bolt Inc", "Crane Co"};
   for (const std::string& name : names) AddSecurity(name, "");
+  // A price of 0 writes the security off and offers to hide it.
+  ui.AnswerEvery("Do you want to hide security?", false);
   std::map<std::string, Model> models;
   const DayNumber today = club.Today();
 

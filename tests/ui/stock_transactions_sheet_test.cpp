@@ -69,5 +69,25 @@ TEST_F(StockTransactionsSheetTest, ABuyAndASaleOfChosenLotsShowInTheGrid) {
                                       "12/31/1999|Sell|100|1500.00|15.00|0.00", "12/31/1999|Buy|50|500.00|10.00|0.00"));
 }
 
+TEST_F(StockTransactionsSheetTest, SplitAndBasisUpdateRewriteTheLotInTheGrid) {
+  AnswerTrade("1000", "10");
+  Click("stockbuy");
+  ui.AnswerEvery("The Stock transaction just entered has a date earlier", false);
+  ui.AnswerEntryDialog([](EntryDialog& dialog) {
+    dialog.Form().amount.text = "2";
+    dialog.Form().price.text = "1";
+  });
+  Click("stocksplit");
+  EXPECT_THAT(GridRows(), ElementsAre("12/31/1999|Buy|200|1000.00|5.00|0.00", "12/31/1999|Stock Split|2 for 1|||"));
+  ui.AnswerEntryDialog([](EntryDialog& dialog) {
+    dialog.Form().amount.text = "800";
+    dialog.Form().price.text = "1000";
+  });
+  Click("stockbasisupdate");
+  EXPECT_THAT(GridRows(), ElementsAre("12/31/1999|Buy|200|800.00|4.00|0.00", "12/31/1999|Stock Split|2 for 1|||",
+                                      "12/31/1999|Basis Change|800 to 1000|||"));
+  EXPECT_DOUBLE_EQ(window->Club().securities.Select()[0].tspent, 800);
+}
+
 }  // namespace
 }  // namespace pellmark::ui

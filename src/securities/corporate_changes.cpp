@@ -1,0 +1,362 @@
+#include "securities/corporate_changes.h"
+
+#include <cmath>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "club/dates.h"
+#include "club/keys.h"
+#include "club/master_records.h"
+#include "club/record_kinds.h"
+#include "securities/security_totals.h"
+
+namespace pellmark::ledger {
+namespace {
+
+// A lot a split or basis update rewrites: an unsold purchase or reinvestment
+// dated on or before the change.
+bool Rewritten(const TSecurityTranRec& tran, DayNumber date) { return tran.trandate <= date && IsOpenLot(tran); }
+
+}  // namespace
+
+CorporateChanges::CorporateChanges(ClubSession& club, SecurityRecords& securities, AccountLedger& accounts)
+    : club_(club), securities_(securities), accounts_(accounts) {}
+
+Outcome CorporateChanges::Refuse(const std::string& message) { return pellmark::Refuse(club_.Ui(), message); }
+
+Outcome CorporateChanges::Enter(std::string_view name, CorporateChange choice, DayNumber date) {
+  auto security = securities_.Find(name);
+  if (!security) return RefuseMissing(club_.Ui(), "Security " + std::string(name) + " does not exist.");
+  if (!security->active) return Refuse("Security is hidden.");
+  if (security->pricec == 0 && security->sharest != 0) return Refuse("Security has no value.");
+  if (security->sharest == 0) return Refuse(security->name + " does not have any shares.");
+
+  EntryDialogRequest request;
+  request.mode = choice == CorporateChange::Split ? EntryMode::Split : EntryMode::BasisUpdate;
+  request.heading = security->name;
+  request.security_tran.trandate = date;
+  request.security_tran.actid = club_.Info().defstkact;
+  request.security_tran.stkid = security->stkid;
+  request.security_tran.typ = Code(choice == CorporateChange::Split ? SecurityTranKind::Split
+                                                                    : SecurityTranKind::BasisChange);
+  request.accounts = accounts_.List(true);
+  request.securities = securities_.List(true);
+  EntryDialogResult result = club_.Ui().RunEntryDialog(request);
+  if (result.outcome != DialogOutcome::Ok) return Outcome::Cancelled();
+  const TSecurityTranRec& typed = result.security_tran;
+
+  if (choice == CorporateChange::Split) {
+    SplitTerms terms{result.ratio.new_figure, result.ratio.old_figure, typed.trandate, std::nullopt};
+    if (typed.tax) terms.cash = FractionCash{typed.amount, typed.comm, typed.compc, typed.actid};
+    Outcome split = SplitSecurity(security->stkid, terms);
+    if (!split) return split;
+    return Outcome::Done().AuditFrom(AskForAudit(club_, "Stock", "entered", terms.date));
+  }
+  Outcome changed = result.ratio.clear
+                        ? ClearSecurity(security->stkid, typed.trandate)
+                        : UpdateBasis(security->stkid, result.ratio.new_figure, result.ratio.old_figure,
+                                      typed.trandate);
+  if (!changed) return changed;
+  const std::optional<DayNumber> audit = AskForAudit(club_, "Stock", "entered", typed.trandate);
+  auto after = securities_.FindById(security->stkid);
+  if (after && after->sharest != security->sharest && after->sharest == 0 &&
+      club_.Ui().ConfirmAfterwards("Do you want to hide security " + security->name + "?")) {
+    static_cast<void>(securities_.Hide(security->name));
+  }
+  return Outcome::Done().AuditFrom(audit);
+}
+
+Outcome CorporateChanges::SplitSecurity(std::int32_t stkid, const SplitTerms& terms) {
+  auto found = securities_.FindById(stkid);
+  if (!found) return RefuseMissing(club_.Ui(), "Security " + std::to_string(stkid) + " does not exist.");
+  TSecurityRec security = *found;
+  if (!(terms.new_shares > 0) || !(terms.old_shares > 0) || !std::isfinite(terms.new_shares) ||
+      !std::isfinite(terms.old_shares)) {
+    return Refuse("Security Split failed");
+  }
+  // A split before the first lot would rewrite nothing but the prices.
+  bool held = false;
+  for (const TSecurityTranRec& tran : club_.stkrecs.Select(OwnerFilter(stkid))) {
+    if (tran.trandate <= terms.date && (KindOf(tran) == SecurityTranKind::Purchase ||
+                                        KindOf(tran) == SecurityTranKind::Reinvestment)) {
+      held = true;
+    }
+  }
+  if (!held) return Refuse(security.name + " does not have any shares.");
+
+  // Every split takes an id of its own, so two splits on one day never share a key.
+  TSecurityTranRec split;
+  split.stranid = AllocateTranId(security.trancount);
+  split.typ = Code(SecurityTranKind::Split);
+  split.price = terms.new_shares;
+  split.comm = terms.old_shares;
+  split.trandate = terms.date;
+  split.stkid = stkid;
+  split.amount = RewriteForSplit(security, terms, split.stranid);
+  security.sharest += split.amount;
+  security.pricep = security.sharest > kShareTolerance ? security.tspent / security.sharest : 0;
+  if (terms.cash && terms.cash->actid >= 0) {
+    split.actid = terms.cash->actid;
+    split.transid = PostFractionCash(security, split, *terms.cash);
+    if (split.transid < 0) split.actid = -1;
+  }
+  club_.stkrecs.Put(split);
+  securities_.Save(security);
+  club_.Ui().ShowInformation(security.name + " Split.");
+  return Outcome::Done();
+}
+
+double CorporateChanges::RewriteForSplit(TSecurityRec& security, const SplitTerms& terms, std::int32_t split_id) {
+  const double n = terms.new_shares;
+  const double o = terms.old_shares;
+  const double total = security.sharest * n / o;
+  const double whole = std::trunc(total + kShareTolerance);
+  double fraction = total - whole;
+  if (fraction < kShareTolerance) fraction = 0;
+  const bool with_cash = terms.cash.has_value();
+  double to_sell = fraction;
+  double net = 0;
+  for (TSecurityTranRec lot : club_.stkrecs.Select(OwnerFilter(security.stkid))) {
+    if (!Rewritten(lot, terms.date)) continue;
+    const double g = lot.amount;
+    const double m = lot.comm;
+    const double old_price = lot.price;
+    const double new_price = lot.price * o / n;
+    double kept = g;
+    double sold = 0;
+    if (with_cash && to_sell != 0) {
+      const double shares_after = g / new_price;
+      double whole_shares = std::trunc(shares_after + kShareTolerance);
+      const double odd = shares_after - whole_shares;
+      // Below the tolerance a lot has whole shares: what is left is rounding.
+      if (odd >= kShareTolerance) {
+        sold = odd;
+        if (odd > to_sell) {
+          sold = to_sell;
+          whole_shares += odd - to_sell;
+        }
+        kept = new_price * whole_shares;
+      }
+    }
+    net += kept / new_price - g / old_price;
+    lot.amount = kept;
+    lot.price = new_price;
+    if (sold != 0) lot.comm = kept / g * m;
+    club_.stkrecs.Put(lot);
+    if (sold == 0) continue;
+
+    TSecurityTranRec fraction_lot = lot;
+    fraction_lot.buytran = lot.stranid;
+    fraction_lot.actid = split_id;
+    fraction_lot.transid = -1;  // the lot's purchase posting stays with the lot
+    fraction_lot.amount = g - kept;
+    fraction_lot.comm = (g - kept) / g * m;
+    fraction_lot.typ = Code(SecurityTranKind::Purchase);
+    fraction_lot.tax = true;
+    fraction_lot.compc = false;
+    fraction_lot.sold = true;
+    fraction_lot.stranid = AllocateTranId(security.trancount);
+    club_.stkrecs.Put(fraction_lot);
+
+    TSecurityTranRec fraction_sale;
+    fraction_sale.buytran = fraction_lot.stranid;
+    fraction_sale.actid = split_id;
+    fraction_sale.amount = sold * terms.cash->amount / fraction;
+    fraction_sale.comm = sold * terms.cash->comm / fraction;
+    fraction_sale.price = fraction_sale.amount / sold;
+    fraction_sale.typ = Code(SecurityTranKind::Sale);
+    fraction_sale.tax = true;
+    fraction_sale.stkid = security.stkid;
+    fraction_sale.trandate = terms.date;
+    fraction_sale.stranid = AllocateTranId(security.trancount);
+    club_.stkrecs.Put(fraction_sale);
+    to_sell -= sold;
+  }
+  // The current price follows its price record, which a split dated before it
+  // leaves alone.
+  ScalePrices(security, o, n, terms.date);
+  return net;
+}
+
+std::int32_t CorporateChanges::PostFractionCash(const TSecurityRec& security, const TSecurityTranRec& split,
+                                                const FractionCash& fraction_cash) {
+  TSecurityTranRec cash = split;
+  cash.amount = fraction_cash.amount;
+  cash.comm = fraction_cash.comm;
+  cash.compc = fraction_cash.company_paid;
+  auto posting = CashPostingOf(cash, security.name);
+  TAccountTranRec account_tran = AccountTransactionOf(*posting, cash, -1);
+  if (accounts_.PostAccountTransaction(split.actid, PostMode::NewOnAccount, account_tran, nullptr, kApply) !=
+      DialogOutcome::Ok) {
+    return -1;
+  }
+  return account_tran.tranid;
+}
+
+void CorporateChanges::ScalePrices(TSecurityRec& security, double by, double over, DayNumber date) {
+  for (TPriceRec price : club_.prices.Select(OwnerFilter(security.stkid))) {
+    if (price.trandate > date) continue;
+    price.price = price.price * by / over;
+    club_.prices.Put(price);
+    if (price.trandate == security.pricedate) security.pricec = price.price;
+  }
+}
+
+Outcome CorporateChanges::UpdateBasis(std::int32_t stkid, double new_cost, double old_cost, DayNumber date) {
+  auto found = securities_.FindById(stkid);
+  if (!found) return RefuseMissing(club_.Ui(), "Security " + std::to_string(stkid) + " does not exist.");
+  TSecurityRec security = *found;
+  if (!(new_cost > 0) || !(old_cost > 0) || !std::isfinite(new_cost) || !std::isfinite(old_cost)) {
+    return Refuse("Security Basis Update failed");
+  }
+  RewriteBasis(security, new_cost, old_cost, date);
+  TSecurityTranRec change;
+  change.stranid = AllocateTranId(security.trancount);
+  change.typ = Code(SecurityTranKind::BasisChange);
+  change.price = new_cost;
+  change.comm = old_cost;
+  change.trandate = date;
+  change.stkid = stkid;
+  club_.stkrecs.Put(change);
+  securities_.Save(security);
+  securities_.ResetSecurity(security.name, false);
+  club_.Ui().ShowInformation(security.name + " Basis Updated.");
+  return Outcome::Done();
+}
+
+void CorporateChanges::RewriteBasis(TSecurityRec& security, double new_cost, double old_cost, DayNumber date) {
+  for (TSecurityTranRec lot : club_.stkrecs.Select(OwnerFilter(security.stkid))) {
+    if (!Rewritten(lot, date)) continue;
+    lot.amount = lot.amount * new_cost / old_cost;
+    lot.price = lot.price * new_cost / old_cost;
+    club_.stkrecs.Put(lot);
+  }
+  ScalePrices(security, new_cost, old_cost, date);
+}
+
+Outcome CorporateChanges::ClearSecurity(std::int32_t stkid, DayNumber date) {
+  auto found = securities_.FindById(stkid);
+  if (!found) return RefuseMissing(club_.Ui(), "Security " + std::to_string(stkid) + " does not exist.");
+  TSecurityRec security = *found;
+  // The holding on the date: what is held now, less the open lots bought later.
+  double held = security.sharest;
+  for (const TSecurityTranRec& tran : club_.stkrecs.Select(OwnerFilter(stkid))) {
+    if (tran.trandate > date && IsOpenLot(tran)) held -= SharesOf(tran);
+  }
+  if (held < kShareTolerance) return Refuse(security.name + " does not have any shares.");
+  TSecurityTranRec clear;
+  clear.stranid = AllocateTranId(security.trancount);
+  clear.typ = Code(SecurityTranKind::Clear);
+  clear.amount = held;
+  clear.trandate = date;
+  clear.stkid = stkid;
+  club_.stkrecs.Put(clear);
+  ApplyTotals(security, clear, +1, nullptr, club_.Info().year);
+  securities_.Save(security);
+  club_.Ui().ShowInformation(security.name + " Security Cleared.");
+  return Outcome::Done();
+}
+
+void CorporateChanges::UndoSplitFractions(std::int32_t stkid, std::int32_t split_stranid) {
+  for (bool found = true; found;) {
+    found = false;
+    for (const TSecurityTranRec& tran : club_.stkrecs.Select(OwnerFilter(stkid))) {
+      const SecurityTranKind kind = KindOf(tran);
+      const bool fraction = (kind == SecurityTranKind::Purchase || kind == SecurityTranKind::Sale) && tran.tax &&
+                            tran.actid == split_stranid;
+      if (!fraction) continue;
+      if (kind == SecurityTranKind::Purchase) {
+        for (TSecurityTranRec parent : club_.stkrecs.Select(OwnerFilter(stkid))) {
+          const SecurityTranKind parent_kind = KindOf(parent);
+          const bool lot = parent_kind == SecurityTranKind::Purchase || parent_kind == SecurityTranKind::Reinvestment;
+          if (!lot || parent.stranid != tran.buytran) continue;
+          parent.amount += tran.amount;
+          parent.comm += tran.comm;
+          club_.stkrecs.Put(parent);
+          break;
+        }
+      }
+      club_.stkrecs.Remove(club_.stkrecs.KeyOf(tran));
+      found = true;
+      break;
+    }
+  }
+}
+
+void CorporateChanges::UndoRemoved(const TSecurityTranRec& removed) {
+  auto found = securities_.FindById(removed.stkid);
+  if (!found) return;
+  TSecurityRec security = *found;
+  if (KindOf(removed) == SecurityTranKind::BasisChange) {
+    RewriteBasis(security, removed.comm, removed.price, removed.trandate);
+  } else if (KindOf(removed) == SecurityTranKind::Split) {
+    if (removed.transid != -1) {
+      UndoSplitFractions(removed.stkid, removed.stranid);
+      if (removed.actid >= 0) {
+        if (auto posting = accounts_.FindTransaction(removed.actid, removed.transid)) {
+          accounts_.RemoveTransaction(*posting);
+        }
+      }
+    }
+    SplitTerms inverse{removed.comm, removed.price, removed.trandate, std::nullopt};
+    static_cast<void>(RewriteForSplit(security, inverse, -1));
+  } else {
+    return;
+  }
+  securities_.Save(security);
+  securities_.ResetSecurity(security.name, false);
+}
+
+Outcome CorporateChanges::ResetDividends() {
+  if (!club_.Ui().Confirm(
+          "This option will delete all account dividend transactions from stocks and reset them from the security "
+          "records. Continue?")) {
+    return Outcome::Cancelled();
+  }
+  const std::int32_t year = club_.Info().year;
+  const auto in_year = [year](DayNumber date) { return CivilFromDayNumber(date).year == year; };
+  // The postings of non-taxable dividends (category 4) go as well, since every
+  // dividend is posted again below; they are known by the dividends that link them.
+  std::set<std::pair<std::int32_t, std::int32_t>> linked;
+  for (const TSecurityRec& security : securities_.List(false)) {
+    for (const TSecurityTranRec& tran : club_.stkrecs.Select(OwnerFilter(security.stkid))) {
+      if (KindOf(tran) == SecurityTranKind::Dividend && tran.actid >= 0) linked.emplace(tran.actid, tran.transid);
+    }
+  }
+  // Hidden accounts keep their postings: they cannot be reset.
+  std::vector<std::string> names;
+  std::set<std::int32_t> active;
+  for (const TAccountRec& account : accounts_.List(true)) {
+    names.push_back(account.name);
+    active.insert(account.actid);
+    for (const TAccountTranRec& tran : accounts_.Transactions(account.actid)) {
+      if (!in_year(tran.trandate) || OriginOf(tran) != AccountOrigin::Security) continue;
+      const bool dividend = tran.catid == Code(PredefinedCategory::DividendIncome) ||
+                            linked.contains({account.actid, tran.tranid});
+      if (dividend) club_.actrecs.Remove(club_.actrecs.KeyOf(tran));
+    }
+  }
+  for (const TSecurityRec& security : securities_.List(true)) {
+    for (TSecurityTranRec dividend : club_.stkrecs.Select(OwnerFilter(security.stkid))) {
+      if (KindOf(dividend) != SecurityTranKind::Dividend || !in_year(dividend.trandate) ||
+          !active.contains(dividend.actid)) {
+        continue;
+      }
+      auto posting = CashPostingOf(dividend, security.name);
+      TAccountTranRec account_tran = AccountTransactionOf(*posting, dividend, -1);
+      if (accounts_.PostAccountTransaction(dividend.actid, PostMode::NewOnAccount, account_tran, nullptr, kApply) !=
+          DialogOutcome::Ok) {
+        continue;
+      }
+      dividend.transid = account_tran.tranid;
+      club_.stkrecs.Put(dividend);
+    }
+  }
+  for (const std::string& name : names) static_cast<void>(accounts_.ResetAccount(name, false));
+  club_.Ui().PlayConfirmationSound();
+  club_.Ui().ShowInformation("Security Dividend Records have been reset");
+  return Outcome::Done();
+}
+
+}  // namespace pellmark::ledger

@@ -1,0 +1,341 @@
+// Splits with and without cash for fractions, basis updates, clears, their
+// undoing on deletion, the reset of a security, the write-off of a worthless
+// security and the reset of dividend postings, against figures worked by hand.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "securities/corporate_changes.h"
+#include "securities/trade_fixture.h"
+
+namespace pellmark::ledger {
+namespace {
+
+using ::testing::ElementsAre;
+
+class CorporateChangesTest : public testing::TradeFixture {
+ protected:
+  void SetUp() override {
+    TradeFixture::SetUp();
+    ui.AnswerEvery("The Stock transaction just entered has a date earlier", false);
+    ui.AnswerEvery("Select Shares to Sell?", false);
+  }
+
+  // The "Split" dialog: N for O, with the cash for fractions when `cash` > 0.
+  Outcome Split(const std::string& name, double n, double o, DayNumber date, double cash = 0, double comm = 0,
+                bool company_paid = false) {
+    ui.AnswerEntryDialog([=](EntryDialog& dialog) {
+      EntryForm& form = dialog.Form();
+      form.amount.text = Text(n);
+      form.price.text = Text(o);
+      if (cash > 0) {
+        form.fractions.checked = true;
+        dialog.fractionsClick();
+        form.desc.text = Text(cash);
+        form.commission.text = Text(comm);
+        form.compcomm.checked = company_paid;
+      }
+    });
+    return books.Changes().Enter(name, CorporateChange::Split, date);
+  }
+  Outcome Basis(const std::string& name, double new_cost, double old_cost, DayNumber date) {
+    ui.AnswerEntryDialog([=](EntryDialog& dialog) {
+      dialog.Form().amount.text = Text(new_cost);
+      dialog.Form().price.text = Text(old_cost);
+    });
+    return books.Changes().Enter(name, CorporateChange::BasisUpdate, date);
+  }
+  Outcome Clear(const std::string& name, DayNumber date) {
+    ui.AnswerEntryDialog([=](EntryDialog& dialog) {
+      dialog.Form().cleared.checked = true;
+      dialog.clearedClick();
+    });
+    return books.Changes().Enter(name, CorporateChange::BasisUpdate, date);
+  }
+  std::vector<TSecurityTranRec> OfKind(const std::string& name, SecurityTranKind kind) {
+    std::vector<TSecurityTranRec> found;
+    for (const TSecurityTranRec& tran : Records(name)) {
+      if (KindOf(tran) == kind) found.push_back(tran);
+    }
+    return found;
+  }
+  std::vector<double> Prices(const std::string& name) {
+    std::vector<double> prices;
+    for (const TPriceRec& price : club.prices.Select(OwnerFilter(Security(name).stkid))) prices.push_back(price.price);
+    return prices;
+  }
+};
+
+TEST_F(CorporateChangesTest, ThreeForTwoOf101SharesSellsHalfAShareForCash) {
+  ASSERT_TRUE(Buy("Acme", 3030, 30, 10.10, Day(2026, 2, 1)));  // 101 shares
+  Price("Acme", 33, Day(2026, 3, 1));
+  Price("Acme", 36, Day(2026, 9, 1));
+  const double cash_before = Cash().bal;
+  ui.Clear();
+  ASSERT_TRUE(Split("Acme", 3, 2, Day(2026, 6, 1), 10, 1));
+  EXPECT_THAT(ui.Messages(), ElementsAre("Acme Split."));
+
+  const TSecurityTranRec lot = Record("Acme", 0);
+  EXPECT_DOUBLE_EQ(lot.price, 20);
+  EXPECT_DOUBLE_EQ(lot.amount, 3020);  // 151 whole shares at 20
+  EXPECT_DOUBLE_EQ(lot.comm, 3020.0 / 3030 * 10.10);
+  EXPECT_FALSE(lot.sold);
+
+  const std::vector<TSecurityTranRec> splits = OfKind("Acme", SecurityTranKind::Split);
+  ASSERT_EQ(splits.size(), 1u);
+  const TSecurityTranRec& split = splits[0];
+  EXPECT_NEAR(split.amount, 50, 1e-9);  // 151 - 101
+  EXPECT_EQ(split.price, 3);
+  EXPECT_EQ(split.comm, 2);
+  EXPECT_EQ(split.actid, Cash().actid);
+
+  const std::vector<TSecurityTranRec> lots = OfKind("Acme", SecurityTranKind::Purchase);
+  ASSERT_EQ(lots.size(), 2u);
+  const TSecurityTranRec& fraction_lot = lots[1];
+  EXPECT_EQ(StockTypeLabel(fraction_lot), "Split-Buy (Sold)");
+  EXPECT_DOUBLE_EQ(fraction_lot.amount, 10);  // half a share at 20
+  EXPECT_DOUBLE_EQ(fraction_lot.comm, 10.0 / 3030 * 10.10);
+  EXPECT_EQ(fraction_lot.buytran, 0);
+  EXPECT_EQ(fraction_lot.actid, split.stranid);
+  EXPECT_EQ(fraction_lot.trandate, Day(2026, 2, 1));
+
+  const std::vector<TSecurityTranRec> sales = OfKind("Acme", SecurityTranKind::Sale);
+  ASSERT_EQ(sales.size(), 1u);
+  EXPECT_EQ(StockTypeLabel(sales[0]), "Split-Sell");
+  EXPECT_DOUBLE_EQ(sales[0].amount, 10);
+  EXPECT_DOUBLE_EQ(sales[0].comm, 1);
+  EXPECT_DOUBLE_EQ(SharesOf(sales[0]), 0.5);
+  EXPECT_EQ(sales[0].buytran, fraction_lot.stranid);
+  EXPECT_EQ(sales[0].trandate, Day(2026, 6, 1));
+
+  // Prices on or before the split are two thirds of what they were.
+  EXPECT_THAT(Prices("Acme"), ElementsAre(20, 22, 36));
+  const TSecurityRec acme = Security("Acme");
+  EXPECT_NEAR(acme.sharest, 151, 1e-9);
+  EXPECT_DOUBLE_EQ(acme.pricec, 36);  // dated after the split, so not split
+  EXPECT_NEAR(Cash().bal - cash_before, 9, 1e-9);  // "Acme Fraction Cash", 10 less 1 commission
+  EXPECT_EQ(Postings().back().desc, "Acme Fraction Cash");
+}
+
+TEST_F(CorporateChangesTest, FractionComesFromTheEarliestLotsWithFractionalShares) {
+  ASSERT_TRUE(Buy("Acme", 100, 10, 0, Day(2026, 1, 1)));   // 10 -> 15 whole
+  ASSERT_TRUE(Buy("Acme", 110, 10, 0, Day(2026, 1, 2)));   // 11 -> 16.5
+  ASSERT_TRUE(Buy("Acme", 130, 10, 0, Day(2026, 1, 3)));   // 13 -> 19.5
+  ASSERT_TRUE(Buy("Acme", 70, 10, 0, Day(2026, 1, 4)));    //  7 -> 10.5
+  // 41 shares -> 61.5: the half share is sold from the second lot alone.
+  ASSERT_TRUE(Split("Acme", 3, 2, Day(2026, 2, 1), 6));
+  EXPECT_NEAR(SharesOf(Record("Acme", 0)), 15, 1e-9);
+  EXPECT_NEAR(SharesOf(Record("Acme", 1)), 16, 1e-9);
+  EXPECT_NEAR(SharesOf(Record("Acme", 2)), 19.5, 1e-9);
+  EXPECT_NEAR(SharesOf(Record("Acme", 3)), 10.5, 1e-9);
+  const std::vector<TSecurityTranRec> sales = OfKind("Acme", SecurityTranKind::Sale);
+  ASSERT_EQ(sales.size(), 1u);
+  EXPECT_NEAR(SharesOf(sales[0]), 0.5, 1e-9);
+  const TSecurityTranRec fraction_lot = Record("Acme", sales[0].buytran);
+  EXPECT_TRUE(fraction_lot.tax);
+  EXPECT_EQ(fraction_lot.buytran, 1);
+  EXPECT_NEAR(Security("Acme").sharest, 61, 1e-9);
+}
+
+TEST_F(CorporateChangesTest, ALotOfWholeSharesAfterTheSplitGivesNoFractionThroughRounding) {
+  ASSERT_TRUE(Buy("Acme", 252.50, 12.625, 0, Day(2026, 1, 1)));  // 20 shares -> 30, give or take rounding
+  ASSERT_TRUE(Buy("Acme", 5.55, 9.25, 0, Day(2026, 2, 1)));      // 0.6 shares -> 0.9
+  ASSERT_TRUE(Split("Acme", 3, 2, Day(2026, 3, 1), 8, 0));
+  const std::vector<TSecurityTranRec> sales = OfKind("Acme", SecurityTranKind::Sale);
+  ASSERT_EQ(sales.size(), 1u);
+  EXPECT_NEAR(SharesOf(sales[0]), 0.9, 1e-9);
+  EXPECT_NEAR(sales[0].amount, 8, 1e-9);
+  EXPECT_NEAR(SharesOf(Record("Acme", 0)), 30, 1e-9);
+  EXPECT_NEAR(Security("Acme").sharest, 30, 1e-9);
+}
+
+TEST_F(CorporateChangesTest, SplitWithoutCashWritesTheSplitAndTheLotsOnly) {
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 5, Day(2026, 1, 1)));
+  ASSERT_TRUE(Buy("Acme", 500, 10, 5, Day(2026, 8, 1)));  // after the split: untouched
+  const double cash_before = Cash().bal;
+  ASSERT_TRUE(Split("Acme", 2, 1, Day(2026, 5, 1)));
+  EXPECT_EQ(Records("Acme").size(), 3u);
+  EXPECT_DOUBLE_EQ(Record("Acme", 0).price, 5);
+  EXPECT_DOUBLE_EQ(Record("Acme", 0).amount, 1000);
+  EXPECT_DOUBLE_EQ(Record("Acme", 0).comm, 5);
+  EXPECT_DOUBLE_EQ(Record("Acme", 1).price, 10);
+  const TSecurityTranRec split = OfKind("Acme", SecurityTranKind::Split)[0];
+  EXPECT_EQ(split.actid, -1);
+  EXPECT_EQ(split.transid, -1);
+  EXPECT_NEAR(split.amount, 100, 1e-9);
+  EXPECT_NEAR(Security("Acme").sharest, 250, 1e-9);
+  EXPECT_NEAR(Security("Acme").tspent, 1510, 1e-9);
+  EXPECT_EQ(Cash().bal, cash_before);
+}
+
+TEST_F(CorporateChangesTest, TwoSplitsWithoutCashOnOneDayAreBothKept) {
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 1, 1)));
+  ASSERT_TRUE(Split("Acme", 2, 1, Day(2026, 5, 1)));
+  ASSERT_TRUE(Split("Acme", 3, 1, Day(2026, 5, 1)));
+  const std::vector<TSecurityTranRec> splits = OfKind("Acme", SecurityTranKind::Split);
+  ASSERT_EQ(splits.size(), 2u);
+  EXPECT_NE(splits[0].stranid, splits[1].stranid);
+  EXPECT_NEAR(Security("Acme").sharest, 600, 1e-9);
+  // Deleting one undoes only its own ratio.
+  ASSERT_TRUE(Delete("Acme", splits[0].stranid));
+  EXPECT_EQ(OfKind("Acme", SecurityTranKind::Split).size(), 1u);
+  EXPECT_NEAR(Security("Acme").sharest, 300, 1e-9);
+}
+
+TEST_F(CorporateChangesTest, DeletingASplitWithFractionsRestoresTheLotsByteForByte) {
+  ASSERT_TRUE(Buy("Acme", 3030, 30, 10.10, Day(2026, 2, 1)));
+  ASSERT_TRUE(Buy("Acme", 1020, 30, 3, Day(2026, 3, 1)));  // 34 -> 51, no fraction
+  Price("Acme", 30, Day(2026, 3, 1));
+  const std::map<std::string, std::string> before = Snapshot();
+  const TAccountRec cash_before = Cash();
+  ASSERT_TRUE(Split("Acme", 3, 2, Day(2026, 6, 1), 10, 1));
+  const std::int32_t split = OfKind("Acme", SecurityTranKind::Split)[0].stranid;
+  ASSERT_TRUE(Delete("Acme", split));
+
+  std::map<std::string, std::string> after = Snapshot();
+  // What may differ: the id counters, and the account transaction id counter.
+  for (const auto& [key, bytes] : before) {
+    if (key.starts_with("stkrecs/") || key.starts_with("prices/")) {
+      EXPECT_EQ(after[key], bytes) << key;
+    }
+  }
+  EXPECT_EQ(Records("Acme").size(), 2u);
+  EXPECT_EQ(Postings().size(), 2u);
+  EXPECT_DOUBLE_EQ(Cash().bal, cash_before.bal);
+  EXPECT_NEAR(Security("Acme").sharest, 135, 1e-9);
+  EXPECT_NEAR(Security("Acme").tspent, 4063.10, 1e-9);
+  EXPECT_DOUBLE_EQ(Security("Acme").pricec, 30);
+}
+
+TEST_F(CorporateChangesTest, BasisUpdateScalesLotsAndPricesAndDeletionUndoesIt) {
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 5, Day(2026, 1, 1)));
+  ASSERT_TRUE(Buy("Acme", 400, 20, 2, Day(2026, 9, 1)));
+  Price("Acme", 12, Day(2026, 4, 1));
+  ui.Clear();
+  ASSERT_TRUE(Basis("Acme", 800, 1000, Day(2026, 5, 1)));
+  EXPECT_THAT(ui.Messages(), ElementsAre("Acme Basis Updated."));
+  EXPECT_DOUBLE_EQ(Record("Acme", 0).amount, 800);
+  EXPECT_DOUBLE_EQ(Record("Acme", 0).price, 8);
+  EXPECT_DOUBLE_EQ(Record("Acme", 0).comm, 5);
+  EXPECT_DOUBLE_EQ(Record("Acme", 1).amount, 400);
+  EXPECT_NEAR(Security("Acme").sharest, 120, 1e-9);
+  EXPECT_NEAR(Security("Acme").tspent, 1207, 1e-9);
+  const std::int32_t change = OfKind("Acme", SecurityTranKind::BasisChange)[0].stranid;
+  ASSERT_TRUE(Delete("Acme", change));
+  EXPECT_DOUBLE_EQ(Record("Acme", 0).amount, 1000);
+  EXPECT_DOUBLE_EQ(Record("Acme", 0).price, 10);
+  EXPECT_NEAR(Security("Acme").tspent, 1407, 1e-9);
+}
+
+TEST_F(CorporateChangesTest, ClearBeforeLaterPurchasesRemovesOnlyTheHoldingOnItsDate) {
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 1, 1)));
+  ASSERT_TRUE(Buy("Acme", 400, 20, 0, Day(2026, 9, 1)));
+  ui.Clear();
+  ASSERT_TRUE(Clear("Acme", Day(2026, 5, 1)));
+  EXPECT_THAT(ui.Messages(), ElementsAre("Acme Security Cleared."));
+  const TSecurityTranRec clear = OfKind("Acme", SecurityTranKind::Clear)[0];
+  EXPECT_NEAR(clear.amount, 100, 1e-9);
+  EXPECT_NEAR(Security("Acme").sharest, 20, 1e-9);
+}
+
+TEST_F(CorporateChangesTest, BadInputIsRefusedAndStoresNothing) {
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 3, 1)));
+  const std::map<std::string, std::string> before = Snapshot();
+  ui.Clear();
+  EXPECT_FALSE(Split("Acme", 0, 1, Day(2026, 5, 1)));
+  EXPECT_FALSE(Split("Acme", -2, 1, Day(2026, 5, 1)));
+  EXPECT_FALSE(Basis("Acme", 100, 0, Day(2026, 5, 1)));
+  ui.Clear();
+  EXPECT_FALSE(Split("Acme", 2, 1, Day(2026, 2, 1)));  // before the first lot
+  EXPECT_THAT(ui.Messages(), ElementsAre("Acme does not have any shares."));
+  ui.Clear();
+  EXPECT_FALSE(Clear("Acme", Day(2026, 2, 1)));  // nothing held yet
+  EXPECT_THAT(ui.Messages(), ElementsAre("Acme does not have any shares."));
+  ui.Clear();
+  EXPECT_FALSE(books.Changes().Enter("Bolt", CorporateChange::Split, Day(2026, 5, 1)));
+  EXPECT_THAT(ui.Messages(), ElementsAre("Bolt does not have any shares."));
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(CorporateChangesTest, ResetAllStopsAtTheFirstHiddenSecurity) {
+  AddSecurity("Cog", "COG");
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 1, 1)));
+  ASSERT_TRUE(Buy("Cog", 500, 5, 0, Day(2026, 1, 1)));
+  ui.AnswerEvery("Do you want to hide", false);
+  ASSERT_TRUE(Sell("Cog", 600, 6, 0, Day(2026, 2, 1)));
+  ASSERT_TRUE(books.Securities().Hide("Cog"));
+  TSecurityRec cog = *books.Securities().Find("Cog");
+  cog.dividendt = 99;  // a figure only a reset of Cog would clear
+  books.Securities().Save(cog);
+  TSecurityRec acme = Security("Acme");
+  acme.sharest = 1;
+  books.Securities().Save(acme);
+  ASSERT_TRUE(books.Securities().ResetAllSecurities());
+  EXPECT_NEAR(Security("Acme").sharest, 100, 1e-9);
+  EXPECT_EQ(books.Securities().Find("Cog")->dividendt, 99);
+}
+
+TEST_F(CorporateChangesTest, WriteOffRecordsALossForOpenLotsOnly) {
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 5, Day(2025, 1, 1)));   // sold below
+  ASSERT_TRUE(Buy("Acme", 2000, 20, 10, Day(2025, 3, 1)));  // held over 547 days: long
+  ASSERT_TRUE(Buy("Acme", 300, 30, 1, Day(2026, 6, 1)));    // short
+  ASSERT_TRUE(Sell("Acme", 1100, 11, 0, Day(2025, 6, 1)));
+  ui.Clear();
+  ui.AnswerNext("Do you want to hide security?", false);
+  Price("Acme", 0, Day(2026, 11, 1));
+  EXPECT_THAT(ui.Messages(), ElementsAre("Security no longer has any value. Capital Loss Recorded.",
+                                         "Do you want to hide security?"));
+  std::vector<TSecurityTranRec> losses = OfKind("Acme", SecurityTranKind::CapitalGain);
+  ASSERT_EQ(losses.size(), 2u);
+  EXPECT_DOUBLE_EQ(losses[0].amount, -2010);
+  EXPECT_EQ(losses[0].buytran, 1);
+  EXPECT_EQ(StockTypeLabel(losses[0]), "LT Cap-Loss");
+  EXPECT_DOUBLE_EQ(losses[1].amount, -301);
+  EXPECT_EQ(StockTypeLabel(losses[1]), "ST Cap-Loss");
+  const TSecurityRec acme = Security("Acme");
+  EXPECT_NEAR(acme.tspent, 2311, 1e-9);  // a write-off moves no totals
+
+  // A price for the worthless security takes the write-offs back.
+  ui.AnswerNext("Do you want to hide security?", false);
+  Price("Acme", 1, Day(2026, 11, 2));
+  EXPECT_TRUE(OfKind("Acme", SecurityTranKind::CapitalGain).empty());
+}
+
+TEST_F(CorporateChangesTest, ResetDividendsRepostsTaxableAndNonTaxableOnce) {
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 1, 1)));
+  ASSERT_TRUE(Dividend("Acme", 25, Day(2026, 3, 1)));
+  ASSERT_TRUE(Dividend("Acme", 7, Day(2026, 4, 1), false));
+  ASSERT_TRUE(Dividend("Acme", 11, Day(2025, 4, 1)));  // another year: left alone
+  const double balance = Cash().bal;
+  ui.AnswerNext("This option will delete all account dividend transactions from stocks and reset them from the "
+                "security records. Continue?",
+                true);
+  ui.Clear();
+  ASSERT_TRUE(books.Changes().ResetDividends());
+  EXPECT_EQ(ui.Messages().back(), "Security Dividend Records have been reset");
+  EXPECT_DOUBLE_EQ(Cash().bal, balance);
+  int taxable = 0, non_taxable = 0;
+  for (const TAccountTranRec& posting : Postings()) {
+    taxable += posting.desc == "Acme Dividend";
+    non_taxable += posting.desc == "Acme NT-Dividend";
+  }
+  EXPECT_EQ(taxable, 2);
+  EXPECT_EQ(non_taxable, 1);
+  for (const TSecurityTranRec& dividend : OfKind("Acme", SecurityTranKind::Dividend)) {
+    ASSERT_TRUE(books.Accounts().FindTransaction(dividend.actid, dividend.transid));
+    EXPECT_DOUBLE_EQ(books.Accounts().FindTransaction(dividend.actid, dividend.transid)->amount, dividend.amount);
+  }
+}
+
+TEST_F(CorporateChangesTest, ResetDividendsAnsweredNoChangesNothing) {
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 1, 1)));
+  ASSERT_TRUE(Dividend("Acme", 25, Day(2026, 3, 1)));
+  const auto before = Snapshot();
+  ui.AnswerNext("This option will delete all account dividend transactions from stocks and reset them from the "
+                "security records. Continue?",
+                false);
+  EXPECT_FALSE(books.Changes().ResetDividends());
+  EXPECT_EQ(Snapshot(), before);
+}
+
+}  // namespace
+}  // namespace pellmark::ledger
