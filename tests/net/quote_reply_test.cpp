@@ -1,3 +1,4 @@
+#include "support/property_seed.h"
 #include "net/quote_reply.h"
 
 #include <gmock/gmock.h>
@@ -152,7 +153,7 @@ TEST_F(QuoteReplyTest, TheGaugeCountsEveryListedSecurity) {
 // Random lists and replies: each security whose line the service sent gets
 // exactly its own price, an unknown one its message, and nothing else happens.
 TEST_F(QuoteReplyTest, PropertyEverySentLineReachesItsOwnSecurity) {
-  const unsigned seed = std::random_device()();
+  const unsigned seed = pellmark::testing::PropertySeed();
   SCOPED_TRACE("seed " + std::to_string(seed));
   std::mt19937 random(seed);
   for (int round = 0; round < 200; ++round) {

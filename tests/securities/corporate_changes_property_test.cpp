@@ -12,6 +12,7 @@
 #include <fmt/format.h>
 #include <random>
 
+#include "support/property_seed.h"
 #include "securities/corporate_changes.h"
 #include "securities/trade_fixture.h"
 
@@ -21,7 +22,7 @@ namespace {
 class CorporateChangesPropertyTest : public testing::TradeFixture {};
 
 TEST_F(CorporateChangesPropertyTest, ResetAgreesWithTheRunningTotalsBarTheSoldFractions) {
-  const unsigned seed = std::random_device{}();
+  const unsigned seed = pellmark::testing::PropertySeed();
   std::mt19937 random(seed);
   ui.AnswerEvery("The Stock transaction just entered has a date earlier", false);
   ui.AnswerEvery("Select Shares to Sell?", false);

@@ -12,6 +12,7 @@
 #include <map>
 #include <random>
 
+#include "support/property_seed.h"
 #include "securities/trade_fixture.h"
 
 namespace pellmark::ledger {
@@ -81,7 +82,7 @@ class SecurityLedgerPropertyTest : public testing::TradeFixture {
 };
 
 TEST_F(SecurityLedgerPropertyTest, EveryStepKeepsLotsTotalsAndCashConsistent) {
-  const unsigned seed = std::random_device{}();
+  const unsigned seed = pellmark::testing::PropertySeed();
   std::mt19937 random(seed);
   const std::vector<std::string> names = {"Acme", "Bolt"};
   ui.AnswerEvery("Do you want to hide security", false);

@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "support/property_seed.h"
 #include "store/container_format.h"
 #include "store/qdb.h"
 #include "store/store_test_support.h"
@@ -46,7 +47,7 @@ Items ItemsAt(const CommitPoint& point, const fs::path& folder, bool written) {
 }
 
 TEST(OwnerCommit, EveryCommitPointHoldsItsItemsWhileTheIndexFilesTakeTurns) {
-  const unsigned seed = std::random_device{}();
+  const unsigned seed = pellmark::testing::PropertySeed();
   SCOPED_TRACE("seed " + std::to_string(seed));
   std::mt19937 random(seed);
   auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
