@@ -9,9 +9,7 @@
 #include "reports/valuation_statement.h"
 
 #ifdef PELLMARK_CLI_PDF
-#include <QString>
-
-#include "ui/qt_page_device.h"
+#include "ui/pdf_report.h"
 #endif
 
 namespace pellmark::cli {
@@ -64,14 +62,11 @@ void PrintValuation(CliContext& context, const ReportOptions& options) {
   }
   if (!options.pdf.empty()) {
 #ifdef PELLMARK_CLI_PDF
-    bool written = ui::WithGuiApplication([&] {
-      ui::QtPageDevice device(reports::FallbackGeometry(reports::Orientation::kPortrait));
-      reports::TPagePrinter printer(device, *context.clock);
-      SetUpPrinter(printer);
-      Lay(context, *report, printer);
-      return ui::WritePdf(printer.Pages(), device.Geometry(printer.GetOrientation()),
-                          QString::fromStdString(options.pdf), QString::fromStdString(report->Caption()));
-    });
+    const bool written =
+        ui::WriteReportPdf(*context.clock, options.pdf, report->Caption(), [&](reports::TPagePrinter& printer) {
+          SetUpPrinter(printer);
+          Lay(context, *report, printer);
+        });
     if (!written) throw std::runtime_error("Could not write " + options.pdf);
 #else
     throw UsageError("this pellmark-cli was built without Qt and cannot write PDF; use --text");

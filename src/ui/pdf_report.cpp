@@ -1,0 +1,18 @@
+#include "ui/pdf_report.h"
+
+#include "ui/qt_page_device.h"
+
+namespace pellmark::ui {
+
+bool WriteReportPdf(const Clock& clock, const std::filesystem::path& file, const std::string& caption,
+                    const std::function<void(reports::TPagePrinter&)>& lay) {
+  return WithGuiApplication([&] {
+    QtPageDevice device(reports::FallbackGeometry(reports::Orientation::kPortrait));
+    reports::TPagePrinter printer(device, clock);
+    lay(printer);
+    return WritePdf(printer.Pages(), device.Geometry(printer.GetOrientation()), QString::fromStdString(file.string()),
+                    QString::fromStdString(caption));
+  });
+}
+
+}  // namespace pellmark::ui

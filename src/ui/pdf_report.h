@@ -1,0 +1,23 @@
+// A report laid out on the Qt page device and written as a PDF, behind a
+// header free of Qt so that pellmark-cli can ask for it.
+//
+//   WriteReportPdf(clock, "out.pdf", "Valuation Statement",
+//                  [&](reports::TPagePrinter& printer) { report.Lay(printer); });
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "club/clock.h"
+#include "reports/page_printer.h"
+
+namespace pellmark::ui {
+
+// Runs `lay` on a page printer over the Qt device (portrait, the fallback
+// printer's geometry) and writes its pages to `file`; false when the file
+// could not be written.
+bool WriteReportPdf(const Clock& clock, const std::filesystem::path& file, const std::string& caption,
+                    const std::function<void(reports::TPagePrinter&)>& lay);
+
+}  // namespace pellmark::ui
