@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "quiet_interaction.h"
 #include "bench_command_line.h"
 #include "club/club_session.h"
 #include "club/keys.h"
@@ -51,16 +52,8 @@ constexpr int kLookupDates = 4096;
 // (the run after the first asks "No Valuation Statement Created since last dues
 // collection. Continue?"). Counts the dialogs so that a run that skipped a member
 // is noticed.
-class AnsweringInteraction final : public Interaction {
+class AnsweringInteraction final : public QuietInteraction {
  public:
-  void ShowError(std::string_view text) override { throw std::runtime_error(std::string(text)); }
-  void ShowInformation(std::string_view) override {}
-  bool Confirm(std::string_view, bool) override { return true; }
-  void Beep() override {}
-  void PlayConfirmationSound() override {}
-  void SetBusy(bool) override {}
-  void ShowProgress(std::string_view, int) override {}
-  bool KeepResponsive() override { return true; }
   EntryDialogResult RunEntryDialog(const EntryDialogRequest& request) override {
     ++dialogs_;
     EntryDialog dialog(request);
@@ -69,9 +62,6 @@ class AnsweringInteraction final : public Interaction {
     if (ok.kind != OkOutcome::Kind::Accepted) throw std::runtime_error("the dues dialog refused 25.00");
     return ok.result;
   }
-  LotChooserResult RunLotChooser(const LotChooserRequest&) override { return {}; }
-  std::optional<fs::path> ChooseTargetDirectory(const FolderChooserRequest&) override { return std::nullopt; }
-
   int Dialogs() const { return dialogs_; }
 
  private:

@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "quiet_interaction.h"
 #include "bench_command_line.h"
 #include "books/books.h"
 #include "club/keys.h"
@@ -42,21 +43,6 @@ constexpr int kMembers = 50;
 constexpr int kSecurities = 10;
 constexpr int kFirstYear = 2000;
 constexpr int kMonths = 20 * 12;
-
-class QuietInteraction final : public Interaction {
- public:
-  void ShowError(std::string_view text) override { throw std::runtime_error(std::string(text)); }
-  void ShowInformation(std::string_view) override {}
-  bool Confirm(std::string_view, bool) override { return true; }
-  void Beep() override {}
-  void PlayConfirmationSound() override {}
-  void SetBusy(bool) override {}
-  void ShowProgress(std::string_view, int) override {}
-  bool KeepResponsive() override { return true; }
-  EntryDialogResult RunEntryDialog(const EntryDialogRequest&) override { return {}; }
-  LotChooserResult RunLotChooser(const LotChooserRequest&) override { return {}; }
-  std::optional<fs::path> ChooseTargetDirectory(const FolderChooserRequest&) override { return std::nullopt; }
-};
 
 DayNumber Day(int month, int day) { return DayNumberFromCivil({kFirstYear + month / 12, month % 12 + 1, day}); }
 

@@ -30,6 +30,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "quiet_interaction.h"
 #include "bench_command_line.h"
 #include "cash/account_posting.h"
 #include "club/club_session.h"
@@ -54,22 +55,6 @@ constexpr int kYears = 20;
 constexpr int kMonths = kYears * 12;
 constexpr int kSecurityTransactionsEach = 250;
 constexpr int kAccountTransactionsEach = 1000;
-
-// Errors end the bench; everything else is answered Yes and kept quiet.
-class QuietInteraction final : public Interaction {
- public:
-  void ShowError(std::string_view text) override { throw std::runtime_error(std::string(text)); }
-  void ShowInformation(std::string_view) override {}
-  bool Confirm(std::string_view, bool) override { return true; }
-  void Beep() override {}
-  void PlayConfirmationSound() override {}
-  void SetBusy(bool) override {}
-  void ShowProgress(std::string_view, int) override {}
-  bool KeepResponsive() override { return true; }
-  EntryDialogResult RunEntryDialog(const EntryDialogRequest&) override { return {}; }
-  LotChooserResult RunLotChooser(const LotChooserRequest&) override { return {}; }
-  std::optional<fs::path> ChooseTargetDirectory(const FolderChooserRequest&) override { return std::nullopt; }
-};
 
 DayNumber Day(int month, int day) { return DayNumberFromCivil({kFirstYear + month / 12, month % 12 + 1, day}); }
 double UnitValueOfMonth(int month) { return 10.0 + month * 0.05 + std::sin(month) * 0.4; }
