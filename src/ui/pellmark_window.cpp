@@ -129,7 +129,11 @@ TPellmark::TPellmark(std::filesystem::path club_folder, Interaction& ui, const C
   });
 }
 
-TPellmark::~TPellmark() = default;
+TPellmark::~TPellmark() {
+  // The pages hold the books by reference and let go of them as they are
+  // destroyed, so they go before the books do.
+  delete takeCentralWidget();
+}
 
 void TPellmark::BuildMenus() {
   QMenu* file = menuBar()->addMenu(tr("&File"));

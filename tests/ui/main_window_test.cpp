@@ -14,12 +14,15 @@
 #include <set>
 
 #include "club/club_info_file.h"
+#include "club/club_lock.h"
+#include "club/club_session.h"
 #include "club/entry_dialog_mode.h"
 #include "forms/lot_chooser.h"
 #include "ui/club_host.h"
 #include "ui/tselect_shares.h"
 #include "club/records.h"
 #include "ui/help_window.h"
+#include "ui/reports_page.h"
 #include "ui/qt_interaction.h"
 #include "ui_test_support.h"
 
@@ -369,6 +372,28 @@ TEST_F(MainWindowTest, HelpOpensAtEachPagesTopic) {
     EXPECT_GT(window->Help().PageText().size(), 200) << name;
   }
   EXPECT_TRUE(window->Help().PageText().contains(QStringLiteral("Valuations and reports")));
+}
+
+// The pages let go of the books as they are destroyed: the club must still be
+// open (its lock held) when the last page goes, or they write into freed memory.
+TEST_F(MainWindowTest, PagesAreDestroyedWhileTheClubIsStillOpen) {
+  auto window = OpenWindow();
+  SetUpClub(*window);
+  VisitEveryPage(*window);
+  auto* page = window->findChild<ReportsPage*>();
+  ASSERT_NE(page, nullptr);
+  bool destroyed = false, club_was_open = false;
+  QObject::connect(page, &QObject::destroyed, [&] {
+    destroyed = true;
+    try {
+      ClubLock taken(folder.Path() / kWorkingFolderName);
+    } catch (const ClubLocked&) {
+      club_was_open = true;
+    }
+  });
+  window.reset();
+  EXPECT_TRUE(destroyed);
+  EXPECT_TRUE(club_was_open);
 }
 
 TEST_F(MainWindowTest, PageMarginsComeFromTheSettingsWithTheirDefaults) {
