@@ -191,7 +191,9 @@ TEST_F(CorporateChangesTest, ALotWhoseWholeHoldingIsTheFractionIsSoldWithItAndHe
   ASSERT_TRUE(Delete("Acme", OfKind("Acme", SecurityTranKind::Split)[0].stranid));
   std::map<std::string, std::string> after = Snapshot();
   for (const auto& [key, bytes] : before) {
-    if (key.starts_with("stkrecs/")) EXPECT_EQ(after[key], bytes) << key;
+    if (key.starts_with("stkrecs/")) {
+      EXPECT_EQ(after[key], bytes) << key;
+    }
   }
   EXPECT_EQ(Records("Acme").size(), 2u);
   EXPECT_TRUE(IsOpenLot(Record("Acme", 1)));
