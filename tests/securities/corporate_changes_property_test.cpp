@@ -1,5 +1,5 @@
 // A random run of buys, sales, dividends, reinvestments, splits (with and
-// without cash for fractions) and basis updates. After each step the reset
+// without cash for fractions), deletions of splits and basis updates. After each step the reset
 // rebuilds the same totals as the running ones; the open lots hold exactly the
 // shares and cost of the totals, and none of them is left with no shares; the
 // dividends are those entered. The one case where dividends move is a basis
@@ -49,6 +49,7 @@ TEST_F(CorporateChangesPropertyTest, ResetAgreesWithTheRunningTotalsAndTheLots) 
   ui.AnswerEvery("The Stock transaction just entered has a date earlier", false);
   ui.AnswerEvery("Select Shares to Sell?", false);
   ui.AnswerEvery("Do you want to hide security", false);
+  ui.AnswerEvery("The Security transaction just deleted has a date earlier", false);
   // The run starts in the year before the open one, so that the two dividend
   // figures part.
   DayNumber date = Day(2025, 11, 1);
@@ -56,7 +57,7 @@ TEST_F(CorporateChangesPropertyTest, ResetAgreesWithTheRunningTotalsAndTheLots) 
     SCOPED_TRACE(fmt::format("seed {} step {}", seed, step));
     date += static_cast<int>(random() % 4);
     const TSecurityRec held = Security("Acme");
-    const int action = held.sharest < 1 ? 0 : static_cast<int>(random() % 6);
+    const int action = held.sharest < 1 ? 0 : static_cast<int>(random() % 7);
     const double price = 5 + static_cast<int>(random() % 40);
     const int shares = 1 + static_cast<int>(random() % 50);
     if (action == 0) {
@@ -88,6 +89,13 @@ TEST_F(CorporateChangesPropertyTest, ResetAgreesWithTheRunningTotalsAndTheLots) 
         form.commission.text = "0.50";
       });
       ASSERT_TRUE(books.Changes().Enter("Acme", CorporateChange::Split, date));
+    } else if (action == 6) {
+      // The newest split is deleted: its fractions go back to their lots.
+      std::int32_t newest = -1;
+      for (const TSecurityTranRec& tran : Records("Acme")) {
+        if (KindOf(tran) == SecurityTranKind::Split) newest = std::max(newest, tran.stranid);
+      }
+      if (newest >= 0) ASSERT_TRUE(Delete("Acme", newest));
     } else {
       const double new_cost = 50 + static_cast<int>(random() % 100);
       for (const TSecurityTranRec& tran : Records("Acme")) {
