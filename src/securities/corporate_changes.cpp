@@ -1,5 +1,6 @@
 #include "securities/corporate_changes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <utility>
@@ -17,6 +18,15 @@ namespace {
 // A lot a split or basis update rewrites: an unsold purchase or reinvestment
 // dated on or before the change.
 bool Rewritten(const TSecurityTranRec& tran, DayNumber date) { return tran.trandate <= date && IsOpenLot(tran); }
+
+// Whether a sale relieves the lot `stranid` (a short sale links its cover
+// instead). A lot closed with no such sale was closed by a split that sold its
+// whole holding as the fraction.
+bool RelievedBySale(const std::vector<TSecurityTranRec>& records, std::int32_t stranid) {
+  return std::any_of(records.begin(), records.end(), [stranid](const TSecurityTranRec& tran) {
+    return KindOf(tran) == SecurityTranKind::Sale && !tran.compc && tran.buytran == stranid;
+  });
+}
 
 }  // namespace
 
@@ -93,9 +103,13 @@ Outcome CorporateChanges::SplitSecurity(std::int32_t stkid, const SplitTerms& te
   split.comm = terms.old_shares;
   split.trandate = terms.date;
   split.stkid = stkid;
-  split.amount = RewriteForSplit(security, terms, split.stranid);
-  security.sharest += split.amount;
-  security.pricep = security.sharest > kShareTolerance ? security.tspent / security.sharest : 0;
+  const SplitEffect effect = RewriteForSplit(security, terms, split.stranid);
+  split.amount = effect.net_shares;
+  security.sharest += effect.net_shares;
+  // The fractional shares sold for cash take their cost with them, as a sale's
+  // lots do; the reset, which counts the open lots, then finds the same cost.
+  security.tspent -= effect.sold_cost;
+  ApplySecurityBookkeeping(security);
   if (terms.cash && terms.cash->actid >= 0) {
     split.actid = terms.cash->actid;
     split.transid = PostFractionCash(security, split, *terms.cash);
@@ -107,7 +121,8 @@ Outcome CorporateChanges::SplitSecurity(std::int32_t stkid, const SplitTerms& te
   return Outcome::Done();
 }
 
-double CorporateChanges::RewriteForSplit(TSecurityRec& security, const SplitTerms& terms, std::int32_t split_id) {
+CorporateChanges::SplitEffect CorporateChanges::RewriteForSplit(TSecurityRec& security, const SplitTerms& terms,
+                                                                std::int32_t split_id) {
   const double n = terms.new_shares;
   const double o = terms.old_shares;
   const double total = security.sharest * n / o;
@@ -116,33 +131,41 @@ double CorporateChanges::RewriteForSplit(TSecurityRec& security, const SplitTerm
   if (fraction < kShareTolerance) fraction = 0;
   const bool with_cash = terms.cash.has_value();
   double to_sell = fraction;
-  double net = 0;
+  SplitEffect effect;
   for (TSecurityTranRec lot : club_.stkrecs.Select(OwnerFilter(security.stkid))) {
     if (!Rewritten(lot, terms.date)) continue;
     const double g = lot.amount;
     const double m = lot.comm;
     const double old_price = lot.price;
+    const double old_cost = LotCost(lot);
     const double new_price = lot.price * o / n;
     double kept = g;
     double sold = 0;
-    if (with_cash && to_sell != 0) {
+    double whole_shares = 0;
+    // A fraction still to sell within the tolerance of zero is rounding.
+    if (with_cash && to_sell >= kShareTolerance) {
       const double shares_after = g / new_price;
-      double whole_shares = std::trunc(shares_after + kShareTolerance);
+      whole_shares = std::trunc(shares_after + kShareTolerance);
       const double odd = shares_after - whole_shares;
       // Below the tolerance a lot has whole shares: what is left is rounding.
       if (odd >= kShareTolerance) {
-        sold = odd;
-        if (odd > to_sell) {
-          sold = to_sell;
-          whole_shares += odd - to_sell;
-        }
+        sold = std::min(odd, to_sell);
+        // The lot keeps the odd shares the fraction does not take, unless they
+        // are rounding: then they go with the fraction rather than stay behind
+        // as a lot of no shares.
+        if (odd - sold > kShareTolerance) whole_shares += odd - sold;
         kept = new_price * whole_shares;
       }
     }
-    net += kept / new_price - g / old_price;
+    effect.net_shares += kept / new_price - g / old_price;
     lot.amount = kept;
     lot.price = new_price;
-    if (sold != 0) lot.comm = kept / g * m;
+    if (sold != 0) {
+      lot.comm = kept / g * m;
+      // A lot whose whole holding was the fraction is sold with it.
+      lot.sold = whole_shares == 0;
+      effect.sold_cost += old_cost - LotCost(lot);
+    }
     club_.stkrecs.Put(lot);
     if (sold == 0) continue;
 
@@ -176,7 +199,7 @@ double CorporateChanges::RewriteForSplit(TSecurityRec& security, const SplitTerm
   // The current price follows its price record, which a split dated before it
   // leaves alone.
   ScalePrices(security, o, n, terms.date);
-  return net;
+  return effect;
 }
 
 std::int32_t CorporateChanges::PostFractionCash(const TSecurityRec& security, const TSecurityTranRec& split,
@@ -261,18 +284,21 @@ Outcome CorporateChanges::ClearSecurity(std::int32_t stkid, DayNumber date) {
 void CorporateChanges::UndoSplitFractions(std::int32_t stkid, std::int32_t split_stranid) {
   for (bool found = true; found;) {
     found = false;
-    for (const TSecurityTranRec& tran : club_.stkrecs.Select(OwnerFilter(stkid))) {
+    const std::vector<TSecurityTranRec> records = club_.stkrecs.Select(OwnerFilter(stkid));
+    for (const TSecurityTranRec& tran : records) {
       const SecurityTranKind kind = KindOf(tran);
       const bool fraction = (kind == SecurityTranKind::Purchase || kind == SecurityTranKind::Sale) && tran.tax &&
                             tran.actid == split_stranid;
       if (!fraction) continue;
       if (kind == SecurityTranKind::Purchase) {
-        for (TSecurityTranRec parent : club_.stkrecs.Select(OwnerFilter(stkid))) {
+        for (TSecurityTranRec parent : records) {
           const SecurityTranKind parent_kind = KindOf(parent);
           const bool lot = parent_kind == SecurityTranKind::Purchase || parent_kind == SecurityTranKind::Reinvestment;
           if (!lot || parent.stranid != tran.buytran) continue;
           parent.amount += tran.amount;
           parent.comm += tran.comm;
+          // The holding the split sold whole is held again.
+          if (parent.sold && !RelievedBySale(records, parent.stranid)) parent.sold = false;
           club_.stkrecs.Put(parent);
           break;
         }

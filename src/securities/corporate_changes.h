@@ -68,9 +68,15 @@ class CorporateChanges {
 
  private:
   Outcome Refuse(const std::string& message);
-  // The split of step 3 onwards on records and prices; returns the net share
-  // change. `split_id` names the fraction records.
-  double RewriteForSplit(TSecurityRec& security, const SplitTerms& terms, std::int32_t split_id);
+  // What a split did to the holding: the net change in shares, and the cost of
+  // the lots' fractional shares sold for cash, which leaves the running cost.
+  struct SplitEffect {
+    double net_shares = 0;
+    double sold_cost = 0;
+  };
+  // The split of step 3 onwards on records and prices. `split_id` names the
+  // fraction records.
+  SplitEffect RewriteForSplit(TSecurityRec& security, const SplitTerms& terms, std::int32_t split_id);
   void RewriteBasis(TSecurityRec& security, double new_cost, double old_cost, DayNumber date);
   // Multiplies every price dated on or before `date` by `by` / `over`; the
   // current price follows its record.

@@ -1,6 +1,7 @@
 #include "securities/security_totals.h"
 
 #include <cmath>
+#include <set>
 
 #include "club/dates.h"
 #include "club/number_format.h"
@@ -12,6 +13,9 @@ namespace {
 bool IsLotKind(SecurityTranKind kind) {
   return kind == SecurityTranKind::Purchase || kind == SecurityTranKind::Reinvestment;
 }
+
+// A purchase with `tax` set is a lot a split made of fractional shares.
+bool IsSplitFractionLot(const TSecurityTranRec& tran) { return KindOf(tran) == SecurityTranKind::Purchase && tran.tax; }
 
 // When no shares are left, nothing is left to have cost anything.
 void ZeroTest(TSecurityRec& security) { ApplySecurityBookkeeping(security); }
@@ -95,17 +99,26 @@ void ApplyTotals(TSecurityRec& security, const TSecurityTranRec& tran, int sign,
 }
 
 void ReapplyTotals(TSecurityRec& security, const std::vector<TSecurityTranRec>& records, std::int32_t club_year) {
+  // A split that sells a reinvestment's fractional shares for cash moves part of
+  // its amount, which is the dividend reinvested, to a fraction lot.
+  std::set<std::int32_t> reinvestments;
+  for (const TSecurityTranRec& tran : records) {
+    if (KindOf(tran) == SecurityTranKind::Reinvestment) reinvestments.insert(tran.stranid);
+  }
+  const auto apply_dividend = [&](const TSecurityTranRec& tran) {
+    TSecurityTranRec dividend = tran;
+    dividend.typ = Code(SecurityTranKind::Dividend);
+    ApplyTotals(security, dividend, +1, nullptr, club_year);
+  };
   for (const TSecurityTranRec& tran : records) {
     // What is held is the open lots: a sold lot and the sale that relieved it
     // cancel, so both are passed over; a sold reinvestment still paid a dividend.
     const SecurityTranKind kind = KindOf(tran);
     if (kind == SecurityTranKind::Sale) continue;
     if (IsLotKind(kind) && tran.sold) {
-      if (kind == SecurityTranKind::Reinvestment) {
-        TSecurityTranRec dividend = tran;
-        dividend.typ = Code(SecurityTranKind::Dividend);
-        ApplyTotals(security, dividend, +1, nullptr, club_year);
-      }
+      const bool reinvested = kind == SecurityTranKind::Reinvestment ||
+                              (IsSplitFractionLot(tran) && reinvestments.contains(tran.buytran));
+      if (reinvested) apply_dividend(tran);
       continue;
     }
     ApplyTotals(security, tran, +1, nullptr, club_year);

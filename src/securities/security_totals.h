@@ -36,7 +36,8 @@ void ApplyTotals(TSecurityRec& security, const TSecurityTranRec& tran, int sign,
 
 // Re-applies every record of one security, given in key order, to totals that
 // start at zero: the reset. Sold lots add no shares or cost and sales are
-// passed over, so the holding is that of the open lots.
+// passed over, so the holding is that of the open lots. The dividends are
+// those reinvested in every lot, including the fractions a split sold of them.
 void ReapplyTotals(TSecurityRec& security, const std::vector<TSecurityTranRec>& records, std::int32_t club_year);
 
 // The width of a cash posting's description.

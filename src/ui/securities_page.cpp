@@ -205,7 +205,7 @@ QWidget* SecuritiesPage::BuildSpecialArea() {
     QPushButton* button = secspecialselect_->Add(item.caption, QString::fromLatin1(item.name));
     connect(button, &QPushButton::clicked, this, [this, choice = item.choice] { secspecialselectClick(choice); });
   }
-  auto* reset_dividends = new QPushButton(tr("Reset Dividends"), area);
+  auto* reset_dividends = new QPushButton(tr("Reset Di&vidends"), area);
   reset_dividends->setObjectName(QStringLiteral("SpeedButton1"));
   connect(reset_dividends, &QPushButton::clicked, this, &SecuritiesPage::SpeedButton1Click);
   auto* column = new QVBoxLayout;

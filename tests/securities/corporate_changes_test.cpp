@@ -111,6 +111,9 @@ TEST_F(CorporateChangesTest, ThreeForTwoOf101SharesSellsHalfAShareForCash) {
   EXPECT_THAT(Prices("Acme"), ElementsAre(20, 22, 36));
   const TSecurityRec acme = Security("Acme");
   EXPECT_NEAR(acme.sharest, 151, 1e-9);
+  // The half share sold took its cost with it: the cost of the lot that is left.
+  EXPECT_NEAR(acme.tspent, 3020 + 3020.0 / 3030 * 10.10, 1e-9);
+  EXPECT_NEAR(acme.pricep, acme.tspent / 151, 1e-9);
   EXPECT_DOUBLE_EQ(acme.pricec, 36);  // dated after the split, so not split
   EXPECT_NEAR(Cash().bal - cash_before, 9, 1e-9);  // "Acme Fraction Cash", 10 less 1 commission
   EXPECT_EQ(Postings().back().desc, "Acme Fraction Cash");
@@ -146,6 +149,56 @@ TEST_F(CorporateChangesTest, ALotOfWholeSharesAfterTheSplitGivesNoFractionThroug
   EXPECT_NEAR(sales[0].amount, 8, 1e-9);
   EXPECT_NEAR(SharesOf(Record("Acme", 0)), 30, 1e-9);
   EXPECT_NEAR(Security("Acme").sharest, 30, 1e-9);
+}
+
+TEST_F(CorporateChangesTest, ALotWhoseWholeHoldingIsTheFractionIsSoldWithItAndHeldAgainWhenTheSplitGoes) {
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 10, Day(2026, 1, 1)));        // 100 -> 150 whole
+  ASSERT_TRUE(Reinvest("Acme", 5, 10, 0.30, Day(2026, 2, 1)));  // 0.5 -> 0.75, all of the fraction
+  const std::map<std::string, std::string> before = Snapshot();
+  ASSERT_TRUE(Split("Acme", 3, 2, Day(2026, 6, 1), 7.5));
+
+  const TSecurityTranRec emptied = Record("Acme", 1);
+  EXPECT_TRUE(emptied.sold);
+  EXPECT_EQ(emptied.amount, 0);
+  EXPECT_EQ(emptied.comm, 0);
+  const TSecurityTranRec fraction_lot = OfKind("Acme", SecurityTranKind::Purchase)[1];
+  EXPECT_EQ(fraction_lot.buytran, 1);
+  EXPECT_DOUBLE_EQ(fraction_lot.amount, 5);
+  EXPECT_DOUBLE_EQ(fraction_lot.comm, 0.30);
+  const TSecurityTranRec sale = OfKind("Acme", SecurityTranKind::Sale)[0];
+  EXPECT_NEAR(SharesOf(sale), 0.75, 1e-9);
+  EXPECT_DOUBLE_EQ(sale.amount, 7.5);
+  std::vector<std::int32_t> open;
+  for (const TSecurityTranRec& tran : Records("Acme")) {
+    if (IsOpenLot(tran)) open.push_back(tran.stranid);
+  }
+  EXPECT_THAT(open, ElementsAre(0));
+
+  // The running totals are those of the one open lot, and so are the reset's;
+  // the dividend reinvested stays a dividend although its lot is gone.
+  const auto expect_figures = [this](const char* when) {
+    const TSecurityRec acme = Security("Acme");
+    EXPECT_NEAR(acme.sharest, 150, 1e-9) << when;
+    EXPECT_NEAR(acme.tspent, 1010, 1e-9) << when;
+    EXPECT_NEAR(acme.pricep, 1010.0 / 150, 1e-9) << when;
+    EXPECT_NEAR(acme.dividendt, 5, 1e-9) << when;
+    EXPECT_NEAR(acme.dividendy, 5, 1e-9) << when;
+  };
+  expect_figures("after the split");
+  ASSERT_TRUE(books.Securities().ResetSecurity("Acme", false));
+  expect_figures("after a reset");
+
+  ASSERT_TRUE(Delete("Acme", OfKind("Acme", SecurityTranKind::Split)[0].stranid));
+  std::map<std::string, std::string> after = Snapshot();
+  for (const auto& [key, bytes] : before) {
+    if (key.starts_with("stkrecs/")) {
+      EXPECT_EQ(after[key], bytes) << key;
+    }
+  }
+  EXPECT_EQ(Records("Acme").size(), 2u);
+  EXPECT_TRUE(IsOpenLot(Record("Acme", 1)));
+  EXPECT_NEAR(Security("Acme").sharest, 100.5, 1e-9);
+  EXPECT_NEAR(Security("Acme").tspent, 1015.30, 1e-9);
 }
 
 TEST_F(CorporateChangesTest, SplitWithoutCashWritesTheSplitAndTheLotsOnly) {

@@ -6,10 +6,16 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTableWidget>
+#include <fmt/format.h>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <map>
 
+#include "books/books.h"
+#include "cash/account_ledger.h"
+#include "club/dates.h"
+#include "club/record_kinds.h"
+#include "club/record_layout.h"
 #include "forms/entry_dialog.h"
 #include "net/http_peer.h"
 #include "net/online_quotes.h"
@@ -217,6 +223,82 @@ TEST_F(SecuritiesPageTest, OnlineWithoutAQuoteServiceSaysSo) {
   EXPECT_THAT(ui.Messages(), ElementsAre("No quote service is configured."));
 }
 
+// "Reset Dividends" on the Special sheet: a dividend posting that no longer
+// matches its record is made again, with every other dividend posting of the
+// open year, once each; the year before is left alone; No changes nothing.
+TEST_F(SecuritiesPageTest, ResetDividendsPostsTheYearsDividendsAgainAfterItsQuestion) {
+  AddThree();
+  Select(QStringLiteral("Acme Corp"));
+  Books& books = window->TheBooks();
+  ui.AnswerEvery("The Stock transaction just entered has a date earlier", false);
+  const auto enter_dividend = [&](const char* amount, bool taxable, DayNumber date) {
+    ui.AnswerEntryDialog([=](EntryDialog& dialog) {
+      dialog.Form().amount.text = amount;
+      dialog.Form().tax.checked = taxable;
+    });
+    ASSERT_TRUE(books.Settle(books.Trades().Enter("Acme Corp", ledger::StockEntry::Dividends, date)));
+  };
+  enter_dividend("25", true, DayNumberFromCivil({1999, 3, 1}));
+  enter_dividend("7", false, DayNumberFromCivil({1999, 4, 1}));
+  enter_dividend("11", true, DayNumberFromCivil({1998, 4, 1}));
+  window->RefreshClubSummary();
+  EXPECT_EQ(Text("totalassets"), QStringLiteral("$43.00"));
+
+  // The taxable dividend's posting was changed behind the ledger's back.
+  ledger::AccountLedger& accounts = books.Accounts();
+  const std::int32_t cash = accounts.Find("Cash")->actid;
+  std::map<double, std::int32_t> posting_of;  // dividend amount -> its posting
+  for (const TSecurityTranRec& tran : window->Club().stkrecs.Select()) {
+    if (KindOf(tran) == SecurityTranKind::Dividend) posting_of[tran.amount] = tran.transid;
+  }
+  TAccountTranRec changed = *accounts.FindTransaction(cash, posting_of[25]);
+  changed.amount = 20;
+  window->Club().actrecs.Put(changed);
+  ASSERT_TRUE(books.Settle(accounts.ResetAccount("Cash", false)));
+  window->RefreshClubSummary();
+  EXPECT_EQ(Text("totalassets"), QStringLiteral("$38.00"));
+  const auto bytes = [&] {
+    std::vector<std::string> all;
+    for (const TAccountTranRec& tran : accounts.Transactions(cash)) all.push_back(EncodeRecord(tran));
+    return all;
+  };
+  const std::vector<std::string> damaged = bytes();
+  ShowSheet(kSpecialSheet);
+  ui.Clear();
+
+  const std::string question =
+      "This option will delete all account dividend transactions from stocks and reset them from the security "
+      "records. Continue?";
+  using Event = testing::ScriptedInteraction::Event;
+  using Kind = testing::ScriptedInteraction::Kind;
+  ui.AnswerNext(question, false);
+  Click("SpeedButton1");
+  EXPECT_THAT(ui.Events(), ElementsAre(Event{Kind::Beep, ""}, Event{Kind::Question, question}));
+  EXPECT_EQ(bytes(), damaged);
+
+  ui.Clear();
+  ui.AnswerNext(question, true);
+  Click("SpeedButton1");
+  EXPECT_THAT(ui.Events(), ElementsAre(Event{Kind::Beep, ""}, Event{Kind::Question, question}, Event{Kind::Sound, ""},
+                                       Event{Kind::Information, "Security Dividend Records have been reset"}));
+  std::vector<std::string> dividend_postings;
+  for (const TAccountTranRec& posting : accounts.Transactions(cash)) {
+    if (OriginOf(posting) != AccountOrigin::Security) continue;
+    dividend_postings.push_back(fmt::format("{} {:.2f} {}", CivilFromDayNumber(posting.trandate).year, posting.amount,
+                                            posting.desc));
+  }
+  EXPECT_THAT(dividend_postings, ElementsAre("1998 11.00 Acme Corp Dividend", "1999 25.00 Acme Corp Dividend",
+                                             "1999 7.00 Acme Corp NT-Dividend"));
+  for (const TSecurityTranRec& tran : window->Club().stkrecs.Select()) {
+    if (KindOf(tran) != SecurityTranKind::Dividend) continue;
+    const std::optional<TAccountTranRec> posting = accounts.FindTransaction(cash, tran.transid);
+    ASSERT_TRUE(posting) << tran.amount;
+    EXPECT_EQ(posting->amount, tran.amount);
+  }
+  EXPECT_EQ(accounts.FindTransaction(cash, posting_of[11])->amount, 11);  // the year before kept its posting
+  EXPECT_EQ(Text("totalassets"), QStringLiteral("$43.00"));  // the summary follows
+}
+
 TEST_F(SecuritiesPageTest, EveryCommandHasAKeyboardShortcut) {
   AddThree();
   Select(QStringLiteral("Bolt Inc"));
@@ -249,7 +331,7 @@ TEST_F(SecuritiesPageTest, EveryCommandHasAKeyboardShortcut) {
   const QList<QLabel*> labels = window->findChildren<QLabel*>();
   for (const char* command : {"pricesall", "pricesselected", "importprice", "deleteprice", "allprice", "securitynew",
                               "securitychange", "securityadd", "securitycancel", "securityup", "securitydown",
-                              "secreset", "secresetall", "sechide", "secunhide", "secdelete"}) {
+                              "secreset", "secresetall", "sechide", "secunhide", "secdelete", "SpeedButton1"}) {
     auto* button = Find<QAbstractButton>(*window, command);
     const bool captioned = button->text().contains(QLatin1Char('&'));
     const bool labelled =
