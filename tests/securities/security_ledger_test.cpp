@@ -179,6 +179,23 @@ TEST_F(SecurityLedgerTest, SellingTheWholeHoldingClosesEveryLotEvenATinyLastOne)
   EXPECT_DOUBLE_EQ(Record("Acme", 3).amount, 0);
 }
 
+// A reset writes "<name> Dividend" on every dividend's posting, taxable or
+// not: one dated like its record is found by its key, one dated otherwise by its id.
+TEST_F(SecurityLedgerTest, AResetNamesEveryDividendPostingAfterTheSecurity) {
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 1, 5)));
+  ASSERT_TRUE(Dividend("Acme", 25, Day(2026, 3, 1), false));
+  ASSERT_TRUE(Dividend("Acme", 7, Day(2026, 4, 1), false));
+  const TSecurityTranRec first = Record("Acme", 1), second = Record("Acme", 2);
+  TAccountTranRec moved = *books.Accounts().FindTransaction(second.actid, second.transid);
+  ASSERT_TRUE(club.actrecs.Remove(club.actrecs.KeyOf(moved)));
+  moved.trandate = Day(2026, 4, 3);
+  club.actrecs.Put(moved);
+  ASSERT_TRUE(books.Securities().ResetSecurity("Acme", false));
+  EXPECT_EQ(books.Accounts().FindTransaction(first.actid, first.transid)->desc, "Acme Dividend");
+  EXPECT_EQ(books.Accounts().FindTransaction(second.actid, second.transid)->desc, "Acme Dividend");
+  EXPECT_EQ(Postings().size(), 3u);
+}
+
 TEST_F(SecurityLedgerTest, AHideAfterTheLastSaleHidesTheSecurity) {
   ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 1, 5)));
   ui.AnswerNext("Do you want to hide security Acme?", true);
