@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bench_command_line.h"
@@ -139,13 +140,16 @@ void RunOnCopy(benchmark::State& state, const fs::path& base, const fs::path& wo
   }
 }
 
-void Register(const std::string& name, int lots, const fs::path& base, const fs::path& work) {
+// `repetitions` 0 leaves the count to --benchmark_repetitions.
+void Register(const std::string& name, int lots, const fs::path& base, const fs::path& work, int repetitions) {
   const DayNumber sale_date = DayNumberFromCivil({2026, 6, 1});
   auto nothing = [](Books&, BenchInteraction&) {};
   auto reg = [&](const std::string& op, auto prepare, auto operation) {
-    benchmark::RegisterBenchmark((op + "/" + name).c_str(), [=](benchmark::State& state) {
+    auto* bench = benchmark::RegisterBenchmark((op + "/" + name).c_str(), [=](benchmark::State& state) {
       RunOnCopy(state, base, work, prepare, operation);
-    })->UseManualTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(false)->Unit(benchmark::kMillisecond);
+    });
+    bench->UseManualTime()->Iterations(1)->ReportAggregatesOnly(false)->Unit(benchmark::kMillisecond);
+    if (repetitions > 0) bench->Repetitions(repetitions);
   };
   reg("sell-oldest", nothing, [=](Books& books, BenchInteraction& ui) {
     ui.shares = lots / 2 * kLotShares;
@@ -202,7 +206,13 @@ int main(int argc, char** argv) {
   fs::create_directories(base);
   BuildBaseClub(base, lots);
   const std::vector<std::string> names = {"Big", "Small"};
-  for (std::size_t i = 0; i < lots.size() && i < names.size(); ++i) Register(names[i], lots[i], base, work);
+  // Three runs of each unless the command line asks for another count.
+  const bool counted = std::any_of(line.rest.begin(), line.rest.end(), [](const char* arg) {
+    return std::string_view(arg).starts_with("--benchmark_repetitions");
+  });
+  for (std::size_t i = 0; i < lots.size() && i < names.size(); ++i) {
+    Register(names[i], lots[i], base, work, counted ? 0 : 3);
+  }
   TimeReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
 

@@ -22,6 +22,9 @@ class ByteImage {
   // An image of exactly these bytes.
   explicit ByteImage(std::string bytes) : bytes_(std::move(bytes)) {}
 
+  // Takes these bytes in place of the image's own, in the memory it has.
+  void Assign(std::string_view bytes) { bytes_.assign(bytes); }
+
   const std::string& Bytes() const { return bytes_; }
   std::size_t Size() const { return bytes_.size(); }
 

@@ -1,5 +1,7 @@
 #include "club/keys.h"
 
+#include <charconv>
+#include <cmath>
 #include <fmt/format.h>
 
 #include "club/record_kinds.h"
@@ -12,6 +14,17 @@ std::string DatePart(DayNumber date) {
   return fmt::format("{}_{:03}", CivilFromDayNumber(date).year, DayOfYear(date));
 }
 
+// Appends `value` with at least `width` characters, zeros after any sign, as
+// the format "{:0<width>}" writes it.
+void AppendNumber(std::string& out, std::int64_t value, std::size_t width) {
+  char digits[24];
+  const auto written = std::to_chars(digits, digits + sizeof digits, value < 0 ? -value : value).ptr - digits;
+  const std::size_t length = static_cast<std::size_t>(written) + (value < 0 ? 1 : 0);
+  if (value < 0) out += '-';
+  if (length < width) out.append(width - length, '0');
+  out.append(digits, static_cast<std::size_t>(written));
+}
+
 }  // namespace
 
 std::string NameKey(bool hidden, std::string_view name) {
@@ -19,7 +32,19 @@ std::string NameKey(bool hidden, std::string_view name) {
 }
 
 std::string TranKey(std::int32_t owner, std::int32_t id, DayNumber date) {
-  return fmt::format("{}_{}_{:05}", owner, DatePart(date), id);
+  // Written by hand, not formatted: a sale of many lots makes a key per record.
+  const int year = CivilFromDayNumber(date).year;
+  const int day = static_cast<int>(std::floor(date) - DayNumberFromCivil({year, 1, 1}));
+  std::string key;
+  key.reserve(24);
+  AppendNumber(key, owner, 0);
+  key += '_';
+  AppendNumber(key, year, 0);
+  key += '_';
+  AppendNumber(key, day, 3);
+  key += '_';
+  AppendNumber(key, id, 5);
+  return key;
 }
 
 std::string UnitKey(std::int32_t id, DayNumber date) { return fmt::format("{}_{:05}", DatePart(date), id); }

@@ -89,7 +89,7 @@ template <class Record>
 Record DecodeRecord(std::string_view bytes) {
   if (bytes.size() != Record::kSize) throw RecordSizeError(Record::kName, Record::kSize, bytes.size());
   Record record;
-  record.image = ByteImage(std::string(bytes));
+  record.image.Assign(bytes);
   ReadFields(record.image, record);
   return record;
 }

@@ -1,7 +1,7 @@
 // A typed table: one record store bound to its record type and to the key each
-// record is stored under. Every walk and change sets the filter it needs and
-// restores the store's filter afterwards, also when the visitor throws. Every
-// change asks the store to save its index; the club's stores take that as a
+// record is stored under. A walk takes its filter as an argument and leaves
+// the store's filter and current item alone; every change sets the filter it
+// needs and restores the store's filter afterwards. Every change asks the store to save its index; the club's stores take that as a
 // note and save it with the commit of the whole operation (ClubSession::Commit).
 // Finding a key does not depend on the filter.
 //
@@ -89,44 +89,30 @@ class Table {
   // Calls visit(record) for every item the filter selects, in key order.
   template <class Visit>
   void ForEach(std::string_view filter, Visit&& visit) {
-    ForEachKeyed(filter, [&](const std::string&, const Record& record) { visit(record); });
+    ForEachKeyed(filter, [&](const std::string&, Record&& record) { visit(std::move(record)); });
   }
   // Calls visit(key, record) for every item the filter selects, in key order.
+  // The walk moves no current item; the visitor may change the table.
   template <class Visit>
   void ForEachKeyed(std::string_view filter, Visit&& visit) {
-    FilterGuard selected(store_, filter);
-    const int count = store_.FilteredCount();
-    for (int i = 0; i < count; ++i) {
-      if (i == 0) {
-        store_.First();
-      } else {
-        store_.Next();
-      }
-      const std::string key = store_.Key();
-      visit(key, DecodeRecord<Record>(store_.GetDataString()));
-    }
+    store_.ForEachItem(filter, [&](const std::string& key, std::string_view data) {
+      visit(key, DecodeRecord<Record>(data));
+    });
   }
 
   // Calls visit(record) for the items the filter selects from the last back,
   // until visit returns false: the newest transactions of an owner first.
   template <class Visit>
   void ForEachBackward(std::string_view filter, Visit&& visit) {
-    FilterGuard selected(store_, filter);
-    const int count = store_.FilteredCount();
-    for (int i = 0; i < count; ++i) {
-      if (i == 0) {
-        store_.Last();
-      } else {
-        store_.Prev();
-      }
-      if (!visit(DecodeRecord<Record>(store_.GetDataString()))) return;
-    }
+    store_.ForEachItemBackward(filter, [&](const std::string&, std::string_view data) {
+      return static_cast<bool>(visit(DecodeRecord<Record>(data)));
+    });
   }
 
   // The records the filter selects, in key order.
   std::vector<Record> Select(std::string_view filter = "") {
     std::vector<Record> records;
-    ForEach(filter, [&](const Record& record) { records.push_back(record); });
+    ForEach(filter, [&](Record&& record) { records.push_back(std::move(record)); });
     return records;
   }
   // The keys the filter selects, in key order.
@@ -142,11 +128,13 @@ class Table {
   Record At(int position) { return DecodeRecord<Record>(store_.GetDataAt(position)); }
   std::string KeyAt(int position) { return store_.GetKeyAt(position); }
 
-  // Stores many records under their keys and saves the index once: the loading
-  // of a whole history.
+  // Stores many records under their keys with one write and saves the index
+  // once: a whole history loaded, or the records of one sale.
   void PutAll(const std::vector<Record>& records) {
-    FilterGuard all(store_, "");
-    for (const Record& record : records) store_.Store(key_of_(record), EncodeRecord(record));
+    std::vector<store::StoredItem> items;
+    items.reserve(records.size());
+    for (const Record& record : records) items.push_back({key_of_(record), EncodeRecord(record)});
+    store_.StoreAll(items);
     store_.SaveIndex();
   }
 

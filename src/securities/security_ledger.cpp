@@ -1,5 +1,6 @@
 #include "securities/security_ledger.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 
@@ -41,6 +42,9 @@ SecurityTranKind KindOfEntry(StockEntry choice) {
   }
   return SecurityTranKind::Purchase;
 }
+
+// Share counts this close differ only by the rounding of the arithmetic.
+constexpr double kShareRounding = 1e-9;
 
 bool IsLot(const TSecurityTranRec& tran) {
   return KindOf(tran) == SecurityTranKind::Purchase || KindOf(tran) == SecurityTranKind::Reinvestment;
@@ -100,8 +104,8 @@ std::optional<TSecurityTranRec> SecurityLedger::FindRecord(std::int32_t stkid, s
 
 std::vector<LotCandidate> SecurityLedger::Candidates(std::int32_t stkid) {
   std::vector<LotCandidate> candidates;
-  club_.stkrecs.ForEachKeyed(OwnerFilter(stkid), [&](const std::string& key, const TSecurityTranRec& tran) {
-    candidates.push_back({key, tran});
+  club_.stkrecs.ForEachKeyed(OwnerFilter(stkid), [&](const std::string& key, TSecurityTranRec tran) {
+    candidates.push_back({key, std::move(tran)});
   });
   return candidates;
 }
@@ -331,20 +335,36 @@ void SecurityLedger::SellFromLots(Selected& security, TSecurityTranRec& sale,
     written.entries.push_back({sale, std::nullopt});
     return;
   }
+  // Only a sale of the whole holding, whose shares may carry rounding, closes
+  // lots by the tolerance: every lot goes whole and the last takes what is
+  // left of the proceeds. Any other sale cuts the lots exactly, so the open
+  // lots keep holding what `sharest` says.
+  const bool whole_holding = std::fabs(SharesOf(sale) - security.record.sharest) <= kShareTolerance;
+  std::size_t last_lot = candidates.size();
+  for (std::size_t i = candidates.size(); i-- > 0;) {
+    if (IsOpenLot(candidates[i].record)) {
+      last_lot = i;
+      break;
+    }
+  }
   double remaining = sale.amount;
   const double price = sale.price;
   const double sale_amount = sale.amount;
   const double sale_comm = sale.comm;
-  for (const LotCandidate& candidate : candidates) {
-    if (remaining <= 0) break;
-    if (!IsOpenLot(candidate.record)) continue;
-    TSecurityTranRec lot = candidate.record;
+  std::vector<TSecurityTranRec> writes;
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    if (remaining <= 0 && !whole_holding) break;
+    if (!IsOpenLot(candidates[i].record)) continue;
+    TSecurityTranRec lot = candidates[i].record;
     TSecurityTranRec record = sale;
     record.buytran = lot.stranid;
     const double lot_shares = lot.amount / lot.price;
     const double still_to_sell = remaining / price;
     std::optional<TSecurityTranRec> unsold;
-    if (std::fabs(still_to_sell - lot_shares) <= kShareTolerance) {
+    if (whole_holding) {
+      record.amount = i == last_lot ? remaining : std::min(price * lot_shares, remaining);
+      remaining -= record.amount;
+    } else if (std::fabs(still_to_sell - lot_shares) <= kShareRounding) {
       record.amount = remaining;
       remaining = 0;
     } else if (lot_shares >= still_to_sell) {
@@ -362,17 +382,18 @@ void SecurityLedger::SellFromLots(Selected& security, TSecurityTranRec& sale,
       remaining -= record.amount;
     }
     lot.sold = true;
-    Store(lot);
+    writes.push_back(lot);
     record.comm = record.amount / sale_amount * sale_comm;
     if (unsold) {
       unsold->sold = false;
       unsold->stranid = AllocateTranId(security.record.trancount);
-      Store(*unsold);
+      writes.push_back(*unsold);
     }
     record.stranid = AllocateTranId(security.record.trancount);
-    Store(record);
+    writes.push_back(record);
     written.entries.push_back({record, lot});
   }
+  club_.stkrecs.PutAll(writes);
 }
 
 void SecurityLedger::CoverShortSells(Selected& security, TSecurityTranRec& purchase,
@@ -384,6 +405,7 @@ void SecurityLedger::CoverShortSells(Selected& security, TSecurityTranRec& purch
   const double price = purchase.price;
   const double purchase_amount = purchase.amount;
   const double purchase_comm = purchase.comm;
+  std::vector<TSecurityTranRec> writes;
   for (const LotCandidate& candidate : candidates) {
     if (remaining <= 0) break;
     if (!IsOpenShortSale(candidate.record)) continue;
@@ -412,17 +434,18 @@ void SecurityLedger::CoverShortSells(Selected& security, TSecurityTranRec& purch
       short_sale.amount = covered;
       covering.amount = remaining;
       remaining = 0;
-      Store(uncovered);
+      writes.push_back(uncovered);
     } else {
       covering.amount = price * short_shares;
       remaining -= covering.amount;
     }
     short_sale.sold = true;
-    Store(short_sale);
+    writes.push_back(short_sale);
     covering.comm = covering.amount / purchase_amount * purchase_comm;
-    Store(covering);
+    writes.push_back(covering);
     written.entries.push_back({covering, std::nullopt});
   }
+  club_.stkrecs.PutAll(writes);
 }
 
 Outcome SecurityLedger::PostChange(Selected& security, const TSecurityTranRec& old, TSecurityTranRec& tran,

@@ -107,13 +107,20 @@ void SecurityRecords::RenameDividendPostings(const TSecurityRec& security,
   if (desc.size() > kPostingDescWidth) desc.resize(kPostingDescWidth);
   for (const TSecurityTranRec& tran : records) {
     if (KindOf(tran) != SecurityTranKind::Dividend || tran.actid < 0 || tran.transid < 0) continue;
-    for (TAccountTranRec posting : club_.actrecs.Select(OwnerFilter(tran.actid))) {
-      if (posting.tranid != tran.transid) continue;
-      if (posting.desc != desc) {
-        posting.desc = desc;
-        club_.actrecs.Put(posting);
+    // A posting is dated like its record, so its key finds it without a walk
+    // of the whole account; one dated otherwise is looked for by its id.
+    std::optional<TAccountTranRec> posting = club_.actrecs.Find(TranKey(tran.actid, tran.transid, tran.trandate));
+    if (!posting) {
+      for (TAccountTranRec other : club_.actrecs.Select(OwnerFilter(tran.actid))) {
+        if (other.tranid == tran.transid) {
+          posting = std::move(other);
+          break;
+        }
       }
-      break;
+    }
+    if (posting && posting->desc != desc) {
+      posting->desc = desc;
+      club_.actrecs.Put(*posting);
     }
   }
 }

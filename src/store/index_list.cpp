@@ -1,10 +1,21 @@
 #include "store/index_list.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "store/key_order.h"
 
 namespace pellmark::store {
+namespace {
+
+// Generations are unique across lists, so a list replaced by another never
+// looks unchanged.
+std::uint64_t NextGeneration() {
+  static std::uint64_t last = 0;
+  return ++last;
+}
+
+}  // namespace
 
 int IndexList::Compare(std::string_view a, std::string_view b) const { return CompareKeys(a, b, case_sensitive_); }
 
@@ -54,6 +65,7 @@ std::vector<IndexEntry> IndexList::Flatten(IndexBlocks blocks) {
 }
 
 void IndexList::Clear() {
+  generation_ = NextGeneration();
   blocks_.clear();
   starts_.clear();
   count_ = 0;
@@ -99,6 +111,7 @@ int IndexList::PrefixEnd(std::string_view prefix) const {
 }
 
 void IndexList::Insert(int position, IndexEntry entry) {
+  generation_ = NextGeneration();
   if (blocks_.empty()) {
     blocks_.emplace_back();
     starts_.push_back(0);
@@ -118,7 +131,67 @@ void IndexList::Insert(int position, IndexEntry entry) {
   }
 }
 
+void IndexList::InsertAll(std::vector<IndexEntry> entries) {
+  if (entries.empty()) return;
+  auto before = [this](const IndexEntry& a, const IndexEntry& b) { return Compare(a.key, b.key) < 0; };
+  std::stable_sort(entries.begin(), entries.end(), before);
+  std::size_t kept = 0;
+  for (std::size_t i = 1; i < entries.size(); ++i) {
+    if (Compare(entries[i].key, entries[kept].key) == 0) {
+      entries[kept].offset = entries[i].offset;
+      entries[kept].size = entries[i].size;
+      entries[kept].flags = entries[i].flags;
+    } else {
+      entries[++kept] = std::move(entries[i]);
+    }
+  }
+  entries.resize(kept + 1);
+  if (blocks_.empty()) {
+    Assign(std::move(entries));
+    return;
+  }
+  generation_ = NextGeneration();
+  IndexBlocks rebuilt;
+  rebuilt.reserve(blocks_.size() + entries.size() / kBlockSize + 1);
+  std::size_t next = 0;
+  for (std::size_t b = 0; b < blocks_.size(); ++b) {
+    // A block takes the new entries that come before the next block's first key.
+    std::size_t end = next;
+    const bool last = b + 1 == blocks_.size();
+    while (end < entries.size() && (last || Compare(entries[end].key, blocks_[b + 1].front().key) < 0)) ++end;
+    if (end == next) {
+      rebuilt.push_back(std::move(blocks_[b]));
+      continue;
+    }
+    std::vector<IndexEntry> merged;
+    merged.reserve(blocks_[b].size() + (end - next));
+    std::merge(std::make_move_iterator(blocks_[b].begin()), std::make_move_iterator(blocks_[b].end()),
+               std::make_move_iterator(entries.begin() + static_cast<std::ptrdiff_t>(next)),
+               std::make_move_iterator(entries.begin() + static_cast<std::ptrdiff_t>(end)), std::back_inserter(merged),
+               before);
+    next = end;
+    // Blocks stay below twice the block size, as single inserts keep them.
+    if (merged.size() < 2 * kBlockSize) {
+      rebuilt.push_back(std::move(merged));
+      continue;
+    }
+    for (std::size_t start = 0; start < merged.size(); start += kBlockSize) {
+      const std::size_t stop = std::min(merged.size(), start + kBlockSize);
+      rebuilt.emplace_back(std::make_move_iterator(merged.begin() + static_cast<std::ptrdiff_t>(start)),
+                           std::make_move_iterator(merged.begin() + static_cast<std::ptrdiff_t>(stop)));
+    }
+  }
+  blocks_ = std::move(rebuilt);
+  starts_.clear();
+  count_ = 0;
+  for (const auto& block : blocks_) {
+    starts_.push_back(count_);
+    count_ += static_cast<int>(block.size());
+  }
+}
+
 void IndexList::Erase(int position) {
+  generation_ = NextGeneration();
   const Place place = Locate(position);
   auto& block = blocks_[place.block];
   block.erase(block.begin() + static_cast<std::ptrdiff_t>(place.offset));

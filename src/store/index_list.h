@@ -9,6 +9,7 @@
 //   if (!found) list.Insert(position, {"_smith", 0, 10, 0});
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -44,6 +45,9 @@ class IndexList {
   void Clear();
 
   int Count() const { return count_; }
+  // Changes with every insert, erase or assignment, and differs from every
+  // other list's: a walk that holds positions knows whether they still stand.
+  std::uint64_t Generation() const { return generation_; }
   bool Empty() const { return count_ == 0; }
   const IndexEntry& At(int position) const;
   IndexEntry& At(int position);
@@ -54,6 +58,12 @@ class IndexList {
   int PrefixEnd(std::string_view prefix) const;
 
   void Insert(int position, IndexEntry entry);
+  // Inserts entries whose keys the list does not hold, given in any order, in
+  // one pass over the blocks they fall into: a batch moves each block it
+  // touches once, not once per entry. Of entries with equal keys the first's
+  // key stands with the last's offset, size and flags, as if each had been
+  // stored in turn.
+  void InsertAll(std::vector<IndexEntry> entries);
   void Erase(int position);
 
   // Every entry in ascending order.
@@ -78,6 +88,7 @@ class IndexList {
 
   bool case_sensitive_;
   int count_ = 0;
+  std::uint64_t generation_ = 0;
   std::vector<std::vector<IndexEntry>> blocks_;
   std::vector<int> starts_;  // position of each block's first entry
 };

@@ -50,6 +50,7 @@ class TQDB::Impl {
   bool FindKey(std::string_view key);
   void Add(std::string_view data, std::string_view key);
   void Change(std::string_view data);
+  void StoreAll(std::span<const StoredItem> items);
   void Delete();
   void Pack();
   void SaveIndex();
@@ -57,6 +58,8 @@ class TQDB::Impl {
   std::string CurrentData();
   std::string GetKeyAt(int index);
   void GetKeys(std::vector<std::string>& keys);
+  void ForEachItem(std::string_view pattern, const ItemVisit& visit);
+  void ForEachItemBackward(std::string_view pattern, const ItemVisitUntil& visit);
   int FilteredCount();
 
   void First();
@@ -103,6 +106,8 @@ class TQDB::Impl {
   void RevertToCommit();
   bool ChangedSinceCommit() const { return modified_ || working_.data != committed_.data; }
   std::string ReadItem(const IndexEntry& entry);
+  // Reads the entry's bytes into `data`, whose memory is reused.
+  void ReadItemInto(const IndexEntry& entry, std::string& data);
 
   void RequireFile() const;
   bool NoData();
@@ -689,6 +694,60 @@ void TQDB::Store(std::string_view key, std::string_view data) {
   }
 }
 
+void TQDB::Impl::StoreAll(std::span<const StoredItem> items) {
+  RequireFile();
+  if (items.empty() || RefuseReadOnly()) return;
+  std::string bytes;
+  for (const StoredItem& item : items) {
+    if (item.key.size() > kMaxKeyLength || item.key.find('\0') != std::string::npos) {
+      throw EQDBIndexError(QdbText(kTextIndexFull, Name()));
+    }
+    bytes += item.data;
+  }
+  FileLayer& files = Files();
+  std::uint64_t end = 0;
+  try {
+    end = files.Size(data_handle_);
+  } catch (const FileLayerError&) {
+    throw EQDBFileError(QdbText(kTextNotValid, Name()));
+  }
+  if (end + bytes.size() > static_cast<std::uint64_t>(INT32_MAX)) throw EQDBFileError(QdbText(kTextCannotExtend, Name()));
+  Guarded([&] { files.WriteAt(data_handle_, end, bytes); });
+  // Every item is appended, also one that replaces an item: a commit never
+  // writes over bytes the last one points at, and Pack reclaims the rest.
+  std::vector<IndexEntry> added;
+  std::vector<bool> held(items.size());
+  std::uint64_t at = end;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const StoredItem& item = items[i];
+    const auto offset = static_cast<std::int32_t>(at);
+    const auto size = static_cast<std::int32_t>(item.data.size());
+    at += item.data.size();
+    const auto [found, position] = ordinary_.Find(item.key);
+    held[i] = found;
+    if (!found) {
+      added.push_back({item.key, offset, size, 0});
+      continue;
+    }
+    IndexEntry& entry = ordinary_.At(position);
+    cache_.Remove(entry.key);
+    entry.offset = offset;
+    entry.size = size;
+  }
+  ordinary_.InsertAll(std::move(added));
+  modified_ = true;
+  const bool notify = owner_.OnAdded || owner_.OnChanged || (owner_.OnNavigate && !navigation_suspended_);
+  for (std::size_t i = 0; notify && i < items.size(); ++i) {
+    // Each item in turn, as the batch left it: changed when the store held its key before.
+    MoveTo(ordinary_.Find(items[i].key).position);
+    if (held[i] && owner_.OnChanged) owner_.OnChanged(owner_);
+    if (!held[i] && owner_.OnAdded) owner_.OnAdded(owner_);
+  }
+  MoveTo(ordinary_.Find(items.back().key).position);
+}
+
+void TQDB::StoreAll(std::span<const StoredItem> items) { impl_->StoreAll(items); }
+
 void TQDB::ChangeAt(int index, std::string_view data) {
   GotoIndex(index);
   Change(data);
@@ -792,7 +851,13 @@ void TQDB::Impl::SaveIndex() {
 // --- reading -------------------------------------------------------------------
 
 std::string TQDB::Impl::ReadItem(const IndexEntry& entry) {
-  std::string data(static_cast<std::size_t>(entry.size), '\0');
+  std::string data;
+  ReadItemInto(entry, data);
+  return data;
+}
+
+void TQDB::Impl::ReadItemInto(const IndexEntry& entry, std::string& data) {
+  data.resize(static_cast<std::size_t>(entry.size));
   bool whole = false;
   try {
     whole = reader_->Read(static_cast<std::uint64_t>(entry.offset), data);
@@ -800,7 +865,6 @@ std::string TQDB::Impl::ReadItem(const IndexEntry& entry) {
     throw EQDBIndexError(QdbText(kTextNotValid, Name()));
   }
   if (!whole) throw EQDBIndexError(QdbText(kTextNotValid, Name()));
-  return data;
 }
 
 std::string TQDB::Impl::CurrentData() {
@@ -888,6 +952,66 @@ void TQDB::GetKeys(KeyList& keys) {
   GetKeys(listed);
   for (std::string& key : listed) keys.Add(std::move(key));
   keys.SetSorted(sorted);
+}
+
+void TQDB::Impl::ForEachItem(std::string_view pattern, const ItemVisit& visit) {
+  if (Count() == 0) return;  // also a closed store
+  RequireFile();
+  const FilterPattern filter(pattern, ordinary_.CaseSensitive());
+  const std::optional<std::string> prefix = filter.Prefix();
+  auto end_of_selection = [&] { return prefix ? ordinary_.PrefixEnd(*prefix) : Count(); };
+  int at = prefix ? ordinary_.Find(*prefix).position : 0;
+  int end = end_of_selection();
+  std::string key;
+  std::string data;
+  while (at < end) {
+    const IndexEntry& entry = ordinary_.At(at);
+    if (!prefix && !filter.Passes(entry.key)) {
+      ++at;
+      continue;
+    }
+    key.assign(std::string_view(entry.key));
+    ReadItemInto(entry, data);
+    const std::uint64_t generation = ordinary_.Generation();
+    visit(key, data);
+    if (ordinary_.Generation() == generation) {
+      ++at;
+      continue;
+    }
+    // The visitor added or deleted items: go on after the key it saw.
+    const auto [found, position] = ordinary_.Find(key);
+    at = found ? position + 1 : position;
+    end = end_of_selection();
+  }
+}
+
+void TQDB::Impl::ForEachItemBackward(std::string_view pattern, const ItemVisitUntil& visit) {
+  if (Count() == 0) return;  // also a closed store
+  RequireFile();
+  const FilterPattern filter(pattern, ordinary_.CaseSensitive());
+  const std::optional<std::string> prefix = filter.Prefix();
+  auto begin_of_selection = [&] { return prefix ? ordinary_.Find(*prefix).position : 0; };
+  int begin = begin_of_selection();
+  int at = (prefix ? ordinary_.PrefixEnd(*prefix) : Count()) - 1;
+  std::string key;
+  std::string data;
+  while (at >= begin) {
+    const IndexEntry& entry = ordinary_.At(at);
+    if (!prefix && !filter.Passes(entry.key)) {
+      --at;
+      continue;
+    }
+    key.assign(std::string_view(entry.key));
+    ReadItemInto(entry, data);
+    const std::uint64_t generation = ordinary_.Generation();
+    if (!visit(key, data)) return;
+    if (ordinary_.Generation() == generation) {
+      --at;
+      continue;
+    }
+    at = ordinary_.Find(key).position - 1;
+    begin = begin_of_selection();
+  }
 }
 
 int TQDB::Impl::FilteredCount() {
@@ -1038,6 +1162,10 @@ void TQDB::SetFileLayer(FileLayer* files) { impl_->files_ = files; }
 
 bool TQDB::FindKey(std::string_view key) { return impl_->FindKey(key); }
 void TQDB::Add(std::string_view data, std::string_view key) { impl_->Add(data, key); }
+void TQDB::ForEachItem(std::string_view pattern, const ItemVisit& visit) { impl_->ForEachItem(pattern, visit); }
+void TQDB::ForEachItemBackward(std::string_view pattern, const ItemVisitUntil& visit) {
+  impl_->ForEachItemBackward(pattern, visit);
+}
 void TQDB::Change(std::string_view data) { impl_->Change(data); }
 void TQDB::Delete() { impl_->Delete(); }
 void TQDB::Pack() { impl_->Pack(); }

@@ -63,6 +63,12 @@ struct CommitPoint {
   std::uint64_t index_length = 0;
 };
 
+// One item of a StoreAll: its key and its bytes.
+struct StoredItem {
+  std::string key;
+  std::string data;
+};
+
 class TQDB {
  public:
   using Notify = std::function<void(TQDB&)>;
@@ -94,6 +100,11 @@ class TQDB {
   void Add(std::string_view data, std::string_view key);
   void Change(std::string_view data);
   void Store(std::string_view key, std::string_view data);
+  // Stores every item as Store would, in order, with one write of all their
+  // bytes at the end of the data file: the many records one operation writes.
+  // A key that is too long is refused before anything is written; a failed
+  // write leaves the index as it was. The current item is the last one stored.
+  void StoreAll(std::span<const StoredItem> items);
   void ChangeAt(int index, std::string_view data);
   void DeleteCurrent();
   void Delete();
@@ -142,6 +153,16 @@ class TQDB {
   const IndexEntry& EntryAt(int index) const;
   void GetKeys(std::vector<std::string>& keys);
   void GetKeys(KeyList& keys);
+  // Calls visit(key, data) for every item `pattern` selects (a filter pattern;
+  // the store's own filter plays no part), in key order. The walk moves no
+  // current item and goes past the cache, so each item costs one copy; `data`
+  // is valid during the call. The visitor may change the store: the walk then
+  // goes on after the last key it visited.
+  using ItemVisit = std::function<void(const std::string& key, std::string_view data)>;
+  void ForEachItem(std::string_view pattern, const ItemVisit& visit);
+  // The same from the last selected item back, until visit returns false.
+  using ItemVisitUntil = std::function<bool(const std::string& key, std::string_view data)>;
+  void ForEachItemBackward(std::string_view pattern, const ItemVisitUntil& visit);
   int FilteredCount();
 
   void First();

@@ -19,6 +19,7 @@ TEST(Keys, TransactionKeysCarryOwnerYearDayAndId) {
   EXPECT_EQ(TranKey(1, 0, Day(1999, 1, 1)), "1_1999_000_00000");
   EXPECT_EQ(TranKey(3, 12, Day(2000, 12, 31)), "3_2000_365_00012");
   EXPECT_EQ(TranKey(3, 123456, Day(2001, 12, 31)), "3_2001_364_123456");
+  EXPECT_EQ(TranKey(-2, -1, Day(2004, 12, 31)), "-2_2004_365_-0001");
   EXPECT_EQ(UnitKey(7, Day(1999, 2, 3)), "1999_033_00007");
 }
 

@@ -139,6 +139,63 @@ TEST_F(SecurityLedgerTest, SellingTheWholeHoldingOrAHairMoreAsksNoLotQuestion) {
   EXPECT_DOUBLE_EQ(Record("Acme", 3).amount, 1000.04);
 }
 
+// Within the tolerance of a lot's shares but not of the whole holding: the
+// lot is cut exactly, so the open lots keep holding what `sharest` says.
+TEST_F(SecurityLedgerTest, ASaleNearALotsSharesButNotTheWholeHoldingCutsTheLotExactly) {
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 10, Day(2026, 1, 5)));
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 10, Day(2026, 1, 6)));
+  ui.AnswerNext(kSelectShares, false);
+  ASSERT_TRUE(Sell("Acme", 999.97, 10, 0, Day(2026, 3, 5)));  // 99.997 shares
+  const TSecurityTranRec lot = Record("Acme", 0), rest = Record("Acme", 2), sale = Record("Acme", 3);
+  EXPECT_TRUE(lot.sold);
+  EXPECT_DOUBLE_EQ(lot.amount, 999.97);
+  EXPECT_NEAR(lot.comm, 9.9997, 1e-12);
+  EXPECT_FALSE(rest.sold);
+  EXPECT_EQ(rest.trandate, Day(2026, 1, 5));
+  EXPECT_NEAR(rest.amount, 0.03, 1e-9);
+  EXPECT_NEAR(rest.comm, 0.0003, 1e-12);
+  EXPECT_EQ(sale.buytran, 0);
+  EXPECT_DOUBLE_EQ(sale.amount, 999.97);
+  double open = 0;
+  for (const OpenLot& open_lot : books.Trades().OpenLots("Acme")) open += open_lot.shares;
+  EXPECT_NEAR(open, 100.003, 1e-9);
+  EXPECT_NEAR(Security("Acme").sharest, 100.003, 1e-9);
+  EXPECT_NEAR(Security("Acme").tspent, 2020 - 999.97 - 9.9997, 1e-9);
+}
+
+// A sale of the whole holding closes every lot, also a last one smaller than
+// the tolerance; the proceeds go to the lots oldest first.
+TEST_F(SecurityLedgerTest, SellingTheWholeHoldingClosesEveryLotEvenATinyLastOne) {
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 1, 5)));
+  ASSERT_TRUE(Buy("Acme", 0.03, 10, 0, Day(2026, 1, 6)));  // 0.003 shares
+  ui.AnswerNext("Do you want to hide security Acme?", false);
+  ASSERT_TRUE(Sell("Acme", 1000, 10, 0, Day(2026, 3, 5)));  // 100 of 100.003 shares: all of them
+  EXPECT_TRUE(books.Trades().OpenLots("Acme").empty());
+  EXPECT_EQ(Security("Acme").sharest, 0);
+  EXPECT_EQ(Security("Acme").tspent, 0);
+  EXPECT_EQ(Record("Acme", 2).buytran, 0);
+  EXPECT_DOUBLE_EQ(Record("Acme", 2).amount, 1000);
+  EXPECT_EQ(Record("Acme", 3).buytran, 1);
+  EXPECT_DOUBLE_EQ(Record("Acme", 3).amount, 0);
+}
+
+// A reset writes "<name> Dividend" on every dividend's posting, taxable or
+// not: one dated like its record is found by its key, one dated otherwise by its id.
+TEST_F(SecurityLedgerTest, AResetNamesEveryDividendPostingAfterTheSecurity) {
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 1, 5)));
+  ASSERT_TRUE(Dividend("Acme", 25, Day(2026, 3, 1), false));
+  ASSERT_TRUE(Dividend("Acme", 7, Day(2026, 4, 1), false));
+  const TSecurityTranRec first = Record("Acme", 1), second = Record("Acme", 2);
+  TAccountTranRec moved = *books.Accounts().FindTransaction(second.actid, second.transid);
+  ASSERT_TRUE(club.actrecs.Remove(club.actrecs.KeyOf(moved)));
+  moved.trandate = Day(2026, 4, 3);
+  club.actrecs.Put(moved);
+  ASSERT_TRUE(books.Securities().ResetSecurity("Acme", false));
+  EXPECT_EQ(books.Accounts().FindTransaction(first.actid, first.transid)->desc, "Acme Dividend");
+  EXPECT_EQ(books.Accounts().FindTransaction(second.actid, second.transid)->desc, "Acme Dividend");
+  EXPECT_EQ(Postings().size(), 3u);
+}
+
 TEST_F(SecurityLedgerTest, AHideAfterTheLastSaleHidesTheSecurity) {
   ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 1, 5)));
   ui.AnswerNext("Do you want to hide security Acme?", true);

@@ -86,5 +86,59 @@ TEST(IndexList, PrefixEndsCloseTheRunOfKeysWithThatPrefix) {
   EXPECT_EQ(list.PrefixEnd(""), 6);
 }
 
+// InsertAll of a batch leaves what inserting its entries one by one leaves
+// (an entry whose key came earlier in the batch replacing that one's place),
+// and the list stays sound for single inserts and erases after it.
+TEST(IndexList, BatchInsertsMatchInsertingEachEntryInTurn) {
+  std::mt19937 random(11);
+  auto random_key = [&] { return std::string(random() % 2 ? "k" : "K") + std::to_string(random() % 20000); };
+  std::vector<IndexEntry> start;
+  for (int i = 0; i < 3000; ++i) start.push_back({random_key(), i, 1, 0});
+  std::sort(start.begin(), start.end(), [](const IndexEntry& a, const IndexEntry& b) { return CompareKeys(a.key, b.key, false) < 0; });
+  start.erase(std::unique(start.begin(), start.end(),
+                          [](const IndexEntry& a, const IndexEntry& b) { return CompareKeys(a.key, b.key, false) == 0; }),
+              start.end());
+  IndexList batched, single;
+  batched.Assign(start);
+  single.Assign(start);
+  int offset = 10000;
+  for (int round = 0; round < 30; ++round) {
+    std::vector<IndexEntry> batch;
+    const int size = 1 + static_cast<int>(random() % 1500);
+    for (int i = 0; i < size; ++i) {
+      IndexEntry entry{random_key(), offset++, 2, 0};
+      if (batched.Find(entry.key).found) continue;
+      const auto [found, position] = single.Find(entry.key);
+      if (found) {
+        single.At(position).offset = entry.offset;
+      } else {
+        single.Insert(position, entry);
+      }
+      batch.push_back(std::move(entry));
+    }
+    const std::uint64_t generation = batched.Generation();
+    batched.InsertAll(std::move(batch));
+    EXPECT_NE(batched.Generation(), generation);
+    ASSERT_EQ(batched.Entries(), single.Entries()) << "round " << round;
+    for (int probe = 0; probe < 200; ++probe) {
+      const std::string key = random_key();
+      ASSERT_EQ(batched.Find(key).position, single.Find(key).position) << key;
+      ASSERT_EQ(batched.PrefixEnd(key), single.PrefixEnd(key)) << key;
+    }
+    for (int change = 0; change < 50; ++change) {
+      const std::string key = random_key();
+      const auto [found, position] = single.Find(key);
+      if (found) {
+        single.Erase(position);
+        batched.Erase(position);
+      } else {
+        single.Insert(position, {key, offset, 3, 0});
+        batched.Insert(position, {key, offset++, 3, 0});
+      }
+    }
+    ASSERT_EQ(KeysOf(batched), KeysOf(single)) << "round " << round;
+  }
+}
+
 }  // namespace
 }  // namespace pellmark::store

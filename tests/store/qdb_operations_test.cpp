@@ -1,8 +1,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sstream>
+#include <utility>
 
+#include "store/failing_file_layer.h"
 #include "store/qdb.h"
 #include "store/store_test_support.h"
 
@@ -10,7 +13,15 @@ namespace pellmark::store {
 namespace {
 
 using ::testing::ElementsAre;
+using testing::FailingFileLayer;
 using testing::ScratchFolder;
+
+// Every item's key and data in key order.
+std::vector<std::pair<std::string, std::string>> Contents(TQDB& store) {
+  std::vector<std::pair<std::string, std::string>> items;
+  for (int i = 0; i < store.Count(); ++i) items.emplace_back(store.GetKeyAt(i), store.GetDataAt(i));
+  return items;
+}
 
 class QdbOperations : public ::testing::Test {
  protected:
@@ -325,6 +336,78 @@ TEST_F(QdbOperations, ManyKeysInRandomOrderStayInOrder) {
     store_.GotoIndex(i);
     EXPECT_EQ(store_.GetDataString(), keys[static_cast<std::size_t>(i)]);
   }
+}
+
+TEST_F(QdbOperations, StoreAllLeavesWhatStoringEachItemInTurnLeaves) {
+  AddAll({"a", "c", "e"});
+  TQDB twin;
+  twin.SetTempFolder(folder_.Path());
+  twin.SetFileName(folder_.Path() / "twin.qdb");
+  for (const char* key : {"a", "c", "e"}) twin.Add(std::string("data of ") + key, key);
+  // A held key, a new one twice (its first spelling stays), another new one, a held one again.
+  const std::vector<StoredItem> items = {
+      {"c", "new c"}, {"b", "first b"}, {"B", "second b"}, {"f", "f"}, {"a", "new a"}};
+  store_.StoreAll(items);
+  EXPECT_EQ(store_.Key(), "a");  // the last item stored
+  EXPECT_TRUE(store_.Modified());
+  for (const StoredItem& item : items) twin.Store(item.key, item.data);
+  EXPECT_EQ(Contents(store_), Contents(twin));
+  EXPECT_THAT(Contents(store_), ElementsAre(std::pair<std::string, std::string>{"a", "new a"},
+                                            std::pair<std::string, std::string>{"b", "second b"},
+                                            std::pair<std::string, std::string>{"c", "new c"},
+                                            std::pair<std::string, std::string>{"e", "data of e"},
+                                            std::pair<std::string, std::string>{"f", "f"}));
+}
+
+TEST_F(QdbOperations, AFailedStoreAllLeavesTheIndexAsItWas) {
+  AddAll({"a", "c"});
+  const auto before = Contents(store_);
+  FailingFileLayer files;
+  store_.SetFileLayer(&files);
+  files.FailAt(2, ENOSPC);  // the size of the data file, then the one write
+  EXPECT_THROW(store_.StoreAll(std::vector<StoredItem>{{"a", "changed"}, {"b", "new"}}), EQDBError);
+  EXPECT_EQ(files.FailedOperation(), "write");
+  store_.SetFileLayer(nullptr);
+  EXPECT_EQ(Contents(store_), before);
+}
+
+TEST_F(QdbOperations, AWalkVisitsTheSelectedItemsInKeyOrderAndLeavesTheCurrentItem) {
+  AddAll({"1_a", "1_b", "12_a", "2_a"});
+  ASSERT_TRUE(store_.FindKey("2_a"));
+  std::vector<std::string> seen;
+  auto note = [&](const std::string& key, std::string_view data) { seen.push_back(key + "=" + std::string(data)); };
+  store_.ForEachItem("1_>", note);
+  EXPECT_THAT(seen, ElementsAre("1_a=data of 1_a", "1_b=data of 1_b"));
+  seen.clear();
+  store_.ForEachItem("<_A", note);  // keys ending in "_a", case aside
+  EXPECT_THAT(seen, ElementsAre("12_a=data of 12_a", "1_a=data of 1_a", "2_a=data of 2_a"));
+  seen.clear();
+  store_.ForEachItemBackward("", [&](const std::string& key, std::string_view data) {
+    note(key, data);
+    return key != "1_b";
+  });
+  EXPECT_THAT(seen, ElementsAre("2_a=data of 2_a", "1_b=data of 1_b"));
+  EXPECT_EQ(store_.Key(), "2_a");
+  EXPECT_EQ(store_.ItemIndex(), 3);
+}
+
+TEST_F(QdbOperations, AWalkGoesOnAfterTheLastKeyItVisitedWhenTheVisitorChangesTheStore) {
+  AddAll({"a", "b", "c", "d"});
+  std::vector<std::string> seen;
+  store_.ForEachItem("", [&](const std::string& key, std::string_view) {
+    seen.push_back(key);
+    if (key == "a") store_.Add("new", "aa");
+    if (key == "b" && store_.FindKey("c")) store_.DeleteCurrent();
+  });
+  EXPECT_THAT(seen, ElementsAre("a", "aa", "b", "d"));
+  seen.clear();
+  store_.ForEachItemBackward("", [&](const std::string& key, std::string_view) {
+    seen.push_back(key);
+    if (key == "d") store_.Add("new", "bb");
+    if (key == "bb" && store_.FindKey("aa")) store_.DeleteCurrent();
+    return true;
+  });
+  EXPECT_THAT(seen, ElementsAre("d", "bb", "b", "a"));
 }
 
 }  // namespace
