@@ -103,8 +103,13 @@ void ClubSession::RecoverAndClean() {
     for (const char* name : kClubStoreFiles) files.Remove(folder_ / name);
     files.Remove(folder_ / kClubInfoFileName);
   }
-  // The club folder takes a valuation's backup set: one a crash cut short is finished.
-  store::FinishFileSet(files, folder_);
+  // The club folder takes a valuation's backup set: one a crash cut short is
+  // finished. One that cannot be finished now stays for the next backup,
+  // which reports why; it is no reason to keep the club closed.
+  try {
+    store::FinishFileSet(files, folder_);
+  } catch (const store::FileLayerError&) {
+  }
   RemoveStrayFiles(folder_, WorkingFolder(), {kLockFileName});
 }
 

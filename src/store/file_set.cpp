@@ -131,6 +131,9 @@ void FileSet::CloseHandles() noexcept {
 }
 
 FileHandle FileSet::Stage(const std::string& name) {
+  // The file staged before is whole now: its writing to disk goes on while
+  // the next one is made.
+  if (!staged_.empty()) files_.StartFlush(staged_.back().handle);
   Staged staged{name, StagedFile(folder_, name, tag_)};
   Against(folder_ / name, "create", [&] { staged.handle = files_.Open(staged.file, OpenMode::kCreate); });
   staged_.push_back(staged);
@@ -143,6 +146,7 @@ void FileSet::Commit() {
   const fs::path journal_file = folder_ / kFileSetJournalName;
   std::optional<OpenFile> out;
   Against(journal_file, "create", [&] { out.emplace(files_, journal_file, OpenMode::kCreate); });
+  if (!staged_.empty()) files_.StartFlush(staged_.back().handle);
   for (const Staged& staged : staged_) Against(folder_ / staged.name, "flush", [&] { files_.Flush(staged.handle); });
   CloseHandles();
   Against(folder_, "flush folder", [&] { files_.FlushFolder(folder_); });
