@@ -103,12 +103,11 @@ void ClubSession::RecoverAndClean() {
     for (const char* name : kClubStoreFiles) files.Remove(folder_ / name);
     files.Remove(folder_ / kClubInfoFileName);
   }
-  // The club folder takes a valuation's backup set: one a crash cut short is
-  // finished. One that cannot be finished now stays for the next backup,
-  // which reports why; it is no reason to keep the club closed.
+  // The club folder takes a valuation's backup set: one a crash cut short is finished.
   try {
     store::FinishFileSet(files, folder_);
   } catch (const store::FileLayerError&) {
+    // It stays for the next backup, which reports why; no reason to keep the club closed.
   }
   RemoveStrayFiles(folder_, WorkingFolder(), {kLockFileName});
 }
