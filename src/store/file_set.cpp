@@ -95,8 +95,8 @@ void Against(const fs::path& file, std::string_view what, Step&& step) {
 void FinishFileSet(FileLayer& files, const fs::path& folder) {
   const fs::path journal_file = folder / kFileSetJournalName;
   if (files.Exists(journal_file)) {
-    const std::optional<std::string> text = TryReadWholeFile(files, journal_file);
-    if (const std::optional<Journal> journal = text ? DecodeJournal(*text) : std::nullopt) {
+    // A journal that cannot be read might still name a set half renamed: nothing goes.
+    if (const std::optional<Journal> journal = DecodeJournal(ReadWholeFile(files, journal_file))) {
       for (const std::string& name : journal->names) {
         const fs::path staged = StagedFile(folder, name, journal->tag);
         if (files.Exists(staged)) files.Rename(staged, folder / name);
@@ -119,8 +119,14 @@ FileSet::~FileSet() {
   CloseHandles();
   // Past the journal the staged files are the set: the next finish renames them.
   if (journaled_) return;
+  // The journal goes first: while one stands, every staged file it may name stays.
+  const fs::path journal = folder_ / kFileSetJournalName;
+  try {
+    if (files_.Exists(journal)) files_.Remove(journal);
+  } catch (const FileLayerError&) {
+    return;
+  }
   for (const Staged& staged : staged_) RemoveQuietly(files_, staged.file);
-  RemoveQuietly(files_, folder_ / kFileSetJournalName);
 }
 
 void FileSet::CloseHandles() noexcept {

@@ -68,8 +68,8 @@ class FileSet {
 // Finishes a set whose journal a crash left in `folder`: renames the staged
 // files it names that are still there, flushes the folder and removes the
 // journal; then removes every staged file no journal names. Nothing happens
-// in a folder without either. Throws FileLayerError when a rename fails (the
-// journal stays for the next try).
+// in a folder without either. Throws FileLayerError when the journal cannot
+// be read or a rename fails (the journal stays for the next try).
 void FinishFileSet(FileLayer& files, const std::filesystem::path& folder);
 
 }  // namespace pellmark::store
