@@ -75,9 +75,11 @@ valuation::ValuationResult Books::CreateValuation(DayNumber date, bool official)
   result.backup_pending = false;
   try {
     interchange::CopyClubFiles(interchange::CopyDirection::kToBackup, club_, club_.Folder());
-  } catch (const std::exception&) {
-    // The valuation is recorded; only its backup is missing, and the message says the creation failed.
-    result.outcome = valuations_.Failed();
+  } catch (const std::exception& error) {
+    // The valuation is recorded and committed: it is announced as created, and
+    // the backup's failure is reported as the backup command reports it.
+    valuations_.AnnounceOfficial(*result.figures);
+    result.outcome = interchange::BackupFailed(club_.Ui(), error);
     return result;
   }
   valuations_.AnnounceOfficial(*result.figures);

@@ -72,6 +72,9 @@ class Books {
   // the valuation of `date`; an official one outside audit mode is committed,
   // then the stores are copied to their ".bck" files in the club folder and the
   // valuation announces itself. A failure drops what the valuation changed.
+  // A backup that fails does not undo the valuation: it is announced as
+  // created, then "Data Backup failed" is shown and the outcome is that
+  // refusal, with the figures of the valuation.
   valuation::ValuationResult CreateValuation(DayNumber date, bool official);
   // "Audit Valuations" from `start`, announced: each valuation it re-runs is
   // committed on its own, one that fails is dropped; the purchase unit value is

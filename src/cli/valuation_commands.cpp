@@ -47,7 +47,7 @@ void CreateValuation(CliContext& context, const std::string& date_text, bool off
   WithOpenClub(context, [&](Books& books) {
     const DayNumber date = RequireValuationDate(books.Club(), date_text);
     const valuation::ValuationResult result = books.CreateValuation(date, official);
-    if (!result.outcome) throw CommandRefused(result.outcome.Message());
+    if (!result.figures) throw CommandRefused(result.outcome.Message());
     const valuation::ValuationFigures& figures = *result.figures;
     Summary summary;
     summary.Add("Statement", "statement", TextCell(figures.statement.filename().string()));
@@ -57,6 +57,8 @@ void CreateValuation(CliContext& context, const std::string& date_text, bool off
     summary.Add("Total units", "total_units", UnitsCell(figures.total_units));
     if (official) summary.Add("Unit id", "unit_id", CountCell(figures.unitid));
     summary.Print(*context.out, context.json);
+    // A valuation whose backup failed is recorded; the failure still ends the command.
+    if (!result.outcome) throw CommandRefused(result.outcome.Message());
   });
 }
 

@@ -13,6 +13,7 @@
 #include "club/store_operations.h"
 #include "club/upgrade.h"
 #include "store/container_format.h"
+#include "store/file_set.h"
 #include "store/whole_files.h"
 
 namespace pellmark {
@@ -101,6 +102,12 @@ void ClubSession::RecoverAndClean() {
     // A club whose creation was cut short is no club: its files go, and it is created anew.
     for (const char* name : kClubStoreFiles) files.Remove(folder_ / name);
     files.Remove(folder_ / kClubInfoFileName);
+  }
+  // The club folder takes a valuation's backup set: one a crash cut short is finished.
+  try {
+    store::FinishFileSet(files, folder_);
+  } catch (const store::FileLayerError&) {
+    // It stays for the next backup, which reports why; no reason to keep the club closed.
   }
   RemoveStrayFiles(folder_, WorkingFolder(), {kLockFileName});
 }
@@ -365,33 +372,14 @@ void ClubSession::WriteCommittedClubInfo() {
   if (info_committed_since_open_) pellmark::WriteClubInfo(folder_, committed_info_, Files());
 }
 
-void ClubSession::WithStoreClosed(std::size_t index, const std::function<void()>& while_closed) {
-  Commit();
-  store::TQDB& store = *stores_.All().at(index);
-  const std::filesystem::path name = store.FileName();
-  auto reopen = [&] {
-    try {
-      store.SetFileName(name);
-    } catch (...) {
-      unusable_ = true;
-      throw;
-    }
-  };
-  try {
-    store.SetFileName("");
-  } catch (...) {
-    // The store is closed on its old file; its last commit lives only in the
-    // commit record now, which a later commit without it would drop.
-    unusable_ = true;
-    throw;
-  }
-  try {
-    while_closed();
-  } catch (...) {
-    reopen();
-    throw;
-  }
-  reopen();
+std::uint64_t ClubSession::WriteCommittedStore(std::size_t store, store::FileHandle out) {
+  return stores_.All().at(store)->WriteCommittedContainer(out);
+}
+
+std::string ClubSession::CommittedClubInfo() {
+  // The file may lag behind a commit whose write of it failed.
+  if (info_committed_since_open_) return EncodeRecord(committed_info_);
+  return store::ReadWholeFile(Files(), folder_ / kClubInfoFileName);
 }
 
 void ClubSession::CloseStoresForReplacement() {

@@ -103,15 +103,14 @@ class ClubSession {
   // Drops every change since the last commit, in the stores and the club information.
   void Abandon();
 
-  // Closes store `store` (an index into kClubStoreFiles) so that its file holds
-  // the last commit, runs `while_closed` (a backup copies the file then) and
-  // reopens the store, also when `while_closed` throws. Commits first. A store
-  // that cannot be closed or reopened leaves the session unusable
-  // (ClubNeedsReopen); the last commit is kept for the next open.
-  void WithStoreClosed(std::size_t store, const std::function<void()>& while_closed);
-  // Brings "clubinfo.qdb" up to the last commit (a commit writes it, but a
-  // failed write leaves it to the close).
-  void WriteCommittedClubInfo();
+  // Writes store `store` (an index into kClubStoreFiles) as of the last
+  // commit into `out`, an open file of the session's file layer: the
+  // container its close would write (store::TQDB::WriteCommittedContainer).
+  // The store stays open. Throws store::FileLayerError.
+  std::uint64_t WriteCommittedStore(std::size_t store, store::FileHandle out);
+  // The bytes "clubinfo.qdb" holds at the last commit. Throws
+  // store::FileLayerError when the club has none yet.
+  std::string CommittedClubInfo();
 
   // Replaces club files underneath the open session, all or nothing across a
   // crash: commits, closes the stores (keeping the lock), stages the new files
@@ -154,6 +153,7 @@ class ClubSession {
   // The file layer of the nine stores and of the club information and view
   // state files; nullptr goes back to store::DefaultFileLayer().
   void SetFileLayer(store::FileLayer* files);
+  store::FileLayer& Files() const { return files_ != nullptr ? *files_ : store::DefaultFileLayer(); }
 
   const std::filesystem::path& Folder() const { return folder_; }
   Interaction& Ui() { return ui_; }
@@ -199,6 +199,9 @@ class ClubSession {
   void ConfigureStores();
   std::vector<std::int32_t> OpenStores(bool reset);
   void CloseStoresForReplacement();
+  // Brings "clubinfo.qdb" up to the last commit (a commit writes it, but a
+  // failed write leaves it to the close).
+  void WriteCommittedClubInfo();
   void RequireUsable() const;
   std::filesystem::path WorkingFolder() const { return folder_ / kWorkingFolderName; }
   void RecoverAndClean();
@@ -207,7 +210,6 @@ class ClubSession {
   void ReportRecovery(const store::RecoveryReport& report);
   void ResetInfoForFirstSetUp();
   void CreateFirstAccount();
-  store::FileLayer& Files() const { return files_ != nullptr ? *files_ : store::DefaultFileLayer(); }
 
   store::FileLayer* files_ = nullptr;
   std::filesystem::path folder_;

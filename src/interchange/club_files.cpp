@@ -8,6 +8,7 @@
 #include "club/text_encoding.h"
 #include "store/container_format.h"
 #include "store/index_codec.h"
+#include "store/file_set.h"
 #include "store/qdb_errors.h"
 #include "store/whole_files.h"
 
@@ -28,66 +29,53 @@ std::string Reason(const store::FileLayerError& error) {
   return std::string(" (") + std::strerror(error.ErrorNumber()) + ")";
 }
 
-void RemoveQuietly(store::FileLayer& files, const fs::path& file) {
-  try {
-    if (files.Exists(file)) files.Remove(file);
-  } catch (const store::FileLayerError&) {
-    // A stray ".new" beside a backup does no harm; the failure to report is the first.
-  }
+std::string CannotCreate(const fs::path& file, const store::FileLayerError& error) {
+  return "Cannot create file " + Shown(file) + Reason(error);
 }
 
-// Copies `from` into "<to>.new" and flushes it; a failure names the file at fault:
-// "Cannot open file" the source, "Cannot create file" the backup file.
-fs::path CopyToNew(store::FileLayer& files, const fs::path& from, const fs::path& to) {
-  fs::path fresh = to;
-  fresh += ".new";
-  std::optional<store::OpenFile> in;
+// The backup: each store written as of the last commit straight from its
+// working files, the club information as committed, all into one file set
+// that replaces the ten ".bck" files together.
+void CopyToBackup(ClubSession& club, const fs::path& backup_folder) {
+  store::FileLayer& files = club.Files();
+  club.Commit();
+  std::optional<store::FileSet> set;
   try {
-    in.emplace(files, from, store::OpenMode::kRead);
+    set.emplace(files, backup_folder);
   } catch (const store::FileLayerError& error) {
-    throw CopyFailed("Cannot open file " + Shown(from) + Reason(error));
+    throw CopyFailed(CannotCreate(error.Path(), error));
   }
+  auto stage = [&](const char* name) {
+    try {
+      return set->Stage(name);
+    } catch (const store::FileLayerError& error) {
+      throw CopyFailed(CannotCreate(error.Path(), error));
+    }
+  };
+  for (std::size_t i = 0; i < kClubStoreFiles.size(); ++i) {
+    const store::FileHandle out = stage(kBackupFiles[i]);
+    try {
+      club.WriteCommittedStore(i, out);
+    } catch (const store::FileLayerError& error) {
+      throw CopyFailed(CannotCreate(backup_folder / kBackupFiles[i], error));
+    }
+  }
+  std::string info;
   try {
-    store::OpenFile out(files, fresh, store::OpenMode::kCreate);
-    store::CopyBytes(files, in->Handle(), 0, out.Handle(), 0, files.Size(in->Handle()));
-    files.Flush(out.Handle());
+    info = club.CommittedClubInfo();
   } catch (const store::FileLayerError& error) {
-    RemoveQuietly(files, fresh);
-    throw CopyFailed("Cannot create file " + Shown(to) + Reason(error));
+    throw CopyFailed("Cannot open file " + Shown(club.Folder() / kClubInfoFileName) + Reason(error));
   }
-  return fresh;
-}
-
-// The backup: every file copied beside its ".bck" while its store is closed,
-// then each renamed over its ".bck" and the folder flushed once. A failure
-// leaves every earlier ".bck" whole and no ".new" behind.
-void CopyToBackup(store::FileLayer& files, ClubSession& club, const fs::path& backup_folder) {
-  std::vector<std::pair<fs::path, fs::path>> copies;
+  const store::FileHandle out = stage(kBackupFiles.back());
   try {
-    for (std::size_t i = 0; i < kClubStoreFiles.size(); ++i) {
-      club.WithStoreClosed(i, [&] {
-        const fs::path target = backup_folder / kBackupFiles[i];
-        copies.emplace_back(CopyToNew(files, club.Folder() / kClubStoreFiles[i], target), target);
-      });
-    }
-    club.WriteCommittedClubInfo();
-    const fs::path target = backup_folder / kBackupFiles.back();
-    copies.emplace_back(CopyToNew(files, club.Folder() / kClubInfoFileName, target), target);
-    for (auto& [fresh, target] : copies) {
-      try {
-        files.Rename(fresh, target);
-      } catch (const store::FileLayerError& error) {
-        throw CopyFailed("Cannot create file " + Shown(target) + Reason(error));
-      }
-    }
-  } catch (...) {
-    for (const auto& copy : copies) RemoveQuietly(files, copy.first);
-    throw;
+    files.WriteAt(out, 0, info);
+  } catch (const store::FileLayerError& error) {
+    throw CopyFailed(CannotCreate(backup_folder / kBackupFiles.back(), error));
   }
   try {
-    files.FlushFolder(backup_folder);
-  } catch (const store::FileLayerError&) {
-    // Every file is in place; only the new names might not outlast a power cut.
+    set->Commit();
+  } catch (const store::FileLayerError& error) {
+    throw CopyFailed(CannotCreate(error.Path(), error));
   }
 }
 
@@ -120,8 +108,12 @@ std::optional<fs::path> ChooseFolder(ClubSession& club, std::optional<fs::path> 
 
 }  // namespace
 
-void CheckBackupSet(const fs::path& backup_folder) {
-  store::FileLayer& files = store::DefaultFileLayer();
+void CheckBackupSet(const fs::path& backup_folder, store::FileLayer& files) {
+  try {
+    store::FinishFileSet(files, backup_folder);
+  } catch (const store::FileLayerError& error) {
+    throw CopyFailed(CannotCreate(error.Path(), error));
+  }
   for (const char* name : kBackupFiles) {
     const fs::path file = backup_folder / name;
     if (!files.Exists(file) || files.IsFolder(file)) throw CopyFailed(Shown(file) + " is missing.");
@@ -147,12 +139,11 @@ void CheckBackupSet(const fs::path& backup_folder) {
 }
 
 ClubSession::Replaced CopyClubFiles(CopyDirection direction, ClubSession& club, const fs::path& backup_folder) {
-  store::FileLayer& files = store::DefaultFileLayer();
   if (direction == CopyDirection::kToBackup) {
-    CopyToBackup(files, club, backup_folder);
+    CopyToBackup(club, backup_folder);
     return {};
   }
-  CheckBackupSet(backup_folder);
+  CheckBackupSet(backup_folder, club.Files());
   std::vector<FileReplacement> plan;
   for (const char* name : kBackupFiles)
     plan.push_back({QdbName(name), FileReplacement::Kind::kCopy, backup_folder / name});
@@ -163,6 +154,10 @@ ClubSession::Replaced CopyClubFiles(CopyDirection direction, ClubSession& club, 
   }
 }
 
+Outcome BackupFailed(Interaction& ui, const std::exception& error) {
+  return Failed(ui, "Data Backup failed", error.what());
+}
+
 Outcome BackupClub(ClubSession& club, std::optional<fs::path> folder) {
   Interaction& ui = club.Ui();
   const std::optional<fs::path> target = ChooseFolder(club, std::move(folder));
@@ -171,7 +166,7 @@ Outcome BackupClub(ClubSession& club, std::optional<fs::path> folder) {
     BusyGuard busy(ui);
     CopyClubFiles(CopyDirection::kToBackup, club, *target);
   } catch (const std::exception& error) {
-    return Failed(ui, "Data Backup failed", error.what());
+    return BackupFailed(ui, error);
   }
   ui.PlayConfirmationSound();
   ui.ShowInformation("Club Data has been Backed up.");

@@ -18,6 +18,7 @@
 #include "club/club_session.h"
 #include "club/outcome.h"
 #include "members/member_ledger.h"
+#include "store/file_layer.h"
 
 namespace pellmark::interchange {
 
@@ -42,20 +43,26 @@ class CopyFailed : public std::runtime_error {
 // Copies the club's files to the backup set in `backup_folder` (kToBackup) or
 // back (kFromBackup), store by store in the order members, memrecs,
 // securities, stkrecs, prices, accounts, actrecs, categories, unitfile, then
-// "clubinfo". A backup closes each store only while its file is copied
-// beside its ".bck", then renames the ten copies over the ".bck" files: a
-// failure leaves the earlier backup's files whole. A restore first checks the whole set
-// (CheckBackupSet), then replaces all ten club files at once and opens the
-// club again; it returns what ClubSession::ReplaceClubFiles returns (nothing
-// for a backup). Throws CopyFailed; ClubNeedsReopen when a store could not be
-// closed or reopened.
+// "clubinfo". A backup commits, then writes each store as of that commit
+// from its working files (the stores stay open) and the club information as
+// committed, and replaces the ten ".bck" files together (store::FileSet): a
+// failure, or a crash, leaves the earlier backup's set whole or the new one.
+// A restore first checks the whole set (CheckBackupSet), then replaces all
+// ten club files at once and opens the club again; it returns what
+// ClubSession::ReplaceClubFiles returns (nothing for a backup). Throws
+// CopyFailed, or the store's error when the commit fails.
 ClubSession::Replaced CopyClubFiles(CopyDirection direction, ClubSession& club,
                                     const std::filesystem::path& backup_folder);
 
-// All ten files of the backup set present, each store a readable container
-// and the club information of a length some layout has; else CopyFailed
-// naming the first file that is not.
-void CheckBackupSet(const std::filesystem::path& backup_folder);
+// Finishes a backup a crash cut short in `backup_folder` (store::FinishFileSet),
+// then checks that all ten files of the backup set are present, each store a
+// readable container and the club information of a length some layout has;
+// else CopyFailed naming the first file that is not.
+void CheckBackupSet(const std::filesystem::path& backup_folder,
+                    store::FileLayer& files = store::DefaultFileLayer());
+
+// Shows "Data Backup failed" with what went wrong below it and returns the refusal.
+Outcome BackupFailed(Interaction& ui, const std::exception& error);
 
 // "Backup Files": the folder chooser, then the copy; "Club Data has been
 // Backed up." or "Data Backup failed". `folder` skips the chooser.

@@ -158,6 +158,24 @@ SplitStore Split(FileLayer& files, const fs::path& name, const fs::path& folder)
   return split;
 }
 
+std::uint64_t WriteContainer(FileLayer& files, FileHandle data, std::uint64_t data_length, FileHandle index,
+                             std::uint64_t index_length, FileHandle out, const fs::path& name) {
+  const std::int32_t data_section = SectionLength(name, data_length);
+  const std::int32_t index_section = SectionLength(name, index_length);
+  std::string head(kQdbMarker);
+  AppendLittle<std::int32_t>(head, data_section);
+  files.WriteAt(out, 0, head);
+  std::uint64_t at = head.size();
+  CopyBytes(files, data, 0, out, at, data_length);
+  at += data_length;
+  std::string frame(kQixMarker);
+  AppendLittle<std::int32_t>(frame, index_section);
+  files.WriteAt(out, at, frame);
+  at += frame.size();
+  CopyBytes(files, index, 0, out, at, index_length);
+  return at + index_length;
+}
+
 void Join(FileLayer& files, const WorkingFiles& working, const fs::path& target,
           std::optional<std::uint64_t> data_length_wanted, std::optional<std::uint64_t> index_length_wanted) {
   const fs::path folder = FolderOf(target);
@@ -167,20 +185,9 @@ void Join(FileLayer& files, const WorkingFiles& working, const fs::path& target,
       OpenFile out(files, joined, OpenMode::kReadWrite);
       OpenFile data(files, working.data, OpenMode::kRead);
       OpenFile index(files, working.index, OpenMode::kRead);
-      const std::int32_t data_length =
-          SectionLength(target, data_length_wanted ? *data_length_wanted : files.Size(data.Handle()));
-      const std::int32_t index_length =
-          SectionLength(target, index_length_wanted ? *index_length_wanted : files.Size(index.Handle()));
-      std::string head(kQdbMarker);
-      AppendLittle<std::int32_t>(head, data_length);
-      files.WriteAt(out.Handle(), 0, head);
-      std::uint64_t at = head.size();
-      CopyBytes(files, data.Handle(), 0, out.Handle(), at, static_cast<std::uint64_t>(data_length));
-      at += static_cast<std::uint64_t>(data_length);
-      std::string frame(kQixMarker);
-      AppendLittle<std::int32_t>(frame, index_length);
-      files.WriteAt(out.Handle(), at, frame);
-      CopyBytes(files, index.Handle(), 0, out.Handle(), at + frame.size(), static_cast<std::uint64_t>(index_length));
+      WriteContainer(files, data.Handle(), data_length_wanted ? *data_length_wanted : files.Size(data.Handle()),
+                     index.Handle(), index_length_wanted ? *index_length_wanted : files.Size(index.Handle()),
+                     out.Handle(), target);
       files.Flush(out.Handle());
     }
     // The new container's bytes are on disk; its name need not be, as the

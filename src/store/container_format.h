@@ -84,6 +84,14 @@ void Join(FileLayer& files, const WorkingFiles& working, const std::filesystem::
           std::optional<std::uint64_t> data_length = std::nullopt,
           std::optional<std::uint64_t> index_length = std::nullopt);
 
+// Writes a container into `out` from its start: the first `data_length`
+// bytes of `data` as the data section and the first `index_length` bytes of
+// `index` as the index section. Returns the container's length; nothing is
+// flushed. A section too long for a container is EQDBFileError "Unable to
+// extend the file %s" naming `name`.
+std::uint64_t WriteContainer(FileLayer& files, FileHandle data, std::uint64_t data_length, FileHandle index,
+                             std::uint64_t index_length, FileHandle out, const std::filesystem::path& name);
+
 // Renames `source` over `target` (both in one folder).
 void ReplaceFile(FileLayer& files, const std::filesystem::path& source, const std::filesystem::path& target);
 

@@ -84,6 +84,10 @@ class FileLayer {
   virtual std::unique_ptr<FileView> Map(FileHandle handle, std::uint64_t size) = 0;
   // Makes the file's contents durable (fsync).
   virtual void Flush(FileHandle handle) = 0;
+  // Starts writing the file's contents to disk without waiting for it, so
+  // that flushing several files costs about one wait. Only a hint: it never
+  // fails, and Flush is still what makes the contents durable.
+  virtual void StartFlush(FileHandle) noexcept {}
   // Makes the names in a folder durable (fsync of the folder).
   virtual void FlushFolder(const std::filesystem::path& folder) = 0;
 

@@ -138,6 +138,11 @@ void PosixFileLayer::Flush(FileHandle handle) {
   if (::fsync(handle) != 0) throw FileLayerError(errno, HandlePath(handle), "fsync");
 }
 
+void PosixFileLayer::StartFlush(FileHandle handle) noexcept {
+  // Not every file system has it; the flush after waits for whatever is left.
+  (void)::sync_file_range(handle, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 void PosixFileLayer::FlushFolder(const std::filesystem::path& folder) {
   const std::filesystem::path name = folder.empty() ? std::filesystem::path(".") : folder;
   int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -7,6 +7,7 @@
 #include <exception>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 
 #include "store/container_format.h"
 #include "store/data_file_reader.h"
@@ -104,6 +105,7 @@ class TQDB::Impl {
   void FinishCommit();
   void AbandonCommit();
   void RevertToCommit();
+  std::uint64_t WriteCommittedContainer(FileHandle out);
   bool ChangedSinceCommit() const { return modified_ || working_.data != committed_.data; }
   std::string ReadItem(const IndexEntry& entry);
   // Reads the entry's bytes into `data`, whose memory is reused.
@@ -443,6 +445,31 @@ void TQDB::Impl::RevertToCommit() {
   key_ = ordinary_.Empty() ? std::string() : ordinary_.At(0).key;
   bof_ = !ordinary_.Empty();
   eof_ = ordinary_.Count() == 1;
+}
+
+std::uint64_t TQDB::Impl::WriteCommittedContainer(FileHandle out) {
+  RequireFile();
+  if (!managed_) throw std::logic_error("only a store committed by its owner has a committed container");
+  FileLayer& files = Files();
+  // The committed files are read through the handles the store holds open
+  // where it has them: a Pack since the commit, or no commit yet, leaves one
+  // to be opened.
+  std::optional<OpenFile> data;
+  FileHandle data_handle = data_handle_;
+  if (committed_.data != working_.data) {
+    data.emplace(files, committed_.data, OpenMode::kRead);
+    data_handle = data->Handle();
+  }
+  std::optional<OpenFile> index;
+  FileHandle index_handle = -1;
+  for (const OpenIndex& open : open_indexes_) {
+    if (open.file == committed_.index) index_handle = open.handle;
+  }
+  if (index_handle < 0) {
+    index.emplace(files, committed_.index, OpenMode::kRead);
+    index_handle = index->Handle();
+  }
+  return WriteContainer(files, data_handle, committed_length_, index_handle, committed_index_length_, out, file_name_);
 }
 
 void TQDB::Impl::ResetState() {
@@ -1148,6 +1175,7 @@ CommitPoint TQDB::PrepareCommit() { return impl_->PrepareCommit(); }
 void TQDB::FinishCommit() { impl_->FinishCommit(); }
 void TQDB::AbandonCommit() { impl_->AbandonCommit(); }
 void TQDB::RevertToCommit() { impl_->RevertToCommit(); }
+std::uint64_t TQDB::WriteCommittedContainer(FileHandle out) { return impl_->WriteCommittedContainer(out); }
 std::uint64_t TQDB::UnusedBytes() {
   impl_->RequireFile();
   std::uint64_t used = 0;

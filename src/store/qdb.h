@@ -136,6 +136,12 @@ class TQDB {
   void AbandonCommit();
   // Drops every change since the last commit.
   void RevertToCommit();
+  // Writes the store as of the last commit (as opened, before the first) into
+  // `out`, an open file of this store's file layer, from its start: the
+  // container its close would write. Returns the container's length; `out`
+  // is not flushed. The store stays open and unchanged. Only for a store
+  // committed by its owner; a failure to read or write is a FileLayerError.
+  std::uint64_t WriteCommittedContainer(FileHandle out);
   // Bytes of the data working file that no item points at any more (items
   // replaced or deleted); Pack reclaims them.
   std::uint64_t UnusedBytes();

@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -24,6 +25,8 @@
 #include "club/club_info_file.h"
 #include "club/club_replace.h"
 #include "club/view_state.h"
+#include "interchange/club_files.h"
+#include "store/whole_files.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
 
@@ -373,6 +376,149 @@ INSTANTIATE_TEST_SUITE_P(Replacements, ReplacementCrashSweep,
                          [](const ::testing::TestParamInfo<Replacement>& info) {
                            return std::string(info.param.name);
                          });
+
+// A backup replaces the ten ".bck" files of its folder together: a kill at any
+// file change, or a full disk from any call on, leaves, once the folder is
+// finished as a restore finishes it, the whole earlier set or the whole new
+// one and nothing else; the club's books are as they were. An official
+// valuation backs up into the club folder, which the next open finishes.
+struct BackupCase {
+  const char* name;
+  Line command;  // "BACKUP" stands for the backup folder
+  bool into_club;
+};
+
+void PrintTo(const BackupCase& backup, std::ostream* out) { *out << backup.name; }
+
+class BackupCrashSweep : public ::testing::TestWithParam<BackupCase> {
+ protected:
+  void SetUp() override {
+    base_ = root_.Path() / "base";
+    fs::create_directories(base_ / "backup");
+    std::vector<Line> setup = ClubWithMembers(3);
+    setup.push_back({"--yes", "valuation", "official", "12/05/2026"});
+    setup.push_back({"backup", (base_ / "backup").string()});
+    setup.push_back({"deposit", "Cash", "75", "--date", "12/06/2026", "--desc", "Late", "--category",
+                     "Member Contributions"});
+    setup.push_back({"member", "add", "--last", "Newman", "--first", "Lee"});
+    for (const Line& line : setup) {
+      const CliRun run = RunInClub(base_, line);
+      ASSERT_EQ(run.status, kDone) << line.front() << ": " << run.err;
+    }
+    const fs::path done = Copy("done");
+    const CliRun run = RunInClub(done, Command(done));
+    ASSERT_EQ(run.status, kDone) << run.err;
+    earlier_ = BackupSet(base_);
+    after_ = BackupSet(done);
+    ASSERT_NE(earlier_, after_);
+    books_before_ = Dump(base_);
+    books_after_ = Dump(done);
+  }
+
+  fs::path BackupFolder(const fs::path& club) const { return GetParam().into_club ? club : club / "backup"; }
+
+  Line Command(const fs::path& club) const {
+    Line command = GetParam().command;
+    for (std::string& word : command) {
+      if (word == "BACKUP") word = BackupFolder(club).string();
+    }
+    return command;
+  }
+
+  // The files of the backup folder that are not the club's own, with their bytes.
+  std::map<std::string, std::string> BackupSet(const fs::path& club) {
+    const std::set<std::string> own{"clubmem.qdb",  "memrec.qdb",  "clubstk.qdb", "stkrec.qdb",
+                                    "stkprice.qdb", "clubact.qdb", "actrec.qdb",  "clubcat.qdb",
+                                    "clubunit.qdb", kClubInfoFileName, kViewStateFileName};
+    std::map<std::string, std::string> set;
+    for (const auto& entry : fs::directory_iterator(BackupFolder(club))) {
+      const std::string name = entry.path().filename().string();
+      if (entry.is_regular_file() && !own.contains(name) && entry.path().extension() != ".stm") {
+        set[name] = store::ReadWholeFile(store::DefaultFileLayer(), entry.path());
+      }
+    }
+    return set;
+  }
+
+  fs::path Copy(const std::string& name) {
+    const fs::path club = root_.Path() / name;
+    fs::remove_all(club);
+    fs::copy(base_, club, fs::copy_options::recursive);
+    return club;
+  }
+
+  void ExpectWhole(const fs::path& club, const std::string& where) {
+    // The books first: opening the club finishes a backup into its folder.
+    const std::string books = Dump(club);
+    EXPECT_TRUE(books == books_before_ || books == books_after_) << GetParam().name << ": books torn " << where;
+    interchange::CheckBackupSet(BackupFolder(club));
+    const std::map<std::string, std::string> set = BackupSet(club);
+    EXPECT_TRUE(set == earlier_ || set == after_) << GetParam().name << ": backup set mixed " << where;
+  }
+
+  TempFolder root_;
+  fs::path base_;
+  std::map<std::string, std::string> earlier_;
+  std::map<std::string, std::string> after_;
+  std::string books_before_;
+  std::string books_after_;
+};
+
+TEST_P(BackupCrashSweep, AKillAtAnyFileChangeLeavesTheWholeEarlierSetOrTheWholeNewOne) {
+  int tried = 0;
+  for (int n = 1;; n += SweepAll() ? 1 : 3) {
+    const fs::path club = Copy("crash");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      CrashingFileLayer files;
+      files.Arm(n, CrashingFileLayer::Mode::kKill);
+      store::SetDefaultFileLayer(&files);
+      ::_exit(RunInClub(club, Command(club)).status == kDone ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    if (WIFEXITED(status)) {
+      EXPECT_EQ(WEXITSTATUS(status), 0);
+      EXPECT_EQ(BackupSet(club), after_);
+      break;
+    }
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    ++tried;
+    ExpectWhole(club, "by a kill at call " + std::to_string(n));
+    if (HasFailure()) break;
+  }
+  EXPECT_GT(tried, 30);
+  std::printf("%s: %d crash points\n", GetParam().name, tried);
+}
+
+TEST_P(BackupCrashSweep, AFullDiskFromAnyCallOnLeavesTheWholeEarlierSetOrTheWholeNewOne) {
+  int tried = 0;
+  for (int n = 1;; n += SweepAll() ? 1 : 3) {
+    const fs::path club = Copy("full");
+    CrashingFileLayer files;
+    files.Arm(n, CrashingFileLayer::Mode::kFull);
+    store::SetDefaultFileLayer(&files);
+    const CliRun run = RunInClub(club, Command(club));
+    const int changes = files.Changes();
+    store::SetDefaultFileLayer(nullptr);
+    if (changes < n) {
+      EXPECT_EQ(run.status, kDone);
+      break;
+    }
+    ++tried;
+    ExpectWhole(club, "by a full disk from call " + std::to_string(n));
+    if (HasFailure()) break;
+  }
+  EXPECT_GT(tried, 30);
+  std::printf("%s: %d full-disk points\n", GetParam().name, tried);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backups, BackupCrashSweep,
+                         ::testing::Values(BackupCase{"backup", {"backup", "BACKUP"}, false},
+                                           BackupCase{"valuation", {"--yes", "valuation", "official", "12/07/2026"},
+                                                      true}),
+                         [](const ::testing::TestParamInfo<BackupCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pellmark::testing

@@ -88,6 +88,39 @@ TEST_F(CliValuationTest, AnOfficialValuationPrintsItsUnitValueAndItsStatementRea
   EXPECT_EQ(Run({"unit-values"}).out, values.out);  // the unit record stays
 }
 
+TEST_F(CliValuationTest, AValuationWhoseBackupFailsIsPrintedAndTheFailureEndsTheCommand) {
+  // A folder where the backup file should go: the set cannot be replaced.
+  fs::create_directory(folder.Path() / "clubmem.bck");
+  CliRun official = Run({"valuation", "official", "12/07/2026"});
+  EXPECT_EQ(official.status, kRefused);
+  EXPECT_EQ(official.err, "Valuation Statement V12072026.stm created. Valuation Updated\n"
+                          "Data Backup failed\nCannot create file " +
+                              (folder.Path() / "clubmem.bck").string() + " (Is a directory)\n");
+  EXPECT_EQ(official.out,
+            "Statement:            V12072026.stm\n"
+            "Unit value:           $30.00\n"
+            "Previous unit value:  $25.00\n"
+            "Total value:          $120.00\n"
+            "Total units:          4.000\n"
+            "Unit id:              1\n");
+  // Recorded and committed: the club opens with it, and the summary buys at it.
+  EXPECT_EQ(Run({"unit-values"}).out,
+            "Unit Values (2)\n"
+            "Date        Unit Value  Id  Year Closed\n"
+            "----------  ----------  --  -----------\n"
+            "01/01/2026      $25.00   0\n"
+            "12/07/2026      $30.00   1\n");
+  // Once the folder is out of the way the next backup takes the whole set.
+  fs::remove(folder.Path() / "clubmem.bck");
+  const fs::path elsewhere = folder.Path() / "elsewhere";
+  fs::create_directory(elsewhere);
+  ASSERT_EQ(Run({"backup", elsewhere.string()}).status, kDone);
+  ASSERT_EQ(Run({"--yes", "valuation", "official", "12/07/2026"}).status, kDone);
+  for (const char* backup : {"clubmem.bck", "clubunit.bck", "clubinfo.bck"}) {
+    EXPECT_TRUE(fs::is_regular_file(folder.Path() / backup)) << backup;
+  }
+}
+
 TEST_F(CliValuationTest, RefusedValuationsNameTheirReasonAndChangeNothing) {
   const auto before = FolderBytes();
   struct Case {

@@ -46,6 +46,16 @@ Items ItemsAt(const CommitPoint& point, const fs::path& folder, bool written) {
   return items;
 }
 
+// The store as of its last commit, written as a container beside it.
+std::string CommittedContainer(TQDB& store, const fs::path& file) {
+  {
+    OpenFile out(DefaultFileLayer(), file, OpenMode::kCreate);
+    const std::uint64_t length = store.WriteCommittedContainer(out.Handle());
+    EXPECT_EQ(length, fs::file_size(file));
+  }
+  return testing::ReadBytes(file);
+}
+
 TEST(OwnerCommit, EveryCommitPointHoldsItsItemsWhileTheIndexFilesTakeTurns) {
   const unsigned seed = pellmark::testing::PropertySeed();
   SCOPED_TRACE("seed " + std::to_string(seed));
@@ -90,9 +100,13 @@ TEST(OwnerCommit, EveryCommitPointHoldsItsItemsWhileTheIndexFilesTakeTurns) {
       if (n >= 3) EXPECT_EQ(indexes[n - 1], indexes[n - 3]) << "step " << step;
       // The data file and at most two index files, however many commits went before.
       EXPECT_LE(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 3) << "step " << step;
-    } else if (choice < 98) {
+    } else if (choice < 95) {
       store.RevertToCommit();
       now = committed;
+    } else if (choice < 98) {
+      // A backup's copy: the last commit, whatever changed since.
+      CommittedContainer(store, folder.Path() / "copy.qdb");
+      ASSERT_EQ(ItemsOf(folder.Path() / "copy.qdb", folder.Path()), committed) << "step " << step;
     } else {
       store.Pack();
       indexes.clear();
@@ -103,6 +117,44 @@ TEST(OwnerCommit, EveryCommitPointHoldsItsItemsWhileTheIndexFilesTakeTurns) {
   committed = now;
   store.Close();
   EXPECT_EQ(ItemsOf(folder.Path() / "items.qdb", work), committed);
+}
+
+TEST(OwnerCommit, TheCommittedContainerIsTheOneTheCloseWritesAndLeavesTheStoreOpen) {
+  ScratchFolder folder;
+  const fs::path work = folder.Path() / "work";
+  fs::create_directory(work);
+  const fs::path file = folder.Path() / "items.qdb";
+  const fs::path copy = folder.Path() / "copy.bck";
+  testing::WriteBytes(file, testing::Hex(testing::kTwoItemContainer));
+  TQDB store;
+  store.SetCommittedByOwner(true);
+  store.SetTempFolder(work);
+  store.SetFileName(file);
+  // Before the first commit: the store file as opened, without what changed since.
+  store.Store("C", "uncommitted");
+  EXPECT_EQ(CommittedContainer(store, copy), testing::Hex(testing::kTwoItemContainer));
+
+  store.PrepareCommit();
+  store.FinishCommit();
+  // "A" rewritten where the commit's bytes are not, "B" gone, "D" not committed.
+  store.Store("A", "new");
+  store.FindKey("B");
+  store.Delete();
+  store.PrepareCommit();
+  store.FinishCommit();
+  store.Store("D", "later");
+  const std::string committed = CommittedContainer(store, copy);
+  EXPECT_EQ(committed, testing::Hex("51444200 11000000 78797a 756e636f6d6d6974746564 6e6577"  // "QDB", 17: xyz uncommitted new
+                                    " 51495800 20000000 02000000"                            // "QIX", 32, count 2
+                                    " 4300 03000000 0b000000 00000000"                        // "C": offset 3, size 11
+                                    " 4100 0e000000 03000000 00000000"));                     // "A": offset 14, size 3
+  // The store goes on as it was: "D" is there to be committed or dropped.
+  EXPECT_EQ(store.GetDataByKey("D"), "later");
+  store.Pack();
+  EXPECT_EQ(CommittedContainer(store, copy), committed);
+  store.RevertToCommit();
+  store.Close();
+  EXPECT_EQ(testing::ReadBytes(file), committed);
 }
 
 }  // namespace
