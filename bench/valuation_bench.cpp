@@ -38,7 +38,6 @@
 #include "club/keys.h"
 #include "club/record_kinds.h"
 #include "interchange/club_files.h"
-#include "members/member_ledger.h"
 #include "members/member_posting.h"
 #include "valuation/club_summary.h"
 #include "valuation/valuation.h"
@@ -56,9 +55,8 @@ class ValuationClub {
     club_ = std::make_unique<ClubSession>(folder_, ui_, clock_);
     club_->OpenClub(false);
     WriteGrownClub(*club_);
-    members_ = std::make_unique<ledger::MemberLedger>(*club_);
     figures_ = std::make_unique<valuation::ClubFigures>(*club_);
-    valuations_ = std::make_unique<valuation::Valuations>(*club_, *figures_, *members_);
+    valuations_ = std::make_unique<valuation::Valuations>(*club_, *figures_);
   }
   ~ValuationClub() {
     valuations_.reset();
@@ -119,7 +117,6 @@ class ValuationClub {
   QuietInteraction ui_;
   FixedClock clock_;
   std::unique_ptr<ClubSession> club_;
-  std::unique_ptr<ledger::MemberLedger> members_;
   std::unique_ptr<valuation::ClubFigures> figures_;
   std::unique_ptr<valuation::Valuations> valuations_;
 };

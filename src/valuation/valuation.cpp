@@ -148,8 +148,7 @@ TMemberRec ResetTotals(const ValuationBooks::Member& member,
 
 }  // namespace
 
-Valuations::Valuations(ClubSession& club, ClubFigures& figures, ledger::MemberLedger& members)
-    : club_(club), figures_(figures), members_(members) {}
+Valuations::Valuations(ClubSession& club, ClubFigures& figures) : club_(club), figures_(figures) {}
 
 store::FileLayer& Valuations::Files() const { return files_ != nullptr ? *files_ : store::DefaultFileLayer(); }
 

@@ -2,7 +2,7 @@
 // its members hold, written as a valuation statement file and, for an official
 // valuation, recorded as a unit value record that later dues buy units at.
 //
-//   Valuations valuations(club, figures, members);
+//   Valuations valuations(club, figures);
 //   ValuationResult result = valuations.CreateValuation(date, /*official=*/true);
 //   if (result.backup_pending) {            // the books copy the stores to ".bck" files
 //     ... CopyClubFiles(to backup, club, club.Folder()) ...
@@ -23,7 +23,6 @@
 
 #include "club/club_session.h"
 #include "club/outcome.h"
-#include "members/member_ledger.h"
 #include "store/file_layer.h"
 #include "valuation/club_summary.h"
 
@@ -81,7 +80,7 @@ using SettleValuation = std::function<void(const ValuationResult&)>;
 
 class Valuations {
  public:
-  Valuations(ClubSession& club, ClubFigures& figures, ledger::MemberLedger& members);
+  Valuations(ClubSession& club, ClubFigures& figures);
 
   // The statement files go through `files`; nullptr goes back to the default layer.
   void SetFileLayer(store::FileLayer* files) { files_ = files; }
@@ -140,7 +139,6 @@ class Valuations {
 
   ClubSession& club_;
   ClubFigures& figures_;
-  ledger::MemberLedger& members_;
   store::FileLayer* files_ = nullptr;
   ReportCalendar* calendar_ = nullptr;
 };
