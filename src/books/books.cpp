@@ -9,7 +9,7 @@ Books::Books(std::filesystem::path folder, Interaction& ui, const Clock& clock)
       trades_(club_, securities_, prices_, accounts_),
       changes_(club_, securities_, accounts_),
       figures_(club_),
-      valuations_(club_, figures_, members_) {}
+      valuations_(club_, figures_) {}
 
 void Books::Open(bool reset) {
   figures_.ForgetPurchaseUnit();

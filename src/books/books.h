@@ -76,11 +76,11 @@ class Books {
   // created, then "Data Backup failed" is shown and the outcome is that
   // refusal, with the figures of the valuation.
   valuation::ValuationResult CreateValuation(DayNumber date, bool official);
-  // "Audit Valuations" from `start`, announced: each valuation it re-runs is
-  // committed on its own, one that fails is dropped; the purchase unit value is
-  // looked up again afterwards.
+  // "Audit Valuations" from `start`, announced: the valuations it re-ran are
+  // committed together, or dropped when they cannot all be written; the
+  // purchase unit value is looked up again afterwards.
   Outcome AuditValuations(DayNumber start, bool announce = true);
-  // "Recaulate All Members", committed valuation by valuation; its question,
+  // "Recaulate All Members", committed as the audit is; its question,
   // progress and message go through `ui` when given, else the club's port.
   Outcome RecalculateAllMembers(Interaction* ui = nullptr);
 
@@ -101,7 +101,7 @@ class Books {
   valuation::Valuations& Valuations() { return valuations_; }
 
  private:
-  // Commits a valuation the audit ran, or drops it when it failed half way.
+  // Commits what an audit or a recalculation wrote, or drops it when the writing failed half way.
   void SettleAuditedValuation(const valuation::ValuationResult& result);
 
   ClubSession club_;

@@ -79,7 +79,7 @@ std::vector<std::string> CommandPaths() {
 }
 
 int RunCli(int argc, const char* const* argv, std::istream& in, std::ostream& out, std::ostream& err,
-           bool in_is_terminal) {
+           bool in_is_terminal, bool err_is_terminal) {
   CLI::App app{"Pellmark: the books of an investment club, from the command line.", "pellmark-cli"};
   app.set_version_flag("--version", std::string("pellmark-cli ") + PELLMARK_VERSION);
   app.require_subcommand(1);
@@ -122,7 +122,7 @@ int RunCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
   std::optional<bool> preset;
   if (yes) preset = true;
   if (no) preset = false;
-  TerminalInteraction ui(preset, in, err, in_is_terminal);
+  TerminalInteraction ui(preset, in, err, in_is_terminal, err_is_terminal);
   context.club_folder = club_folder.empty() ? std::filesystem::current_path() : std::filesystem::path(club_folder);
   context.ui = &ui;
   context.out = &out;

@@ -3,14 +3,15 @@
 #include <istream>
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include "club/text_encoding.h"
 
 namespace pellmark::cli {
 
 TerminalInteraction::TerminalInteraction(std::optional<bool> preset, std::istream& in, std::ostream& err,
-                                         bool in_is_terminal)
-    : preset_(preset), in_(in), err_(err), in_is_terminal_(in_is_terminal) {}
+                                         bool in_is_terminal, bool err_is_terminal)
+    : preset_(preset), in_(in), err_(err), in_is_terminal_(in_is_terminal), err_is_terminal_(err_is_terminal) {}
 
 void TerminalInteraction::ShowError(std::string_view text) { err_ << ToUtf8(text) << '\n'; }
 
@@ -41,7 +42,10 @@ bool TerminalInteraction::ConfirmAfterwards(std::string_view text) {
 }
 
 void TerminalInteraction::ShowProgress(std::string_view caption, int percent) {
-  if (in_is_terminal_ && percent > 0) err_ << '\r' << ToUtf8(caption) << ' ' << percent << "%" << std::flush;
+  // Redrawn in place when it moves; the line ends when the work is done, before its closing message.
+  const int shown = std::exchange(drawn_percent_, percent);
+  if (!err_is_terminal_ || percent <= 0 || percent == shown) return;
+  err_ << '\r' << ToUtf8(caption) << ' ' << percent << '%' << (percent >= 100 ? "\n" : "") << std::flush;
 }
 
 EntryDialogResult TerminalInteraction::RunEntryDialog(const EntryDialogRequest& request) {

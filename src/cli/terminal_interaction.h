@@ -26,8 +26,10 @@ class DialogUnavailable : public std::logic_error {
 
 class TerminalInteraction : public Interaction {
  public:
-  // `preset` answers every question; `in` is read only when it is a terminal.
-  TerminalInteraction(std::optional<bool> preset, std::istream& in, std::ostream& err, bool in_is_terminal);
+  // `preset` answers every question; `in` is read only when it is a terminal;
+  // progress is drawn on `err` only when that is a terminal.
+  TerminalInteraction(std::optional<bool> preset, std::istream& in, std::ostream& err, bool in_is_terminal,
+                      bool err_is_terminal = false);
 
   void ShowError(std::string_view text) override;
   void ShowInformation(std::string_view text) override;
@@ -47,6 +49,8 @@ class TerminalInteraction : public Interaction {
   std::istream& in_;
   std::ostream& err_;
   bool in_is_terminal_;
+  bool err_is_terminal_;
+  int drawn_percent_ = 0;
 };
 
 }  // namespace pellmark::cli

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <exception>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "members/member_posting.h"
 #include "store/whole_files.h"
 #include "valuation/statement_file.h"
+#include "valuation/valuation_books.h"
 
 namespace pellmark::valuation {
 namespace {
@@ -28,13 +30,10 @@ double SharesOf(const TSecurityTranRec& tran) { return tran.price == 0 ? 0 : tra
 
 int YearOf(DayNumber date) { return CivilFromDayNumber(date).year; }
 
-// The filter of one owner's transactions of one year ("12_1999_>").
-std::string OwnerYearFilter(std::int32_t owner, int year) { return fmt::format("{}_{:04}_>", owner, year); }
-
-// The filter of the unit records of one date ("1999_364_>").
-std::string UnitDateFilter(DayNumber date) {
+// The key prefix of the unit records of one date ("1999_364_").
+std::string UnitDatePrefix(DayNumber date) {
   const std::string key = UnitKey(0, date);
-  return key.substr(0, key.rfind('_') + 1) + ">";
+  return key.substr(0, key.rfind('_') + 1);
 }
 
 // The security's position as of `date`, rebuilt in a working copy from its
@@ -120,17 +119,6 @@ class AuditModeGuard {
   bool saved_;
 };
 
-// The unit record that comes first after `date`, in key (date) order.
-std::optional<TUnitValueRec> FirstUnitAfter(Table<TUnitValueRec>& units, std::optional<DayNumber> date) {
-  std::optional<TUnitValueRec> found;
-  units.ForEachBackward("", [&](const TUnitValueRec& unit) {
-    if (date && unit.date <= *date) return false;
-    found = unit;
-    return true;
-  });
-  return found;
-}
-
 // Payments buy units and payouts sell them; the other kinds carry none, and a
 // unit value given to them would invent units.
 bool CarriesUnits(const TMemberTranRec& tran) {
@@ -138,16 +126,56 @@ bool CarriesUnits(const TMemberTranRec& tran) {
   return kind == MemberTranKind::Payment || kind == MemberTranKind::Payout;
 }
 
+// A member's totals taken again from all its transactions, as a member reset
+// does; those in `repointed` count at the unit record `unitid` of `unit_value`.
+TMemberRec ResetTotals(const ValuationBooks::Member& member,
+                       const std::set<const ValuationBooks::MemberTran*>* repointed, std::int32_t unitid,
+                       double unit_value) {
+  TMemberRec totals = member.record;
+  totals.tunits = totals.totalc = totals.totale = 0;
+  for (const ValuationBooks::MemberTran& tran : *member.transactions) {
+    if (repointed != nullptr && repointed->contains(&tran)) {
+      TMemberTranRec moved = tran.record;
+      moved.unitind = unitid;
+      moved.cunit = unit_value;
+      ledger::ApplyMemberPosting(totals, moved, +1);
+    } else {
+      ledger::ApplyMemberPosting(totals, tran.record, +1);
+    }
+  }
+  return totals;
+}
+
 }  // namespace
 
-Valuations::Valuations(ClubSession& club, ClubFigures& figures, ledger::MemberLedger& members)
-    : club_(club), figures_(figures), members_(members) {}
+Valuations::Valuations(ClubSession& club, ClubFigures& figures) : club_(club), figures_(figures) {}
 
 store::FileLayer& Valuations::Files() const { return files_ != nullptr ? *files_ : store::DefaultFileLayer(); }
 
 Outcome Valuations::Failed() { return Refuse(club_.Ui(), kCreationFailed); }
 
 ValuationResult Valuations::CreateValuation(DayNumber date, bool official) {
+  ValuationBooks books(club_);
+  ValuationResult result = Value(books, date, official);
+  if (!result.figures) return result;
+  try {
+    books.Write(Files());
+  } catch (const std::exception&) {
+    result.outcome = Failed();
+    result.failed = true;
+    result.figures.reset();
+    result.backup_pending = false;
+    return result;
+  }
+  if (!official && !club_.AuditMode()) {
+    // 14. A test statement.
+    club_.Ui().PlayConfirmationSound();
+    club_.Ui().ShowInformation("Valuation Statement " + result.figures->statement.filename().string() + " created.");
+  }
+  return result;
+}
+
+ValuationResult Valuations::Value(ValuationBooks& books, DayNumber date, bool official) {
   Interaction& ui = club_.Ui();
   TClubInfoRec& info = club_.Info();
   const bool audit = club_.AuditMode();
@@ -166,15 +194,11 @@ ValuationResult Valuations::CreateValuation(DayNumber date, bool official) {
   // 2. Current (today or tomorrow): active items with their stored figures;
   // past-dated: hidden items too, with figures rebuilt as of the date.
   const bool current = date >= today;
-  const std::string master_filter = current ? std::string(kActiveFilter) : std::string();
 
   // 3. Staleness question.
   if (current && !audit) {
     bool active_security = false;
-    club_.securities.ForEachBackward(kActiveFilter, [&](const TSecurityRec&) {
-      active_security = true;
-      return false;
-    });
+    for (const ValuationBooks::Security& security : books.Securities()) active_security |= security.Active();
     std::string subject;
     if (!info.stks && !info.dues && active_security) {
       subject = "Security Prices and Member Dues";
@@ -192,11 +216,14 @@ ValuationResult Valuations::CreateValuation(DayNumber date, bool official) {
   // 4. Re-calculation: official over unit records of the same date.
   std::vector<std::string> collected_keys;
   std::set<std::int32_t> collected_ids;
+  const std::map<std::string, TUnitValueRec>& units = books.Units();
   if (official) {
-    club_.unitfile.ForEachKeyed(UnitDateFilter(date), [&](const std::string& key, const TUnitValueRec& unit) {
-      collected_keys.push_back(key);
-      collected_ids.insert(unit.unitid);
-    });
+    const std::string date_prefix = UnitDatePrefix(date);
+    for (auto unit = units.lower_bound(date_prefix); unit != units.end() && unit->first.starts_with(date_prefix);
+         ++unit) {
+      collected_keys.push_back(unit->first);
+      collected_ids.insert(unit->second.unitid);
+    }
   }
   const bool recalculation = !collected_keys.empty();
   if (recalculation && !audit) {
@@ -205,17 +232,15 @@ ValuationResult Valuations::CreateValuation(DayNumber date, bool official) {
   }
 
   const std::filesystem::path file = club_.Folder() / StatementFileName(date);
-  std::optional<std::string> replaced;  // the statement the new one replaced, put back on a failure
-  bool written = false;
   try {
     BusyGuard busy(ui);
     // 5. Previous unit value.
     double previous = info.vunit;
     if (!current) {
-      club_.unitfile.ForEachBackward("", [&](const TUnitValueRec& unit) {
-        previous = unit.unitval;
-        return unit.date >= date;
-      });
+      for (auto unit = units.rbegin(); unit != units.rend(); ++unit) {
+        previous = unit->second.unitval;
+        if (unit->second.date < date) break;
+      }
     }
 
     // 6. The statement, header first.
@@ -224,23 +249,26 @@ ValuationResult Valuations::CreateValuation(DayNumber date, bool official) {
     double total_value = 0;
 
     // 7. Securities.
-    club_.securities.ForEach(master_filter, [&](TSecurityRec security) {
-      std::vector<TSecurityTranRec> trans;
+    for (const ValuationBooks::Security& stored : books.Securities()) {
+      if (current && !stored.Active()) continue;
+      TSecurityRec security = stored.record;
+      const std::vector<TSecurityTranRec>* trans = nullptr;
       if (!current) {
-        trans = club_.stkrecs.Select(OwnerFilter(security.stkid));
-        RebuildPosition(security, trans, date);
+        trans = &books.SecurityTransactions(security.stkid);
+        RebuildPosition(security, *trans, date);
       }
-      if (!HasShares(security.sharest)) return;
+      if (!HasShares(security.sharest)) continue;
       if (!current) {
         security.pricec = security.pricep;
-        club_.prices.ForEachBackward(OwnerFilter(security.stkid), [&](const TPriceRec& price) {
-          if (price.trandate > date) return true;
-          security.pricec = price.price;
-          return false;
-        });
+        const std::vector<TPriceRec>& prices = books.Prices(security.stkid);
+        for (auto price = prices.rbegin(); price != prices.rend(); ++price) {
+          if (price->trandate > date) continue;
+          security.pricec = price->price;
+          break;
+        }
         // Splits and basis changes after the date rewrote the lots and prices
         // before it; they are walked back from the newest.
-        for (auto tran = trans.rbegin(); tran != trans.rend() && tran->trandate > date; ++tran) {
+        for (auto tran = trans->rbegin(); tran != trans->rend() && tran->trandate > date; ++tran) {
           if (tran->price == 0 || tran->comm == 0) continue;
           if (KindOf(*tran) == SecurityTranKind::Split) {
             security.sharest -= tran->amount;
@@ -252,68 +280,71 @@ ValuationResult Valuations::CreateValuation(DayNumber date, bool official) {
             security.pricep = security.pricep * tran->comm / tran->price;
           }
         }
-        if (!HasShares(security.sharest)) return;
+        if (!HasShares(security.sharest)) continue;
       }
       const double shares = RoundThroughReal48(security.sharest);
       const double price = RoundThroughReal48(security.pricec);
       statement.securities.push_back(
           {security.pricep * security.sharest / shares, security.pricec, security.dividendy, security.sharest, security.name});
       total_value += shares * price;
-    });
+    }
 
     // 8. Dividends of the year, hidden securities included.
     double dividends = 0;
-    const int year = YearOf(date);
-    club_.securities.ForEach("", [&](const TSecurityRec& security) {
-      club_.stkrecs.ForEach(OwnerYearFilter(security.stkid, year), [&](const TSecurityTranRec& tran) {
+    const DayNumber year_start = DayNumberFromCivil({YearOf(date), 1, 1});
+    for (const ValuationBooks::Security& security : books.Securities()) {
+      for (const TSecurityTranRec& tran : books.SecurityTransactions(security.record.stkid)) {
         const auto kind = KindOf(tran);
-        if (tran.trandate <= date && (kind == SecurityTranKind::Dividend || kind == SecurityTranKind::Reinvestment)) {
+        if (tran.trandate >= year_start && tran.trandate <= date &&
+            (kind == SecurityTranKind::Dividend || kind == SecurityTranKind::Reinvestment)) {
           dividends += tran.amount;
         }
-      });
-    });
+      }
+    }
     statement.dividends = dividends;
 
     // 9. Accounts: what came after the date, and the members' contributions of
     // the date, backed out of a working copy.
     bool backed_out_cash = false;
-    club_.accounts.ForEach(master_filter, [&](TAccountRec account) {
-      if (account.ExcludedFromValuation()) return;
-      club_.actrecs.ForEachBackward(OwnerFilter(account.actid), [&](const TAccountTranRec& tran) {
-        if (tran.trandate < date) return false;
-        if (tran.trandate > date || tran.catid == Code(PredefinedCategory::MemberContributions)) {
-          ledger::ApplyAccountPosting(account, tran, -1, info.year);
+    for (const ValuationBooks::Account& stored : books.Accounts()) {
+      if ((current && !stored.Active()) || stored.record.ExcludedFromValuation()) continue;
+      TAccountRec account = stored.record;
+      const std::vector<TAccountTranRec>& trans = books.AccountTransactions(account.actid);
+      for (auto tran = trans.rbegin(); tran != trans.rend() && tran->trandate >= date; ++tran) {
+        if (tran->trandate > date || tran->catid == Code(PredefinedCategory::MemberContributions)) {
+          ledger::ApplyAccountPosting(account, *tran, -1, info.year);
           backed_out_cash = true;
         }
-        return true;
-      });
-      if (account.bal == 0) return;
+      }
+      if (account.bal == 0) continue;
       statement.accounts.push_back({account.bal, account.interesty, account.name});
       total_value += account.bal;
-    });
+    }
 
     // 10. Members: transactions after the date, those of the date when cash of
     // the date was backed out, and on a re-calculation those that bought at the
     // unit records it replaces, backed out of a working copy.
     double total_units = 0;
-    std::vector<TMemberTranRec> to_repoint;
-    club_.members.ForEach(master_filter, [&](TMemberRec member) {
-      const std::vector<TMemberTranRec> trans = club_.memrecs.Select(OwnerFilter(member.memid));
+    std::vector<ValuationBooks::MemberTran*> to_repoint;
+    for (ValuationBooks::Member& stored : books.Members()) {
+      if (current && !stored.Active()) continue;
+      TMemberRec member = stored.record;
+      std::vector<ValuationBooks::MemberTran>& trans = *stored.transactions;
       for (auto tran = trans.rbegin(); tran != trans.rend(); ++tran) {
-        const bool at_replaced_unit = recalculation && collected_ids.count(tran->unitind) != 0;
-        if (at_replaced_unit) to_repoint.push_back(*tran);
+        const bool at_replaced_unit = recalculation && collected_ids.count(tran->record.unitind) != 0;
+        if (at_replaced_unit) to_repoint.push_back(&*tran);
         bool back_out;
-        if (backed_out_cash && tran->trandate == date) {
+        if (backed_out_cash && tran->record.trandate == date) {
           back_out = true;
         } else {
-          back_out = tran->trandate > date || (at_replaced_unit && tran->trandate <= date);
+          back_out = tran->record.trandate > date || (at_replaced_unit && tran->record.trandate <= date);
         }
-        if (back_out) ledger::ApplyMemberPosting(member, *tran, -1);
+        if (back_out) ledger::ApplyMemberPosting(member, tran->record, -1);
       }
-      if (member.tunits == 0) return;
+      if (member.tunits == 0) continue;
       statement.members.push_back({member.tunits, member.totalc, member.totale, ledger::DisplayName(member)});
       total_units += member.tunits;
-    });
+    }
 
     // 11. No units, no valuation.
     if (total_units == 0) {
@@ -323,18 +354,31 @@ ValuationResult Valuations::CreateValuation(DayNumber date, bool official) {
       return result;
     }
 
-    // 12. The unit value, the summary and the trailer; the file is replaced whole.
+    // 12. The unit value, the summary and the trailer.
     const double unit_value = total_value / total_units;
     const std::int32_t unitid = info.unitind;
     statement.summary = StatementSummary{unit_value, previous, total_value, total_units};
     statement.unit_id = official ? unitid : -1;
-    const std::string bytes = EncodeStatement(statement);
-    replaced = store::TryReadWholeFile(Files(), file);
-    written = true;
-    store::SaveFileAtomically(Files(), file, bytes);
+    std::string bytes = EncodeStatement(statement);
 
-    ValuationFigures figures{file, unit_value, previous, total_value, total_units, official ? unitid : -1,
-                             official, current, recalculation};
+    // 13.5, worked out before anything changes so that a failure leaves the
+    // books as they were: the totals of the members whose transactions move to
+    // the new unit record, taken again from all their transactions.
+    const std::set<const ValuationBooks::MemberTran*> repointed(to_repoint.begin(), to_repoint.end());
+    std::vector<std::pair<ValuationBooks::Member*, TMemberRec>> resets;
+    if (official) {
+      std::set<std::int32_t> reset_ids;
+      for (const ValuationBooks::MemberTran* tran : to_repoint) reset_ids.insert(tran->record.memid);
+      for (std::int32_t memid : reset_ids) {
+        if (ValuationBooks::Member* member = books.FindMember(memid)) {
+          resets.emplace_back(member, ResetTotals(*member, &repointed, unitid, unit_value));
+        }
+      }
+    }
+
+    books.PutStatement(file, std::move(bytes));
+    const ValuationFigures figures{file, unit_value, previous, total_value, total_units, official ? unitid : -1,
+                                   official, current, recalculation};
     if (official) {
       // 13. The unit record and the club information.
       TUnitValueRec unit;
@@ -350,51 +394,33 @@ ValuationResult Valuations::CreateValuation(DayNumber date, bool official) {
         info.stks = false;
       }
       AllocateTranId(info.unitind);
-      club_.unitfile.Put(unit);
+      books.PutUnit(unit);
       if (recalculation) {
-        std::set<std::int32_t> reset;
-        for (TMemberTranRec tran : to_repoint) {
-          tran.unitind = unitid;
-          tran.cunit = unit_value;
-          club_.memrecs.Put(tran);
-          reset.insert(tran.memid);
+        for (ValuationBooks::MemberTran* tran : to_repoint) {
+          tran->record.unitind = unitid;
+          tran->record.cunit = unit_value;
+          tran->changed = true;
         }
-        for (std::int32_t memid : reset) members_.RecalculateMember(memid);
+        for (auto& [member, totals] : resets) books.SetTotals(*member, totals);
         for (const std::string& key : collected_keys) {
-          const std::optional<TUnitValueRec> old = club_.unitfile.Find(key);
-          club_.unitfile.Remove(key);
-          if (old && info.unitkey == old->unitid) {
+          const auto old = units.find(key);
+          const std::optional<std::int32_t> old_id =
+              old == units.end() ? std::nullopt : std::optional<std::int32_t>(old->second.unitid);
+          books.RemoveUnit(key);
+          if (old_id && info.unitkey == *old_id) {
             info.unitkey = unitid;
             info.vunit = unit_value;
           }
         }
       }
-      club_.WriteClubInfo();
+      books.InfoChanged();
       result.backup_pending = !audit;
-    } else if (!audit) {
-      // 14. A test statement.
-      ui.PlayConfirmationSound();
-      ui.ShowInformation("Valuation Statement " + file.filename().string() + " created.");
     }
     result.figures = figures;
     return result;
   } catch (const std::exception&) {
-    // The statement of this valuation does not outlive it: the one it replaced comes back.
-    if (written) {
-      try {
-        if (replaced) {
-          store::SaveFileAtomically(Files(), file, *replaced);
-        } else if (Files().Exists(file)) {
-          Files().Remove(file);
-        }
-      } catch (const std::exception&) {
-        // The failure already being reported is the one the user needs.
-      }
-    }
     result.outcome = Failed();
     result.failed = true;
-    result.figures.reset();
-    result.backup_pending = false;
     return result;
   }
 }
@@ -406,22 +432,45 @@ void Valuations::AnnounceOfficial(const ValuationFigures& figures) {
   figures_.RefreshPurchaseUnit();
 }
 
-Outcome Valuations::AuditValuations(DayNumber start, bool announce, const SettleValuation& settle) {
+void Valuations::Audit(ValuationBooks& books, DayNumber start) {
   AuditModeGuard audit(club_);
   ReportCalendar* const calendar = calendar_;
   const DayNumber saved_date = calendar != nullptr ? calendar->Date() : DayNumber{};
   const std::int32_t open_year = club_.Info().year;
   if (YearOf(start) < open_year) start = DayNumberFromCivil({open_year, 1, 1});
 
-  const std::vector<std::string> keys = club_.unitfile.Keys(fmt::format("{:04}_>", YearOf(start)));
-  for (const std::string& key : keys) {
-    const std::optional<TUnitValueRec> unit = club_.unitfile.Find(key);
-    if (!unit || unit->date < start) continue;
-    if (calendar != nullptr) calendar->SetDate(unit->date);
-    settle(CreateValuation(unit->date, /*official=*/true));
+  const std::map<std::string, TUnitValueRec>& units = books.Units();
+  const std::string year_prefix = fmt::format("{:04}_", YearOf(start));
+  std::vector<std::string> keys;
+  for (auto unit = units.lower_bound(year_prefix); unit != units.end() && unit->first.starts_with(year_prefix); ++unit) {
+    keys.push_back(unit->first);
   }
-
+  for (const std::string& key : keys) {
+    const auto unit = units.find(key);
+    if (unit == units.end() || unit->second.date < start) continue;
+    const DayNumber date = unit->second.date;
+    if (calendar != nullptr) calendar->SetDate(date);
+    (void)Value(books, date, /*official=*/true);
+  }
   if (calendar != nullptr) calendar->SetDate(saved_date);
+}
+
+Outcome Valuations::WriteAudited(ValuationBooks& books, const SettleValuation& settle) {
+  ValuationResult written;
+  try {
+    books.Write(Files());
+  } catch (const std::exception&) {
+    written.outcome = Failed();
+    written.failed = true;
+  }
+  settle(written);
+  return written.outcome;
+}
+
+Outcome Valuations::AuditValuations(DayNumber start, bool announce, const SettleValuation& settle) {
+  ValuationBooks books(club_);
+  Audit(books, start);
+  if (Outcome written = WriteAudited(books, settle); !written) return written;
   if (announce) {
     club_.Ui().PlayConfirmationSound();
     club_.Ui().ShowInformation(kAuditCompleted);
@@ -432,41 +481,58 @@ Outcome Valuations::AuditValuations(DayNumber start, bool announce, const Settle
 Outcome Valuations::RecalculateAllMembers(const SettleValuation& settle, Interaction& ui) {
   if (!ui.Confirm(kRecalculateQuestion)) return Outcome::Cancelled();
 
+  ValuationBooks books(club_);
+  const std::map<std::string, TUnitValueRec>& units = books.Units();
+  // The unit record that comes first after `date`, in key (date) order.
+  auto first_after = [&](std::optional<DayNumber> date) {
+    std::optional<TUnitValueRec> found;
+    for (auto unit = units.rbegin(); unit != units.rend() && (!date || unit->second.date > *date); ++unit) {
+      found = unit->second;
+    }
+    return found;
+  };
   TClubInfoRec& info = club_.Info();
   const std::int32_t saved_year = info.year;
-  const int total = club_.unitfile.Count();
+  const int total = static_cast<int>(units.size());
   ui.ShowProgress(kRecalculateCaption, 0);
   try {
     // The club's first unit value is taken as right.
-    std::optional<TUnitValueRec> previous = FirstUnitAfter(club_.unitfile, std::nullopt);
+    std::optional<TUnitValueRec> previous = first_after(std::nullopt);
     int done = 1;
-    for (std::optional<TUnitValueRec> next = previous ? FirstUnitAfter(club_.unitfile, previous->date) : std::nullopt;
-         next; next = FirstUnitAfter(club_.unitfile, previous->date)) {
+    for (std::optional<TUnitValueRec> next = previous ? first_after(previous->date) : std::nullopt; next;
+         next = first_after(previous->date)) {
       const DayNumber date = next->date;
       info.year = YearOf(date);
       // Every units-carrying transaction from the previous valuation up to this
       // one buys at the previous valuation, across a year's end too.
-      for (const TMemberRec& member : club_.members.Select(kActiveFilter)) {
+      for (ValuationBooks::Member& member : books.Members()) {
+        if (!member.Active()) continue;
         bool repriced = false;
-        for (TMemberTranRec tran : club_.memrecs.Select(OwnerFilter(member.memid))) {
-          if (tran.trandate < previous->date || tran.trandate >= date || !CarriesUnits(tran)) continue;
-          if (tran.cunit == previous->unitval && tran.unitind == previous->unitid) continue;
-          tran.cunit = previous->unitval;
-          tran.unitind = previous->unitid;
-          club_.memrecs.Put(tran);
+        for (ValuationBooks::MemberTran& tran : *member.transactions) {
+          TMemberTranRec& record = tran.record;
+          if (record.trandate < previous->date || record.trandate >= date || !CarriesUnits(record)) continue;
+          if (record.cunit == previous->unitval && record.unitind == previous->unitid) continue;
+          record.cunit = previous->unitval;
+          record.unitind = previous->unitid;
+          tran.changed = true;
           repriced = true;
         }
-        if (repriced) members_.RecalculateMember(member.memid);
+        if (!repriced) continue;
+        if (ValuationBooks::Member* reset = books.FindMember(member.record.memid)) {
+          books.SetTotals(*reset, ResetTotals(*reset, nullptr, 0, 0));
+        }
       }
-      (void)AuditValuations(date, /*announce=*/false, settle);
+      Audit(books, date);
       ++done;
       ui.ShowProgress(kRecalculateCaption, total == 0 ? 100 : done * 100 / total);
       // The audit replaced the record of this date; the new one prices the next stretch.
-      std::optional<TUnitValueRec> replaced;
-      club_.unitfile.ForEach(UnitDateFilter(date), [&](const TUnitValueRec& unit) {
-        if (!replaced) replaced = unit;
-      });
-      previous = replaced ? replaced : next;
+      const std::string date_prefix = UnitDatePrefix(date);
+      const auto replaced = units.lower_bound(date_prefix);
+      if (replaced != units.end() && replaced->first.starts_with(date_prefix)) {
+        previous = replaced->second;
+      } else {
+        previous = next;
+      }
     }
   } catch (...) {
     info.year = saved_year;
@@ -474,7 +540,11 @@ Outcome Valuations::RecalculateAllMembers(const SettleValuation& settle, Interac
     throw;
   }
   info.year = saved_year;
-  club_.WriteClubInfo();
+  books.InfoChanged();
+  if (Outcome written = WriteAudited(books, settle); !written) {
+    ui.ShowProgress(kRecalculateCaption, 0);
+    return written;
+  }
   figures_.RefreshPurchaseUnit();
   ui.ShowProgress(kRecalculateCaption, 100);
   ui.PlayConfirmationSound();

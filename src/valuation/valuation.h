@@ -2,7 +2,7 @@
 // its members hold, written as a valuation statement file and, for an official
 // valuation, recorded as a unit value record that later dues buy units at.
 //
-//   Valuations valuations(club, figures, members);
+//   Valuations valuations(club, figures);
 //   ValuationResult result = valuations.CreateValuation(date, /*official=*/true);
 //   if (result.backup_pending) {            // the books copy the stores to ".bck" files
 //     ... CopyClubFiles(to backup, club, club.Folder()) ...
@@ -23,11 +23,12 @@
 
 #include "club/club_session.h"
 #include "club/outcome.h"
-#include "members/member_ledger.h"
 #include "store/file_layer.h"
 #include "valuation/club_summary.h"
 
 namespace pellmark::valuation {
+
+class ValuationBooks;
 
 // What a valuation that wrote its statement found.
 struct ValuationFigures {
@@ -71,14 +72,15 @@ class ReportCalendar {
   virtual void SetDate(DayNumber date) = 0;
 };
 
-// What becomes of each valuation an audit runs, decided by the layer that owns
-// the unit of work: one that went through is committed, one that failed half
-// way is dropped, so that a failure ends that valuation only.
+// What becomes of the valuations an audit or a recalculation ran, decided by
+// the layer that owns the unit of work once they are written: committed, or
+// dropped when the writing failed half way. A valuation that fails before
+// (a number too large for a statement) changes nothing and ends only itself.
 using SettleValuation = std::function<void(const ValuationResult&)>;
 
 class Valuations {
  public:
-  Valuations(ClubSession& club, ClubFigures& figures, ledger::MemberLedger& members);
+  Valuations(ClubSession& club, ClubFigures& figures);
 
   // The statement files go through `files`; nullptr goes back to the default layer.
   void SetFileLayer(store::FileLayer* files) { files_ = files; }
@@ -109,6 +111,10 @@ class Valuations {
   // year (from 1 January of the open year when `start` is earlier) runs again
   // in audit mode, in date order, re-pricing the dues that bought at it. With
   // `announce`, the sound and "The Audit was completed successfully." follow.
+  // The valuations run over the books held in memory, each seeing what the
+  // ones before it left, exactly as if each had been written and committed;
+  // what the last ones left is written once and settled. A failed writing
+  // drops the audit whole ("Valuation Statement Creation failed", refused).
   Outcome AuditValuations(DayNumber start, bool announce, const SettleValuation& settle);
 
   // "Recaulate All Members": after its question, walks every unit record from
@@ -117,15 +123,22 @@ class Valuations {
   // previous valuation, then the record's year is audited from its date. The
   // progress gauge follows the records. Cancelled by No. The question,
   // progress and closing message go through `ui`, the club's port or one with
-  // a window's gauge beside it.
+  // a window's gauge beside it. Held in memory and written once, as the audit.
   Outcome RecalculateAllMembers(const SettleValuation& settle, Interaction& ui);
 
  private:
   store::FileLayer& Files() const;
+  // The steps of a valuation over books held in memory: its statement, unit
+  // record, re-pointed transactions and reset members go into `books`.
+  ValuationResult Value(ValuationBooks& books, DayNumber date, bool official);
+  // The audit's valuations over `books`, in audit mode.
+  void Audit(ValuationBooks& books, DayNumber start);
+  // Writes what the valuations left in `books` and settles it; a failure shows
+  // "Valuation Statement Creation failed" and is returned.
+  Outcome WriteAudited(ValuationBooks& books, const SettleValuation& settle);
 
   ClubSession& club_;
   ClubFigures& figures_;
-  ledger::MemberLedger& members_;
   store::FileLayer* files_ = nullptr;
   ReportCalendar* calendar_ = nullptr;
 };

@@ -179,5 +179,25 @@ TEST_F(CliValuationTest, AnAuditAndARecalculationRerunTheValuationsAfterABackDat
   EXPECT_EQ(FolderBytes(), before);
 }
 
+TEST_F(CliValuationTest, TheRecalculationDrawsItsProgressOnlyWhenStandardErrorIsATerminal) {
+  ASSERT_EQ(Run({"valuation", "official", "12/03/2026"}).status, kDone);
+  const std::string plain = Run({"--yes", "recalculate"}).err;
+  EXPECT_TRUE(plain.ends_with("Continue? Yes\nAll active members units been recalculated.\n")) << plain;
+  EXPECT_EQ(plain.find('%'), std::string::npos) << plain;
+
+  const std::vector<std::string> args = {"pellmark-cli", "--club", folder.Path().string(), "--today",
+                                         "12/07/2026",   "--yes",  "recalculate"};
+  std::vector<const char*> argv;
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
+  std::istringstream in;
+  std::ostringstream out;
+  std::ostringstream err;
+  ASSERT_EQ(RunCli(static_cast<int>(argv.size()), argv.data(), in, out, err, false, true), kDone);
+  // Two unit records: the starting one and 3 December.
+  EXPECT_TRUE(err.str().ends_with(
+      "Continue? Yes\n\rRecalculating Valuations 100%\nAll active members units been recalculated.\n"))
+      << err.str();
+}
+
 }  // namespace
 }  // namespace pellmark::cli
