@@ -50,6 +50,7 @@ class TQDB::Impl {
 
   bool FindKey(std::string_view key);
   void Add(std::string_view data, std::string_view key);
+  std::uint64_t Append(std::string_view bytes);
   void Change(std::string_view data);
   void StoreAll(std::span<const StoredItem> items);
   void Delete();
@@ -658,6 +659,20 @@ bool TQDB::Impl::FindKey(std::string_view key) {
   return true;
 }
 
+// Writes `bytes` at the end of the data file and returns where they start.
+std::uint64_t TQDB::Impl::Append(std::string_view bytes) {
+  FileLayer& files = Files();
+  std::uint64_t end = 0;
+  try {
+    end = files.Size(data_handle_);
+  } catch (const FileLayerError&) {
+    throw EQDBFileError(QdbText(kTextNotValid, Name()));
+  }
+  if (end + bytes.size() > static_cast<std::uint64_t>(INT32_MAX)) throw EQDBFileError(QdbText(kTextCannotExtend, Name()));
+  Guarded([&] { files.WriteAt(data_handle_, end, bytes); });
+  return end;
+}
+
 void TQDB::Impl::Add(std::string_view data, std::string_view key) {
   RequireFile();
   if (RefuseReadOnly()) return;
@@ -666,15 +681,7 @@ void TQDB::Impl::Add(std::string_view data, std::string_view key) {
   }
   const auto [found, position] = ordinary_.Find(key);
   if (found) throw EQDBIndexError(QdbText(kTextDuplicateKey));
-  FileLayer& files = Files();
-  std::uint64_t end = 0;
-  try {
-    end = files.Size(data_handle_);
-  } catch (const FileLayerError&) {
-    throw EQDBFileError(QdbText(kTextNotValid, Name()));
-  }
-  if (end + data.size() > static_cast<std::uint64_t>(INT32_MAX)) throw EQDBFileError(QdbText(kTextCannotExtend, Name()));
-  Guarded([&] { files.WriteAt(data_handle_, end, data); });
+  const std::uint64_t end = Append(data);
   ordinary_.Insert(position, {std::string(key), static_cast<std::int32_t>(end), static_cast<std::int32_t>(data.size()), 0});
   item_index_ = position;
   key_ = key;
@@ -731,15 +738,7 @@ void TQDB::Impl::StoreAll(std::span<const StoredItem> items) {
     }
     bytes += item.data;
   }
-  FileLayer& files = Files();
-  std::uint64_t end = 0;
-  try {
-    end = files.Size(data_handle_);
-  } catch (const FileLayerError&) {
-    throw EQDBFileError(QdbText(kTextNotValid, Name()));
-  }
-  if (end + bytes.size() > static_cast<std::uint64_t>(INT32_MAX)) throw EQDBFileError(QdbText(kTextCannotExtend, Name()));
-  Guarded([&] { files.WriteAt(data_handle_, end, bytes); });
+  const std::uint64_t end = Append(bytes);
   // Every item is appended, also one that replaces an item: a commit never
   // writes over bytes the last one points at, and Pack reclaims the rest.
   std::vector<IndexEntry> added;
