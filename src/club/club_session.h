@@ -12,7 +12,6 @@
 
 #include <array>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <optional>
