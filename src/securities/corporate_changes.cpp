@@ -243,7 +243,7 @@ Outcome CorporateChanges::UpdateBasis(std::int32_t stkid, double new_cost, doubl
   change.stkid = stkid;
   club_.stkrecs.Put(change);
   securities_.Save(security);
-  securities_.ResetSecurity(security.name, false);
+  (void)securities_.ResetSecurity(security.name, false);
   club_.Ui().ShowInformation(security.name + " Basis Updated.");
   return Outcome::Done();
 }
@@ -331,7 +331,7 @@ void CorporateChanges::UndoRemoved(const TSecurityTranRec& removed) {
     return;
   }
   securities_.Save(security);
-  securities_.ResetSecurity(security.name, false);
+  (void)securities_.ResetSecurity(security.name, false);
 }
 
 Outcome CorporateChanges::ResetDividends() {
