@@ -1,8 +1,9 @@
 // A typed table: one record store bound to its record type and to the key each
 // record is stored under. A walk takes its filter as an argument and leaves
 // the store's filter and current item alone; every change sets the filter it
-// needs and restores the store's filter afterwards. Every change asks the store to save its index; the club's stores take that as a
-// note and save it with the commit of the whole operation (ClubSession::Commit).
+// needs and restores the store's filter afterwards. Every change asks the
+// store to save its index; the club's stores take that as a note and save it
+// with the commit of the whole operation (ClubSession::Commit).
 // Finding a key does not depend on the filter.
 //
 //   Table<TAccountTranRec> actrecs(store, AccountTranKey);
