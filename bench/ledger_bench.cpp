@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "bench_command_line.h"
+#include "time_reporter.h"
 #include "cash/account_ledger.h"
 #include "club/club_session.h"
 #include "club/keys.h"
@@ -152,27 +153,6 @@ void RegisterAll(BenchClub& club) {
     for (auto _ : state) club.Reset();
   })->Iterations(club.Count() >= 10'000 ? 5 : 200)->Unit(benchmark::kMicrosecond);
 }
-
-// Collects each benchmark's real and CPU time per iteration, in microseconds.
-class TimeReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      real_[run.run_name.function_name] = run.GetAdjustedRealTime();
-      cpu_[run.run_name.function_name] = run.GetAdjustedCPUTime();
-    }
-  }
-  double Time(const std::string& name, bool cpu) const {
-    const auto& times = cpu ? cpu_ : real_;
-    auto found = times.find(name);
-    return found == times.end() ? 0 : found->second;
-  }
-
- private:
-  std::map<std::string, double> real_;
-  std::map<std::string, double> cpu_;
-};
 
 // One table of the figures, by real time or by CPU time. The index save's CPU
 // time includes the rewrite of one item that precedes it.

@@ -37,6 +37,7 @@
 
 #include "grown_club.h"
 #include "quiet_interaction.h"
+#include "time_reporter.h"
 #include "bench_command_line.h"
 #include "cash/account_posting.h"
 #include "club/club_session.h"
@@ -142,25 +143,6 @@ class ValuationClub {
   std::unique_ptr<ClubSession> club_;
   std::unique_ptr<valuation::ClubFigures> figures_;
   std::unique_ptr<valuation::Valuations> valuations_;
-};
-
-class TimeReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      real_[run.run_name.function_name] = run.GetAdjustedRealTime();
-      cpu_[run.run_name.function_name] = run.GetAdjustedCPUTime();
-    }
-  }
-  double Time(const std::string& name, bool cpu) const {
-    const auto& times = cpu ? cpu_ : real_;
-    auto found = times.find(name);
-    return found == times.end() ? 0 : found->second;
-  }
-
- private:
-  std::map<std::string, double> real_, cpu_;
 };
 
 void PrintSummary(const TimeReporter& reporter, bool cpu) {
