@@ -116,7 +116,6 @@ QWidget* AccountsPage::BuildTransactionsArea() {
 QWidget* AccountsPage::BuildDataArea() {
   auto* area = new QWidget;
   area->setObjectName(QStringLiteral("accountdata"));
-  area->setStyleSheet(LockedFieldsStyle());
 
   auto* fields = new QGroupBox(tr("Account Information"), area);
   fields->setObjectName(QStringLiteral("accountinfo"));

@@ -34,7 +34,6 @@ CategoriesSheet::CategoriesSheet(Books& books, QListWidget& catbox, const Accoun
                                  QWidget* parent)
     : QWidget(parent), books_(books), ledger_(books.Categories()), catbox_(catbox), accounts_(accounts) {
   setObjectName(QStringLiteral("categorysheet"));
-  setStyleSheet(LockedFieldsStyle());
 
   auto* fields = new QGroupBox(tr("Category"), this);
   fields->setObjectName(QStringLiteral("categoryfields"));

@@ -114,6 +114,7 @@ QWidget* MembersPage::BuildDuesArea() {
   valuationlist_->setObjectName(QStringLiteral("valuationlist"));
   valuationlist_->setFocusPolicy(Qt::NoFocus);
   valuationlist_->setSelectionMode(QAbstractItemView::NoSelection);
+  valuationlist_->setUniformItemSizes(true);
   auto* valuations_layout = new QVBoxLayout(valuations_group_);
   valuations_layout->addWidget(valuationlist_);
 
@@ -147,7 +148,6 @@ QWidget* MembersPage::BuildDuesArea() {
 QWidget* MembersPage::BuildDataArea() {
   auto* area = new QWidget;
   area->setObjectName(QStringLiteral("memberdata"));
-  area->setStyleSheet(LockedFieldsStyle());
 
   auto* fields = new QGroupBox(tr("Member Information"), area);
   fields->setObjectName(QStringLiteral("memberinfo"));

@@ -199,6 +199,8 @@ void TPellmark::BuildKeyPanel() {
   Keys_ = new QListWidget(key_panel_);
   Keys_->setObjectName(QStringLiteral("Keys"));
   Keys_->setToolTip(tr("Click to Select"));
+  // One line per key: the list lays out and paints without measuring every name.
+  Keys_->setUniformItemSizes(true);
   connect(Keys_, &QListWidget::currentRowChanged, this, &TPellmark::KeysClick);
   catbox_ = new QListWidget(key_panel_);
   catbox_->setObjectName(QStringLiteral("catbox"));
@@ -444,6 +446,7 @@ bool TPellmark::TabSet1Change(MainTab tab) {
     case MainTab::kAccounts:
       ListMasterKeys(club_.accounts.Keys(KeyListFilter(view.showhiddenaccounts)), tab);
       if (Keys_->currentRow() < 0) SelectDefaultAccount();
+      KeysClick(Keys_->currentRow());
       ShowKeys(tr("Accounts"), true);
       break;
     case MainTab::kReports:
@@ -465,6 +468,8 @@ bool TPellmark::TabSet1Change(MainTab tab) {
 void TPellmark::ListMasterKeys(std::vector<std::string> keys, MainTab tab) {
   keylist_ = std::move(keys);
   const std::vector<std::string> names = DisplayNames(keylist_);
+  // Refilled without a click per change: the callers show the chosen key once.
+  const QSignalBlocker quiet(Keys_);
   Keys_->clear();
   Keys_->setSelectionMode(QAbstractItemView::SingleSelection);
   for (const std::string& name : names) Keys_->addItem(FromCore(name));
@@ -472,37 +477,38 @@ void TPellmark::ListMasterKeys(std::vector<std::string> keys, MainTab tab) {
 }
 
 void TPellmark::SelectDefaultAccount() {
-  if (auto row = RowOfAccount(club_.accounts, keylist_, club_.Info().defact)) Keys_->setCurrentRow(*row);
+  if (auto row = RowOfAccount(club_.accounts, keylist_, club_.Info().defact)) ChooseKeyRow(*row);
 }
 
-void TPellmark::ListAccounts(const QString& selected) {
-  ListMasterKeys(club_.accounts.Keys(KeyListFilter(club_.View().showhiddenaccounts)), MainTab::kAccounts);
+void TPellmark::ChooseKeyRow(int row) {
+  const QSignalBlocker quiet(Keys_);
+  Keys_->setCurrentRow(row);
+}
+
+void TPellmark::ListNamedKeys(std::vector<std::string> keys, MainTab tab, const QString& selected) {
+  ListMasterKeys(std::move(keys), tab);
   const std::string name = ToCore(selected);
   const auto listed = std::find_if(keylist_.begin(), keylist_.end(),
                                    [&](const std::string& key) { return key.size() > 1 && key.substr(1) == name; });
   if (!name.empty() && listed != keylist_.end()) {
-    Keys_->setCurrentRow(static_cast<int>(listed - keylist_.begin()));
-  } else {
+    ChooseKeyRow(static_cast<int>(listed - keylist_.begin()));
+  } else if (tab == MainTab::kAccounts) {
     SelectDefaultAccount();
   }
+  KeysClick(Keys_->currentRow());
+}
+
+void TPellmark::ListAccounts(const QString& selected) {
+  ListNamedKeys(club_.accounts.Keys(KeyListFilter(club_.View().showhiddenaccounts)), MainTab::kAccounts, selected);
 }
 
 void TPellmark::ListMembers(const QString& selected) {
-  ListMasterKeys(club_.members.Keys(KeyListFilter(club_.View().showhiddenmembers)), MainTab::kMembers);
-  const std::string name = ToCore(selected);
-  for (std::size_t row = 0; row < keylist_.size(); ++row) {
-    if (keylist_[row].substr(1) == name) Keys_->setCurrentRow(static_cast<int>(row));
-  }
-  KeysClick(Keys_->currentRow());
+  ListNamedKeys(club_.members.Keys(KeyListFilter(club_.View().showhiddenmembers)), MainTab::kMembers, selected);
 }
 
 void TPellmark::ListSecurities(const QString& selected) {
-  ListMasterKeys(club_.securities.Keys(KeyListFilter(club_.View().showhiddensecurities)), MainTab::kSecurities);
-  const std::string name = ToCore(selected);
-  for (std::size_t row = 0; row < keylist_.size(); ++row) {
-    if (keylist_[row].substr(1) == name) Keys_->setCurrentRow(static_cast<int>(row));
-  }
-  KeysClick(Keys_->currentRow());
+  ListNamedKeys(club_.securities.Keys(KeyListFilter(club_.View().showhiddensecurities)), MainTab::kSecurities,
+                selected);
 }
 
 void TPellmark::StepKeys(int step) {

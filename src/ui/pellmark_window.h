@@ -121,6 +121,11 @@ class TPellmark : public QMainWindow {
   // Lists the accounts again and selects `selected`, else the default member account.
   void ListAccounts(const QString& selected);
   void SelectDefaultAccount();
+  // Sets the current key without the click that shows it.
+  void ChooseKeyRow(int row);
+  // Lists keys, chooses the one named (or the remembered one, or for accounts
+  // the default account) and shows it.
+  void ListNamedKeys(std::vector<std::string> keys, MainTab tab, const QString& selected);
   // Lists the members again and selects `selected` when it is still listed.
   void ListMembers(const QString& selected);
   // Lists the securities again and selects `selected` when it is still listed.

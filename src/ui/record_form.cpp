@@ -3,20 +3,26 @@
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QStyle>
+#include <QPalette>
 
 #include "ui/named_widgets.h"
 
 namespace pellmark::ui {
 
-QString LockedFieldsStyle() { return QStringLiteral("QLineEdit[readOnly=\"true\"] { background: palette(window); }"); }
+void ShowReadOnly(QLineEdit* field, bool read_only) {
+  if (field->isReadOnly() == read_only) return;
+  field->setReadOnly(read_only);
+  if (read_only) {
+    QPalette locked = field->palette();
+    locked.setColor(QPalette::Base, locked.color(QPalette::Window));
+    field->setPalette(locked);
+  } else {
+    field->setPalette(QPalette());  // back to the inherited palette
+  }
+}
 
 void LockFields(const std::vector<QLineEdit*>& fields, bool locked) {
-  for (QLineEdit* field : fields) {
-    field->setReadOnly(locked);
-    field->style()->unpolish(field);
-    field->style()->polish(field);
-  }
+  for (QLineEdit* field : fields) ShowReadOnly(field, locked);
 }
 
 RecordFormButtons RecordFormButtons::Create(QWidget* parent, const Labelled& add_new, const Labelled& change,

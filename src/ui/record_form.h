@@ -2,7 +2,6 @@
 // fields that stay read-only until New or Change opens them, and the row of New,
 // Change, Commit and Abort under them. The checks on Commit are the ledgers'.
 //
-//   area->setStyleSheet(LockedFieldsStyle());
 //   buttons_ = RecordFormButtons::Create(fields, {tr("&New Account"), QStringLiteral("accountnew")},
 //                                        {tr("C&hange Account"), QStringLiteral("accountchange")},
 //                                        QStringLiteral("accountadd"), QStringLiteral("accountcancel"));
@@ -25,12 +24,11 @@ class QWidget;
 
 namespace pellmark::ui {
 
-// A style sheet that makes read-only fields look like the labels of a form, so
-// that the locked state reads at a glance.
-QString LockedFieldsStyle();
-
-// Makes the fields read-only or editable and restyles them at once, since a
-// style sheet does not follow a property change by itself.
+// Makes a field read-only or editable. A read-only field takes the window's
+// colour as its background, so the locked state of a form reads at a glance. A
+// field already in the asked state is left alone: forms lock again on every
+// record shown.
+void ShowReadOnly(QLineEdit* field, bool read_only);
 void LockFields(const std::vector<QLineEdit*>& fields, bool locked);
 
 struct RecordFormButtons {

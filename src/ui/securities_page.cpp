@@ -147,7 +147,6 @@ QWidget* SecuritiesPage::BuildPricesArea() {
 QWidget* SecuritiesPage::BuildDataArea() {
   auto* area = new QWidget;
   area->setObjectName(QStringLiteral("securitydata"));
-  area->setStyleSheet(LockedFieldsStyle());
 
   auto* fields = new QGroupBox(tr("Security Information"), area);
   fields->setObjectName(QStringLiteral("securityinfo"));

@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include "books/books_check.h"
@@ -35,7 +34,6 @@ QString CountText(std::int32_t count) { return QStringLiteral("(%1)").arg(count)
 SpecialPage::SpecialPage(Books& books, QWidget* parent)
     : QTabWidget(parent), books_(books), club_(books.Club()) {
   setObjectName(QStringLiteral("SpecialPage"));
-  setStyleSheet(LockedFieldsStyle());
   addTab(BuildSetupSheet(), tr("Setup"));
   addTab(BuildOptionsSheet(), tr("Options"));
   ShowClubInformation();
@@ -342,10 +340,9 @@ ClubInfoFields SpecialPage::ReadFields() const {
 
 void SpecialPage::SetLocked(bool locked) {
   locked_ = locked;
-  for (QLineEdit* field : {club_name_, club_address_, tax_id_, track_year_, start_unit_, smtp_server_,
-                           home_address_, proxy_, username_, password_, quotehost_, quoteurl_}) {
-    field->setReadOnly(locked);
-  }
+  LockFields({club_name_, club_address_, tax_id_, track_year_, start_unit_, smtp_server_, home_address_, proxy_,
+              username_, password_, quotehost_, quoteurl_},
+             locked);
   for (QWidget* choice : {static_cast<QWidget*>(useproxy_), static_cast<QWidget*>(proxycache_),
                           static_cast<QWidget*>(uselogin_)}) {
     choice->setEnabled(!locked);
@@ -365,21 +362,12 @@ void SpecialPage::SetLocked(bool locked) {
     useproxyClick();
     useloginClick();
   }
-  Repolish({club_name_, club_address_, tax_id_, track_year_, start_unit_, smtp_server_, home_address_, proxy_,
-            username_, password_, quotehost_, quoteurl_});
 }
 
 void SpecialPage::ClearConnectionType() {
   dialopt_->setExclusive(false);
   for (QAbstractButton* choice : dialopt_->buttons()) choice->setChecked(false);
   dialopt_->setExclusive(true);
-}
-
-void SpecialPage::Repolish(std::initializer_list<QLineEdit*> fields) {
-  for (QLineEdit* field : fields) {
-    field->style()->unpolish(field);
-    field->style()->polish(field);
-  }
 }
 
 void SpecialPage::clubinfochangeClick() {
@@ -415,15 +403,12 @@ void SpecialPage::clubinfoabortClick() {
 
 void SpecialPage::useproxyClick() {
   if (locked_) return;
-  proxy_->setReadOnly(!useproxy_->isChecked());
-  Repolish({proxy_});
+  ShowReadOnly(proxy_, !useproxy_->isChecked());
 }
 
 void SpecialPage::useloginClick() {
   if (locked_) return;
-  username_->setReadOnly(!uselogin_->isChecked());
-  password_->setReadOnly(!uselogin_->isChecked());
-  Repolish({username_, password_});
+  LockFields({username_, password_}, !uselogin_->isChecked());
 }
 
 void SpecialPage::dialoptClick() {

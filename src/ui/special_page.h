@@ -62,7 +62,6 @@ class SpecialPage : public QTabWidget {
   void SetLocked(bool locked);
   void ClearConnectionType();
   // The style sheet reads the read-only property only when a field is polished again.
-  static void Repolish(std::initializer_list<QLineEdit*> fields);
   void useproxyClick();
   void useloginClick();
   void dialoptClick();

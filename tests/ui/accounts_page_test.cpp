@@ -178,8 +178,11 @@ TEST_F(AccountsPageTest, TheAllBoxAndTheYearSpinChooseTheRegistersRows) {
 TEST_F(AccountsPageTest, ANewAccountIsCheckedListedAndSelected) {
   ShowSheet(kDataSheet);
   Click("accountnew");
-  EXPECT_EQ(Find<QLineEdit>(*window, "accountname")->text(), QStringLiteral("Account Name"));
-  EXPECT_FALSE(Find<QLineEdit>(*window, "accountname")->isReadOnly());
+  auto* name = Find<QLineEdit>(*window, "accountname");
+  EXPECT_EQ(name->text(), QStringLiteral("Account Name"));
+  EXPECT_FALSE(name->isReadOnly());
+  // An open field is drawn as an entry field, a locked one in the window's colour.
+  EXPECT_EQ(name->palette().color(QPalette::Base), window->palette().color(QPalette::Base));
   Click("accountadd");
   Type(*window, "accountname", QStringLiteral("Broker"));
   Type(*window, "initialbalance", QStringLiteral("25x"));
@@ -193,7 +196,8 @@ TEST_F(AccountsPageTest, ANewAccountIsCheckedListedAndSelected) {
   EXPECT_THAT(ui.Messages(), ElementsAre("Account Broker added."));
   EXPECT_EQ(ListedNames(), (QStringList{QStringLiteral("Broker"), QStringLiteral("Cash")}));
   EXPECT_EQ(Find<QListWidget>(*window, "Keys")->currentItem()->text(), QStringLiteral("Broker"));
-  EXPECT_TRUE(Find<QLineEdit>(*window, "accountname")->isReadOnly());
+  EXPECT_TRUE(name->isReadOnly());
+  EXPECT_EQ(name->palette().color(QPalette::Base), window->palette().color(QPalette::Window));
   EXPECT_EQ(Text("bal"), QStringLiteral("$250.00"));
   EXPECT_FALSE(Find<QCheckBox>(*window, "curactsel")->isChecked());
   EXPECT_EQ(Text("totalassets"), QStringLiteral("$250.00"));
