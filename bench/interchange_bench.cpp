@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "quiet_interaction.h"
+#include "time_reporter.h"
 #include "bench_command_line.h"
 #include "books/books.h"
 #include "club/keys.h"
@@ -161,20 +162,18 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-class TimeReporter : public benchmark::ConsoleReporter {
+// The times, and the bytes a benchmark counted, for the summary's rates.
+class BytesReporter : public TimeReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
+    TimeReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      real_[run.run_name.function_name] = run.GetAdjustedRealTime();
       if (run.counters.count("bytes")) bytes_[run.run_name.function_name] = run.counters.at("bytes");
     }
   }
-  double Time(const std::string& name) const { return real_.count(name) ? real_.at(name) : 0; }
   double Bytes(const std::string& name) const { return bytes_.count(name) ? bytes_.at(name) : 0; }
 
  private:
-  std::map<std::string, double> real_;
   std::map<std::string, double> bytes_;
 };
 
@@ -215,9 +214,9 @@ int main(int argc, char** argv) {
       state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
     })->Unit(benchmark::kMillisecond);
 
-    TimeReporter reporter;
+    BytesReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double exported = reporter.Time("export");
+    const double exported = reporter.Time("export", false);
 
     // The disk is shared and its flushes vary by the second: backup, peer,
     // restore and peer again take turns, and the medians are compared.

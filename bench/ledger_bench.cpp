@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "bench_command_line.h"
+#include "quiet_interaction.h"
 #include "time_reporter.h"
 #include "cash/account_ledger.h"
 #include "club/club_session.h"
@@ -39,20 +40,12 @@ using ledger::PostMode;
 
 constexpr const char* kAccount = "Cash";
 
-// Nothing is shown and nothing is asked: the postings measured here run no dialog.
-class SilentInteraction final : public Interaction {
+// Nothing is shown and every question is answered No: the postings measured
+// here run no dialog.
+class SilentInteraction final : public QuietInteraction {
  public:
   void ShowError(std::string_view) override {}
-  void ShowInformation(std::string_view) override {}
   bool Confirm(std::string_view, bool) override { return false; }
-  void Beep() override {}
-  void PlayConfirmationSound() override {}
-  void SetBusy(bool) override {}
-  void ShowProgress(std::string_view, int) override {}
-  bool KeepResponsive() override { return true; }
-  EntryDialogResult RunEntryDialog(const EntryDialogRequest&) override { return {}; }
-  LotChooserResult RunLotChooser(const LotChooserRequest&) override { return {}; }
-  std::optional<fs::path> ChooseTargetDirectory(const FolderChooserRequest&) override { return std::nullopt; }
 };
 
 // The n-th posting: deposits and checks in turn, spread over the club's year.
