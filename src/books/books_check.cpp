@@ -10,6 +10,7 @@
 #include "club/keys.h"
 #include "club/number_format.h"
 #include "club/record_kinds.h"
+#include "club/unit_values.h"
 #include "members/member_posting.h"
 
 namespace pellmark {
@@ -126,7 +127,27 @@ class Checker {
             BooksBreach::Mend::kResetMember, name, reset);
       }
       CheckIds(ids, owner, member.duescount, "dues counter");
+      if (member.tunits <= -kShareTolerance) {
+        Add(fmt::format("{}: {} units; a member never holds fewer than none.", owner, FormatUnits(member.tunits)),
+            BooksBreach::Mend::kRestoreBackup, "", "restore the club from a backup made before it.");
+      }
+      CheckPricing(owner, member_trans_[member.memid]);
     });
+  }
+
+  // Every payment buys at the newest valuation on or before its date.
+  void CheckPricing(const std::string& owner, const std::vector<TMemberTranRec>& transactions) {
+    for (const TMemberTranRec& tran : transactions) {
+      if (KindOf(tran) != MemberTranKind::Payment) continue;
+      const std::optional<UnitValue> due = UnitValueAt(club_.unitfile, tran.trandate);
+      if (!due || (due->unitid == tran.unitind && std::fabs(due->unitval - tran.cunit) < 1e-9)) continue;
+      const bool open_year = CivilFromDayNumber(due->date).year >= club_.Info().year;
+      Add(fmt::format("{}: the payment of {} bought at {} a unit, but the valuation of {} is {}.", owner,
+                      FormatDate(tran.trandate), FormatMoney(tran.cunit), FormatDate(due->date),
+                      FormatMoney(due->unitval)),
+          open_year ? BooksBreach::Mend::kAudit : BooksBreach::Mend::kRestoreBackup, FormatDate(due->date),
+          open_year ? "pellmark-cli --yes audit " + FormatDate(due->date) : "pellmark-cli --yes recalculate");
+    }
   }
 
   bool AccountTransactionExists(std::int32_t actid, std::int32_t tranid) {
@@ -260,6 +281,7 @@ std::vector<BooksBreach> CheckBooks(ClubSession& club) { return Checker(club).Ru
 int RepairBooks(Books& books, const std::vector<BooksBreach>& breaches) {
   ClubSession& club = books.Club();
   std::set<std::pair<BooksBreach::Mend, std::string>> done;
+  std::optional<DayNumber> audit_from;
   const bool audit_mode = club.AuditMode();
   // Audit mode silences the resets' messages and lets them reach hidden items.
   club.SetAuditMode(true);
@@ -278,11 +300,16 @@ int RepairBooks(Books& books, const std::vector<BooksBreach>& breaches) {
       case BooksBreach::Mend::kRaiseCounter:
         RaiseCounters(club);
         break;
+      case BooksBreach::Mend::kAudit:
+        // One audit from the earliest date asked re-prices every later payment.
+        if (!audit_from) audit_from = ParseDate(breach.subject);
+        break;
       case BooksBreach::Mend::kRestoreBackup:
         break;
     }
   }
   club.SetAuditMode(audit_mode);
+  if (audit_from) static_cast<void>(books.AuditValuations(*audit_from, /*announce=*/false));
   return static_cast<int>(done.size());
 }
 

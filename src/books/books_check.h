@@ -16,10 +16,10 @@
 namespace pellmark {
 
 struct BooksBreach {
-  enum class Mend { kResetAccount, kResetMember, kRaiseCounter, kRestoreBackup };
+  enum class Mend { kResetAccount, kResetMember, kRaiseCounter, kAudit, kRestoreBackup };
   std::string text;       // "Account Cash: balance $100.00, its register gives $90.00."
   Mend mend = Mend::kRestoreBackup;
-  std::string subject;    // the account or member listing name a reset acts on
+  std::string subject;    // the account or member listing name a reset acts on; the date an audit starts on
   std::string mend_text;  // "Mend: pellmark-cli account reset Cash"
 };
 

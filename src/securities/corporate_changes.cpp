@@ -10,6 +10,7 @@
 #include "club/keys.h"
 #include "club/master_records.h"
 #include "club/record_kinds.h"
+#include "securities/security_position.h"
 #include "securities/security_totals.h"
 
 namespace pellmark::ledger {
@@ -26,6 +27,14 @@ bool RelievedBySale(const std::vector<TSecurityTranRec>& records, std::int32_t s
   return std::any_of(records.begin(), records.end(), [stranid](const TSecurityTranRec& tran) {
     return KindOf(tran) == SecurityTranKind::Sale && !tran.compc && tran.buytran == stranid;
   });
+}
+
+// The date of the split `split_stranid`, which its fraction sales carry; `otherwise` when none is left.
+DayNumber SplitDate(const std::vector<TSecurityTranRec>& records, std::int32_t split_stranid, DayNumber otherwise) {
+  for (const TSecurityTranRec& tran : records) {
+    if (KindOf(tran) == SecurityTranKind::Sale && tran.tax && tran.actid == split_stranid) return tran.trandate;
+  }
+  return otherwise;
 }
 
 }  // namespace
@@ -285,6 +294,7 @@ void CorporateChanges::UndoSplitFractions(std::int32_t stkid, std::int32_t split
   for (bool found = true; found;) {
     found = false;
     const std::vector<TSecurityTranRec> records = club_.stkrecs.Select(OwnerFilter(stkid));
+    const SecurityHistory history(records);
     for (const TSecurityTranRec& tran : records) {
       const SecurityTranKind kind = KindOf(tran);
       const bool fraction = (kind == SecurityTranKind::Purchase || kind == SecurityTranKind::Sale) && tran.tax &&
@@ -295,7 +305,10 @@ void CorporateChanges::UndoSplitFractions(std::int32_t stkid, std::int32_t split
           const SecurityTranKind parent_kind = KindOf(parent);
           const bool lot = parent_kind == SecurityTranKind::Purchase || parent_kind == SecurityTranKind::Reinvestment;
           if (!lot || parent.stranid != tran.buytran) continue;
-          parent.amount += tran.amount;
+          // Basis updates since the split rewrote the lot but not its sold
+          // fraction: the fraction comes back in the lot's terms of today.
+          const double then = history.AsOf(parent, SplitDate(records, split_stranid, tran.trandate)).amount;
+          parent.amount += then != 0 ? tran.amount * parent.amount / then : tran.amount;
           parent.comm += tran.comm;
           // The holding the split sold whole is held again.
           if (parent.sold && !RelievedBySale(records, parent.stranid)) parent.sold = false;
@@ -317,12 +330,11 @@ void CorporateChanges::UndoRemoved(const TSecurityTranRec& removed) {
   if (KindOf(removed) == SecurityTranKind::BasisChange) {
     RewriteBasis(security, removed.comm, removed.price, removed.trandate);
   } else if (KindOf(removed) == SecurityTranKind::Split) {
-    if (removed.transid != -1) {
-      UndoSplitFractions(removed.stkid, removed.stranid);
-      if (removed.actid >= 0) {
-        if (auto posting = accounts_.FindTransaction(removed.actid, removed.transid)) {
-          accounts_.RemoveTransaction(*posting);
-        }
+    // Fractions sold for cash go back to their lots whether or not the cash was posted.
+    UndoSplitFractions(removed.stkid, removed.stranid);
+    if (removed.transid != -1 && removed.actid >= 0) {
+      if (auto posting = accounts_.FindTransaction(removed.actid, removed.transid)) {
+        accounts_.RemoveTransaction(*posting);
       }
     }
     SplitTerms inverse{removed.comm, removed.price, removed.trandate, std::nullopt};

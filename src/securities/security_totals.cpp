@@ -1,11 +1,12 @@
 #include "securities/security_totals.h"
 
 #include <cmath>
-#include <set>
+#include <limits>
 
 #include "club/dates.h"
 #include "club/number_format.h"
 #include "securities/price_ledger.h"
+#include "securities/security_position.h"
 
 namespace pellmark::ledger {
 namespace {
@@ -13,9 +14,6 @@ namespace {
 bool IsLotKind(SecurityTranKind kind) {
   return kind == SecurityTranKind::Purchase || kind == SecurityTranKind::Reinvestment;
 }
-
-// A purchase with `tax` set is a lot a split made of fractional shares.
-bool IsSplitFractionLot(const TSecurityTranRec& tran) { return KindOf(tran) == SecurityTranKind::Purchase && tran.tax; }
 
 // When no shares are left, nothing is left to have cost anything.
 void ZeroTest(TSecurityRec& security) { ApplySecurityBookkeeping(security); }
@@ -99,30 +97,16 @@ void ApplyTotals(TSecurityRec& security, const TSecurityTranRec& tran, int sign,
 }
 
 void ReapplyTotals(TSecurityRec& security, const std::vector<TSecurityTranRec>& records, std::int32_t club_year) {
-  // A split that sells a reinvestment's fractional shares for cash moves part of
-  // its amount, which is the dividend reinvested, to a fraction lot.
-  std::set<std::int32_t> reinvestments;
-  for (const TSecurityTranRec& tran : records) {
-    if (KindOf(tran) == SecurityTranKind::Reinvestment) reinvestments.insert(tran.stranid);
-  }
-  const auto apply_dividend = [&](const TSecurityTranRec& tran) {
-    TSecurityTranRec dividend = tran;
-    dividend.typ = Code(SecurityTranKind::Dividend);
-    ApplyTotals(security, dividend, +1, nullptr, club_year);
-  };
   for (const TSecurityTranRec& tran : records) {
     // What is held is the open lots: a sold lot and the sale that relieved it
-    // cancel, so both are passed over; a sold reinvestment still paid a dividend.
+    // cancel, so both are passed over.
     const SecurityTranKind kind = KindOf(tran);
-    if (kind == SecurityTranKind::Sale) continue;
-    if (IsLotKind(kind) && tran.sold) {
-      const bool reinvested = kind == SecurityTranKind::Reinvestment ||
-                              (IsSplitFractionLot(tran) && reinvestments.contains(tran.buytran));
-      if (reinvested) apply_dividend(tran);
-      continue;
-    }
+    if (kind == SecurityTranKind::Sale || (IsLotKind(kind) && tran.sold)) continue;
     ApplyTotals(security, tran, +1, nullptr, club_year);
   }
+  // The dividends are those the records stand for: sold lots and the fractions
+  // a split sold included, and as paid, whatever basis update rewrote the lots since.
+  CountDividends(security, SecurityHistory(records), std::numeric_limits<DayNumber>::max(), club_year);
 }
 
 std::optional<CashPosting> CashPostingOf(const TSecurityTranRec& tran, std::string_view name,

@@ -15,6 +15,7 @@
 #include "club/record_kinds.h"
 #include "club/text_encoding.h"
 #include "cash/account_posting.h"
+#include "securities/security_position.h"
 #include "members/member_posting.h"
 #include "store/whole_files.h"
 #include "valuation/statement_file.h"
@@ -25,85 +26,12 @@ namespace {
 
 bool HasShares(double shares) { return std::fabs(shares) >= kShareTolerance; }
 
-// Shares of a purchase, sale or reinvestment record; a record without a price carries none.
-double SharesOf(const TSecurityTranRec& tran) { return tran.price == 0 ? 0 : tran.amount / tran.price; }
-
 int YearOf(DayNumber date) { return CivilFromDayNumber(date).year; }
 
 // The key prefix of the unit records of one date ("1999_364_").
 std::string UnitDatePrefix(DayNumber date) {
   const std::string key = UnitKey(0, date);
   return key.substr(0, key.rfind('_') + 1);
-}
-
-// The security's position as of `date`, rebuilt in a working copy from its
-// transactions in key order with the position rules of the security ledger for
-// purchases, sales, dividends, reinvestments, capital reductions and clears;
-// dividends count in `dividendy` when dated in the valuation's year.
-void RebuildPosition(TSecurityRec& security, const std::vector<TSecurityTranRec>& trans, DayNumber date) {
-  security.pricep = security.dividendt = security.dividendy = security.tspent = security.sharest = 0;
-  security.pricedate = 0;
-  const int year = YearOf(date);
-  auto apply_dividend = [&](const TSecurityTranRec& tran) {
-    security.dividendt += tran.amount;
-    if (YearOf(tran.trandate) == year) security.dividendy += tran.amount;
-  };
-  auto take_price = [&](double price) {
-    if (security.pricedate == 0) security.pricec = price;
-  };
-  for (const TSecurityTranRec& tran : trans) {
-    if (tran.trandate > date) break;
-    switch (KindOf(tran)) {
-      case SecurityTranKind::Purchase:
-        if (tran.compc) break;  // covers short sales: no position of its own
-        security.sharest += SharesOf(tran);
-        security.tspent += tran.amount + tran.comm;
-        ApplySecurityBookkeeping(security);
-        take_price(tran.price);
-        break;
-      case SecurityTranKind::Reinvestment:
-        if (tran.compc) {
-          security.sharest += SharesOf(tran);
-          security.tspent += tran.amount + tran.comm;
-        } else {
-          security.sharest += tran.price == 0 ? 0 : (tran.amount - tran.comm) / tran.price;
-          security.tspent += tran.amount;
-        }
-        ApplySecurityBookkeeping(security);
-        take_price(tran.price);
-        apply_dividend(tran);
-        break;
-      case SecurityTranKind::Sale: {
-        if (tran.compc && !tran.tax) break;  // a short sale changes no position
-        // The lot the sale names; the sale itself when the lot is gone.
-        const TSecurityTranRec* lot = &tran;
-        for (const TSecurityTranRec& other : trans) {
-          const auto kind = KindOf(other);
-          if ((kind == SecurityTranKind::Purchase || kind == SecurityTranKind::Reinvestment) &&
-              other.stranid == tran.buytran) {
-            lot = &other;
-            break;
-          }
-        }
-        const bool company_paid_reinvestment = KindOf(*lot) == SecurityTranKind::Reinvestment && !lot->compc;
-        security.sharest -= SharesOf(tran);
-        security.tspent -= lot->amount + (company_paid_reinvestment ? 0 : lot->comm);
-        ApplySecurityBookkeeping(security);
-        take_price(tran.price);
-        break;
-      }
-      case SecurityTranKind::Dividend: apply_dividend(tran); break;
-      case SecurityTranKind::CapitalReduction:
-        security.tspent -= tran.amount;
-        security.pricep = security.sharest > 0 ? security.tspent / security.sharest : 0;
-        break;
-      case SecurityTranKind::Clear:
-        security.sharest -= tran.amount;
-        if (security.sharest < kShareTolerance) security.sharest = 0;
-        break;
-      default: break;  // distributions, splits, basis changes and foreign taxes move no position here
-    }
-  }
 }
 
 // Audit mode for the lifetime of the guard; the flag it found comes back after.
@@ -119,31 +47,60 @@ class AuditModeGuard {
   bool saved_;
 };
 
-// Payments buy units and payouts sell them; the other kinds carry none, and a
-// unit value given to them would invent units.
-bool CarriesUnits(const TMemberTranRec& tran) {
-  const MemberTranKind kind = KindOf(tran);
-  return kind == MemberTranKind::Payment || kind == MemberTranKind::Payout;
-}
+// A member's transactions priced again: those in `repointed` move to the
+// unit record `unitid` of `unit_value`. The cash of a payout is a fact no
+// valuation changes: a re-priced payout keeps its amount and takes that amount
+// at the new unit value in units, but never more units than the member held
+// just before it; and a payout that took every unit the member held still does
+// (its unit value is then its amount over those units), so a member paid off
+// in full holds no units after any audit. Returns the records that changed and
+// the totals taken again from all of them.
+struct RepricedMember {
+  std::vector<std::pair<ValuationBooks::MemberTran*, TMemberTranRec>> changed;
+  TMemberRec totals;
+};
 
-// A member's totals taken again from all its transactions, as a member reset
-// does; those in `repointed` count at the unit record `unitid` of `unit_value`.
-TMemberRec ResetTotals(const ValuationBooks::Member& member,
-                       const std::set<const ValuationBooks::MemberTran*>* repointed, std::int32_t unitid,
-                       double unit_value) {
-  TMemberRec totals = member.record;
-  totals.tunits = totals.totalc = totals.totale = 0;
-  for (const ValuationBooks::MemberTran& tran : *member.transactions) {
-    if (repointed != nullptr && repointed->contains(&tran)) {
-      TMemberTranRec moved = tran.record;
-      moved.unitind = unitid;
-      moved.cunit = unit_value;
-      ledger::ApplyMemberPosting(totals, moved, +1);
-    } else {
-      ledger::ApplyMemberPosting(totals, tran.record, +1);
+RepricedMember Reprice(ValuationBooks::Member& member, const std::set<const ValuationBooks::MemberTran*>& repointed,
+                       std::int32_t unitid, double unit_value) {
+  RepricedMember result;
+  result.totals = member.record;
+  result.totals.tunits = result.totals.totalc = result.totals.totale = 0;
+  TMemberRec as_before = result.totals;
+  for (ValuationBooks::MemberTran& tran : *member.transactions) {
+    TMemberTranRec record = tran.record;
+    const bool payout = KindOf(record) == MemberTranKind::Payout;
+    if (repointed.contains(&tran)) {
+      record.unitind = unitid;
+      record.cunit = unit_value;
+    }
+    if (payout) {
+      const double held = result.totals.tunits;
+      const bool took_everything = std::fabs(as_before.tunits - ledger::UnitsOf(tran.record)) < kShareTolerance;
+      if (held >= kShareTolerance && (took_everything || ledger::UnitsOf(record) > held)) {
+        record.cunit = record.dues / held;
+      }
+    }
+    ledger::ApplyMemberPosting(as_before, tran.record, +1);
+    ledger::ApplyMemberPosting(result.totals, record, +1);
+    if (record.cunit != tran.record.cunit || record.unitind != tran.record.unitind) {
+      result.changed.emplace_back(&tran, record);
     }
   }
-  return totals;
+  return result;
+}
+
+void ApplyRepricing(ValuationBooks& books, ValuationBooks::Member& member, const RepricedMember& repriced) {
+  for (const auto& [tran, record] : repriced.changed) {
+    tran->record = record;
+    tran->changed = true;
+  }
+  books.SetTotals(member, repriced.totals);
+}
+
+// A failure the user is told of in a word ("Valuation Statement Creation
+// failed") keeps its cause for whoever looks into it.
+void LogFailure(const std::string& what, const std::exception& error) {
+  fmt::print(stderr, "pellmark: {} failed: {}\n", what, error.what());
 }
 
 }  // namespace
@@ -160,7 +117,8 @@ ValuationResult Valuations::CreateValuation(DayNumber date, bool official) {
   if (!result.figures) return result;
   try {
     books.Write(Files());
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    LogFailure("writing the statement of " + FormatDate(date), error);
     result.outcome = Failed();
     result.failed = true;
     result.figures.reset();
@@ -252,36 +210,21 @@ ValuationResult Valuations::Value(ValuationBooks& books, DayNumber date, bool of
     for (const ValuationBooks::Security& stored : books.Securities()) {
       if (current && !stored.Active()) continue;
       TSecurityRec security = stored.record;
-      const std::vector<TSecurityTranRec>* trans = nullptr;
       if (!current) {
-        trans = &books.SecurityTransactions(security.stkid);
-        RebuildPosition(security, *trans, date);
-      }
-      if (!HasShares(security.sharest)) continue;
-      if (!current) {
+        const ledger::SecurityHistory history(books.SecurityTransactions(security.stkid));
+        security = ledger::PositionAsOf(stored.record, history, date, YearOf(date));
+        if (!HasShares(security.sharest)) continue;
+        // The newest price of the date, as it was before later splits and
+        // basis changes rescaled it; the cost per share when there is none.
         security.pricec = security.pricep;
         const std::vector<TPriceRec>& prices = books.Prices(security.stkid);
         for (auto price = prices.rbegin(); price != prices.rend(); ++price) {
           if (price->trandate > date) continue;
-          security.pricec = price->price;
+          security.pricec = price->price * history.PriceScaleAfter(date);
           break;
         }
-        // Splits and basis changes after the date rewrote the lots and prices
-        // before it; they are walked back from the newest.
-        for (auto tran = trans->rbegin(); tran != trans->rend() && tran->trandate > date; ++tran) {
-          if (tran->price == 0 || tran->comm == 0) continue;
-          if (KindOf(*tran) == SecurityTranKind::Split) {
-            security.sharest -= tran->amount;
-            security.pricec = security.pricec * tran->price / tran->comm;
-            security.pricep = security.pricep * tran->price / tran->comm;
-          } else if (KindOf(*tran) == SecurityTranKind::BasisChange) {
-            // The change took the cost from `comm` to `price`; back it goes.
-            security.pricec = security.pricec * tran->comm / tran->price;
-            security.pricep = security.pricep * tran->comm / tran->price;
-          }
-        }
-        if (!HasShares(security.sharest)) continue;
       }
+      if (!HasShares(security.sharest)) continue;
       const double shares = RoundThroughReal48(security.sharest);
       const double price = RoundThroughReal48(security.pricec);
       statement.securities.push_back(
@@ -293,27 +236,31 @@ ValuationResult Valuations::Value(ValuationBooks& books, DayNumber date, bool of
     double dividends = 0;
     const DayNumber year_start = DayNumberFromCivil({YearOf(date), 1, 1});
     for (const ValuationBooks::Security& security : books.Securities()) {
-      for (const TSecurityTranRec& tran : books.SecurityTransactions(security.record.stkid)) {
-        const auto kind = KindOf(tran);
-        if (tran.trandate >= year_start && tran.trandate <= date &&
-            (kind == SecurityTranKind::Dividend || kind == SecurityTranKind::Reinvestment)) {
-          dividends += tran.amount;
-        }
+      const ledger::SecurityHistory history(books.SecurityTransactions(security.record.stkid));
+      for (const TSecurityTranRec& tran : history.Records()) {
+        if (tran.trandate > date) break;
+        if (tran.trandate >= year_start) dividends += history.DividendPaid(tran);
       }
     }
     statement.dividends = dividends;
 
     // 9. Accounts: what came after the date, and the members' contributions of
-    // the date, backed out of a working copy.
-    bool backed_out_cash = false;
+    // the date, backed out of a working copy. The postings of the date that
+    // went out are remembered: the member transactions they carry go with them.
+    bool backed_out_contributions = false;
+    std::set<std::pair<std::int32_t, std::int32_t>> backed_out_of_the_date;  // (actid, tranid)
     for (const ValuationBooks::Account& stored : books.Accounts()) {
       if ((current && !stored.Active()) || stored.record.ExcludedFromValuation()) continue;
       TAccountRec account = stored.record;
       const std::vector<TAccountTranRec>& trans = books.AccountTransactions(account.actid);
       for (auto tran = trans.rbegin(); tran != trans.rend() && tran->trandate >= date; ++tran) {
-        if (tran->trandate > date || tran->catid == Code(PredefinedCategory::MemberContributions)) {
+        const bool contribution = tran->catid == Code(PredefinedCategory::MemberContributions);
+        if (tran->trandate > date || contribution) {
           ledger::ApplyAccountPosting(account, *tran, -1, info.year);
-          backed_out_cash = true;
+          if (tran->trandate == date) {
+            backed_out_of_the_date.emplace(account.actid, tran->tranid);
+            backed_out_contributions = true;
+          }
         }
       }
       if (account.bal == 0) continue;
@@ -321,24 +268,23 @@ ValuationResult Valuations::Value(ValuationBooks& books, DayNumber date, bool of
       total_value += account.bal;
     }
 
-    // 10. Members: transactions after the date, those of the date when cash of
-    // the date was backed out, and on a re-calculation those that bought at the
-    // unit records it replaces, backed out of a working copy.
+    // 10. Members: transactions after the date, those of the date whose cash
+    // was backed out (a transaction of the date without cash goes with the
+    // contributions of the date), and on a re-calculation those that bought at
+    // the unit records it replaces, backed out of a working copy. A payout of
+    // the date whose check stays in the cash keeps its units out too.
+    auto cash_backed_out = [&](const TMemberTranRec& tran) {
+      if (tran.actid < 0 || tran.tranid < 0) return backed_out_contributions;
+      return backed_out_of_the_date.contains({tran.actid, tran.tranid});
+    };
     double total_units = 0;
-    std::vector<ValuationBooks::MemberTran*> to_repoint;
     for (ValuationBooks::Member& stored : books.Members()) {
       if (current && !stored.Active()) continue;
       TMemberRec member = stored.record;
       std::vector<ValuationBooks::MemberTran>& trans = *stored.transactions;
       for (auto tran = trans.rbegin(); tran != trans.rend(); ++tran) {
-        const bool at_replaced_unit = recalculation && collected_ids.count(tran->record.unitind) != 0;
-        if (at_replaced_unit) to_repoint.push_back(&*tran);
-        bool back_out;
-        if (backed_out_cash && tran->record.trandate == date) {
-          back_out = true;
-        } else {
-          back_out = tran->record.trandate > date || (at_replaced_unit && tran->record.trandate <= date);
-        }
+        const DayNumber day = tran->record.trandate;
+        const bool back_out = day > date || (day == date && cash_backed_out(tran->record));
         if (back_out) ledger::ApplyMemberPosting(member, tran->record, -1);
       }
       if (member.tunits == 0) continue;
@@ -362,23 +308,40 @@ ValuationResult Valuations::Value(ValuationBooks& books, DayNumber date, bool of
     std::string bytes = EncodeStatement(statement);
 
     // 13.5, worked out before anything changes so that a failure leaves the
-    // books as they were: the totals of the members whose transactions move to
-    // the new unit record, taken again from all their transactions.
-    const std::set<const ValuationBooks::MemberTran*> repointed(to_repoint.begin(), to_repoint.end());
-    std::vector<std::pair<ValuationBooks::Member*, TMemberRec>> resets;
+    // books as they were. The transactions that move to the new unit record:
+    // those that used the records of the date it replaces, and the payments it
+    // now prices, dated from it up to the next valuation (every payment buys at
+    // the newest valuation on or before its date, whenever that was entered).
+    std::vector<std::pair<ValuationBooks::Member*, RepricedMember>> repriced;
+    int newly_priced = 0;
+    std::optional<DayNumber> next_date;
     if (official) {
-      std::set<std::int32_t> reset_ids;
-      for (const ValuationBooks::MemberTran* tran : to_repoint) reset_ids.insert(tran->record.memid);
-      for (std::int32_t memid : reset_ids) {
-        if (ValuationBooks::Member* member = books.FindMember(memid)) {
-          resets.emplace_back(member, ResetTotals(*member, &repointed, unitid, unit_value));
+      for (auto unit = units.upper_bound(UnitDatePrefix(date) + "~"); unit != units.end(); ++unit) {
+        if (unit->second.date > date) {
+          next_date = unit->second.date;
+          break;
         }
+      }
+      for (ValuationBooks::Member& member : books.Members()) {
+        std::set<const ValuationBooks::MemberTran*> repointed;
+        for (const ValuationBooks::MemberTran& tran : *member.transactions) {
+          const TMemberTranRec& record = tran.record;
+          if (recalculation && collected_ids.contains(record.unitind)) {
+            repointed.insert(&tran);
+          } else if (KindOf(record) == MemberTranKind::Payment && record.trandate >= date &&
+                     (!next_date || record.trandate < *next_date)) {
+            repointed.insert(&tran);
+            ++newly_priced;
+          }
+        }
+        if (!repointed.empty()) repriced.emplace_back(&member, Reprice(member, repointed, unitid, unit_value));
       }
     }
 
     books.PutStatement(file, std::move(bytes));
-    const ValuationFigures figures{file, unit_value, previous, total_value, total_units, official ? unitid : -1,
-                                   official, current, recalculation};
+    const ValuationFigures figures{file,     unit_value,    previous,      total_value,  total_units,
+                                   official ? unitid : -1, official, current, recalculation, newly_priced,
+                                   date};
     if (official) {
       // 13. The unit record and the club information.
       TUnitValueRec unit;
@@ -395,13 +358,8 @@ ValuationResult Valuations::Value(ValuationBooks& books, DayNumber date, bool of
       }
       AllocateTranId(info.unitind);
       books.PutUnit(unit);
+      for (auto& [member, repricing] : repriced) ApplyRepricing(books, *member, repricing);
       if (recalculation) {
-        for (ValuationBooks::MemberTran* tran : to_repoint) {
-          tran->record.unitind = unitid;
-          tran->record.cunit = unit_value;
-          tran->changed = true;
-        }
-        for (auto& [member, totals] : resets) books.SetTotals(*member, totals);
         for (const std::string& key : collected_keys) {
           const auto old = units.find(key);
           const std::optional<std::int32_t> old_id =
@@ -415,10 +373,13 @@ ValuationResult Valuations::Value(ValuationBooks& books, DayNumber date, bool of
       }
       books.InfoChanged();
       result.backup_pending = !audit;
+      // The payments it priced bought units that later valuations count.
+      if (newly_priced > 0 && next_date && !audit) result.outcome.AuditFrom(*next_date);
     }
     result.figures = figures;
     return result;
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    LogFailure("the valuation of " + FormatDate(date), error);
     result.outcome = Failed();
     result.failed = true;
     return result;
@@ -429,10 +390,15 @@ void Valuations::AnnounceOfficial(const ValuationFigures& figures) {
   club_.Ui().PlayConfirmationSound();
   club_.Ui().ShowInformation("Valuation Statement " + figures.statement.filename().string() +
                              " created. Valuation Updated");
+  if (figures.newly_priced > 0) {
+    club_.Ui().ShowInformation(fmt::format("{} dues payment{} dated from {} on now buy{} units at this valuation.",
+                                           figures.newly_priced, figures.newly_priced == 1 ? "" : "s",
+                                           FormatDate(figures.date), figures.newly_priced == 1 ? "s" : ""));
+  }
   figures_.RefreshPurchaseUnit();
 }
 
-void Valuations::Audit(ValuationBooks& books, DayNumber start) {
+ValuationResult Valuations::Audit(ValuationBooks& books, DayNumber start) {
   AuditModeGuard audit(club_);
   ReportCalendar* const calendar = calendar_;
   const DayNumber saved_date = calendar != nullptr ? calendar->Date() : DayNumber{};
@@ -445,21 +411,32 @@ void Valuations::Audit(ValuationBooks& books, DayNumber start) {
   for (auto unit = units.lower_bound(year_prefix); unit != units.end() && unit->first.starts_with(year_prefix); ++unit) {
     keys.push_back(unit->first);
   }
+  // The club's starting unit value is where the books begin, not a valuation:
+  // it is taken as right, as the recalculation takes it.
+  const std::string starting_key = units.empty() ? std::string() : units.begin()->first;
+  ValuationResult last;
   for (const std::string& key : keys) {
     const auto unit = units.find(key);
-    if (unit == units.end() || unit->second.date < start) continue;
+    if (unit == units.end() || unit->second.date < start || key == starting_key) continue;
     const DayNumber date = unit->second.date;
     if (calendar != nullptr) calendar->SetDate(date);
-    (void)Value(books, date, /*official=*/true);
+    last = Value(books, date, /*official=*/true);
+    if (!last.failed && last.outcome) continue;
+    // The valuations after a failed one would build on it: the audit ends here.
+    const std::string cause = last.failed ? kCreationFailed : last.outcome.Message();
+    last.outcome = Outcome::Refusal("The Audit stopped at the valuation of " + FormatDate(date) + ": " + cause);
+    break;
   }
   if (calendar != nullptr) calendar->SetDate(saved_date);
+  return last;
 }
 
 Outcome Valuations::WriteAudited(ValuationBooks& books, const SettleValuation& settle) {
   ValuationResult written;
   try {
     books.Write(Files());
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    LogFailure("writing the audited valuations", error);
     written.outcome = Failed();
     written.failed = true;
   }
@@ -467,9 +444,16 @@ Outcome Valuations::WriteAudited(ValuationBooks& books, const SettleValuation& s
   return written.outcome;
 }
 
+Outcome Valuations::Abandoned(ValuationResult stopped, const SettleValuation& settle) {
+  club_.Ui().ShowError(stopped.outcome.Message());
+  stopped.failed = true;  // nothing the audit changed is kept
+  settle(stopped);
+  return stopped.outcome;
+}
+
 Outcome Valuations::AuditValuations(DayNumber start, bool announce, const SettleValuation& settle) {
   ValuationBooks books(club_);
-  Audit(books, start);
+  if (ValuationResult audited = Audit(books, start); !audited.outcome) return Abandoned(audited, settle);
   if (Outcome written = WriteAudited(books, settle); !written) return written;
   if (announce) {
     club_.Ui().PlayConfirmationSound();
@@ -503,26 +487,26 @@ Outcome Valuations::RecalculateAllMembers(const SettleValuation& settle, Interac
          next = first_after(previous->date)) {
       const DayNumber date = next->date;
       info.year = YearOf(date);
-      // Every units-carrying transaction from the previous valuation up to this
-      // one buys at the previous valuation, across a year's end too.
+      // Every payment from the previous valuation up to this one buys at the
+      // previous valuation, across a year's end too; payouts keep their cash.
       for (ValuationBooks::Member& member : books.Members()) {
         if (!member.Active()) continue;
-        bool repriced = false;
-        for (ValuationBooks::MemberTran& tran : *member.transactions) {
-          TMemberTranRec& record = tran.record;
-          if (record.trandate < previous->date || record.trandate >= date || !CarriesUnits(record)) continue;
+        std::set<const ValuationBooks::MemberTran*> repointed;
+        for (const ValuationBooks::MemberTran& tran : *member.transactions) {
+          const TMemberTranRec& record = tran.record;
+          if (record.trandate < previous->date || record.trandate >= date) continue;
+          if (KindOf(record) != MemberTranKind::Payment) continue;
           if (record.cunit == previous->unitval && record.unitind == previous->unitid) continue;
-          record.cunit = previous->unitval;
-          record.unitind = previous->unitid;
-          tran.changed = true;
-          repriced = true;
+          repointed.insert(&tran);
         }
-        if (!repriced) continue;
-        if (ValuationBooks::Member* reset = books.FindMember(member.record.memid)) {
-          books.SetTotals(*reset, ResetTotals(*reset, nullptr, 0, 0));
-        }
+        if (repointed.empty()) continue;
+        ApplyRepricing(books, member, Reprice(member, repointed, previous->unitid, previous->unitval));
       }
-      Audit(books, date);
+      if (ValuationResult audited = Audit(books, date); !audited.outcome) {
+        info.year = saved_year;
+        ui.ShowProgress(kRecalculateCaption, 0);
+        return Abandoned(audited, settle);
+      }
       ++done;
       ui.ShowProgress(kRecalculateCaption, total == 0 ? 100 : done * 100 / total);
       // The audit replaced the record of this date; the new one prices the next stretch.

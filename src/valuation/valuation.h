@@ -41,6 +41,8 @@ struct ValuationFigures {
   bool official = false;
   bool current = false;         // dated today or tomorrow: active items, stored figures
   bool recalculation = false;   // official, over unit records of the same date
+  int newly_priced = 0;         // official: payments dated from it on that bought at an older valuation
+  DayNumber date = 0;
 };
 
 struct ValuationResult {
@@ -131,8 +133,12 @@ class Valuations {
   // The steps of a valuation over books held in memory: its statement, unit
   // record, re-pointed transactions and reset members go into `books`.
   ValuationResult Value(ValuationBooks& books, DayNumber date, bool official);
-  // The audit's valuations over `books`, in audit mode.
-  void Audit(ValuationBooks& books, DayNumber start);
+  // The audit's valuations over `books`, in audit mode, up to the first that
+  // fails or is refused: its result then says which ("The Audit stopped at
+  // the valuation of <date>: <cause>").
+  ValuationResult Audit(ValuationBooks& books, DayNumber start);
+  // Shows why an audit stopped and drops everything it changed.
+  Outcome Abandoned(ValuationResult stopped, const SettleValuation& settle);
   // Writes what the valuations left in `books` and settles it; a failure shows
   // "Valuation Statement Creation failed" and is returned.
   Outcome WriteAudited(ValuationBooks& books, const SettleValuation& settle);
