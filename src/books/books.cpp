@@ -86,32 +86,30 @@ valuation::ValuationResult Books::CreateValuation(DayNumber date, bool official)
   return result;
 }
 
-void Books::SettleAuditedValuation(const valuation::ValuationResult& result) {
-  if (result.failed) {
-    Abandon();
-  } else {
-    club_.Commit();
-  }
-}
-
 Outcome Books::AuditValuations(DayNumber start, bool announce) {
   // What came before is kept whatever becomes of the valuations.
   club_.Commit();
-  Outcome outcome = Run([&] {
-    return valuations_.AuditValuations(start, announce,
-                                       [this](const valuation::ValuationResult& result) { SettleAuditedValuation(result); });
-  });
+  Outcome outcome = Run([&] { return KeepOrDrop(valuations_.AuditValuations(start)); });
+  if (outcome && announce) valuations_.AnnounceAudit();
   figures_.RefreshPurchaseUnit();
   return outcome;
 }
 
 Outcome Books::RecalculateAllMembers(Interaction* ui) {
   club_.Commit();
-  return Run([&] {
-    return valuations_.RecalculateAllMembers(
-        [this](const valuation::ValuationResult& result) { SettleAuditedValuation(result); },
-        ui != nullptr ? *ui : club_.Ui());
-  });
+  Interaction& shown = ui != nullptr ? *ui : club_.Ui();
+  Outcome outcome = Run([&] { return KeepOrDrop(valuations_.RecalculateAllMembers(shown)); });
+  if (outcome) valuations_.AnnounceRecalculated(shown);
+  return outcome;
+}
+
+Outcome Books::KeepOrDrop(Outcome outcome) {
+  if (outcome) {
+    club_.Commit();
+  } else {
+    Abandon();
+  }
+  return outcome;
 }
 
 Outcome Books::Settle(Outcome outcome) {

@@ -101,8 +101,8 @@ class Books {
   valuation::Valuations& Valuations() { return valuations_; }
 
  private:
-  // Commits what an audit or a recalculation wrote, or drops it when the writing failed half way.
-  void SettleAuditedValuation(const valuation::ValuationResult& result);
+  // Commits what a done audit or recalculation left in the stores, or drops it.
+  Outcome KeepOrDrop(Outcome outcome);
 
   ClubSession club_;
   ledger::AccountLedger accounts_;

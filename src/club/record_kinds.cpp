@@ -16,6 +16,12 @@ bool IsOpenShortSale(const TSecurityTranRec& tran) {
   return KindOf(tran) == SecurityTranKind::Sale && tran.compc && !tran.tax && !tran.sold;
 }
 
+bool IsClosedByClear(const TSecurityTranRec& lot, std::int32_t clear_stranid) {
+  const SecurityTranKind kind = KindOf(lot);
+  return (kind == SecurityTranKind::Purchase || kind == SecurityTranKind::Reinvestment) && lot.sold &&
+         lot.buytran == clear_stranid && clear_stranid >= 0;
+}
+
 bool IsPredefinedCategory(std::int32_t catid) {
   return catid >= Code(PredefinedCategory::MemberContributions) && catid <= Code(PredefinedCategory::TransferOut);
 }

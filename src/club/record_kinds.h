@@ -118,4 +118,8 @@ std::string MemberKindLabel(MemberTranKind kind);
 // and "Re-Investment" or, untaxed, "NO Tax-ReInv".
 std::string LotLabel(const TSecurityTranRec& tran);
 
+// A lot the clear `clear_stranid` closed: a clear relieves every lot open on its
+// date and links each to itself.
+bool IsClosedByClear(const TSecurityTranRec& lot, std::int32_t clear_stranid);
+
 }  // namespace pellmark

@@ -29,14 +29,6 @@ bool RelievedBySale(const std::vector<TSecurityTranRec>& records, std::int32_t s
   });
 }
 
-// The date of the split `split_stranid`, which its fraction sales carry; `otherwise` when none is left.
-DayNumber SplitDate(const std::vector<TSecurityTranRec>& records, std::int32_t split_stranid, DayNumber otherwise) {
-  for (const TSecurityTranRec& tran : records) {
-    if (KindOf(tran) == SecurityTranKind::Sale && tran.tax && tran.actid == split_stranid) return tran.trandate;
-  }
-  return otherwise;
-}
-
 }  // namespace
 
 CorporateChanges::CorporateChanges(ClubSession& club, SecurityRecords& securities, AccountLedger& accounts)
@@ -271,18 +263,30 @@ Outcome CorporateChanges::ClearSecurity(std::int32_t stkid, DayNumber date) {
   auto found = securities_.FindById(stkid);
   if (!found) return RefuseMissing(club_.Ui(), "Security " + std::to_string(stkid) + " does not exist.");
   TSecurityRec security = *found;
-  // The holding on the date: what is held now, less the open lots bought later.
-  double held = security.sharest;
+  // The holding on the date is that of the open lots bought on or before it;
+  // the clear closes them as a sale relieves its lots (a later sale cannot
+  // take them again) and carries their cost off in its `comm`.
+  std::vector<TSecurityTranRec> cleared;
+  double held = 0, cost = 0;
   for (const TSecurityTranRec& tran : club_.stkrecs.Select(OwnerFilter(stkid))) {
-    if (tran.trandate > date && IsOpenLot(tran)) held -= SharesOf(tran);
+    if (tran.trandate > date || !IsOpenLot(tran)) continue;
+    cleared.push_back(tran);
+    held += SharesOf(tran);
+    cost += LotCost(tran);
   }
   if (held < kShareTolerance) return Refuse(security.name + " does not have any shares.");
   TSecurityTranRec clear;
   clear.stranid = AllocateTranId(security.trancount);
   clear.typ = Code(SecurityTranKind::Clear);
   clear.amount = held;
+  clear.comm = cost;
   clear.trandate = date;
   clear.stkid = stkid;
+  for (TSecurityTranRec lot : cleared) {
+    lot.sold = true;
+    lot.buytran = clear.stranid;
+    club_.stkrecs.Put(lot);
+  }
   club_.stkrecs.Put(clear);
   ApplyTotals(security, clear, +1, nullptr, club_.Info().year);
   securities_.Save(security);
@@ -305,13 +309,15 @@ void CorporateChanges::UndoSplitFractions(std::int32_t stkid, std::int32_t split
           const SecurityTranKind parent_kind = KindOf(parent);
           const bool lot = parent_kind == SecurityTranKind::Purchase || parent_kind == SecurityTranKind::Reinvestment;
           if (!lot || parent.stranid != tran.buytran) continue;
+          // A lot sold since has gone in the split's shares: the fraction
+          // cannot join it again and goes with its sale record.
+          if (RelievedBySale(records, parent.stranid)) break;
           // Basis updates since the split rewrote the lot but not its sold
           // fraction: the fraction comes back in the lot's terms of today.
-          const double then = history.AsOf(parent, SplitDate(records, split_stranid, tran.trandate)).amount;
-          parent.amount += then != 0 ? tran.amount * parent.amount / then : tran.amount;
+          parent.amount += tran.amount * history.AmountScaleSince(parent, split_stranid);
           parent.comm += tran.comm;
           // The holding the split sold whole is held again.
-          if (parent.sold && !RelievedBySale(records, parent.stranid)) parent.sold = false;
+          parent.sold = false;
           club_.stkrecs.Put(parent);
           break;
         }
@@ -339,6 +345,14 @@ void CorporateChanges::UndoRemoved(const TSecurityTranRec& removed) {
     }
     SplitTerms inverse{removed.comm, removed.price, removed.trandate, std::nullopt};
     static_cast<void>(RewriteForSplit(security, inverse, -1));
+  } else if (KindOf(removed) == SecurityTranKind::Clear) {
+    // The lots it closed are open again.
+    for (TSecurityTranRec lot : club_.stkrecs.Select(OwnerFilter(removed.stkid))) {
+      if (!IsClosedByClear(lot, removed.stranid)) continue;
+      lot.sold = false;
+      lot.buytran = -1;
+      club_.stkrecs.Put(lot);
+    }
   } else {
     return;
   }

@@ -515,9 +515,10 @@ void SecurityLedger::PostDelete(Selected& security, const TSecurityTranRec& old,
       Store(*short_sale);
     }
   }
-  const bool corporate = KindOf(old) == SecurityTranKind::Split || KindOf(old) == SecurityTranKind::BasisChange;
+  const bool corporate = KindOf(old) == SecurityTranKind::Split || KindOf(old) == SecurityTranKind::BasisChange ||
+                         KindOf(old) == SecurityTranKind::Clear;
   if (corporate) {
-    // Undone whole, its fraction cash included, and the security reset.
+    // Undone whole (a split's fraction cash, a clear's closed lots), and the security reset.
     CorporateChanges(club_, securities_, accounts_).UndoRemoved(old);
     return;
   }

@@ -58,7 +58,9 @@ bool SecurityHistory::ClosedBefore(const TSecurityTranRec& lot, const TSecurityT
   for (auto sale = first; sale != last; ++sale) {
     if (sale->second->stranid < change.stranid) return true;
   }
-  return false;
+  const auto clear = by_id_.find(lot.buytran);
+  return clear != by_id_.end() && KindOf(*clear->second) == SecurityTranKind::Clear &&
+         IsClosedByClear(lot, clear->first) && clear->first < change.stranid;
 }
 
 const TSecurityTranRec* SecurityHistory::CutFrom(const TSecurityTranRec& lot) const {
@@ -96,6 +98,16 @@ TSecurityTranRec SecurityHistory::AsOf(const TSecurityTranRec& lot, DayNumber da
     if (KindOf(**change) == SecurityTranKind::BasisChange) image.amount *= factor;
   }
   return image;
+}
+
+double SecurityHistory::AmountScaleSince(const TSecurityTranRec& lot, std::int32_t since) const {
+  double scale = 1;
+  for (const TSecurityTranRec* change : changes_) {
+    if (change->stranid > since && KindOf(*change) == SecurityTranKind::BasisChange && Rewrote(*change, lot)) {
+      scale /= UndoFactor(*change);
+    }
+  }
+  return scale;
 }
 
 double SecurityHistory::PriceScaleAfter(DayNumber date) const {

@@ -41,6 +41,10 @@ class SecurityHistory {
   // cut from it included; 0 for every other record.
   double DividendPaid(const TSecurityTranRec& tran) const;
 
+  // What the basis updates entered after the record `since` multiplied the
+  // lot's amount by.
+  double AmountScaleSince(const TSecurityTranRec& lot, std::int32_t since) const;
+
   // The lot (purchase or reinvestment) of id `stranid`; nullptr when there is none.
   const TSecurityTranRec* Lot(std::int32_t stranid) const;
 

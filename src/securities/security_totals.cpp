@@ -89,24 +89,20 @@ void ApplyTotals(TSecurityRec& security, const TSecurityTranRec& tran, int sign,
       security.pricep = security.sharest > 0 ? security.tspent / security.sharest : 0;
       break;
     case SecurityTranKind::Clear:
+      // `comm` is the cost of the lots the clear closed (0 for a clear of older books).
       security.sharest -= sign * tran.amount;
+      security.tspent -= sign * tran.comm;
       if (security.sharest < kShareTolerance) security.sharest = 0;
+      ApplySecurityBookkeeping(security);
       break;
     default: break;
   }
 }
 
 void ReapplyTotals(TSecurityRec& security, const std::vector<TSecurityTranRec>& records, std::int32_t club_year) {
-  for (const TSecurityTranRec& tran : records) {
-    // What is held is the open lots: a sold lot and the sale that relieved it
-    // cancel, so both are passed over.
-    const SecurityTranKind kind = KindOf(tran);
-    if (kind == SecurityTranKind::Sale || (IsLotKind(kind) && tran.sold)) continue;
-    ApplyTotals(security, tran, +1, nullptr, club_year);
-  }
-  // The dividends are those the records stand for: sold lots and the fractions
-  // a split sold included, and as paid, whatever basis update rewrote the lots since.
-  CountDividends(security, SecurityHistory(records), std::numeric_limits<DayNumber>::max(), club_year);
+  // The reset is the position as of the end of time: the same rules in the
+  // same order as the running totals followed, so the two always agree.
+  security = PositionAsOf(security, SecurityHistory(records), std::numeric_limits<DayNumber>::max(), club_year);
 }
 
 std::optional<CashPosting> CashPostingOf(const TSecurityTranRec& tran, std::string_view name,

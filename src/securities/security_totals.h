@@ -35,9 +35,11 @@ void ApplyTotals(TSecurityRec& security, const TSecurityTranRec& tran, int sign,
                  std::int32_t club_year);
 
 // Re-applies every record of one security, given in key order, to totals that
-// start at zero: the reset. Sold lots add no shares or cost and sales are
-// passed over, so the holding is that of the open lots. The dividends are
-// those reinvested in every lot, including the fractions a split sold of them.
+// start at zero: the reset. The records are applied as the running totals
+// took them (lots, the sales and clears that relieved them, capital
+// reductions), so a holding sold out forgets the reductions of its lots; the
+// dividends are those the records stand for, the fractions a split sold of a
+// reinvestment included, as paid whatever basis update came later.
 void ReapplyTotals(TSecurityRec& security, const std::vector<TSecurityTranRec>& records, std::int32_t club_year);
 
 // The width of a cash posting's description.

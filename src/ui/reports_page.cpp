@@ -35,7 +35,6 @@ ReportsPage::ReportsPage(Books& books, Interaction& ui, const Clock& clock, Date
           &ReportsPage::DeleteClick);
   connect(group->Add(tr("&Audit Valuations"), QStringLiteral("valuationaudit")), &QPushButton::clicked, this,
           &ReportsPage::AuditClick);
-  books_.Valuations().SetReportCalendar(this);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
   layout->addWidget(group, 0, Qt::AlignLeft | Qt::AlignTop);
@@ -48,7 +47,7 @@ ReportsPage::ReportsPage(Books& books, Interaction& ui, const Clock& clock, Date
   };
 }
 
-ReportsPage::~ReportsPage() { books_.Valuations().SetReportCalendar(nullptr); }
+ReportsPage::~ReportsPage() = default;
 
 DayNumber ReportsPage::Date() const { return reportdate_.Date(); }
 

@@ -25,16 +25,16 @@ class TReportWindow;
 // statements of version 1.xx.
 QString StatementFilter(int year);
 
-class ReportsPage : public QWidget, public valuation::ReportCalendar {
+class ReportsPage : public QWidget {
   Q_OBJECT
 
  public:
   ReportsPage(Books& books, Interaction& ui, const Clock& clock, DateEntry& reportdate, QWidget* parent = nullptr);
   ~ReportsPage() override;
 
-  // The report calendar, which the audit moves through the dates it re-runs.
-  DayNumber Date() const override;
-  void SetDate(DayNumber date) override;
+  // The report calendar's date, which the valuations and the audit start from.
+  DayNumber Date() const;
+  void SetDate(DayNumber date);
 
   // What "Print" and "Delete" ask with; by default an open-file dialog in the
   // club folder. Returns the chosen file, nothing when cancelled.

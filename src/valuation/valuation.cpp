@@ -400,8 +400,6 @@ void Valuations::AnnounceOfficial(const ValuationFigures& figures) {
 
 ValuationResult Valuations::Audit(ValuationBooks& books, DayNumber start) {
   AuditModeGuard audit(club_);
-  ReportCalendar* const calendar = calendar_;
-  const DayNumber saved_date = calendar != nullptr ? calendar->Date() : DayNumber{};
   const std::int32_t open_year = club_.Info().year;
   if (YearOf(start) < open_year) start = DayNumberFromCivil({open_year, 1, 1});
 
@@ -419,7 +417,6 @@ ValuationResult Valuations::Audit(ValuationBooks& books, DayNumber start) {
     const auto unit = units.find(key);
     if (unit == units.end() || unit->second.date < start || key == starting_key) continue;
     const DayNumber date = unit->second.date;
-    if (calendar != nullptr) calendar->SetDate(date);
     last = Value(books, date, /*official=*/true);
     if (!last.failed && last.outcome) continue;
     // The valuations after a failed one would build on it: the audit ends here.
@@ -427,42 +424,36 @@ ValuationResult Valuations::Audit(ValuationBooks& books, DayNumber start) {
     last.outcome = Outcome::Refusal("The Audit stopped at the valuation of " + FormatDate(date) + ": " + cause);
     break;
   }
-  if (calendar != nullptr) calendar->SetDate(saved_date);
   return last;
 }
 
-Outcome Valuations::WriteAudited(ValuationBooks& books, const SettleValuation& settle) {
-  ValuationResult written;
+Outcome Valuations::WriteAudited(ValuationBooks& books) {
   try {
     books.Write(Files());
   } catch (const std::exception& error) {
     LogFailure("writing the audited valuations", error);
-    written.outcome = Failed();
-    written.failed = true;
-  }
-  settle(written);
-  return written.outcome;
-}
-
-Outcome Valuations::Abandoned(ValuationResult stopped, const SettleValuation& settle) {
-  club_.Ui().ShowError(stopped.outcome.Message());
-  stopped.failed = true;  // nothing the audit changed is kept
-  settle(stopped);
-  return stopped.outcome;
-}
-
-Outcome Valuations::AuditValuations(DayNumber start, bool announce, const SettleValuation& settle) {
-  ValuationBooks books(club_);
-  if (ValuationResult audited = Audit(books, start); !audited.outcome) return Abandoned(audited, settle);
-  if (Outcome written = WriteAudited(books, settle); !written) return written;
-  if (announce) {
-    club_.Ui().PlayConfirmationSound();
-    club_.Ui().ShowInformation(kAuditCompleted);
+    return Failed();
   }
   return Outcome::Done();
 }
 
-Outcome Valuations::RecalculateAllMembers(const SettleValuation& settle, Interaction& ui) {
+Outcome Valuations::Stopped(const ValuationResult& stopped) {
+  club_.Ui().ShowError(stopped.outcome.Message());
+  return stopped.outcome;
+}
+
+Outcome Valuations::AuditValuations(DayNumber start) {
+  ValuationBooks books(club_);
+  if (ValuationResult audited = Audit(books, start); !audited.outcome) return Stopped(audited);
+  return WriteAudited(books);
+}
+
+void Valuations::AnnounceAudit() {
+  club_.Ui().PlayConfirmationSound();
+  club_.Ui().ShowInformation(kAuditCompleted);
+}
+
+Outcome Valuations::RecalculateAllMembers(Interaction& ui) {
   if (!ui.Confirm(kRecalculateQuestion)) return Outcome::Cancelled();
 
   ValuationBooks books(club_);
@@ -505,7 +496,7 @@ Outcome Valuations::RecalculateAllMembers(const SettleValuation& settle, Interac
       if (ValuationResult audited = Audit(books, date); !audited.outcome) {
         info.year = saved_year;
         ui.ShowProgress(kRecalculateCaption, 0);
-        return Abandoned(audited, settle);
+        return Stopped(audited);
       }
       ++done;
       ui.ShowProgress(kRecalculateCaption, total == 0 ? 100 : done * 100 / total);
@@ -525,16 +516,19 @@ Outcome Valuations::RecalculateAllMembers(const SettleValuation& settle, Interac
   }
   info.year = saved_year;
   books.InfoChanged();
-  if (Outcome written = WriteAudited(books, settle); !written) {
+  if (Outcome written = WriteAudited(books); !written) {
     ui.ShowProgress(kRecalculateCaption, 0);
     return written;
   }
+  return Outcome::Done();
+}
+
+void Valuations::AnnounceRecalculated(Interaction& ui) {
   figures_.RefreshPurchaseUnit();
   ui.ShowProgress(kRecalculateCaption, 100);
   ui.PlayConfirmationSound();
   ui.ShowInformation(kRecalculated);
   ui.ShowProgress(kRecalculateCaption, 0);
-  return Outcome::Done();
 }
 
 Outcome Valuations::DeleteStatement(const std::filesystem::path& file) {

@@ -17,7 +17,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -65,21 +64,6 @@ inline constexpr const char* kRecalculateQuestion =
 inline constexpr const char* kRecalculated = "All active members units been recalculated.";
 inline constexpr const char* kRecalculateCaption = "Recalculating Valuations";
 
-// The report calendar: the audit moves it to each date it re-runs and puts it
-// back afterwards, so that what the window shows follows the work.
-class ReportCalendar {
- public:
-  virtual ~ReportCalendar() = default;
-  virtual DayNumber Date() const = 0;
-  virtual void SetDate(DayNumber date) = 0;
-};
-
-// What becomes of the valuations an audit or a recalculation ran, decided by
-// the layer that owns the unit of work once they are written: committed, or
-// dropped when the writing failed half way. A valuation that fails before
-// (a number too large for a statement) changes nothing and ends only itself.
-using SettleValuation = std::function<void(const ValuationResult&)>;
-
 class Valuations {
  public:
   Valuations(ClubSession& club, ClubFigures& figures);
@@ -107,26 +91,31 @@ class Valuations {
   // not named as a statement ("V" ... ".stm") or does not exist is refused.
   Outcome DeleteStatement(const std::filesystem::path& file);
 
-  void SetReportCalendar(ReportCalendar* calendar) { calendar_ = calendar; }
-
   // The audit: every official valuation recorded from `start` to the end of its
-  // year (from 1 January of the open year when `start` is earlier) runs again
-  // in audit mode, in date order, re-pricing the dues that bought at it. With
-  // `announce`, the sound and "The Audit was completed successfully." follow.
-  // The valuations run over the books held in memory, each seeing what the
-  // ones before it left, exactly as if each had been written and committed;
-  // what the last ones left is written once and settled. A failed writing
-  // drops the audit whole ("Valuation Statement Creation failed", refused).
-  Outcome AuditValuations(DayNumber start, bool announce, const SettleValuation& settle);
+  // year (from 1 January of the open year when `start` is earlier; the club's
+  // starting unit value is never re-run) runs again in audit mode, in date
+  // order, re-pricing the dues that bought at it. The valuations run over the
+  // books held in memory, each seeing what the ones before it left, exactly as
+  // if each had been written and committed; what the last ones left is put
+  // into the stores once. Refused, with its message shown, when a valuation
+  // fails or is refused ("The Audit stopped at the valuation of <date>: ...")
+  // or the writing fails ("Valuation Statement Creation failed"): the stores
+  // then hold part of it, for the caller to drop; done, it is the caller's to
+  // commit and then announce.
+  Outcome AuditValuations(DayNumber start);
+  // The sound and "The Audit was completed successfully.".
+  void AnnounceAudit();
 
   // "Recaulate All Members": after its question, walks every unit record from
-  // the club's first: the units-carrying transactions (payments and payouts)
-  // dated from the previous valuation up to the record's date buy at the
-  // previous valuation, then the record's year is audited from its date. The
-  // progress gauge follows the records. Cancelled by No. The question,
-  // progress and closing message go through `ui`, the club's port or one with
-  // a window's gauge beside it. Held in memory and written once, as the audit.
-  Outcome RecalculateAllMembers(const SettleValuation& settle, Interaction& ui);
+  // the club's first: the payments dated from the previous valuation up to the
+  // record's date buy at the previous valuation, then the record's year is
+  // audited from its date. The progress gauge follows the records. Cancelled
+  // by No. The question, progress and closing message go through `ui`, the
+  // club's port or one with a window's gauge beside it. Held in memory and put
+  // into the stores once; its outcome is the caller's to commit or drop, as
+  // the audit's, and AnnounceRecalculated follows a commit.
+  Outcome RecalculateAllMembers(Interaction& ui);
+  void AnnounceRecalculated(Interaction& ui);
 
  private:
   store::FileLayer& Files() const;
@@ -137,16 +126,15 @@ class Valuations {
   // fails or is refused: its result then says which ("The Audit stopped at
   // the valuation of <date>: <cause>").
   ValuationResult Audit(ValuationBooks& books, DayNumber start);
-  // Shows why an audit stopped and drops everything it changed.
-  Outcome Abandoned(ValuationResult stopped, const SettleValuation& settle);
-  // Writes what the valuations left in `books` and settles it; a failure shows
+  // Shows why an audit stopped and returns the refusal.
+  Outcome Stopped(const ValuationResult& stopped);
+  // Puts what the valuations left in `books` into the stores; a failure shows
   // "Valuation Statement Creation failed" and is returned.
-  Outcome WriteAudited(ValuationBooks& books, const SettleValuation& settle);
+  Outcome WriteAudited(ValuationBooks& books);
 
   ClubSession& club_;
   ClubFigures& figures_;
   store::FileLayer* files_ = nullptr;
-  ReportCalendar* calendar_ = nullptr;
 };
 
 }  // namespace pellmark::valuation

@@ -288,6 +288,44 @@ TEST_F(CorporateChangesTest, ClearBeforeLaterPurchasesRemovesOnlyTheHoldingOnIts
   const TSecurityTranRec clear = OfKind("Acme", SecurityTranKind::Clear)[0];
   EXPECT_NEAR(clear.amount, 100, 1e-9);
   EXPECT_NEAR(Security("Acme").sharest, 20, 1e-9);
+  // The cleared lot leaves with its cost, as a sale's lot does; the later one stays.
+  EXPECT_NEAR(Security("Acme").tspent, 400, 1e-9);
+  EXPECT_NEAR(clear.comm, 1000, 1e-9);
+  EXPECT_TRUE(IsClosedByClear(Record("Acme", 0), clear.stranid));
+  EXPECT_TRUE(IsOpenLot(Record("Acme", 1)));
+  ASSERT_TRUE(books.Securities().ResetSecurity("Acme", false));
+  EXPECT_NEAR(Security("Acme").sharest, 20, 1e-9);
+  EXPECT_NEAR(Security("Acme").tspent, 400, 1e-9);
+
+  // A later sale takes the lot bought after the clear, never the cleared one.
+  ASSERT_TRUE(Sell("Acme", 5 * 30, 30, 0, Day(2026, 10, 1)));
+  for (const TSecurityTranRec& tran : OfKind("Acme", SecurityTranKind::Sale)) EXPECT_EQ(tran.buytran, 1);
+
+  // Deleting the clear opens the lot again with its cost.
+  ui.AnswerNext("Selected Record will be removed permanently. Continue?", true);
+  ASSERT_TRUE(books.Trades().DeleteRecord("Acme", clear.stranid, false));
+  EXPECT_TRUE(IsOpenLot(Record("Acme", 0)));
+  EXPECT_NEAR(Security("Acme").sharest, 115, 1e-9);
+  EXPECT_NEAR(Security("Acme").tspent, 1300, 1e-9);
+}
+
+TEST_F(CorporateChangesTest, ASplitAndABasisUpdateRewriteALotBoughtOnTheirOwnDate) {
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 5, 1)));
+  ASSERT_TRUE(Split("Acme", 2, 1, Day(2026, 5, 1)));
+  EXPECT_NEAR(Record("Acme", 0).price, 5, 1e-12);
+  EXPECT_NEAR(Security("Acme").sharest, 200, 1e-9);
+  ASSERT_TRUE(Basis("Acme", 50, 100, Day(2026, 5, 1)));
+  EXPECT_NEAR(Record("Acme", 0).amount, 500, 1e-9);
+  EXPECT_NEAR(Security("Acme").tspent, 500, 1e-9);
+}
+
+TEST_F(CorporateChangesTest, AClearOfTheWholeHoldingLeavesNoSharesAndNoCost) {
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 1, 1)));
+  ui.AnswerNext("Do you want to hide security Acme?", false);
+  ASSERT_TRUE(Clear("Acme", Day(2026, 5, 1)));
+  EXPECT_EQ(Security("Acme").sharest, 0);
+  EXPECT_EQ(Security("Acme").tspent, 0);
+  EXPECT_EQ(Security("Acme").pricep, 0);
 }
 
 TEST_F(CorporateChangesTest, BadInputIsRefusedAndStoresNothing) {

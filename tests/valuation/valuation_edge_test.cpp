@@ -132,6 +132,20 @@ TEST_F(ValuationEdges, AShortPositionIsListedNegativeAndLowersTheValue) {
   EXPECT_EQ(result.figures->unit_value, 12.5);
 }
 
+TEST_F(ValuationEdges, TheTotalValueAddsSharesTimesPriceAsTheStatementHoldsThem) {
+  Dues(Day(2026, 11, 2), {{"Smith, Ann", "100"}});
+  AddSecurity("Thirds", "THD");
+  Price("Thirds", 7.0 / 3, Day(2026, 11, 10));
+  Hold("Thirds", 10.0 / 3, 10);
+  PricesAndDuesNew();
+  ValuationResult result = Test(Day(2026, 12, 7));
+  ASSERT_TRUE(result.outcome);
+  // The members read the figures of the statement: the value is made of them.
+  const double held = RoundThroughReal48(10.0 / 3) * RoundThroughReal48(7.0 / 3);
+  ASSERT_NE(held, (10.0 / 3) * (7.0 / 3));
+  EXPECT_EQ(result.figures->total_value, 100 + held);
+}
+
 TEST_F(ValuationEdges, AnAccountKeptOutOfValuationsIsNeverListed) {
   Dues(Day(2026, 11, 2), {{"Smith, Ann", "100"}});
   ASSERT_TRUE(books.Accounts().CommitAccount(std::nullopt, {"Escrow", "77", "500.00"}));

@@ -1,7 +1,8 @@
 // The past-dated valuation against an oracle: a random year of a club (dues,
 // payoffs, deposits and checks, buys, sales over several lots, short sales and
 // covers, dividends, reinvestments with either commission, splits with and
-// without cash and account, basis updates, capital gain distributions) entered
+// without cash and account, basis updates, clears, capital reductions and
+// gain distributions) entered
 // in date order; then for a random day d, the test valuation of d made today
 // must equal the current valuation of d of the same club with every
 // transaction dated after d deleted. A failure names its seed and day.
@@ -91,12 +92,32 @@ class ValuationOracle : public testing::ValuationChain, public ::testing::WithPa
       case 7: (void)books.Settle(Dividend(name, 1 + Pick(60), date, Pick(2) == 0)); break;
       case 8:
         if (held.sharest > 0) {
-          (void)books.Settle(Reinvest(name, (1 + Pick(3)) * price * 0.7, price, Pick(3), date, "", Pick(2) == 0));
+          const bool company_paid = Pick(2) == 0;
+          const double comm = company_paid ? Pick(3) : 0;
+          (void)books.Settle(Reinvest(name, (1 + Pick(3)) * price * 0.7, price, comm, date, "", company_paid));
         }
         break;
       case 9: if (held.sharest >= 1) RandomSplit(name, date); break;
       case 10: if (held.sharest >= 1) Basis(name, date); break;
-      default: (void)books.Settle(CapitalGain(name, 1 + Pick(30), date)); break;
+      case 11:
+        if (held.sharest >= 1 && Pick(3) == 0) {
+          ui.AnswerEntryDialog([](EntryDialog& dialog) {
+            dialog.Form().cleared.checked = true;
+            dialog.clearedClick();
+          });
+          (void)books.Settle(books.Changes().Enter(name, CorporateChange::BasisUpdate, date));
+        } else if (held.sharest >= 1 && Pick(2) == 0) {
+          const double reduction = 1 + Pick(20);
+          ui.AnswerEntryDialog([reduction](EntryDialog& dialog) {
+            dialog.Form().amount.text = Text(reduction);
+            dialog.Form().captype.selected = kCapitalReduction;
+            dialog.captypeClick();
+          });
+          (void)books.Settle(books.Trades().Enter(name, ledger::StockEntry::CapitalChange, date));
+        } else {
+          (void)books.Settle(CapitalGain(name, 1 + Pick(30), date));
+        }
+        break;
     }
   }
 
