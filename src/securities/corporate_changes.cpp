@@ -25,14 +25,14 @@ bool Rewritten(const TSecurityTranRec& tran, DayNumber date) { return tran.trand
 // whole holding as the fraction.
 bool RelievedBySale(const std::vector<TSecurityTranRec>& records, std::int32_t stranid) {
   return std::any_of(records.begin(), records.end(), [stranid](const TSecurityTranRec& tran) {
-    return KindOf(tran) == SecurityTranKind::Sale && !tran.compc && tran.buytran == stranid;
+    return KindOf(tran) == SecurityTranKind::Sale && !IsShortSale(tran) && tran.buytran == stranid;
   });
 }
 
 // The date of the split `split_stranid`, which its fraction sales carry; `otherwise` when none is left.
 DayNumber SplitDate(const std::vector<TSecurityTranRec>& records, std::int32_t split_stranid, DayNumber otherwise) {
   for (const TSecurityTranRec& tran : records) {
-    if (KindOf(tran) == SecurityTranKind::Sale && tran.tax && tran.actid == split_stranid) return tran.trandate;
+    if (IsFractionSale(tran) && tran.actid == split_stranid) return tran.trandate;
   }
   return otherwise;
 }
@@ -145,7 +145,10 @@ CorporateChanges::SplitEffect CorporateChanges::RewriteForSplit(TSecurityRec& se
     if (!Rewritten(lot, terms.date)) continue;
     const double g = lot.amount;
     const double m = lot.comm;
-    const double old_price = lot.price;
+    // What bought the lot's shares: a commission taken from the dividend did not.
+    const bool comm_from_dividend = CommissionFromDividend(lot);
+    const double invested = comm_from_dividend ? g - m : g;
+    const double old_shares = SharesOf(lot);
     const double old_cost = LotCost(lot);
     const double new_price = lot.price * o / n;
     double kept = g;
@@ -153,7 +156,7 @@ CorporateChanges::SplitEffect CorporateChanges::RewriteForSplit(TSecurityRec& se
     double whole_shares = 0;
     // A fraction still to sell within the tolerance of zero is rounding.
     if (with_cash && to_sell >= kShareTolerance) {
-      const double shares_after = g / new_price;
+      const double shares_after = invested / new_price;
       whole_shares = std::trunc(shares_after + kShareTolerance);
       const double odd = shares_after - whole_shares;
       // Below the tolerance a lot has whole shares: what is left is rounding.
@@ -163,10 +166,11 @@ CorporateChanges::SplitEffect CorporateChanges::RewriteForSplit(TSecurityRec& se
         // are rounding: then they go with the fraction rather than stay behind
         // as a lot of no shares.
         if (odd - sold > kShareTolerance) whole_shares += odd - sold;
-        kept = new_price * whole_shares;
+        const double kept_invested = new_price * whole_shares;
+        // The commission taken from the dividend is shared like the shares.
+        kept = comm_from_dividend ? kept_invested + kept_invested / invested * m : kept_invested;
       }
     }
-    effect.net_shares += kept / new_price - g / old_price;
     lot.amount = kept;
     lot.price = new_price;
     if (sold != 0) {
@@ -175,6 +179,7 @@ CorporateChanges::SplitEffect CorporateChanges::RewriteForSplit(TSecurityRec& se
       lot.sold = whole_shares == 0;
       effect.sold_cost += old_cost - LotCost(lot);
     }
+    effect.net_shares += SharesOf(lot) - old_shares;
     club_.stkrecs.Put(lot);
     if (sold == 0) continue;
 
@@ -205,8 +210,6 @@ CorporateChanges::SplitEffect CorporateChanges::RewriteForSplit(TSecurityRec& se
     club_.stkrecs.Put(fraction_sale);
     to_sell -= sold;
   }
-  // The current price follows its price record, which a split dated before it
-  // leaves alone.
   ScalePrices(security, o, n, terms.date);
   return effect;
 }
@@ -231,8 +234,10 @@ void CorporateChanges::ScalePrices(TSecurityRec& security, double by, double ove
     if (price.trandate > date) continue;
     price.price = price.price * by / over;
     club_.prices.Put(price);
-    if (price.trandate == security.pricedate) security.pricec = price.price;
   }
+  // The current price is scaled by its date, not through its record: that may
+  // have been deleted, and a price taken from a lot has no record or date.
+  if (security.pricedate <= date) security.pricec = security.pricec * by / over;
 }
 
 Outcome CorporateChanges::UpdateBasis(std::int32_t stkid, double new_cost, double old_cost, DayNumber date) {
@@ -296,11 +301,9 @@ void CorporateChanges::UndoSplitFractions(std::int32_t stkid, std::int32_t split
     const std::vector<TSecurityTranRec> records = club_.stkrecs.Select(OwnerFilter(stkid));
     const SecurityHistory history(records);
     for (const TSecurityTranRec& tran : records) {
-      const SecurityTranKind kind = KindOf(tran);
-      const bool fraction = (kind == SecurityTranKind::Purchase || kind == SecurityTranKind::Sale) && tran.tax &&
-                            tran.actid == split_stranid;
+      const bool fraction = (IsFractionLot(tran) || IsFractionSale(tran)) && tran.actid == split_stranid;
       if (!fraction) continue;
-      if (kind == SecurityTranKind::Purchase) {
+      if (IsFractionLot(tran)) {
         for (TSecurityTranRec parent : records) {
           const SecurityTranKind parent_kind = KindOf(parent);
           const bool lot = parent_kind == SecurityTranKind::Purchase || parent_kind == SecurityTranKind::Reinvestment;
@@ -375,7 +378,8 @@ Outcome CorporateChanges::ResetDividends() {
       if (dividend) club_.actrecs.Remove(club_.actrecs.KeyOf(tran));
     }
   }
-  for (const TSecurityRec& security : securities_.List(true)) {
+  // Hidden securities too: their postings went above.
+  for (const TSecurityRec& security : securities_.List(false)) {
     for (TSecurityTranRec dividend : club_.stkrecs.Select(OwnerFilter(security.stkid))) {
       if (KindOf(dividend) != SecurityTranKind::Dividend || !in_year(dividend.trandate) ||
           !active.contains(dividend.actid)) {
