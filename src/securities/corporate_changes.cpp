@@ -145,9 +145,6 @@ CorporateChanges::SplitEffect CorporateChanges::RewriteForSplit(TSecurityRec& se
     if (!Rewritten(lot, terms.date)) continue;
     const double g = lot.amount;
     const double m = lot.comm;
-    // What bought the lot's shares: a commission taken from the dividend did not.
-    const bool comm_from_dividend = CommissionFromDividend(lot);
-    const double invested = comm_from_dividend ? g - m : g;
     const double old_shares = SharesOf(lot);
     const double old_cost = LotCost(lot);
     const double new_price = lot.price * o / n;
@@ -156,7 +153,7 @@ CorporateChanges::SplitEffect CorporateChanges::RewriteForSplit(TSecurityRec& se
     double whole_shares = 0;
     // A fraction still to sell within the tolerance of zero is rounding.
     if (with_cash && to_sell >= kShareTolerance) {
-      const double shares_after = invested / new_price;
+      const double shares_after = g / new_price;
       whole_shares = std::trunc(shares_after + kShareTolerance);
       const double odd = shares_after - whole_shares;
       // Below the tolerance a lot has whole shares: what is left is rounding.
@@ -166,9 +163,7 @@ CorporateChanges::SplitEffect CorporateChanges::RewriteForSplit(TSecurityRec& se
         // are rounding: then they go with the fraction rather than stay behind
         // as a lot of no shares.
         if (odd - sold > kShareTolerance) whole_shares += odd - sold;
-        const double kept_invested = new_price * whole_shares;
-        // The commission taken from the dividend is shared like the shares.
-        kept = comm_from_dividend ? kept_invested + kept_invested / invested * m : kept_invested;
+        kept = new_price * whole_shares;
       }
     }
     lot.amount = kept;
