@@ -59,7 +59,7 @@ TEST_F(CliQuotesTest, HiddenSecuritiesAreQuotedWhenTheListShowsThem) {
   EXPECT_EQ(run.status, kDone) << run.err;
   ASSERT_EQ(server.Requests().size(), 4u);
   const auto request_line = [&](std::size_t i) {
-    const std::string& request = server.Requests().at(i);
+    const std::string request = server.Requests().at(i);
     return request.substr(0, request.find("\r\n"));
   };
   EXPECT_EQ(request_line(1), "GET /d/quotes.csv?s=acme&f=sl1d1&e=.csv HTTP/1.0");
