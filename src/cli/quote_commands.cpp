@@ -17,6 +17,7 @@ namespace {
 struct QuoteOptions {
   std::string host;
   std::string url;
+  bool hidden = false;
 };
 
 // The securities of the books, printing a line for each price the run enters.
@@ -65,7 +66,8 @@ class TerminalConnection : public net::ConnectionDialog {
 
 void FetchQuotes(CliContext& context, const QuoteOptions& options) {
   WithOpenClub(context, [&](Books& books) {
-    SecurityQuotes securities(books);
+    // The desktop's list shows the hidden securities while its view says so.
+    SecurityQuotes securities(books, options.hidden || books.Club().View().showhiddensecurities);
     PrintingQuoteBook book(securities, *context.out);
     TerminalConnection dialog(*context.out);
     const net::QuoteService service{.host = options.host, .url_template = options.url};
@@ -83,6 +85,8 @@ void AddQuoteCommands(CLI::App& app, CommandList& commands) {
   auto* host = command->add_option("--host", options->host, "Quote service host, asked for /d/quotes.csv");
   command->add_option("--url", options->url, "Whole URL of the quote service, with {symbols} where the symbols go")
       ->excludes(host);
+  command->add_flag("--hidden", options->hidden,
+                    "Also the hidden securities, as the list shows them with Show Hidden Securities ticked");
   commands.push_back({command, [options](CliContext& context) { FetchQuotes(context, *options); }});
 }
 

@@ -92,11 +92,12 @@ std::optional<DayNumber> ParseDate(std::string_view text) {
 }
 
 std::optional<DayNumber> ParseImportDate(std::string_view text, DayNumber today) {
-  if (text.size() != 8) return ParseDate(text);
-  auto parts = SplitSlashes(text);
+  const std::string_view trimmed = TrimBlanks(text, kSpacesAndTabs);
+  auto parts = SplitSlashes(trimmed);
   if (!parts) return std::nullopt;
-  auto month = ReadNumber((*parts)[0], 2, 2);
-  auto day = ReadNumber((*parts)[1], 2, 2);
+  if ((*parts)[2].size() != 2) return ParseDate(trimmed);
+  auto month = ReadNumber((*parts)[0], 1, 2);
+  auto day = ReadNumber((*parts)[1], 1, 2);
   auto short_year = ReadNumber((*parts)[2], 2, 2);
   if (!month || !day || !short_year) return std::nullopt;
   // The window runs from 50 years before this year to 49 years after it.

@@ -49,9 +49,10 @@ inline constexpr int kLatestYear = 2200;
 // kEarliestYear..kLatestYear ("01/01/1800"), gives nullopt.
 std::optional<DayNumber> ParseDate(std::string_view text);
 
-// Date field of the price import: an 8-character text is "mm/dd/yy", whose two-digit
-// year is taken within the 100 years centred on the year of `today` (the platform's
-// century window); any other text is read as ParseDate reads it.
+// Date field of the price import: month/day/year with one or two digits for month
+// and day, blanks around allowed. A two-digit year is taken within the 100 years
+// centred on the year of `today` (the platform's century window); any other year
+// is read as ParseDate reads it: "3/5/26", "03/05/2026 " and "3/5/2026" are one day.
 std::optional<DayNumber> ParseImportDate(std::string_view text, DayNumber today);
 
 }  // namespace pellmark

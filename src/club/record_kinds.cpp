@@ -12,8 +12,8 @@ bool IsOpenLot(const TSecurityTranRec& tran) {
   return (kind == SecurityTranKind::Purchase || kind == SecurityTranKind::Reinvestment) && !tran.sold;
 }
 
-bool IsOpenShortSale(const TSecurityTranRec& tran) {
-  return KindOf(tran) == SecurityTranKind::Sale && tran.compc && !tran.tax && !tran.sold;
+bool IsCoveringPurchase(const TSecurityTranRec& tran) {
+  return KindOf(tran) == SecurityTranKind::Purchase && tran.compc;
 }
 
 bool IsClosedByClear(const TSecurityTranRec& lot, std::int32_t clear_stranid) {
@@ -21,6 +21,20 @@ bool IsClosedByClear(const TSecurityTranRec& lot, std::int32_t clear_stranid) {
   return (kind == SecurityTranKind::Purchase || kind == SecurityTranKind::Reinvestment) && lot.sold &&
          lot.buytran == clear_stranid && clear_stranid >= 0;
 }
+
+bool IsShortSale(const TSecurityTranRec& tran) {
+  return KindOf(tran) == SecurityTranKind::Sale && tran.compc && !tran.tax;
+}
+
+bool IsFractionLot(const TSecurityTranRec& tran) { return KindOf(tran) == SecurityTranKind::Purchase && tran.tax; }
+
+bool IsFractionSale(const TSecurityTranRec& tran) { return KindOf(tran) == SecurityTranKind::Sale && tran.tax; }
+
+bool CommissionFromDividend(const TSecurityTranRec& tran) {
+  return KindOf(tran) == SecurityTranKind::Reinvestment && !tran.compc;
+}
+
+bool IsOpenShortSale(const TSecurityTranRec& tran) { return IsShortSale(tran) && !tran.sold; }
 
 bool IsPredefinedCategory(std::int32_t catid) {
   return catid >= Code(PredefinedCategory::MemberContributions) && catid <= Code(PredefinedCategory::TransferOut);

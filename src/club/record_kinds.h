@@ -98,9 +98,21 @@ bool IsDebit(AccountTranKind kind);
 // A purchase or reinvestment not yet sold: what a sale can relieve.
 bool IsOpenLot(const TSecurityTranRec& tran);
 
-// A short sale not yet covered: what a covering purchase can take. A sale of
-// split fractions is never short, though its `compc` may be set (the company
-// paid its commission).
+// The flags `tax` and `compc` by what they mean for each kind:
+// a purchase with `compc` covers short sales and moves no totals;
+bool IsCoveringPurchase(const TSecurityTranRec& tran);
+// a sale with `compc` is short, unless it is a sale of split fractions, whose
+// `compc` says the company paid its commission;
+bool IsShortSale(const TSecurityTranRec& tran);
+// a purchase with `tax` is the lot of fractional shares a split sold for cash;
+bool IsFractionLot(const TSecurityTranRec& tran);
+// a sale with `tax` is that split's sale of the fractional shares;
+bool IsFractionSale(const TSecurityTranRec& tran);
+// a reinvestment without `compc` paid its commission out of the dividend, which
+// buys shares only with what is left.
+bool CommissionFromDividend(const TSecurityTranRec& tran);
+
+// A short sale not yet covered: what a covering purchase can take.
 bool IsOpenShortSale(const TSecurityTranRec& tran);
 
 // Categories 1 to 10, which cannot be changed.

@@ -26,7 +26,9 @@ LotChooser::LotChooser(const LotChooserRequest& request)
     const TSecurityTranRec& rec = candidate.record;
     bool shown = mode_ == LotChooserMode::Sale ? IsOpenLot(rec) : IsOpenShortSale(rec);
     if (!shown) continue;
-    double shares = rec.amount / rec.price;
+    // Counted as the ledger counts a lot (ledger::SharesOf, out of this layer's
+    // reach): a commission taken from the dividend bought no shares.
+    const double shares = (CommissionFromDividend(rec) ? rec.amount - rec.comm : rec.amount) / rec.price;
     rows_.push_back({candidate.key, FormatDate(rec.trandate), LotLabel(rec), Shares(shares), "", shares});
   }
 }

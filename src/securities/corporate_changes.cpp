@@ -25,7 +25,7 @@ bool Rewritten(const TSecurityTranRec& tran, DayNumber date) { return tran.trand
 // whole holding as the fraction.
 bool RelievedBySale(const std::vector<TSecurityTranRec>& records, std::int32_t stranid) {
   return std::any_of(records.begin(), records.end(), [stranid](const TSecurityTranRec& tran) {
-    return KindOf(tran) == SecurityTranKind::Sale && !tran.compc && tran.buytran == stranid;
+    return KindOf(tran) == SecurityTranKind::Sale && !IsShortSale(tran) && tran.buytran == stranid;
   });
 }
 
@@ -137,7 +137,7 @@ CorporateChanges::SplitEffect CorporateChanges::RewriteForSplit(TSecurityRec& se
     if (!Rewritten(lot, terms.date)) continue;
     const double g = lot.amount;
     const double m = lot.comm;
-    const double old_price = lot.price;
+    const double old_shares = SharesOf(lot);
     const double old_cost = LotCost(lot);
     const double new_price = lot.price * o / n;
     double kept = g;
@@ -158,7 +158,6 @@ CorporateChanges::SplitEffect CorporateChanges::RewriteForSplit(TSecurityRec& se
         kept = new_price * whole_shares;
       }
     }
-    effect.net_shares += kept / new_price - g / old_price;
     lot.amount = kept;
     lot.price = new_price;
     if (sold != 0) {
@@ -167,6 +166,7 @@ CorporateChanges::SplitEffect CorporateChanges::RewriteForSplit(TSecurityRec& se
       lot.sold = whole_shares == 0;
       effect.sold_cost += old_cost - LotCost(lot);
     }
+    effect.net_shares += SharesOf(lot) - old_shares;
     club_.stkrecs.Put(lot);
     if (sold == 0) continue;
 
@@ -197,8 +197,6 @@ CorporateChanges::SplitEffect CorporateChanges::RewriteForSplit(TSecurityRec& se
     club_.stkrecs.Put(fraction_sale);
     to_sell -= sold;
   }
-  // The current price follows its price record, which a split dated before it
-  // leaves alone.
   ScalePrices(security, o, n, terms.date);
   return effect;
 }
@@ -223,8 +221,10 @@ void CorporateChanges::ScalePrices(TSecurityRec& security, double by, double ove
     if (price.trandate > date) continue;
     price.price = price.price * by / over;
     club_.prices.Put(price);
-    if (price.trandate == security.pricedate) security.pricec = price.price;
   }
+  // The current price is scaled by its date, not through its record: that may
+  // have been deleted, and a price taken from a lot has no record or date.
+  if (security.pricedate <= date) security.pricec = security.pricec * by / over;
 }
 
 Outcome CorporateChanges::UpdateBasis(std::int32_t stkid, double new_cost, double old_cost, DayNumber date) {
@@ -254,6 +254,9 @@ void CorporateChanges::RewriteBasis(TSecurityRec& security, double new_cost, dou
     if (!Rewritten(lot, date)) continue;
     lot.amount = lot.amount * new_cost / old_cost;
     lot.price = lot.price * new_cost / old_cost;
+    // The commission a reinvestment paid out of its dividend is part of its
+    // amount: it scales with it, so the lot keeps its shares.
+    if (CommissionFromDividend(lot)) lot.comm = lot.comm * new_cost / old_cost;
     club_.stkrecs.Put(lot);
   }
   ScalePrices(security, new_cost, old_cost, date);
@@ -300,11 +303,9 @@ void CorporateChanges::UndoSplitFractions(std::int32_t stkid, std::int32_t split
     const std::vector<TSecurityTranRec> records = club_.stkrecs.Select(OwnerFilter(stkid));
     const SecurityHistory history(records);
     for (const TSecurityTranRec& tran : records) {
-      const SecurityTranKind kind = KindOf(tran);
-      const bool fraction = (kind == SecurityTranKind::Purchase || kind == SecurityTranKind::Sale) && tran.tax &&
-                            tran.actid == split_stranid;
+      const bool fraction = (IsFractionLot(tran) || IsFractionSale(tran)) && tran.actid == split_stranid;
       if (!fraction) continue;
-      if (kind == SecurityTranKind::Purchase) {
+      if (IsFractionLot(tran)) {
         for (TSecurityTranRec parent : records) {
           const SecurityTranKind parent_kind = KindOf(parent);
           const bool lot = parent_kind == SecurityTranKind::Purchase || parent_kind == SecurityTranKind::Reinvestment;
@@ -389,7 +390,8 @@ Outcome CorporateChanges::ResetDividends() {
       if (dividend) club_.actrecs.Remove(club_.actrecs.KeyOf(tran));
     }
   }
-  for (const TSecurityRec& security : securities_.List(true)) {
+  // Hidden securities too: their postings went above.
+  for (const TSecurityRec& security : securities_.List(false)) {
     for (TSecurityTranRec dividend : club_.stkrecs.Select(OwnerFilter(security.stkid))) {
       if (KindOf(dividend) != SecurityTranKind::Dividend || !in_year(dividend.trandate) ||
           !active.contains(dividend.actid)) {

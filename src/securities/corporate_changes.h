@@ -63,7 +63,8 @@ class CorporateChanges {
   void UndoRemoved(const TSecurityTranRec& removed);
 
   // "Reset Dividends": asks, then re-creates the cash postings of the open
-  // year's dividends from the security records.
+  // year's dividends from the security records, hidden securities included:
+  // every posting it deletes is posted again.
   Outcome ResetDividends();
 
  private:
@@ -78,8 +79,8 @@ class CorporateChanges {
   // fraction records.
   SplitEffect RewriteForSplit(TSecurityRec& security, const SplitTerms& terms, std::int32_t split_id);
   void RewriteBasis(TSecurityRec& security, double new_cost, double old_cost, DayNumber date);
-  // Multiplies every price dated on or before `date` by `by` / `over`; the
-  // current price follows its record.
+  // Multiplies every price dated on or before `date` by `by` / `over`, and the
+  // current price when `pricedate` is on or before it.
   void ScalePrices(TSecurityRec& security, double by, double over, DayNumber date);
   std::int32_t PostFractionCash(const TSecurityRec& security, const TSecurityTranRec& split,
                                 const FractionCash& fraction_cash);

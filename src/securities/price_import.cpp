@@ -31,9 +31,17 @@ std::optional<std::size_t> MatchSymbol(const std::string& symbol, const std::vec
 
 }  // namespace
 
+std::string ImportRefusal(const BadImportLine& line) {
+  constexpr std::size_t kShownWidth = 80;
+  return "Invalid Price Import File (line " + std::to_string(line.number) + ": " +
+         line.text.substr(0, kShownWidth) + ")";
+}
+
 PriceImportReading ReadPriceImport(std::string_view text, const std::vector<std::string>& symbols, DayNumber today) {
   PriceImportReading reading;
+  std::size_t number = 0;
   while (!text.empty()) {
+    ++number;
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
@@ -43,7 +51,7 @@ PriceImportReading ReadPriceImport(std::string_view text, const std::vector<std:
     const std::optional<std::size_t> security = MatchSymbol(fields[0], symbols);
     if (!security) continue;
     if (fields.size() < 2) {
-      reading.stopped_at_bad_line = true;
+      reading.bad_line = BadImportLine{number, std::string(line)};
       break;
     }
     const std::optional<double> price = ParseNumber(fields[1]);
@@ -51,7 +59,7 @@ PriceImportReading ReadPriceImport(std::string_view text, const std::vector<std:
         fields.size() < 3 ? std::nullopt : ParseImportDate(fields[2], today);
     // A negative price is a slip the price dialog refuses too.
     if (!price || *price < 0 || *price > kLargestAmount || !date) {
-      reading.stopped_at_bad_line = true;
+      reading.bad_line = BadImportLine{number, std::string(line)};
       break;
     }
     reading.lines.push_back({*security, *price, *date});

@@ -197,7 +197,7 @@ Outcome PriceLedger::ImportPrices(const std::filesystem::path& file) {
     // The prices of the lines before a bad one stay stored, so the club is told
     // that prices changed either way.
     if (entered > 0) NotePricesChanged();
-    if (reading.stopped_at_bad_line) return Refuse("Invalid Price Import File");
+    if (reading.bad_line) return Refuse(ImportRefusal(*reading.bad_line));
   } catch (const std::exception&) {
     if (entered > 0) NotePricesChanged();
     return Refuse("Price Import failed");

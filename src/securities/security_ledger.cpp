@@ -43,15 +43,13 @@ SecurityTranKind KindOfEntry(StockEntry choice) {
   return SecurityTranKind::Purchase;
 }
 
-// Share counts this close differ only by the rounding of the arithmetic.
-constexpr double kShareRounding = 1e-9;
+// A sale's proceeds and a lot's worth at the sale price this close are one
+// lot sold whole: what is left over buys less than a cent, and would otherwise
+// cut the next lot for no shares and write a sale of $0.00.
+constexpr double kCent = 0.01;
 
 bool IsLot(const TSecurityTranRec& tran) {
   return KindOf(tran) == SecurityTranKind::Purchase || KindOf(tran) == SecurityTranKind::Reinvestment;
-}
-
-bool IsShortSale(const TSecurityTranRec& tran) {
-  return KindOf(tran) == SecurityTranKind::Sale && tran.compc && !tran.tax;
 }
 
 // The check number of a stored purchase posting, so that a change keeps it a Check.
@@ -175,11 +173,10 @@ Outcome SecurityLedger::DeleteRecord(std::string_view name, std::int32_t stranid
   auto old = FindRecord(security->stkid, stranid);
   if (!old) return NoSuchRecord(name, stranid);
   if (!force_deletes) {
-    const bool sold_lot = old->sold && ((KindOf(*old) == SecurityTranKind::Purchase && !old->compc) ||
-                                        KindOf(*old) == SecurityTranKind::Reinvestment);
+    const bool sold_lot = old->sold && IsLot(*old) && !IsCoveringPurchase(*old);
     if (sold_lot) return Refuse("Some or all shares have been sold. Cannot delete.");
     if (IsShortSale(*old) && old->sold) return Refuse("Short Sell has a buy associated with it. Cannot delete.");
-    if (KindOf(*old) == SecurityTranKind::Sale && old->tax) {
+    if (IsFractionSale(*old)) {
       return Refuse("Share Fractions Sells associated with splits cannot be deleted. Delete the Split");
     }
   }
@@ -222,7 +219,7 @@ Outcome SecurityLedger::PostNew(Selected& security, TSecurityTranRec& tran) {
   std::optional<Selected> other;
   std::vector<LotCandidate> candidates;
   const SecurityTranKind kind = KindOf(tran);
-  if (kind == SecurityTranKind::Purchase && tran.compc) {
+  if (IsCoveringPurchase(tran)) {
     candidates = Candidates(security.record.stkid);
     double open_short = 0;
     for (const LotCandidate& candidate : candidates) {
@@ -237,12 +234,12 @@ Outcome SecurityLedger::PostNew(Selected& security, TSecurityTranRec& tran) {
   } else if (kind == SecurityTranKind::Sale) {
     candidates = Candidates(security.record.stkid);
     const double shares = SharesOf(tran);
-    if (!tran.compc && shares > security.record.sharest + kShareTolerance) {
+    if (!IsShortSale(tran) && shares > security.record.sharest + kShareTolerance) {
       if (!club_.Ui().Confirm("Do you want to record a short sell?")) return Refuse(kSellBeyondHoldings);
       tran.compc = true;
       tran.buytran = -1;
     }
-    if (!tran.compc && std::fabs(shares - security.record.sharest) > kShareTolerance &&
+    if (!IsShortSale(tran) && std::fabs(shares - security.record.sharest) > kShareTolerance &&
         club_.Ui().Confirm("Select Shares to Sell?")) {
       auto chosen = Choose(LotChooserMode::Sale, security.record, tran, std::move(candidates));
       if (!chosen) return Outcome::Cancelled();
@@ -255,7 +252,7 @@ Outcome SecurityLedger::PostNew(Selected& security, TSecurityTranRec& tran) {
   }
 
   Written written;
-  if (kind == SecurityTranKind::Purchase && tran.compc) {
+  if (IsCoveringPurchase(tran)) {
     CoverShortSells(*target, tran, candidates, check_number, written);
   } else if (kind == SecurityTranKind::Sale) {
     SellFromLots(*target, tran, candidates, written);
@@ -265,7 +262,7 @@ Outcome SecurityLedger::PostNew(Selected& security, TSecurityTranRec& tran) {
   securities_.Save(target->record);
 
   const bool records_price = kind == SecurityTranKind::Purchase || kind == SecurityTranKind::Reinvestment ||
-                             (kind == SecurityTranKind::Sale && !tran.compc);
+                             (kind == SecurityTranKind::Sale && !IsShortSale(tran));
   if (records_price) {
     TPriceRec price;
     price.price = tran.price;
@@ -327,7 +324,7 @@ void SecurityLedger::SellFromLots(Selected& security, TSecurityTranRec& sale,
                                   const std::vector<LotCandidate>& candidates, Written& written) {
   sale.stkid = security.record.stkid;
   sale.transid = sale.actid >= 0 ? PostCash(sale, security.record.name, -1) : -1;
-  if (sale.compc) {
+  if (IsShortSale(sale)) {
     sale.sold = false;
     sale.buytran = -1;
     sale.stranid = AllocateTranId(security.record.trancount);
@@ -358,17 +355,20 @@ void SecurityLedger::SellFromLots(Selected& security, TSecurityTranRec& sale,
     TSecurityTranRec lot = candidates[i].record;
     TSecurityTranRec record = sale;
     record.buytran = lot.stranid;
-    const double lot_shares = lot.amount / lot.price;
+    const double lot_shares = SharesOf(lot);
     const double still_to_sell = remaining / price;
     std::optional<TSecurityTranRec> unsold;
     if (whole_holding) {
       record.amount = i == last_lot ? remaining : std::min(price * lot_shares, remaining);
       remaining -= record.amount;
-    } else if (std::fabs(still_to_sell - lot_shares) <= kShareRounding) {
+    } else if (std::fabs(remaining - price * lot_shares) < kCent) {
       record.amount = remaining;
       remaining = 0;
     } else if (lot_shares >= still_to_sell) {
-      const double sold_cost = still_to_sell * lot.price;
+      // The sold part keeps the lot's price, and its share of a commission that
+      // came out of the dividend, so that it holds exactly the shares sold.
+      const double sold_cost = still_to_sell * lot.price +
+                               (CommissionFromDividend(lot) ? still_to_sell / lot_shares * lot.comm : 0);
       const double unsold_comm = (lot.amount - sold_cost) / lot.amount * lot.comm;
       unsold = lot;
       unsold->amount = lot.amount - sold_cost;
@@ -508,7 +508,7 @@ void SecurityLedger::PostDelete(Selected& security, const TSecurityTranRec& old,
       lot.reset();
     }
   }
-  if (KindOf(old) == SecurityTranKind::Purchase && old.compc && old.buytran >= 0) {
+  if (IsCoveringPurchase(old) && old.buytran >= 0) {
     if (auto short_sale = FindRecord(old.stkid, old.buytran); short_sale && IsShortSale(*short_sale)) {
       short_sale->sold = false;
       short_sale->buytran = -1;

@@ -95,7 +95,10 @@ TSecurityTranRec SecurityHistory::AsOf(const TSecurityTranRec& lot, DayNumber da
     if (!Rewrote(**change, lot)) continue;
     const double factor = UndoFactor(**change);
     image.price *= factor;
-    if (KindOf(**change) == SecurityTranKind::BasisChange) image.amount *= factor;
+    if (KindOf(**change) == SecurityTranKind::BasisChange) {
+      image.amount *= factor;
+      if (CommissionFromDividend(lot)) image.comm *= factor;
+    }
   }
   return image;
 }

@@ -34,13 +34,11 @@ std::string Money2(double amount) {
 double SharesOf(const TSecurityTranRec& tran) {
   const SecurityTranKind kind = KindOf(tran);
   const bool counted = IsLotKind(kind) || kind == SecurityTranKind::Sale;
-  return counted && tran.price != 0 ? tran.amount / tran.price : 0;
+  if (!counted || tran.price == 0) return 0;
+  return (CommissionFromDividend(tran) ? tran.amount - tran.comm : tran.amount) / tran.price;
 }
 
-double LotCost(const TSecurityTranRec& lot) {
-  const bool comm_from_dividend = KindOf(lot) == SecurityTranKind::Reinvestment && !lot.compc;
-  return lot.amount + (comm_from_dividend ? 0 : lot.comm);
-}
+double LotCost(const TSecurityTranRec& lot) { return lot.amount + (CommissionFromDividend(lot) ? 0 : lot.comm); }
 
 void ApplyTotals(TSecurityRec& security, const TSecurityTranRec& tran, int sign, const TSecurityTranRec* lot,
                  std::int32_t club_year) {
@@ -48,13 +46,9 @@ void ApplyTotals(TSecurityRec& security, const TSecurityTranRec& tran, int sign,
   switch (KindOf(tran)) {
     case SecurityTranKind::Purchase:
     case SecurityTranKind::Reinvestment: {
-      const bool reinvestment = KindOf(tran) == SecurityTranKind::Reinvestment;
-      if (!reinvestment && tran.compc) break;  // a covering purchase moves no totals
-      const bool comm_from_dividend = reinvestment && !tran.compc;
-      const double shares = (comm_from_dividend ? tran.amount - tran.comm : tran.amount) / tran.price;
-      const double cost = comm_from_dividend ? tran.amount : tran.amount + tran.comm;
-      security.sharest += sign * shares;
-      security.tspent += sign * cost;
+      if (IsCoveringPurchase(tran)) break;  // it moves no totals
+      security.sharest += sign * SharesOf(tran);
+      security.tspent += sign * LotCost(tran);
       if (apply) {
         security.pricep = security.sharest != 0 ? security.tspent / security.sharest : 0;
         if (security.pricedate == 0) security.pricec = tran.price;
@@ -64,10 +58,13 @@ void ApplyTotals(TSecurityRec& security, const TSecurityTranRec& tran, int sign,
       break;
     }
     case SecurityTranKind::Sale: {
-      if (tran.compc && !tran.tax) break;  // a short sale moves no totals
-      const double cost = LotCost(lot != nullptr ? *lot : tran);
-      security.sharest -= sign * SharesOf(tran);
-      security.tspent -= sign * cost;
+      if (IsShortSale(tran)) break;  // it moves no totals
+      // What leaves the holding is what the sale took from its lot, so the
+      // totals keep agreeing with the open lots, even where the sale's own
+      // shares differ from the lot's by less than a cent's worth.
+      const TSecurityTranRec& relieved = lot != nullptr ? *lot : tran;
+      security.sharest -= sign * SharesOf(relieved);
+      security.tspent -= sign * LotCost(relieved);
       if (apply) {
         ZeroTest(security);
         if (security.pricedate == 0) security.pricec = tran.price;
@@ -170,12 +167,12 @@ std::string TrimmedShares(double shares, int decimals) {
 std::string StockTypeLabel(const TSecurityTranRec& tran) {
   switch (KindOf(tran)) {
     case SecurityTranKind::Purchase:
-      if (tran.compc) return "Buy (Short)";
-      if (tran.tax) return tran.sold ? "Split-Buy (Sold)" : "Split-Fraction";
+      if (IsCoveringPurchase(tran)) return "Buy (Short)";
+      if (IsFractionLot(tran)) return tran.sold ? "Split-Buy (Sold)" : "Split-Fraction";
       return tran.sold ? "Buy (Sold)" : "Buy";
     case SecurityTranKind::Sale:
-      if (tran.tax) return "Split-Sell";
-      if (tran.compc) return tran.sold ? "Short Sell (Buy)" : "Short Sell";
+      if (IsFractionSale(tran)) return "Split-Sell";
+      if (IsShortSale(tran)) return tran.sold ? "Short Sell (Buy)" : "Short Sell";
       return "Sell";
     case SecurityTranKind::Dividend: return tran.tax ? "Dividend" : "NT Dividend";
     case SecurityTranKind::Reinvestment: return tran.tax ? "Re-Investment" : "NO Tax-ReInv";

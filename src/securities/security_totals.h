@@ -19,8 +19,10 @@
 
 namespace pellmark::ledger {
 
-// amount / price of a purchase, sale or reinvestment; 0 for the other kinds
-// (and for a record without a price).
+// The shares of a purchase, sale or reinvestment: amount / price, but
+// (amount - comm) / price for a reinvestment whose commission came out of the
+// dividend; 0 for the other kinds (and for a record without a price). Every
+// count of a lot's shares (totals, lots, sales, splits, clears) is this one.
 double SharesOf(const TSecurityTranRec& tran);
 
 // What a lot cost: its amount plus its commission, unless it is a reinvestment
@@ -28,9 +30,10 @@ double SharesOf(const TSecurityTranRec& tran);
 double LotCost(const TSecurityTranRec& lot);
 
 // Applies (`sign` +1) or reverses (`sign` -1) one record's effect on the
-// security's totals. `lot` is the lot a sale record relieved (the sale record
-// itself stands in when it is missing); `club_year` is the open year that
-// `dividendy` counts.
+// security's totals. `lot` is the lot a sale record relieved, as sold (for a
+// cut lot, the sold part): its shares and cost leave the holding. The sale
+// record itself stands in when it is missing. `club_year` is the open year
+// that `dividendy` counts.
 void ApplyTotals(TSecurityRec& security, const TSecurityTranRec& tran, int sign, const TSecurityTranRec* lot,
                  std::int32_t club_year);
 

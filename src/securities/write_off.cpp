@@ -3,6 +3,7 @@
 #include "club/holding_term.h"
 #include "club/keys.h"
 #include "club/record_kinds.h"
+#include "securities/security_totals.h"
 
 namespace pellmark::ledger {
 
@@ -19,10 +20,11 @@ void WriteOffs::Record(TSecurityRec& security, DayNumber date) {
   club_.Ui().ShowInformation("Security no longer has any value. Capital Loss Recorded.");
   // The loss records move no totals: the shares are still held, now at no value.
   for (const TSecurityTranRec& lot : club_.stkrecs.Select(OwnerFilter(security.stkid))) {
-    if (KindOf(lot) != SecurityTranKind::Purchase || lot.sold || lot.compc) continue;
+    // Reinvested shares are held like bought ones, and are lost with them.
+    if (!IsOpenLot(lot) || IsCoveringPurchase(lot)) continue;
     TSecurityTranRec loss;
     loss.typ = Code(SecurityTranKind::CapitalGain);
-    loss.amount = -(lot.amount + lot.comm);
+    loss.amount = -LotCost(lot);
     loss.trandate = date;
     loss.stkid = security.stkid;
     loss.buytran = lot.stranid;

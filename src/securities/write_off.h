@@ -1,8 +1,8 @@
 // The write-off of a worthless security, as the price entry calls it: a price
 // entered for a security without a current price first removes the security's
 // earlier write-offs, and a security whose current price is 0 after the entry is
-// written off: a loss record for each purchase lot still open (a sold lot's loss
-// was realised at its sale), then the offer to hide it.
+// written off: a loss of its cost for each lot still open, bought or reinvested
+// (a sold lot's loss was realised at its sale), then the offer to hide it.
 //
 //   WriteOffs write_offs(club, securities);
 //   if (security.pricec == 0) write_offs.Forget(security);
@@ -24,7 +24,7 @@ class WriteOffs {
   // Deletes the security's earlier write-off records (capital gain records that
   // name a lot).
   void Forget(TSecurityRec& security);
-  // Writes off every open purchase lot of the security as of `date`, saves the
+  // Writes off every open lot of the security as of `date`, saves the
   // security, then offers to hide it.
   void Record(TSecurityRec& security, DayNumber date);
 

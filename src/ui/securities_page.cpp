@@ -383,7 +383,7 @@ void SecuritiesPage::securitycancelClick() {
 }
 
 void SecuritiesPage::onlinequoteClick() {
-  SecurityQuotes book(books_);
+  SecurityQuotes book(books_, club_.View().showhiddensecurities);
   GaugeInteraction ui(club_.Ui(), [this](int percent) { ShowQuoteGauge(percent); });
   RunnerDialog dialog(run_connection_);
   onlinequote_->setEnabled(false);

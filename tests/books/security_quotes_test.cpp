@@ -21,20 +21,30 @@ class SecurityQuotesTest : public testing::ClubFixture {
     }
     ui.Clear();
   }
-  std::vector<std::string> Listed() {
+  std::vector<std::string> Listed(SecurityQuotes& book) {
     std::vector<std::string> listed;
-    for (const net::ListedSecurity& security : quotes.ListedSecurities()) {
+    for (const net::ListedSecurity& security : book.ListedSecurities()) {
       listed.push_back(security.name + "/" + security.symbol);
     }
     return listed;
   }
-  SecurityQuotes quotes{books};
+  std::vector<std::string> Listed() { return Listed(quotes); }
+  SecurityQuotes quotes{books, /*show_hidden=*/false};
 };
 
 TEST_F(SecurityQuotesTest, ListsTheActiveSecuritiesInListOrderWithTheirSymbolsAsStored) {
   ASSERT_TRUE(books.Securities().Hide("Acme Corp"));
   // The symbol prompt left as it was stores no symbol.
   EXPECT_THAT(Listed(), ElementsAre("Bolt Inc/", "Crane Co/crn"));
+}
+
+TEST_F(SecurityQuotesTest, AListShowingHiddenSecuritiesQuotesThemTooAfterTheActiveOnes) {
+  ASSERT_TRUE(books.Securities().Hide("Acme Corp"));
+  SecurityQuotes all{books, /*show_hidden=*/true};
+  EXPECT_THAT(Listed(all), ElementsAre("Bolt Inc/", "Crane Co/crn", "Acme Corp/ACME"));
+  all.EnterPrice({"Acme Corp", "ACME"}, Day(2026, 12, 4), 12.5);
+  EXPECT_EQ(books.Securities().Find("Acme Corp")->pricec, 12.5);
+  EXPECT_EQ(books.Prices().PriceRows("Acme Corp", std::nullopt).size(), 1u);
 }
 
 TEST_F(SecurityQuotesTest, AQuoteIsANewPriceWithoutDialog) {

@@ -51,6 +51,23 @@ TEST_F(CliQuotesTest, EntersTheQuotesAndPrintsEachPrice) {
   EXPECT_EQ(server.Requests().size(), 2u);
 }
 
+TEST_F(CliQuotesTest, HiddenSecuritiesAreQuotedWhenTheListShowsThem) {
+  ASSERT_EQ(Run({"security", "hide", "Crane Co"}).status, kDone);
+  HttpPeer server = Server("\"ACME\",12.375,\"12/4/2026\"\r\n\"CRN\",7.5,\"12/04/2026\"\r\n");
+  EXPECT_EQ(Run({"quotes", "--host", server.HostPort()}).status, kDone);
+  const CliRun run = Run({"--yes", "quotes", "--hidden", "--host", server.HostPort()});
+  EXPECT_EQ(run.status, kDone) << run.err;
+  ASSERT_EQ(server.Requests().size(), 4u);
+  const auto request_line = [&](std::size_t i) {
+    const std::string request = server.Requests().at(i);
+    return request.substr(0, request.find("\r\n"));
+  };
+  EXPECT_EQ(request_line(1), "GET /d/quotes.csv?s=acme&f=sl1d1&e=.csv HTTP/1.0");
+  EXPECT_EQ(request_line(3), "GET /d/quotes.csv?s=acme+CRN&f=sl1d1&e=.csv HTTP/1.0");
+  EXPECT_THAT(run.out, HasSubstr("Crane Co (CRN) 12/04/2026 7.50\n"));
+  EXPECT_THAT(Run({"prices", "Crane Co"}).out, HasSubstr(" 0  12/04/2026   7.50\n"));
+}
+
 TEST_F(CliQuotesTest, UsesTheClubsProxyAndAuthentication) {
   HttpPeer server = Server("\"CRN\",7.5,\"12/4/2026\"\r\n");
   HttpPeer proxy = HttpPeer::Proxy(peers.Path());

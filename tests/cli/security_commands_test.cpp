@@ -93,7 +93,8 @@ TEST_F(CliSecurityTest, APriceFileIsImportedLineByLine) {
   EXPECT_EQ(Run({"import-prices", file.string()}).err, "Imported prices for 2 securities\n");
   std::ofstream(file) << "BOLT,4,12/01/2026\nBOLT,x,12/02/2026\n";
   EXPECT_EQ(Run({"--yes", "import-prices", file.string()}).err,
-            "No Valuation Statement Created since last price update. Continue? Yes\nInvalid Price Import File\n");
+            "No Valuation Statement Created since last price update. Continue? Yes\n"
+            "Invalid Price Import File (line 2: BOLT,x,12/02/2026)\n");
   EXPECT_EQ(Run({"prices", "Bolt Inc"}).out.substr(0, 22), "2026 Price History (1)");
   EXPECT_EQ(Run({"--no", "import-prices", file.string()}).status, kRefused);
 }

@@ -74,8 +74,14 @@ TEST(DateText, ImportDatesReadTwoDigitYearsInTheCenturyWindow) {
   EXPECT_EQ(ParseImportDate("02/03/76", today), DayNumberFromCivil({1976, 2, 3}));
   EXPECT_EQ(ParseImportDate("02/03/1999", today), DayNumberFromCivil({1999, 2, 3}));
   EXPECT_EQ(ParseImportDate("2/13/1999", today), DayNumberFromCivil({1999, 2, 13}));
-  EXPECT_FALSE(ParseImportDate("2/3/1999", today).has_value());  // eight characters: read as mm/dd/yy
-  EXPECT_FALSE(ParseImportDate("2/3/99", today).has_value());
+  EXPECT_EQ(ParseImportDate("2/3/1999", today), DayNumberFromCivil({1999, 2, 3}));
+  EXPECT_EQ(ParseImportDate("2/3/99", today), DayNumberFromCivil({1999, 2, 3}));
+  EXPECT_EQ(ParseImportDate("3/5/26 ", today), DayNumberFromCivil({2026, 3, 5}));
+  EXPECT_EQ(ParseImportDate(" 3/05/2026\t", today), DayNumberFromCivil({2026, 3, 5}));
+  EXPECT_FALSE(ParseImportDate("3/5/026", today).has_value());
+  EXPECT_FALSE(ParseImportDate("3/5/6", today).has_value());
+  EXPECT_FALSE(ParseImportDate("3/ 5/26", today).has_value());
+  EXPECT_FALSE(ParseImportDate("2/30/26", today).has_value());
   EXPECT_FALSE(ParseImportDate("13/01/99", today).has_value());
   EXPECT_FALSE(ParseImportDate("02-03-99", today).has_value());
 }

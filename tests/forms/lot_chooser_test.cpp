@@ -107,6 +107,25 @@ TEST(LotChooser, LaterLotTakenWholeComesBeforeTheEarlierLotCut) {
   EXPECT_EQ(chooser.Result().outcome, DialogOutcome::Ok);
 }
 
+TEST(LotChooser, AReinvestmentWhoseCommissionCameFromTheDividendShowsTheSharesItBought) {
+  LotChooserRequest request = SaleOf(110);
+  TSecurityTranRec reinvestment = Tran(3, 10.5, 10, {1999, 3, 1});  // 105 of dividend
+  reinvestment.comm = 5;                                             // of which 5 paid the commission
+  request.candidates.push_back({"k-reinv", reinvestment});
+  TSecurityTranRec company_paid = reinvestment;
+  company_paid.compc = true;
+  request.candidates.push_back({"k-paid", company_paid});
+  LotChooser chooser(request);
+  ASSERT_EQ(chooser.Rows().size(), 4u);
+  EXPECT_EQ(chooser.Rows()[2].shares, "10.0000");
+  EXPECT_EQ(chooser.Rows()[3].shares, "10.5000");
+  chooser.stockfilterClick(0);
+  chooser.stockfilterClick(2);
+  EXPECT_EQ(chooser.Rows()[2].status, "10.0000");
+  EXPECT_FALSE(chooser.CanAllocate());
+  EXPECT_THAT(chooser.PressOk().keys, ElementsAre("k-jan", "k-reinv"));
+}
+
 TEST(LotChooser, RowLargerThanTheRemainderClosesTheAllocation) {
   LotChooser chooser(SaleOf(30));
   chooser.stockfilterClick(0);

@@ -70,7 +70,10 @@ TEST_F(CorporateChangesPropertyTest, ResetAgreesWithTheRunningTotalsAndTheLots) 
       // Small reinvestments, often less than a share, so that a split may sell
       // a lot's whole holding as the fraction.
       const double amount = (1 + static_cast<int>(random() % 3)) * price * (random() % 2 == 0 ? 0.3 : 7);
-      ASSERT_TRUE(Reinvest("Acme", amount, price, static_cast<int>(random() % 3), date));
+      const double comm = static_cast<int>(random() % 3);
+      // The commission comes out of the dividend now and then, when the dividend covers it.
+      const bool company_paid = random() % 2 == 0 || comm >= amount;
+      ASSERT_TRUE(Reinvest("Acme", amount, price, comm, date, "", company_paid));
       AddDividend(amount, date);
     } else if (action == 4) {
       const double n = 1 + static_cast<int>(random() % 3), o = 1 + static_cast<int>(random() % 2);

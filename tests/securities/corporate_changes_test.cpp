@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "books/books_check.h"
 #include "securities/corporate_changes.h"
 #include "securities/trade_fixture.h"
 
@@ -22,7 +23,7 @@ class CorporateChangesTest : public testing::TradeFixture {
 
   // The "Split" dialog: N for O, with the cash for fractions when `cash` > 0.
   Outcome Split(const std::string& name, double n, double o, DayNumber date, double cash = 0, double comm = 0,
-                bool company_paid = false) {
+                bool company_paid = false, bool to_account = true) {
     ui.AnswerEntryDialog([=](EntryDialog& dialog) {
       EntryForm& form = dialog.Form();
       form.amount.text = Text(n);
@@ -33,6 +34,10 @@ class CorporateChangesTest : public testing::TradeFixture {
         form.desc.text = Text(cash);
         form.commission.text = Text(comm);
         form.compcomm.checked = company_paid;
+        if (!to_account) {
+          form.tran.checked = false;
+          dialog.tranClick();
+        }
       }
     });
     return books.Changes().Enter(name, CorporateChange::Split, date);
@@ -259,6 +264,106 @@ TEST_F(CorporateChangesTest, DeletingASplitWithFractionsRestoresTheLotsByteForBy
   EXPECT_DOUBLE_EQ(Security("Acme").pricec, 30);
 }
 
+TEST_F(CorporateChangesTest, DeletingASplitWhoseFractionCashWentToNoAccountUndoesItsFractionsToo) {
+  ASSERT_TRUE(Buy("Acme", 3030, 30, 10.10, Day(2026, 2, 1)));  // 101 shares
+  const std::map<std::string, std::string> before = Snapshot();
+  const TSecurityRec acme_before = Security("Acme");
+  ASSERT_TRUE(Split("Acme", 3, 2, Day(2026, 6, 1), 10, 1, false, /*to_account=*/false));
+  const TSecurityTranRec split = OfKind("Acme", SecurityTranKind::Split)[0];
+  EXPECT_EQ(split.actid, -1);
+  EXPECT_EQ(split.transid, -1);
+  ASSERT_EQ(OfKind("Acme", SecurityTranKind::Sale).size(), 1u);  // the half share sold
+  EXPECT_NEAR(Security("Acme").sharest, 151, 1e-9);
+
+  ASSERT_TRUE(Delete("Acme", split.stranid));
+  // The fraction lot and its sale are gone, the lot holds its 101 shares again.
+  const std::map<std::string, std::string> after = Snapshot();
+  for (const auto& [key, bytes] : before) {
+    if (key.starts_with("stkrecs/") || key.starts_with("actrecs/")) {
+      EXPECT_EQ(after.at(key), bytes) << key;
+    }
+  }
+  EXPECT_EQ(Records("Acme").size(), 1u);
+  EXPECT_DOUBLE_EQ(Record("Acme", 0).amount, 3030);
+  EXPECT_DOUBLE_EQ(Record("Acme", 0).price, 30);
+  EXPECT_NEAR(Security("Acme").sharest, 101, 1e-9);
+  EXPECT_NEAR(Security("Acme").tspent, acme_before.tspent, 1e-9);
+}
+
+TEST_F(CorporateChangesTest, ASplitScalesTheCurrentPriceWhoseRecordIsGone) {
+  ASSERT_TRUE(Buy("Acme", 10000, 10, 0, Day(2026, 1, 5)));  // 1000 shares
+  Price("Acme", 12, Day(2026, 2, 1));
+  const std::vector<TPriceRec> prices = club.prices.Select(OwnerFilter(Security("Acme").stkid));
+  ASSERT_EQ(prices.size(), 2u);
+  ui.AnswerNext("Selected Record will be removed permanently. Continue?", true);
+  ASSERT_TRUE(books.Prices().DeletePrice("Acme", prices[1].tranid));
+  ASSERT_EQ(Security("Acme").pricec, 12);
+
+  ASSERT_TRUE(Split("Acme", 2, 1, Day(2026, 3, 1)));
+  const TSecurityRec acme = Security("Acme");
+  EXPECT_DOUBLE_EQ(acme.pricec, 6);
+  EXPECT_NEAR(acme.sharest, 2000, 1e-9);
+  EXPECT_NEAR(acme.pricec * acme.sharest, 12000, 1e-6);
+  EXPECT_NEAR(acme.pricep, 5, 1e-12);
+  EXPECT_THAT(Prices("Acme"), ElementsAre(5));
+}
+
+TEST_F(CorporateChangesTest, ASplitScalesACurrentPriceWithNoDateAndNotOneDatedAfterIt) {
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 1, 5)));
+  // A reset that finds no price takes the current price from the lots, undated.
+  club.prices.RemoveAll(OwnerFilter(Security("Acme").stkid));
+  ASSERT_TRUE(books.Securities().ResetSecurity("Acme", false));
+  ASSERT_EQ(Security("Acme").pricedate, 0);
+  ASSERT_EQ(Security("Acme").pricec, 10);
+  ASSERT_TRUE(Split("Acme", 2, 1, Day(2026, 3, 1)));
+  EXPECT_DOUBLE_EQ(Security("Acme").pricec, 5);
+
+  Price("Acme", 8, Day(2026, 4, 1));
+  ASSERT_TRUE(Split("Acme", 4, 1, Day(2026, 3, 15)));
+  EXPECT_DOUBLE_EQ(Security("Acme").pricec, 8);  // dated after this split
+  EXPECT_NEAR(Security("Acme").sharest, 800, 1e-9);
+}
+
+TEST_F(CorporateChangesTest, AReinvestmentPayingItsCommissionFromTheDividendHasOneShareCountEverywhere) {
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 1, 5)));                                 // 100 shares
+  ASSERT_TRUE(Reinvest("Acme", 105, 10, 5, Day(2026, 2, 1), "", /*company_paid=*/false));  // (105 - 5) / 10
+  EXPECT_DOUBLE_EQ(SharesOf(Record("Acme", 1)), 10);
+  EXPECT_NEAR(Security("Acme").sharest, 110, 1e-9);
+  EXPECT_NEAR(Security("Acme").tspent, 1105, 1e-9);
+  const std::vector<OpenLot> lots = books.Trades().OpenLots("Acme");
+  ASSERT_EQ(lots.size(), 2u);
+  EXPECT_DOUBLE_EQ(lots[1].shares, 10);
+  EXPECT_DOUBLE_EQ(lots[1].cost, 105);
+  EXPECT_EQ(books.Trades().Grid("Acme", std::nullopt)[1].shares, "10");
+
+  // 105 shares: the bought lot, and half the reinvested one with half its commission.
+  ASSERT_TRUE(Sell("Acme", 1050, 10, 0, Day(2026, 3, 1)));
+  const TSecurityTranRec sold = Record("Acme", 1), rest = Record("Acme", 3);
+  EXPECT_TRUE(sold.sold);
+  EXPECT_DOUBLE_EQ(sold.amount, 52.5);
+  EXPECT_DOUBLE_EQ(sold.comm, 2.5);
+  EXPECT_FALSE(rest.sold);
+  EXPECT_DOUBLE_EQ(rest.amount, 52.5);
+  EXPECT_DOUBLE_EQ(rest.comm, 2.5);
+  EXPECT_DOUBLE_EQ(SharesOf(rest), 5);
+  EXPECT_NEAR(Security("Acme").sharest, 5, 1e-9);
+  EXPECT_NEAR(Security("Acme").tspent, 52.5, 1e-9);
+
+  // 3 for 2: 7.5 shares, the running totals, the lot and a reset agreeing.
+  ASSERT_TRUE(Split("Acme", 3, 2, Day(2026, 4, 1)));
+  EXPECT_NEAR(SharesOf(Record("Acme", 3)), 7.5, 1e-9);
+  EXPECT_NEAR(Security("Acme").sharest, 7.5, 1e-9);
+  ASSERT_TRUE(books.Securities().ResetSecurity("Acme", false));
+  EXPECT_NEAR(Security("Acme").sharest, 7.5, 1e-9);
+  EXPECT_NEAR(Security("Acme").tspent, 52.5, 1e-9);
+
+  // A clear dated before a later reinvestment leaves that reinvestment's 2 shares.
+  ASSERT_TRUE(Reinvest("Acme", 21, 10, 1, Day(2026, 6, 1), "", /*company_paid=*/false));
+  ASSERT_TRUE(Clear("Acme", Day(2026, 5, 1)));
+  EXPECT_NEAR(OfKind("Acme", SecurityTranKind::Clear)[0].amount, 7.5, 1e-9);
+  EXPECT_NEAR(Security("Acme").sharest, 2, 1e-9);
+}
+
 TEST_F(CorporateChangesTest, BasisUpdateScalesLotsAndPricesAndDeletionUndoesIt) {
   ASSERT_TRUE(Buy("Acme", 1000, 10, 5, Day(2026, 1, 1)));
   ASSERT_TRUE(Buy("Acme", 400, 20, 2, Day(2026, 9, 1)));
@@ -389,6 +494,61 @@ TEST_F(CorporateChangesTest, WriteOffRecordsALossForOpenLotsOnly) {
   ui.AnswerNext("Do you want to hide security?", false);
   Price("Acme", 1, Day(2026, 11, 2));
   EXPECT_TRUE(OfKind("Acme", SecurityTranKind::CapitalGain).empty());
+}
+
+TEST_F(CorporateChangesTest, WriteOffTakesTheOpenReinvestmentLotsToo) {
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 5, Day(2025, 1, 1)));
+  ASSERT_TRUE(Reinvest("Acme", 105, 10, 5, Day(2026, 6, 1), "", /*company_paid=*/false));
+  ASSERT_TRUE(Reinvest("Acme", 60, 12, 1, Day(2026, 7, 1)));
+  ASSERT_TRUE(Reinvest("Acme", 24, 12, 0, Day(2026, 8, 1)));
+  ui.AnswerNext("Select Shares to Sell?", true);
+  ui.AnswerLotChooser({3});
+  ASSERT_TRUE(Sell("Acme", 26, 13, 0, Day(2026, 9, 1)));  // 2 shares: the last lot, sold whole
+  ASSERT_TRUE(Record("Acme", 3).sold);
+  ui.AnswerNext("Do you want to hide security?", false);
+  Price("Acme", 0, Day(2026, 11, 1));
+  std::vector<TSecurityTranRec> losses = OfKind("Acme", SecurityTranKind::CapitalGain);
+  ASSERT_EQ(losses.size(), 3u);
+  EXPECT_EQ(losses[0].buytran, 0);
+  EXPECT_DOUBLE_EQ(losses[0].amount, -1005);
+  EXPECT_EQ(StockTypeLabel(losses[0]), "LT Cap-Loss");
+  // The commission taken from the dividend is part of the dividend's cost.
+  EXPECT_EQ(losses[1].buytran, 1);
+  EXPECT_DOUBLE_EQ(losses[1].amount, -105);
+  EXPECT_EQ(StockTypeLabel(losses[1]), "ST Cap-Loss");
+  EXPECT_EQ(losses[2].buytran, 2);
+  EXPECT_DOUBLE_EQ(losses[2].amount, -61);
+  // What is written off is what the security cost.
+  EXPECT_NEAR(Security("Acme").tspent, 1005 + 105 + 61, 1e-9);
+}
+
+TEST_F(CorporateChangesTest, ResetDividendsRepostsTheDividendsOfHiddenSecuritiesLosingNoMoney) {
+  AddSecurity("Cog", "COG");
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 1, 1)));
+  ASSERT_TRUE(Buy("Cog", 500, 5, 0, Day(2026, 1, 1)));
+  ASSERT_TRUE(Dividend("Acme", 25, Day(2026, 3, 1)));
+  ASSERT_TRUE(Dividend("Cog", 9, Day(2026, 3, 1)));
+  ASSERT_TRUE(Dividend("Cog", 4, Day(2026, 3, 2), false));
+  ui.AnswerNext("Do you want to hide security Cog?", false);
+  ASSERT_TRUE(Sell("Cog", 600, 6, 0, Day(2026, 4, 1)));
+  ASSERT_TRUE(books.Securities().Hide("Cog"));
+  ASSERT_TRUE(CheckBooks(club).empty());
+  const double balance = Cash().bal;
+  const std::size_t postings = Postings().size();
+  ui.AnswerNext("This option will delete all account dividend transactions from stocks and reset them from the "
+                "security records. Continue?",
+                true);
+  ASSERT_TRUE(books.Changes().ResetDividends());
+  EXPECT_DOUBLE_EQ(Cash().bal, balance);
+  EXPECT_EQ(Postings().size(), postings);
+  for (const std::string name : {"Acme", "Cog"}) {
+    for (const TSecurityTranRec& dividend : OfKind(name, SecurityTranKind::Dividend)) {
+      const auto posting = books.Accounts().FindTransaction(dividend.actid, dividend.transid);
+      ASSERT_TRUE(posting) << name << " " << dividend.stranid;
+      EXPECT_DOUBLE_EQ(posting->amount, dividend.amount);
+    }
+  }
+  for (const BooksBreach& breach : CheckBooks(club)) ADD_FAILURE() << breach.text;
 }
 
 TEST_F(CorporateChangesTest, ResetDividendsRepostsTaxableAndNonTaxableOnce) {

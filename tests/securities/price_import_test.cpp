@@ -26,7 +26,7 @@ TEST(ReadPriceImport, QuotesAreDroppedAndSymbolsMatchExactlyInListOrder) {
       ",5,03/15/1999\n"
       "NONE,junk,junk",
       symbols, kToday);
-  EXPECT_FALSE(reading.stopped_at_bad_line);
+  EXPECT_FALSE(reading.bad_line);
   ASSERT_EQ(reading.lines.size(), 2u);
   EXPECT_EQ(reading.lines[0].security, 2u);
   EXPECT_EQ(reading.lines[0].price, 12.375);
@@ -38,13 +38,31 @@ TEST(ReadPriceImport, QuotesAreDroppedAndSymbolsMatchExactlyInListOrder) {
 TEST(ReadPriceImport, AMatchedBadLineStopsTheReadingAfterTheGoodLinesBeforeIt) {
   const std::vector<std::string> symbols = {"ACME"};
   for (const char* bad : {"ACME", "ACME,", "ACME,abc,01/02/2026", "ACME,-1,01/02/2026", "ACME,1e300,01/02/2026",
-                          "ACME,5", "ACME,5,02/30/1999", "ACME,5,13/01/1999", "ACME,5,3/5/99",
+                          "ACME,5", "ACME,5,02/30/1999", "ACME,5,13/01/1999", "ACME,5,3/5/9", "ACME,5,3/5/199",
                           "ACME,5,2026-01-02"}) {
-    PriceImportReading reading =
-        ReadPriceImport(std::string("ACME,1,01/02/2026\n") + bad + "\nACME,2,01/03/2026\n", symbols, kToday);
-    EXPECT_TRUE(reading.stopped_at_bad_line) << bad;
+    PriceImportReading reading = ReadPriceImport(
+        std::string("ACME,1,01/02/2026\nOTHER,junk\n") + bad + "\r\nACME,2,01/03/2026\n", symbols, kToday);
+    ASSERT_TRUE(reading.bad_line) << bad;
+    EXPECT_EQ(reading.bad_line->number, 3u) << bad;
+    EXPECT_EQ(reading.bad_line->text, bad);
     EXPECT_EQ(reading.lines.size(), 1u) << bad;
   }
+}
+
+TEST(ReadPriceImport, ShortDatesAndBlanksAroundTheDateAreRead) {
+  const std::vector<std::string> symbols = {"ACME"};
+  for (const char* date : {"3/5/2026", "3/5/26", "03/05/26", "3/5/2026 ", " 03/05/2026", "\"3/5/26 \"", "3/05/26\t"}) {
+    PriceImportReading reading = ReadPriceImport(std::string("ACME,7,") + date + "\n", symbols, kToday);
+    EXPECT_FALSE(reading.bad_line) << date;
+    ASSERT_EQ(reading.lines.size(), 1u) << date;
+    EXPECT_EQ(reading.lines[0].date, Day(2026, 3, 5)) << date;
+  }
+}
+
+TEST(ReadPriceImport, TheRefusalNamesTheLineAndAtMost80OfItsCharacters) {
+  EXPECT_EQ(ImportRefusal({12, "ACME,x,1/2/26"}), "Invalid Price Import File (line 12: ACME,x,1/2/26)");
+  const std::string long_line = "ACME,5," + std::string(100, '9');
+  EXPECT_EQ(ImportRefusal({1, long_line}), "Invalid Price Import File (line 1: " + long_line.substr(0, 80) + ")");
 }
 
 TEST(ReadPriceImport, LongLinesNulBytesAndGarbageDoNotMatch) {
@@ -53,7 +71,7 @@ TEST(ReadPriceImport, LongLinesNulBytesAndGarbageDoNotMatch) {
   text += std::string("AC\0ME,1,01/02/2026\n", 19);
   for (int byte = 0; byte < 256; ++byte) text.push_back(static_cast<char>(byte));
   PriceImportReading reading = ReadPriceImport(text, {"ACME"}, kToday);
-  EXPECT_FALSE(reading.stopped_at_bad_line);
+  EXPECT_FALSE(reading.bad_line);
   EXPECT_THAT(reading.lines, IsEmpty());
 }
 
@@ -92,11 +110,11 @@ TEST_F(PriceImportTest, LowerCaseSymbolsDoNotMatchAndHiddenSecuritiesTakeNoPrice
 }
 
 TEST_F(PriceImportTest, ABadLineKeepsTheEarlierPricesAndSaysSo) {
-  EXPECT_TRUE(prices.ImportPrices(Write("ACME,12,12/01/2026\nBOLT,4,3/5/99\nBOLT,5,12/02/2026\n")).Refused());
+  EXPECT_TRUE(prices.ImportPrices(Write("ACME,12,12/01/2026\nBOLT,4,3-5-99\nBOLT,5,12/02/2026\n")).Refused());
   EXPECT_EQ(Security("Acme Corp").pricec, 12);
   EXPECT_EQ(Security("Bolt Inc").pricec, 0);
   EXPECT_TRUE(club.Info().stks);
-  EXPECT_THAT(ui.Messages(), ElementsAre("Invalid Price Import File"));
+  EXPECT_THAT(ui.Messages(), ElementsAre("Invalid Price Import File (line 2: BOLT,4,3-5-99)"));
 }
 
 TEST_F(PriceImportTest, AFileThatCannotBeReadIsInvalid) {

@@ -138,7 +138,9 @@ TEST_P(SecurityLedgerPropertyTest, EveryStepKeepsLotsTotalsAndCashConsistent) {
       if (random() % 2) {
         ASSERT_TRUE(Dividend(name, 1 + random() % 50, date, random() % 2));
       } else {
-        ASSERT_TRUE(Reinvest(name, 10 + random() % 50, price, comm / 5, date));
+        const double amount = 10 + static_cast<int>(random() % 50);
+        const bool company_paid = random() % 2 == 0;  // else the commission came out of the dividend
+        ASSERT_TRUE(Reinvest(name, amount, price, comm / 5, date, "", company_paid));
       }
     } else if (action == 8) {
       // A new amount for an open purchase or a dividend: its cash follows.

@@ -100,6 +100,38 @@ TEST_F(SecurityLedgerTest, APostingStoryKeepsTotalsCashAndCategoriesAsWorkedOutB
   EXPECT_DOUBLE_EQ(Security("Acme").dividendy, before.dividendy);
 }
 
+TEST_F(SecurityLedgerTest, ASaleWithinACentOfOneLotTakesItWholeAndLeavesTheNextAlone) {
+  ASSERT_TRUE(Buy("Acme", 1000, 30, 0, Day(2026, 1, 5)));  // 33.3333 shares, worth 1166.67 at 35
+  ASSERT_TRUE(Buy("Acme", 100, 10, 0, Day(2026, 1, 6)));   // 10 shares
+  const TSecurityTranRec second = Record("Acme", 1);
+  for (const double proceeds : {1166.67, 1166.66}) {
+    SCOPED_TRACE(proceeds);
+    ui.AnswerNext(kSelectShares, false);
+    ASSERT_TRUE(Sell("Acme", proceeds, 35, 0, Day(2026, 2, 5)));
+    const std::vector<TSecurityTranRec> records = Records("Acme");
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_TRUE(Record("Acme", 0).sold);
+    EXPECT_EQ(EncodeRecord(Record("Acme", 1)), EncodeRecord(second));
+    EXPECT_EQ(records[2].buytran, 0);
+    EXPECT_DOUBLE_EQ(records[2].amount, proceeds);
+    EXPECT_NEAR(Security("Acme").sharest, 10, 1e-12);
+    EXPECT_NEAR(Security("Acme").tspent, 100, 1e-12);
+    ASSERT_TRUE(Delete("Acme", records[2].stranid));
+    EXPECT_NEAR(Security("Acme").sharest, 1000.0 / 30 + 10, 1e-12);
+  }
+  // A cent's worth more is another lot's business: it cuts the second lot.
+  ui.AnswerNext(kSelectShares, false);
+  ASSERT_TRUE(Sell("Acme", 1166.68, 35, 0, Day(2026, 2, 5)));
+  std::vector<double> sales;
+  for (const TSecurityTranRec& tran : Records("Acme")) {
+    if (KindOf(tran) == SecurityTranKind::Sale) sales.push_back(tran.amount);
+  }
+  ASSERT_EQ(sales.size(), 2u);
+  EXPECT_NEAR(sales[0], 1000.0 / 30 * 35, 1e-9);
+  EXPECT_NEAR(sales[1], 1166.68 - 1000.0 / 30 * 35, 1e-9);
+  EXPECT_GE(sales[1], 0.01);
+}
+
 TEST_F(SecurityLedgerTest, ChosenLotsAreRelievedInTheOrderChosenAndThePartOneIsCut) {
   ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 1, 5)));
   ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 2, 5)));
