@@ -315,8 +315,9 @@ void CorporateChanges::UndoSplitFractions(std::int32_t stkid, std::int32_t split
           if (RelievedBySale(records, parent.stranid)) break;
           // Basis updates since the split rewrote the lot but not its sold
           // fraction: the fraction comes back in the lot's terms of today.
-          parent.amount += tran.amount * history.AmountScaleSince(parent, split_stranid);
-          parent.comm += tran.comm;
+          const double scale = history.AmountScaleSince(parent, split_stranid);
+          parent.amount += tran.amount * scale;
+          parent.comm += CommissionFromDividend(parent) ? tran.comm * scale : tran.comm;
           // The holding the split sold whole is held again.
           parent.sold = false;
           club_.stkrecs.Put(parent);
