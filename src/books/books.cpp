@@ -115,9 +115,21 @@ Outcome Books::RecalculateAllMembers(Interaction* ui) {
 }
 
 Outcome Books::Settle(Outcome outcome) {
-  club_.Commit();
-  // A Yes to the back-dated question: the later valuations of that year run again.
-  if (outcome.audit_from) (void)AuditValuations(*outcome.audit_from);
+  if (!outcome.audit_from) {
+    club_.Commit();
+    return outcome;
+  }
+  // A Yes to the back-dated question: the later valuations of that year run
+  // again, committed with the change that asked for them; when they cannot be
+  // written, the change goes with them.
+  const DayNumber start = *outcome.audit_from;
+  Outcome audited = Run([&] {
+    return valuations_.AuditValuations(start, /*announce=*/true, [this](const valuation::ValuationResult& result) {
+      if (result.failed) Abandon();
+    });
+  });
+  figures_.RefreshPurchaseUnit();
+  if (!audited) return audited;
   return outcome;
 }
 
