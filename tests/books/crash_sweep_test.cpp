@@ -186,12 +186,12 @@ std::vector<Operation> Operations() {
                          "01/01/2026"}, 3},
       {"account reset-all", small, {"account", "reset-all"}, 3},
       {"dues all of 45 members", ClubWithMembers(45), {"--yes", "dues", "--date", "03/01/2026", "--all", "50"}, 11},
-      {"official valuation", valued, {"--yes", "valuation", "official", "12/05/2026"}, 17},
-      {"audit", valued, {"--yes", "audit", "01/01/2026"}, 23},
-      {"recalculation", valued, {"--yes", "recalculate"}, 23},
-      {"dues with the audit", valued, {"--yes", "dues", "--date", "04/01/2026", "--all", "25"}, 23},
-      {"price import", valued, {"import-prices", "PRICES"}, 3},
-      {"several commits then a close", valued, {}, 19, SeveralCommitsThenAClose},
+      {"official valuation", valued, {"--yes", "valuation", "official", "12/05/2026"}, 9},
+      {"audit", valued, {"--yes", "audit", "01/01/2026"}, 5},
+      {"recalculation", valued, {"--yes", "recalculate"}, 5},
+      {"dues with the audit", valued, {"--yes", "dues", "--date", "04/01/2026", "--all", "25"}, 8},
+      {"price import", valued, {"import-prices", "PRICES"}, 5},
+      {"several commits then a close", valued, {}, 11, SeveralCommitsThenAClose},
   };
 }
 
