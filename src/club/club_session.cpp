@@ -516,10 +516,11 @@ ClubSession::Replaced ClubSession::ReplaceClubFiles(const std::vector<FileReplac
     // marker must not make the next open remove them.
     if (files.Exists(WorkingFolder() / kCreatingMarkerName)) files.Remove(WorkingFolder() / kCreatingMarkerName);
     ApplyReplacementJournal(files, folder_, WorkingFolder());
-  } catch (...) {
-    // The journal stands: the next open finishes the replacement.
+  } catch (const std::exception& error) {
+    // The journal stands, so the replacement does: the next open finishes it.
     unusable_ = true;
-    throw;
+    replaced.reopen_failure = error.what();
+    return replaced;
   }
   try {
     replaced.to_recalculate = OpenStores(reset);

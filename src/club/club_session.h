@@ -132,8 +132,9 @@ class ClubSession {
   // upgrades run). Returns the kept folder and the members whose totals the
   // upgrade asks to recalculate. A failure before the journal is written
   // leaves the club and the session as they were and throws; once the journal
-  // is written the replacement stands, and a club that cannot be opened again
-  // (a full disk) is reported in `reopen_failure`, the session closed.
+  // is written the replacement stands, and one that cannot be finished or a
+  // club that cannot be opened again (a full disk) is reported in
+  // `reopen_failure`, the session closed: the next open finishes the work.
   struct Replaced {
     std::filesystem::path kept;
     std::vector<std::int32_t> to_recalculate;
