@@ -36,26 +36,22 @@ run: build
 	  $(BUILD_DIR)/src/cli/pellmark-cli --club $(DEMO_CLUB) members; \
 	fi
 
-# Builds the libFuzzer targets with clang in their own folder and runs each for
-# FUZZ_SECONDS: the store's container loader, the record codecs, the club's
-# commit record, the price import reader, the valuation statement reader, then
-# the matcher of the quote service's reply; findings land in $(FUZZ_DIR).
+# Builds the libFuzzer targets with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer in their own folder and runs each for
+# FUZZ_SECONDS from its corpus in fuzz/corpus (kept in the repository, small)
+# plus what earlier runs found in $(FUZZ_DIR): the store's container loader,
+# the record codecs, the club's commit record, the price import reader, the
+# valuation statement reader, then the matcher of the quote service's reply;
+# findings land in $(FUZZ_DIR).
+FUZZ_TARGETS = store_container_fuzz:container record_codec_fuzz:records commit_record_fuzz:commits \
+  price_import_fuzz:prices statement_file_fuzz:statements quote_reply_fuzz:quotes
 fuzz: deps
 	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	  -DPELLMARK_BUILD_FUZZ=ON -DPELLMARK_BUILD_UI=OFF -DPELLMARK_BUILD_TESTS=OFF -DPELLMARK_BUILD_BENCH=OFF
-	cmake --build $(FUZZ_DIR) --target store_container_fuzz record_codec_fuzz commit_record_fuzz price_import_fuzz \
-	  statement_file_fuzz quote_reply_fuzz -j $(JOBS)
-	mkdir -p $(FUZZ_DIR)/corpus/container $(FUZZ_DIR)/corpus/records
-	cd $(FUZZ_DIR) && ./fuzz/store_container_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
-	  corpus/container $(CURDIR)/fuzz/corpus/container
-	cd $(FUZZ_DIR) && ./fuzz/record_codec_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 corpus/records
-	mkdir -p $(FUZZ_DIR)/corpus/commits
-	cd $(FUZZ_DIR) && ./fuzz/commit_record_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 corpus/commits
-	mkdir -p $(FUZZ_DIR)/corpus/prices
-	cd $(FUZZ_DIR) && ./fuzz/price_import_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
-	  corpus/prices $(CURDIR)/fuzz/corpus/prices
-	mkdir -p $(FUZZ_DIR)/corpus/statements
-	cd $(FUZZ_DIR) && ./fuzz/statement_file_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 corpus/statements
-	mkdir -p $(FUZZ_DIR)/corpus/quotes
-	cd $(FUZZ_DIR) && ./fuzz/quote_reply_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
-	  corpus/quotes $(CURDIR)/fuzz/corpus/quotes
+	cmake --build $(FUZZ_DIR) --target $(foreach t,$(FUZZ_TARGETS),$(firstword $(subst :, ,$(t)))) -j $(JOBS)
+	@set -e; for pair in $(FUZZ_TARGETS); do \
+	  target=$${pair%%:*}; corpus=$${pair##*:}; \
+	  mkdir -p $(FUZZ_DIR)/corpus/$$corpus; \
+	  (cd $(FUZZ_DIR) && ./fuzz/$$target -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    corpus/$$corpus $(CURDIR)/fuzz/corpus/$$corpus); \
+	done

@@ -23,5 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::abort();
     }
   }
+  if (again->files.size() != record->files.size()) std::abort();
+  for (std::size_t i = 0; i < record->files.size(); ++i) {
+    if (again->files[i].target != record->files[i].target || again->files[i].staged != record->files[i].staged ||
+        again->files[i].length != record->files[i].length || again->files[i].checksum != record->files[i].checksum) {
+      std::abort();
+    }
+  }
   return 0;
 }

@@ -113,9 +113,22 @@ Outcome Books::KeepOrDrop(Outcome outcome) {
 }
 
 Outcome Books::Settle(Outcome outcome) {
-  club_.Commit();
-  // A Yes to the back-dated question: the later valuations of that year run again.
-  if (outcome.audit_from) (void)AuditValuations(*outcome.audit_from);
+  if (!outcome.audit_from) {
+    club_.Commit();
+    return outcome;
+  }
+  // A Yes to the back-dated question: the later valuations of that year run
+  // again, committed with the change that asked for them; when they cannot be
+  // written, the change goes with them.
+  const DayNumber start = *outcome.audit_from;
+  Outcome audited = Run([&] {
+    Outcome done = valuations_.AuditValuations(start);
+    if (!done) Abandon();
+    return done;
+  });
+  if (audited) valuations_.AnnounceAudit();
+  figures_.RefreshPurchaseUnit();
+  if (!audited) return audited;
   return outcome;
 }
 

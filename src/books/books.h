@@ -41,7 +41,9 @@ class Books {
 
   // Carries out what the outcome asks of the layers above the ledger that
   // returned it, commits the operation (a refused or cancelled one too: an
-  // aborted dues run keeps what it posted), and returns it.
+  // aborted dues run keeps what it posted), and returns it. The audit a
+  // back-dated change asks for commits with it as one unit of work; when the
+  // audit cannot be written, neither is the change, and its refusal is returned.
   Outcome Settle(Outcome outcome);
 
   // Runs one user operation as a unit of work: everything it changed is

@@ -1,6 +1,7 @@
 #include "books/books_check.h"
 
 #include <cmath>
+#include <filesystem>
 #include <fmt/format.h>
 #include <map>
 #include <set>
@@ -12,6 +13,7 @@
 #include "club/record_kinds.h"
 #include "club/unit_values.h"
 #include "members/member_posting.h"
+#include "valuation/statement_file.h"
 
 namespace pellmark {
 namespace {
@@ -36,6 +38,7 @@ class Checker {
     CheckMembers();
     CheckLinks();
     CheckUnitCounter();
+    CheckStatements();
     return std::move(breaches_);
   }
 
@@ -225,6 +228,71 @@ class Checker {
     CheckIds(ids, "The club", club_.Info().unitind, "valuation counter");
   }
 
+  // Every official valuation's unit record and its statement file agree (date,
+  // unit value, id), and each has the other. The club's first unit record, the
+  // starting value of its set-up, has no statement unless a valuation of its date was made.
+  void CheckStatements() {
+    std::map<std::string, TUnitValueRec> units;  // by statement file name
+    std::optional<TUnitValueRec> first;
+    club_.unitfile.ForEach("", [&](const TUnitValueRec& unit) {
+      if (!first || unit.date < first->date) first = unit;
+      units.emplace(valuation::StatementFileName(unit.date), unit);
+    });
+    std::map<std::string, valuation::Statement> official;
+    std::set<std::string> present, unreadable;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(club_.Folder(), error)) {
+      const std::string name = entry.path().filename().string();
+      if (!name.starts_with("V") || !name.ends_with(".stm") || !entry.is_regular_file(error)) continue;
+      present.insert(name);
+      try {
+        valuation::Statement statement = valuation::ReadStatementFile(club_.Files(), entry.path());
+        if (statement.unit_id && *statement.unit_id >= 0) official.emplace(name, std::move(statement));
+      } catch (const std::exception& failure) {
+        std::string text = fmt::format("The statement {} cannot be read: {}", name, failure.what());
+        if (const auto unit = units.find(name); unit != units.end()) {
+          AddAudit(unit->second.date, std::move(text));
+        } else {
+          AddUnmendable(std::move(text));
+        }
+        unreadable.insert(name);
+      }
+    }
+    for (const auto& [name, unit] : units) {
+      const auto statement = official.find(name);
+      if (statement == official.end()) {
+        if (unreadable.contains(name) || (unit.unitid == first->unitid && !present.contains(name))) continue;
+        AddAudit(unit.date, fmt::format("The valuation of {} (id {}) has no official statement {}.",
+                                        FormatDate(unit.date), unit.unitid, name));
+        continue;
+      }
+      const valuation::Statement& found = statement->second;
+      const double value = found.summary ? found.summary->new_unit_value : 0;
+      std::string differences;
+      if (found.date != unit.date) differences += fmt::format(", dated {}", FormatDate(found.date));
+      if (!found.summary || std::fabs(value - unit.unitval) > 1e-9 * std::max(1.0, std::fabs(unit.unitval))) {
+        differences += fmt::format(", unit value {:.3f} against {:.3f}", value, unit.unitval);
+      }
+      if (*found.unit_id != unit.unitid) differences += fmt::format(", id {} against {}", *found.unit_id, unit.unitid);
+      if (!differences.empty()) {
+        AddAudit(unit.date, fmt::format("The statement {} does not match the valuation of {}{}.", name,
+                                        FormatDate(unit.date), differences));
+      }
+    }
+    for (const auto& [name, statement] : official) {
+      if (!units.contains(name)) {
+        AddUnmendable(fmt::format("The official statement {} (id {}) has no valuation of its date.", name,
+                                  *statement.unit_id));
+      }
+    }
+  }
+
+  void AddAudit(DayNumber date, std::string text) {
+    const std::string from = FormatDate(date);
+    Add(std::move(text), BooksBreach::Mend::kAudit, from,
+        "pellmark-cli --yes audit " + from + " (the valuations from that date run again and write their statements).");
+  }
+
   ClubSession& club_;
   std::vector<BooksBreach> breaches_;
   std::map<std::int32_t, std::vector<TAccountTranRec>> account_trans_;
@@ -302,7 +370,10 @@ int RepairBooks(Books& books, const std::vector<BooksBreach>& breaches) {
         break;
       case BooksBreach::Mend::kAudit:
         // One audit from the earliest date asked re-prices every later payment.
-        if (!audit_from) audit_from = ParseDate(breach.subject);
+        if (const std::optional<DayNumber> from = ParseDate(breach.subject);
+            from && (!audit_from || *from < *audit_from)) {
+          audit_from = from;
+        }
         break;
       case BooksBreach::Mend::kRestoreBackup:
         break;

@@ -23,7 +23,8 @@ struct BooksBreach {
   std::string mend_text;  // "Mend: pellmark-cli account reset Cash"
 };
 
-// Every breach of the books, accounts first, then members, links, ids and counters.
+// Every breach of the books, accounts first, then members, links, ids and
+// counters, then the statements of the official valuations.
 std::vector<BooksBreach> CheckBooks(ClubSession& club);
 
 // Runs the resets and raises the id counters the breaches ask for, each once,

@@ -74,12 +74,27 @@ std::uint64_t Checksum(std::string_view bytes) {
   return hash;
 }
 
+// Empty when the staged file is whole or was put in place already, else what is wrong.
+std::string CheckStagedFile(store::FileLayer& files, const fs::path& working_folder, const FileCommit& commit) {
+  const fs::path staged = working_folder / commit.staged;
+  if (!files.Exists(staged)) return {};
+  const std::optional<std::string> bytes = store::TryReadWholeFile(files, staged);
+  if (!bytes) return "the staged file " + staged.string() + " cannot be read";
+  if (bytes->size() != commit.length || Checksum(*bytes) != commit.checksum) {
+    return "the staged file " + staged.string() + " of " + commit.target + " is damaged";
+  }
+  return {};
+}
+
 std::string EncodeCommitRecord(const ClubCommitRecord& record) {
   std::string text = std::string(kTitle) + "\n";
   for (const StoreCommit& store : record.stores) {
     text += fmt::format("store {} {} {} {}", store.store, store.data, store.index, store.data_length);
     if (store.index_length) text += fmt::format(" {}", *store.index_length);
     text += "\n";
+  }
+  for (const FileCommit& file : record.files) {
+    text += fmt::format("file {} {} {} {:016x}\n", file.target, file.staged, file.length, file.checksum);
   }
   if (record.info) text += "info " + Hex(*record.info) + "\n";
   text += "end\n";
@@ -106,6 +121,15 @@ std::optional<ClubCommitRecord> DecodeCommitRecord(std::string_view text) {
         return std::nullopt;
       }
       record.stores.push_back(std::move(store));
+    } else if (word == "file") {
+      FileCommit file;
+      std::string checksum;
+      if (!(words >> file.target >> file.staged >> file.length >> checksum)) return std::nullopt;
+      if (!PlainName(file.target) || !PlainName(file.staged)) return std::nullopt;
+      auto [end, error] = std::from_chars(checksum.data(), checksum.data() + checksum.size(), file.checksum, 16);
+      if (error != std::errc() || end != checksum.data() + checksum.size()) return std::nullopt;
+      if (words >> word) return std::nullopt;
+      record.files.push_back(std::move(file));
     } else if (word == "info") {
       std::string hex;
       words >> hex;
@@ -122,6 +146,8 @@ std::optional<ClubCommitRecord> DecodeCommitRecord(std::string_view text) {
 }
 
 }  // namespace
+
+std::uint64_t CommitChecksum(std::string_view bytes) { return Checksum(bytes); }
 
 std::string EncodeCommitSlot(const ClubCommitRecord& record) {
   const std::string body = EncodeCommitRecord(record);
@@ -183,6 +209,11 @@ std::vector<std::string> ApplyCommitRecord(store::FileLayer& files, const fs::pa
   for (const StoreCommit& store : record->stores) {
     if (std::string problem = CheckStore(files, working_folder, store); !problem.empty()) throw unrecoverable(problem);
   }
+  for (const FileCommit& file : record->files) {
+    if (std::string problem = CheckStagedFile(files, working_folder, file); !problem.empty()) {
+      throw unrecoverable(problem);
+    }
+  }
   std::vector<std::string> joined;
   for (const StoreCommit& store : record->stores) {
     store::Join(files, {working_folder / store.data, working_folder / store.index}, club_folder / store.store,
@@ -190,8 +221,41 @@ std::vector<std::string> ApplyCommitRecord(store::FileLayer& files, const fs::pa
     joined.push_back(store.store);
   }
   if (record->info) store::SaveFileAtomically(files, club_folder / kClubInfoFileName, *record->info);
-  for (const char* slot : kCommitSlotNames) files.Remove(working_folder / slot);
+  std::string failure;
+  if (!PlaceStagedFiles(files, club_folder, working_folder, record->files, &failure).empty()) {
+    throw unrecoverable(failure);
+  }
+  RemoveCommitSlots(files, working_folder, record->sequence);
   return joined;
+}
+
+std::vector<FileCommit> PlaceStagedFiles(store::FileLayer& files, const fs::path& club_folder,
+                                         const fs::path& working_folder, const std::vector<FileCommit>& staged,
+                                         std::string* failure) {
+  std::vector<FileCommit> left;
+  for (const FileCommit& file : staged) {
+    const fs::path from = working_folder / file.staged;
+    try {
+      if (files.Exists(from)) files.Rename(from, club_folder / file.target);
+    } catch (const store::FileLayerError& error) {
+      if (failure != nullptr && left.empty()) *failure = error.what();
+      left.push_back(file);
+    }
+  }
+  if (left.size() < staged.size()) {
+    try {
+      files.FlushFolder(club_folder);
+    } catch (const store::FileLayerError&) {
+      // The files are in place; only their new names might not outlast a power cut.
+    }
+  }
+  return left;
+}
+
+void RemoveCommitSlots(store::FileLayer& files, const fs::path& working_folder, std::uint64_t newest_sequence) {
+  const std::size_t newest = newest_sequence % kCommitSlotNames.size();
+  files.Remove(working_folder / kCommitSlotNames[1 - newest]);
+  files.Remove(working_folder / kCommitSlotNames[newest]);
 }
 
 void RemoveStrayFiles(const fs::path& club_folder, const fs::path& working_folder,

@@ -3,20 +3,23 @@
 // every changed store's index over the one of its two index working files that
 // the last commit does not name, and then one small commit record that names
 // for every store changed since the open its data file, its index file and
-// the lengths of both at that commit, and the club information once it
-// changed. Records go by turns into two slots,
+// the lengths of both at that commit, and every other file of the club the
+// operation writes (statements, the club information): staged whole in the
+// working folder before the record, renamed into place after it, so that the
+// operation and its files land together. Records go by turns into two slots,
 // "club.commit.0" and "club.commit.1", each written in place in one write (a
 // rename would cost a flush of the file on some file systems); a record carries
 // its sequence number, length and checksum, so one cut short by the death of
 // the program is seen as such and the other slot's, one commit older, counts.
-// The next open joins what the newest whole record names into the store files
+// The next open joins what the newest whole record names into the store files,
+// puts its staged files that are still in the working folder in place
 // (`ApplyCommitRecord`) and removes every other working file.
 //
 //   club.commit.1:
-//     pellmark commit 7 96 1f2e3d4c5b6a7988
+//     pellmark commit 7 142 1f2e3d4c5b6a7988
 //     pellmark club commit
 //     store clubmem.qdb QDBa1B2c3 QIXd4E5f6 1207 364
-//     info 4d7920436c7562...
+//     file V03312026.stm staged.7.0 2310 0a1b2c3d4e5f6071
 //     end
 #pragma once
 
@@ -47,11 +50,28 @@ struct StoreCommit {
   std::optional<std::uint64_t> index_length;
 };
 
+// A file of the club folder that the commit replaces: `staged`, inside the
+// working folder, holds its new bytes until it is renamed to `target`. A
+// staged file that is gone was renamed already (its name is never used twice
+// while a record names it).
+struct FileCommit {
+  std::string target;
+  std::string staged;
+  std::uint64_t length = 0;
+  std::uint64_t checksum = 0;
+};
+
 struct ClubCommitRecord {
   std::uint64_t sequence = 0;  // one more at every commit of a session
   std::vector<StoreCommit> stores;
-  std::optional<std::string> info;  // the bytes of the club information file
+  std::vector<FileCommit> files;
+  // The bytes of the club information file, as records of earlier releases
+  // carry it instead of a staged file.
+  std::optional<std::string> info;
 };
+
+// The checksum a FileCommit holds of the staged bytes.
+std::uint64_t CommitChecksum(std::string_view bytes);
 
 // The text of a slot: the framing line, then the record.
 std::string EncodeCommitSlot(const ClubCommitRecord& record);
@@ -89,11 +109,25 @@ class UnrecoverableCommit : public std::runtime_error {
 };
 
 // Joins every store the newest whole record in `working_folder` names into
-// `club_folder` and writes the club information it holds; then removes both slots. Returns
-// the store file names joined (empty when there was no record). A join that
-// fails leaves the record for the next open.
+// `club_folder` and puts its staged files in place; then removes both slots,
+// the newest last, so that a kill between the removals leaves the newest
+// record. Returns the store file names joined (empty when there was no
+// record). A join that fails leaves the record for the next open; a staged
+// file that is not whole leaves everything as it was.
 std::vector<std::string> ApplyCommitRecord(store::FileLayer& files, const std::filesystem::path& club_folder,
                                            const std::filesystem::path& working_folder);
+
+// Renames each staged file of `files` still in `working_folder` over its target
+// in `club_folder`, in order, then flushes the club folder. Returns the ones
+// that could not be renamed, with the first failure's words in `failure`.
+std::vector<FileCommit> PlaceStagedFiles(store::FileLayer& files, const std::filesystem::path& club_folder,
+                                         const std::filesystem::path& working_folder,
+                                         const std::vector<FileCommit>& staged, std::string* failure = nullptr);
+
+// Removes both commit slots of `working_folder`, the one of `newest_sequence`
+// last: no older record outlives a newer one.
+void RemoveCommitSlots(store::FileLayer& files, const std::filesystem::path& working_folder,
+                       std::uint64_t newest_sequence);
 
 // Removes every file of `working_folder` but those named in `keep`, and the temporary files
 // an interrupted save leaves in `club_folder` ("QDD..." containers, "*.new"

@@ -8,6 +8,8 @@
 
 #include "club/club_commit.h"
 #include "club/club_info_file.h"
+#include <fmt/format.h>
+
 #include "club/keys.h"
 #include "club/number_parse.h"
 #include "club/store_operations.h"
@@ -167,6 +169,8 @@ std::vector<std::int32_t> ClubSession::OpenStores(bool reset) {
     committed_info_exists_ = info_exists_;
     creating_ = creation_finished_ = false;
     commit_sequence_ = 0;
+    staged_.clear();
+    committed_files_.clear();
     PrepareStoreFiles();
     s.members.SetFileName(folder_ / "clubmem.qdb");
     s.memrecs.SetFileName(folder_ / "memrec.qdb");
@@ -256,11 +260,12 @@ void ClubSession::RequireUsable() const {
 void ClubSession::Commit() {
   if (!open_) return;
   const std::array<store::TQDB*, 9> all = stores_.All();
-  const bool changed = info_dirty_ || std::any_of(all.begin(), all.end(), [](store::TQDB* store) {
+  const bool changed = info_dirty_ || !staged_.empty() || std::any_of(all.begin(), all.end(), [](store::TQDB* store) {
                          return store->ChangedSinceCommit();
                        });
   if (!changed) return;
   RequireUsable();
+  if (info_dirty_) staged_[kClubInfoFileName] = EncodeRecord(info_);
   ClubCommitRecord record;
   record.sequence = ++commit_sequence_;
   try {
@@ -270,7 +275,7 @@ void ClubSession::Commit() {
       record.stores.push_back({kClubStoreFiles[i], point.data.filename().string(), point.index.filename().string(),
                                point.data_length, point.index_length});
     }
-    if (info_dirty_ || info_committed_since_open_) record.info = EncodeRecord(info_);
+    record.files = WriteStagedFiles();
     if (!commit_slots_) commit_slots_ = std::make_unique<CommitSlots>(Files(), WorkingFolder());
     commit_slots_->Write(record);
   } catch (...) {
@@ -278,24 +283,79 @@ void ClubSession::Commit() {
     // writes there again, never over the slot of the last whole record.
     --commit_sequence_;
     for (store::TQDB* store : all) store->AbandonCommit();
+    for (const FileCommit& file : record.files) {
+      if (file.staged.starts_with(fmt::format("staged.{}.", record.sequence))) {
+        try {
+          Files().Remove(WorkingFolder() / file.staged);
+        } catch (const store::FileLayerError&) {
+          // No whole record names it; the next open removes it.
+        }
+      }
+    }
     throw;
   }
+  // The commit is whole from here on: nothing below may report it as failed.
   for (store::TQDB* store : all) store->FinishCommit();
-  const bool info_written = info_dirty_;
-  if (info_dirty_) info_committed_since_open_ = true;
+  for (const FileCommit& replaced : committed_files_) {
+    // A file staged again: its older bytes are named by no record that counts now.
+    if (staged_.contains(replaced.target)) {
+      try {
+        Files().Remove(WorkingFolder() / replaced.staged);
+      } catch (const store::FileLayerError&) {
+        // The next open removes it.
+      }
+    }
+  }
+  committed_files_ = record.files;
+  staged_.clear();
   info_dirty_ = false;
   committed_info_ = info_;
   committed_info_exists_ = info_exists_;
+  // Readers of the club's files see the commit at once.
+  if (const std::string failure = PlaceCommittedFiles(); !failure.empty()) {
+    ui_.ShowError("The changes were saved, but a file could not be put in place (" + failure +
+                  "); the club's close or its next open puts it there.");
+  }
   try {
-    // Readers of the club information file alone see the commit at once.
-    if (info_written) pellmark::WriteClubInfo(folder_, committed_info_, Files());
     if (creating_ && creation_finished_) {
       creating_ = false;
       Files().Remove(WorkingFolder() / kCreatingMarkerName);
     }
   } catch (const store::FileLayerError&) {
-    // The commit record holds the club information; the close or the next open writes it.
+    // The set-up is committed; the next clean close removes the marker.
   }
+}
+
+std::vector<FileCommit> ClubSession::WriteStagedFiles() {
+  std::vector<FileCommit> named;
+  for (const FileCommit& file : committed_files_) {
+    if (!staged_.contains(file.target)) named.push_back(file);
+  }
+  std::size_t n = 0;
+  for (const auto& [target, bytes] : staged_) {
+    FileCommit file{target, fmt::format("staged.{}.{}", commit_sequence_, n++), bytes.size(), CommitChecksum(bytes)};
+    named.push_back(file);
+    store::OpenFile out(Files(), WorkingFolder() / file.staged, store::OpenMode::kCreate);
+    Files().WriteAt(out.Handle(), 0, bytes);
+    // On disk before its rename can be.
+    Files().Flush(out.Handle());
+  }
+  return named;
+}
+
+std::string ClubSession::PlaceCommittedFiles() {
+  std::string failure;
+  committed_files_ = PlaceStagedFiles(Files(), folder_, WorkingFolder(), committed_files_, &failure);
+  return failure;
+}
+
+void ClubSession::RemoveCommitSlots() { pellmark::RemoveCommitSlots(Files(), WorkingFolder(), commit_sequence_); }
+
+void ClubSession::StageFile(const std::filesystem::path& file, std::string bytes) {
+  if ((file.parent_path() / "").lexically_normal() != (folder_ / "").lexically_normal()) {
+    throw std::invalid_argument("a staged file lies outside the club folder: " + file.string());
+  }
+  staged_[file.filename().string()] = std::move(bytes);
 }
 
 void ClubSession::Abandon() {
@@ -306,6 +366,7 @@ void ClubSession::Abandon() {
   info_ = committed_info_;
   info_exists_ = committed_info_exists_;
   info_dirty_ = false;
+  staged_.clear();
 }
 
 void ClubSession::CloseStores() {
@@ -313,12 +374,19 @@ void ClubSession::CloseStores() {
     lock_.reset();
     return;
   }
+  // A failure that drops changes not yet committed fails the close; one after
+  // the last commit is whole only leaves its tidying to the next open.
   std::exception_ptr failure;
+  std::string unfinished;
+  const std::array<store::TQDB*, 9> all = stores_.All();
+  const bool uncommitted = info_dirty_ || !staged_.empty() || std::any_of(all.begin(), all.end(), [](store::TQDB* store) {
+                             return !store->FileName().empty() && store->ChangedSinceCommit();
+                           });
   try {
     // A commit never writes over bytes the last one points at, so replaced
     // records pile up in the data files; a store holding many of them is packed
     // before it is joined.
-    for (store::TQDB* store : stores_.All()) {
+    for (store::TQDB* store : all) {
       // A store left closed by a failed copy has nothing to pack.
       if (store->FileName().empty()) continue;
       const std::uint64_t unused = store->ReadOnly() ? 0 : store->UnusedBytes();
@@ -330,8 +398,12 @@ void ClubSession::CloseStores() {
     } else {
       Commit();
     }
-  } catch (...) {
-    failure = std::current_exception();
+  } catch (const std::exception& error) {
+    if (uncommitted) {
+      failure = std::current_exception();
+    } else {
+      unfinished = error.what();
+    }
     try {
       Abandon();
     } catch (const std::exception&) {
@@ -346,30 +418,34 @@ void ClubSession::CloseStores() {
                              &s.categories, &s.prices}) {
     try {
       store->SetFileName("");
-    } catch (...) {
+    } catch (const std::exception& error) {
       joined = false;
-      if (!failure) failure = std::current_exception();
+      if (unfinished.empty()) unfinished = error.what();
     }
   }
-  // A store not joined keeps the commit record and the working files for the next open.
+  // A store not joined, or a file not put in place, keeps the commit record
+  // and the working files for the next open.
   if (joined && !unusable_) {
     try {
-      if (info_committed_since_open_) pellmark::WriteClubInfo(folder_, committed_info_, Files());
-      for (const char* slot : kCommitSlotNames) Files().Remove(WorkingFolder() / slot);
-      // A club closed cleanly is no longer being created, whether it was set up or not.
-      RemoveStrayFiles(folder_, WorkingFolder(), {kLockFileName});
-      creating_ = false;
-    } catch (...) {
-      if (!failure) failure = std::current_exception();
+      if (const std::string not_placed = PlaceCommittedFiles(); !not_placed.empty()) {
+        if (unfinished.empty()) unfinished = not_placed;
+      } else {
+        RemoveCommitSlots();
+        // A club closed cleanly is no longer being created, whether it was set up or not.
+        RemoveStrayFiles(folder_, WorkingFolder(), {kLockFileName});
+        creating_ = false;
+      }
+    } catch (const std::exception& error) {
+      if (unfinished.empty()) unfinished = error.what();
     }
   }
-  info_committed_since_open_ = false;
+  committed_files_.clear();
   lock_.reset();
   if (failure) std::rethrow_exception(failure);
-}
-
-void ClubSession::WriteCommittedClubInfo() {
-  if (info_committed_since_open_) pellmark::WriteClubInfo(folder_, committed_info_, Files());
+  if (!unfinished.empty()) {
+    ui_.ShowError("The changes are saved, but the club could not be closed cleanly (" + unfinished +
+                  "); its next open finishes the work.");
+  }
 }
 
 std::uint64_t ClubSession::WriteCommittedStore(std::size_t store, store::FileHandle out) {
@@ -377,8 +453,10 @@ std::uint64_t ClubSession::WriteCommittedStore(std::size_t store, store::FileHan
 }
 
 std::string ClubSession::CommittedClubInfo() {
-  // The file may lag behind a commit whose write of it failed.
-  if (info_committed_since_open_) return EncodeRecord(committed_info_);
+  // The file lags behind a commit whose staged club information is not in place yet.
+  const bool pending = std::any_of(committed_files_.begin(), committed_files_.end(),
+                                   [](const FileCommit& file) { return file.target == kClubInfoFileName; });
+  if (pending) return EncodeRecord(committed_info_);
   return store::ReadWholeFile(Files(), folder_ / kClubInfoFileName);
 }
 
@@ -393,10 +471,12 @@ void ClubSession::CloseStoresForReplacement() {
     }
   }
   // The club folder alone now holds the last commit.
-  WriteCommittedClubInfo();
-  for (const char* slot : kCommitSlotNames) Files().Remove(WorkingFolder() / slot);
+  if (const std::string failure = PlaceCommittedFiles(); !failure.empty()) {
+    unusable_ = true;
+    throw std::runtime_error(failure);
+  }
+  RemoveCommitSlots();
   Files().FlushFolder(WorkingFolder());
-  info_committed_since_open_ = false;
   open_ = false;
 }
 
@@ -436,12 +516,35 @@ ClubSession::Replaced ClubSession::ReplaceClubFiles(const std::vector<FileReplac
     // marker must not make the next open remove them.
     if (files.Exists(WorkingFolder() / kCreatingMarkerName)) files.Remove(WorkingFolder() / kCreatingMarkerName);
     ApplyReplacementJournal(files, folder_, WorkingFolder());
-  } catch (...) {
-    // The journal stands: the next open finishes the replacement.
+  } catch (const std::exception& error) {
+    // The journal stands, so the replacement does: the next open finishes it.
     unusable_ = true;
-    throw;
+    replaced.reopen_failure = error.what();
+    return replaced;
   }
-  replaced.to_recalculate = OpenStores(reset);
+  try {
+    replaced.to_recalculate = OpenStores(reset);
+  } catch (const std::exception& error) {
+    // The club's files are replaced and stay so; only this session cannot go on with them.
+    unusable_ = true;
+    if (open_) {
+      try {
+        Abandon();
+      } catch (const std::exception&) {
+        // The stores close on their last commit.
+      }
+      open_ = false;
+      for (store::TQDB* store : stores_.All()) {
+        try {
+          store->SetFileName("");
+        } catch (const std::exception&) {
+          // The commit record stays for the next open.
+        }
+      }
+    }
+    replaced.reopen_failure = error.what();
+    return replaced;
+  }
   // The lists keep their state; a reset starts them afresh.
   if (!reset) view_ = view;
   return replaced;
@@ -449,7 +552,12 @@ ClubSession::Replaced ClubSession::ReplaceClubFiles(const std::vector<FileReplac
 
 void ClubSession::Close() {
   CloseStores();
-  WriteViewState(folder_, view_, Files());
+  try {
+    WriteViewState(folder_, view_, Files());
+  } catch (const store::FileLayerError& error) {
+    // The books are closed whole; only how the lists were left is lost.
+    ui_.ShowError(std::string("The view settings could not be saved (") + error.what() + ").");
+  }
 }
 
 void ClubSession::SetFileLayer(store::FileLayer* files) {

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <optional>
@@ -91,16 +92,28 @@ class ClubSession {
   std::vector<std::int32_t> OpenClub(bool reset);
 
   // Commits, then closes the stores in the program's order; each store changed
-  // since the open is rewritten, the commit record and working files go and the
-  // lock is released.
+  // since the open is rewritten, the committed files are put in place, the
+  // commit record and working files go and the lock is released. Throws only
+  // when changes not yet committed were lost; a failure after that (a full
+  // disk while a store is rewritten) is shown as a warning and the record stays
+  // for the next open, which finishes the close.
   void CloseStores();
 
-  // The unit of work: every store changed since the last commit, and the club
-  // information, are committed at once by replacing the commit record; nothing
-  // is written when nothing changed. A failure leaves the last commit as it was.
+  // The unit of work: every store changed since the last commit, the club
+  // information and the files staged since are committed at once by replacing
+  // the commit record; nothing is written when nothing changed. A failure
+  // before the record is whole throws and leaves the last commit as it was;
+  // after it the commit stands: a staged file that could not be put in place
+  // is shown as a warning and put in place by the close or the next open.
   void Commit();
-  // Drops every change since the last commit, in the stores and the club information.
+  // Drops every change since the last commit, in the stores, the club
+  // information and the staged files.
   void Abandon();
+
+  // A file of the club folder (a statement) that the next commit replaces with
+  // `bytes`, together with the stores; the last bytes staged for a file count.
+  // Until then the file keeps its old bytes.
+  void StageFile(const std::filesystem::path& file, std::string bytes);
 
   // Writes store `store` (an index into kClubStoreFiles) as of the last
   // commit into `out`, an open file of the session's file layer: the
@@ -118,17 +131,22 @@ class ClubSession {
   // their place, then opens the club again as OpenClub(reset) does (pending
   // upgrades run). Returns the kept folder and the members whose totals the
   // upgrade asks to recalculate. A failure before the journal is written
-  // leaves the club and the session as they were.
+  // leaves the club and the session as they were and throws; once the journal
+  // is written the replacement stands, and one that cannot be finished or a
+  // club that cannot be opened again (a full disk) is reported in
+  // `reopen_failure`, the session closed: the next open finishes the work.
   struct Replaced {
     std::filesystem::path kept;
     std::vector<std::int32_t> to_recalculate;
+    std::string reopen_failure;  // empty when the club was opened again
   };
   Replaced ReplaceClubFiles(const std::vector<FileReplacement>& plan, bool reset);
 
   // A missing store is created empty by the next OpenClub instead of refused.
   void SetCreateMissingStores(bool create) { create_missing_ = create; }
 
-  // The end of a run: closes the stores and writes the view state.
+  // The end of a run: closes the stores and writes the view state (a failure
+  // to write it is only a warning).
   void Close();
 
   // The set-up commit of the Special page: checks the fields in order, showing
@@ -198,9 +216,14 @@ class ClubSession {
   void ConfigureStores();
   std::vector<std::int32_t> OpenStores(bool reset);
   void CloseStoresForReplacement();
-  // Brings "clubinfo.qdb" up to the last commit (a commit writes it, but a
-  // failed write leaves it to the close).
-  void WriteCommittedClubInfo();
+  // Writes the files staged since the last commit into the working folder and
+  // returns what the record names for them, the committed files not yet in place first.
+  std::vector<FileCommit> WriteStagedFiles();
+  // Puts the committed files in place; those that cannot be stay for the
+  // close or the next open. Returns the first failure's words, empty when none.
+  std::string PlaceCommittedFiles();
+  // Removes the commit slots, the newest last.
+  void RemoveCommitSlots();
   void RequireUsable() const;
   std::filesystem::path WorkingFolder() const { return folder_ / kWorkingFolderName; }
   void RecoverAndClean();
@@ -228,7 +251,10 @@ class ClubSession {
   bool info_dirty_ = false;
   std::uint64_t commit_sequence_ = 0;
   std::unique_ptr<CommitSlots> commit_slots_;  // from the first commit to the close
-  bool info_committed_since_open_ = false;
+  // Files staged since the last commit, by name in the club folder.
+  std::map<std::string, std::string> staged_;
+  // Files of a whole commit still in the working folder, in the order they go in place.
+  std::vector<FileCommit> committed_files_;
   TClubInfoRec committed_info_;
   bool committed_info_exists_ = false;
   TClubInfoRec info_;

@@ -101,6 +101,26 @@ void RecalculateMembers(ClubSession& club, ledger::MemberLedger& members, const 
   club.Commit();
 }
 
+// Once the club's files are replaced the replacement stands whatever follows:
+// what could not be finished after it is a warning, never a failure.
+std::string NotReopened(const ClubSession::Replaced& replaced) {
+  return "The club's files were replaced, but the club could not be opened again (" + replaced.reopen_failure +
+         "); open it again to go on.";
+}
+
+// The members' totals the upgrade of an older backup asks for; returns the warning when they could not be taken again.
+std::string FinishReplacement(ClubSession& club, ledger::MemberLedger& members, const ClubSession::Replaced& replaced) {
+  if (!replaced.reopen_failure.empty()) return NotReopened(replaced);
+  try {
+    RecalculateMembers(club, members, replaced.to_recalculate);
+  } catch (const std::exception& error) {
+    club.Abandon();
+    return std::string("The club's files were replaced, but the members' totals could not be recalculated (") +
+           error.what() + "); pellmark-cli check-books --repair recalculates them.";
+  }
+  return {};
+}
+
 std::optional<fs::path> ChooseFolder(ClubSession& club, std::optional<fs::path> folder) {
   if (folder) return folder;
   return club.Ui().ChooseTargetDirectory({club.Folder(), kBackupMask});
@@ -181,12 +201,13 @@ Outcome RestoreClub(ClubSession& club, ledger::MemberLedger& members, std::optio
   try {
     BusyGuard busy(ui);
     replaced = CopyClubFiles(CopyDirection::kFromBackup, club, *source);
-    RecalculateMembers(club, members, replaced.to_recalculate);
   } catch (const std::exception& error) {
     return Failed(ui, "Backup Restoral failed", error.what());
   }
+  const std::string unfinished = FinishReplacement(club, members, replaced);
   ui.PlayConfirmationSound();
   ui.ShowInformation("Club Data has been Restored from Backup." + KeptNote(replaced.kept));
+  if (!unfinished.empty()) ui.ShowError(unfinished);
   return Outcome::Done();
 }
 
@@ -211,6 +232,7 @@ Outcome ResetClub(ClubSession& club) {
   }
   ui.PlayConfirmationSound();
   ui.ShowInformation("Club data has been reset." + KeptNote(replaced.kept));
+  if (!replaced.reopen_failure.empty()) ui.ShowError(NotReopened(replaced));
   return Outcome::Done();
 }
 
@@ -244,12 +266,13 @@ Outcome BringBackKeptFiles(ClubSession& club, ledger::MemberLedger& members) {
   try {
     BusyGuard busy(ui);
     replaced = club.ReplaceClubFiles(plan, false);
-    RecalculateMembers(club, members, replaced.to_recalculate);
   } catch (const std::exception& failure) {
     return Failed(ui, "The kept club files could not be put back", failure.what());
   }
+  const std::string unfinished = FinishReplacement(club, members, replaced);
   ui.PlayConfirmationSound();
   ui.ShowInformation("The club's files have been put back from " + Shown(newest) + "." + KeptNote(replaced.kept));
+  if (!unfinished.empty()) ui.ShowError(unfinished);
   return Outcome::Done();
 }
 

@@ -186,6 +186,8 @@ Outcome PriceLedger::ImportPrices(const std::filesystem::path& file) {
     std::vector<std::string> symbols;
     for (const TSecurityRec& security : listed) symbols.push_back(security.symbol);
     const PriceImportReading reading = ReadPriceImport(*text, symbols, club_.Today());
+    // The whole file is read before any price is stored.
+    if (reading.bad_line) return Refuse(ImportRefusal(*reading.bad_line));
     for (const ImportedPrice& line : reading.lines) {
       TPriceRec price;
       price.price = line.price;
@@ -194,12 +196,10 @@ Outcome PriceLedger::ImportPrices(const std::filesystem::path& file) {
         ++entered;
       }
     }
-    // The prices of the lines before a bad one stay stored, so the club is told
-    // that prices changed either way.
     if (entered > 0) NotePricesChanged();
-    if (reading.bad_line) return Refuse(ImportRefusal(*reading.bad_line));
   } catch (const std::exception&) {
-    if (entered > 0) NotePricesChanged();
+    // The prices stored before the failure go with the rest of the import.
+    club_.Abandon();
     return Refuse("Price Import failed");
   }
   if (entered == 0) return Refuse("No prices were updated. Symbol lookup failed.");

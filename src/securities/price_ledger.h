@@ -91,7 +91,9 @@ class PriceLedger {
 
   // "Import" after the question and the choice of a file: each line whose
   // symbol matches an active security entered without dialog. "Imported prices
-  // for <n> securities" on success; the prices of the lines before a bad one stay.
+  // for <n> securities" on success. All or nothing: a file with a bad line
+  // ("Invalid Price Import File") or a failure part way ("Price Import
+  // failed") leaves no price of it stored.
   Outcome ImportPrices(const std::filesystem::path& file);
 
  private:

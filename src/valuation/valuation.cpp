@@ -116,7 +116,7 @@ ValuationResult Valuations::CreateValuation(DayNumber date, bool official) {
   ValuationResult result = Value(books, date, official);
   if (!result.figures) return result;
   try {
-    books.Write(Files());
+    books.Write();
   } catch (const std::exception& error) {
     LogFailure("writing the statement of " + FormatDate(date), error);
     result.outcome = Failed();
@@ -429,7 +429,7 @@ ValuationResult Valuations::Audit(ValuationBooks& books, DayNumber start) {
 
 Outcome Valuations::WriteAudited(ValuationBooks& books) {
   try {
-    books.Write(Files());
+    books.Write();
   } catch (const std::exception& error) {
     LogFailure("writing the audited valuations", error);
     return Failed();

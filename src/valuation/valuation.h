@@ -99,9 +99,9 @@ class Valuations {
   // if each had been written and committed; what the last ones left is put
   // into the stores once. Refused, with its message shown, when a valuation
   // fails or is refused ("The Audit stopped at the valuation of <date>: ...")
-  // or the writing fails ("Valuation Statement Creation failed"): the stores
-  // then hold part of it, for the caller to drop; done, it is the caller's to
-  // commit and then announce.
+  // or a store cannot be written ("Valuation Statement Creation failed"): the
+  // stores then hold part of it, for the caller to drop; done, it is the
+  // caller's to commit (which puts the statements in place) and then announce.
   Outcome AuditValuations(DayNumber start);
   // The sound and "The Audit was completed successfully.".
   void AnnounceAudit();
@@ -128,8 +128,8 @@ class Valuations {
   ValuationResult Audit(ValuationBooks& books, DayNumber start);
   // Shows why an audit stopped and returns the refusal.
   Outcome Stopped(const ValuationResult& stopped);
-  // Puts what the valuations left in `books` into the stores; a failure shows
-  // "Valuation Statement Creation failed" and is returned.
+  // Puts what the valuations left in `books` into the stores and stages their
+  // statements; a failure shows "Valuation Statement Creation failed" and is returned.
   Outcome WriteAudited(ValuationBooks& books);
 
   ClubSession& club_;

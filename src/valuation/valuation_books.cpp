@@ -1,11 +1,9 @@
 #include "valuation/valuation_books.h"
 
 #include <algorithm>
-#include <exception>
 #include <utility>
 
 #include "club/keys.h"
-#include "store/whole_files.h"
 
 namespace pellmark::valuation {
 namespace fs = std::filesystem;
@@ -13,63 +11,6 @@ namespace {
 
 // The owner part of a transaction key ("12" of "12_1999_033_00007"): what OwnerFilter selects by.
 std::string OwnerOf(const std::string& key) { return key.substr(0, key.find('_')); }
-
-// Replaces the files together: all are written and flushed beside their
-// targets first, then renamed, and the folder flushed once. On a failure the
-// new files go and the targets already replaced get their old bytes back.
-void ReplaceFiles(store::FileLayer& files, const std::map<fs::path, std::string>& wanted) {
-  struct Replacement {
-    fs::path file;
-    fs::path fresh;
-    std::optional<std::string> old;
-    bool renamed = false;
-  };
-  std::vector<Replacement> replacements;
-  for (const auto& [file, bytes] : wanted) {
-    fs::path fresh = file;
-    fresh += ".new";
-    replacements.push_back({file, fresh, store::TryReadWholeFile(files, file)});
-  }
-  try {
-    std::size_t n = 0;
-    for (const auto& [file, bytes] : wanted) {
-      store::OpenFile out(files, replacements[n++].fresh, store::OpenMode::kCreate);
-      files.WriteAt(out.Handle(), 0, bytes);
-    }
-    for (const Replacement& replacement : replacements) {
-      store::OpenFile out(files, replacement.fresh, store::OpenMode::kReadWrite);
-      files.Flush(out.Handle());
-    }
-    for (Replacement& replacement : replacements) {
-      files.Rename(replacement.fresh, replacement.file);
-      replacement.renamed = true;
-    }
-  } catch (...) {
-    for (const Replacement& replacement : replacements) {
-      try {
-        if (!replacement.renamed) {
-          if (files.Exists(replacement.fresh)) files.Remove(replacement.fresh);
-        } else if (replacement.old) {
-          store::SaveFileAtomically(files, replacement.file, *replacement.old);
-        } else {
-          files.Remove(replacement.file);
-        }
-      } catch (const std::exception&) {
-        // The failure being reported is the one the user needs.
-      }
-    }
-    throw;
-  }
-  std::set<fs::path> folders;
-  for (const Replacement& replacement : replacements) folders.insert(replacement.file.parent_path());
-  for (const fs::path& folder : folders) {
-    try {
-      files.FlushFolder(folder);
-    } catch (const store::FileLayerError&) {
-      // The files are replaced; only their new names might not outlast a power cut.
-    }
-  }
-}
 
 }  // namespace
 
@@ -160,7 +101,7 @@ void ValuationBooks::RemoveUnit(const std::string& key) {
 
 void ValuationBooks::PutStatement(const fs::path& file, std::string bytes) { statements_[file] = std::move(bytes); }
 
-void ValuationBooks::Write(store::FileLayer& files) {
+void ValuationBooks::Write() {
   for (auto& [owner, transactions] : member_trans_) {
     for (const MemberTran& tran : transactions) {
       if (tran.changed) club_.memrecs.Put(tran.record);
@@ -187,7 +128,7 @@ void ValuationBooks::Write(store::FileLayer& files) {
     }
   }
   if (info_changed_) club_.WriteClubInfo();
-  if (!statements_.empty()) ReplaceFiles(files, statements_);
+  for (const auto& [file, bytes] : statements_) club_.StageFile(file, bytes);
 }
 
 }  // namespace pellmark::valuation

@@ -8,7 +8,7 @@
 //
 //   ValuationBooks books(club);
 //   ... valuations over books.Members(), books.Units() ...
-//   books.Write(files);   // the stores' changes, then the statements; throws on a failure
+//   books.Write();   // the stores' changes and the statements, for the club's next commit
 #pragma once
 
 #include <cstdint>
@@ -75,11 +75,11 @@ class ValuationBooks {
   // The club information changed.
   void InfoChanged() { info_changed_ = true; }
 
-  // Puts the changes into the stores (not committed), then replaces the
-  // statement files; when a statement cannot be written, those already
-  // replaced get their old bytes back and the failure is thrown, the stores'
-  // changes being for the caller to drop.
-  void Write(store::FileLayer& files);
+  // Puts the changes into the stores and stages the statements in the club's
+  // unit of work: the next commit writes them together, and an abandon drops
+  // them together. A store that cannot be written throws, the changes being
+  // for the caller to drop.
+  void Write();
 
  private:
   void LoadUnits();

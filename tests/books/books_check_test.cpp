@@ -1,11 +1,15 @@
 #include "books/books_check.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fmt/format.h>
 #include <gmock/gmock.h>
 
 #include "club/record_kinds.h"
 #include "forms/entry_dialog.h"
+#include "store/whole_files.h"
 #include "support/ledger_fixture.h"
+#include "valuation/statement_file.h"
 
 namespace pellmark {
 namespace {
@@ -102,6 +106,41 @@ TEST_F(BooksCheckTest, BrokenLinksAndCountersBehindTheirIdsAreFound) {
   EXPECT_EQ(Account("Cash").trancount, 2);
   // A lost record cannot be made up by a reset: those breaches stay, pointing at a backup.
   for (const BooksBreach& breach : CheckBooks(club)) EXPECT_EQ(breach.mend, BooksBreach::Mend::kRestoreBackup);
+}
+
+TEST_F(BooksCheckTest, EveryOfficialStatementIsComparedWithItsUnitRecordAndEveryUnitRecordFindsItsStatement) {
+  ASSERT_TRUE(books.CreateValuation(Day(2026, 12, 5), /*official=*/true).outcome);
+  ui.Clear();
+  EXPECT_THAT(Texts(), IsEmpty());
+  const std::filesystem::path file = club.Folder() / "V12052026.stm";
+  const std::string bytes = store::ReadWholeFile(store::DefaultFileLayer(), file);
+  const TUnitValueRec unit = club.unitfile.Select("").back();
+  const std::string mend =
+      " Mend: pellmark-cli --yes audit 12/05/2026 (the valuations from that date run again and write their statements).";
+
+  // New figures in the statement, the unit record rolled back: as a crash between the two left them.
+  valuation::Statement torn = valuation::DecodeStatement(bytes, "V12052026.stm");
+  torn.summary->new_unit_value += 1.25;
+  store::SaveFileAtomically(store::DefaultFileLayer(), file, valuation::EncodeStatement(torn));
+  EXPECT_THAT(Texts(), ElementsAre(fmt::format("The statement V12052026.stm does not match the valuation of "
+                                               "12/05/2026, unit value {:.3f} against {:.3f}.",
+                                               unit.unitval + 1.25, unit.unitval) + mend));
+  RepairBooks(books, CheckBooks(club));
+  EXPECT_THAT(Texts(), IsEmpty());
+
+  std::filesystem::remove(file);
+  EXPECT_THAT(Texts(), ElementsAre(fmt::format("The valuation of 12/05/2026 (id {}) has no official statement "
+                                               "V12052026.stm.", club.unitfile.Select("").back().unitid) + mend));
+  RepairBooks(books, CheckBooks(club));
+  EXPECT_THAT(Texts(), IsEmpty());
+  ASSERT_TRUE(std::filesystem::exists(file));
+
+  valuation::Statement stray = valuation::DecodeStatement(store::ReadWholeFile(store::DefaultFileLayer(), file), "");
+  stray.date = Day(2026, 12, 4);
+  stray.unit_id = 99;
+  store::SaveFileAtomically(store::DefaultFileLayer(), club.Folder() / "V12042026.stm", valuation::EncodeStatement(stray));
+  EXPECT_THAT(Texts(), ElementsAre("The official statement V12042026.stm (id 99) has no valuation of its date. "
+                                   "Mend: restore the club from a backup made before it."));
 }
 
 }  // namespace

@@ -47,9 +47,17 @@ TEST(CommitRecord, RoundTripsAndRefusesEveryCutShortOrAlteredSlot) {
     record.stores.push_back({"store" + std::to_string(i) + ".qdb", "QDB" + std::to_string(random()),
                              "QIX" + std::to_string(random()), random(), index_length});
   }
-  std::string info(313, '\0');
-  for (char& c : info) c = static_cast<char>(random());
-  record.info = info;
+  const int files = static_cast<int>(random() % 4);
+  for (int i = 0; i < files; ++i) {
+    record.files.push_back({"V0" + std::to_string(i + 1) + "312026.stm", "staged." + std::to_string(random()),
+                            random(), (std::uint64_t{random()} << 32) | random()});
+  }
+  // Records of earlier releases carry the club information itself.
+  if (random() % 2 == 0) {
+    std::string info(313, '\0');
+    for (char& c : info) c = static_cast<char>(random());
+    record.info = info;
+  }
   const std::string text = EncodeCommitSlot(record);
   // The bytes of a longer, older record may follow in the slot.
   const std::optional<ClubCommitRecord> back = DecodeCommitSlot(text + "store old.qdb QDBx QIXx 9\nend\n");
@@ -62,6 +70,13 @@ TEST(CommitRecord, RoundTripsAndRefusesEveryCutShortOrAlteredSlot) {
     EXPECT_EQ(back->stores[i].index, record.stores[i].index);
     EXPECT_EQ(back->stores[i].data_length, record.stores[i].data_length) << "seed " << seed;
     EXPECT_EQ(back->stores[i].index_length, record.stores[i].index_length) << "seed " << seed;
+  }
+  ASSERT_EQ(back->files.size(), record.files.size()) << "seed " << seed;
+  for (std::size_t i = 0; i < record.files.size(); ++i) {
+    EXPECT_EQ(back->files[i].target, record.files[i].target);
+    EXPECT_EQ(back->files[i].staged, record.files[i].staged);
+    EXPECT_EQ(back->files[i].length, record.files[i].length) << "seed " << seed;
+    EXPECT_EQ(back->files[i].checksum, record.files[i].checksum) << "seed " << seed;
   }
   EXPECT_EQ(back->info, record.info) << "seed " << seed;
   // A slot written in place is cut short when the program dies during the write.
@@ -76,6 +91,11 @@ TEST(CommitRecord, RoundTripsAndRefusesEveryCutShortOrAlteredSlot) {
   ClubCommitRecord outside;
   outside.stores.push_back({"../clubmem.qdb", "QDBa", "QIXa", 4});
   EXPECT_FALSE(DecodeCommitSlot(EncodeCommitSlot(outside)));
+  ClubCommitRecord file_outside;
+  file_outside.files.push_back({"../V03312026.stm", "staged.1.0", 4, 7});
+  EXPECT_FALSE(DecodeCommitSlot(EncodeCommitSlot(file_outside)));
+  file_outside.files = {{"V03312026.stm", "../staged.1.0", 4, 7}};
+  EXPECT_FALSE(DecodeCommitSlot(EncodeCommitSlot(file_outside)));
 }
 
 class ClubFiles : public ::testing::Test {

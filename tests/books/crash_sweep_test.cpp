@@ -1,11 +1,15 @@
-// Every operation is all-or-nothing across the club's stores: the operation
-// runs as pellmark-cli in a child process that is killed at its n-th
-// file-changing call, for every n (or every stride-th, for the big operations;
-// PELLMARK_CRASH_SWEEP=all takes every n of every operation); the club is then
-// opened again and must hold exactly the books before the operation or after
-// it, Check Books must find no breach, and its folder must hold only the
-// club's files. The same with a full disk from the
-// n-th call on, in-process: the command fails naming the full disk.
+// Every operation is all-or-nothing across the club's stores and the files it
+// writes beside them (statements, the club information): the operation runs
+// as pellmark-cli (or a session of several commits in-process) in a child
+// process that is killed at its n-th file-changing call, for every n (or
+// every stride-th, for the big operations; PELLMARK_CRASH_SWEEP=all takes
+// every n of every operation); the club is then opened again and must hold
+// exactly the books and statements before the operation or after it, Check
+// Books (which compares every official statement with its unit record) must
+// find no breach, and its folder must hold only the club's files. The same
+// with a full disk from the n-th call on, in-process: the command fails naming
+// the full disk, and its exit status tells the truth: done when the books are
+// those after it, failed when they are those before.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -13,6 +17,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -72,6 +77,14 @@ std::string Dump(const fs::path& club, std::string* breaches = nullptr) {
   DumpTable(s.unitfile, out);
   out += EncodeRecord(s.Info());
   books.Close();
+  // The statements, by name.
+  std::map<std::string, std::string> statements;
+  for (const auto& entry : fs::directory_iterator(club)) {
+    if (entry.path().extension() == ".stm") {
+      statements[entry.path().filename().string()] = store::ReadWholeFile(store::DefaultFileLayer(), entry.path());
+    }
+  }
+  for (const auto& [name, bytes] : statements) out += "\n" + name + "=" + bytes;
   return out;
 }
 
@@ -82,6 +95,9 @@ std::string StrayFiles(const fs::path& club) {
                                          "clubunit.qdb", kClubInfoFileName, kViewStateFileName, kWorkingFolderName};
   std::string stray;
   for (const auto& entry : fs::directory_iterator(club)) {
+    // Statements, and the backup an official valuation makes into the club folder.
+    const fs::path extension = entry.path().extension();
+    if (extension == ".stm" || extension == ".bck") continue;
     if (!club_files.contains(entry.path().filename().string())) stray += entry.path().filename().string() + " ";
   }
   for (const auto& entry : fs::directory_iterator(club / kWorkingFolderName)) {
@@ -90,11 +106,18 @@ std::string StrayFiles(const fs::path& club) {
   return stray;
 }
 
+// A session of several commits run in-process on the club in the first
+// folder, with the files of the second, taking its first `steps` steps (each
+// one commit); true when every step was done.
+using Session = std::function<bool(const fs::path& club, const fs::path& files, int steps)>;
+constexpr int kAllSteps = 1000;
+
 struct Operation {
   const char* name;
   std::vector<Line> setup;
-  Line command;
-  int stride;  // in `make test`; every n under PELLMARK_CRASH_SWEEP=all
+  Line command;  // "PRICES" stands for the price file
+  int stride;    // in `make test`; every n under PELLMARK_CRASH_SWEEP=all
+  Session session = nullptr;  // instead of the command
 };
 
 std::vector<Line> ClubWithMembers(int count) {
@@ -110,10 +133,49 @@ std::vector<Line> ClubWithMembers(int count) {
   return setup;
 }
 
+// A club with a security bought and two official valuations, then a deposit
+// dated before them that they do not count yet (the question to audit
+// answered No): an audit, a recalculation or back-dated dues change both.
+std::vector<Line> ClubWithValuations() {
+  std::vector<Line> setup = ClubWithMembers(2);
+  setup.push_back({"security", "add", "Acme Corp", "--symbol", "ACME"});
+  setup.push_back({"buy", "Acme Corp", "10", "12.50", "--date", "02/10/2026"});
+  setup.push_back({"--yes", "valuation", "official", "03/31/2026"});
+  setup.push_back({"--yes", "valuation", "official", "06/30/2026"});
+  setup.push_back({"--no", "deposit", "Cash", "100", "--date", "03/15/2026", "--desc", "Late", "--category",
+                   "Interest Income"});
+  return setup;
+}
+
+// The file "PRICES" names: two good lines.
+constexpr const char* kPriceFile = "\"ACME\",13.25,\"12/01/2026\"\n\"ACME\",13.50,\"12/04/2026\"\n";
+
+// Two price imports with an official valuation between them, then the close.
+bool SeveralCommitsThenAClose(const fs::path& club, const fs::path& files, int steps) {
+  ScriptedInteraction ui;
+  FixedClock clock(DayNumberFromCivil({2026, 12, 7}));
+  Books books(club, ui, clock);
+  try {
+    books.Open();
+    bool done = true;
+    if (steps >= 1) done = static_cast<bool>(books.Settle(books.Prices().ImportPrices(files / "prices.txt")));
+    if (steps >= 2) done = books.CreateValuation(DayNumberFromCivil({2026, 12, 5}), /*official=*/true).outcome && done;
+    if (steps >= 3) {
+      done = static_cast<bool>(books.Settle(books.Prices().ImportPrices(files / "later-prices.txt"))) && done;
+    }
+    books.Close();
+    return done;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+constexpr int kSessionSteps = 3;
+
 void PrintTo(const Operation& operation, std::ostream* out) { *out << operation.name; }
 
 std::vector<Operation> Operations() {
   const std::vector<Line> small = ClubWithMembers(2);
+  const std::vector<Line> valued = ClubWithValuations();
   return {
       {"deposit", small, {"deposit", "Cash", "125", "--date", "12/04/2026", "--desc", "Gift", "--category",
                           "Member Contributions"}, 1},
@@ -124,6 +186,12 @@ std::vector<Operation> Operations() {
                          "01/01/2026"}, 3},
       {"account reset-all", small, {"account", "reset-all"}, 3},
       {"dues all of 45 members", ClubWithMembers(45), {"--yes", "dues", "--date", "03/01/2026", "--all", "50"}, 11},
+      {"official valuation", valued, {"--yes", "valuation", "official", "12/05/2026"}, 9},
+      {"audit", valued, {"--yes", "audit", "01/01/2026"}, 5},
+      {"recalculation", valued, {"--yes", "recalculate"}, 5},
+      {"dues with the audit", valued, {"--yes", "dues", "--date", "04/01/2026", "--all", "25"}, 8},
+      {"price import", valued, {"import-prices", "PRICES"}, 5},
+      {"several commits then a close", valued, {}, 11, SeveralCommitsThenAClose},
   };
 }
 
@@ -141,15 +209,25 @@ class CrashSweep : public ::testing::TestWithParam<Operation> {
       const CliRun run = RunInClub(base_, line);
       ASSERT_EQ(run.status, kDone) << line.front() << ": " << run.err;
     }
+    store::SaveFileAtomically(store::DefaultFileLayer(), root_.Path() / "prices.txt", kPriceFile);
+    store::SaveFileAtomically(store::DefaultFileLayer(), root_.Path() / "later-prices.txt",
+                              "\"ACME\",14.00,\"12/06/2026\"\n");
     std::string breaches;
     before_ = Dump(base_, &breaches);
     ASSERT_EQ(breaches, "") << "the club before the operation";
     const fs::path done = Copy("done");
-    const CliRun run = RunInClub(done, GetParam().command);
+    const CliRun run = Run(done);
     ASSERT_EQ(run.status, kDone) << run.err;
     after_ = Dump(done, &breaches);
     ASSERT_EQ(breaches, "") << "the club after the operation";
     ASSERT_NE(before_, after_) << "the operation changes nothing";
+    whole_ = {before_, after_};
+    // A session may also end after any of its commits.
+    for (int steps = 1; GetParam().session && steps < kSessionSteps; ++steps) {
+      const fs::path part = Copy("part");
+      ASSERT_TRUE(GetParam().session(part, root_.Path(), steps));
+      whole_.insert(Dump(part));
+    }
   }
 
   fs::path Copy(const std::string& name) {
@@ -159,11 +237,21 @@ class CrashSweep : public ::testing::TestWithParam<Operation> {
     return club;
   }
 
+  // The operation on `club`: its command, or its session.
+  CliRun Run(const fs::path& club) {
+    if (GetParam().session) return {GetParam().session(club, root_.Path(), kAllSteps) ? kDone : cli::kRefused, "", ""};
+    Line command = GetParam().command;
+    for (std::string& word : command) {
+      if (word == "PRICES") word = (root_.Path() / "prices.txt").string();
+    }
+    return RunInClub(club, command);
+  }
+
   // The club after a crash at call n, opened again: before or after, and tidy.
   void ExpectWhole(const fs::path& club, const std::string& where) {
     std::string breaches;
     const std::string now = Dump(club, &breaches);
-    EXPECT_TRUE(now == before_ || now == after_) << GetParam().name << ": books torn " << where;
+    EXPECT_TRUE(whole_.contains(now)) << GetParam().name << ": books torn " << where;
     EXPECT_EQ(breaches, "") << GetParam().name << " " << where;
     EXPECT_EQ(StrayFiles(club), "") << GetParam().name << " " << where;
   }
@@ -174,6 +262,7 @@ class CrashSweep : public ::testing::TestWithParam<Operation> {
   fs::path base_;
   std::string before_;
   std::string after_;
+  std::set<std::string> whole_;  // the books after each commit of the operation
 };
 
 TEST_P(CrashSweep, AKillAtAnyFileChangeLeavesTheBooksBeforeOrAfter) {
@@ -186,7 +275,7 @@ TEST_P(CrashSweep, AKillAtAnyFileChangeLeavesTheBooksBeforeOrAfter) {
       CrashingFileLayer files;
       files.Arm(n, CrashingFileLayer::Mode::kKill);
       store::SetDefaultFileLayer(&files);
-      ::_exit(RunInClub(club, GetParam().command).status == kDone ? 0 : 1);
+      ::_exit(Run(club).status == kDone ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -212,7 +301,7 @@ TEST_P(CrashSweep, AFullDiskFromAnyCallOnLeavesTheBooksBeforeOrAfter) {
     CrashingFileLayer files;
     files.Arm(n, CrashingFileLayer::Mode::kFull);
     store::SetDefaultFileLayer(&files);
-    const CliRun run = RunInClub(club, GetParam().command);
+    const CliRun run = Run(club);
     const int changes = files.Changes();
     store::SetDefaultFileLayer(nullptr);
     if (changes < n) {
@@ -220,12 +309,20 @@ TEST_P(CrashSweep, AFullDiskFromAnyCallOnLeavesTheBooksBeforeOrAfter) {
       break;
     }
     ++tried;
-    if (run.status != kDone) {
+    const std::string where = "by a full disk from call " + std::to_string(n);
+    if (run.status != kDone && !GetParam().session) {
       EXPECT_TRUE(run.err.find("The drive is full") != std::string::npos ||
                   run.err.find("No space left on device") != std::string::npos)
           << "full from call " << n << ": " << run.err;
     }
-    ExpectWhole(club, "by a full disk from call " + std::to_string(n));
+    ExpectWhole(club, where);
+    // A session of several commits keeps those before its failure; one command
+    // is done when it was kept and failed when it was not (a valuation whose
+    // backup failed is kept, and says so with "Data Backup failed").
+    if (!GetParam().session) {
+      const bool kept = run.status == kDone || run.err.find("Data Backup failed") != std::string::npos;
+      EXPECT_EQ(Dump(club), kept ? after_ : before_) << GetParam().name << " " << where << ": " << run.err;
+    }
     if (HasFailure()) break;
   }
   EXPECT_GT(tried, 10);
@@ -364,6 +461,8 @@ TEST_P(ReplacementCrashSweep, AFullDiskFromAnyCallOnLeavesAllOldFilesOrAllNewOne
           << "from call " << n;
     }
     ExpectWhole(club, "by a full disk from call " + std::to_string(n));
+    // Done when the new files are in place, failed when the old ones stayed.
+    EXPECT_EQ(Dump(club), run.status == kDone ? after_ : before_) << "from call " << n << ": " << run.err;
     if (HasFailure()) break;
   }
   EXPECT_GT(tried, 20);

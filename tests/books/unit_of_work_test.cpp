@@ -6,10 +6,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <set>
 #include <stdexcept>
 
+#include "books/crashing_file_layer.h"
 #include "store/index_codec.h"
 #include "store/little_endian.h"
 #include "store/posix_file_layer.h"
@@ -18,6 +20,8 @@
 
 namespace pellmark::testing {
 namespace {
+
+namespace fs = std::filesystem;
 
 // Once full, a write to a commit record slot stops half way, as on a full disk.
 class FullSlotsFileLayer final : public store::PosixFileLayer {
@@ -45,6 +49,30 @@ class FullSlotsFileLayer final : public store::PosixFileLayer {
   std::set<store::FileHandle> slots_;
 };
 
+// Kills the program at its n-th removal of a commit slot that exists.
+class SlotRemovalKiller final : public store::PosixFileLayer {
+ public:
+  explicit SlotRemovalKiller(int n) : n_(n) {}
+  void Remove(const std::filesystem::path& path) override {
+    if (path.filename().string().starts_with("club.commit.") && Exists(path) && ++seen_ == n_) ::raise(SIGKILL);
+    PosixFileLayer::Remove(path);
+  }
+
+ private:
+  int n_;
+  int seen_ = 0;
+};
+
+// Renames onto a statement file fail while `refuse` is set.
+class StatementRenameRefuser final : public store::PosixFileLayer {
+ public:
+  bool refuse = false;
+  void Rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
+    if (refuse && to.extension() == ".stm") throw store::FileLayerError(EIO, to, "rename");
+    PosixFileLayer::Rename(from, to);
+  }
+};
+
 class UnitOfWork : public ClubFixture {
  protected:
   static TAccountRec Account(const std::string& name, std::int32_t id) {
@@ -54,6 +82,40 @@ class UnitOfWork : public ClubFixture {
     account.active = true;
     account.bal = 12.5;
     return account;
+  }
+
+  // Runs `work` in a child process that dies by SIGKILL, raised by `work` while its books are open.
+  template <class Work>
+  void InADyingChild(Work&& work) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      work();
+      ::raise(SIGKILL);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+  }
+
+  // The balance of "Savings" in the reopened club, -1 without it.
+  double SavingsBalance() {
+    Books again(folder.Path(), ui, clock);
+    again.Open();
+    const std::optional<TAccountRec> savings = again.Club().accounts.Find("_Savings");
+    again.Close();
+    return savings ? savings->bal : -1;
+  }
+
+  // Two commits in one session that change the balance of "Savings" to 1, then 2.
+  static void TwoCommits(Books& books) {
+    for (double balance : {1.0, 2.0}) {
+      books.Run([&] {
+        TAccountRec savings = Account("Savings", 7);
+        savings.bal = balance;
+        books.Club().accounts.Put(savings);
+        return true;
+      });
+    }
   }
 
   // Stores the account, then ends the program as a kill would, after `settle`
@@ -193,6 +255,169 @@ TEST_F(UnitOfWork, AKillAfterCommitsThatShrankAnIndexFindsTheLastOne) {
   EXPECT_TRUE(again.Club().accounts.Contains("_Account 38"));
   EXPECT_TRUE(again.Club().accounts.Contains("_Account 39"));
   again.Close();
+}
+
+TEST_F(UnitOfWork, ACommitRecordNamesEveryStoreChangedSinceTheOpen) {
+  books.Close();
+  InADyingChild([&] {
+    Books dying(folder.Path(), ui, clock);
+    dying.Open();
+    dying.Run([&] {
+      dying.Club().accounts.Put(Account("Savings", 7));
+      return true;
+    });
+    // The second commit changes another store only; the first one's change must stay named.
+    dying.Run([&] {
+      TMemberRec member;
+      member.lname = "Smith";
+      member.fname = "Ann";
+      member.memid = 1;
+      member.active = true;
+      dying.Club().members.Put(member);
+      return true;
+    });
+    ::raise(SIGKILL);
+  });
+  Books again(folder.Path(), ui, clock);
+  again.Open();
+  EXPECT_TRUE(again.Club().accounts.Contains("_Savings"));
+  EXPECT_EQ(again.Club().members.Count(), 1);
+  again.Close();
+}
+
+TEST_F(UnitOfWork, AKillAtEitherRemovalOfTheCommitSlotsAtTheCloseKeepsTheNewestCommit) {
+  books.Close();
+  for (int n : {1, 2}) {
+    InADyingChild([&] {
+      SlotRemovalKiller files(n);
+      store::SetDefaultFileLayer(&files);
+      Books dying(folder.Path(), ui, clock);
+      dying.Open();
+      TwoCommits(dying);
+      dying.Close();
+      ::raise(SIGKILL);
+    });
+    EXPECT_EQ(SavingsBalance(), 2) << "killed at removal " << n;
+    // The next round starts from a club whose balance is 2 already: it is set back to 0.
+    Books reset(folder.Path(), ui, clock);
+    reset.Open();
+    reset.Run([&] { return reset.Club().accounts.Remove("_Savings"); });
+    reset.Close();
+  }
+}
+
+TEST_F(UnitOfWork, AKillAtEitherRemovalOfTheCommitSlotsInARecoveryKeepsTheNewestCommit) {
+  books.Close();
+  const fs::path pristine = folder.Path().parent_path() / (folder.Path().filename().string() + "-pristine");
+  fs::remove_all(pristine);
+  fs::copy(folder.Path(), pristine, fs::copy_options::recursive);
+  for (int n : {1, 2}) {
+    fs::remove_all(folder.Path());
+    fs::copy(pristine, folder.Path(), fs::copy_options::recursive);
+    InADyingChild([&] {
+      Books dying(folder.Path(), ui, clock);
+      dying.Open();
+      TwoCommits(dying);
+      ::raise(SIGKILL);
+    });
+    InADyingChild([&] {
+      SlotRemovalKiller files(n);
+      store::SetDefaultFileLayer(&files);
+      Books recovering(folder.Path(), ui, clock);
+      recovering.Open();
+      ::raise(SIGKILL);
+    });
+    EXPECT_EQ(SavingsBalance(), 2) << "killed at removal " << n;
+  }
+  fs::remove_all(pristine);
+}
+
+TEST_F(UnitOfWork, AStagedFileLandsWithItsOperationOrNotAtAllWhereverTheProgramDies) {
+  const fs::path statement = folder.Path() / "V03312026.stm";
+  store::SaveFileAtomically(store::DefaultFileLayer(), statement, "old statement");
+  books.Close();
+  const fs::path pristine = folder.Path().parent_path() / (folder.Path().filename().string() + "-pristine");
+  fs::remove_all(pristine);
+  fs::copy(folder.Path(), pristine, fs::copy_options::recursive);
+  int kills = 0;
+  for (int n = 1;; ++n) {
+    fs::remove_all(folder.Path());
+    fs::copy(pristine, folder.Path(), fs::copy_options::recursive);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      Books dying(folder.Path(), ui, clock);
+      dying.Open();
+      CrashingFileLayer files;
+      files.Arm(n, CrashingFileLayer::Mode::kKill);
+      store::SetDefaultFileLayer(&files);
+      dying.Run([&] {
+        dying.Club().accounts.Put(Account("Savings", 7));
+        dying.Club().StageFile(statement, "new statement");
+        return true;
+      });
+      dying.Close();
+      ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    Books again(folder.Path(), ui, clock);
+    again.Open();
+    const bool kept = again.Club().accounts.Contains("_Savings");
+    again.Close();
+    const std::string bytes = store::ReadWholeFile(store::DefaultFileLayer(), statement);
+    EXPECT_EQ(bytes, kept ? "new statement" : "old statement") << "killed at call " << n;
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator(folder.Path() / kWorkingFolderName)) {
+      if (entry.path().filename() != kLockFileName) left.insert(entry.path().filename().string());
+    }
+    EXPECT_TRUE(left.empty()) << "killed at call " << n << ": " << *left.begin();
+    if (WIFEXITED(status)) {
+      EXPECT_TRUE(kept);
+      break;
+    }
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ++kills;
+    if (HasFailure()) break;
+  }
+  EXPECT_GT(kills, 4);
+  fs::remove_all(pristine);
+}
+
+TEST_F(UnitOfWork, AStagedFileOfAnOperationThatThrowsIsNeverWritten) {
+  const fs::path statement = folder.Path() / "V03312026.stm";
+  EXPECT_THROW(books.Run([&] {
+    club.StageFile(statement, "new statement");
+    throw std::runtime_error("the valuation failed");
+    return true;
+  }),
+               std::runtime_error);
+  books.Run([&] {
+    club.accounts.Put(Account("Savings", 7));
+    return true;
+  });
+  books.Close();
+  EXPECT_FALSE(fs::exists(statement));
+}
+
+TEST_F(UnitOfWork, AFileThatCannotBePutInPlaceLeavesTheCommitWholeAndLandsAtTheClose) {
+  const fs::path statement = folder.Path() / "V03312026.stm";
+  StatementRenameRefuser files;
+  club.SetFileLayer(&files);
+  files.refuse = true;
+  EXPECT_NO_THROW(books.Run([&] {
+    club.accounts.Put(Account("Savings", 7));
+    club.StageFile(statement, "new statement");
+    return true;
+  }));
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_TRUE(ui.Messages().front().starts_with("The changes were saved, but a file could not be put in place"))
+      << ui.Messages().front();
+  EXPECT_FALSE(fs::exists(statement));
+  files.refuse = false;
+  books.Close();
+  club.SetFileLayer(nullptr);
+  EXPECT_EQ(store::ReadWholeFile(store::DefaultFileLayer(), statement), "new statement");
+  EXPECT_EQ(SavingsBalance(), 12.5);
 }
 
 }  // namespace

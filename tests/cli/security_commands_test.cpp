@@ -87,7 +87,7 @@ TEST_F(CliSecurityTest, HiddenSecuritiesAreListedWithATildeAndTakeNoPrices) {
             "Security Bolt Inc will be removed permanently. Continue? Yes\nSecurity Bolt Inc deleted.\n");
 }
 
-TEST_F(CliSecurityTest, APriceFileIsImportedLineByLine) {
+TEST_F(CliSecurityTest, APriceFileIsImportedWholeOrNotAtAll) {
   const std::filesystem::path file = folder.Path() / "quotes.txt";
   std::ofstream(file) << "\"ACME\",12.375,\"12/01/2026\"\nacme,1,12/01/2026\nCRN,4,12/01/26\n";
   EXPECT_EQ(Run({"import-prices", file.string()}).err, "Imported prices for 2 securities\n");
@@ -95,7 +95,8 @@ TEST_F(CliSecurityTest, APriceFileIsImportedLineByLine) {
   EXPECT_EQ(Run({"--yes", "import-prices", file.string()}).err,
             "No Valuation Statement Created since last price update. Continue? Yes\n"
             "Invalid Price Import File (line 2: BOLT,x,12/02/2026)\n");
-  EXPECT_EQ(Run({"prices", "Bolt Inc"}).out.substr(0, 22), "2026 Price History (1)");
+  // The good first line of a file with a bad one is not kept either.
+  EXPECT_EQ(Run({"prices", "Bolt Inc"}).out.substr(0, 22), "2026 Price History (0)");
   EXPECT_EQ(Run({"--no", "import-prices", file.string()}).status, kRefused);
 }
 

@@ -194,6 +194,20 @@ TEST_F(ClubFiles_, ResetAnsweredYesLeavesTenCategoriesAndNothingElse) {
   EXPECT_TRUE(fs::exists(folder.Path() / "V03312026.stm"));
 }
 
+TEST_F(ClubFiles_, UndoRestoreBringsBackTheNewestKeptFilesNotTheOldest) {
+  ASSERT_TRUE(books.Backup(backup));
+  AddMember("Jones", "Bob", 2);
+  books.Commit();
+  ASSERT_TRUE(books.Restore(backup));  // keeps the club with Bob
+  ASSERT_FALSE(club.members.Contains("_Jones, Bob"));
+  ui.AnswerNext(kRestoreQuestion, true);
+  ASSERT_TRUE(books.Reset());  // keeps the restored club, without Bob
+  ASSERT_EQ(KeptFolders(folder.Path() / kWorkingFolderName).size(), 2u);
+  ASSERT_TRUE(books.BringBackKeptFiles());
+  EXPECT_TRUE(club.members.Contains("_Smith, Ann"));
+  EXPECT_FALSE(club.members.Contains("_Jones, Bob"));
+}
+
 TEST_F(ClubFiles_, NothingKeptIsRefused) {
   EXPECT_TRUE(books.BringBackKeptFiles().Refused());
   EXPECT_THAT(ui.Messages(), ElementsAre("No club files have been kept from a restore or a reset."));

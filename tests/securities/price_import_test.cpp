@@ -109,12 +109,20 @@ TEST_F(PriceImportTest, LowerCaseSymbolsDoNotMatchAndHiddenSecuritiesTakeNoPrice
   EXPECT_EQ(Snapshot(), before);
 }
 
-TEST_F(PriceImportTest, ABadLineKeepsTheEarlierPricesAndSaysSo) {
-  EXPECT_TRUE(prices.ImportPrices(Write("ACME,12,12/01/2026\nBOLT,4,3-5-99\nBOLT,5,12/02/2026\n")).Refused());
-  EXPECT_EQ(Security("Acme Corp").pricec, 12);
-  EXPECT_EQ(Security("Bolt Inc").pricec, 0);
-  EXPECT_TRUE(club.Info().stks);
-  EXPECT_THAT(ui.Messages(), ElementsAre("Invalid Price Import File (line 2: BOLT,4,3-5-99)"));
+TEST_F(PriceImportTest, ABadLineAnywhereKeepsNoPriceOfTheFileAndIsNamed) {
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"ACME,12,12/01/2026\nBOLT,4,3-5-99\nBOLT,5,12/02/2026\n", "Invalid Price Import File (line 2: BOLT,4,3-5-99)"},
+      {"ACME,12,12/01/2026\nBOLT,4,12/01/2026\nBOLT,x,12/02/2026\n",
+       "Invalid Price Import File (line 3: BOLT,x,12/02/2026)"}};
+  for (const auto& [text, message] : files) {
+    ui.Clear();
+    const auto before = Snapshot();
+    const std::string info = EncodeRecord(club.Info());
+    EXPECT_TRUE(books.Settle(prices.ImportPrices(Write(text))).Refused());
+    EXPECT_EQ(Snapshot(), before) << text;
+    EXPECT_EQ(EncodeRecord(club.Info()), info);
+    EXPECT_THAT(ui.Messages(), ElementsAre(message));
+  }
 }
 
 TEST_F(PriceImportTest, AFileThatCannotBeReadIsInvalid) {
@@ -133,7 +141,6 @@ TEST_F(PriceImportTest, AStoreThatFailsWhileEnteringSaysTheImportFailed) {
   EXPECT_TRUE(prices.ImportPrices(file).Refused());
   EXPECT_TRUE(files.Failed());
   EXPECT_THAT(ui.Messages(), ElementsAre("Price Import failed"));
-  books.Abandon();
   club.SetFileLayer(nullptr);
   EXPECT_THAT(prices.PriceRows("Acme Corp", std::nullopt), IsEmpty());
 }
