@@ -9,11 +9,15 @@
 #pragma once
 
 #include <filesystem>
+#include <vector>
 
+#include "books/quote_run.h"
 #include "cash/account_ledger.h"
 #include "cash/categories.h"
 #include "club/club_session.h"
 #include "club/outcome.h"
+#include "club/quote_service.h"
+#include "forms/internet_form.h"
 #include "interchange/club_export.h"
 #include "interchange/club_files.h"
 #include "members/member_ledger.h"
@@ -25,6 +29,8 @@
 #include "valuation/valuation.h"
 
 namespace pellmark {
+
+struct BooksBreach;
 
 class Books {
  public:
@@ -83,6 +89,23 @@ class Books {
   // "Recaulate All Members", committed as the audit is; its question,
   // progress and message go through `ui` when given, else the club's port.
   Outcome RecalculateAllMembers(Interaction* ui = nullptr);
+
+  // "Online" on the Prices sheet, settled. Refused when no service is
+  // configured, a template lacks {symbols}, no listed security has a symbol, or
+  // a line of the reply could not be read (the prices entered before it stay);
+  // cancelled when the question about the last price update is answered No or
+  // the dialog is aborted. When a price was entered the prices-changed flag is
+  // set in the club information, the sound plays and "Stock Quotes have been
+  // updated..." is shown. Everything shown goes through `ui` when given (a
+  // port that also moves a window's own "Quotes" gauge), else the club's port.
+  QuoteRun FetchQuotes(const QuoteService& service, ConnectionDialog& dialog, Interaction* ui = nullptr,
+                       ConnectionWaits waits = {});
+
+  // "Check Books" (books/books_check.h): every breach, nothing changed.
+  std::vector<BooksBreach> CheckBooks();
+  // Runs the mends the breaches ask for, committed as one operation; returns
+  // how many were run.
+  int RepairBooks(const std::vector<BooksBreach>& breaches);
 
   // Commits what changed since the last commit.
   void Commit() { club_.Commit(); }

@@ -1,12 +1,16 @@
 // The club's securities as the quote run sees them: the active securities in
 // list order, and each downloaded quote entered through RecordPrice without
-// dialog.
+// dialog, kept as a row of the run.
 //
 //   SecurityQuotes book(books);
-//   books.Settle(net::FetchOnlineQuotes(books.Club(), books.Club().Ui(), book, service, dialog));
+//   net::MatchQuotes(book.ListedSecurities(), reply, book, ui);
+//   for (const EnteredQuote& quote : book.Entered()) ...
 #pragma once
 
+#include <vector>
+
 #include "books/books.h"
+#include "books/quote_run.h"
 #include "net/quote_book.h"
 
 namespace pellmark {
@@ -19,8 +23,12 @@ class SecurityQuotes : public net::QuoteBook {
   // A security renamed or removed since the list was read takes no price.
   void EnterPrice(const net::ListedSecurity& security, DayNumber date, double price) override;
 
+  // The prices entered so far, in order.
+  const std::vector<EnteredQuote>& Entered() const { return entered_; }
+
  private:
   Books& books_;
+  std::vector<EnteredQuote> entered_;
 };
 
 }  // namespace pellmark

@@ -11,14 +11,12 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "books/security_quotes.h"
 #include "club/dates.h"
 #include "club/number_format.h"
 #include "securities/security_summary.h"
 #include "ui/command_group.h"
 #include "ui/date_entry.h"
 #include "ui/history_grid.h"
-#include "net/online_quotes.h"
 #include "ui/gauge_interaction.h"
 #include "ui/named_widgets.h"
 #include "ui/qt_interaction.h"
@@ -36,10 +34,10 @@ std::optional<std::filesystem::path> ChooseImportFile(const std::filesystem::pat
 }
 
 // The connection dialog of the quote run as the page's runner shows it.
-class RunnerDialog : public net::ConnectionDialog {
+class RunnerDialog : public ConnectionDialog {
  public:
   explicit RunnerDialog(const SecuritiesPage::ConnectionRunner& run) : run_(run) {}
-  void Run(net::InternetForm& form) override { run_(form); }
+  void Run(InternetForm& form) override { run_(form); }
 
  private:
   const SecuritiesPage::ConnectionRunner& run_;
@@ -55,7 +53,7 @@ SecuritiesPage::SecuritiesPage(Books& books, DateEntry& pricedate, QObject* pare
       prices_(books.Prices()),
       pricedate_(pricedate),
       choose_file_(ChooseImportFile) {
-  run_connection_ = [this](net::InternetForm& form) {
+  run_connection_ = [this](InternetForm& form) {
     TInternetform dialog(prices_area_->window());
     dialog.Run(form);
   };
@@ -383,13 +381,11 @@ void SecuritiesPage::securitycancelClick() {
 }
 
 void SecuritiesPage::onlinequoteClick() {
-  SecurityQuotes book(books_);
   GaugeInteraction ui(club_.Ui(), [this](int percent) { ShowQuoteGauge(percent); });
   RunnerDialog dialog(run_connection_);
   onlinequote_->setEnabled(false);
-  const Outcome outcome = books_.Settle(net::FetchOnlineQuotes(club_, ui, book, QuoteServiceSetting(), dialog));
   // Prices entered before an unreadable line stay, so the screen shows them whatever the outcome.
-  static_cast<void>(outcome);
+  static_cast<void>(books_.FetchQuotes(QuoteServiceSetting(), dialog, &ui));
   ShowQuoteGauge(0);
   onlinequote_->setEnabled(true);
   AfterPrices();
