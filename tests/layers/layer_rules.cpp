@@ -129,7 +129,8 @@ std::vector<std::vector<Token>> Calls(const std::string& cmake, std::string_view
   std::vector<std::vector<Token>> calls;
   std::size_t at = 0;
   while ((at = lower.find(command, at)) != std::string::npos) {
-    const bool starts_word = at == 0 || !(std::isalnum(static_cast<unsigned char>(lower[at - 1])) || lower[at - 1] == '_');
+    const bool starts_word =
+        at == 0 || !(std::isalnum(static_cast<unsigned char>(lower[at - 1])) || lower[at - 1] == '_');
     std::size_t open = at + command.size();
     while (open < lower.size() && (lower[open] == ' ' || lower[open] == '\t')) ++open;
     at += command.size();
@@ -172,7 +173,8 @@ std::vector<Token> LinkedTargets(const std::string& cmake) {
   }
   for (const std::vector<Token>& call : Calls(cmake, "target_link_libraries")) {
     for (std::size_t i = 1; i < call.size(); ++i) {
-      if (call[i].text != "PUBLIC" && call[i].text != "PRIVATE" && call[i].text != "INTERFACE") linked.push_back(call[i]);
+      const bool scope = call[i].text == "PUBLIC" || call[i].text == "PRIVATE" || call[i].text == "INTERFACE";
+      if (!scope) linked.push_back(call[i]);
     }
   }
   return linked;
@@ -191,7 +193,8 @@ LayerGraph ParseLayerGraph(std::string_view text) {
     const std::size_t separator = rule.starts_with("outside ") ? rule.find(" :") : colon;
     if (separator == std::string::npos) Unreadable(number, "no ':'");
     const std::vector<std::string> before = Words(std::string_view(rule).substr(0, separator));
-    const std::vector<std::string> after = Words(std::string_view(rule).substr(separator + (rule[separator] == ':' ? 1 : 2)));
+    const std::size_t rest = separator + (rule[separator] == ':' ? 1 : 2);
+    const std::vector<std::string> after = Words(std::string_view(rule).substr(rest));
     if (rule.starts_with("outside ")) {
       graph.outside.push_back(ParseOutside(before, after, rule, number));
       continue;
@@ -202,7 +205,9 @@ LayerGraph ParseLayerGraph(std::string_view text) {
     std::set<std::string> uses{layer};
     for (const std::string& used : after) {
       // A layer uses only layers above it in the file: the graph has no cycle.
-      if (!graph.uses.contains(used)) Unreadable(number, fmt::format("{} uses {}, not named on a line above", layer, used));
+      if (!graph.uses.contains(used)) {
+        Unreadable(number, fmt::format("{} uses {}, not named on a line above", layer, used));
+      }
       uses.insert(used);
     }
     graph.uses[layer] = std::move(uses);
@@ -271,7 +276,8 @@ std::vector<std::string> CheckSourceTree(const LayerGraph& graph, const std::fil
   std::sort(folders.begin(), folders.end());
   for (const auto& [layer, rule] : graph.rules) {
     if (!std::filesystem::is_directory(src / layer)) {
-      breaches.push_back(fmt::format("{}: the layer graph names {}, which has no folder here", shown_root.string(), layer));
+      breaches.push_back(
+          fmt::format("{}: the layer graph names {}, which has no folder here", shown_root.string(), layer));
     }
   }
   for (const std::filesystem::path& folder : folders) {

@@ -41,7 +41,8 @@ TEST(LayerGraph, SourceTreeKeepsIt) {
 }
 
 TEST(LayerGraph, ProjectGraphHasEveryLayerAndNoUpwardEdge) {
-  const LayerGraph graph = ParseLayerGraph(ReadFile(std::filesystem::path(PELLMARK_SOURCE_DIR) / "docs" / "layers.txt"));
+  const std::filesystem::path root = PELLMARK_SOURCE_DIR;
+  const LayerGraph graph = ParseLayerGraph(ReadFile(root / "docs" / "layers.txt"));
   EXPECT_EQ(graph.uses.size(), 15u);
   // The network and the stores below the front ends; Qt only at the top.
   EXPECT_FALSE(graph.uses.at("ui").contains("net"));
