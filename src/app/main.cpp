@@ -8,13 +8,14 @@
 
 #include "ui/club_host.h"
 #include "ui/dialog_grab.h"
+#include "ui/operation_boundary.h"
 #include "ui/pellmark_window.h"
 #include "ui/qt_interaction.h"
 #include "ui/single_instance.h"
 #include "ui/window_grab.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  pellmark::ui::PellmarkApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Pellmark"));
   QApplication::setApplicationVersion(QStringLiteral(PELLMARK_VERSION));
   QApplication::setOrganizationName(QStringLiteral("Quillomer"));

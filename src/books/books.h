@@ -4,11 +4,13 @@
 //
 //   Books books(folder, ui, clock);
 //   books.Open();
-//   Outcome outcome = books.Settle(books.Accounts().EnterTransaction("Cash", EntryMode::Deposit, today));
+//   Outcome outcome = books.Perform([&] { return books.Accounts().Hide("Broker"); });
 //   books.Close();
 #pragma once
 
 #include <filesystem>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "books/quote_run.h"
@@ -47,16 +49,34 @@ class Books {
 
   // Carries out what the outcome asks of the layers above the ledger that
   // returned it, commits the operation (a refused or cancelled one too: an
-  // aborted dues run keeps what it posted), and returns it.
+  // aborted dues run keeps what it posted) or, for a failure that rolls back,
+  // drops everything since the last commit, and returns it.
   Outcome Settle(Outcome outcome);
 
+  // One user action of a front end, settled here so that no front end can
+  // forget it: the operation runs as a unit of work (Run), then its outcome
+  // is settled (the announced audit). A store or file error drops what the
+  // operation changed and propagates to the front end's operation boundary.
+  //   if (books.Perform([&] { return books.Accounts().Hide(name); })) Refresh();
+  template <class Operation>
+  Outcome Perform(Operation&& operation) {
+    return Settle(Run(std::forward<Operation>(operation)));
+  }
+
   // Runs one user operation as a unit of work: everything it changed is
-  // committed at once, or, when it throws, dropped.
+  // committed at once, or, when it throws or its outcome rolls back
+  // (Outcome::Failure), dropped.
   //   books.Run([&] { return books.Accounts().Hide(name); });
   template <class Operation>
   decltype(auto) Run(Operation&& operation) {
     try {
       decltype(auto) result = operation();
+      if constexpr (std::is_same_v<std::decay_t<decltype(result)>, Outcome>) {
+        if (result.RollsBack()) {
+          Abandon();
+          return result;
+        }
+      }
       club_.Commit();
       return result;
     } catch (...) {

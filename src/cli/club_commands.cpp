@@ -146,7 +146,7 @@ void ShowOrChangeClub(CliContext& context, const ClubOptions& options) {
     fields.pxycsh = options.cache_off.value_or(fields.pxycsh);
     fields.usepas = options.basic_auth.value_or(fields.usepas);
     if (options.Changes()) {
-      RequireDone(books, club.CommitClubInformation(fields));
+      RequireDone(books, [&] { return club.CommitClubInformation(fields); });
       fields = club.DisplayedClubInfo();
     }
     Summary summary;

@@ -54,7 +54,7 @@ void FetchQuotes(CliContext& context, const QuoteOptions& options) {
                                   ledger::FormatPrice(quote.price));
     }
     context.out->flush();
-    RequireDone(books, run.outcome);
+    if (!run.outcome) throw CommandRefused(run.outcome.Message());
   });
 }
 

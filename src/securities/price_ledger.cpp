@@ -3,6 +3,7 @@
 #include <cmath>
 #include <system_error>
 
+#include "club/failure_log.h"
 #include "club/keys.h"
 #include "club/number_format.h"
 #include "securities/price_import.h"
@@ -198,7 +199,8 @@ Outcome PriceLedger::ImportPrices(const std::filesystem::path& file) {
     // that prices changed either way.
     if (entered > 0) NotePricesChanged();
     if (reading.stopped_at_bad_line) return Refuse("Invalid Price Import File");
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    LogFailure("Price Import failed", error);
     if (entered > 0) NotePricesChanged();
     return Refuse("Price Import failed");
   }

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "club/dates.h"
+#include "club/failure_log.h"
 #include "club/number_format.h"
 #include "securities/security_summary.h"
 #include "ui/command_group.h"
@@ -262,7 +263,8 @@ void SecuritiesPage::RefreshGrid() {
   rows_.clear();
   try {
     if (security_) rows_ = prices_.PriceRows(*security_, year);
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    LogFailure("Price grid updating failed", error);
     club_.Ui().ShowError("Price grid updating failed");
   }
   QList<QStringList> cells;
@@ -283,8 +285,9 @@ void SecuritiesPage::AfterPrices() {
 
 void SecuritiesPage::priceselectClick(ledger::PriceSelect choice) {
   if (choice == ledger::PriceSelect::Selected && !security_) return;
-  const Outcome outcome =
-      books_.Settle(prices_.PriceSelectClick(choice, security_.value_or(std::string()), pricedate_.Date()));
+  const Outcome outcome = books_.Perform([&] {
+    return prices_.PriceSelectClick(choice, security_.value_or(std::string()), pricedate_.Date());
+  });
   // The walk may have stored prices before an Abort; the screen shows them either way.
   static_cast<void>(outcome);
   AfterPrices();
@@ -295,7 +298,7 @@ void SecuritiesPage::pricegridDblClick() {
   if (!security_ || !tranid) return;
   QTableWidget* grid = price_grid_->Table();
   const int row = grid->currentRow();
-  if (!books_.Settle(prices_.ChangePrice(*security_, *tranid))) return;
+  if (!books_.Perform([&] { return prices_.ChangePrice(*security_, *tranid); })) return;
   AfterPrices();
   if (row < grid->rowCount()) grid->selectRow(row);
 }
@@ -303,25 +306,25 @@ void SecuritiesPage::pricegridDblClick() {
 void SecuritiesPage::deletepriceClick() {
   const std::optional<std::int32_t> tranid = SelectedPriceId();
   if (!security_ || !tranid) return;
-  if (books_.Settle(prices_.DeletePrice(*security_, *tranid))) AfterPrices();
+  if (books_.Perform([&] { return prices_.DeletePrice(*security_, *tranid); })) AfterPrices();
 }
 
 void SecuritiesPage::importpriceClick() {
-  if (!books_.Settle(prices_.AskBeforePriceUpdate())) return;
+  if (!books_.Perform([&] { return prices_.AskBeforePriceUpdate(); })) return;
   const std::optional<std::filesystem::path> file = choose_file_(club_.Folder());
   if (!file) return;
-  static_cast<void>(books_.Settle(prices_.ImportPrices(*file)));
+  static_cast<void>(books_.Perform([&] { return prices_.ImportPrices(*file); }));
   AfterPrices();
 }
 
 void SecuritiesPage::SpeedButton1Click() {
-  if (books_.Settle(books_.Changes().ResetDividends())) emit postingDone();
+  if (books_.Perform([&] { return books_.Changes().ResetDividends(); })) emit postingDone();
 }
 
 void SecuritiesPage::secspecialselectClick(ledger::SecuritySpecial choice) {
   if (!security_ && choice != ledger::SecuritySpecial::ResetAll) return;
   const std::string name = security_.value_or(std::string());
-  if (!books_.Settle(securities_.Special(choice, name))) return;
+  if (!books_.Perform([&] { return securities_.Special(choice, name); })) return;
   switch (choice) {
     case ledger::SecuritySpecial::ResetSelected:
     case ledger::SecuritySpecial::ResetAll:
@@ -370,7 +373,7 @@ void SecuritiesPage::securitychangeClick() {
 void SecuritiesPage::securityaddClick() {
   const ledger::SecurityFields fields{ToCore(StockName_->text()), ToCore(Symbol_->text())};
   const std::optional<std::string> existing = adding_ ? std::nullopt : security_;
-  if (!books_.Settle(securities_.CommitSecurity(existing, fields))) return;
+  if (!books_.Perform([&] { return securities_.CommitSecurity(existing, fields); })) return;
   SetLocked(true);
   emit securityListChanged(StockName_->text());
 }
