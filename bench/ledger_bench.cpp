@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -89,7 +90,9 @@ class BenchClub {
 
   void Post() {
     TAccountTranRec tran = Posting(posted_++);
-    ledger_->PostAccountTransaction(actid_, PostMode::NewOnAccount, tran, nullptr, ledger::kApply);
+    if (!ledger_->PostAccountTransaction(actid_, PostMode::NewOnAccount, tran, nullptr, ledger::kApply)) {
+      throw std::runtime_error("the bench's posting was refused");
+    }
     club_->Commit();
   }
 

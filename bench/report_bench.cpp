@@ -27,7 +27,7 @@
 #include "club/dates.h"
 #include "reports/page_printer.h"
 #include "reports/valuation_statement.h"
-#include "ui/qt_page_device.h"
+#include "qtpage/qt_page_device.h"
 
 namespace pellmark::bench {
 namespace {
@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
   FixedClock clock(DayNumberFromCivil({2026, 12, 7}));
   reports::FixedMetricsDevice fixed;
-  ui::QtPageDevice qt(reports::FallbackGeometry(reports::Orientation::kPortrait));
+  qtpage::QtPageDevice qt(reports::FallbackGeometry(reports::Orientation::kPortrait));
 
   for (auto [name, device] : {std::pair<const char*, reports::PageDevice*>{"fixed", &fixed}, {"qt", &qt}}) {
     double small = bench::MedianSeconds(runs, [&] { bench::LayTable(*device, clock, 1000); });
@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
     report.Lay(printer);
     printer.EndDoc();
     layout = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    ui::WritePdf(printer.Pages(), geometry, dir.filePath(QStringLiteral("ours.pdf")), QStringLiteral("bench"));
+    qtpage::WritePdf(printer.Pages(), geometry, dir.filePath(QStringLiteral("ours.pdf")), QStringLiteral("bench"));
     pages = printer.Pages();
   });
   double peer = bench::MedianSeconds(runs, [&] { bench::WriteDirect(pages, geometry, dir.filePath(QStringLiteral("peer.pdf"))); });

@@ -1,93 +1,21 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTextStream>
-#include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 
-#include "club/clock.h"
-#include "forms/main_tabs.h"
 #include "ui/club_host.h"
 #include "ui/dialog_grab.h"
-#include "reports/valuation_statement.h"
+#include "ui/operation_boundary.h"
 #include "ui/pellmark_window.h"
 #include "ui/qt_interaction.h"
-#include "ui/report_window.h"
 #include "ui/single_instance.h"
-
-namespace {
-
-// Lays the window out at 1280x800 without putting it on screen and saves a
-// picture of it; for the README's pictures and for checking the look.
-int GrabWindow(pellmark::ui::TPellmark& window, const QString& file, const QString& tab_name) {
-  const auto& captions = pellmark::MainTabCaptions();
-  if (!tab_name.isEmpty()) {
-    auto caption = std::find(captions.begin(), captions.end(), tab_name.toStdString());
-    if (caption == captions.end()) {
-      QTextStream(stderr) << "Unknown tab " << tab_name << "\n";
-      return 2;
-    }
-    if (!window.ChooseTab(static_cast<pellmark::MainTab>(caption - captions.begin()))) return 1;
-  }
-  window.setAttribute(Qt::WA_DontShowOnScreen);
-  window.resize(1280, 800);
-  window.show();
-  QApplication::processEvents();
-  if (!window.grab().save(file)) {
-    QTextStream(stderr) << "Cannot write " << file << "\n";
-    return 3;
-  }
-  window.close();
-  return 0;
-}
-
-// Lays a statement file out in the report window at 1000x800 and saves a
-// picture of one page; for the README and for checking the layout.
-int GrabReport(const QString& statement, const QString& file, int page, const std::filesystem::path& club,
-               pellmark::ui::QtInteraction& ui, const pellmark::Clock& clock) {
-  std::unique_ptr<pellmark::reports::ValuationStatementReport> report;
-  try {
-    report = pellmark::reports::LoadValuationStatement(statement.toStdString(), club);
-  } catch (const std::exception& error) {
-    ui.ShowError(error.what());
-    return 3;
-  }
-  pellmark::ui::TReportWindow window(ui, clock, pellmark::ui::ReadPageMargins());
-  window.SetReport(std::move(report));
-  window.setAttribute(Qt::WA_DontShowOnScreen);
-  window.resize(1000, 800);
-  window.show();
-  QApplication::processEvents();
-  if (!window.GenerateReport()) return 3;
-  if (page < 1 || page > window.Printer().PageCount()) {
-    QTextStream(stderr) << "The report has " << window.Printer().PageCount() << " pages\n";
-    return 2;
-  }
-  window.ShowPage(page);
-  QApplication::processEvents();
-  if (!window.grab().save(file)) {
-    QTextStream(stderr) << "Cannot write " << file << "\n";
-    return 3;
-  }
-  return 0;
-}
-
-// The clock of --today, else the system's; null after showing why the day was refused.
-std::unique_ptr<pellmark::Clock> ClockOfCommandLine(const QCommandLineParser& parser, const QCommandLineOption& today,
-                                                    pellmark::Interaction& ui) {
-  try {
-    const std::string day = parser.value(today).toStdString();
-    return pellmark::MakeClock(parser.isSet(today) ? std::optional<std::string_view>(day) : std::nullopt);
-  } catch (const std::exception& error) {
-    ui.ShowError(error.what());
-    return nullptr;
-  }
-}
-
-}  // namespace
+#include "ui/window_grab.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  pellmark::ui::PellmarkApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Pellmark"));
   QApplication::setApplicationVersion(QStringLiteral(PELLMARK_VERSION));
   QApplication::setOrganizationName(QStringLiteral("Quillomer"));
@@ -130,17 +58,19 @@ int main(int argc, char** argv) {
                                     parser.isSet(change_option));
   }
 
+  const std::optional<std::string> today =
+      parser.isSet(today_option) ? std::optional(parser.value(today_option).toStdString()) : std::nullopt;
   if (parser.isSet(grab_report_option)) {
     if (parser.positionalArguments().size() != 1) parser.showHelp(2);
     pellmark::ui::QtInteraction ui(nullptr);
     ui.SetUnattended(true);
-    const std::unique_ptr<pellmark::Clock> clock = ClockOfCommandLine(parser, today_option, ui);
+    const std::unique_ptr<pellmark::Clock> clock = pellmark::ui::ClubHost::StartClock(today, ui);
     if (clock == nullptr) return 3;
     const std::filesystem::path club = parser.isSet(club_option)
                                            ? std::filesystem::path(parser.value(club_option).toStdString())
                                            : std::filesystem::current_path();
-    return GrabReport(parser.value(grab_report_option), parser.positionalArguments().front(),
-                      parser.value(page_option).toInt(), club, ui, *clock);
+    return pellmark::ui::GrabReport(parser.value(grab_report_option), parser.positionalArguments().front(),
+                                    parser.value(page_option).toInt(), club, ui, *clock);
   }
 
   const bool grabbing = parser.isSet(grab_option);
@@ -153,7 +83,7 @@ int main(int argc, char** argv) {
   pellmark::ui::QtInteraction ui(nullptr);
   ui.SetClubFolder(folder);
   ui.SetUnattended(grabbing);
-  const std::unique_ptr<pellmark::Clock> clock = ClockOfCommandLine(parser, today_option, ui);
+  const std::unique_ptr<pellmark::Clock> clock = pellmark::ui::ClubHost::StartClock(today, ui);
   if (clock == nullptr) return 3;
   pellmark::ui::ClubHost host(ui, *clock, [&ui](pellmark::ui::TPellmark& window) {
     ui.SetParent(&window);
@@ -163,7 +93,7 @@ int main(int argc, char** argv) {
   QObject::connect(&instance, &pellmark::ui::SingleInstance::activationRequested, &host,
                    &pellmark::ui::ClubHost::BringToFront);
 
-  if (grabbing) return GrabWindow(*host.Window(), parser.value(grab_option), parser.value(tab_option));
+  if (grabbing) return pellmark::ui::GrabWindow(*host.Window(), parser.value(grab_option), parser.value(tab_option));
   host.Window()->show();
   return QApplication::exec();
 }

@@ -1,5 +1,7 @@
 #include "books/books.h"
 
+#include <iostream>
+
 namespace pellmark {
 
 Books::Books(std::filesystem::path folder, Interaction& ui, const Clock& clock)
@@ -27,9 +29,11 @@ void Books::Open(bool reset) {
 void Books::Abandon() {
   try {
     club_.Abandon();
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
     // The failure that made the operation stop is the one to report; the close
-    // takes the last commit whatever is left in memory.
+    // takes the last commit whatever is left in memory. This one is kept for
+    // whoever looks into it.
+    std::cerr << "pellmark: dropping a failed operation's changes failed too: " << error.what() << '\n';
   }
 }
 
@@ -113,6 +117,10 @@ Outcome Books::KeepOrDrop(Outcome outcome) {
 }
 
 Outcome Books::Settle(Outcome outcome) {
+  if (outcome.RollsBack()) {
+    Abandon();
+    return outcome;
+  }
   if (!outcome.audit_from) {
     club_.Commit();
     return outcome;

@@ -4,16 +4,22 @@
 //
 //   Books books(folder, ui, clock);
 //   books.Open();
-//   Outcome outcome = books.Settle(books.Accounts().EnterTransaction("Cash", EntryMode::Deposit, today));
+//   Outcome outcome = books.Perform([&] { return books.Accounts().Hide("Broker"); });
 //   books.Close();
 #pragma once
 
 #include <filesystem>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
+#include "books/quote_run.h"
 #include "cash/account_ledger.h"
 #include "cash/categories.h"
 #include "club/club_session.h"
 #include "club/outcome.h"
+#include "club/quote_service.h"
+#include "forms/internet_form.h"
 #include "interchange/club_export.h"
 #include "interchange/club_files.h"
 #include "members/member_ledger.h"
@@ -25,6 +31,8 @@
 #include "valuation/valuation.h"
 
 namespace pellmark {
+
+struct BooksBreach;
 
 class Books {
  public:
@@ -41,18 +49,44 @@ class Books {
 
   // Carries out what the outcome asks of the layers above the ledger that
   // returned it, commits the operation (a refused or cancelled one too: an
-  // aborted dues run keeps what it posted), and returns it. The audit a
+  // aborted dues run keeps what it posted) or, for a failure that rolls back,
+  // drops everything since the last commit, and returns it. The audit a
   // back-dated change asks for commits with it as one unit of work; when the
   // audit cannot be written, neither is the change, and its refusal is returned.
   Outcome Settle(Outcome outcome);
 
+  // One user action of a front end, settled here so that no front end can
+  // forget it: the operation runs as a unit of work (Run), then its outcome
+  // is settled (the announced audit). A store or file error drops what the
+  // operation changed and propagates to the front end's operation boundary.
+  //   if (books.Perform([&] { return books.Accounts().Hide(name); })) Refresh();
+  template <class Operation>
+  Outcome Perform(Operation&& operation) {
+    // Not committed before Settle: a change and the audit it asks for are one unit.
+    Outcome outcome = Outcome::Done();
+    try {
+      outcome = operation();
+    } catch (...) {
+      Abandon();
+      throw;
+    }
+    return Settle(std::move(outcome));
+  }
+
   // Runs one user operation as a unit of work: everything it changed is
-  // committed at once, or, when it throws, dropped.
+  // committed at once, or, when it throws or its outcome rolls back
+  // (Outcome::Failure), dropped.
   //   books.Run([&] { return books.Accounts().Hide(name); });
   template <class Operation>
   decltype(auto) Run(Operation&& operation) {
     try {
       decltype(auto) result = operation();
+      if constexpr (std::is_same_v<std::decay_t<decltype(result)>, Outcome>) {
+        if (result.RollsBack()) {
+          Abandon();
+          return result;
+        }
+      }
       club_.Commit();
       return result;
     } catch (...) {
@@ -85,6 +119,23 @@ class Books {
   // "Recaulate All Members", committed as the audit is; its question,
   // progress and message go through `ui` when given, else the club's port.
   Outcome RecalculateAllMembers(Interaction* ui = nullptr);
+
+  // "Online" on the Prices sheet, settled. Refused when no service is
+  // configured, a template lacks {symbols}, no listed security has a symbol, or
+  // a line of the reply could not be read (the prices entered before it stay);
+  // cancelled when the question about the last price update is answered No or
+  // the dialog is aborted. When a price was entered the prices-changed flag is
+  // set in the club information, the sound plays and "Stock Quotes have been
+  // updated..." is shown. Everything shown goes through `ui` when given (a
+  // port that also moves a window's own "Quotes" gauge), else the club's port.
+  QuoteRun FetchQuotes(const QuoteService& service, ConnectionDialog& dialog, Interaction* ui = nullptr,
+                       ConnectionWaits waits = {});
+
+  // "Check Books" (books/books_check.h): every breach, nothing changed.
+  std::vector<BooksBreach> CheckBooks();
+  // Runs the mends the breaches ask for, committed as one operation; returns
+  // how many were run.
+  int RepairBooks(const std::vector<BooksBreach>& breaches);
 
   // Commits what changed since the last commit.
   void Commit() { club_.Commit(); }

@@ -384,4 +384,10 @@ int RepairBooks(Books& books, const std::vector<BooksBreach>& breaches) {
   return static_cast<int>(done.size());
 }
 
+std::vector<BooksBreach> Books::CheckBooks() { return pellmark::CheckBooks(club_); }
+
+int Books::RepairBooks(const std::vector<BooksBreach>& breaches) {
+  return Run([&] { return pellmark::RepairBooks(*this, breaches); });
+}
+
 }  // namespace pellmark

@@ -1,13 +1,17 @@
 // The club's securities as the quote run sees them: the securities the list
 // shows, in list order (the hidden ones after the active ones, when the list
 // shows them), and each downloaded quote entered through RecordPrice without
-// dialog.
+// dialog, kept as a row of the run.
 //
 //   SecurityQuotes book(books, club.View().showhiddensecurities);
-//   books.Settle(net::FetchOnlineQuotes(books.Club(), books.Club().Ui(), book, service, dialog));
+//   net::MatchQuotes(book.ListedSecurities(), reply, book, ui);
+//   for (const EnteredQuote& quote : book.Entered()) ...
 #pragma once
 
+#include <vector>
+
 #include "books/books.h"
+#include "books/quote_run.h"
 #include "net/quote_book.h"
 
 namespace pellmark {
@@ -22,9 +26,13 @@ class SecurityQuotes : public net::QuoteBook {
   // one hidden meanwhile from a list that leaves hidden ones out.
   void EnterPrice(const net::ListedSecurity& security, DayNumber date, double price) override;
 
+  // The prices entered so far, in order.
+  const std::vector<EnteredQuote>& Entered() const { return entered_; }
+
  private:
   Books& books_;
   bool show_hidden_;
+  std::vector<EnteredQuote> entered_;
 };
 
 }  // namespace pellmark

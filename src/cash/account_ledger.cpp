@@ -163,13 +163,10 @@ EntryDialogRequest AccountLedger::DialogRequest(const TAccountRec& account, Entr
   return request;
 }
 
-DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode mode, TAccountTranRec& tran,
-                                                    const TAccountTranRec* old, int flags) {
+Outcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode mode, TAccountTranRec& tran,
+                                              const TAccountTranRec* old, int flags, DialogOutcome* dialog) {
   auto selected = SelectById(actid);
-  if (!selected) {
-    club_.Ui().ShowError("An error has occurred restoring Accounting... Aborting.");
-    return DialogOutcome::Aborted;
-  }
+  if (!selected) return Fail(club_.Ui(), "An error has occurred restoring Accounting... Aborting.");
   Selected& account = *selected;
   if (!account.record.active) records_.Rekey(account, false);
 
@@ -179,21 +176,19 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
     request.from_reconciliation = mode == PostMode::Reconcile;
     request.show_abort = mode == PostMode::Reconcile;
     EntryDialogResult result = club_.Ui().RunEntryDialog(request);
-    if (result.outcome != DialogOutcome::Ok) return result.outcome;
+    if (dialog != nullptr) *dialog = result.outcome;
+    if (result.outcome != DialogOutcome::Ok) return Outcome::Cancelled();
     tran = result.account_tran;
     if (KindOf(tran) == AccountTranKind::TransferOut || KindOf(tran) == AccountTranKind::TransferIn) {
       selected = SelectById(actid);
-      if (!selected) {
-        club_.Ui().ShowError("An error has occurred restoring Accounting... Aborting.");
-        return DialogOutcome::Aborted;
-      }
+      if (!selected) return Fail(club_.Ui(), "An error has occurred restoring Accounting... Aborting.");
     }
   }
 
   if (mode == PostMode::Reconcile) {
     // Reconciling moves the cleared mark and nothing else: the stored record
     // keeps its key, date and amount whatever the dialog read back.
-    if (old == nullptr) return DialogOutcome::Ok;
+    if (old == nullptr) return Outcome::Done();
     TAccountTranRec reconciled = *old;
     reconciled.cancel = tran.cancel;
     tran = reconciled;
@@ -204,7 +199,7 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
     }
     club_.actrecs.PutAt(AccountTranKey(*old), reconciled);
     records_.Save(account);
-    return DialogOutcome::Ok;
+    return Outcome::Done();
   }
 
   const std::int32_t year = club_.Info().year;
@@ -221,8 +216,7 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
       tran.tranid = AllocateTranId(account.record.trancount);
       if (KindOf(tran) == AccountTranKind::TransferOut) {
         records_.Save(account);
-        PostCounterpartOfNewTransfer(account, tran);
-        return DialogOutcome::Ok;
+        return PostCounterpartOfNewTransfer(account, tran);
       }
       club_.actrecs.Put(tran);
       break;
@@ -241,25 +235,23 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
         auto counterpart = club_.actrecs.Find(TranKey(old->xferact, old->checknum, old->trandate));
         auto target = FindById(tran.xferact);
         if (!counterpart || !SelectById(old->xferact) || !target) {
-          club_.Ui().ShowError("Could not change account transaction.");
-          return DialogOutcome::Ok;
+          return Fail(club_.Ui(), "Could not change account transaction.");
         }
         TAccountTranRec changed = *counterpart;
         changed.trandate = tran.trandate;
         changed.amount = tran.amount;
         changed.desc = tran.desc;
         if (tran.xferact == old->xferact) {
-          PostAccountTransaction(old->xferact, PostMode::ChangeSilently, changed, &*counterpart, kBackOutAndApply);
-          return DialogOutcome::Ok;
+          return PostAccountTransaction(old->xferact, PostMode::ChangeSilently, changed, &*counterpart,
+                                        kBackOutAndApply);
         }
         // A new target account: the Transfer In leaves the old target and is
         // written anew on the new one, under that account's next id.
-        RemoveTransaction(*counterpart);
+        if (Outcome removed = RemoveTransaction(*counterpart); !removed) return removed;
         changed.cancel = false;
         tran.checknum = target->trancount;
         club_.actrecs.Put(tran);
-        PostAccountTransaction(target->actid, PostMode::NewOnAccount, changed, nullptr, kApply);
-        return DialogOutcome::Ok;
+        return PostAccountTransaction(target->actid, PostMode::NewOnAccount, changed, nullptr, kApply);
       }
       break;
     }
@@ -267,37 +259,30 @@ DialogOutcome AccountLedger::PostAccountTransaction(std::int32_t actid, PostMode
       if (KindOf(tran) == AccountTranKind::TransferOut) {
         records_.Save(account);
         auto counterpart = FindTransaction(tran.xferact, tran.checknum);
-        if (!counterpart) {
-          club_.Ui().ShowError("Could not delete account transaction.");
-          return DialogOutcome::Ok;
-        }
-        RemoveTransaction(*counterpart);
-        return DialogOutcome::Ok;
+        if (!counterpart) return Fail(club_.Ui(), "Could not delete account transaction.");
+        return RemoveTransaction(*counterpart);
       }
       break;
     case PostMode::Reapply:
-      return DialogOutcome::Ok;
+      return Outcome::Done();
     case PostMode::Reconcile:
       break;
   }
   records_.Save(account);
-  return DialogOutcome::Ok;
+  return Outcome::Done();
 }
 
-void AccountLedger::PostCounterpartOfNewTransfer(Selected& source, TAccountTranRec& transfer_out) {
+Outcome AccountLedger::PostCounterpartOfNewTransfer(Selected& source, TAccountTranRec& transfer_out) {
   TAccountTranRec transfer_in = transfer_out;
   transfer_in.typ = Code(AccountTranKind::TransferIn);
   transfer_in.catid = Code(PredefinedCategory::TransferIn);
   transfer_in.xferact = source.record.actid;
   transfer_in.checknum = transfer_out.tranid;
   auto target = FindById(transfer_out.xferact);
-  if (!target) {
-    club_.Ui().ShowError("Could not create account transaction.");
-    return;
-  }
+  if (!target) return Fail(club_.Ui(), "Could not create account transaction.");
   transfer_out.checknum = target->trancount;
   club_.actrecs.Put(transfer_out);
-  PostAccountTransaction(target->actid, PostMode::NewOnAccount, transfer_in, nullptr, kApply);
+  return PostAccountTransaction(target->actid, PostMode::NewOnAccount, transfer_in, nullptr, kApply);
 }
 
 Outcome AccountLedger::EnterTransaction(std::string_view name, EntryMode kind, DayNumber date) {
@@ -313,8 +298,8 @@ Outcome AccountLedger::EnterTransaction(std::string_view name, EntryMode kind, D
   tran.typ = Code(AccountKindOfMode(kind));
   tran.xferact = -1;
   tran.updateloc = Code(AccountOrigin::AccountsPage);
-  if (PostAccountTransaction(account->actid, PostMode::New, tran, nullptr, kApply) != DialogOutcome::Ok) {
-    return Outcome::Cancelled();
+  if (Outcome posted = PostAccountTransaction(account->actid, PostMode::New, tran, nullptr, kApply); !posted) {
+    return posted;
   }
   club_.Ui().PlayConfirmationSound();
   return Outcome::Done().AuditFrom(AskForAudit(club_, "Account", "entered", tran.trandate));
@@ -328,8 +313,9 @@ Outcome AccountLedger::ChangeTransaction(std::string_view name, std::int32_t tra
   if (!old) return NoSuchTransaction(name, tranid);
   if (auto refused = RefuseOtherOrigin(*old)) return *refused;
   TAccountTranRec tran = *old;
-  if (PostAccountTransaction(account->actid, PostMode::Change, tran, &*old, kBackOutAndApply) != DialogOutcome::Ok) {
-    return Outcome::Cancelled();
+  if (Outcome posted = PostAccountTransaction(account->actid, PostMode::Change, tran, &*old, kBackOutAndApply);
+      !posted) {
+    return posted;
   }
   club_.Ui().PlayConfirmationSound();
   return Outcome::Done().AuditFrom(AskForAudit(club_, "Account", "changed", tran.trandate));
@@ -352,7 +338,7 @@ Outcome AccountLedger::DeleteTransaction(std::string_view name, std::int32_t tra
   if (KindOf(*tran) == AccountTranKind::TransferIn) {
     transfer_out = club_.actrecs.Find(TranKey(tran->xferact, tran->checknum, tran->trandate));
   }
-  RemoveTransaction(transfer_out.value_or(*tran));
+  if (Outcome removed = RemoveTransaction(transfer_out.value_or(*tran)); !removed) return removed;
   club_.Ui().PlayConfirmationSound();
   return Outcome::Done().AuditFrom(AskForAudit(club_, "Account", "deleted", tran->trandate));
 }
@@ -368,10 +354,10 @@ std::optional<Outcome> AccountLedger::RefuseOtherOrigin(const TAccountTranRec& t
   return Outcome::Refusal(text);
 }
 
-void AccountLedger::RemoveTransaction(const TAccountTranRec& tran) {
+Outcome AccountLedger::RemoveTransaction(const TAccountTranRec& tran) {
   club_.actrecs.Remove(AccountTranKey(tran));
   TAccountTranRec removed = tran;
-  PostAccountTransaction(tran.actid, PostMode::Delete, removed, &tran, kBackOut);
+  return PostAccountTransaction(tran.actid, PostMode::Delete, removed, &tran, kBackOut);
 }
 
 Outcome AccountLedger::Reconcile(std::string_view name) {
@@ -383,12 +369,14 @@ Outcome AccountLedger::Reconcile(std::string_view name) {
   for (const TAccountTranRec& item : Transactions(account->actid)) {
     if (item.cancel) continue;
     TAccountTranRec tran = item;
-    DialogOutcome outcome = PostAccountTransaction(account->actid, PostMode::Reconcile, tran, &item, kApply);
-    if (outcome == DialogOutcome::Aborted) {
+    DialogOutcome dialog = DialogOutcome::Ok;
+    const Outcome posted = PostAccountTransaction(account->actid, PostMode::Reconcile, tran, &item, kApply, &dialog);
+    if (posted.RollsBack()) return posted;
+    if (dialog == DialogOutcome::Aborted) {
       aborted = true;
       break;
     }
-    if (outcome == DialogOutcome::Ok) changed = true;
+    if (posted) changed = true;
   }
   if (changed && !aborted) {
     club_.Ui().PlayConfirmationSound();

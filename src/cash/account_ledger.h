@@ -73,10 +73,14 @@ class AccountLedger {
   // change of the account of that name.
   Outcome CommitAccount(const std::optional<std::string>& existing, const AccountFields& fields);
 
-  // The one posting routine. `account` is the selected account's id. Returns the
-  // dialog's outcome, or Ok for the modes without a dialog.
-  DialogOutcome PostAccountTransaction(std::int32_t account, PostMode mode, TAccountTranRec& tran,
-                                       const TAccountTranRec* old, int flags);
+  // The one posting routine. `account` is the selected account's id. Done when
+  // posted; cancelled when the dialog was closed without OK (`dialog`, when
+  // given, tells Cancel from Abort); a failure (Outcome::Failure, shown) when
+  // the account or the other side of a transfer is missing, and then the
+  // operation is to be dropped whole.
+  [[nodiscard]] Outcome PostAccountTransaction(std::int32_t account, PostMode mode, TAccountTranRec& tran,
+                                               const TAccountTranRec* old, int flags,
+                                               DialogOutcome* dialog = nullptr);
 
   // The transaction commands of the page. `kind` is one of the account entry
   // modes (Check .. Transfer); `date` is the account calendar's date. A change
@@ -89,7 +93,7 @@ class AccountLedger {
   Outcome Reconcile(std::string_view account);
   // Deletes a stored transaction and backs its posting out (a Transfer Out takes
   // its counterpart with it); no question asked.
-  void RemoveTransaction(const TAccountTranRec& tran);
+  [[nodiscard]] Outcome RemoveTransaction(const TAccountTranRec& tran);
 
   // "Reset Selected Account"; `announce` as from the Special page (refresh,
   // sound, "... has been reset.").
@@ -122,7 +126,7 @@ class AccountLedger {
   std::optional<Selected> SelectById(std::int32_t actid);
   EntryDialogRequest DialogRequest(const TAccountRec& account, EntryMode mode, const TAccountTranRec& tran,
                                    bool change);
-  void PostCounterpartOfNewTransfer(Selected& source, TAccountTranRec& transfer_out);
+  [[nodiscard]] Outcome PostCounterpartOfNewTransfer(Selected& source, TAccountTranRec& transfer_out);
   Outcome Refuse(const std::string& message);
   std::optional<Outcome> RefuseOtherOrigin(const TAccountTranRec& tran);
   Outcome SetDefaultRole(std::string_view name, bool checked, std::int32_t TClubInfoRec::*role,

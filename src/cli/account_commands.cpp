@@ -59,7 +59,7 @@ void EnterTransaction(CliContext& context, EntryMode kind, const TransactionOpti
           club.Ui().ShowError("Account " + Cp(options.account) + " not found.");
           throw CommandRefused("no account");
         }
-        RequireDone(books, accounts.EnterTransaction(Cp(options.account), kind, *date));
+        RequireDone(books, [&] { return accounts.EnterTransaction(Cp(options.account), kind, *date); });
       },
       &answers);
 }
@@ -170,7 +170,7 @@ void ChangeAccount(CliContext& context, const AccountOptions& options, bool addi
       if (options.number.empty()) fields.number = account->number;
       if (options.initial.empty()) fields.initial = fmt::format("{}", account->ibal);
     }
-    RequireDone(books, accounts.CommitAccount(existing, fields));
+    RequireDone(books, [&] { return accounts.CommitAccount(existing, fields); });
   });
 }
 
@@ -183,7 +183,7 @@ void AccountAction(CliContext& context, const std::string& name,
       club.Ui().ShowError("Account " + Cp(name) + " not found.");
       throw CommandRefused("no account");
     }
-    RequireDone(books, action(accounts, Cp(name)));
+    RequireDone(books, [&] { return action(accounts, Cp(name)); });
   });
 }
 
@@ -268,8 +268,8 @@ void AddTransactionMaintenance(CLI::App& app, CommandList& commands) {
                         WithOpenClub(
                             context,
                             [&](Books& books) {
-                              RequireDone(books, books.Accounts().ChangeTransaction(Cp(change_options->account),
-                                                                                *change_options->id));
+                              RequireDone(books, [&] { return books.Accounts().ChangeTransaction(Cp(change_options->account),
+                                                                                *change_options->id); });
                             },
                             &answers);
                       }});
@@ -283,7 +283,7 @@ void AddTransactionMaintenance(CLI::App& app, CommandList& commands) {
   remove->add_flag("--force", *force, "Force Deletes: allow deleting postings of other ledgers");
   commands.push_back({remove, [delete_account, delete_id, force](CliContext& context) {
                         WithOpenClub(context, [&](Books& books) {
-                          RequireDone(books, books.Accounts().DeleteTransaction(Cp(*delete_account), *delete_id, *force));
+                          RequireDone(books, [&] { return books.Accounts().DeleteTransaction(Cp(*delete_account), *delete_id, *force); });
                         });
                       }});
 
@@ -300,7 +300,7 @@ void AddTransactionMaintenance(CLI::App& app, CommandList& commands) {
                           dialog.Form().cleared.checked = picked;
                         });
                         WithOpenClub(
-                            context, [&](Books& books) { RequireDone(books, books.Accounts().Reconcile(Cp(*reconcile_account))); },
+                            context, [&](Books& books) { RequireDone(books, [&] { return books.Accounts().Reconcile(Cp(*reconcile_account)); }); },
                             &answers);
                       }});
 
@@ -339,7 +339,7 @@ void AddCategoryCommands(CLI::App& app, CommandList& commands) {
                                                         : add->expense ? ledger::CategoryType::Withdrawal
                                                                        : ledger::CategoryType::None,
                                                         add->taxable};
-                          RequireDone(books, books.Categories().Commit(std::nullopt, fields));
+                          RequireDone(books, [&] { return books.Categories().Commit(std::nullopt, fields); });
                         });
                       }});
 
@@ -355,7 +355,7 @@ void AddCategoryCommands(CLI::App& app, CommandList& commands) {
                         WithOpenClub(context, [&](Books& books) {
                           ClubSession& club = books.Club();
                           CategoryLedger& categories = books.Categories();
-                          RequireDone(books, categories.MayChange(*change->id));
+                          RequireDone(books, [&] { return categories.MayChange(*change->id); });
                           auto old = categories.FindById(*change->id);
                           if (!old) {
                             club.Ui().ShowError("Category " + std::to_string(*change->id) + " not found.");
@@ -367,7 +367,7 @@ void AddCategoryCommands(CLI::App& app, CommandList& commands) {
                           if (change->expense) fields.typ = ledger::CategoryType::Withdrawal;
                           if (change->taxable) fields.tax = true;
                           if (change->not_taxable) fields.tax = false;
-                          RequireDone(books, categories.Commit(*change->id, fields));
+                          RequireDone(books, [&] { return categories.Commit(*change->id, fields); });
                         });
                       }});
 

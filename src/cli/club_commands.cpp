@@ -91,11 +91,11 @@ void InitClub(const fs::path& folder, Interaction& ui, const Clock& clock, const
 // reports what is left. Refused (exit 1) while any breach remains.
 void CheckClub(CliContext& context, bool repair) {
   WithOpenClub(context, [&](Books& books) {
-    std::vector<BooksBreach> breaches = CheckBooks(books.Club());
+    std::vector<BooksBreach> breaches = books.CheckBooks();
     if (repair && !breaches.empty()) {
-      const int mends = RepairBooks(books, breaches);
+      const int mends = books.RepairBooks(breaches);
       *context.out << mends << (mends == 1 ? " mend" : " mends") << " run.\n";
-      breaches = CheckBooks(books.Club());
+      breaches = books.CheckBooks();
     }
     for (const BooksBreach& breach : breaches) {
       *context.out << ToUtf8(breach.text) << "\n  " << ToUtf8(breach.mend_text) << '\n';
@@ -146,7 +146,7 @@ void ShowOrChangeClub(CliContext& context, const ClubOptions& options) {
     fields.pxycsh = options.cache_off.value_or(fields.pxycsh);
     fields.usepas = options.basic_auth.value_or(fields.usepas);
     if (options.Changes()) {
-      RequireDone(books, club.CommitClubInformation(fields));
+      RequireDone(books, [&] { return club.CommitClubInformation(fields); });
       fields = club.DisplayedClubInfo();
     }
     Summary summary;

@@ -24,7 +24,7 @@ void OpenAndRun(CliContext& context, const std::function<Outcome(Books&)>& work)
   Books books(context.club_folder, *context.ui, *context.clock);
   books.Open();
   try {
-    RequireDone(books, work(books));
+    RequireDone(books, [&] { return work(books); });
   } catch (...) {
     books.Abandon();
     books.Close();
@@ -41,7 +41,7 @@ void AddInterchangeCommands(CLI::App& app, CommandList& commands) {
   backup->add_option("FOLDER", *folder, "Backup folder")->required();
   commands.push_back({backup, [folder](CliContext& context) {
                         WithOpenClub(context,
-                                     [&](Books& books) { RequireDone(books, books.Backup(fs::path(*folder))); });
+                                     [&](Books& books) { RequireDone(books, [&] { return books.Backup(fs::path(*folder)); }); });
                       }});
 
   auto source = std::make_shared<std::string>();
@@ -80,7 +80,7 @@ void AddInterchangeCommands(CLI::App& app, CommandList& commands) {
   export_club->add_option("FILE", *export_file, "Export file")->required();
   commands.push_back({export_club, [export_file](CliContext& context) {
                         WithOpenClub(context,
-                                     [&](Books& books) { RequireDone(books, books.Export(fs::path(*export_file))); });
+                                     [&](Books& books) { RequireDone(books, [&] { return books.Export(fs::path(*export_file)); }); });
                       }});
 
   auto labels_file = std::make_shared<std::string>();
@@ -88,7 +88,7 @@ void AddInterchangeCommands(CLI::App& app, CommandList& commands) {
   labels->add_option("FILE", *labels_file, "Mail label file")->required();
   commands.push_back({labels, [labels_file](CliContext& context) {
                         WithOpenClub(context, [&](Books& books) {
-                          RequireDone(books, books.ExportMailLabels(fs::path(*labels_file)));
+                          RequireDone(books, [&] { return books.ExportMailLabels(fs::path(*labels_file)); });
                         });
                       }});
 }

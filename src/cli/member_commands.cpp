@@ -97,7 +97,7 @@ void CommitMember(CliContext& context, const MemberOptions& options, bool adding
       const std::string& value = options.fields.at(name);
       if (!value.empty()) fields.*member = Cp(value);
     }
-    RequireDone(books, books.Members().CommitMember(existing, fields));
+    RequireDone(books, [&] { return books.Members().CommitMember(existing, fields); });
   });
 }
 
@@ -181,7 +181,7 @@ void RunCollection(CliContext& context, Collection& collection, const std::optio
       [&](Books& books) {
         ClubSession& club = books.Club();
         resolve(books);
-        RequireDone(books, books.Members().Collect(collection.action, selected, RequireDate(club, collection.date)));
+        RequireDone(books, [&] { return books.Members().Collect(collection.action, selected, RequireDate(club, collection.date)); });
       },
       &answers);
 }
@@ -365,7 +365,7 @@ void AddMemberMaintenance(CLI::App& app, CommandList& commands) {
                           WithOpenClub(context, [&](Books& books) {
                             RequireMember(books, *name);
                             MemberLedger& members = books.Members();
-                            RequireDone(books, action(members, Cp(*name)));
+                            RequireDone(books, [&] { return action(members, Cp(*name)); });
                           });
                         }});
   }
@@ -411,7 +411,7 @@ void AddMemberMaintenance(CLI::App& app, CommandList& commands) {
                             context,
                             [&](Books& books) {
                               RequireMember(books, change_txn->name);
-                              RequireDone(books, books.Members().ChangeTransaction(Cp(change_txn->name), change_txn->id));
+                              RequireDone(books, [&] { return books.Members().ChangeTransaction(Cp(change_txn->name), change_txn->id); });
                             },
                             &answers);
                       }});
@@ -423,8 +423,8 @@ void AddMemberMaintenance(CLI::App& app, CommandList& commands) {
   commands.push_back({delete_txn_command, [delete_txn](CliContext& context) {
                         WithOpenClub(context, [&](Books& books) {
                           RequireMember(books, delete_txn->name);
-                          RequireDone(books, books.Members().DeleteTransaction(Cp(delete_txn->name), delete_txn->id,
-                                                                           delete_txn->force));
+                          RequireDone(books, [&] { return books.Members().DeleteTransaction(Cp(delete_txn->name), delete_txn->id,
+                                                                           delete_txn->force); });
                         });
                       }});
 }

@@ -72,8 +72,8 @@ void RefuseIfSetUp(Books& books, Interaction& errors) {
   throw CommandRefused("already set up");
 }
 
-void RequireDone(Books& books, Outcome outcome) {
-  const Outcome settled = books.Settle(std::move(outcome));
+void RequireDone(Books& books, const std::function<Outcome()>& operation) {
+  const Outcome settled = books.Perform(operation);
   if (!settled) throw CommandRefused(settled.Message());
 }
 

@@ -2,7 +2,7 @@
 // at start, the work runs, and the club is closed again (stores rewritten) even
 // when the work is refused.
 //
-//   WithOpenClub(context, [&](Books& books) { RequireDone(books, books.Accounts().Hide(name)); });
+//   WithOpenClub(context, [&](Books& books) { RequireDone(books, [&] { return books.Accounts().Hide(name); }); });
 #pragma once
 
 #include <filesystem>
@@ -28,8 +28,10 @@ void WithOpenClub(CliContext& context, const std::function<void(Books&)>& work, 
 // closing them first.
 void RefuseIfSetUp(Books& books, Interaction& errors);
 
-// Has the books carry out what the outcome asks of them; anything but done ends
-// the command as refused (exit status 1), its message or question already shown.
-void RequireDone(Books& books, Outcome outcome);
+// Runs the operation as one user action of the books (Books::Perform: a unit
+// of work, settled); anything but done ends the command as refused (exit
+// status 1), its message or question already shown.
+//   RequireDone(books, [&] { return books.Accounts().Hide(name); });
+void RequireDone(Books& books, const std::function<Outcome()>& operation);
 
 }  // namespace pellmark::cli

@@ -4,11 +4,11 @@
 #include <ostream>
 #include <string>
 
-#include "books/security_quotes.h"
+#include "books/books.h"
 #include "cli/cli_context.h"
 #include "cli/open_club.h"
 #include "club/text_encoding.h"
-#include "net/online_quotes.h"
+#include "forms/internet_form.h"
 #include "securities/price_ledger.h"
 
 namespace pellmark::cli {
@@ -20,31 +20,13 @@ struct QuoteOptions {
   bool hidden = false;
 };
 
-// The securities of the books, printing a line for each price the run enters.
-class PrintingQuoteBook : public net::QuoteBook {
- public:
-  PrintingQuoteBook(net::QuoteBook& book, std::ostream& out) : book_(book), out_(out) {}
-
-  std::vector<net::ListedSecurity> ListedSecurities() override { return book_.ListedSecurities(); }
-  void EnterPrice(const net::ListedSecurity& security, DayNumber date, double price) override {
-    book_.EnterPrice(security, date, price);
-    out_ << fmt::format("{} ({}) {} {}\n", ToUtf8(security.name), ToUtf8(security.symbol), FormatDate(date),
-                        ledger::FormatPrice(price))
-         << std::flush;
-  }
-
- private:
-  net::QuoteBook& book_;
-  std::ostream& out_;
-};
-
 // The connection dialog on a terminal: Connect is pressed at once and each new
 // status line printed; a failure is explained and ends the run as Abort would.
-class TerminalConnection : public net::ConnectionDialog {
+class TerminalConnection : public ConnectionDialog {
  public:
   explicit TerminalConnection(std::ostream& out) : out_(out) {}
 
-  void Run(net::InternetForm& form) override {
+  void Run(InternetForm& form) override {
     std::string last = form.Status();
     form.OnChange = [&](bool progress) {
       // The progress parentheses are for a window's status line, not a terminal.
@@ -53,7 +35,7 @@ class TerminalConnection : public net::ConnectionDialog {
       out_ << ToUtf8(last) << '\n' << std::flush;
     };
     connect_once_.Run(form);
-    if (form.Result() != net::InternetResult::kDone && !form.FailureReason().empty()) {
+    if (form.Result() != InternetResult::kDone && !form.FailureReason().empty()) {
       out_ << ToUtf8(form.FailureReason()) << '\n';
     }
     form.OnChange = nullptr;
@@ -61,17 +43,20 @@ class TerminalConnection : public net::ConnectionDialog {
 
  private:
   std::ostream& out_;
-  net::ConnectOnce connect_once_;
+  ConnectOnce connect_once_;
 };
 
 void FetchQuotes(CliContext& context, const QuoteOptions& options) {
   WithOpenClub(context, [&](Books& books) {
-    // The desktop's list shows the hidden securities while its view says so.
-    SecurityQuotes securities(books, options.hidden || books.Club().View().showhiddensecurities);
-    PrintingQuoteBook book(securities, *context.out);
     TerminalConnection dialog(*context.out);
-    const net::QuoteService service{.host = options.host, .url_template = options.url};
-    RequireDone(books, net::FetchOnlineQuotes(books.Club(), books.Club().Ui(), book, service, dialog));
+    const QuoteRun run =
+        books.FetchQuotes({.host = options.host, .url_template = options.url, .include_hidden = options.hidden}, dialog);
+    for (const EnteredQuote& quote : run.entered) {
+      *context.out << fmt::format("{} ({}) {} {}\n", ToUtf8(quote.name), ToUtf8(quote.symbol), FormatDate(quote.date),
+                                  ledger::FormatPrice(quote.price));
+    }
+    context.out->flush();
+    if (!run.outcome) throw CommandRefused(run.outcome.Message());
   });
 }
 

@@ -9,7 +9,7 @@
 #include "reports/valuation_statement.h"
 
 #ifdef PELLMARK_CLI_PDF
-#include "ui/pdf_report.h"
+#include "qtpage/pdf_report.h"
 #endif
 
 namespace pellmark::cli {
@@ -63,7 +63,7 @@ void PrintValuation(CliContext& context, const ReportOptions& options) {
   if (!options.pdf.empty()) {
 #ifdef PELLMARK_CLI_PDF
     const bool written =
-        ui::WriteReportPdf(*context.clock, options.pdf, report->Caption(), [&](reports::TPagePrinter& printer) {
+        qtpage::WriteReportPdf(*context.clock, options.pdf, report->Caption(), [&](reports::TPagePrinter& printer) {
           SetUpPrinter(printer);
           Lay(context, *report, printer);
         });

@@ -72,7 +72,7 @@ void CommitSecurity(CliContext& context, const SecurityOptions& options, bool ad
       fields.name = options.new_name.empty() ? security.name : Cp(options.new_name);
       if (!options.has_symbol) fields.symbol = security.symbol;
     }
-    RequireDone(books, books.Securities().CommitSecurity(existing, fields));
+    RequireDone(books, [&] { return books.Securities().CommitSecurity(existing, fields); });
   });
 }
 
@@ -80,7 +80,7 @@ void SecurityAction(CliContext& context, const std::string& name,
                     const std::function<Outcome(SecurityRecords&, const std::string&)>& action) {
   WithOpenClub(context, [&](Books& books) {
     const TSecurityRec security = RequireSecurity(books, name);
-    RequireDone(books, action(books.Securities(), security.name));
+    RequireDone(books, [&] { return action(books.Securities(), security.name); });
   });
 }
 
@@ -128,7 +128,7 @@ void AddSecurityMaintenance(CLI::App& app, CommandList& commands) {
   auto* reset_all = security->add_subcommand("reset-all", "Reset every active security");
   commands.push_back({reset_all, [](CliContext& context) {
                         WithOpenClub(context, [](Books& books) {
-                          RequireDone(books, books.Securities().ResetAllSecurities());
+                          RequireDone(books, [&] { return books.Securities().ResetAllSecurities(); });
                         });
                       }});
 }
@@ -212,7 +212,7 @@ void PricesAll(CliContext& context, const PriceOptions& options) {
             throw CommandRefused("hidden");
           }
         }
-        RequireDone(books, books.Prices().PricesAll(RequirePriceDate(club, options.date)));
+        RequireDone(books, [&] { return books.Prices().PricesAll(RequirePriceDate(club, options.date)); });
       },
       &answers);
 }
@@ -222,7 +222,7 @@ void EnterPrice(CliContext& context, const PriceOptions& options) {
     ClubSession& club = books.Club();
     const TSecurityRec security = RequireSecurity(books, options.name);
     const double price = RequirePrice(club, options.price);
-    RequireDone(books, books.Prices().EnterPrice(security.name, price, RequirePriceDate(club, options.date)));
+    RequireDone(books, [&] { return books.Prices().EnterPrice(security.name, price, RequirePriceDate(club, options.date)); });
   });
 }
 
@@ -235,7 +235,7 @@ void ChangePrice(CliContext& context, const PriceOptions& options) {
       context,
       [&](Books& books) {
         const TSecurityRec security = RequireSecurity(books, options.name);
-        RequireDone(books, books.Prices().ChangePrice(security.name, std::stoi(options.id)));
+        RequireDone(books, [&] { return books.Prices().ChangePrice(security.name, std::stoi(options.id)); });
       },
       &answers);
 }
@@ -243,7 +243,7 @@ void ChangePrice(CliContext& context, const PriceOptions& options) {
 void DeletePrice(CliContext& context, const PriceOptions& options) {
   WithOpenClub(context, [&](Books& books) {
     const TSecurityRec security = RequireSecurity(books, options.name);
-    RequireDone(books, books.Prices().DeletePrice(security.name, std::stoi(options.id)));
+    RequireDone(books, [&] { return books.Prices().DeletePrice(security.name, std::stoi(options.id)); });
   });
 }
 
@@ -264,8 +264,8 @@ void PrintPrices(CliContext& context, const PriceOptions& options) {
 
 void ImportPrices(CliContext& context, const std::string& file) {
   WithOpenClub(context, [&](Books& books) {
-    RequireDone(books, books.Prices().AskBeforePriceUpdate());
-    RequireDone(books, books.Prices().ImportPrices(std::filesystem::absolute(file)));
+    RequireDone(books, [&] { return books.Prices().AskBeforePriceUpdate(); });
+    RequireDone(books, [&] { return books.Prices().ImportPrices(std::filesystem::absolute(file)); });
   });
 }
 

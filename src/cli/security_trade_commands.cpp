@@ -194,7 +194,7 @@ void RunTrade(CliContext& context, StockEntry choice, const TradeOptions& option
       [&](Books& books) {
         const DayNumber date = RequireDate(*context.ui, options.date);
         RequireSecurity(books, options.security);
-        RequireDone(books, books.Trades().Enter(Cp(options.security), choice, date));
+        RequireDone(books, [&] { return books.Trades().Enter(Cp(options.security), choice, date); });
       },
       &answers);
 }
@@ -353,7 +353,7 @@ void AddRecordCommands(CLI::App& app, CommandList& commands) {
                             context,
                             [&](Books& books) {
                               RequireSecurity(books, change->security);
-                              RequireDone(books, books.Trades().ChangeRecord(Cp(change->security), change->id));
+                              RequireDone(books, [&] { return books.Trades().ChangeRecord(Cp(change->security), change->id); });
                             },
                             &answers);
                       }});
@@ -365,7 +365,7 @@ void AddRecordCommands(CLI::App& app, CommandList& commands) {
   commands.push_back({delete_command, [remove](CliContext& context) {
                         WithOpenClub(context, [&](Books& books) {
                           RequireSecurity(books, remove->security);
-                          RequireDone(books, books.Trades().DeleteRecord(Cp(remove->security), remove->id, remove->force));
+                          RequireDone(books, [&] { return books.Trades().DeleteRecord(Cp(remove->security), remove->id, remove->force); });
                         });
                       }});
 }
@@ -404,7 +404,7 @@ void RunChange(CliContext& context, ledger::CorporateChange choice, bool clear, 
       [&](Books& books) {
         const DayNumber date = RequireDate(ui, options.date);
         RequireSecurity(books, options.security);
-        RequireDone(books, books.Changes().Enter(Cp(options.security), choice, date));
+        RequireDone(books, [&] { return books.Changes().Enter(Cp(options.security), choice, date); });
       },
       &answers);
 }
@@ -446,7 +446,7 @@ void AddChangeCommands(CLI::App& app, CommandList& commands) {
   auto* reset_dividends =
       app.add_subcommand("reset-dividends", "Re-post this year's dividend cash from the security records (asks first)");
   commands.push_back({reset_dividends, [](CliContext& context) {
-                        WithOpenClub(context, [&](Books& books) { RequireDone(books, books.Changes().ResetDividends()); });
+                        WithOpenClub(context, [&](Books& books) { RequireDone(books, [&] { return books.Changes().ResetDividends(); }); });
                       }});
 }
 

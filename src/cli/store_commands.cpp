@@ -1,16 +1,13 @@
-#include <filesystem>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "cli/cli_context.h"
+#include "club/store_files.h"
 #include "club/text_encoding.h"
-#include "store/qdb.h"
 
 namespace pellmark::cli {
 namespace {
-
-namespace fs = std::filesystem;
 
 std::string Hex(const std::string& bytes) {
   static constexpr char kDigits[] = "0123456789abcdef";
@@ -24,22 +21,12 @@ std::string Hex(const std::string& bytes) {
 }
 
 // Every ordinary item of a store file, one JSON object per line, in store
-// order. The store is opened read-only, so the file is never joined back and
-// its working files go when it closes.
+// order; the file is not changed.
 void PrintStore(CliContext& context, const std::string& file) {
-  fs::path name = file;
-  if (!name.has_extension()) name += ".QDB";
-  if (!fs::exists(name)) throw store::EQDBFileError(store::QdbText(store::kTextFileNotFound, name.string()));
-  store::TQDB qdb;
-  qdb.SetReadOnly(true);
-  qdb.SetFileName(name);
-  for (int i = 0; i < qdb.Count(); ++i) {
-    const std::string data = qdb.GetDataAt(i);
-    const store::IndexEntry& entry = qdb.EntryAt(i);
-    *context.out << "{\"key\": " << nlohmann::json(ToUtf8(entry.key)).dump() << ", \"size\": " << entry.size
-                 << ", \"flags\": " << entry.flags << ", \"data\": \"" << Hex(data) << "\"}\n";
-  }
-  qdb.Close();
+  ForEachStoredItem(file, [&](const StoredItem& item) {
+    *context.out << "{\"key\": " << nlohmann::json(ToUtf8(item.key)).dump() << ", \"size\": " << item.size
+                 << ", \"flags\": " << item.flags << ", \"data\": \"" << Hex(item.data) << "\"}\n";
+  });
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ void CreateValuation(CliContext& context, const std::string& date_text, bool off
 
 void DeleteStatement(CliContext& context, const std::string& file) {
   WithOpenClub(context, [&](Books& books) {
-    RequireDone(books, books.Valuations().DeleteStatement(StatementPath(context, file)));
+    RequireDone(books, [&] { return books.Valuations().DeleteStatement(StatementPath(context, file)); });
   });
 }
 
@@ -115,13 +115,13 @@ void PrintStatement(CliContext& context, const std::string& file) {
 void Audit(CliContext& context, const std::string& date_text) {
   WithOpenClub(context, [&](Books& books) {
     const DayNumber date = RequireValuationDate(books.Club(), date_text);
-    RequireDone(books, books.AuditValuations(date));
+    RequireDone(books, [&] { return books.AuditValuations(date); });
   });
 }
 
 // "Recaulate All Members", after its question.
 void Recalculate(CliContext& context) {
-  WithOpenClub(context, [&](Books& books) { RequireDone(books, books.RecalculateAllMembers()); });
+  WithOpenClub(context, [&](Books& books) { RequireDone(books, [&] { return books.RecalculateAllMembers(); }); });
 }
 
 // The summary panel's four figures, the purchase unit for today's dues.

@@ -14,4 +14,9 @@ Outcome RefuseMissing(Interaction& ui, std::string message) {
   return Outcome::NotFound(std::move(message));
 }
 
+Outcome Fail(Interaction& ui, std::string message) {
+  ui.ShowError(message);
+  return Outcome::Failure(std::move(message));
+}
+
 }  // namespace pellmark

@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "club/club_info_file.h"
+#include "club/store_files.h"
 #include "club/text_encoding.h"
-#include "store/whole_files.h"
 
 namespace pellmark::interchange {
 namespace {
@@ -192,7 +192,7 @@ Outcome ExportClubData(ClubSession& club, const fs::path& file) {
   Interaction& ui = club.Ui();
   try {
     BusyGuard busy(ui);
-    store::SaveFileAtomically(store::DefaultFileLayer(), file, ExportClub(club));
+    SaveFileWhole(club.Files(), file, ExportClub(club));
   } catch (const std::exception& error) {
     return Refuse(ui, std::string("Data Export failed\n") + error.what());
   }
@@ -204,7 +204,7 @@ Outcome ExportClubData(ClubSession& club, const fs::path& file) {
 Outcome ExportMailLabelData(ClubSession& club, const fs::path& file) {
   Interaction& ui = club.Ui();
   try {
-    store::SaveFileAtomically(store::DefaultFileLayer(), file, ExportMailLabels(club));
+    SaveFileWhole(club.Files(), file, ExportMailLabels(club));
   } catch (const std::exception& error) {
     return Refuse(ui, error.what());
   }

@@ -5,12 +5,8 @@
 #include <utility>
 
 #include "club/club_info_file.h"
+#include "club/store_files.h"
 #include "club/text_encoding.h"
-#include "store/container_format.h"
-#include "store/index_codec.h"
-#include "store/file_set.h"
-#include "store/qdb_errors.h"
-#include "store/whole_files.h"
 
 namespace pellmark::interchange {
 namespace {
@@ -25,57 +21,26 @@ std::string QdbName(const char* bck) { return fs::path(bck).replace_extension(".
 
 std::string Shown(const fs::path& path) { return ToWindows1252(path.string()); }
 
-std::string Reason(const store::FileLayerError& error) {
-  return std::string(" (") + std::strerror(error.ErrorNumber()) + ")";
-}
+std::string Reason(int error_number) { return std::string(" (") + std::strerror(error_number) + ")"; }
 
 std::string CannotCreate(const fs::path& file, const store::FileLayerError& error) {
-  return "Cannot create file " + Shown(file) + Reason(error);
+  return "Cannot create file " + Shown(file) + Reason(error.ErrorNumber());
 }
 
 // The backup: each store written as of the last commit straight from its
-// working files, the club information as committed, all into one file set
+// working files, the club information as committed, all into one set of files
 // that replaces the ten ".bck" files together.
 void CopyToBackup(ClubSession& club, const fs::path& backup_folder) {
-  store::FileLayer& files = club.Files();
-  club.Commit();
-  std::optional<store::FileSet> set;
   try {
-    set.emplace(files, backup_folder);
-  } catch (const store::FileLayerError& error) {
-    throw CopyFailed(CannotCreate(error.Path(), error));
-  }
-  auto stage = [&](const char* name) {
-    try {
-      return set->Stage(name);
-    } catch (const store::FileLayerError& error) {
-      throw CopyFailed(CannotCreate(error.Path(), error));
+    WriteCommittedCopies(club, backup_folder, kBackupFiles);
+  } catch (const CopyError& error) {
+    switch (error.WhatStep()) {
+      case CopyError::Step::kCreate:
+        throw CopyFailed("Cannot create file " + Shown(error.File()) + Reason(error.ErrorNumber()));
+      case CopyError::Step::kReadClubInfo:
+        throw CopyFailed("Cannot open file " + Shown(error.File()) + Reason(error.ErrorNumber()));
     }
-  };
-  for (std::size_t i = 0; i < kClubStoreFiles.size(); ++i) {
-    const store::FileHandle out = stage(kBackupFiles[i]);
-    try {
-      club.WriteCommittedStore(i, out);
-    } catch (const store::FileLayerError& error) {
-      throw CopyFailed(CannotCreate(backup_folder / kBackupFiles[i], error));
-    }
-  }
-  std::string info;
-  try {
-    info = club.CommittedClubInfo();
-  } catch (const store::FileLayerError& error) {
-    throw CopyFailed("Cannot open file " + Shown(club.Folder() / kClubInfoFileName) + Reason(error));
-  }
-  const store::FileHandle out = stage(kBackupFiles.back());
-  try {
-    files.WriteAt(out, 0, info);
-  } catch (const store::FileLayerError& error) {
-    throw CopyFailed(CannotCreate(backup_folder / kBackupFiles.back(), error));
-  }
-  try {
-    set->Commit();
-  } catch (const store::FileLayerError& error) {
-    throw CopyFailed(CannotCreate(error.Path(), error));
+    throw;
   }
 }
 
@@ -130,7 +95,7 @@ std::optional<fs::path> ChooseFolder(ClubSession& club, std::optional<fs::path> 
 
 void CheckBackupSet(const fs::path& backup_folder, store::FileLayer& files) {
   try {
-    store::FinishFileSet(files, backup_folder);
+    FinishCopies(files, backup_folder);
   } catch (const store::FileLayerError& error) {
     throw CopyFailed(CannotCreate(error.Path(), error));
   }
@@ -138,7 +103,7 @@ void CheckBackupSet(const fs::path& backup_folder, store::FileLayer& files) {
     const fs::path file = backup_folder / name;
     if (!files.Exists(file) || files.IsFolder(file)) throw CopyFailed(Shown(file) + " is missing.");
     if (std::string(name) == "clubinfo.bck") {
-      const std::optional<std::string> bytes = store::TryReadWholeFile(files, file);
+      const std::optional<std::string> bytes = TryReadFile(files, file);
       if (!bytes) throw CopyFailed("Cannot open file " + Shown(file));
       if (bytes->size() < kShortestClubInfo) {
         throw CopyFailed(Shown(file) + " is not a club information file (" + std::to_string(bytes->size()) +
@@ -147,10 +112,10 @@ void CheckBackupSet(const fs::path& backup_folder, store::FileLayer& files) {
       continue;
     }
     try {
-      store::CheckContainer(files, file);
+      CheckStoreFile(files, file);
     } catch (const store::FileLayerError& error) {
-      throw CopyFailed("Cannot open file " + Shown(file) + " (" + std::strerror(error.ErrorNumber()) + ")");
-    } catch (const store::InvalidIndex& error) {
+      throw CopyFailed("Cannot open file " + Shown(file) + Reason(error.ErrorNumber()));
+    } catch (const DamagedStoreFile& error) {
       throw CopyFailed(Shown(file) + " is damaged (" + error.what() + ").");
     } catch (const std::exception& error) {
       throw CopyFailed(error.what());
@@ -242,12 +207,12 @@ Outcome BringBackKeptFiles(ClubSession& club, ledger::MemberLedger& members) {
   if (kept.empty()) return Refuse(ui, "No club files have been kept from a restore or a reset.");
   const fs::path& newest = kept.back();
   std::vector<FileReplacement> plan;
-  store::FileLayer& files = store::DefaultFileLayer();
+  store::FileLayer& files = club.Files();
   for (const char* name : kClubStoreFiles) {
     // A store the club did not have before stays as it is now.
     if (!files.Exists(newest / name)) continue;
     try {
-      store::CheckContainer(files, newest / name);
+      CheckStoreFile(files, newest / name);
     } catch (const std::exception& error) {
       return Failed(ui, "The kept club files could not be put back", error.what());
     }

@@ -18,7 +18,6 @@
 #include "club/club_session.h"
 #include "club/outcome.h"
 #include "members/member_ledger.h"
-#include "store/file_layer.h"
 
 namespace pellmark::interchange {
 
@@ -45,7 +44,7 @@ class CopyFailed : public std::runtime_error {
 // securities, stkrecs, prices, accounts, actrecs, categories, unitfile, then
 // "clubinfo". A backup commits, then writes each store as of that commit
 // from its working files (the stores stay open) and the club information as
-// committed, and replaces the ten ".bck" files together (store::FileSet): a
+// committed, and replaces the ten ".bck" files together (WriteCommittedCopies): a
 // failure, or a crash, leaves the earlier backup's set whole or the new one.
 // A restore first checks the whole set (CheckBackupSet), then replaces all
 // ten club files at once and opens the club again; it returns what
@@ -54,7 +53,7 @@ class CopyFailed : public std::runtime_error {
 ClubSession::Replaced CopyClubFiles(CopyDirection direction, ClubSession& club,
                                     const std::filesystem::path& backup_folder);
 
-// Finishes a backup a crash cut short in `backup_folder` (store::FinishFileSet),
+// Finishes a backup a crash cut short in `backup_folder` (FinishCopies),
 // then checks that all ten files of the backup set are present, each store a
 // readable container and the club information of a length some layout has;
 // else CopyFailed naming the first file that is not.

@@ -175,14 +175,16 @@ EntryDialogRequest MemberLedger::DialogRequest(const TMemberRec& member, EntryMo
   return request;
 }
 
-DialogOutcome MemberLedger::PostMemberTransaction(Selected& member, MemberPostMode mode, TMemberTranRec& tran,
-                                                  const TMemberTranRec* old, int flags, Collection* collection) {
+Outcome MemberLedger::PostMemberTransaction(Selected& member, MemberPostMode mode, TMemberTranRec& tran,
+                                            const TMemberTranRec* old, int flags, Collection* collection,
+                                            DialogOutcome* dialog) {
   if (mode == MemberPostMode::New || mode == MemberPostMode::Change) {
     EntryDialogRequest request =
         DialogRequest(member.record, MemberEntryMode(KindOf(tran)), tran, mode == MemberPostMode::Change);
     request.show_abort = collection != nullptr && collection->several;
     EntryDialogResult result = club_.Ui().RunEntryDialog(request);
-    if (result.outcome != DialogOutcome::Ok) return result.outcome;
+    if (dialog != nullptr) *dialog = result.outcome;
+    if (result.outcome != DialogOutcome::Ok) return Outcome::Cancelled();
     const MemberTranKind kind = KindOf(tran);
     tran = result.member_tran;
     tran.typ = Code(kind);
@@ -237,7 +239,7 @@ DialogOutcome MemberLedger::PostMemberTransaction(Selected& member, MemberPostMo
     club_.memrecs.Put(tran);
   }
   if (mode != MemberPostMode::Reapply) records_.Save(member);
-  return DialogOutcome::Ok;
+  return Outcome::Done();
 }
 
 bool MemberLedger::OpenShortSales() {
@@ -294,13 +296,15 @@ Outcome MemberLedger::Collect(MemberAction action, const std::optional<std::stri
                     : action == MemberAction::TotalEarnings ? MemberTranKind::NuEarnings
                     : action == MemberAction::Fees          ? MemberTranKind::Fee
                                                             : MemberTranKind::Payment);
-    DialogOutcome outcome = PostMemberTransaction(member, MemberPostMode::New, tran, nullptr, kApply, &collection);
-    if (outcome == DialogOutcome::Aborted) break;
+    // Cancel skips this member and Abort ends the run: a new member posting ends short only by its dialog.
+    DialogOutcome dialog = DialogOutcome::Ok;
+    static_cast<void>(PostMemberTransaction(member, MemberPostMode::New, tran, nullptr, kApply, &collection, &dialog));
+    if (dialog == DialogOutcome::Aborted) break;
   }
   if (!collection.posted) return Outcome::Cancelled();
 
   const std::string last_name = members.size() == 1 ? DisplayName(members.front().record) : std::string();
-  PostCollectedMoney(collection, date, last_name);
+  if (Outcome deposited = PostCollectedMoney(collection, date, last_name); !deposited) return deposited;
   ui.PlayConfirmationSound();
   if (action == MemberAction::DuesAll) {
     double total = 0;
@@ -315,7 +319,8 @@ Outcome MemberLedger::Collect(MemberAction action, const std::optional<std::stri
   return done;
 }
 
-void MemberLedger::PostCollectedMoney(const Collection& collection, DayNumber date, const std::string& member_name) {
+Outcome MemberLedger::PostCollectedMoney(const Collection& collection, DayNumber date,
+                                         const std::string& member_name) {
   for (const auto& [actid, accumulated] : collection.amounts) {
     const double amount = RoundCents(accumulated);
     if (IsZeroMoney(amount)) continue;
@@ -339,12 +344,11 @@ void MemberLedger::PostCollectedMoney(const Collection& collection, DayNumber da
       deposit.catid = Code(PredefinedCategory::MemberContributions);
       deposit.typ = Code(AccountTranKind::Deposit);
     }
-    if (!accounts_.FindById(actid)) {
-      club_.Ui().ShowError("Could not create account transaction.");
-      continue;
-    }
-    accounts_.PostAccountTransaction(actid, PostMode::NewPrepared, deposit, nullptr, kApply);
+    if (!accounts_.FindById(actid)) return Fail(club_.Ui(), "Could not create account transaction.");
+    Outcome posted = accounts_.PostAccountTransaction(actid, PostMode::NewPrepared, deposit, nullptr, kApply);
+    if (!posted) return posted;
   }
+  return Outcome::Done();
 }
 
 void MemberLedger::OfferToHide(Selected& member) {
@@ -379,25 +383,29 @@ Outcome MemberLedger::ChangeTransaction(std::string_view name, std::int32_t dues
   }
   if (!old) return NoSuchTransaction(member->record, duestran);
   TMemberTranRec tran = *old;
-  if (PostMemberTransaction(*member, MemberPostMode::Change, tran, &*old, kBackOutAndApply, nullptr) !=
-      DialogOutcome::Ok) {
-    return Outcome::Cancelled();
+  if (Outcome posted = PostMemberTransaction(*member, MemberPostMode::Change, tran, &*old, kBackOutAndApply, nullptr);
+      !posted) {
+    return posted;
   }
   if (old->actid > 0) {
     auto linked = LinkedAccountTransaction(*old);
     if (!linked || !accounts_.FindById(old->actid)) {
-      club_.Ui().ShowError("Could not change account transaction.");
+      return Fail(club_.Ui(), "Could not change account transaction.");
     } else if (tran.trandate == old->trandate || !SharesItsDeposit(*old)) {
       TAccountTranRec changed = *linked;
       changed.amount = RoundCents(changed.amount + tran.dues - old->dues);
       changed.trandate = tran.trandate;
-      accounts_.PostAccountTransaction(old->actid, PostMode::ChangeSilently, changed, &*linked, kBackOutAndApply);
+      Outcome posted =
+          accounts_.PostAccountTransaction(old->actid, PostMode::ChangeSilently, changed, &*linked, kBackOutAndApply);
+      if (!posted) return posted;
     } else {
       // The deposit is the whole collection's and keeps its date: this payment's
       // money leaves it for a deposit of its own on the new date.
       TAccountTranRec reduced = *linked;
       reduced.amount = RoundCents(linked->amount - old->dues);
-      accounts_.PostAccountTransaction(old->actid, PostMode::ChangeSilently, reduced, &*linked, kBackOutAndApply);
+      Outcome posted =
+          accounts_.PostAccountTransaction(old->actid, PostMode::ChangeSilently, reduced, &*linked, kBackOutAndApply);
+      if (!posted) return posted;
       TAccountTranRec own = *linked;
       own.trandate = tran.trandate;
       own.amount = tran.dues;
@@ -405,7 +413,8 @@ Outcome MemberLedger::ChangeTransaction(std::string_view name, std::int32_t dues
       own.tranid = accounts_.ReserveTransactionId(old->actid).value_or(-1);
       tran.tranid = own.tranid;
       club_.memrecs.Put(tran);
-      accounts_.PostAccountTransaction(old->actid, PostMode::NewPrepared, own, nullptr, kApply);
+      posted = accounts_.PostAccountTransaction(old->actid, PostMode::NewPrepared, own, nullptr, kApply);
+      if (!posted) return posted;
     }
   }
   club_.Ui().PlayConfirmationSound();
@@ -427,18 +436,24 @@ Outcome MemberLedger::DeleteTransaction(std::string_view name, std::int32_t dues
   if (!club_.Ui().Confirm("Selected Record will be removed permanently. Continue?")) return Outcome::Cancelled();
 
   club_.memrecs.Remove(MemberTranKey(*tran));
-  PostMemberTransaction(*member, MemberPostMode::Delete, *tran, &*tran, kBackOut, nullptr);
+  if (Outcome posted = PostMemberTransaction(*member, MemberPostMode::Delete, *tran, &*tran, kBackOut, nullptr);
+      !posted) {
+    return posted;
+  }
   if (tran->actid > 0) {
     auto linked = LinkedAccountTransaction(*tran);
+    Outcome unposted = Outcome::Done();
     if (!linked || !accounts_.FindById(tran->actid)) {
-      club_.Ui().ShowError("Could not delete account transaction.");
+      unposted = Fail(club_.Ui(), "Could not delete account transaction.");
     } else if (KindOf(*tran) == MemberTranKind::Payout || !SharesItsDeposit(*tran)) {
-      accounts_.RemoveTransaction(*linked);
+      unposted = accounts_.RemoveTransaction(*linked);
     } else {
       TAccountTranRec reduced = *linked;
       reduced.amount = RoundCents(linked->amount - tran->dues);
-      accounts_.PostAccountTransaction(tran->actid, PostMode::ChangeSilently, reduced, &*linked, kBackOutAndApply);
+      unposted =
+          accounts_.PostAccountTransaction(tran->actid, PostMode::ChangeSilently, reduced, &*linked, kBackOutAndApply);
     }
+    if (!unposted) return unposted;
   }
   club_.Ui().PlayConfirmationSound();
   if (member->record.tunits == 0) OfferToHide(*member);
@@ -450,7 +465,8 @@ Outcome MemberLedger::DeleteTransaction(std::string_view name, std::int32_t dues
 void MemberLedger::Recalculate(Selected& member) {
   member.record.tunits = member.record.totalc = member.record.totale = 0;
   for (TMemberTranRec tran : Transactions(member.record.memid)) {
-    PostMemberTransaction(member, MemberPostMode::Reapply, tran, nullptr, kApply, nullptr);
+    // A re-application asks nothing and posts no cash: it is always done.
+    static_cast<void>(PostMemberTransaction(member, MemberPostMode::Reapply, tran, nullptr, kApply, nullptr));
   }
   records_.Save(member);
 }

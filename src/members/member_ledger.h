@@ -110,10 +110,15 @@ class MemberLedger {
     bool posted = false;
   };
 
-  DialogOutcome PostMemberTransaction(Selected& member, MemberPostMode mode, TMemberTranRec& tran,
-                                      const TMemberTranRec* old, int flags, Collection* collection);
+  // Done when posted; cancelled when the dialog was closed without OK
+  // (`dialog`, when given, tells Cancel from Abort).
+  [[nodiscard]] Outcome PostMemberTransaction(Selected& member, MemberPostMode mode, TMemberTranRec& tran,
+                                              const TMemberTranRec* old, int flags, Collection* collection,
+                                              DialogOutcome* dialog = nullptr);
   EntryDialogRequest DialogRequest(const TMemberRec& member, EntryMode mode, const TMemberTranRec& tran, bool change);
-  void PostCollectedMoney(const Collection& collection, DayNumber date, const std::string& member_name);
+  // A failure (shown) when an account of the collection is missing.
+  [[nodiscard]] Outcome PostCollectedMoney(const Collection& collection, DayNumber date,
+                                           const std::string& member_name);
   Outcome Refuse(const std::string& message);
   Outcome NoSuchMember(std::string_view name);
   Outcome NoSuchTransaction(const TMemberRec& member, std::int32_t duestran);

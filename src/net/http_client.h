@@ -37,6 +37,8 @@
 #include <string_view>
 #include <vector>
 
+#include "club/quote_service.h"
+
 namespace pellmark::net {
 
 // Why a fetch failed, worded for the trace: "Couldn't resolve hostname",
@@ -51,11 +53,7 @@ class HttpError : public std::runtime_error {
   Kind kind_;
 };
 
-// How long a fetch waits: for a connection, and for any byte while connected.
-struct HttpTimeouts {
-  std::chrono::milliseconds connect{30'000};
-  std::chrono::milliseconds stall{30'000};
-};
+using HttpTimeouts = ConnectionWaits;
 
 class T_HTTP {
  public:

@@ -1,11 +1,11 @@
-// What the quote run needs of the club's securities, supplied by the caller:
+// What the quote run needs of the club's securities, supplied by the books:
 // the securities as the security list shows them, and the entry of a price
-// without dialog. The net library stands on the club alone; the securities
-// ledger implements this over its own price entry.
+// without dialog. The net library stands on the club alone; the books
+// implement this over the price ledger's entry.
 //
-//   class LedgerQuotes : public net::QuoteBook { ... };
-//   LedgerQuotes book(ledger);
-//   net::FetchOnlineQuotes(club, club.Ui(), book, service, dialog);
+//   class SecurityQuotes : public net::QuoteBook { ... };
+//   SecurityQuotes book(books);
+//   net::MatchQuotes(book.ListedSecurities(), reply, book, ui);
 #pragma once
 
 #include <string>

@@ -29,10 +29,6 @@ std::string JoinedSymbols(const std::vector<std::string>& symbols) {
 
 }  // namespace
 
-bool QuoteService::Configured() const {
-  return !TrimBlanks(host).empty() || !TrimBlanks(url_template).empty();
-}
-
 bool TakesQuotes(const ListedSecurity& security) {
   return security.symbol != kSymbolPlaceholder && !TrimBlanks(security.symbol).empty();
 }

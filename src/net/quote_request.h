@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "club/quote_service.h"
 #include "net/quote_book.h"
 
 namespace pellmark::net {
@@ -21,15 +22,7 @@ inline constexpr std::string_view kSymbolPlaceholder = "Symbol";
 // Where the URL template takes the joined symbols.
 inline constexpr std::string_view kSymbolsSlot = "{symbols}";
 
-// Where quotes come from: a host answering the fixed path and query, or a full
-// URL template for a service that answers the same lines elsewhere (https too).
-// The template wins when both are set.
-struct QuoteService {
-  std::string host;
-  std::string url_template;
-
-  bool Configured() const;
-};
+using pellmark::QuoteService;
 
 // Whether the security's symbol is asked for: neither the placeholder nor
 // blank (a blank symbol cannot be quoted, and would leave an empty place in the list).

@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "club/failure_log.h"
+
 namespace pellmark::reports {
 
 void ReportOptions::Add(std::string caption, int tag, bool checked) {
@@ -45,7 +47,8 @@ bool GenerateReport(Report& report, TPagePrinter& printer, Interaction& ui) {
     printer.BeginDoc();
     report.Lay(printer);
     printer.EndDoc();
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    LogFailure("Report Generation failed", error);
     if (printer.Building()) {
       try {
         printer.EndDoc();

@@ -113,8 +113,7 @@ Outcome CorporateChanges::SplitSecurity(std::int32_t stkid, const SplitTerms& te
   ApplySecurityBookkeeping(security);
   if (terms.cash && terms.cash->actid >= 0) {
     split.actid = terms.cash->actid;
-    split.transid = PostFractionCash(security, split, *terms.cash);
-    if (split.transid < 0) split.actid = -1;
+    if (Outcome posted = PostFractionCash(security, split, *terms.cash); !posted) return posted;
   }
   club_.stkrecs.Put(split);
   securities_.Save(security);
@@ -201,19 +200,18 @@ CorporateChanges::SplitEffect CorporateChanges::RewriteForSplit(TSecurityRec& se
   return effect;
 }
 
-std::int32_t CorporateChanges::PostFractionCash(const TSecurityRec& security, const TSecurityTranRec& split,
-                                                const FractionCash& fraction_cash) {
+Outcome CorporateChanges::PostFractionCash(const TSecurityRec& security, TSecurityTranRec& split,
+                                           const FractionCash& fraction_cash) {
   TSecurityTranRec cash = split;
   cash.amount = fraction_cash.amount;
   cash.comm = fraction_cash.comm;
   cash.compc = fraction_cash.company_paid;
   auto posting = CashPostingOf(cash, security.name);
   TAccountTranRec account_tran = AccountTransactionOf(*posting, cash, -1);
-  if (accounts_.PostAccountTransaction(split.actid, PostMode::NewOnAccount, account_tran, nullptr, kApply) !=
-      DialogOutcome::Ok) {
-    return -1;
-  }
-  return account_tran.tranid;
+  Outcome posted = accounts_.PostAccountTransaction(split.actid, PostMode::NewOnAccount, account_tran, nullptr, kApply);
+  if (!posted) return posted;
+  split.transid = account_tran.tranid;
+  return Outcome::Done();
 }
 
 void CorporateChanges::ScalePrices(TSecurityRec& security, double by, double over, DayNumber date) {
@@ -331,9 +329,9 @@ void CorporateChanges::UndoSplitFractions(std::int32_t stkid, std::int32_t split
   }
 }
 
-void CorporateChanges::UndoRemoved(const TSecurityTranRec& removed) {
+Outcome CorporateChanges::UndoRemoved(const TSecurityTranRec& removed) {
   auto found = securities_.FindById(removed.stkid);
-  if (!found) return;
+  if (!found) return Outcome::Done();
   TSecurityRec security = *found;
   if (KindOf(removed) == SecurityTranKind::BasisChange) {
     RewriteBasis(security, removed.comm, removed.price, removed.trandate);
@@ -342,7 +340,7 @@ void CorporateChanges::UndoRemoved(const TSecurityTranRec& removed) {
     UndoSplitFractions(removed.stkid, removed.stranid);
     if (removed.transid != -1 && removed.actid >= 0) {
       if (auto posting = accounts_.FindTransaction(removed.actid, removed.transid)) {
-        accounts_.RemoveTransaction(*posting);
+        if (Outcome unposted = accounts_.RemoveTransaction(*posting); !unposted) return unposted;
       }
     }
     SplitTerms inverse{removed.comm, removed.price, removed.trandate, std::nullopt};
@@ -356,10 +354,11 @@ void CorporateChanges::UndoRemoved(const TSecurityTranRec& removed) {
       club_.stkrecs.Put(lot);
     }
   } else {
-    return;
+    return Outcome::Done();
   }
   securities_.Save(security);
   (void)securities_.ResetSecurity(security.name, false);
+  return Outcome::Done();
 }
 
 Outcome CorporateChanges::ResetDividends() {
@@ -400,10 +399,9 @@ Outcome CorporateChanges::ResetDividends() {
       }
       auto posting = CashPostingOf(dividend, security.name);
       TAccountTranRec account_tran = AccountTransactionOf(*posting, dividend, -1);
-      if (accounts_.PostAccountTransaction(dividend.actid, PostMode::NewOnAccount, account_tran, nullptr, kApply) !=
-          DialogOutcome::Ok) {
-        continue;
-      }
+      Outcome posted =
+          accounts_.PostAccountTransaction(dividend.actid, PostMode::NewOnAccount, account_tran, nullptr, kApply);
+      if (!posted) return posted;
       dividend.transid = account_tran.tranid;
       club_.stkrecs.Put(dividend);
     }

@@ -59,8 +59,9 @@ class CorporateChanges {
   // each fraction lot's cost back to its parent lot.
   void UndoSplitFractions(std::int32_t stkid, std::int32_t split_stranid);
   // Undoes a split or basis change whose record was just removed, then resets
-  // the security. Other records are left alone.
-  void UndoRemoved(const TSecurityTranRec& removed);
+  // the security. Other records are left alone. A failure when the fraction's
+  // cash cannot be taken back.
+  [[nodiscard]] Outcome UndoRemoved(const TSecurityTranRec& removed);
 
   // "Reset Dividends": asks, then re-creates the cash postings of the open
   // year's dividends from the security records, hidden securities included:
@@ -82,8 +83,9 @@ class CorporateChanges {
   // Multiplies every price dated on or before `date` by `by` / `over`, and the
   // current price when `pricedate` is on or before it.
   void ScalePrices(TSecurityRec& security, double by, double over, DayNumber date);
-  std::int32_t PostFractionCash(const TSecurityRec& security, const TSecurityTranRec& split,
-                                const FractionCash& fraction_cash);
+  // Posts the fraction's cash and sets the split's transid.
+  [[nodiscard]] Outcome PostFractionCash(const TSecurityRec& security, TSecurityTranRec& split,
+                                         const FractionCash& fraction_cash);
 
   ClubSession& club_;
   SecurityRecords& securities_;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <system_error>
 
+#include "club/failure_log.h"
 #include "club/keys.h"
 #include "club/number_format.h"
 #include "securities/price_import.h"
@@ -197,7 +198,8 @@ Outcome PriceLedger::ImportPrices(const std::filesystem::path& file) {
       }
     }
     if (entered > 0) NotePricesChanged();
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    LogFailure("Price Import failed", error);
     // The prices stored before the failure go with the rest of the import.
     club_.Abandon();
     return Refuse("Price Import failed");

@@ -202,7 +202,7 @@ Outcome SecurityLedger::PostStockTransaction(std::int32_t stkid, StockPostMode m
   switch (mode) {
     case StockPostMode::New: return PostNew(*security, tran);
     case StockPostMode::Change: return PostChange(*security, *old, tran, flags);
-    case StockPostMode::Delete: PostDelete(*security, *old, flags); return Outcome::Done();
+    case StockPostMode::Delete: return PostDelete(*security, *old, flags);
   }
   return Outcome::Cancelled();
 }
@@ -252,13 +252,15 @@ Outcome SecurityLedger::PostNew(Selected& security, TSecurityTranRec& tran) {
   }
 
   Written written;
+  Outcome wrote = Outcome::Done();
   if (IsCoveringPurchase(tran)) {
-    CoverShortSells(*target, tran, candidates, check_number, written);
+    wrote = CoverShortSells(*target, tran, candidates, check_number, written);
   } else if (kind == SecurityTranKind::Sale) {
-    SellFromLots(*target, tran, candidates, written);
+    wrote = SellFromLots(*target, tran, candidates, written);
   } else {
-    PlainWrite(*target, tran, check_number, written);
+    wrote = PlainWrite(*target, tran, check_number, written);
   }
+  if (!wrote) return wrote;
   securities_.Save(target->record);
 
   const bool records_price = kind == SecurityTranKind::Purchase || kind == SecurityTranKind::Reinvestment ||
@@ -296,41 +298,44 @@ std::optional<std::vector<LotCandidate>> SecurityLedger::Choose(LotChooserMode m
   return walk;
 }
 
-std::int32_t SecurityLedger::PostCash(const TSecurityTranRec& tran, std::string_view name, std::int32_t check_number) {
-  auto posting = CashPostingOf(tran, name, check_number);
-  if (!posting) return -1;
-  TAccountTranRec account_tran = AccountTransactionOf(*posting, tran, check_number);
-  if (accounts_.PostAccountTransaction(tran.actid, PostMode::NewOnAccount, account_tran, nullptr, kApply) !=
-      DialogOutcome::Ok) {
-    return -1;
+Outcome SecurityLedger::PostCash(TSecurityTranRec& tran, std::string_view name, std::int32_t check_number) {
+  auto posting = tran.actid < 0 ? std::nullopt : CashPostingOf(tran, name, check_number);
+  if (!posting) {
+    tran.transid = -1;
+    return Outcome::Done();
   }
-  return account_tran.tranid;
+  TAccountTranRec account_tran = AccountTransactionOf(*posting, tran, check_number);
+  Outcome posted = accounts_.PostAccountTransaction(tran.actid, PostMode::NewOnAccount, account_tran, nullptr, kApply);
+  if (!posted) return posted;
+  tran.transid = account_tran.tranid;
+  return Outcome::Done();
 }
 
-void SecurityLedger::PlainWrite(Selected& security, TSecurityTranRec& tran, std::int32_t check_number,
+Outcome SecurityLedger::PlainWrite(Selected& security, TSecurityTranRec& tran, std::int32_t check_number,
                                 Written& written) {
   tran.stkid = security.record.stkid;
   tran.sold = false;
   tran.buytran = -1;
   tran.stranid = AllocateTranId(security.record.trancount);
   if (KindOf(tran) != SecurityTranKind::Reinvestment) {
-    tran.transid = tran.actid < 0 ? -1 : PostCash(tran, security.record.name, check_number);
+    if (Outcome cash = PostCash(tran, security.record.name, check_number); !cash) return cash;
   }
   Store(tran);
   written.entries.push_back({tran, std::nullopt});
+  return Outcome::Done();
 }
 
-void SecurityLedger::SellFromLots(Selected& security, TSecurityTranRec& sale,
+Outcome SecurityLedger::SellFromLots(Selected& security, TSecurityTranRec& sale,
                                   const std::vector<LotCandidate>& candidates, Written& written) {
   sale.stkid = security.record.stkid;
-  sale.transid = sale.actid >= 0 ? PostCash(sale, security.record.name, -1) : -1;
+  if (Outcome cash = PostCash(sale, security.record.name, -1); !cash) return cash;
   if (IsShortSale(sale)) {
     sale.sold = false;
     sale.buytran = -1;
     sale.stranid = AllocateTranId(security.record.trancount);
     Store(sale);
     written.entries.push_back({sale, std::nullopt});
-    return;
+    return Outcome::Done();
   }
   // Only a sale of the whole holding, whose shares may carry rounding, closes
   // lots by the tolerance: every lot goes whole and the last takes what is
@@ -394,13 +399,14 @@ void SecurityLedger::SellFromLots(Selected& security, TSecurityTranRec& sale,
     written.entries.push_back({record, lot});
   }
   club_.stkrecs.PutAll(writes);
+  return Outcome::Done();
 }
 
-void SecurityLedger::CoverShortSells(Selected& security, TSecurityTranRec& purchase,
+Outcome SecurityLedger::CoverShortSells(Selected& security, TSecurityTranRec& purchase,
                                      const std::vector<LotCandidate>& candidates, std::int32_t check_number,
                                      Written& written) {
   purchase.stkid = security.record.stkid;
-  purchase.transid = purchase.actid >= 0 ? PostCash(purchase, security.record.name, check_number) : -1;
+  if (Outcome cash = PostCash(purchase, security.record.name, check_number); !cash) return cash;
   double remaining = purchase.amount;
   const double price = purchase.price;
   const double purchase_amount = purchase.amount;
@@ -446,6 +452,7 @@ void SecurityLedger::CoverShortSells(Selected& security, TSecurityTranRec& purch
     written.entries.push_back({covering, std::nullopt});
   }
   club_.stkrecs.PutAll(writes);
+  return Outcome::Done();
 }
 
 Outcome SecurityLedger::PostChange(Selected& security, const TSecurityTranRec& old, TSecurityTranRec& tran,
@@ -473,7 +480,9 @@ Outcome SecurityLedger::PostChange(Selected& security, const TSecurityTranRec& o
         changed.desc = new_posting->desc;
         changed.typ = Code(new_posting->kind);
         changed.catid = Code(new_posting->category);
-        accounts_.PostAccountTransaction(old.actid, PostMode::ChangeSilently, changed, &*linked, kBackOutAndApply);
+        Outcome posted =
+            accounts_.PostAccountTransaction(old.actid, PostMode::ChangeSilently, changed, &*linked, kBackOutAndApply);
+        if (!posted) return posted;
       }
     }
   }
@@ -497,7 +506,7 @@ Outcome SecurityLedger::PostChange(Selected& security, const TSecurityTranRec& o
   return Outcome::Done();
 }
 
-void SecurityLedger::PostDelete(Selected& security, const TSecurityTranRec& old, int flags) {
+Outcome SecurityLedger::PostDelete(Selected& security, const TSecurityTranRec& old, int flags) {
   std::optional<TSecurityTranRec> lot;
   if (KindOf(old) == SecurityTranKind::Sale && !IsShortSale(old) && old.buytran >= 0) {
     lot = FindRecord(old.stkid, old.buytran);
@@ -519,30 +528,29 @@ void SecurityLedger::PostDelete(Selected& security, const TSecurityTranRec& old,
                          KindOf(old) == SecurityTranKind::Clear;
   if (corporate) {
     // Undone whole (a split's fraction cash, a clear's closed lots), and the security reset.
-    CorporateChanges(club_, securities_, accounts_).UndoRemoved(old);
-    return;
+    return CorporateChanges(club_, securities_, accounts_).UndoRemoved(old);
   }
-  UnlinkAccount(old, security.record.name);
+  if (Outcome unlinked = UnlinkAccount(old, security.record.name); !unlinked) return unlinked;
   if (flags & kReverseOld) ApplyTotals(security.record, old, -1, lot ? &*lot : nullptr, club_.Info().year);
   securities_.Save(security.record);
+  return Outcome::Done();
 }
 
 // The record's share of its account transaction goes; the transaction goes
 // with the last share of it.
-void SecurityLedger::UnlinkAccount(const TSecurityTranRec& old, std::string_view name) {
-  if (old.actid < 0 || old.transid < 0) return;
+Outcome SecurityLedger::UnlinkAccount(const TSecurityTranRec& old, std::string_view name) {
+  if (old.actid < 0 || old.transid < 0) return Outcome::Done();
   auto linked = accounts_.FindTransaction(old.actid, old.transid);
-  if (!linked) return;
+  if (!linked) return Outcome::Done();
   auto posting = CashPostingOf(old, name, CheckNumberOf(*linked));
-  if (!posting) return;
+  if (!posting) return Outcome::Done();
   const double left = linked->amount - posting->amount;
   if (std::fabs(left) < kShareTolerance || SameMoney(linked->amount, posting->amount)) {
-    accounts_.RemoveTransaction(*linked);
-    return;
+    return accounts_.RemoveTransaction(*linked);
   }
   TAccountTranRec changed = *linked;
   changed.amount = left;
-  accounts_.PostAccountTransaction(old.actid, PostMode::ChangeSilently, changed, &*linked, kBackOutAndApply);
+  return accounts_.PostAccountTransaction(old.actid, PostMode::ChangeSilently, changed, &*linked, kBackOutAndApply);
 }
 
 std::vector<StockRow> SecurityLedger::Grid(std::string_view name, std::optional<std::int32_t> year) {

@@ -99,18 +99,21 @@ class SecurityLedger {
 
   Outcome PostNew(Selected& security, TSecurityTranRec& tran);
   Outcome PostChange(Selected& security, const TSecurityTranRec& old, TSecurityTranRec& tran, int flags);
-  void PostDelete(Selected& security, const TSecurityTranRec& old, int flags);
+  [[nodiscard]] Outcome PostDelete(Selected& security, const TSecurityTranRec& old, int flags);
 
-  std::int32_t PostCash(const TSecurityTranRec& tran, std::string_view name, std::int32_t check_number);
-  void PlainWrite(Selected& security, TSecurityTranRec& tran, std::int32_t check_number, Written& written);
-  void SellFromLots(Selected& security, TSecurityTranRec& sale, const std::vector<LotCandidate>& candidates,
-                    Written& written);
-  void CoverShortSells(Selected& security, TSecurityTranRec& purchase, const std::vector<LotCandidate>& candidates,
-                       std::int32_t check_number, Written& written);
+  // Posts the record's cash side, if it has one, and sets its transid (-1 without).
+  [[nodiscard]] Outcome PostCash(TSecurityTranRec& tran, std::string_view name, std::int32_t check_number);
+  [[nodiscard]] Outcome PlainWrite(Selected& security, TSecurityTranRec& tran, std::int32_t check_number,
+                                   Written& written);
+  [[nodiscard]] Outcome SellFromLots(Selected& security, TSecurityTranRec& sale,
+                                     const std::vector<LotCandidate>& candidates, Written& written);
+  [[nodiscard]] Outcome CoverShortSells(Selected& security, TSecurityTranRec& purchase,
+                                        const std::vector<LotCandidate>& candidates, std::int32_t check_number,
+                                        Written& written);
   std::vector<LotCandidate> Candidates(std::int32_t stkid);
   std::optional<std::vector<LotCandidate>> Choose(LotChooserMode mode, const TSecurityRec& security,
                                                   const TSecurityTranRec& tran, std::vector<LotCandidate> all);
-  void UnlinkAccount(const TSecurityTranRec& old, std::string_view name);
+  [[nodiscard]] Outcome UnlinkAccount(const TSecurityTranRec& old, std::string_view name);
   void Store(const TSecurityTranRec& tran);
 
   ClubSession& club_;

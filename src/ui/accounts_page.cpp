@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "club/dates.h"
+#include "club/failure_log.h"
 #include "club/number_format.h"
 #include "club/record_kinds.h"
 #include "ui/command_group.h"
@@ -228,7 +229,8 @@ void AccountsPage::RefreshRegister() {
   rows_.clear();
   try {
     if (account_) rows_ = ledger_.Register(*account_, RegisterYear());
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    LogFailure("Account grid updating failed", error);
     club_.Ui().ShowError("Account grid updating failed");
   }
   QList<QStringList> cells;
@@ -252,7 +254,9 @@ void AccountsPage::AfterPosting() {
 
 void AccountsPage::accountselectClick(EntryMode kind) {
   if (!account_) return;
-  if (books_.Settle(ledger_.EnterTransaction(*account_, kind, actdate_.Date()))) AfterPosting();
+  if (books_.Perform([&] { return ledger_.EnterTransaction(*account_, kind, actdate_.Date()); })) {
+    AfterPosting();
+  }
 }
 
 void AccountsPage::reconcileClick() {
@@ -265,7 +269,7 @@ void AccountsPage::accountgridDblClick() {
   if (!account_ || !tranid) return;
   QTableWidget* grid = register_->Table();
   const int row = grid->currentRow();
-  if (!books_.Settle(ledger_.ChangeTransaction(*account_, *tranid))) return;
+  if (!books_.Perform([&] { return ledger_.ChangeTransaction(*account_, *tranid); })) return;
   AfterPosting();
   if (row < grid->rowCount()) grid->selectRow(row);
 }
@@ -273,7 +277,9 @@ void AccountsPage::accountgridDblClick() {
 void AccountsPage::deleterecordClick() {
   const std::optional<std::int32_t> tranid = SelectedTranId();
   if (!account_ || !tranid) return;
-  if (books_.Settle(ledger_.DeleteTransaction(*account_, *tranid, force_deletes_()))) AfterPosting();
+  if (books_.Perform([&] { return ledger_.DeleteTransaction(*account_, *tranid, force_deletes_()); })) {
+    AfterPosting();
+  }
 }
 
 void AccountsPage::accountspcselectClick(int item) {

@@ -43,6 +43,15 @@ std::filesystem::path ClubHost::StartFolder(const std::optional<std::filesystem:
   return std::filesystem::current_path();
 }
 
+std::unique_ptr<Clock> ClubHost::StartClock(const std::optional<std::string>& today, Interaction& ui) {
+  try {
+    return MakeClock(today ? std::optional<std::string_view>(*today) : std::nullopt);
+  } catch (const std::exception& error) {
+    ui.ShowError(error.what());
+    return nullptr;
+  }
+}
+
 void ClubHost::OpenWindow(const std::filesystem::path& folder) {
   window_ = std::make_unique<TPellmark>(folder, ui_, clock_);
   // Queued: the request comes from the old window's menu, which must not be

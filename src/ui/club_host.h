@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "club/clock.h"
 #include "club/interaction.h"
@@ -38,6 +39,9 @@ class ClubHost : public QObject {
 
   // The folder given at start, else the last club used, else the working directory.
   static std::filesystem::path StartFolder(const std::optional<std::filesystem::path>& given);
+  // The clock of the day given at start (mm/dd/yyyy), else the system's; null
+  // after showing why the day was refused.
+  static std::unique_ptr<Clock> StartClock(const std::optional<std::string>& today, Interaction& ui);
 
   // Closes the shown club and opens `folder`; on a store error shows it, opens
   // the previous club again and returns false.

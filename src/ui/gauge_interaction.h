@@ -2,7 +2,7 @@
 // goes to the port, and progress also to `gauge` (0 puts it away).
 //
 //   GaugeInteraction ui(club.Ui(), [this](int percent) { ShowQuoteGauge(percent); });
-//   net::FetchOnlineQuotes(club, ui, book, service, dialog);
+//   books.FetchQuotes(service, dialog, &ui);
 #pragma once
 
 #include <functional>

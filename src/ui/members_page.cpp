@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "club/dates.h"
+#include "club/failure_log.h"
 #include "club/number_format.h"
 #include "ui/command_group.h"
 #include "ui/date_entry.h"
@@ -296,7 +297,8 @@ void MembersPage::RefreshGrid() {
   rows_.clear();
   try {
     if (member_) rows_ = ledger_.DuesHistory(*member_, year);
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    LogFailure("Member grid updating failed", error);
     club_.Ui().ShowError("Member grid updating failed");
   }
   QList<QStringList> cells;
@@ -348,7 +350,9 @@ void MembersPage::AfterListChange() {
 void MembersPage::memberselectClick(ledger::MemberAction action) {
   if (action != ledger::MemberAction::DuesAll && !member_) return;
   const std::optional<std::string> selected = action == ledger::MemberAction::DuesAll ? std::nullopt : member_;
-  if (!books_.Settle(ledger_.Collect(action, selected, duesdate_.Date()))) return;
+  if (!books_.Perform([&] { return ledger_.Collect(action, selected, duesdate_.Date()); })) {
+    return;
+  }
   // A payoff that empties the member may hide him.
   if (action == ledger::MemberAction::Payoff) {
     AfterListChange();
@@ -362,7 +366,7 @@ void MembersPage::membergridDblClick() {
   if (!member_ || !duestran) return;
   QTableWidget* grid = dues_grid_->Table();
   const int row = grid->currentRow();
-  if (!books_.Settle(ledger_.ChangeTransaction(*member_, *duestran))) return;
+  if (!books_.Perform([&] { return ledger_.ChangeTransaction(*member_, *duestran); })) return;
   AfterPosting();
   if (row < grid->rowCount()) grid->selectRow(row);
 }
@@ -371,7 +375,9 @@ void MembersPage::deleterecordClick() {
   const std::optional<std::int32_t> duestran = SelectedDuesTran();
   if (!member_ || !duestran) return;
   // A deletion that empties the member may hide him.
-  if (books_.Settle(ledger_.DeleteTransaction(*member_, *duestran, force_deletes_()))) AfterListChange();
+  if (books_.Perform([&] { return ledger_.DeleteTransaction(*member_, *duestran, force_deletes_()); })) {
+    AfterListChange();
+  }
 }
 
 void MembersPage::memspecialselectClick(int item) {

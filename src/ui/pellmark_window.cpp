@@ -30,6 +30,7 @@
 #include "ui/date_entry.h"
 #include "ui/help_window.h"
 #include "ui/members_page.h"
+#include "ui/operation_boundary.h"
 #include "ui/qt_interaction.h"
 #include "ui/reports_page.h"
 #include "ui/securities_page.h"
@@ -118,6 +119,7 @@ TPellmark::TPellmark(std::filesystem::path club_folder, Interaction& ui, const C
   // Every user operation runs inside the handling of one event of the main
   // loop; its dialogs run loops of their own inside it. When the main loop has
   // nothing left to do, the operation is over and is committed as a whole.
+  PellmarkApplication::SetActionFailed(this, [this](const std::exception& error) { ActionFailed(error); });
   connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, [this] {
     if (QThread::currentThread()->loopLevel() > 1 || closed_) return;
     try {
@@ -129,7 +131,13 @@ TPellmark::TPellmark(std::filesystem::path club_folder, Interaction& ui, const C
   });
 }
 
+void TPellmark::ActionFailed(const std::exception& error) {
+  books_->Abandon();
+  ui_.ShowError(error.what());
+}
+
 TPellmark::~TPellmark() {
+  PellmarkApplication::ClearActionFailed(this);
   // The pages hold the books by reference and let go of them as they are
   // destroyed, so they go before the books do.
   delete takeCentralWidget();

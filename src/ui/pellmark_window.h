@@ -68,6 +68,9 @@ class TPellmark : public QMainWindow {
   bool ChooseTab(MainTab tab);
   // Fills the summary panel from the club's figures and names the club in the title.
   void RefreshClubSummary();
+  // The operation boundary's handler while this window is open: what the
+  // failed action changed is dropped back to the last commit and the error shown.
+  void ActionFailed(const std::exception& error);
 
   // What File › Open Club… asks with; by default a folder dialog. Returns the
   // chosen folder, nothing when the user cancelled.

@@ -9,13 +9,13 @@ QSettings UserSettings() { return QSettings(QStringLiteral("Quillomer"), QString
 
 }  // namespace
 
-net::QuoteService QuoteServiceSetting() {
+QuoteService QuoteServiceSetting() {
   QSettings settings = UserSettings();
   return {.host = settings.value(QStringLiteral("QUOTEHOST")).toString().toStdString(),
           .url_template = settings.value(QStringLiteral("QUOTEURL")).toString().toStdString()};
 }
 
-void SaveQuoteServiceSetting(const net::QuoteService& service) {
+void SaveQuoteServiceSetting(const QuoteService& service) {
   QSettings settings = UserSettings();
   settings.setValue(QStringLiteral("QUOTEHOST"), QString::fromStdString(service.host).trimmed());
   settings.setValue(QStringLiteral("QUOTEURL"), QString::fromStdString(service.url_template).trimmed());

@@ -3,11 +3,11 @@
 // the Special page's Internet group.
 #pragma once
 
-#include "net/quote_request.h"
+#include "club/quote_service.h"
 
 namespace pellmark::ui {
 
-net::QuoteService QuoteServiceSetting();
-void SaveQuoteServiceSetting(const net::QuoteService& service);
+QuoteService QuoteServiceSetting();
+void SaveQuoteServiceSetting(const QuoteService& service);
 
 }  // namespace pellmark::ui

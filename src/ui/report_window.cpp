@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 
 #include "forms/margin_form.h"
-#include "ui/page_preview.h"
+#include "qtpage/page_preview.h"
 #include "ui/qt_interaction.h"
 #include "ui/report_dialogs.h"
 
@@ -43,7 +43,7 @@ void WritePageMargins(const MarginValues& margins) {
 TReportWindow::TReportWindow(Interaction& ui, const Clock& clock, const MarginValues& margins, QWidget* parent)
     : QDialog(parent),
       ui_(ui),
-      device_(DefaultPrinterGeometry()),
+      device_(qtpage::DefaultPrinterGeometry()),
       printer_(device_, clock),
       qprinter_(QPrinter::HighResolution) {
   setObjectName(QStringLiteral("ReportWindow"));
@@ -91,7 +91,7 @@ TReportWindow::TReportWindow(Interaction& ui, const Clock& clock, const MarginVa
   bar->addStretch();
   bar->addWidget(zoom_list_);
   layout->addLayout(bar);
-  preview_ = new PagePreview(printer_, this);
+  preview_ = new qtpage::PagePreview(printer_, this);
   layout->addWidget(preview_, 1);
 
   zoom_timer_ = new QTimer(this);
@@ -258,7 +258,7 @@ void TReportWindow::PrintClick() {
     return;
   }
   TPPPrnPrgDlg progress(printer_, this);
-  QtPrintJob job(qprinter_, device_.Geometry(printer_.GetOrientation()));
+  qtpage::QtPrintJob job(qprinter_, device_.Geometry(printer_.GetOrientation()));
   try {
     printer_.Print(job, &progress);
   } catch (const std::exception& error) {
@@ -269,7 +269,7 @@ void TReportWindow::PrintClick() {
 void TReportWindow::PrinterSetupClick() {
   QPageSetupDialog dialog(&qprinter_, this);
   if (dialog.exec() != QDialog::Accepted) return;
-  device_.SetGeometry(GeometryOf(qprinter_));
+  device_.SetGeometry(qtpage::GeometryOf(qprinter_));
   printer_.ClearContents();
   GenerateReport();
 }
@@ -294,7 +294,7 @@ void TReportWindow::ApplyMargins(const MarginValues& margins) {
 }
 
 bool TReportWindow::SavePdf(const QString& path) {
-  if (WritePdf(printer_.Pages(), device_.Geometry(printer_.GetOrientation()), path, windowTitle())) return true;
+  if (qtpage::WritePdf(printer_.Pages(), device_.Geometry(printer_.GetOrientation()), path, windowTitle())) return true;
   ui_.ShowError("Could not write " + ToCore(path));
   return false;
 }

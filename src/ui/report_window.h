@@ -18,7 +18,7 @@
 #include "forms/margin_form.h"
 #include "reports/page_printer.h"
 #include "reports/report.h"
-#include "ui/qt_page_device.h"
+#include "qtpage/qt_page_device.h"
 
 class QComboBox;
 class QLabel;
@@ -26,9 +26,11 @@ class QMenu;
 class QPushButton;
 class QTimer;
 
-namespace pellmark::ui {
-
+namespace pellmark::qtpage {
 class PagePreview;
+}
+
+namespace pellmark::ui {
 
 class TReportWindow : public QDialog {
   Q_OBJECT
@@ -41,7 +43,7 @@ class TReportWindow : public QDialog {
   void SetReport(std::unique_ptr<reports::Report> report);
   reports::Report* CurrentReport() { return report_.get(); }
   reports::TPagePrinter& Printer() { return printer_; }
-  PagePreview& Preview() { return *preview_; }
+  qtpage::PagePreview& Preview() { return *preview_; }
   // genreport: lays the report out; false when "Report Generation failed" was shown.
   bool GenerateReport();
   // Every recorded page into a PDF file; false (after a message) when it cannot be written.
@@ -74,7 +76,7 @@ class TReportWindow : public QDialog {
   void SavePdfClick();
 
   Interaction& ui_;
-  QtPageDevice device_;
+  qtpage::QtPageDevice device_;
   reports::TPagePrinter printer_;
   std::unique_ptr<reports::Report> report_;
   QPrinter qprinter_;
@@ -82,7 +84,7 @@ class TReportWindow : public QDialog {
   bool laid_out_ = false;
   std::function<void(int)> open_help_;
 
-  PagePreview* preview_;
+  qtpage::PagePreview* preview_;
   QMenu* options_menu_ = nullptr;
   QPushButton* prev_;
   QPushButton* next_;

@@ -94,7 +94,7 @@ void ReportsPage::PrintClick() {
 
 void ReportsPage::DeleteClick() {
   if (const std::optional<std::filesystem::path> file = Choose()) {
-    (void)books_.Settle(books_.Valuations().DeleteStatement(*file));
+    (void)books_.Perform([&] { return books_.Valuations().DeleteStatement(*file); });
     emit valuationDone();
   }
   reportdate_.Field()->setFocus();

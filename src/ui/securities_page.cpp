@@ -11,14 +11,13 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "books/security_quotes.h"
 #include "club/dates.h"
+#include "club/failure_log.h"
 #include "club/number_format.h"
 #include "securities/security_summary.h"
 #include "ui/command_group.h"
 #include "ui/date_entry.h"
 #include "ui/history_grid.h"
-#include "net/online_quotes.h"
 #include "ui/gauge_interaction.h"
 #include "ui/named_widgets.h"
 #include "ui/qt_interaction.h"
@@ -36,10 +35,10 @@ std::optional<std::filesystem::path> ChooseImportFile(const std::filesystem::pat
 }
 
 // The connection dialog of the quote run as the page's runner shows it.
-class RunnerDialog : public net::ConnectionDialog {
+class RunnerDialog : public ConnectionDialog {
  public:
   explicit RunnerDialog(const SecuritiesPage::ConnectionRunner& run) : run_(run) {}
-  void Run(net::InternetForm& form) override { run_(form); }
+  void Run(InternetForm& form) override { run_(form); }
 
  private:
   const SecuritiesPage::ConnectionRunner& run_;
@@ -55,7 +54,7 @@ SecuritiesPage::SecuritiesPage(Books& books, DateEntry& pricedate, QObject* pare
       prices_(books.Prices()),
       pricedate_(pricedate),
       choose_file_(ChooseImportFile) {
-  run_connection_ = [this](net::InternetForm& form) {
+  run_connection_ = [this](InternetForm& form) {
     TInternetform dialog(prices_area_->window());
     dialog.Run(form);
   };
@@ -264,7 +263,8 @@ void SecuritiesPage::RefreshGrid() {
   rows_.clear();
   try {
     if (security_) rows_ = prices_.PriceRows(*security_, year);
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    LogFailure("Price grid updating failed", error);
     club_.Ui().ShowError("Price grid updating failed");
   }
   QList<QStringList> cells;
@@ -285,8 +285,9 @@ void SecuritiesPage::AfterPrices() {
 
 void SecuritiesPage::priceselectClick(ledger::PriceSelect choice) {
   if (choice == ledger::PriceSelect::Selected && !security_) return;
-  const Outcome outcome =
-      books_.Settle(prices_.PriceSelectClick(choice, security_.value_or(std::string()), pricedate_.Date()));
+  const Outcome outcome = books_.Perform([&] {
+    return prices_.PriceSelectClick(choice, security_.value_or(std::string()), pricedate_.Date());
+  });
   // The walk may have stored prices before an Abort; the screen shows them either way.
   static_cast<void>(outcome);
   AfterPrices();
@@ -297,7 +298,7 @@ void SecuritiesPage::pricegridDblClick() {
   if (!security_ || !tranid) return;
   QTableWidget* grid = price_grid_->Table();
   const int row = grid->currentRow();
-  if (!books_.Settle(prices_.ChangePrice(*security_, *tranid))) return;
+  if (!books_.Perform([&] { return prices_.ChangePrice(*security_, *tranid); })) return;
   AfterPrices();
   if (row < grid->rowCount()) grid->selectRow(row);
 }
@@ -305,25 +306,25 @@ void SecuritiesPage::pricegridDblClick() {
 void SecuritiesPage::deletepriceClick() {
   const std::optional<std::int32_t> tranid = SelectedPriceId();
   if (!security_ || !tranid) return;
-  if (books_.Settle(prices_.DeletePrice(*security_, *tranid))) AfterPrices();
+  if (books_.Perform([&] { return prices_.DeletePrice(*security_, *tranid); })) AfterPrices();
 }
 
 void SecuritiesPage::importpriceClick() {
-  if (!books_.Settle(prices_.AskBeforePriceUpdate())) return;
+  if (!books_.Perform([&] { return prices_.AskBeforePriceUpdate(); })) return;
   const std::optional<std::filesystem::path> file = choose_file_(club_.Folder());
   if (!file) return;
-  static_cast<void>(books_.Settle(prices_.ImportPrices(*file)));
+  static_cast<void>(books_.Perform([&] { return prices_.ImportPrices(*file); }));
   AfterPrices();
 }
 
 void SecuritiesPage::SpeedButton1Click() {
-  if (books_.Settle(books_.Changes().ResetDividends())) emit postingDone();
+  if (books_.Perform([&] { return books_.Changes().ResetDividends(); })) emit postingDone();
 }
 
 void SecuritiesPage::secspecialselectClick(ledger::SecuritySpecial choice) {
   if (!security_ && choice != ledger::SecuritySpecial::ResetAll) return;
   const std::string name = security_.value_or(std::string());
-  if (!books_.Settle(securities_.Special(choice, name))) return;
+  if (!books_.Perform([&] { return securities_.Special(choice, name); })) return;
   switch (choice) {
     case ledger::SecuritySpecial::ResetSelected:
     case ledger::SecuritySpecial::ResetAll:
@@ -372,7 +373,7 @@ void SecuritiesPage::securitychangeClick() {
 void SecuritiesPage::securityaddClick() {
   const ledger::SecurityFields fields{ToCore(StockName_->text()), ToCore(Symbol_->text())};
   const std::optional<std::string> existing = adding_ ? std::nullopt : security_;
-  if (!books_.Settle(securities_.CommitSecurity(existing, fields))) return;
+  if (!books_.Perform([&] { return securities_.CommitSecurity(existing, fields); })) return;
   SetLocked(true);
   emit securityListChanged(StockName_->text());
 }
@@ -383,13 +384,11 @@ void SecuritiesPage::securitycancelClick() {
 }
 
 void SecuritiesPage::onlinequoteClick() {
-  SecurityQuotes book(books_, club_.View().showhiddensecurities);
   GaugeInteraction ui(club_.Ui(), [this](int percent) { ShowQuoteGauge(percent); });
   RunnerDialog dialog(run_connection_);
   onlinequote_->setEnabled(false);
-  const Outcome outcome = books_.Settle(net::FetchOnlineQuotes(club_, ui, book, QuoteServiceSetting(), dialog));
   // Prices entered before an unreadable line stay, so the screen shows them whatever the outcome.
-  static_cast<void>(outcome);
+  static_cast<void>(books_.FetchQuotes(QuoteServiceSetting(), dialog, &ui));
   ShowQuoteGauge(0);
   onlinequote_->setEnabled(true);
   AfterPrices();

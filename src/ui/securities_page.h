@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "books/books.h"
-#include "net/internet_form.h"
+#include "forms/internet_form.h"
 #include "securities/price_ledger.h"
 #include "securities/security_records.h"
 #include "ui/record_form.h"
@@ -62,7 +62,7 @@ class SecuritiesPage : public QObject {
 
   // What "Online" shows for the connection, until the form closes; by default
   // the TInternetform dialog over the window.
-  using ConnectionRunner = std::function<void(net::InternetForm& form)>;
+  using ConnectionRunner = std::function<void(InternetForm& form)>;
   void SetConnectionRunner(ConnectionRunner runner) { run_connection_ = std::move(runner); }
 
   // The handlers of the page, also reachable by their buttons.

@@ -308,7 +308,7 @@ void SpecialPage::DisplayFields(const ClubInfoFields& fields) {
   closeopt_->button(fields.cnthndl == 1 ? 1 : 0)->setChecked(true);
   // Without dial-up networking no connection type is shown as chosen.
   ClearConnectionType();
-  const net::QuoteService service = QuoteServiceSetting();
+  const QuoteService service = QuoteServiceSetting();
   quotehost_->setText(QString::fromStdString(service.host));
   quoteurl_->setText(QString::fromStdString(service.url_template));
   const bool first_set_up = fields.startunit.has_value();
@@ -437,7 +437,7 @@ void SpecialPage::AfterReplacement() {
 }
 
 void SpecialPage::checkbooksClick() {
-  std::vector<BooksBreach> breaches = CheckBooks(club_);
+  std::vector<BooksBreach> breaches = books_.CheckBooks();
   if (breaches.empty()) {
     club_.Ui().ShowInformation("The books hold.");
     return;
@@ -446,9 +446,9 @@ void SpecialPage::checkbooksClick() {
   for (const BooksBreach& breach : breaches) listing += breach.text + "\n" + breach.mend_text + "\n";
   const std::string count = std::to_string(breaches.size()) + (breaches.size() == 1 ? " breach" : " breaches");
   if (!club_.Ui().Confirm(count + " of the books:\n\n" + listing + "\nRun the resets and counter raises now?")) return;
-  RepairBooks(books_, breaches);
+  books_.RepairBooks(breaches);
   emit booksRepaired();
-  breaches = CheckBooks(club_);
+  breaches = books_.CheckBooks();
   if (breaches.empty()) {
     club_.Ui().ShowInformation("The books hold.");
   } else {

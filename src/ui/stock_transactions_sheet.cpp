@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "club/dates.h"
+#include "club/failure_log.h"
 #include "ui/command_group.h"
 #include "ui/date_entry.h"
 #include "ui/history_grid.h"
@@ -85,7 +86,8 @@ void StockTransactionsSheet::RefreshGrid() {
   rows_.clear();
   try {
     if (security_) rows_ = ledger_.Grid(*security_, year);
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    LogFailure("Security grid updating failed", error);
     club_.Ui().ShowError("Security grid updating failed");
   }
   QList<QStringList> cells;
@@ -109,19 +111,25 @@ void StockTransactionsSheet::AfterPosting() {
 
 void StockTransactionsSheet::stockselectClick(ledger::StockEntry choice) {
   if (!security_) return;
-  if (books_.Settle(ledger_.Enter(*security_, choice, divcal_.Date()))) AfterPosting();
+  if (books_.Perform([&] { return ledger_.Enter(*security_, choice, divcal_.Date()); })) {
+    AfterPosting();
+  }
 }
 
 void StockTransactionsSheet::changeClick(ledger::CorporateChange choice) {
   if (!security_) return;
-  if (books_.Settle(books_.Changes().Enter(*security_, choice, divcal_.Date()))) AfterPosting();
+  if (books_.Perform([&] { return books_.Changes().Enter(*security_, choice, divcal_.Date()); })) {
+    AfterPosting();
+  }
 }
 
 void StockTransactionsSheet::stockgridDblClick() {
   const std::optional<std::int32_t> stranid = SelectedRecord();
   if (!security_ || !stranid) return;
   const int row = grid_->Table()->currentRow();
-  if (!books_.Settle(ledger_.ChangeRecord(*security_, *stranid))) return;
+  if (!books_.Perform([&] { return ledger_.ChangeRecord(*security_, *stranid); })) {
+    return;
+  }
   AfterPosting();
   if (row < grid_->Table()->rowCount()) grid_->Table()->selectRow(row);
 }
@@ -129,7 +137,9 @@ void StockTransactionsSheet::stockgridDblClick() {
 void StockTransactionsSheet::deletestockClick() {
   const std::optional<std::int32_t> stranid = SelectedRecord();
   if (!security_ || !stranid) return;
-  if (books_.Settle(ledger_.DeleteRecord(*security_, *stranid, force_deletes_()))) AfterPosting();
+  if (books_.Perform([&] { return ledger_.DeleteRecord(*security_, *stranid, force_deletes_()); })) {
+    AfterPosting();
+  }
 }
 
 }  // namespace pellmark::ui

@@ -36,7 +36,7 @@ TInternetform::TInternetform(QWidget* parent) : QDialog(parent) {
   layout->addLayout(ButtonRow({ok_, abort_}));
 }
 
-void TInternetform::Run(net::InternetForm& form) {
+void TInternetform::Run(InternetForm& form) {
   form_ = &form;
   form.OnChange = [this](bool) { Refresh(); };
   Refresh();
@@ -50,7 +50,7 @@ void TInternetform::Refresh() {
   status_->setText(FromCore(form_->Status()));
   ok_->setEnabled(form_->ConnectEnabled());
   if (form_->Closed() && isVisible()) {
-    done(form_->Result() == net::InternetResult::kDone ? QDialog::Accepted : QDialog::Rejected);
+    done(form_->Result() == InternetResult::kDone ? QDialog::Accepted : QDialog::Rejected);
   }
 }
 

@@ -5,26 +5,26 @@
 // and the progress parentheses.
 //
 //   TInternetform dialog(window);
-//   net::FetchOnlineQuotes(club, club.Ui(), book, service, dialog);   // runs it modal
+//   books.FetchQuotes(service, dialog);   // runs it modal
 #pragma once
 
 #include <QDialog>
 
-#include "net/online_quotes.h"
+#include "forms/internet_form.h"
 
 class QLabel;
 class QPushButton;
 
 namespace pellmark::ui {
 
-class TInternetform : public QDialog, public net::ConnectionDialog {
+class TInternetform : public QDialog, public ConnectionDialog {
   Q_OBJECT
 
  public:
   explicit TInternetform(QWidget* parent = nullptr);
 
   // Shows the prepared form modal until it closes, done or aborted.
-  void Run(net::InternetForm& form) override;
+  void Run(InternetForm& form) override;
 
  public slots:
   void reject() override;
@@ -36,7 +36,7 @@ class TInternetform : public QDialog, public net::ConnectionDialog {
  private:
   void Refresh();
 
-  net::InternetForm* form_ = nullptr;
+  InternetForm* form_ = nullptr;
   QLabel* title_;
   QLabel* status_;
   QPushButton* ok_;

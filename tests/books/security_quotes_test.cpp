@@ -55,6 +55,8 @@ TEST_F(SecurityQuotesTest, AQuoteIsANewPriceWithoutDialog) {
   EXPECT_EQ(crane->pricec, 7.75);
   EXPECT_EQ(crane->pricedate, Day(2026, 12, 4));
   EXPECT_EQ(books.Prices().PriceRows("Crane Co", std::nullopt).size(), 1u);
+  EXPECT_THAT(quotes.Entered(), ElementsAre(EnteredQuote{"Crane Co", "crn", Day(2026, 12, 4), 7.5},
+                                            EnteredQuote{"Crane Co", "crn", Day(2026, 12, 4), 7.75}));
   EXPECT_THAT(ui.Messages(), IsEmpty());
 }
 
@@ -64,6 +66,7 @@ TEST_F(SecurityQuotesTest, ASecurityHiddenOrRenamedMeanwhileTakesNoPrice) {
   quotes.EnterPrice({"Gone Ltd", "GONE"}, Day(2026, 12, 4), 12);
   EXPECT_TRUE(books.Prices().PriceRows("Acme Corp", std::nullopt).empty());
   EXPECT_EQ(books.Securities().Find("Acme Corp")->pricec, 0);
+  EXPECT_THAT(quotes.Entered(), IsEmpty());
 }
 
 }  // namespace

@@ -166,7 +166,7 @@ TEST_F(AccountTest, PostingsOfOtherLedgersAreProtectedUnlessForced) {
   dues.catid = 1;
   dues.updateloc = Code(AccountOrigin::Member);
   TAccountRec cash = Account("Cash");
-  accounts.PostAccountTransaction(cash.actid, PostMode::NewOnAccount, dues, nullptr, kApply);
+  ASSERT_TRUE(accounts.PostAccountTransaction(cash.actid, PostMode::NewOnAccount, dues, nullptr, kApply));
   EXPECT_EQ(Account("Cash").bal, 250);
 
   EXPECT_FALSE(accounts.DeleteTransaction("Cash", 0, false));

@@ -63,8 +63,8 @@ class AccountsPageTest : public ClubWindowTest {
     deposit.xferact = -1;
     deposit.typ = Code(AccountTranKind::Deposit);
     deposit.updateloc = Code(AccountOrigin::Member);
-    accounts.PostAccountTransaction(accounts.Find("Cash")->actid, ledger::PostMode::NewOnAccount, deposit, nullptr,
-                                    ledger::kApply);
+    ASSERT_TRUE(accounts.PostAccountTransaction(accounts.Find("Cash")->actid, ledger::PostMode::NewOnAccount,
+                                                deposit, nullptr, ledger::kApply));
   }
 };
 

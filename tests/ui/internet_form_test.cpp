@@ -8,6 +8,7 @@
 
 #include <fstream>
 
+#include "books/http_line.h"
 #include "net/http_peer.h"
 #include "support/temp_folder.h"
 #include "ui/qt_interaction.h"
@@ -20,7 +21,7 @@ namespace {
 
 using pellmark::testing::HttpPeer;
 
-constexpr net::HttpTimeouts kLongWaits{std::chrono::milliseconds(60'000), std::chrono::milliseconds(60'000)};
+constexpr ConnectionWaits kLongWaits{std::chrono::milliseconds(60'000), std::chrono::milliseconds(60'000)};
 
 // Runs `step` once the dialog's window is up and its event loop turns.
 void WhenShown(TInternetform& dialog, std::function<void()> step) {
@@ -34,13 +35,14 @@ class InternetFormWindow : public ::testing::Test {
   testing::TempFolder folder;
   QtInteraction ui{nullptr};
   TClubInfoRec info;
+  HttpLine line{kLongWaits};
 };
 
 TEST_F(InternetFormWindow, ConnectFetchesTheQuotesAndCloses) {
   const std::filesystem::path reply = folder.Path() / "reply.txt";
   std::ofstream(reply, std::ios::binary) << "\"IBM\",123.25,\"12/4/2026\"\r\n";
   HttpPeer server = HttpPeer::Server(folder.Path(), {"/q=body:" + reply.string()});
-  net::InternetForm form(ui, kLongWaits);
+  InternetForm form(ui, line);
   form.PrepareForQuotes(server.Url("/q"), info);
   form.Show();
   TInternetform dialog;
@@ -53,7 +55,7 @@ TEST_F(InternetFormWindow, ConnectFetchesTheQuotesAndCloses) {
   EXPECT_EQ(status_at_open, QStringLiteral("Press CONNECT Button to begin"));
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Internet Connection Status"));
   EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("title"))->text(), QStringLiteral("Getting Online Quotes"));
-  EXPECT_EQ(form.Result(), net::InternetResult::kDone);
+  EXPECT_EQ(form.Result(), InternetResult::kDone);
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(form.Reply(), "\"IBM\",123.25,\"12/4/2026\"\r\n");
@@ -61,7 +63,7 @@ TEST_F(InternetFormWindow, ConnectFetchesTheQuotesAndCloses) {
 
 TEST_F(InternetFormWindow, AbortStopsAFetchThatWaitsForever) {
   HttpPeer server = HttpPeer::Server(folder.Path(), {"/q=silent"});
-  net::InternetForm form(ui, kLongWaits);
+  InternetForm form(ui, line);
   form.PrepareForQuotes(server.Url("/q"), info);
   form.Show();
   TInternetform dialog;
@@ -75,19 +77,19 @@ TEST_F(InternetFormWindow, AbortStopsAFetchThatWaitsForever) {
   });
   dialog.Run(form);
   EXPECT_TRUE(connect_disabled_while_waiting);
-  EXPECT_EQ(form.Result(), net::InternetResult::kAborted);
+  EXPECT_EQ(form.Result(), InternetResult::kAborted);
   EXPECT_EQ(dialog.result(), QDialog::Rejected);
   EXPECT_FALSE(dialog.isVisible());
 }
 
 TEST_F(InternetFormWindow, EscapeBeforeConnectAborts) {
-  net::InternetForm form(ui);
+  InternetForm form(ui, line);
   form.PrepareForQuotes("http://127.0.0.1:9/q", info);
   form.Show();
   TInternetform dialog;
   WhenShown(dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); });
   dialog.Run(form);
-  EXPECT_EQ(form.Result(), net::InternetResult::kAborted);
+  EXPECT_EQ(form.Result(), InternetResult::kAborted);
   EXPECT_FALSE(dialog.isVisible());
 }
 

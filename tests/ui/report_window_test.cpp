@@ -19,7 +19,7 @@
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
 #include "ui/pellmark_window.h"
-#include "ui/qt_page_device.h"
+#include "qtpage/qt_page_device.h"
 #include "ui/report_dialogs.h"
 #include "ui/report_window.h"
 #include "ui/reports_page.h"
@@ -46,11 +46,11 @@ valuation::Statement TwoMemberStatement() {
 // The reports' fonts must be the metric-compatible families, or page breaks
 // and column widths would differ from machine to machine.
 TEST(ReportFontsTest, ArialAndCourierNewAreTheLiberationFamilies) {
-  EXPECT_EQ(QFontInfo(ReportQFont({"Arial", 10}, 300, 96)).family(), QStringLiteral("Liberation Sans"));
-  EXPECT_EQ(QFontInfo(ReportQFont({"Courier New", 10}, 300, 96)).family(), QStringLiteral("Liberation Mono"));
+  EXPECT_EQ(QFontInfo(qtpage::ReportQFont({"Arial", 10}, 300, 96)).family(), QStringLiteral("Liberation Sans"));
+  EXPECT_EQ(QFontInfo(qtpage::ReportQFont({"Courier New", 10}, 300, 96)).family(), QStringLiteral("Liberation Mono"));
   // 10 pt at 300 dpi is an em of 42 whole pixels; Liberation Sans's "9" is
   // 1139/2048 of it (23.4) and Liberation Mono's characters 1229/2048 (25.2).
-  QtPageDevice device(reports::FallbackGeometry(reports::Orientation::kPortrait));
+  qtpage::QtPageDevice device(reports::FallbackGeometry(reports::Orientation::kPortrait));
   EXPECT_EQ(device.TextWidth({"Arial", 10}, "9"), 23);
   EXPECT_EQ(device.TextWidth({"Courier New", 10}, "9999"), 101);
 }

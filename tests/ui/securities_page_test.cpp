@@ -18,7 +18,7 @@
 #include "club/record_layout.h"
 #include "forms/entry_dialog.h"
 #include "net/http_peer.h"
-#include "net/online_quotes.h"
+#include "forms/internet_form.h"
 #include "securities/price_ledger.h"
 #include "securities/security_records.h"
 #include "ui/quote_service_setting.h"
@@ -195,10 +195,10 @@ TEST_F(SecuritiesPageTest, OnlineEntersTheQuotesOfTheServiceInTheSettings) {
   SaveQuoteServiceSetting({.host = server.HostPort()});
   bool online_disabled_while_connecting = false;
   std::string title;
-  window->findChild<SecuritiesPage*>()->SetConnectionRunner([&](net::InternetForm& form) {
+  window->findChild<SecuritiesPage*>()->SetConnectionRunner([&](InternetForm& form) {
     online_disabled_while_connecting = !Find<QAbstractButton>(*window, "onlinequote")->isEnabled();
     title = form.Title();
-    net::ConnectOnce().Run(form);
+    ConnectOnce().Run(form);
   });
   Select(QStringLiteral("Acme Corp"));
   EXPECT_EQ(Find<QAbstractButton>(*window, "onlinequote")->toolTip(), QStringLiteral("Prices from Internet"));

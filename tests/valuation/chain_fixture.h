@@ -77,8 +77,8 @@ class ValuationChain : public testing::TradeFixture {
     tran.typ = Code(kind);
     tran.catid = Code(category);
     tran.desc = "posted";
-    books.Accounts().PostAccountTransaction(Cash().actid, ledger::PostMode::NewOnAccount, tran, nullptr,
-                                            ledger::kApply);
+    EXPECT_TRUE(books.Accounts().PostAccountTransaction(Cash().actid, ledger::PostMode::NewOnAccount, tran, nullptr,
+                                                        ledger::kApply));
     books.Commit();
   }
   valuation::Statement Valued(DayNumber day, bool official = false) {

@@ -56,7 +56,8 @@ class ValuationFixture : public SecurityFixture {
     tran.catid = Code(category);
     tran.desc = "posted";
     const std::int32_t actid = books.Accounts().Find(account)->actid;
-    books.Accounts().PostAccountTransaction(actid, ledger::PostMode::NewOnAccount, tran, nullptr, ledger::kApply);
+    EXPECT_TRUE(
+        books.Accounts().PostAccountTransaction(actid, ledger::PostMode::NewOnAccount, tran, nullptr, ledger::kApply));
     books.Commit();
     return tran;
   }

@@ -12,7 +12,7 @@
 #include "club/clock.h"
 #include "reports/page_printer.h"
 
-namespace pellmark::ui {
+namespace pellmark::qtpage {
 
 // Runs `lay` on a page printer over the Qt device (portrait, the fallback
 // printer's geometry) and writes its pages to `file`; false when the file
@@ -20,4 +20,4 @@ namespace pellmark::ui {
 bool WriteReportPdf(const Clock& clock, const std::filesystem::path& file, const std::string& caption,
                     const std::function<void(reports::TPagePrinter&)>& lay);
 
-}  // namespace pellmark::ui
+}  // namespace pellmark::qtpage

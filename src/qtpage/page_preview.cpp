@@ -1,4 +1,4 @@
-#include "ui/page_preview.h"
+#include "qtpage/page_preview.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -6,9 +6,9 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "ui/qt_page_device.h"
+#include "qtpage/qt_page_device.h"
 
-namespace pellmark::ui {
+namespace pellmark::qtpage {
 
 PagePreview::PagePreview(reports::TPagePrinter& printer, QWidget* parent) : QAbstractScrollArea(parent), printer_(printer) {
   setObjectName(QStringLiteral("lineprinter1"));
@@ -122,4 +122,4 @@ void PagePreview::paintEvent(QPaintEvent*) {
   }
 }
 
-}  // namespace pellmark::ui
+}  // namespace pellmark::qtpage

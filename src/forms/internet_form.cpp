@@ -1,8 +1,8 @@
-#include "net/internet_form.h"
+#include "forms/internet_form.h"
 
 #include <utility>
 
-namespace pellmark::net {
+namespace pellmark {
 namespace {
 
 // The progress wrapping starts again from "()" once the status grows past this.
@@ -10,7 +10,7 @@ constexpr std::size_t kLongestProgress = 49;
 
 }  // namespace
 
-InternetForm::InternetForm(Interaction& ui, HttpTimeouts timeouts) : ui_(ui), timeouts_(timeouts) {}
+InternetForm::InternetForm(Interaction& ui, InternetLine& line) : ui_(ui), line_(line) {}
 
 void InternetForm::PrepareForQuotes(std::string url, const TClubInfoRec& info) {
   task_ = InternetTask::kQuotes;
@@ -38,37 +38,16 @@ void InternetForm::Connect() {
   state_ = ConnectionState::kConnected;
   SetStatus(kTryingQuotes);
 
-  T_HTTP http;
-  http.timeouts = timeouts_;
-  http.URL = url_;
-  if (info_.usepxy) http.Proxy = info_.proxy;
-  http.NoCache = info_.pxycsh;
-  if (info_.usepas) {
-    http.SetBasicAuthentication(info_.user, info_.passwd);
-  } else {
-    http.ClearAuthentication();
-  }
-  http.OnActionDone = [this] { _HTTPActionDone(); };
-  http.OnTrace = [this](std::string_view line) {
-    if (OnTrace) OnTrace(line);
-  };
-  http.KeepGoing = [this] {
-    if (!ui_.KeepResponsive()) Abort();
-    return !abort_requested_;
-  };
-  try {
-    http.Get();
-  } catch (const HttpError& error) {
-    failure_reason_ = error.what();
-    if (result_ == InternetResult::kAborted) return;
+  InternetLine::Reply reply = line_.Fetch(url_, info_, *this);
+  failure_reason_ = std::move(reply.failure_reason);
+  if (result_ == InternetResult::kAborted) return;
+  if (!reply.body) {
     ui_.Beep();
     connect_enabled_ = true;
     SetStatus(kQuotesFailed);
     return;
   }
-  failure_reason_.clear();
-  if (result_ == InternetResult::kAborted) return;
-  reply_ = http.Body();
+  reply_ = std::move(*reply.body);
   result_ = InternetResult::kDone;
   closed_ = true;
   Changed(false);
@@ -84,12 +63,7 @@ void InternetForm::Abort() {
   Changed(false);
 }
 
-void InternetForm::SetStatus(std::string_view text) {
-  status_ = std::string(text);
-  Changed(false);
-}
-
-void InternetForm::_HTTPActionDone() {
+void InternetForm::Progress() {
   if (first_progress_ || status_.size() > kLongestProgress) {
     first_progress_ = false;
     status_ = "()";
@@ -99,8 +73,27 @@ void InternetForm::_HTTPActionDone() {
   Changed(true);
 }
 
+void InternetForm::Trace(std::string_view line) {
+  if (OnTrace) OnTrace(line);
+}
+
+bool InternetForm::KeepGoing() {
+  if (!ui_.KeepResponsive()) Abort();
+  return !abort_requested_;
+}
+
+void InternetForm::SetStatus(std::string_view text) {
+  status_ = std::string(text);
+  Changed(false);
+}
+
 void InternetForm::Changed(bool progress) {
   if (OnChange) OnChange(progress);
 }
 
-}  // namespace pellmark::net
+void ConnectOnce::Run(InternetForm& form) {
+  form.Connect();
+  if (!form.Closed()) form.Abort();
+}
+
+}  // namespace pellmark

@@ -7,9 +7,10 @@
 // Connect again. Abort closes it with result 7, also while a fetch runs.
 //
 // This platform has no dial-up networking: every connection type takes the
-// local network, so the dialog never dials and never hangs up.
+// local network, so the dialog never dials and never hangs up. The line itself
+// (HTTP with the club's proxy and authentication) is given by the books.
 //
-//   InternetForm form(ui);
+//   InternetForm form(ui, line);
 //   form.PrepareForQuotes(url, club.Info());
 //   form.Show();
 //   form.Connect();                    // the dialog's "Connect"
@@ -17,14 +18,14 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "club/interaction.h"
 #include "club/records.h"
-#include "net/http_client.h"
 
-namespace pellmark::net {
+namespace pellmark {
 
 enum class InternetTask { kQuotes = 1, kReports = 2, kSupportMail = 3 };
 enum class ConnectionState { kNotConnected = -1, kConnected = 1, kAborted = 2 };
@@ -35,10 +36,34 @@ inline constexpr std::string_view kPressConnect = "Press CONNECT Button to begin
 inline constexpr std::string_view kTryingQuotes = "Trying to get quotes from the internet";
 inline constexpr std::string_view kQuotesFailed = "Could not get Quotes from internet";
 
-class InternetForm {
+// What a fetch tells the form while it runs.
+class LineEvents {
+ public:
+  virtual ~LineEvents() = default;
+  // A part of the reply arrived.
+  virtual void Progress() = 0;
+  // A diagnostic line (what was sent, what came back, why it failed).
+  virtual void Trace(std::string_view line) = 0;
+  // Asked every few milliseconds while waiting; false stops the fetch.
+  virtual bool KeepGoing() = 0;
+};
+
+// The line the form connects through.
+class InternetLine {
+ public:
+  struct Reply {
+    std::optional<std::string> body;  // none when the fetch failed or was stopped
+    std::string failure_reason;       // why, for the trace
+  };
+  virtual ~InternetLine() = default;
+  // The reply at `url`, fetched with the internet settings of `info`.
+  virtual Reply Fetch(const std::string& url, const TClubInfoRec& info, LineEvents& events) = 0;
+};
+
+class InternetForm : private LineEvents {
  public:
   // `ui` beeps and keeps the window responsive while the fetch waits.
-  explicit InternetForm(Interaction& ui, HttpTimeouts timeouts = {});
+  InternetForm(Interaction& ui, InternetLine& line);
 
   // The quotes task: the URL and a copy of the club's internet settings.
   void PrepareForQuotes(std::string url, const TClubInfoRec& info);
@@ -65,16 +90,18 @@ class InternetForm {
   // Called after every change of what the dialog shows; `progress` tells a
   // progress event (the status in growing parentheses) from a new status line.
   std::function<void(bool progress)> OnChange;
-  // Diagnostic lines of the HTTP client.
+  // Diagnostic lines of the line.
   std::function<void(std::string_view)> OnTrace;
 
  private:
+  void Progress() override;
+  void Trace(std::string_view line) override;
+  bool KeepGoing() override;
   void SetStatus(std::string_view text);
-  void _HTTPActionDone();
   void Changed(bool progress);
 
   Interaction& ui_;
-  HttpTimeouts timeouts_;
+  InternetLine& line_;
   InternetTask task_ = InternetTask::kQuotes;
   std::string url_;
   TClubInfoRec info_;
@@ -90,4 +117,18 @@ class InternetForm {
   std::string failure_reason_;
 };
 
-}  // namespace pellmark::net
+// Shows the connection dialog, prepared for its task, until it closes: done or aborted.
+class ConnectionDialog {
+ public:
+  virtual ~ConnectionDialog() = default;
+  virtual void Run(InternetForm& form) = 0;
+};
+
+// The dialog without a window, for the command line: Connect is pressed once,
+// and a failed connection closes the dialog as by Abort.
+class ConnectOnce : public ConnectionDialog {
+ public:
+  void Run(InternetForm& form) override;
+};
+
+}  // namespace pellmark

@@ -1,4 +1,4 @@
-#include "ui/qt_page_device.h"
+#include "qtpage/qt_page_device.h"
 
 #include <QPageSize>
 #include <QPainter>
@@ -13,7 +13,7 @@
 
 #include "club/text_encoding.h"
 
-namespace pellmark::ui {
+namespace pellmark::qtpage {
 
 namespace {
 
@@ -225,4 +225,4 @@ void QtPrintJob::AbortDocument() {
 
 bool QtPrintJob::Printing() const { return painter_ && painter_->isActive(); }
 
-}  // namespace pellmark::ui
+}  // namespace pellmark::qtpage

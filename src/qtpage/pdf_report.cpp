@@ -1,8 +1,8 @@
-#include "ui/pdf_report.h"
+#include "qtpage/pdf_report.h"
 
-#include "ui/qt_page_device.h"
+#include "qtpage/qt_page_device.h"
 
-namespace pellmark::ui {
+namespace pellmark::qtpage {
 
 bool WriteReportPdf(const Clock& clock, const std::filesystem::path& file, const std::string& caption,
                     const std::function<void(reports::TPagePrinter&)>& lay) {
@@ -15,4 +15,4 @@ bool WriteReportPdf(const Clock& clock, const std::filesystem::path& file, const
   });
 }
 
-}  // namespace pellmark::ui
+}  // namespace pellmark::qtpage

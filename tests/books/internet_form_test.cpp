@@ -1,15 +1,16 @@
-#include "net/internet_form.h"
+#include "forms/internet_form.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
 
+#include "books/http_line.h"
 #include "net/http_peer.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
 
-namespace pellmark::net {
+namespace pellmark {
 namespace {
 
 using ::testing::Contains;
@@ -22,7 +23,7 @@ using pellmark::testing::ScriptedInteraction;
 using pellmark::testing::TempFolder;
 
 constexpr char kReply[] = "\"IBM\",123.25,\"12/4/2026\"\r\n";
-constexpr HttpTimeouts kShortWaits{std::chrono::milliseconds(2000), std::chrono::milliseconds(1000)};
+constexpr ConnectionWaits kShortWaits{std::chrono::milliseconds(2000), std::chrono::milliseconds(1000)};
 
 // The port of a window whose Abort button is pressed while the fetch waits.
 class AbortingInteraction : public ScriptedInteraction {
@@ -54,12 +55,13 @@ class InternetFormTest : public ::testing::Test {
 
   TempFolder folder;
   ScriptedInteraction ui;
+  HttpLine line{kShortWaits};
   TClubInfoRec info;
   std::vector<std::string> statuses;
 };
 
 TEST_F(InternetFormTest, OpensAskingForConnect) {
-  InternetForm form(ui);
+  InternetForm form(ui, line);
   Open(form, "http://127.0.0.1:9/q");
   EXPECT_EQ(form.Title(), "Getting Online Quotes");
   EXPECT_EQ(form.Status(), "Press CONNECT Button to begin");
@@ -77,7 +79,7 @@ TEST_F(InternetFormTest, OnTheLocalNetworkConnectFetchesAtOnceAndCloses) {
     info.contyp = contyp;
     info.cnthndl = 0;  // hang up at once, were there a line to hang up
     statuses.clear();
-    InternetForm form(ui, kShortWaits);
+    InternetForm form(ui, line);
     Open(form, server.Url("/q"));
     form.Connect();
     EXPECT_EQ(form.Result(), InternetResult::kDone);
@@ -94,7 +96,7 @@ TEST_F(InternetFormTest, OnTheLocalNetworkConnectFetchesAtOnceAndCloses) {
 
 TEST_F(InternetFormTest, ProgressWrapsTheStatusAndStartsAgainPast49Characters) {
   HttpPeer server = HttpPeer::Server(folder.Path(), {"/q=big:2000000"});
-  InternetForm form(ui, kShortWaits);
+  InternetForm form(ui, line);
   form.PrepareForQuotes(server.Url("/q"), info);
   std::vector<std::string> shown;
   form.OnChange = [&](bool progress) {
@@ -113,7 +115,7 @@ TEST_F(InternetFormTest, ProgressWrapsTheStatusAndStartsAgainPast49Characters) {
 
 TEST_F(InternetFormTest, AFailedFetchBeepsSaysSoAndOffersConnectAgain) {
   HttpPeer server = HttpPeer::Server(folder.Path(), {"/q=status:404"});
-  InternetForm form(ui, kShortWaits);
+  InternetForm form(ui, line);
   Open(form, server.Url("/q"));
   form.Connect();
   EXPECT_EQ(form.Status(), "Could not get Quotes from internet");
@@ -131,7 +133,7 @@ TEST_F(InternetFormTest, AFailedFetchBeepsSaysSoAndOffersConnectAgain) {
 
 TEST_F(InternetFormTest, AServerThatNeverAnswersEndsInTheFailureStatus) {
   HttpPeer server = HttpPeer::Server(folder.Path(), {"/q=silent"});
-  InternetForm form(ui, kShortWaits);
+  InternetForm form(ui, line);
   Open(form, server.Url("/q"));
   form.Connect();
   EXPECT_EQ(form.Status(), "Could not get Quotes from internet");
@@ -141,7 +143,8 @@ TEST_F(InternetFormTest, AServerThatNeverAnswersEndsInTheFailureStatus) {
 TEST_F(InternetFormTest, AbortWhileTheFetchWaitsClosesWithResult7) {
   HttpPeer server = HttpPeer::Server(folder.Path(), {"/q=silent"});
   AbortingInteraction aborting;
-  InternetForm form(aborting, {std::chrono::milliseconds(60'000), std::chrono::milliseconds(60'000)});
+  HttpLine patient({std::chrono::milliseconds(60'000), std::chrono::milliseconds(60'000)});
+  InternetForm form(aborting, patient);
   aborting.form = &form;
   Open(form, server.Url("/q"));
   form.Connect();
@@ -162,7 +165,7 @@ TEST_F(InternetFormTest, TheClubSettingsChooseProxyCacheAndAuthentication) {
   info.passwd = "secret";
 
   info.usepxy = info.pxycsh = info.usepas = false;
-  InternetForm direct(ui, kShortWaits);
+  InternetForm direct(ui, line);
   Open(direct, server.Url("/q"));
   direct.Connect();
   ASSERT_EQ(direct.Result(), InternetResult::kDone);
@@ -170,7 +173,7 @@ TEST_F(InternetFormTest, TheClubSettingsChooseProxyCacheAndAuthentication) {
   EXPECT_EQ(server.Requests().back(), "GET /q HTTP/1.0\r\nHost: " + server.HostPort() + "\r\n\r\n");
 
   info.usepxy = info.pxycsh = info.usepas = true;
-  InternetForm proxied(ui, kShortWaits);
+  InternetForm proxied(ui, line);
   Open(proxied, server.Url("/q"));
   proxied.Connect();
   ASSERT_EQ(proxied.Result(), InternetResult::kDone);
@@ -180,4 +183,4 @@ TEST_F(InternetFormTest, TheClubSettingsChooseProxyCacheAndAuthentication) {
 }
 
 }  // namespace
-}  // namespace pellmark::net
+}  // namespace pellmark

@@ -27,7 +27,7 @@
 class QPainter;
 class QPrinter;
 
-namespace pellmark::ui {
+namespace pellmark::qtpage {
 
 // The installed family that stands for a report's font name: "Arial" is
 // "Liberation Sans", "Courier New" "Liberation Mono"; other names are kept.
@@ -110,4 +110,4 @@ class QtPrintJob : public reports::PrintJob {
   std::unique_ptr<QPainter> painter_;
 };
 
-}  // namespace pellmark::ui
+}  // namespace pellmark::qtpage

@@ -8,7 +8,7 @@
 
 #include "reports/page_printer.h"
 
-namespace pellmark::ui {
+namespace pellmark::qtpage {
 
 class PagePreview : public QAbstractScrollArea {
   Q_OBJECT
@@ -31,4 +31,4 @@ class PagePreview : public QAbstractScrollArea {
   reports::TPagePrinter& printer_;
 };
 
-}  // namespace pellmark::ui
+}  // namespace pellmark::qtpage

@@ -1,0 +1,71 @@
+#include "ui/window_grab.h"
+
+#include <QApplication>
+#include <QTextStream>
+#include <algorithm>
+#include <memory>
+
+#include "forms/main_tabs.h"
+#include "reports/valuation_statement.h"
+#include "ui/pellmark_window.h"
+#include "ui/qt_interaction.h"
+#include "ui/report_window.h"
+
+namespace pellmark::ui {
+
+// Lays the window out at 1280x800 without putting it on screen and saves a
+// picture of it; for the README's pictures and for checking the look.
+int GrabWindow(TPellmark& window, const QString& file, const QString& tab_name) {
+  const auto& captions = MainTabCaptions();
+  if (!tab_name.isEmpty()) {
+    auto caption = std::find(captions.begin(), captions.end(), tab_name.toStdString());
+    if (caption == captions.end()) {
+      QTextStream(stderr) << "Unknown tab " << tab_name << "\n";
+      return 2;
+    }
+    if (!window.ChooseTab(static_cast<MainTab>(caption - captions.begin()))) return 1;
+  }
+  window.setAttribute(Qt::WA_DontShowOnScreen);
+  window.resize(1280, 800);
+  window.show();
+  QApplication::processEvents();
+  if (!window.grab().save(file)) {
+    QTextStream(stderr) << "Cannot write " << file << "\n";
+    return 3;
+  }
+  window.close();
+  return 0;
+}
+
+// Lays a statement file out in the report window at 1000x800 and saves a
+// picture of one page; for the README and for checking the layout.
+int GrabReport(const QString& statement, const QString& file, int page, const std::filesystem::path& club,
+               QtInteraction& ui, const Clock& clock) {
+  std::unique_ptr<reports::ValuationStatementReport> report;
+  try {
+    report = reports::LoadValuationStatement(statement.toStdString(), club);
+  } catch (const std::exception& error) {
+    ui.ShowError(error.what());
+    return 3;
+  }
+  TReportWindow window(ui, clock, ReadPageMargins());
+  window.SetReport(std::move(report));
+  window.setAttribute(Qt::WA_DontShowOnScreen);
+  window.resize(1000, 800);
+  window.show();
+  QApplication::processEvents();
+  if (!window.GenerateReport()) return 3;
+  if (page < 1 || page > window.Printer().PageCount()) {
+    QTextStream(stderr) << "The report has " << window.Printer().PageCount() << " pages\n";
+    return 2;
+  }
+  window.ShowPage(page);
+  QApplication::processEvents();
+  if (!window.grab().save(file)) {
+    QTextStream(stderr) << "Cannot write " << file << "\n";
+    return 3;
+  }
+  return 0;
+}
+
+}  // namespace pellmark::ui
