@@ -33,6 +33,8 @@ std::optional<std::size_t> MatchSymbol(const std::string& symbol, const std::vec
 
 PriceImportReading ReadPriceImport(std::string_view text, const std::vector<std::string>& symbols, DayNumber today) {
   PriceImportReading reading;
+  // A file saved as UTF-8 by some editors begins with a byte-order mark, which is no part of the first symbol.
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
@@ -50,7 +52,7 @@ PriceImportReading ReadPriceImport(std::string_view text, const std::vector<std:
     const std::optional<DayNumber> date =
         fields.size() < 3 ? std::nullopt : ParseImportDate(fields[2], today);
     // A negative price is a slip the price dialog refuses too.
-    if (!price || *price < 0 || *price > kLargestAmount || !date) {
+    if (!price || !PriceInRange(*price) || !date) {
       reading.stopped_at_bad_line = true;
       break;
     }
