@@ -183,7 +183,8 @@ std::vector<std::string> ApplyCommitRecord(store::FileLayer& files, const fs::pa
   if (!record) return {};
   auto unrecoverable = [&](const std::string& problem) {
     return UnrecoverableCommit("The changes left by a program that ended without closing the club could not be "
-                               "recovered (" + problem + "); they were left in " + working_folder.string() + ".");
+                               "recovered (" + problem + "); they were left in " + working_folder.string() + ". " +
+                               kPendingChangesAdvice);
   };
   // Every store is checked before any is joined: the club takes the whole commit or none of it.
   for (const StoreCommit& store : record->stores) {
@@ -198,6 +199,26 @@ std::vector<std::string> ApplyCommitRecord(store::FileLayer& files, const fs::pa
   if (record->info) store::SaveFileAtomically(files, club_folder / kClubInfoFileName, *record->info);
   for (const char* slot : kCommitSlotNames) files.Remove(working_folder / slot);
   return joined;
+}
+
+std::optional<fs::path> SetPendingChangesAside(const fs::path& club_folder, const fs::path& working_folder,
+                                               const std::vector<std::string>& keep) {
+  std::error_code error;
+  bool pending = false;
+  for (const char* slot : kCommitSlotNames) pending = pending || fs::exists(working_folder / slot, error);
+  if (!pending) return std::nullopt;
+  fs::path aside;
+  for (int n = 1; aside.empty() || fs::exists(aside, error); ++n) {
+    aside = club_folder / (".pellmark-set-aside-" + std::to_string(n));
+  }
+  fs::create_directory(aside);
+  for (const auto& entry : fs::directory_iterator(working_folder)) {
+    const std::string name = entry.path().filename().string();
+    if (std::find(keep.begin(), keep.end(), name) == keep.end() && entry.is_regular_file()) {
+      fs::rename(entry.path(), aside / name);
+    }
+  }
+  return aside;
 }
 
 void RemoveStrayFiles(const fs::path& club_folder, const fs::path& working_folder,
