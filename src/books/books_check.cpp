@@ -7,11 +7,13 @@
 #include <utility>
 
 #include "cash/account_posting.h"
+#include "club/dates.h"
 #include "club/keys.h"
 #include "club/number_format.h"
 #include "club/record_kinds.h"
 #include "club/unit_values.h"
 #include "members/member_posting.h"
+#include "valuation/statement_file.h"
 
 namespace pellmark {
 namespace {
@@ -36,6 +38,7 @@ class Checker {
     CheckMembers();
     CheckLinks();
     CheckUnitCounter();
+    CheckStatements();
     return std::move(breaches_);
   }
 
@@ -223,6 +226,18 @@ class Checker {
     std::vector<std::int32_t> ids;
     club_.unitfile.ForEach("", [&](const TUnitValueRec& unit) { ids.push_back(unit.unitid); });
     CheckIds(ids, "The club", club_.Info().unitind, "valuation counter");
+  }
+
+  // Every valuation after the club's starting unit value wrote its statement file.
+  void CheckStatements() {
+    bool starting = true;
+    club_.unitfile.ForEach("", [&](const TUnitValueRec& unit) {
+      if (std::exchange(starting, false)) return;
+      const std::string name = valuation::StatementFileName(unit.date);
+      if (club_.Files().Exists(club_.Folder() / name)) return;
+      AddUnmendable(fmt::format("The valuation of {} (id {}): its statement {} is missing.", FormatDate(unit.date),
+                                unit.unitid, name));
+    });
   }
 
   ClubSession& club_;
