@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "cash/account_posting.h"
+#include "club/dates.h"
 #include "club/keys.h"
 #include "club/number_format.h"
 #include "club/record_kinds.h"

@@ -62,10 +62,11 @@ void PrintInfo(CliContext& context) {
   });
 }
 
-void OpenAndClose(CliContext& context, bool create_missing) {
+void OpenAndClose(CliContext& context, bool create_missing, bool discard_pending) {
   RequireClubFolder(context);
   Books books(context.club_folder, *context.ui, *context.clock);
   books.Club().SetCreateMissingStores(create_missing);
+  books.Club().SetDiscardPending(discard_pending);
   books.Open();
   books.Close();
 }
@@ -191,7 +192,13 @@ void AddClubCommands(CLI::App& app, CommandList& commands) {
   auto create_missing = std::make_shared<bool>(false);
   open->add_flag("--create-missing", *create_missing,
                  "Create a missing store file empty instead of refusing to open (after a loss with no backup)");
-  commands.push_back({open, [create_missing](CliContext& context) { OpenAndClose(context, *create_missing); }});
+  auto discard_pending = std::make_shared<bool>(false);
+  open->add_flag("--discard-pending", *discard_pending,
+                 "Set aside the changes a program left without closing the club (when they cannot be recovered) and "
+                 "open the club as of its last whole commit");
+  commands.push_back({open, [create_missing, discard_pending](CliContext& context) {
+                        OpenAndClose(context, *create_missing, *discard_pending);
+                      }});
 
   auto init_options = std::make_shared<InitOptions>();
   auto* init = app.add_subcommand("init", "Set up a new club in the club folder");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "club/money.h"
 #include "club/number_format.h"
 
 namespace pellmark::cli {
@@ -32,7 +33,7 @@ std::size_t DisplayWidth(const std::string& utf8) {
 }
 
 Cell TextCell(const std::string& utf8) { return {utf8, utf8}; }
-Cell MoneyCell(double amount) { return {FormatMoney(amount), Rounded(amount, 2)}; }
+Cell MoneyCell(double amount) { return {FormatMoney(amount), RoundCents(amount)}; }
 Cell UnitsCell(double units) { return {FormatUnits(units), Rounded(units, 3)}; }
 Cell DateCell(DayNumber date) { return {FormatDate(date), FormatDate(date)}; }
 Cell CountCell(long long count) { return {std::to_string(count), count}; }

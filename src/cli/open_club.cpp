@@ -4,6 +4,8 @@
 #include <array>
 #include <cctype>
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "club/text_encoding.h"
@@ -49,6 +51,11 @@ void WithOpenClub(CliContext& context, const std::function<void(Books&)>& work, 
   RequireClubFolder(context);
   Books books(context.club_folder, ui != nullptr ? *ui : *context.ui, *context.clock);
   books.Open();
+  if (const std::optional<std::string>& damage = books.Club().InfoDamage()) {
+    context.ui->ShowError(*damage);
+    books.Close();
+    throw CommandRefused(*damage);
+  }
   if (!books.Club().InfoExists()) {
     context.ui->ShowError("The club in " + ToWindows1252(context.club_folder.string()) + " has not been set up.");
     books.Close();
@@ -66,6 +73,11 @@ void WithOpenClub(CliContext& context, const std::function<void(Books&)>& work, 
 }
 
 void RefuseIfSetUp(Books& books, Interaction& errors) {
+  if (const std::optional<std::string>& damage = books.Club().InfoDamage()) {
+    errors.ShowError(*damage);
+    books.Close();
+    throw CommandRefused(*damage);
+  }
   if (!books.Club().InfoExists()) return;
   errors.ShowError("The club \"" + books.Club().Info().club + "\" is already set up; change it on the Special page.");
   books.Close();

@@ -20,10 +20,16 @@ namespace fs = std::filesystem;
 constexpr std::string_view kTitle = "pellmark club commit";
 constexpr std::string_view kSlotTitle = "pellmark commit";
 
+// A table rather than a format call per byte: every commit of a session that
+// changed the club information carries its 313 bytes.
 std::string Hex(std::string_view bytes) {
+  constexpr std::string_view kDigits = "0123456789abcdef";
   std::string text;
   text.reserve(bytes.size() * 2);
-  for (unsigned char byte : bytes) text += fmt::format("{:02x}", byte);
+  for (unsigned char byte : bytes) {
+    text += kDigits[byte >> 4];
+    text += kDigits[byte & 0xf];
+  }
   return text;
 }
 
@@ -203,7 +209,8 @@ std::vector<std::string> ApplyCommitRecord(store::FileLayer& files, const fs::pa
   if (!record) return {};
   auto unrecoverable = [&](const std::string& problem) {
     return UnrecoverableCommit("The changes left by a program that ended without closing the club could not be "
-                               "recovered (" + problem + "); they were left in " + working_folder.string() + ".");
+                               "recovered (" + problem + "); they were left in " + working_folder.string() + ". " +
+                               kPendingChangesAdvice);
   };
   // Every store is checked before any is joined: the club takes the whole commit or none of it.
   for (const StoreCommit& store : record->stores) {
@@ -256,6 +263,26 @@ void RemoveCommitSlots(store::FileLayer& files, const fs::path& working_folder, 
   const std::size_t newest = newest_sequence % kCommitSlotNames.size();
   files.Remove(working_folder / kCommitSlotNames[1 - newest]);
   files.Remove(working_folder / kCommitSlotNames[newest]);
+}
+
+std::optional<fs::path> SetPendingChangesAside(const fs::path& club_folder, const fs::path& working_folder,
+                                               const std::vector<std::string>& keep) {
+  std::error_code error;
+  bool pending = false;
+  for (const char* slot : kCommitSlotNames) pending = pending || fs::exists(working_folder / slot, error);
+  if (!pending) return std::nullopt;
+  fs::path aside;
+  for (int n = 1; aside.empty() || fs::exists(aside, error); ++n) {
+    aside = club_folder / (".pellmark-set-aside-" + std::to_string(n));
+  }
+  fs::create_directory(aside);
+  for (const auto& entry : fs::directory_iterator(working_folder)) {
+    const std::string name = entry.path().filename().string();
+    if (std::find(keep.begin(), keep.end(), name) == keep.end() && entry.is_regular_file()) {
+      fs::rename(entry.path(), aside / name);
+    }
+  }
+  return aside;
 }
 
 void RemoveStrayFiles(const fs::path& club_folder, const fs::path& working_folder,

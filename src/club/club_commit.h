@@ -129,6 +129,20 @@ std::vector<FileCommit> PlaceStagedFiles(store::FileLayer& files, const std::fil
 void RemoveCommitSlots(store::FileLayer& files, const std::filesystem::path& working_folder,
                        std::uint64_t newest_sequence);
 
+// What to do about changes a program left that cannot be joined.
+inline constexpr const char* kPendingChangesAdvice =
+    "Restore the club from a backup, or open it as of its last whole commit and set these changes aside with "
+    "\"pellmark-cli open --discard-pending\".";
+
+// When a commit record is pending in `working_folder`, moves its files (every
+// file there but those named in `keep`) into a new folder ".pellmark-set-aside-N"
+// of `club_folder`, so that the club opens as of the changes last joined into
+// its files, and returns that folder; nothing when no record is pending.
+// Throws std::filesystem::filesystem_error.
+std::optional<std::filesystem::path> SetPendingChangesAside(const std::filesystem::path& club_folder,
+                                                            const std::filesystem::path& working_folder,
+                                                            const std::vector<std::string>& keep);
+
 // Removes every file of `working_folder` but those named in `keep`, and the temporary files
 // an interrupted save leaves in `club_folder` ("QDD..." containers, "*.new"
 // files, ".*.open.*" markers).

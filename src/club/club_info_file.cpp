@@ -49,10 +49,9 @@ std::optional<TClubInfoRec> ReadClubInfo(const std::filesystem::path& folder, st
   if (bytes->size() >= TClubInfoRec::kSize) {
     return DecodeRecord<TClubInfoRec>(std::string_view(*bytes).substr(0, TClubInfoRec::kSize));
   }
-  if (bytes->size() >= kOldLayoutSize) return ConvertOldClubInfo(std::string_view(*bytes).substr(0, kOldLayoutSize));
-  if (bytes->size() >= kOldestLayoutSize) {
-    return ConvertOldClubInfo(std::string_view(*bytes).substr(0, kOldestLayoutSize));
-  }
+  // An earlier layout is a file of exactly its length: any other length is a
+  // record cut short, whose missing fields a conversion would fill with zeros.
+  if (bytes->size() == kOldLayoutSize || bytes->size() == kOldestLayoutSize) return ConvertOldClubInfo(*bytes);
   return std::nullopt;
 }
 

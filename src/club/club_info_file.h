@@ -15,8 +15,8 @@ namespace pellmark {
 
 inline constexpr const char* kClubInfoFileName = "clubinfo.qdb";
 
-// The record, or nullopt when the file is missing, unreadable or shorter than the
-// oldest layout. A record of an earlier layout comes back converted with
+// The record, or nullopt when the file is missing, unreadable, or shorter than
+// the record without being exactly one of the earlier layouts. A record of an earlier layout comes back converted with
 // `cnthndl` 255 (member upgrade pending) and, from the oldest layout, `unitkey`
 // -1 (data-format update pending).
 std::optional<TClubInfoRec> ReadClubInfo(const std::filesystem::path& folder,

@@ -76,7 +76,8 @@ void ClubSession::ReportRecovery(const store::RecoveryReport& report) {
     ui_.ShowInformation("Changes to " + file + " left by a program that ended without closing the club have been recovered.");
   } else {
     ui_.ShowError("Changes to " + file + " left by a program that ended without closing the club could not be recovered (" +
-                  report.problem + "); they were left in " + report.marker_file.parent_path().string() + ".");
+                  report.problem + "); they were left in " + report.marker_file.parent_path().string() + ". " +
+                  kPendingChangesAdvice);
   }
 }
 
@@ -96,6 +97,12 @@ void ClubSession::RecoverAndClean() {
   if (ApplyReplacementJournal(files, folder_, WorkingFolder()) && files.Exists(WorkingFolder() / kCreatingMarkerName)) {
     files.Remove(WorkingFolder() / kCreatingMarkerName);
   }
+  if (discard_pending_) {
+    if (std::optional<std::filesystem::path> aside = SetPendingChangesAside(folder_, WorkingFolder(), {kLockFileName})) {
+      ui_.ShowInformation("The changes a program left without closing the club were set aside in " + aside->string() +
+                          "; the club opens as of its last whole commit.");
+    }
+  }
   for (const std::string& joined : ApplyCommitRecord(files, folder_, WorkingFolder())) {
     ui_.ShowInformation("Changes to " + joined +
                         " left by a program that ended without closing the club have been recovered.");
@@ -112,6 +119,16 @@ void ClubSession::RecoverAndClean() {
     // It stays for the next backup, which reports why; no reason to keep the club closed.
   }
   RemoveStrayFiles(folder_, WorkingFolder(), {kLockFileName});
+}
+
+bool ClubSession::HoldsClubRecords() const {
+  // The categories do not count: a reset club keeps the predefined ones.
+  const Stores& s = stores_;
+  for (const store::TQDB* store :
+       {&s.members, &s.memrecs, &s.securities, &s.stkrecs, &s.prices, &s.accounts, &s.actrecs, &s.unitfile}) {
+    if (store->Count() > 0) return true;
+  }
+  return false;
 }
 
 bool ClubSession::UpgradePending() const {
@@ -158,12 +175,17 @@ std::vector<std::int32_t> ClubSession::OpenStores(bool reset) {
   unusable_ = false;
   try {
     RecoverAndClean();
+    info_damage_.reset();
     if (auto info = ReadClubInfo(folder_, Files())) {
       info_ = *info;
       info_exists_ = true;
     } else {
       ResetInfoForFirstSetUp();
       info_exists_ = false;
+      if (Files().Exists(folder_ / kClubInfoFileName)) {
+        info_damage_ = "The club information file " + (folder_ / kClubInfoFileName).string() +
+                       " is damaged. Restore the club from a backup.";
+      }
     }
     committed_info_ = info_;
     committed_info_exists_ = info_exists_;
@@ -181,6 +203,10 @@ std::vector<std::int32_t> ClubSession::OpenStores(bool reset) {
     s.categories.SetFileName(folder_ / "clubcat.qdb");
     s.accounts.SetFileName(folder_ / "clubact.qdb");
     s.unitfile.SetFileName(folder_ / "clubunit.qdb");
+    if (!info_exists_ && !info_damage_ && HoldsClubRecords()) {
+      info_damage_ = "The club information file " + (folder_ / kClubInfoFileName).string() +
+                     " is missing, though the club's stores hold its records. Restore the club from a backup.";
+    }
   } catch (...) {
     for (store::TQDB* store : s.All()) {
       try {
@@ -609,6 +635,8 @@ ClubInfoFields ClubSession::DisplayedClubInfo() const {
 
 Outcome ClubSession::CommitClubInformation(const ClubInfoFields& fields, bool* dialup_choice_cleared) {
   if (dialup_choice_cleared) *dialup_choice_cleared = false;
+  // A new set-up would take over the records of the club whose information was lost.
+  if (info_damage_) return Refuse(ui_, *info_damage_);
   auto refuse = [this](const char* message) { return Refuse(ui_, message); };
   auto year = ParseTrackYear(fields.year);
   if (!year) return refuse("Invalid Track Year");

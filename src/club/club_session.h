@@ -144,6 +144,9 @@ class ClubSession {
 
   // A missing store is created empty by the next OpenClub instead of refused.
   void SetCreateMissingStores(bool create) { create_missing_ = create; }
+  // The next open sets a pending commit aside instead of joining it
+  // (SetPendingChangesAside): the way out of one whose files are damaged.
+  void SetDiscardPending(bool discard) { discard_pending_ = discard; }
 
   // The end of a run: closes the stores and writes the view state (a failure
   // to write it is only a warning).
@@ -178,6 +181,11 @@ class ClubSession {
   DayNumber Today() const { return clock_.Today(); }
 
   bool InfoExists() const { return info_exists_; }
+  // Set when the club information file is damaged, or missing from a club whose
+  // stores hold records: the message names the file and points at the backup.
+  // Such a club is no new club: it opens only to be restored or reset, and its
+  // club information cannot be committed.
+  const std::optional<std::string>& InfoDamage() const { return info_damage_; }
   TClubInfoRec& Info() { return info_; }
   const TClubInfoRec& Info() const { return info_; }
   TViewState& View() { return view_; }
@@ -229,6 +237,7 @@ class ClubSession {
   void RecoverAndClean();
   void PrepareStoreFiles();
   bool UpgradePending() const;
+  bool HoldsClubRecords() const;
   void ReportRecovery(const store::RecoveryReport& report);
   void ResetInfoForFirstSetUp();
   void CreateFirstAccount();
@@ -239,11 +248,13 @@ class ClubSession {
   const Clock& clock_;
   bool open_ = false;
   bool info_exists_ = false;
+  std::optional<std::string> info_damage_;
   bool audit_mode_ = false;
   // A store could not be closed or reopened for a copy: nothing more is committed.
   bool unusable_ = false;
   std::unique_ptr<ClubLock> lock_;
   bool create_missing_ = false;
+  bool discard_pending_ = false;
   // A new club: the creation marker stands until the set-up is committed.
   bool creating_ = false;
   bool creation_finished_ = false;

@@ -16,6 +16,10 @@ double RoundCents(double amount) {
   return rounded == 0 ? 0.0 : rounded;
 }
 
+bool PriceInRange(double price) { return price == 0 || (price >= kSmallestPrice && price <= kLargestAmount); }
+
+bool FigureInRange(double figure) { return std::isfinite(figure) && std::fabs(figure) <= kLargestAmount; }
+
 bool SameMoney(double a, double b) { return RoundCents(a) == RoundCents(b); }
 
 bool IsZeroMoney(double amount) { return RoundCents(amount) == 0; }

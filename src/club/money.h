@@ -19,6 +19,17 @@ namespace pellmark {
 // would join.
 inline constexpr double kLargestAmount = 1e12;
 
+// The smallest price above 0 the program takes: below it an amount would buy
+// more shares than kLargestAmount, and the price would show as $0.00 without
+// being the write-off a price of 0 is.
+inline constexpr double kSmallestPrice = 0.0001;
+
+// The one range of every price the program takes in, typed, imported or quoted:
+// 0 (a write-off), or from kSmallestPrice to kLargestAmount.
+bool PriceInRange(double price);
+// The same for shares and amounts: finite, of a magnitude up to kLargestAmount.
+bool FigureInRange(double figure);
+
 // The amount rounded to whole cents, halves away from zero; never -0.
 double RoundCents(double amount);
 

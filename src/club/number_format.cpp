@@ -3,6 +3,8 @@
 #include <cmath>
 #include <fmt/format.h>
 
+#include "club/money.h"
+
 namespace pellmark {
 namespace {
 
@@ -27,7 +29,9 @@ std::string WithThousands(const std::string& plain) {
 }  // namespace
 
 std::string FormatMoney(double amount) {
-  auto [text, negative] = Magnitude(amount, 2);
+  // Rounded as every money figure is (half a cent away from zero), not as the
+  // nearest binary value prints: 138.975 held as 138.97499... shows $138.98.
+  auto [text, negative] = Magnitude(RoundCents(amount), 2);
   text = "$" + WithThousands(text);
   return negative ? "(" + text + ")" : text;
 }

@@ -38,6 +38,14 @@ class Checker {
     return std::nullopt;
   }
 
+  // A price (Figure above 0, or also 0 when `zero_allowed`) in the one range of prices.
+  std::optional<double> Price(const EntryControl& label, const EntryControl& box, double stored, bool zero_allowed) {
+    std::optional<double> price = Figure(label, box, stored, 0, zero_allowed);
+    if (!price || PriceInRange(*price)) return price;
+    Refuse(label.caption + " " + box.text + " is invalid.");
+    return std::nullopt;
+  }
+
   // The number in `box`, refused with "<label> <text> is invalid." unless it is
   // above `floor` (or at least `floor` when `floor_allowed`).
   std::optional<double> Number(const EntryControl& label, const EntryControl& box, double floor, bool floor_allowed) {
@@ -170,7 +178,11 @@ OkOutcome CheckSecurity(const EntryForm& form, const EntryDialogRequest& request
     rec.amount = *amount;
   }
   if (form.price.visible) {
-    if (auto price = check.Figure(form.pricelabel, form.price, rec.price, 0, false)) rec.price = *price;
+    if (auto price = check.Price(form.pricelabel, form.price, rec.price, false)) rec.price = *price;
+    // The shares the amount buys at the price stay in range too (500 at 0.0001 does).
+    if (rec.price > 0 && !FigureInRange(rec.amount / rec.price)) {
+      check.Refuse(form.pricelabel.caption + " " + form.price.text + " is invalid.");
+    }
   }
   // 4.
   rec.trandate = check.Date(rec.trandate);
@@ -244,9 +256,7 @@ OkOutcome CheckRatio(const EntryForm& form, const EntryDialogRequest& request) {
 OkOutcome CheckPrice(const EntryForm& form, const EntryDialogRequest& request) {
   Checker check(form, request);
   EntryDialogResult result = Started(form, request);
-  if (auto price = check.Figure(form.typelabel, form.amount, result.price.price, 0, true)) {
-    result.price.price = *price;
-  }
+  if (auto price = check.Price(form.typelabel, form.amount, result.price.price, true)) result.price.price = *price;
   result.price.trandate = check.Date(result.price.trandate);
   return check.Finish(std::move(result));
 }

@@ -42,6 +42,10 @@ std::optional<std::string> ReadFraction(std::string_view typed) {
   auto numerator = ParseEntryNumber(numerator_text);
   auto denominator = ParseEntryNumber(denominator_text);
   if (!whole || !numerator || !denominator || *denominator == 0) return std::nullopt;
+  // A mixed number's fraction is a proper one: "30 7/3" is a slip, not 32.33.
+  if (space != std::string::npos && (*numerator < 0 || *denominator < 0 || *numerator >= *denominator)) {
+    return std::nullopt;
+  }
   double value = *whole + *numerator / *denominator;
   if (std::fabs(value) > kLargestEntry) return std::nullopt;
   std::string shown = fmt::format("{:.6f}", value);

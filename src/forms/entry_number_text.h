@@ -29,7 +29,8 @@ std::optional<double> ParseEntryNumber(std::string_view text);
 // A text holding "/" read as a mixed fraction "W N/D" or a fraction "N/D", shown
 // with six decimals of which up to four trailing zeros are removed. Leading blanks
 // count as zeros, blanks inside the denominator are skipped. nullopt when the text
-// has no "/", a part is not a number, or the denominator is zero.
+// has no "/", a part is not a number, the denominator is zero, or the fraction of
+// a mixed number is not a proper one ("30 7/3").
 std::optional<std::string> ReadFraction(std::string_view text);
 
 }  // namespace pellmark

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "club/club_info_file.h"
 #include "club/store_files.h"
@@ -188,8 +189,26 @@ std::string ExportMailLabels(ClubSession& club) {
   return out;
 }
 
+namespace {
+
+// The file is written beside the target and renamed over it: a device, folder
+// or pipe of that name would be replaced by a plain file, so only a plain file
+// (or nothing) may stand there.
+std::optional<std::string> NotAPlainFile(const fs::path& file) {
+  std::error_code error;
+  const fs::file_status status = fs::status(file, error);
+  if (status.type() == fs::file_type::not_found || status.type() == fs::file_type::unknown ||
+      status.type() == fs::file_type::none || fs::is_regular_file(status)) {
+    return std::nullopt;
+  }
+  return ToWindows1252(file.string()) + " is not a regular file; nothing was written.";
+}
+
+}  // namespace
+
 Outcome ExportClubData(ClubSession& club, const fs::path& file) {
   Interaction& ui = club.Ui();
+  if (auto refusal = NotAPlainFile(file)) return Refuse(ui, "Data Export failed\n" + *refusal);
   try {
     BusyGuard busy(ui);
     SaveFileWhole(club.Files(), file, ExportClub(club));
@@ -203,6 +222,7 @@ Outcome ExportClubData(ClubSession& club, const fs::path& file) {
 
 Outcome ExportMailLabelData(ClubSession& club, const fs::path& file) {
   Interaction& ui = club.Ui();
+  if (auto refusal = NotAPlainFile(file)) return Refuse(ui, *refusal);
   try {
     SaveFileWhole(club.Files(), file, ExportMailLabels(club));
   } catch (const std::exception& error) {

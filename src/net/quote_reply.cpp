@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "club/dates.h"
+#include "club/money.h"
 #include "club/number_parse.h"
 #include "net/quote_request.h"
 #include "store/key_order.h"
@@ -22,7 +23,7 @@ std::string Upper(std::string_view text) {
 // security off, which a missing quote must never do.
 std::optional<double> QuotedPrice(std::string_view text) {
   std::optional<double> price = ParseNumber(text);
-  if (!price || *price <= 0) return std::nullopt;
+  if (!price || *price <= 0 || !PriceInRange(*price)) return std::nullopt;
   return price;
 }
 
@@ -62,10 +63,13 @@ MatchReport MatchQuotes(const std::vector<ListedSecurity>& listed, std::string_v
   const std::vector<std::string_view> lines = SplitReplyLines(body);
   MatchReport report;
   std::size_t line = 0;
+  bool asked = false;
   for (std::size_t position = 0; position < listed.size(); ++position) {
     const ListedSecurity& security = listed[position];
     ui.ShowProgress("Quotes", static_cast<int>((position + 1) * 100 / listed.size()));
-    if (!TakesQuotes(security) || line >= lines.size()) continue;
+    if (!TakesQuotes(security)) continue;
+    asked = true;
+    if (line >= lines.size()) continue;
     const std::string symbol = Upper(TrimBlanks(security.symbol));
     const QuoteFields fields = SplitQuoteLine(lines[line]);
     // The whole symbol must agree: a line of "A" is not the quote of "AAPL".
@@ -89,6 +93,13 @@ MatchReport MatchQuotes(const std::vector<ListedSecurity>& listed, std::string_v
     ++line;
   }
   ui.ShowProgress("Quotes", 0);
+  // An empty reply, a web page or other bytes: no line belonged to any
+  // security, which must not pass for a run that found nothing to change.
+  if (asked && line == 0 && !report.stopped) {
+    report.message = kReplyHeldNoQuotes;
+    ui.ShowError(report.message);
+    report.stopped = true;
+  }
   return report;
 }
 

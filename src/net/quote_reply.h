@@ -34,6 +34,9 @@ struct QuoteFields {
 };
 QuoteFields SplitQuoteLine(std::string_view line);
 
+inline constexpr const char* kReplyHeldNoQuotes =
+    "The quote service's reply held no quotes for the listed securities; no prices were entered.";
+
 struct MatchReport {
   int entered = 0;       // prices entered
   bool stopped = false;  // a price or date could not be read; its message was shown
@@ -44,7 +47,9 @@ struct MatchReport {
 // "<symbol> is an invalid symbol for security <name>." for an unknown symbol
 // and the "Quotes" gauge while it works. A line that belongs to a security but
 // whose price (a number above 0) or date cannot be read ends the matching with
-// a message; prices entered before it stay. Store errors propagate.
+// a message; prices entered before it stay. A reply of which no line belongs
+// to a security that takes quotes ends with kReplyHeldNoQuotes. Store errors
+// propagate.
 MatchReport MatchQuotes(const std::vector<ListedSecurity>& listed, std::string_view body, QuoteBook& book,
                         Interaction& ui);
 

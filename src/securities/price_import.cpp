@@ -40,6 +40,8 @@ std::string ImportRefusal(const BadImportLine& line) {
 PriceImportReading ReadPriceImport(std::string_view text, const std::vector<std::string>& symbols, DayNumber today) {
   PriceImportReading reading;
   std::size_t number = 0;
+  // A file saved as UTF-8 by some editors begins with a byte-order mark, which is no part of the first symbol.
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   while (!text.empty()) {
     ++number;
     const std::size_t end = text.find('\n');
@@ -58,7 +60,7 @@ PriceImportReading ReadPriceImport(std::string_view text, const std::vector<std:
     const std::optional<DayNumber> date =
         fields.size() < 3 ? std::nullopt : ParseImportDate(fields[2], today);
     // A negative price is a slip the price dialog refuses too.
-    if (!price || *price < 0 || *price > kLargestAmount || !date) {
+    if (!price || !PriceInRange(*price) || !date) {
       reading.bad_line = BadImportLine{number, std::string(line)};
       break;
     }

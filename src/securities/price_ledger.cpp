@@ -1,6 +1,7 @@
 #include "securities/price_ledger.h"
 
 #include <cmath>
+#include <set>
 #include <system_error>
 
 #include "club/failure_log.h"
@@ -181,6 +182,7 @@ Outcome PriceLedger::ImportPrices(const std::filesystem::path& file) {
   if (!text) return Refuse("Invalid Price Import File");
 
   int entered = 0;
+  std::set<std::size_t> priced;  // a security priced on several lines counts once
   try {
     // Hidden securities take no new prices.
     const std::vector<TSecurityRec> listed = securities_.List(true);
@@ -195,6 +197,7 @@ Outcome PriceLedger::ImportPrices(const std::filesystem::path& file) {
       price.trandate = line.date;
       if (RecordPrice(listed[line.security].stkid, PriceMode::NewWithoutDialog, price) == PriceResult::Stored) {
         ++entered;
+        priced.insert(line.security);
       }
     }
     if (entered > 0) NotePricesChanged();
@@ -206,7 +209,7 @@ Outcome PriceLedger::ImportPrices(const std::filesystem::path& file) {
   }
   if (entered == 0) return Refuse("No prices were updated. Symbol lookup failed.");
   club_.Ui().PlayConfirmationSound();
-  club_.Ui().ShowInformation("Imported prices for " + std::to_string(entered) + " securities");
+  club_.Ui().ShowInformation("Imported prices for " + std::to_string(priced.size()) + " securities");
   return Outcome::Done();
 }
 

@@ -3,7 +3,10 @@
 namespace pellmark::store {
 
 bool DataFileReader::Read(std::uint64_t offset, std::span<char> out) {
-  if (!InView(offset, out.size())) Remap();
+  if (!InView(offset, out.size()) && (view_ == nullptr || ++reads_past_view_ > kReadsPastViewBeforeRemap)) {
+    reads_past_view_ = 0;
+    Remap();
+  }
   if (InView(offset, out.size())) return view_->CopyAt(offset, out);
   return files_.ReadAt(handle_, offset, out) == out.size();
 }

@@ -2,8 +2,10 @@
 // file in the order they were added, so a walk in key order jumps all over it;
 // reads therefore go through a view of the mapped file (a copy, no system
 // call, per item). Bytes beyond the view, written since it was made, are read
-// with ReadAt after the view has been remade over the grown file. A layer that
-// cannot map leaves every read to ReadAt.
+// with ReadAt; after kReadsPastViewBeforeRemap such reads the view is remade
+// over the grown file (a map and an unmap of the whole file cost more than a
+// read, and a store that reads back each item it appends would pay them at
+// every item). A layer that cannot map leaves every read to ReadAt.
 //
 //   DataFileReader reader(files, data_handle);
 //   std::string item(entry.size, '\0');
@@ -19,6 +21,8 @@ namespace pellmark::store {
 
 class DataFileReader {
  public:
+  static constexpr int kReadsPastViewBeforeRemap = 32;
+
   // Reads `handle`, which must stay open while the reader is used.
   DataFileReader(FileLayer& files, FileHandle handle) : files_(files), handle_(handle) {}
 
@@ -39,6 +43,7 @@ class DataFileReader {
   FileLayer& files_;
   FileHandle handle_;
   std::unique_ptr<FileView> view_;
+  int reads_past_view_ = 0;
 };
 
 }  // namespace pellmark::store

@@ -20,6 +20,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "club/number_parse.h"
@@ -115,6 +116,12 @@ TPellmark::TPellmark(std::filesystem::path club_folder, Interaction& ui, const C
   RefreshClubSummary();
   ChooseTab(club_.InfoExists() ? MainTab::kMembers : MainTab::kSpecial);
   resize(1280, 800);
+  // Said once the window is up: the Special page then offers the restore, and refuses a new set-up.
+  if (club_.InfoDamage()) {
+    QTimer::singleShot(0, this, [this] {
+      if (const std::optional<std::string>& damage = club_.InfoDamage()) ui_.ShowError(*damage);
+    });
+  }
 
   // Every user operation runs inside the handling of one event of the main
   // loop; its dialogs run loops of their own inside it. When the main loop has

@@ -204,7 +204,17 @@ void WriteStatementFile(store::FileLayer& files, const std::filesystem::path& fi
 }
 
 Statement ReadStatementFile(store::FileLayer& files, const std::filesystem::path& file) {
-  return DecodeStatement(store::ReadWholeFile(files, file), file.filename().string());
+  const std::string bytes = store::ReadWholeFile(files, file);
+  const std::string name = file.filename().string();
+  Statement statement = DecodeStatement(bytes, name);
+  // A valuation writes the summary and the trailer last and keeps no file
+  // without units: a file that ends before them was cut short, even when the
+  // cut fell between two records.
+  const auto last = static_cast<StatementRecordKind>(bytes[bytes.size() - kStatementRecordSize]);
+  if (!statement.summary || !statement.unit_id || last != StatementRecordKind::kTrailer) {
+    throw StatementError(fmt::format("Valuation statement {} is damaged: it ends without its summary and trailer.", name));
+  }
+  return statement;
 }
 
 }  // namespace pellmark::valuation

@@ -96,7 +96,8 @@ std::string EncodeStatement(const Statement& statement);
 Statement DecodeStatement(std::string_view bytes, std::string_view name);
 
 void WriteStatementFile(store::FileLayer& files, const std::filesystem::path& file, const Statement& statement);
-// A file that cannot be read throws store::FileLayerError; a damaged one StatementError.
+// A file that cannot be read throws store::FileLayerError; a damaged one
+// StatementError, also one that does not end with its summary and trailer.
 Statement ReadStatementFile(store::FileLayer& files, const std::filesystem::path& file);
 
 }  // namespace pellmark::valuation

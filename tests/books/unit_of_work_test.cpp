@@ -1,10 +1,12 @@
 // The unit of work of the books: an operation that throws leaves nothing
 // behind; one that ends, even cancelled (an aborted dues run keeps what it
 // posted), is committed and outlives the death of the program at once.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
@@ -12,6 +14,7 @@
 #include <stdexcept>
 
 #include "books/crashing_file_layer.h"
+#include "club/club_commit.h"
 #include "store/index_codec.h"
 #include "store/little_endian.h"
 #include "store/posix_file_layer.h"
@@ -182,6 +185,61 @@ TEST_F(UnitOfWork, RecordsReplacedByManyCommitsAreReclaimedAtTheClose) {
 TEST_F(UnitOfWork, ACancelledOperationIsCommittedAndOutlivesAKill) { EXPECT_TRUE(SurvivesAKill(true)); }
 
 TEST_F(UnitOfWork, AnOperationNotSettledIsLostWithTheProgram) { EXPECT_FALSE(SurvivesAKill(false)); }
+
+TEST_F(UnitOfWork, APendingCommitWithADamagedFileSaysWhatToDoAndCanBeSetAside) {
+  books.Close();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    Books dying(folder.Path(), ui, clock);
+    dying.Open();
+    dying.Club().accounts.Put(Account("Savings", 7));
+    static_cast<void>(dying.Settle(Outcome::Done()));
+    ::raise(SIGKILL);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  // The working data file the pending commit names for the accounts is cut short.
+  const std::filesystem::path working = folder.Path() / ".pellmark-work";
+  std::optional<ClubCommitRecord> pending;
+  for (const char* slot : kCommitSlotNames) {
+    if (auto text = store::TryReadWholeFile(store::DefaultFileLayer(), working / slot)) {
+      if (auto record = DecodeCommitSlot(*text); record && (!pending || record->sequence > pending->sequence)) {
+        pending = record;
+      }
+    }
+  }
+  ASSERT_TRUE(pending);
+  const auto accounts = std::find_if(pending->stores.begin(), pending->stores.end(),
+                                     [](const StoreCommit& store) { return store.store == "clubact.qdb"; });
+  ASSERT_NE(accounts, pending->stores.end());
+  std::filesystem::resize_file(working / accounts->data, 0);
+  const std::string before = store::ReadWholeFile(store::DefaultFileLayer(), folder.Path() / "clubact.qdb");
+
+  Books refused(folder.Path(), ui, clock);
+  try {
+    refused.Open();
+    FAIL() << "the damaged commit was joined";
+  } catch (const UnrecoverableCommit& error) {
+    EXPECT_THAT(std::string(error.what()),
+                ::testing::EndsWith("they were left in " + working.string() +
+                                    ". Restore the club from a backup, or open it as of its last whole commit and set "
+                                    "these changes aside with \"pellmark-cli open --discard-pending\"."));
+  }
+
+  ui.Clear();
+  Books aside(folder.Path(), ui, clock);
+  aside.Club().SetDiscardPending(true);
+  aside.Open();
+  EXPECT_FALSE(aside.Club().accounts.Contains("_Savings"));
+  aside.Close();
+  const std::filesystem::path kept = folder.Path() / ".pellmark-set-aside-1";
+  EXPECT_THAT(ui.Messages(), ::testing::ElementsAre("The changes a program left without closing the club were set aside in " +
+                                                    kept.string() + "; the club opens as of its last whole commit."));
+  EXPECT_TRUE(std::filesystem::exists(kept / accounts->data));
+  EXPECT_TRUE(std::filesystem::exists(kept / accounts->index));
+  EXPECT_EQ(store::ReadWholeFile(store::DefaultFileLayer(), folder.Path() / "clubact.qdb"), before);
+}
 
 TEST_F(UnitOfWork, CommitsThatFailHalfWayNeverSpoilTheLastWholeOne) {
   books.Close();

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <vector>
@@ -200,6 +202,44 @@ TEST_F(CliClubTest, AClubNotSetUpIsRefused) {
   CliRun info = RunLine({"--club", Club(), "members"});
   EXPECT_EQ(info.status, kRefused);
   EXPECT_EQ(info.err, "The club in " + Club() + " has not been set up.\n");
+}
+
+TEST_F(CliClubTest, DamagedOrLostClubInformationIsRefusedAsDamageAndNothingIsWritten) {
+  ASSERT_EQ(RunLine({"--club", Club(), "init", "--name", "Elm", "--year", "2026"}).status, kDone);
+  ASSERT_EQ(RunLine({"--club", Club(), "member", "add", "--last", "Smith", "--first", "Ann"}).status, kDone);
+  const std::filesystem::path info = folder.Path() / "clubinfo.qdb";
+  const auto files = [&] {
+    std::map<std::string, std::string> bytes;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+      if (!entry.is_regular_file()) continue;
+      std::ifstream in(entry.path(), std::ios::binary);
+      bytes[entry.path().filename().string()].assign(std::istreambuf_iterator<char>(in), {});
+    }
+    return bytes;
+  };
+  std::string whole = files().at("clubinfo.qdb");
+  const std::string damaged =
+      "The club information file " + info.string() + " is damaged. Restore the club from a backup.\n";
+  const std::string missing = "The club information file " + info.string() +
+                              " is missing, though the club's stores hold its records. Restore the club from a backup.\n";
+  for (std::size_t length : {std::size_t{0}, std::size_t{78}, std::size_t{156}, std::string::npos}) {
+    SCOPED_TRACE(length);
+    if (length == std::string::npos) {
+      std::filesystem::remove(info);
+    } else {
+      std::ofstream(info, std::ios::binary | std::ios::trunc) << whole.substr(0, length);
+    }
+    const auto before = files();
+    for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
+             {"check-books"}, {"members"}, {"init", "--name", "New", "--year", "2026"}}) {
+      std::vector<std::string> line = {"--club", Club()};
+      line.insert(line.end(), command.begin(), command.end());
+      CliRun run = RunLine(line);
+      EXPECT_EQ(run.status, kRefused) << command[0];
+      EXPECT_EQ(run.err, length == std::string::npos ? missing : damaged) << command[0];
+      EXPECT_EQ(files(), before) << command[0];
+    }
+  }
 }
 
 TEST_F(CliClubTest, OpenRunsTheUpgradesOfAnOldClubAndReportsThem) {

@@ -28,6 +28,7 @@ class ReportCommandTest : public ::testing::Test {
     s.accounts = {{250.75, 1.25, "Brokerage"}};
     s.members = {{60, 500, 3, "Ann Smith"}, {40, 300, 2, "Bob Jones"}};
     s.summary = valuation::StatementSummary{20.5, 20, 2050, 100};
+    s.unit_id = 2;  // an official statement ends with its trailer
     store::PosixFileLayer files;
     valuation::WriteStatementFile(files, Path("V12311999.stm"), s);
   }

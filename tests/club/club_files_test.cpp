@@ -56,6 +56,11 @@ TEST(ClubInfoFile, MissingOrTooShortFilesGiveNothing) {
   EXPECT_FALSE(ReadClubInfo(folder.Path()).has_value());
   WriteFile(folder.Path() / "clubinfo.qdb", std::string(100, 'x'));
   EXPECT_FALSE(ReadClubInfo(folder.Path()).has_value());
+  // Between the layouts' lengths a file is a record cut short, not an old layout.
+  for (std::size_t length : {135, 146, 148, 156, 312}) {
+    WriteFile(folder.Path() / "clubinfo.qdb", std::string(length, '\1'));
+    EXPECT_FALSE(ReadClubInfo(folder.Path()).has_value()) << length;
+  }
 }
 
 TEST(ClubInfoFile, The147ByteLayoutIsConverted) {

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -182,6 +183,69 @@ TEST_F(ClubSessionTest, ASecondCommitUpdatesWithoutAnotherUnitOrAccount) {
   EXPECT_EQ(club.Info().addr.size(), 60u);
   EXPECT_EQ(club.unitfile.Count(), 1);
   EXPECT_EQ(club.accounts.Count(), 1);
+}
+
+TEST_F(ClubSessionTest, ClubInformationCutOrLostIsDamageNotANewClub) {
+  {
+    ClubSession club(folder.Path(), ui, clock);
+    club.OpenClub(false);
+    ASSERT_TRUE(club.CommitClubInformation(FirstSetUp(club)));
+    club.Close();
+  }
+  const std::filesystem::path file = folder.Path() / kClubInfoFileName;
+  std::string whole;
+  {
+    std::ifstream in(file, std::ios::binary);
+    whole.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  ASSERT_EQ(whole.size(), 313u);
+  const std::string damaged = "The club information file " + file.string() + " is damaged. Restore the club from a backup.";
+  const std::string missing = "The club information file " + file.string() +
+                              " is missing, though the club's stores hold its records. Restore the club from a backup.";
+  for (std::size_t length : {std::size_t{0}, std::size_t{1}, std::size_t{78}, std::size_t{133}, std::size_t{135},
+                             std::size_t{146}, std::size_t{148}, std::size_t{156}, std::size_t{312}, std::size_t{313},
+                             std::string::npos}) {
+    SCOPED_TRACE(length);
+    if (length == std::string::npos) {
+      std::filesystem::remove(file);
+    } else {
+      std::ofstream(file, std::ios::binary | std::ios::trunc) << whole.substr(0, length);
+    }
+    ui.Clear();
+    ClubSession club(folder.Path(), ui, clock);
+    club.OpenClub(false);
+    if (length == 313) {
+      EXPECT_TRUE(club.InfoExists());
+      EXPECT_FALSE(club.InfoDamage());
+      club.Close();
+      continue;
+    }
+    EXPECT_FALSE(club.InfoExists());
+    EXPECT_EQ(club.InfoDamage(), length == std::string::npos ? missing : damaged);
+    // A set-up would take the stores over at a new unit value.
+    EXPECT_TRUE(club.CommitClubInformation(FirstSetUp(club)).Refused());
+    EXPECT_THAT(ui.Messages(), ElementsAre(length == std::string::npos ? missing : damaged));
+    EXPECT_EQ(club.unitfile.Count(), 1);
+    club.Close();
+    if (length == std::string::npos) {
+      EXPECT_FALSE(std::filesystem::exists(file));
+    } else {
+      std::ifstream in(file, std::ios::binary);
+      EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), whole.substr(0, length)) << "left as it was";
+    }
+  }
+}
+
+TEST_F(ClubSessionTest, AClubWithoutInformationOrRecordsIsANewClub) {
+  {
+    ClubSession club(folder.Path(), ui, clock);
+    club.OpenClub(false);
+    club.Close();
+  }
+  ClubSession club(folder.Path(), ui, clock);
+  club.OpenClub(false);  // the stores are there, the categories only in them
+  EXPECT_FALSE(club.InfoDamage());
+  EXPECT_TRUE(club.CommitClubInformation(FirstSetUp(club)));
 }
 
 TEST_F(ClubSessionTest, ReopeningKeepsCategoriesEvenWhenSomeWereDeleted) {

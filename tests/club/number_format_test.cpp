@@ -15,6 +15,16 @@ TEST(MoneyFormat, DollarsWithTwoDecimalsAndNegativesInParentheses) {
   EXPECT_EQ(FormatMoney(-0.001), "$0.00");  // rounds to zero: no parentheses
 }
 
+TEST(MoneyFormat, HalfACentRoundsAwayFromZeroAsTheMoneyRuleDoes) {
+  EXPECT_EQ(FormatMoney(135.00 + 3.975), "$138.98");  // held just below the half
+  EXPECT_EQ(FormatMoney(0.125), "$0.13");             // an exact half: not to even
+  EXPECT_EQ(FormatMoney(-0.125), "($0.13)");
+  EXPECT_EQ(FormatMoney(61.725), "$61.73");
+  EXPECT_EQ(FormatMoney(2.675), "$2.68");
+  EXPECT_EQ(FormatMoney(-1000.005), "($1,000.01)");
+  EXPECT_EQ(FormatMoney(0.004999), "$0.00");
+}
+
 TEST(UnitFormat, ThreeDecimalsAndNegativesInParentheses) {
   EXPECT_EQ(FormatUnits(12.3456), "12.346");
   EXPECT_EQ(FormatUnits(0), "0.000");

@@ -79,6 +79,31 @@ TEST(EntryDialogChecks, PurchaseReadBack) {
   EXPECT_EQ(without_account.check_number, -1);
 }
 
+TEST(EntryDialogChecks, PricesAndTheSharesTheyBuyStayInTheOneRange) {
+  EntryDialog buy(ClubRequest(EntryMode::Buy));
+  EntryForm& f = buy.Form();
+  f.amount.text = "500";
+  f.commission.text = "0";
+  f.accountbox.selected = 1;
+  buy.accountboxChange();
+  for (const char* price : {"1e-300", "0.00009", "1000000000001", "1e300"}) {
+    f.price.text = price;
+    EXPECT_THAT(Refusals(buy), ElementsAre(std::string("Price ") + price + " is invalid.")) << price;
+  }
+  f.price.text = "0.0001";
+  EXPECT_DOUBLE_EQ(Accepted(buy).security_tran.price, 0.0001);
+  f.amount.text = "1000000000";  // at 0.0001 a million million shares and more
+  EXPECT_THAT(Refusals(buy), ElementsAre("Price 0.0001 is invalid."));
+
+  EntryDialog price(ClubRequest(EntryMode::SecurityPrices));
+  for (const char* bad : {"1e-300", "0.00005"}) {
+    price.Form().amount.text = bad;
+    EXPECT_THAT(Refusals(price), ElementsAre(std::string("Price ") + bad + " is invalid.")) << bad;
+  }
+  price.Form().amount.text = "0";  // the write-off stays
+  EXPECT_DOUBLE_EQ(Accepted(price).price.price, 0);
+}
+
 TEST(EntryDialogChecks, ShortAndCompanyPaidFlags) {
   struct Case {
     EntryMode mode;

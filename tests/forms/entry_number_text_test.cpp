@@ -15,6 +15,9 @@ TEST(EntryNumberText, FractionsReadAsMixedNumbers) {
       {"1/ 2", std::nullopt}, {"3/8 ", std::nullopt}, {"12 3/ 8", "12.375"}, {"7/8", "0.875"},     {"100/3", "33.333333"}, {"12  3/8", "12.375"},
       {"12", std::nullopt},   {"1/0", std::nullopt}, {"12 3/x", std::nullopt}, {"a 1/2", std::nullopt},
       {"/", std::nullopt},    {"1/2/3", std::nullopt}, {"-1 1/2", "-0.50"},
+      // A mixed number takes a proper fraction; a fraction alone may be any.
+      {"30 7/3", std::nullopt}, {"30 3/3", std::nullopt}, {"30 -1/2", std::nullopt}, {"30 1/-2", std::nullopt},
+      {"7/3", "2.333333"},
   };
   for (const Case& c : cases) EXPECT_EQ(ReadFraction(c.typed), c.shown) << c.typed;
 }

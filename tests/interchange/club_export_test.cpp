@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
+#include <sys/stat.h>
 #include <regex>
 #include <sstream>
 
@@ -239,6 +240,26 @@ TEST_F(ClubExport, ReplacesAnEarlierFileWholeOrNotAtAll) {
     EXPECT_EQ(store::ReadWholeFile(store::DefaultFileLayer(), file), good) << n;
     EXPECT_FALSE(fs::exists(file.string() + ".new")) << n;
   }
+}
+
+TEST_F(ClubExport, ATargetThatIsNotAPlainFileIsRefusedAndLeftAsItIs) {
+  const fs::path directory = folder.Path() / "a folder";
+  fs::create_directory(directory);
+  const fs::path pipe = folder.Path() / "a pipe";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  for (const fs::path& target : {directory, pipe}) {
+    const fs::file_type type = fs::symlink_status(target).type();
+    EXPECT_TRUE(books.Export(target).Refused()) << target;
+    EXPECT_EQ(ui.Messages().back(), "Data Export failed\n" + target.string() + " is not a regular file; nothing was written.");
+    EXPECT_TRUE(books.ExportMailLabels(target).Refused()) << target;
+    EXPECT_EQ(ui.Messages().back(), target.string() + " is not a regular file; nothing was written.");
+    EXPECT_EQ(fs::symlink_status(target).type(), type) << target;
+    EXPECT_FALSE(fs::exists(target.string() + ".new")) << target;
+  }
+  EXPECT_TRUE(fs::is_empty(directory));
+  const fs::path plain = folder.Path() / "labels.csv";
+  std::ofstream(plain) << "old";
+  EXPECT_TRUE(books.ExportMailLabels(plain));  // a plain file is replaced
 }
 
 TEST_F(ClubExport, MailLabelsListTheActiveMembersQuotedAsTheyAre) {

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "net/fake_quote_book.h"
@@ -97,7 +98,7 @@ TEST_F(QuoteReplyTest, AnUnknownSymbolIsNamedAndItsLineUsedUp) {
 }
 
 TEST_F(QuoteReplyTest, AnUnreadablePriceEndsTheMatchingAndKeepsWhatWasEntered) {
-  for (const std::string& price : std::vector<std::string>{"abc", "", "0", "-3", "nan", "1e999", std::string("12\0", 3)}) {
+  for (const std::string& price : std::vector<std::string>{"abc", "", "0", "-3", "nan", "1e999", "1e300", "1e-300", std::string("12\0", 3)}) {
     SCOPED_TRACE("price \"" + price + "\"");
     ui.Clear();
     const MatchReport report =
@@ -136,6 +137,26 @@ TEST_F(QuoteReplyTest, HugeLinesNulBytesAndBinaryBodiesDoNoHarm) {
   std::string binary(4096, '\0');
   for (char& c : binary) c = static_cast<char>(random());
   EXPECT_EQ(Match({{"One", "AA"}, {"Two", "BB"}}, binary).entered, 0);
+}
+
+TEST_F(QuoteReplyTest, AReplyWithoutAnyQuoteSaysSo) {
+  std::mt19937 random(11);
+  std::string binary(4096, '\0');
+  for (char& c : binary) c = static_cast<char>(random());
+  for (const std::string& body : {std::string(), std::string("<html><body>Service unavailable</body></html>\r\n"),
+                                  binary, Line("ZZ", "1", "12/4/2026")}) {
+    ui.Clear();
+    const MatchReport report = Match({{"One", "AA"}, {"Two", "BB"}}, body);
+    EXPECT_TRUE(report.stopped);
+    EXPECT_EQ(report.entered, 0);
+    EXPECT_THAT(book->Prices(), IsEmpty());
+    EXPECT_THAT(ui.Messages(), ElementsAre(kReplyHeldNoQuotes));
+    EXPECT_EQ(report.message, kReplyHeldNoQuotes);
+  }
+  ui.Clear();
+  const MatchReport unknown = Match({{"One", "AA"}}, Line("AA", "0.00", "N/A"));  // an answer, if not a price
+  EXPECT_FALSE(unknown.stopped);
+  EXPECT_THAT(ui.Messages(), ElementsAre("AA is an invalid symbol for security One."));
 }
 
 TEST_F(QuoteReplyTest, TheGaugeCountsEveryListedSecurity) {
@@ -180,9 +201,12 @@ TEST_F(QuoteReplyTest, PropertyEverySentLineReachesItsOwnSecurity) {
       body += Line(upper, std::to_string(price), FormatDate(date));
       expected_prices.push_back({name, date, price});
     }
+    const bool asked = std::any_of(listed.begin(), listed.end(),
+                                   [](const ListedSecurity& security) { return security.symbol != "Symbol"; });
+    if (asked && body.empty()) expected_messages.push_back(kReplyHeldNoQuotes);
     ui.Clear();
     const MatchReport report = Match(listed, body);
-    ASSERT_FALSE(report.stopped);
+    ASSERT_EQ(report.stopped, asked && body.empty());
     ASSERT_EQ(report.entered, static_cast<int>(expected_prices.size()));
     ASSERT_EQ(book->Prices().size(), expected_prices.size());
     for (std::size_t i = 0; i < expected_prices.size(); ++i) {

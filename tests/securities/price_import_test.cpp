@@ -65,6 +65,16 @@ TEST(ReadPriceImport, TheRefusalNamesTheLineAndAtMost80OfItsCharacters) {
   EXPECT_EQ(ImportRefusal({1, long_line}), "Invalid Price Import File (line 1: " + long_line.substr(0, 80) + ")");
 }
 
+TEST(ReadPriceImport, APriceOutsideTheOneRangeOfPricesIsABadLine) {
+  for (const char* price : {"1e-300", "0.00009", "1000000000001"}) {
+    PriceImportReading reading =
+        ReadPriceImport(std::string("ACME,1,01/02/2026\nACME,") + price + ",01/03/2026\n", {"ACME"}, kToday);
+    EXPECT_TRUE(reading.bad_line) << price;
+    EXPECT_EQ(reading.lines.size(), 1u) << price;
+  }
+  EXPECT_EQ(ReadPriceImport("ACME,0.0001,01/02/2026\nACME,0,01/03/2026\n", {"ACME"}, kToday).lines.size(), 2u);
+}
+
 TEST(ReadPriceImport, LongLinesNulBytesAndGarbageDoNotMatch) {
   std::string text(100000, 'A');
   text += ",1,01/02/2026\n";
@@ -96,8 +106,15 @@ TEST_F(PriceImportTest, GoodLinesAreEnteredAndCounted) {
   EXPECT_EQ(Security("Bolt Inc").pricec, 5);
   EXPECT_EQ(Security("Bolt Inc").pricedate, Day(2026, 12, 2));
   EXPECT_TRUE(club.Info().stks);
-  EXPECT_THAT(ui.Messages(), ElementsAre("Imported prices for 3 securities"));
+  EXPECT_THAT(ui.Messages(), ElementsAre("Imported prices for 2 securities"));  // Bolt twice counts once
   EXPECT_EQ(ui.SoundCount(), 1);
+}
+
+TEST_F(PriceImportTest, AByteOrderMarkIsNoPartOfTheFirstSymbol) {
+  ASSERT_TRUE(prices.ImportPrices(Write("\xEF\xBB\xBF" "ACME,12,12/01/2026\nBOLT,4,12/01/2026\n")));
+  EXPECT_EQ(Security("Acme Corp").pricec, 12);
+  EXPECT_EQ(Security("Bolt Inc").pricec, 4);
+  EXPECT_THAT(ui.Messages(), ElementsAre("Imported prices for 2 securities"));
 }
 
 TEST_F(PriceImportTest, LowerCaseSymbolsDoNotMatchAndHiddenSecuritiesTakeNoPrice) {

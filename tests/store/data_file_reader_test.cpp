@@ -68,6 +68,27 @@ TEST_F(DataFileReading, BytesWrittenAfterTheViewAreReadToo) {
   files_.Close(handle);
 }
 
+TEST_F(DataFileReading, ItemsReadBackAsTheyAreAppendedDoNotRemapTheFileEachTime) {
+  std::string bytes = Pattern(10'000, 6);
+  WriteBytes(File(), bytes);
+  const FileHandle handle = files_.Open(File(), OpenMode::kReadWrite);
+  DataFileReader reader(files_, handle);
+  EXPECT_EQ(ReadThrough(reader, 0, 57), bytes.substr(0, 57));
+  constexpr int kItems = 200;
+  for (int item = 0; item < kItems; ++item) {
+    const std::string added = Pattern(57 + static_cast<std::size_t>(item), 100 + item);
+    files_.WriteAt(handle, bytes.size(), added);
+    ASSERT_EQ(ReadThrough(reader, bytes.size(), added.size()), added) << "item " << item;
+    bytes += added;
+  }
+  // The first view, then one remap per kReadsPastViewBeforeRemap reads past it.
+  EXPECT_EQ(files_.Maps(), 1 + kItems / (DataFileReader::kReadsPastViewBeforeRemap + 1));
+  for (std::uint64_t offset : {0UL, 9'999UL, 10'000UL, bytes.size() - 60}) {
+    EXPECT_EQ(ReadThrough(reader, offset, 57), bytes.substr(offset, 57)) << offset;
+  }
+  files_.Close(handle);
+}
+
 TEST_F(DataFileReading, ALayerThatCannotMapStillReads) {
   const std::string bytes = Pattern(50'000, 4);
   WriteBytes(File(), bytes);

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "store/posix_file_layer.h"
+#include "store/whole_files.h"
 #include "support/temp_folder.h"
 
 namespace pellmark::valuation {
 namespace {
+
+namespace fs = std::filesystem;
 
 // A 51-byte record written by hand: the kind, 6-byte reals given as their bytes,
 // and NUL-terminated texts.
@@ -147,6 +150,28 @@ TEST(StatementFileTest, ADamagedRecordIsNamedByItsNumber) {
   // A text that fills its field up to the record's last byte, its NUL, is whole.
   EXPECT_EQ(DecodeStatement(header + RecordImage(3).Text(13, std::string(37, 'A')).Bytes(), "x").accounts.at(0).name,
             std::string(37, 'A'));
+}
+
+TEST(StatementFileTest, AFileCutBetweenTwoRecordsIsDamaged) {
+  pellmark::testing::TempFolder folder;
+  store::PosixFileLayer files;
+  const fs::path file = folder.Path() / "V12311999.stm";
+  const std::string whole = KnownStatementBytes();
+  for (std::size_t records = 1; records < whole.size() / kStatementRecordSize; ++records) {
+    store::SaveFileAtomically(files, file, whole.substr(0, records * kStatementRecordSize));
+    try {
+      ReadStatementFile(files, file);
+      ADD_FAILURE() << records << " records read";
+    } catch (const StatementError& error) {
+      EXPECT_STREQ(error.what(), "Valuation statement V12311999.stm is damaged: it ends without its summary and trailer.")
+          << records;
+    }
+  }
+  // Records after the trailer are no statement the program writes either.
+  store::SaveFileAtomically(files, file, whole + whole.substr(kStatementRecordSize, kStatementRecordSize));
+  EXPECT_THROW(ReadStatementFile(files, file), StatementError);
+  store::SaveFileAtomically(files, file, whole);
+  EXPECT_EQ(ReadStatementFile(files, file).unit_id, -1);
 }
 
 TEST(StatementFileTest, FilesGoThroughTheFileLayer) {
