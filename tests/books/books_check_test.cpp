@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fmt/format.h>
-#include <fstream>
 #include <gmock/gmock.h>
 
 #include "club/record_kinds.h"
@@ -85,21 +84,6 @@ TEST_F(BooksCheckTest, AMemberCreditedWithoutItsTransactionsIsFound) {
                                    "Mend: pellmark-cli member reset \"Smith, Ann\""));
   RepairBooks(books, CheckBooks(club));
   EXPECT_THAT(Texts(), IsEmpty());
-}
-
-TEST_F(BooksCheckTest, AValuationWhoseStatementIsMissingIsFound) {
-  TUnitValueRec unit;
-  unit.unitval = 10.5;
-  unit.date = Day(2026, 12, 4);
-  unit.unitid = club.Info().unitind++;
-  club.unitfile.Put(unit);
-  const std::filesystem::path file = club.Folder() / "V12042026.stm";
-  std::ofstream(file) << "its statement";
-  EXPECT_THAT(Texts(), IsEmpty());
-  std::filesystem::remove(file);
-  EXPECT_THAT(Texts(), ElementsAre(fmt::format("The valuation of 12/04/2026 (id {}): its statement V12042026.stm is "
-                                               "missing. Mend: restore the club from a backup made before it.",
-                                               unit.unitid)));
 }
 
 TEST_F(BooksCheckTest, BrokenLinksAndCountersBehindTheirIdsAreFound) {

@@ -40,6 +40,7 @@ valuation::Statement TwoMemberStatement() {
   s.accounts = {{250.75, 1.25, "Brokerage"}};
   s.members = {{60, 500, 3, "Ann Smith"}, {40, 300, 2, "Bob Jones"}};
   s.summary = valuation::StatementSummary{20.5, 20, 2050, 100};
+  s.unit_id = -1;  // a test statement's trailer
   return s;
 }
 
