@@ -95,7 +95,9 @@ TEST_F(CorporateChangesPropertyTest, ResetAgreesWithTheRunningTotalsAndTheLots) 
       for (const TSecurityTranRec& tran : Records("Acme")) {
         if (KindOf(tran) == SecurityTranKind::Split) newest = std::max(newest, tran.stranid);
       }
-      if (newest >= 0) ASSERT_TRUE(Delete("Acme", newest));
+      if (newest >= 0) {
+        ASSERT_TRUE(Delete("Acme", newest));
+      }
     } else {
       const double new_cost = 50 + static_cast<int>(random() % 100);
       ui.AnswerEntryDialog([=](EntryDialog& dialog) {

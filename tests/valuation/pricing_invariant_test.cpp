@@ -94,7 +94,9 @@ TEST_P(PricingInvariant, EveryAuditLeavesEveryPaymentPricedAndEveryPayoutWhole) 
     if (HasFatalFailure()) return;
     for (const BooksBreach& breach : CheckBooks(club)) ADD_FAILURE() << breach.text;
     for (const TMemberRec& member : books.Members().List(true)) {
-      if (paid_in_full.contains(member.memid)) EXPECT_EQ(member.tunits, 0) << MemberName(member);
+      if (paid_in_full.contains(member.memid)) {
+        EXPECT_EQ(member.tunits, 0) << MemberName(member);
+      }
     }
     if (HasFailure()) return;
   }
@@ -104,7 +106,9 @@ TEST_P(PricingInvariant, EveryAuditLeavesEveryPaymentPricedAndEveryPayoutWhole) 
     for (const TMemberTranRec& tran : books.Members().Transactions(memid)) {
       if (KindOf(tran) == MemberTranKind::Payout && !paid_in_full.contains(memid)) payouts += tran.dues;
     }
-    if (!paid_in_full.contains(memid)) EXPECT_NEAR(payouts, amount, 1e-9) << "member id " << memid;
+    if (!paid_in_full.contains(memid)) {
+      EXPECT_NEAR(payouts, amount, 1e-9) << "member id " << memid;
+    }
   }
 }
 
