@@ -15,6 +15,7 @@
 
 #include "support/property_seed.h"
 #include "valuation/chain_fixture.h"
+#include "valuation/statement_compare.h"
 
 namespace pellmark::valuation {
 namespace {
@@ -157,10 +158,6 @@ class ValuationOracle : public testing::ValuationChain, public ::testing::WithPa
   std::mt19937 random;
 };
 
-void ExpectNear(double oracle, double past, const std::string& what) {
-  EXPECT_NEAR(past, oracle, 1e-6 * std::max(1.0, std::fabs(oracle))) << what;
-}
-
 TEST_P(ValuationOracle, APastDatedValuationIsTheClubWithoutWhatCameAfter) {
   {
     const unsigned seed = pellmark::testing::PropertySeed() + GetParam();
@@ -185,29 +182,7 @@ TEST_P(ValuationOracle, APastDatedValuationIsTheClubWithoutWhatCameAfter) {
     const Statement oracle = Valued(day);
     clock.SetToday(Day(2026, 12, 7));
 
-    ASSERT_EQ(past.securities.size(), oracle.securities.size());
-    for (std::size_t i = 0; i < oracle.securities.size(); ++i) {
-      const std::string name = oracle.securities[i].name;
-      EXPECT_EQ(past.securities[i].name, name);
-      ExpectNear(oracle.securities[i].shares, past.securities[i].shares, name + " shares");
-      ExpectNear(oracle.securities[i].price, past.securities[i].price, name + " price");
-      ExpectNear(oracle.securities[i].cost_per_share, past.securities[i].cost_per_share, name + " cost per share");
-      ExpectNear(oracle.securities[i].dividends, past.securities[i].dividends, name + " dividends");
-    }
-    ExpectNear(*oracle.dividends, *past.dividends, "dividends of the year");
-    ASSERT_EQ(past.accounts.size(), oracle.accounts.size());
-    for (std::size_t i = 0; i < oracle.accounts.size(); ++i) {
-      ExpectNear(oracle.accounts[i].balance, past.accounts[i].balance, oracle.accounts[i].name + " balance");
-    }
-    ASSERT_EQ(past.members.size(), oracle.members.size());
-    for (std::size_t i = 0; i < oracle.members.size(); ++i) {
-      ExpectNear(oracle.members[i].units, past.members[i].units, oracle.members[i].name + " units");
-      ExpectNear(oracle.members[i].contributions, past.members[i].contributions, oracle.members[i].name + " dues");
-    }
-    ASSERT_TRUE(oracle.summary && past.summary);
-    ExpectNear(oracle.summary->total_value, past.summary->total_value, "total value");
-    ExpectNear(oracle.summary->total_units, past.summary->total_units, "total units");
-    ExpectNear(oracle.summary->new_unit_value, past.summary->new_unit_value, "unit value");
+    testing::ExpectSameStatement(past, oracle);
   }
 }
 
