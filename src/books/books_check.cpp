@@ -82,14 +82,9 @@ class Checker {
       if (!account_ids_.insert(account.actid).second) {
         AddUnmendable(fmt::format("{}: another account has the id {}.", owner, account.actid));
       }
-      TAccountRec expected = account;
-      expected.bal = account.ibal;
-      expected.ostcred = expected.ostdeb = expected.interest = expected.interesty = 0;
+      const TAccountRec expected = ledger::AccountFiguresFrom(account, account_trans_[account.actid], club_.Info().year);
       std::vector<std::int32_t> ids;
-      for (const TAccountTranRec& tran : account_trans_[account.actid]) {
-        ledger::ApplyAccountPosting(expected, tran, +1, club_.Info().year);
-        ids.push_back(tran.tranid);
-      }
+      for (const TAccountTranRec& tran : account_trans_[account.actid]) ids.push_back(tran.tranid);
       const std::string reset = "pellmark-cli account reset " + Quoted(account.name) +
                                 (account.active ? "" : " (un-hide it first)");
       auto compare = [&](double stored, double computed, const char* figure, const char* source) {
@@ -110,13 +105,9 @@ class Checker {
       if (!member_ids_.insert(member.memid).second) {
         AddUnmendable(fmt::format("{}: another member has the id {}.", owner, member.memid));
       }
-      TMemberRec expected = member;
-      expected.tunits = expected.totalc = expected.totale = 0;
+      const TMemberRec expected = ledger::MemberTotalsFrom(member, member_trans_[member.memid]);
       std::vector<std::int32_t> ids;
-      for (const TMemberTranRec& tran : member_trans_[member.memid]) {
-        ledger::ApplyMemberPosting(expected, tran, +1);
-        ids.push_back(tran.duestran);
-      }
+      for (const TMemberTranRec& tran : member_trans_[member.memid]) ids.push_back(tran.duestran);
       const std::string name = MemberName(member);
       const std::string reset = "pellmark-cli member reset " + Quoted(name) + (member.active ? "" : " (un-hide it first)");
       if (UnitsDiffer(member.tunits, expected.tunits)) {

@@ -387,13 +387,12 @@ Outcome AccountLedger::Reconcile(std::string_view name) {
 
 void AccountLedger::ResetFigures(Selected& account) {
   TAccountRec& record = account.record;
-  record.bal = record.ibal;
-  record.ostcred = record.ostdeb = record.interest = record.interesty = 0;
+  const std::vector<TAccountTranRec> transactions = Transactions(record.actid);
+  record = AccountFiguresFrom(record, transactions, club_.Info().year);
   record.lstchk = -1;
   const double now = club_.ClockRef().Now();
   bool reached_future = false;
-  for (const TAccountTranRec& tran : Transactions(record.actid)) {
-    ApplyAccountPosting(record, tran, +1, club_.Info().year);
+  for (const TAccountTranRec& tran : transactions) {
     if (KindOf(tran) == AccountTranKind::Check) record.lstchk = tran.checknum;
     if (!reached_future) record.lstdate = tran.trandate;
     if (tran.trandate > now) reached_future = true;

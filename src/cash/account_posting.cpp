@@ -25,4 +25,12 @@ void MoveAccountDates(TAccountRec& account, const TAccountTranRec& tran, double 
   if (KindOf(tran) == AccountTranKind::Check) account.lstchk = tran.checknum;
 }
 
+TAccountRec AccountFiguresFrom(TAccountRec account, const std::vector<TAccountTranRec>& transactions,
+                               std::int32_t club_year) {
+  account.bal = account.ibal;
+  account.ostcred = account.ostdeb = account.interest = account.interesty = 0;
+  for (const TAccountTranRec& tran : transactions) ApplyAccountPosting(account, tran, +1, club_year);
+  return account;
+}
+
 }  // namespace pellmark::ledger

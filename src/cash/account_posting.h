@@ -5,6 +5,8 @@
 //   MoveAccountDates(account, check, now);                // after applying only
 #pragma once
 
+#include <vector>
+
 #include <cstdint>
 
 #include "club/records.h"
@@ -15,6 +17,12 @@ namespace pellmark::ledger {
 // the outstanding figure of an uncleared item, and the interest totals
 // (`interesty` only for interest dated in `club_year`).
 void ApplyAccountPosting(TAccountRec& account, const TAccountTranRec& tran, int sign, std::int32_t club_year);
+
+// An account's figures (`bal` from its opening balance, outstanding credits and
+// debits, interest of all time and of `club_year`) taken again from its register
+// in key order: the reset, and what check-books compares with.
+TAccountRec AccountFiguresFrom(TAccountRec account, const std::vector<TAccountTranRec>& transactions,
+                               std::int32_t club_year);
 
 // After applying: `lstdate` follows a transaction dated on or after it and not
 // after `now`; a check's number becomes `lstchk`.

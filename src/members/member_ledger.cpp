@@ -463,11 +463,7 @@ Outcome MemberLedger::DeleteTransaction(std::string_view name, std::int32_t dues
 // The member is written back under the key it was read from: a record whose
 // name no longer gives that key (an upgraded group flag) must not gain a twin.
 void MemberLedger::Recalculate(Selected& member) {
-  member.record.tunits = member.record.totalc = member.record.totale = 0;
-  for (TMemberTranRec tran : Transactions(member.record.memid)) {
-    // A re-application asks nothing and posts no cash: it is always done.
-    static_cast<void>(PostMemberTransaction(member, MemberPostMode::Reapply, tran, nullptr, kApply, nullptr));
-  }
+  member.record = MemberTotalsFrom(member.record, Transactions(member.record.memid));
   records_.Save(member);
 }
 

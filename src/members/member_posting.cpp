@@ -38,6 +38,12 @@ void ApplyMemberPosting(TMemberRec& member, const TMemberTranRec& tran, int sign
   }
 }
 
+TMemberRec MemberTotalsFrom(TMemberRec member, const std::vector<TMemberTranRec>& transactions) {
+  member.tunits = member.totalc = member.totale = 0;
+  for (const TMemberTranRec& tran : transactions) ApplyMemberPosting(member, tran, +1);
+  return member;
+}
+
 std::string DisplayName(const TMemberRec& member) {
   if (member.mtype == 'G') return member.lname + member.fname;
   return member.fname + " " + member.lname;

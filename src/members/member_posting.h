@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "club/records.h"
 
@@ -18,6 +19,10 @@ double UnitsOf(const TMemberTranRec& tran);
 // Applies (`sign` +1) or backs out (`sign` -1) the transaction. After a payout is
 // applied, and after anything is backed out, units within 0.005 of zero become 0.
 void ApplyMemberPosting(TMemberRec& member, const TMemberTranRec& tran, int sign);
+
+// A member's totals (`tunits`, `totalc`, `totale`) taken again from all its
+// transactions in key order: the reset, and what check-books compares with.
+TMemberRec MemberTotalsFrom(TMemberRec member, const std::vector<TMemberTranRec>& transactions);
 
 // "First Last" for a person, the whole name for a group.
 std::string DisplayName(const TMemberRec& member);
