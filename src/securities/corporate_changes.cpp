@@ -136,15 +136,18 @@ CorporateChanges::SplitEffect CorporateChanges::RewriteForSplit(TSecurityRec& se
     if (!Rewritten(lot, terms.date)) continue;
     const double g = lot.amount;
     const double m = lot.comm;
+    // What bought the lot's shares: a commission taken from the dividend did not.
+    const bool from_dividend = CommissionFromDividend(lot);
+    const double invested = from_dividend ? g - m : g;
     const double old_shares = SharesOf(lot);
     const double old_cost = LotCost(lot);
     const double new_price = lot.price * o / n;
-    double kept = g;
+    double kept_invested = invested;
     double sold = 0;
     double whole_shares = 0;
     // A fraction still to sell within the tolerance of zero is rounding.
     if (with_cash && to_sell >= kShareTolerance) {
-      const double shares_after = g / new_price;
+      const double shares_after = invested / new_price;
       whole_shares = std::trunc(shares_after + kShareTolerance);
       const double odd = shares_after - whole_shares;
       // Below the tolerance a lot has whole shares: what is left is rounding.
@@ -154,13 +157,15 @@ CorporateChanges::SplitEffect CorporateChanges::RewriteForSplit(TSecurityRec& se
         // are rounding: then they go with the fraction rather than stay behind
         // as a lot of no shares.
         if (odd - sold > kShareTolerance) whole_shares += odd - sold;
-        kept = new_price * whole_shares;
+        kept_invested = new_price * whole_shares;
       }
     }
-    lot.amount = kept;
     lot.price = new_price;
     if (sold != 0) {
-      lot.comm = kept / g * m;
+      // The commission is shared as the shares are; one taken from the
+      // dividend stays inside the kept lot's amount.
+      lot.comm = kept_invested / invested * m;
+      lot.amount = from_dividend ? kept_invested + lot.comm : kept_invested;
       // A lot whose whole holding was the fraction is sold with it.
       lot.sold = whole_shares == 0;
       effect.sold_cost += old_cost - LotCost(lot);
@@ -173,8 +178,11 @@ CorporateChanges::SplitEffect CorporateChanges::RewriteForSplit(TSecurityRec& se
     fraction_lot.buytran = lot.stranid;
     fraction_lot.actid = split_id;
     fraction_lot.transid = -1;  // the lot's purchase posting stays with the lot
-    fraction_lot.amount = g - kept;
-    fraction_lot.comm = (g - kept) / g * m;
+    // A purchase of the fraction's shares at the lot's price, with the rest
+    // of the commission beside its amount, whoever paid it: its shares and
+    // cost are those the lot gave up.
+    fraction_lot.amount = invested - kept_invested;
+    fraction_lot.comm = (invested - kept_invested) / invested * m;
     fraction_lot.typ = Code(SecurityTranKind::Purchase);
     fraction_lot.tax = true;
     fraction_lot.compc = false;
@@ -314,8 +322,10 @@ void CorporateChanges::UndoSplitFractions(std::int32_t stkid, std::int32_t split
           // Basis updates since the split rewrote the lot but not its sold
           // fraction: the fraction comes back in the lot's terms of today.
           const double scale = history.AmountScaleSince(parent, split_stranid);
-          parent.amount += tran.amount * scale;
-          parent.comm += CommissionFromDividend(parent) ? tran.comm * scale : tran.comm;
+          // A commission the dividend paid is part of the lot's amount again.
+          const bool from_dividend = CommissionFromDividend(parent);
+          parent.amount += (from_dividend ? tran.amount + tran.comm : tran.amount) * scale;
+          parent.comm += from_dividend ? tran.comm * scale : tran.comm;
           // The holding the split sold whole is held again.
           parent.sold = false;
           club_.stkrecs.Put(parent);

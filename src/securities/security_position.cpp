@@ -97,10 +97,16 @@ TSecurityTranRec SecurityHistory::AsOf(const TSecurityTranRec& lot, DayNumber da
     image.price *= factor;
     if (KindOf(**change) == SecurityTranKind::BasisChange) {
       image.amount *= factor;
-      if (CommissionFromDividend(lot)) image.comm *= factor;
+      if (CommissionOutOfDividend(lot)) image.comm *= factor;
     }
   }
   return image;
+}
+
+bool SecurityHistory::CommissionOutOfDividend(const TSecurityTranRec& lot) const {
+  if (!IsSplitFraction(lot)) return CommissionFromDividend(lot);
+  const TSecurityTranRec* parent = Lot(lot.buytran);
+  return parent != nullptr && CommissionFromDividend(*parent);
 }
 
 double SecurityHistory::AmountScaleSince(const TSecurityTranRec& lot, std::int32_t since) const {
@@ -129,8 +135,10 @@ double SecurityHistory::DividendPaid(const TSecurityTranRec& tran) const {
     case SecurityTranKind::Purchase: {
       if (!IsSplitFraction(tran)) return 0;
       const TSecurityTranRec* parent = Lot(tran.buytran);
-      const bool reinvested = parent != nullptr && KindOf(*parent) == SecurityTranKind::Reinvestment;
-      return reinvested ? AsOf(tran, kBeforeEverything).amount : 0;
+      if (parent == nullptr || KindOf(*parent) != SecurityTranKind::Reinvestment) return 0;
+      // A commission the dividend paid went with the fraction beside its amount.
+      const TSecurityTranRec entered = AsOf(tran, kBeforeEverything);
+      return CommissionFromDividend(*parent) ? entered.amount + entered.comm : entered.amount;
     }
     default: return 0;
   }

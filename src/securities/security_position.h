@@ -38,12 +38,19 @@ class SecurityHistory {
   // The dividend a record stands for: a dividend's amount; the amount a
   // reinvestment had when it was entered (basis updates rewrite the lot's
   // amount, not the dividend it was bought with), the fraction lots a split
-  // cut from it included; 0 for every other record.
+  // cut from it included (with the commission the dividend paid); 0 for every
+  // other record.
   double DividendPaid(const TSecurityTranRec& tran) const;
 
   // What the basis updates entered after the record `since` multiplied the
   // lot's amount by.
   double AmountScaleSince(const TSecurityTranRec& lot, std::int32_t since) const;
+
+  // Whether the lot's commission came out of a dividend, which a basis update
+  // scales with the amount: a reinvestment's own, or that of the fraction a
+  // split cut from such a reinvestment (a purchase holding the commission
+  // beside its amount).
+  bool CommissionOutOfDividend(const TSecurityTranRec& lot) const;
 
   // The lot (purchase or reinvestment) of id `stranid`; nullptr when there is none.
   const TSecurityTranRec* Lot(std::int32_t stranid) const;

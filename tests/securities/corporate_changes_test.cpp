@@ -6,6 +6,7 @@
 
 #include "books/books_check.h"
 #include "securities/corporate_changes.h"
+#include "securities/security_position.h"
 #include "securities/trade_fixture.h"
 
 namespace pellmark::ledger {
@@ -362,6 +363,69 @@ TEST_F(CorporateChangesTest, AReinvestmentPayingItsCommissionFromTheDividendHasO
   ASSERT_TRUE(Clear("Acme", Day(2026, 5, 1)));
   EXPECT_NEAR(OfKind("Acme", SecurityTranKind::Clear)[0].amount, 7.5, 1e-9);
   EXPECT_NEAR(Security("Acme").sharest, 2, 1e-9);
+}
+
+TEST_F(CorporateChangesTest, ASplitWithCashCutsAReinvestmentPayingItsCommissionFromTheDividendByItsShares) {
+  ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 1, 5)));                                 // 100 shares
+  ASSERT_TRUE(Reinvest("Acme", 110, 10, 5, Day(2026, 2, 1), "", /*company_paid=*/false));  // 10.5 shares
+  ASSERT_TRUE(Basis("Acme", 120, 100, Day(2026, 3, 1)));  // 132 with 6 from the dividend, at 12
+  // 3 for 2: 150 and 15.75 shares, the 0.75 sold from the reinvested lot at
+  // 8: 15 shares kept with 120/126 of its commission, 0.75 in the fraction lot.
+  ASSERT_TRUE(Split("Acme", 3, 2, Day(2026, 4, 1), 9));
+  const TSecurityTranRec kept = Record("Acme", 1);
+  EXPECT_FALSE(kept.sold);
+  EXPECT_DOUBLE_EQ(kept.price, 8);
+  EXPECT_NEAR(kept.comm, 6 * 120.0 / 126, 1e-9);
+  EXPECT_NEAR(kept.amount, 120 + 6 * 120.0 / 126, 1e-9);
+  EXPECT_NEAR(SharesOf(kept), 15, 1e-9);
+  const TSecurityTranRec fraction_sale = OfKind("Acme", SecurityTranKind::Sale).at(0);
+  const TSecurityTranRec fraction_lot = Record("Acme", fraction_sale.buytran);
+  EXPECT_EQ(fraction_lot.buytran, 1);
+  EXPECT_NEAR(fraction_lot.amount, 6, 1e-9);
+  EXPECT_NEAR(fraction_lot.comm, 6 * 6.0 / 126, 1e-9);
+  EXPECT_NEAR(SharesOf(fraction_lot), 0.75, 1e-9);
+  EXPECT_NEAR(SharesOf(fraction_sale), 0.75, 1e-9);
+  EXPECT_NEAR(LotCost(kept) + LotCost(fraction_lot), 132, 1e-9);
+  ASSERT_TRUE(Basis("Acme", 150, 100, Day(2026, 5, 1)));  // the sold fraction keeps its figures
+
+  const double kept_cost = 1.5 * (120 + 6 * 120.0 / 126);
+  const auto expect_totals = [this, kept_cost](const char* when) {
+    const TSecurityRec acme = Security("Acme");
+    EXPECT_NEAR(acme.sharest, 165, 1e-9) << when;
+    EXPECT_NEAR(acme.tspent, 1800 + kept_cost, 1e-9) << when;
+    EXPECT_NEAR(acme.dividendt, 110, 1e-9) << when;
+  };
+  expect_totals("after the changes");
+  ASSERT_TRUE(books.Securities().ResetSecurity("Acme", false));
+  expect_totals("after a reset");
+
+  // The position as of each day before the changes: the lot and its fraction
+  // hold the reinvested shares and cost, and the dividend stays what was paid.
+  const std::vector<TSecurityTranRec> records = Records("Acme");
+  const SecurityHistory history(records);
+  const auto expect_position = [&](DayNumber date, double shares, double cost) {
+    const TSecurityRec then = PositionAsOf(Security("Acme"), history, date, 2026);
+    EXPECT_NEAR(then.sharest, shares, 1e-9) << FormatDate(date);
+    EXPECT_NEAR(then.tspent, cost, 1e-9) << FormatDate(date);
+    EXPECT_NEAR(then.dividendt, 110, 1e-9) << FormatDate(date);
+  };
+  expect_position(Day(2026, 2, 15), 110.5, 1110);
+  expect_position(Day(2026, 3, 15), 110.5, 1332);
+  expect_position(Day(2026, 4, 15), 165, 1200 + 120 + 6 * 120.0 / 126);
+  expect_position(Day(2026, 5, 15), 165, 1800 + kept_cost);
+
+  // Deleting the split gives the lot its fraction in today's terms: 198 with
+  // 9 from the dividend at 18, 10.5 shares.
+  ASSERT_TRUE(Delete("Acme", OfKind("Acme", SecurityTranKind::Split).at(0).stranid));
+  EXPECT_TRUE(OfKind("Acme", SecurityTranKind::Sale).empty());
+  const TSecurityTranRec whole = Record("Acme", 1);
+  EXPECT_NEAR(whole.amount, 198, 1e-9);
+  EXPECT_NEAR(whole.comm, 9, 1e-9);
+  EXPECT_NEAR(whole.price, 18, 1e-9);
+  EXPECT_NEAR(SharesOf(whole), 10.5, 1e-9);
+  EXPECT_NEAR(Security("Acme").sharest, 110.5, 1e-9);
+  EXPECT_NEAR(Security("Acme").tspent, 1998, 1e-9);
+  EXPECT_NEAR(Security("Acme").dividendt, 110, 1e-9);
 }
 
 TEST_F(CorporateChangesTest, BasisUpdateScalesLotsAndPricesAndDeletionUndoesIt) {

@@ -94,7 +94,7 @@ class ValuationOracle : public testing::ValuationChain, public ::testing::WithPa
       case 8:
         if (held.sharest > 0) {
           const bool company_paid = Pick(2) == 0;
-          const double comm = company_paid ? Pick(3) : 0;
+          const double comm = Pick(3);
           (void)books.Settle(Reinvest(name, (1 + Pick(3)) * price * 0.7, price, comm, date, "", company_paid));
         }
         break;
