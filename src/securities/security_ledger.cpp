@@ -10,6 +10,7 @@
 #include "club/money.h"
 #include "club/record_kinds.h"
 #include "securities/corporate_changes.h"
+#include "securities/security_position.h"
 #include "securities/security_totals.h"
 
 namespace pellmark::ledger {
@@ -175,6 +176,11 @@ Outcome SecurityLedger::DeleteRecord(std::string_view name, std::int32_t stranid
   if (!force_deletes) {
     const bool sold_lot = old->sold && IsLot(*old) && !IsCoveringPurchase(*old);
     if (sold_lot) return Refuse("Some or all shares have been sold. Cannot delete.");
+    // A split cannot be taken back from lots sold since in its shares.
+    if (KindOf(*old) == SecurityTranKind::Split) {
+      const std::vector<TSecurityTranRec> records = Records(security->stkid);
+      if (SecurityHistory(records).SoldSince(*old)) return Refuse("Some or all shares have been sold. Cannot delete.");
+    }
     if (IsShortSale(*old) && old->sold) return Refuse("Short Sell has a buy associated with it. Cannot delete.");
     if (IsFractionSale(*old)) {
       return Refuse("Share Fractions Sells associated with splits cannot be deleted. Delete the Split");

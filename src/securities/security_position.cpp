@@ -109,6 +109,17 @@ bool SecurityHistory::CommissionOutOfDividend(const TSecurityTranRec& lot) const
   return parent != nullptr && CommissionFromDividend(*parent);
 }
 
+bool SecurityHistory::SoldSince(const TSecurityTranRec& change) const {
+  for (const auto& [stranid, lot] : lots_) {
+    if (IsSplitFraction(*lot) || !Rewrote(change, *lot)) continue;
+    const auto [first, last] = sales_by_lot_.equal_range(stranid);
+    for (auto sale = first; sale != last; ++sale) {
+      if (sale->second->stranid > change.stranid) return true;
+    }
+  }
+  return false;
+}
+
 double SecurityHistory::AmountScaleSince(const TSecurityTranRec& lot, std::int32_t since) const {
   double scale = 1;
   for (const TSecurityTranRec* change : changes_) {

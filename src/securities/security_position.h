@@ -52,6 +52,10 @@ class SecurityHistory {
   // beside its amount).
   bool CommissionOutOfDividend(const TSecurityTranRec& lot) const;
 
+  // Whether a lot the split or basis change `change` rewrote has been relieved
+  // by a sale entered after it (its own fraction sales aside).
+  bool SoldSince(const TSecurityTranRec& change) const;
+
   // The lot (purchase or reinvestment) of id `stranid`; nullptr when there is none.
   const TSecurityTranRec* Lot(std::int32_t stranid) const;
 

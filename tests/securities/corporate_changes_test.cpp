@@ -488,6 +488,19 @@ TEST_F(CorporateChangesTest, ASplitAndABasisUpdateRewriteALotBoughtOnTheirOwnDat
   EXPECT_NEAR(Security("Acme").tspent, 500, 1e-9);
 }
 
+TEST_F(CorporateChangesTest, ASplitCannotBeDeletedOnceALotItRewroteIsSold) {
+  ASSERT_TRUE(Buy("Acme", 1010, 10, 0, Day(2026, 1, 5)));
+  ASSERT_TRUE(Split("Acme", 3, 2, Day(2026, 2, 1), 9));
+  const std::int32_t split = OfKind("Acme", SecurityTranKind::Split)[0].stranid;
+  ASSERT_TRUE(Sell("Acme", 50 * 8, 8, 0, Day(2026, 3, 1)));
+  const std::map<std::string, std::string> before = Snapshot();
+  ui.Clear();
+  const Outcome deleted = books.Trades().DeleteRecord("Acme", split, false);
+  EXPECT_TRUE(deleted.Refused());
+  EXPECT_EQ(deleted.Message(), "Some or all shares have been sold. Cannot delete.");
+  EXPECT_EQ(Snapshot(), before);
+}
+
 TEST_F(CorporateChangesTest, AClearOfTheWholeHoldingLeavesNoSharesAndNoCost) {
   ASSERT_TRUE(Buy("Acme", 1000, 10, 0, Day(2026, 1, 1)));
   ui.AnswerNext("Do you want to hide security Acme?", false);
