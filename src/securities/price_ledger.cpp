@@ -1,6 +1,7 @@
 #include "securities/price_ledger.h"
 
 #include <cmath>
+#include <map>
 #include <set>
 #include <system_error>
 
@@ -175,14 +176,129 @@ std::vector<PriceRow> PriceLedger::PriceRows(std::string_view name, std::optiona
   return rows;
 }
 
+namespace {
+
+// Files of at least this many matched lines show their progress.
+constexpr std::size_t kImportGaugeLines = 1000;
+
+}  // namespace
+
+// An import's lines held per security until they are stored. A line changes
+// only its security's counter and current price and the security's prices of
+// the line's date, so the lines are applied to a copy of the security in file
+// order; its new prices are then stored with one write and the security saved
+// once, leaving the records that entering each line in turn leaves. A line
+// that writes the security off or takes back a write-off (a price of 0, or a
+// security without a current price) is entered by RecordPrice itself, after
+// what its security holds so far is stored, so its messages and questions come
+// in file order.
+class PriceLedger::ImportBatch {
+ public:
+  ImportBatch(PriceLedger& prices, const std::vector<TSecurityRec>& listed)
+      : prices_(prices), club_(prices.club_), held_(listed.size()) {
+    for (std::size_t i = 0; i < listed.size(); ++i) held_[i].record = listed[i];
+  }
+
+  // Whether the line's price was stored (as RecordPrice would say).
+  bool Enter(const ImportedPrice& line) {
+    Held& held = held_[line.security];
+    TSecurityRec& security = held.record;
+    if (security.pricec == 0 || !std::isfinite(line.price) || line.price <= 0) return EnterAlone(line.security, line);
+    if (line.date >= security.pricedate && line.date <= club_.Today()) {
+      security.pricec = line.price;
+      security.pricedate = line.date;
+    }
+    TPriceRec price;
+    price.price = line.price;
+    price.trandate = line.date;
+    price.stkid = security.stkid;
+    price.tranid = AllocateTranId(security.pricecount);
+    // One price a date: a price of this import replaces the one before it
+    // unseen; the first of the date replaces the stored ones.
+    const std::string date_filter = OwnerDateFilter(security.stkid, line.date);
+    auto [dated, first_of_date] = held.added.try_emplace(date_filter, price);
+    if (first_of_date) {
+      for (std::string& key : club_.prices.Keys(date_filter)) held.replaced.push_back(std::move(key));
+    } else {
+      dated->second = price;
+    }
+    held.changed = true;
+    return true;
+  }
+
+  // Stores what every security holds.
+  void Store() {
+    std::vector<std::size_t> all(held_.size());
+    for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
+    Store(all);
+  }
+
+ private:
+  struct Held {
+    TSecurityRec record;
+    std::map<std::string, TPriceRec> added;  // by the filter of their date
+    std::vector<std::string> replaced;       // stored keys of prices replaced
+    bool changed = false;
+  };
+
+  bool EnterAlone(std::size_t position, const ImportedPrice& line) {
+    Store({position});
+    TPriceRec price;
+    price.price = line.price;
+    price.trandate = line.date;
+    const std::int32_t stkid = held_[position].record.stkid;
+    const bool stored = prices_.RecordPrice(stkid, PriceMode::NewWithoutDialog, price) == PriceResult::Stored;
+    // The write-off may have saved or hidden the security.
+    if (auto found = prices_.securities_.FindById(stkid)) held_[position].record = *found;
+    return stored;
+  }
+
+  // The new prices of the securities go in with one write; a security whose
+  // stored prices some replace has its prices taken out and the others put
+  // back with them, so the store is packed once for it, not once a line.
+  // Then each security is saved.
+  void Store(const std::vector<std::size_t>& positions) {
+    std::vector<TPriceRec> put;
+    for (std::size_t position : positions) {
+      Held& held = held_[position];
+      // A line stores its price, then removes the others of its date.
+      const std::set<std::string> gone(held.replaced.begin(), held.replaced.end());
+      if (!gone.empty()) {
+        const std::string owner = OwnerFilter(held.record.stkid);
+        for (TPriceRec& kept : club_.prices.Select(owner)) {
+          if (!gone.contains(club_.prices.KeyOf(kept))) put.push_back(std::move(kept));
+        }
+        club_.prices.RemoveAll(owner);
+      }
+      for (auto& [filter, price] : held.added) {
+        if (!gone.contains(club_.prices.KeyOf(price))) put.push_back(price);
+      }
+    }
+    if (!put.empty()) club_.prices.PutAll(put);
+    for (std::size_t position : positions) {
+      Held& held = held_[position];
+      if (held.changed) prices_.securities_.Save(held.record);
+      held.added.clear();
+      held.replaced.clear();
+      held.changed = false;
+    }
+  }
+
+  PriceLedger& prices_;
+  ClubSession& club_;
+  std::vector<Held> held_;  // in the order of the securities listed
+};
+
 Outcome PriceLedger::ImportPrices(const std::filesystem::path& file) {
   std::error_code error;
   std::optional<std::string> text;
   if (!std::filesystem::is_directory(file, error)) text = store::TryReadWholeFile(store::DefaultFileLayer(), file);
   if (!text) return Refuse("Invalid Price Import File");
 
+  Interaction& ui = club_.Ui();
   int entered = 0;
   std::set<std::size_t> priced;  // a security priced on several lines counts once
+  bool gauge = false;
   try {
     // Hidden securities take no new prices.
     const std::vector<TSecurityRec> listed = securities_.List(true);
@@ -191,25 +307,36 @@ Outcome PriceLedger::ImportPrices(const std::filesystem::path& file) {
     const PriceImportReading reading = ReadPriceImport(*text, symbols, club_.Today());
     // The whole file is read before any price is stored.
     if (reading.bad_line) return Refuse(ImportRefusal(*reading.bad_line));
-    for (const ImportedPrice& line : reading.lines) {
-      TPriceRec price;
-      price.price = line.price;
-      price.trandate = line.date;
-      if (RecordPrice(listed[line.security].stkid, PriceMode::NewWithoutDialog, price) == PriceResult::Stored) {
+    const std::size_t total = reading.lines.size();
+    gauge = total >= kImportGaugeLines;
+    ImportBatch batch(*this, listed);
+    int shown = 0;
+    for (std::size_t done = 0; done < total; ++done) {
+      const ImportedPrice& line = reading.lines[done];
+      if (batch.Enter(line)) {
         ++entered;
         priced.insert(line.security);
       }
+      // Storing the held prices takes the last step of the gauge.
+      const int percent = static_cast<int>((done + 1) * 99 / total);
+      if (gauge && percent != shown) ui.ShowProgress(kImportCaption, shown = percent);
     }
+    batch.Store();
     if (entered > 0) NotePricesChanged();
   } catch (const std::exception& error) {
+    if (gauge) ui.ShowProgress(kImportCaption, 0);
     LogFailure("Price Import failed", error);
     // The prices stored before the failure go with the rest of the import.
     club_.Abandon();
     return Refuse("Price Import failed");
   }
+  if (gauge) {
+    ui.ShowProgress(kImportCaption, 100);
+    ui.ShowProgress(kImportCaption, 0);
+  }
   if (entered == 0) return Refuse("No prices were updated. Symbol lookup failed.");
-  club_.Ui().PlayConfirmationSound();
-  club_.Ui().ShowInformation("Imported prices for " + std::to_string(priced.size()) + " securities");
+  ui.PlayConfirmationSound();
+  ui.ShowInformation("Imported prices for " + std::to_string(priced.size()) + " securities");
   return Outcome::Done();
 }
 

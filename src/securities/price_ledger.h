@@ -50,6 +50,8 @@ enum class PriceSelect { All, Selected };
 
 inline constexpr const char* kPriceUpdateQuestion =
     "No Valuation Statement Created since last price update. Continue?";
+// The caption of the progress a long price file shows while it is entered.
+inline constexpr const char* kImportCaption = "Importing Prices";
 
 class PriceLedger {
  public:
@@ -93,10 +95,13 @@ class PriceLedger {
   // symbol matches an active security entered without dialog. "Imported prices
   // for <n> securities" on success. All or nothing: a file with a bad line
   // ("Invalid Price Import File") or a failure part way ("Price Import
-  // failed") leaves no price of it stored.
+  // failed") leaves no price of it stored. The stores and messages are those
+  // of entering the lines one by one; a file of many lines shows its progress
+  // (kImportCaption).
   Outcome ImportPrices(const std::filesystem::path& file);
 
  private:
+  class ImportBatch;
   Outcome Refuse(const std::string& message);
   Outcome NoSuchSecurity(std::string_view name);
   void NotePricesChanged();

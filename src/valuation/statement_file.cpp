@@ -18,6 +18,7 @@ using Record = std::array<std::uint8_t, kStatementRecordSize>;
 constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                    "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
 constexpr std::size_t kDateField = 12;  // "31-DEC-1999" and its NUL
+constexpr std::string_view kClub = "the club";
 
 Record NewRecord(StatementRecordKind kind) {
   Record record{};
@@ -25,9 +26,13 @@ Record NewRecord(StatementRecordKind kind) {
   return record;
 }
 
-void PutReal(Record& record, std::size_t at, double value, const char* what) {
+// `owner` names whose figure it is, so that the user knows what to correct.
+void PutReal(Record& record, std::size_t at, double value, const char* what, std::string_view owner) {
   std::optional<Real48> bytes = EncodeReal48(value);
-  if (!bytes) throw StatementError(fmt::format("The {} {} cannot be written to a valuation statement.", what, value));
+  if (!bytes) {
+    throw StatementError(
+        fmt::format("The {} {} of {} is beyond what a valuation statement can hold.", what, value, owner));
+  }
   std::copy(bytes->begin(), bytes->end(), record.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
@@ -103,39 +108,42 @@ std::string EncodeStatement(const Statement& statement) {
   append(header);
   for (const StatementSecurity& security : statement.securities) {
     Record record = NewRecord(StatementRecordKind::kSecurity);
-    PutReal(record, 1, security.cost_per_share, "cost per share");
-    PutReal(record, 7, security.price, "price");
-    PutReal(record, 13, security.dividends, "dividend amount");
-    PutReal(record, 19, security.shares, "share count");
+    const std::string owner = "security " + security.name;
+    PutReal(record, 1, security.cost_per_share, "cost per share", owner);
+    PutReal(record, 7, security.price, "price", owner);
+    PutReal(record, 13, security.dividends, "dividend amount", owner);
+    PutReal(record, 19, security.shares, "share count", owner);
     PutText(record, 25, security.name, 25);
     append(record);
   }
   if (statement.dividends) {
     Record record = NewRecord(StatementRecordKind::kDividends);
-    PutReal(record, 1, *statement.dividends, "dividend amount");
+    PutReal(record, 1, *statement.dividends, "dividend amount", kClub);
     append(record);
   }
   for (const StatementAccount& account : statement.accounts) {
     Record record = NewRecord(StatementRecordKind::kAccount);
-    PutReal(record, 1, account.balance, "balance");
-    PutReal(record, 7, account.interest, "interest amount");
+    const std::string owner = "account " + account.name;
+    PutReal(record, 1, account.balance, "balance", owner);
+    PutReal(record, 7, account.interest, "interest amount", owner);
     PutText(record, 13, account.name, 37);
     append(record);
   }
   for (const StatementMember& member : statement.members) {
     Record record = NewRecord(StatementRecordKind::kMember);
-    PutReal(record, 1, member.units, "unit count");
-    PutReal(record, 7, member.contributions, "contribution amount");
-    PutReal(record, 13, member.earnings, "earnings amount");
+    const std::string owner = "member " + member.name;
+    PutReal(record, 1, member.units, "unit count", owner);
+    PutReal(record, 7, member.contributions, "contribution amount", owner);
+    PutReal(record, 13, member.earnings, "earnings amount", owner);
     PutText(record, 19, member.name, 31);
     append(record);
   }
   if (statement.summary) {
     Record record = NewRecord(StatementRecordKind::kSummary);
-    PutReal(record, 1, statement.summary->new_unit_value, "unit value");
-    PutReal(record, 7, statement.summary->previous_unit_value, "unit value");
-    PutReal(record, 13, statement.summary->total_value, "total value");
-    PutReal(record, 19, statement.summary->total_units, "unit count");
+    PutReal(record, 1, statement.summary->new_unit_value, "unit value", kClub);
+    PutReal(record, 7, statement.summary->previous_unit_value, "previous unit value", kClub);
+    PutReal(record, 13, statement.summary->total_value, "total value", kClub);
+    PutReal(record, 19, statement.summary->total_units, "unit count", kClub);
     append(record);
   }
   if (statement.unit_id) {

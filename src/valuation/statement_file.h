@@ -71,8 +71,9 @@ struct Statement {
   std::optional<std::int32_t> unit_id;  // the trailer: the valuation's unitid, -1 for a test
 };
 
-// A statement that cannot be written (an amount beyond the 6-byte real) or read
-// (a damaged file); the message says which and why.
+// A statement that cannot be written (an amount beyond the 6-byte real: the
+// message names the security, account or member whose figure it is, or the
+// club) or read (a damaged file); the message says which and why.
 class StatementError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

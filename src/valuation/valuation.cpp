@@ -378,6 +378,14 @@ ValuationResult Valuations::Value(ValuationBooks& books, DayNumber date, bool of
     }
     result.figures = figures;
     return result;
+  } catch (const StatementError& error) {
+    // A figure the statement cannot hold: the user is told whose it is, to
+    // correct it (a price or share count entered wrong).
+    LogFailure("the valuation of " + FormatDate(date), error);
+    result.outcome = Failed();
+    ui.ShowInformation(error.what());
+    result.failed = true;
+    return result;
   } catch (const std::exception& error) {
     LogFailure("the valuation of " + FormatDate(date), error);
     result.outcome = Failed();

@@ -120,7 +120,9 @@ class Valuations {
  private:
   store::FileLayer& Files() const;
   // The steps of a valuation over books held in memory: its statement, unit
-  // record, re-pointed transactions and reset members go into `books`.
+  // record, re-pointed transactions and reset members go into `books`. A
+  // figure beyond what a statement holds fails it with "Valuation Statement
+  // Creation failed" and an information line naming whose figure it is.
   ValuationResult Value(ValuationBooks& books, DayNumber date, bool official);
   // The audit's valuations over `books`, in audit mode, up to the first that
   // fails or is refused: its result then says which ("The Audit stopped at

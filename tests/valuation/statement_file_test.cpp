@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "store/posix_file_layer.h"
 #include "store/whole_files.h"
 #include "support/temp_folder.h"
@@ -95,15 +102,31 @@ TEST(StatementFileTest, NamesAreCutToTheirFieldsAndAStatementWithoutUnitsHasNoSu
   EXPECT_EQ(back.members.at(0).name, std::string(31, 'M'));
 }
 
-TEST(StatementFileTest, AnAmountBeyondTheRealIsRefused) {
-  Statement s = KnownStatement();
-  s.securities[0].price = 1e300;
-  try {
-    EncodeStatement(s);
-    FAIL();
-  } catch (const StatementError& error) {
-    EXPECT_STREQ(error.what(), "The price 1e+300 cannot be written to a valuation statement.");
+// The refusal names whose figure it is, so that the user knows what to correct.
+TEST(StatementFileTest, AnAmountBeyondTheRealIsRefusedNamingWhoseItIs) {
+  const double beyond = 1e39;  // past 2^127, the largest magnitude the real holds
+  const std::vector<std::pair<std::function<void(Statement&)>, std::string>> cases = {
+      {[&](Statement& s) { s.securities[0].price = 1e300; }, "The price 1e+300 of security Acme Widgets"},
+      {[&](Statement& s) { s.securities[0].shares = -beyond; }, "The share count -1e+39 of security Acme Widgets"},
+      {[&](Statement& s) { s.accounts[0].balance = beyond; }, "The balance 1e+39 of account Brokerage"},
+      {[&](Statement& s) { s.members[0].units = std::nan(""); }, "The unit count nan of member Ann Smith"},
+      {[&](Statement& s) { s.dividends = beyond; }, "The dividend amount 1e+39 of the club"},
+      {[&](Statement& s) { s.summary->total_value = std::numeric_limits<double>::infinity(); },
+       "The total value inf of the club"},
+  };
+  for (const auto& [change, owner] : cases) {
+    Statement s = KnownStatement();
+    change(s);
+    try {
+      EncodeStatement(s);
+      ADD_FAILURE() << owner;
+    } catch (const StatementError& error) {
+      EXPECT_EQ(std::string(error.what()), owner + " is beyond what a valuation statement can hold.");
+    }
   }
+  Statement largest = KnownStatement();
+  largest.accounts[0].balance = 1.7e38;
+  EXPECT_NO_THROW(EncodeStatement(largest));
 }
 
 TEST(StatementFileTest, DamagedFilesAreRefusedWithTheirReason) {

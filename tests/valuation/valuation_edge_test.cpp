@@ -238,7 +238,11 @@ TEST_F(ValuationEdges, ANumberBeyondTheStatementsRealsFailsAndRecordsNothing) {
   ui.Clear();
   ValuationResult result = Official(Day(2026, 12, 7));
   EXPECT_TRUE(result.outcome.Refused());
-  EXPECT_THAT(ui.Messages(), ElementsAre(kCreationFailed));
+  EXPECT_EQ(result.outcome.Message(), kCreationFailed);
+  // The system's message, then whose figure the statement cannot hold.
+  const std::string cause = "The price 1e+300 of security Bubble is beyond what a valuation statement can hold.";
+  EXPECT_THAT(ui.Messages(), ElementsAre(kCreationFailed, cause));
+  EXPECT_EQ(ui.Events().back().kind, testing::ScriptedInteraction::Kind::Information);
   EXPECT_EQ(Everything(), before);
   EXPECT_EQ(FileBytes(StatementPath(Day(2026, 12, 7))), good);
 }
