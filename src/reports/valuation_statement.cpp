@@ -7,6 +7,7 @@
 
 #include "club/club_info_file.h"
 #include "club/dates.h"
+#include "club/money.h"
 #include "club/number_format.h"
 #include "club/real48.h"
 
@@ -94,35 +95,41 @@ std::unique_ptr<ValuationStatementReport> LoadValuationStatement(const std::file
 
 ValuationStatementReport::InvestmentRows ValuationStatementReport::Investments() const {
   InvestmentRows rows;
+  // Every money figure is rounded to the cent as it is printed, and every
+  // total is the sum of the printed figures above it.
   double total_cost = 0, total_value = 0, total_gain = 0, dividends = 0;
   for (const valuation::StatementSecurity& s : statement_.securities) {
-    double cost = s.shares * s.cost_per_share + 0.005;
-    double value = s.shares * s.price + 0.005;
-    double gain = value - cost;
+    const double cost = RoundCents(s.shares * s.cost_per_share);
+    const double value = RoundCents(s.shares * s.price);
+    const double gain = value - cost;
+    const double paid = RoundCents(s.dividends);
     rows.securities.push_back(Row({" ", "@" + s.name, Shares(s.shares), Fixed(s.cost_per_share, 3), Fixed(cost, 2),
                                    Fixed(s.price, 3), Fixed(value, 2), Fixed(s.price - s.cost_per_share, 2),
-                                   Fixed(gain, 2), WholePercent(gain, cost), Fixed(s.dividends, 2), " "}));
+                                   Fixed(gain, 2), WholePercent(gain, cost), Fixed(paid, 2), " "}));
     total_cost += cost;
     total_value += value;
     total_gain += gain;
-    dividends += s.dividends;
+    dividends += paid;
   }
   if (!statement_.securities.empty()) {
     rows.totals = Row({" ", " ", " ", " ", Fixed(total_cost, 2), " ", Fixed(total_value, 2), " ", Fixed(total_gain, 2),
                        WholePercent(total_gain, total_cost), Fixed(dividends, 2), " "});
-    double year = statement_.dividends.value_or(0);
+    const double year = RoundCents(statement_.dividends.value_or(0));
     if (year != 0 && year - dividends > 0.005) {
       rows.sold_dividends = " |Sold Security Dividends| | | | | | | | |" + Fixed(year - dividends, 2) + "| ";
       dividends = year;
     }
   }
+  double gross_assets = total_value;
   for (const valuation::StatementAccount& a : statement_.accounts) {
-    rows.accounts.push_back(" |@" + a.name + "| | | | |" + Fixed(a.balance, 2) + "| | | |" + Fixed(a.interest, 2) + "| ");
-    dividends += a.interest;
+    const double balance = RoundCents(a.balance);
+    const double interest = RoundCents(a.interest);
+    rows.accounts.push_back(" |@" + a.name + "| | | | |" + Fixed(balance, 2) + "| | | |" + Fixed(interest, 2) + "| ");
+    gross_assets += balance;
+    dividends += interest;
   }
   if (!statement_.summary) throw std::runtime_error("the statement has no summary record");
-  rows.gross_assets = " |Gross Assets| | | | |$" + Fixed(statement_.summary->total_value, 2) + "| | | |$" +
-                      Fixed(dividends, 2) + "| ";
+  rows.gross_assets = " |Gross Assets| | | | |$" + Fixed(gross_assets, 2) + "| | | |$" + Fixed(dividends, 2) + "| ";
   return rows;
 }
 

@@ -57,7 +57,7 @@ TEST_F(ReportCommandTest, WritesTheStatementAsTextWithTheClubsName) {
   std::string text = Read(Path("v.txt"));
   EXPECT_EQ(text.rfind("Elm Street Investors\r\n", 0), 0u) << text;
   EXPECT_THAT(text, HasSubstr("Valuation as of 12/31/1999\r\n"));
-  EXPECT_THAT(text, HasSubstr(" Acme Widgets             100   10.000  1000.00   12.500  1250.01     2.50   250.00"));
+  EXPECT_THAT(text, HasSubstr(" Acme Widgets             100   10.000  1000.00   12.500  1250.00     2.50   250.00"));
   EXPECT_THAT(text, Not(HasSubstr("Prepared for")));
 }
 

@@ -28,14 +28,28 @@ Statement KnownStatement() {
 TEST(ValuationStatementRowsTest, SecuritiesTotalsAccountsAndGrossAssets) {
   ValuationStatementReport report(KnownStatement(), "Pellmark Investors", false);
   auto rows = report.Investments();
-  // cost = S × B + 0.005, value = S × Q + 0.005, percent of gain over cost.
+  // cost = S × B and value = S × Q to the cent, half away from zero; the gain
+  // and every total are sums and differences of the printed figures.
   EXPECT_THAT(rows.securities,
-              ElementsAre(" |@Acme|100|10.000|1000.01|12.500|1250.01|2.50|250.00|25|4.00| ",
-                          " |@Bolt|100.500|20.000|2010.01|18.000|1809.01|-2.00|-201.00|-10|0.00| "));
-  EXPECT_EQ(rows.totals, " | | | |3010.01| |3059.02| |49.00|2|4.00| ");
+              ElementsAre(" |@Acme|100|10.000|1000.00|12.500|1250.01|2.50|250.01|25|4.00| ",
+                          " |@Bolt|100.500|20.000|2010.00|18.000|1809.00|-2.00|-201.00|-10|0.00| "));
+  EXPECT_EQ(rows.totals, " | | | |3010.00| |3059.01| |49.01|2|4.00| ");
   EXPECT_EQ(rows.sold_dividends, " |Sold Security Dividends| | | | | | | | |6.00| ");
   EXPECT_THAT(rows.accounts, ElementsAre(" |@Brokerage| | | | |250.75| | | |1.25| "));
-  EXPECT_EQ(rows.gross_assets, " |Gross Assets| | | | |$2050.00| | | |$11.25| ");
+  // The securities' value and the account balance printed above it.
+  EXPECT_EQ(rows.gross_assets, " |Gross Assets| | | | |$3309.76| | | |$11.25| ");
+}
+
+TEST(ValuationStatementRowsTest, TotalsAreTheSumsOfThePrintedRowsNeverACentMore) {
+  Statement s = KnownStatement();
+  s.securities = {{30.5, 31, 0, 10, "Acme"}, {25, 25.75, 0, 3, "Bolt"}};
+  s.accounts.clear();
+  ValuationStatementReport report(s, "Club", false);
+  const auto rows = report.Investments();
+  EXPECT_THAT(rows.securities, ElementsAre(" |@Acme|10|30.500|305.00|31.000|310.00|0.50|5.00|2|0.00| ",
+                                           " |@Bolt|3|25.000|75.00|25.750|77.25|0.75|2.25|3|0.00| "));
+  EXPECT_EQ(rows.totals, " | | | |380.00| |387.25| |7.25|2|0.00| ");
+  EXPECT_EQ(rows.gross_assets, " |Gross Assets| | | | |$387.25| | | |$10.00| ");
 }
 
 TEST(ValuationStatementRowsTest, DividendsOfTheYearWithinHalfACentOfTheSecuritiesGiveNoSoldRow) {
@@ -43,7 +57,7 @@ TEST(ValuationStatementRowsTest, DividendsOfTheYearWithinHalfACentOfTheSecuritie
   s.dividends = 4.004;
   ValuationStatementReport report(s, "Club", false);
   EXPECT_EQ(report.Investments().sold_dividends, "");
-  EXPECT_EQ(report.Investments().gross_assets, " |Gross Assets| | | | |$2050.00| | | |$5.25| ");
+  EXPECT_EQ(report.Investments().gross_assets, " |Gross Assets| | | | |$3309.76| | | |$5.25| ");
 }
 
 TEST(ValuationStatementRowsTest, SortingPutsTheHighestTotalReturnFirstAndKeepsTiesInFileOrder) {
