@@ -1,4 +1,5 @@
 #include "cli/demo_club.h"
+#include "forms/club_setup_form.h"
 
 #include <fmt/format.h>
 
@@ -215,13 +216,13 @@ void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& 
   books.Open();
   RefuseIfSetUp(books, errors);
   ClubSession& club = books.Club();
-  ClubInfoFields fields = club.DisplayedClubInfo();
+  ClubInfoFields fields = ClubSetupFields(club);
   fields.club = "Elm Street Investors";
   fields.addr = "12 Elm Street, Springfield, IL 62701";
   fields.idnum = "36-1234567";
   fields.year = std::to_string(first.year);
   fields.startunit = "10.00";
-  Require(club.CommitClubInformation(fields));
+  Require(CommitClubSetup(club, fields));
 
   ledger::AccountLedger& accounts = books.Accounts();
   Require(accounts.CommitAccount(std::nullopt, {"Bank", "0072-558190", "0.00"}));

@@ -44,7 +44,7 @@ void Lay(CliContext& context, reports::ValuationStatementReport& report, reports
 void PrintValuation(CliContext& context, const ReportOptions& options) {
   if (options.pdf.empty() && options.text.empty()) throw UsageError("report valuation needs --pdf or --text");
   std::unique_ptr<reports::ValuationStatementReport> report =
-      reports::LoadValuationStatement(fs::path(options.statement), context.club_folder);
+      reports::LoadValuationStatement(store::DefaultFileLayer(), fs::path(options.statement), context.club_folder);
   if (!options.member.empty() && !report->ChooseMember(ToWindows1252(options.member))) {
     context.ui->ShowError("Member " + ToWindows1252(options.member) + " is not in this statement.");
     throw CommandRefused("member");

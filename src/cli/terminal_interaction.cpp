@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "club/text_encoding.h"
+#include "forms/entry_mode_text.h"
+#include "forms/folder_chooser.h"
 
 namespace pellmark::cli {
 

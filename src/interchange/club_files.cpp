@@ -203,7 +203,7 @@ Outcome ResetClub(ClubSession& club) {
 
 Outcome BringBackKeptFiles(ClubSession& club, ledger::MemberLedger& members) {
   Interaction& ui = club.Ui();
-  const std::vector<fs::path> kept = KeptFolders(club.Folder() / kWorkingFolderName);
+  const std::vector<fs::path> kept = KeptFolders(club.Files(), club.Folder() / kWorkingFolderName);
   if (kept.empty()) return Refuse(ui, "No club files have been kept from a restore or a reset.");
   const fs::path& newest = kept.back();
   std::vector<FileReplacement> plan;

@@ -447,7 +447,7 @@ void TPagePrinter::EndDoc() {
   building_ = false;
   if (text_open_) {
     text_open_ = false;
-    store::SaveFileAtomically(store::DefaultFileLayer(), file_name_, text_file_);
+    store::SaveFileAtomically(*files_, file_name_, text_file_);
     text_file_.clear();
     return;
   }

@@ -74,7 +74,7 @@ void ReportsPage::PrintClick() {
   if (!file) return;
   std::unique_ptr<reports::ValuationStatementReport> report;
   try {
-    report = reports::LoadValuationStatement(*file, books_.Club().Folder());
+    report = reports::LoadValuationStatement(books_.Club().Files(), *file, books_.Club().Folder());
   } catch (const valuation::StatementError& error) {
     // Shown, rather than an empty report that would look valid.
     ui_.ShowError(error.what());

@@ -43,7 +43,7 @@ int GrabReport(const QString& statement, const QString& file, int page, const st
                QtInteraction& ui, const Clock& clock) {
   std::unique_ptr<reports::ValuationStatementReport> report;
   try {
-    report = reports::LoadValuationStatement(statement.toStdString(), club);
+    report = reports::LoadValuationStatement(store::DefaultFileLayer(), statement.toStdString(), club);
   } catch (const std::exception& error) {
     ui.ShowError(error.what());
     return 3;

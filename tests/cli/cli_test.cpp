@@ -1,4 +1,5 @@
 #include "cli/cli_app.h"
+#include "forms/club_setup_form.h"
 
 #include <filesystem>
 #include <fstream>
@@ -104,11 +105,11 @@ TEST_F(CliClubTest, InfoNeverShowsTheStoredPassword) {
     FixedClock clock(DayNumberFromCivil({2026, 12, 7}));
     Books books(folder.Path(), ui, clock);
     books.Open();
-    ClubInfoFields fields = books.Club().DisplayedClubInfo();
+    ClubInfoFields fields = ClubSetupFields(books.Club());
     fields.usepas = true;
     fields.user = "elm";
     fields.passwd = secret;
-    ASSERT_TRUE(books.Club().CommitClubInformation(fields).IsDone());
+    ASSERT_TRUE(CommitClubSetup(books.Club(), fields).IsDone());
     books.Close();
   }
   ASSERT_NE(RunLine({"--club", Club(), "--json", "club"}).out.find("\"club\""), std::string::npos);
