@@ -31,13 +31,14 @@ class ClubGroupTest : public ClubWindowTest {
     window->Reports()->SetModal(false);
     ui.Clear();
   }
-  // The texts of the report window's first page, in drawing order.
+  // The texts of the report window's first page but its blank lines, in drawing order.
   std::vector<std::string> FirstPage() {
     TReportWindow& report = window->Reports()->ReportWindow();
     EXPECT_TRUE(report.GenerateReport());
     std::vector<std::string> texts;
     for (const auto& op : report.Printer().Pages().pages.at(0).ops) {
-      if (const auto* text = std::get_if<reports::TextOp>(&op)) texts.push_back(text->text);
+      const auto* text = std::get_if<reports::TextOp>(&op);
+      if (text != nullptr && text->text != " ") texts.push_back(text->text);
     }
     return texts;
   }
