@@ -290,7 +290,7 @@ void PrintMembers(CliContext& context) {
 Cell GridUnitsCell(const std::string& text) {
   if (text.empty()) return BlankCell();
   const bool negative = text.front() == '(';
-  const double units = std::stod(negative ? text.substr(1, text.size() - 2) : text);
+  const double units = ParseNumber(negative ? text.substr(1, text.size() - 2) : text).value_or(0);
   return {text, negative ? -units : units};
 }
 

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "club/number_parse.h"
+
 namespace pellmark {
 
 ClubLock::ClubLock(const std::filesystem::path& working_folder) {
@@ -19,7 +21,7 @@ ClubLock::ClubLock(const std::filesystem::path& working_folder) {
     const ssize_t got = ::pread(fd_, digits, sizeof digits - 1, 0);
     ::close(fd_);
     fd_ = -1;
-    const std::string holder = got > 0 ? std::to_string(std::atol(digits)) : std::string("unknown");
+    const std::string holder = got > 0 ? std::to_string(ParseInteger(TrimBlanks(digits, " \n")).value_or(0)) : std::string("unknown");
     throw ClubLocked("The club is open in another Pellmark (process " + holder + ").");
   }
   const std::string pid = std::to_string(::getpid()) + "\n";

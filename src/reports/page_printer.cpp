@@ -8,6 +8,7 @@
 #include <fmt/format.h>
 
 #include "club/dates.h"
+#include "club/number_parse.h"
 #include "store/file_layer.h"
 #include "store/whole_files.h"
 
@@ -24,17 +25,6 @@ constexpr int kWholeFirstLength = 256;
 
 bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
-// Reads the whole text as a number, allowing surrounding blanks.
-std::optional<double> ReadNumber(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  if (text.empty()) return std::nullopt;
-  std::string owned(text);
-  char* end = nullptr;
-  double value = std::strtod(owned.c_str(), &end);
-  if (end != owned.c_str() + owned.size()) return std::nullopt;
-  return value;
-}
 
 void ReplaceAll(std::string& text, std::string_view macro, std::string_view value) {
   for (std::size_t at = text.find(macro); at != std::string::npos; at = text.find(macro, at + value.size())) {
@@ -579,7 +569,7 @@ void TPagePrinter::WriteRow(std::string_view text, const ColumnFormat& format) {
     cell.color = text_color_;
     std::string& t = cell.text;
     auto mark_negative = [&](std::size_t minus) {
-      std::optional<double> number = ReadNumber(std::string_view(t).substr(minus + 1));
+      std::optional<double> number = ParseNumber(std::string_view(t).substr(minus + 1));
       if (!number || *number == 0) {
         t.erase(minus, 1);
       } else if (use_color_) {
