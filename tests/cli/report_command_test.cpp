@@ -63,6 +63,16 @@ TEST_F(ReportCommandTest, WritesTheStatementAsTextWithTheClubsName) {
   EXPECT_THAT(text, Not(HasSubstr("Prepared for")));
 }
 
+TEST_F(ReportCommandTest, TextModeHoldsEveryHeadingAndTheWholeChangeLine) {
+  CliRun run = RunInClub(folder.Path(), {"report", "valuation", Path("V12311999.stm"), "--text", Path("v.txt"),
+                                         "--member", "Ann Smith"});
+  ASSERT_EQ(run.status, kDone) << run.err;
+  std::string text = Read(Path("v.txt"));
+  EXPECT_THAT(text, HasSubstr(" Total Contributions Total Units Owned Total Valuation Total Earnings "
+                              "Percent Ownership Total Net Profit "));
+  EXPECT_THAT(text, HasSubstr("with unit value of $20.50; value has changed from previous statement by 2.50%\r\n"));
+}
+
 TEST_F(ReportCommandTest, WritesAllMembersAsAPdfOfOnePageEach) {
   CliRun run = RunInClub(folder.Path(), {"report", "valuation", Path("V12311999.stm"), "--pdf", Path("v.pdf"),
                                          "--all-members"});
