@@ -107,7 +107,7 @@ TEST_F(CliInterchangeTest, ResetAsksFirst) {
   EXPECT_EQ(unanswered.status, kRefused);
   EXPECT_EQ(
       unanswered.err,
-      "pellmark-cli: no answer to the question \"This will remove all club data. Continue?\" (use --yes or --no)\n");
+      "pellmark-cli: no answer to the question \"This will remove all club data. Continue?\" (use --yes or --no); nothing was recorded\n");
   EXPECT_EQ(Run({"--no", "reset"}).status, kRefused);
   EXPECT_EQ(ClubBytes(), before);
   const CliRun reset = Run({"--yes", "reset"});

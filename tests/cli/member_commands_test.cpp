@@ -127,6 +127,26 @@ TEST_F(CliMemberTest, AnUnansweredQuestionAfterAPayoffTakesNoAndTheCommandSuccee
   EXPECT_EQ(Run({"members"}).out.find("hidden"), std::string::npos);
 }
 
+// Dues dated before the newest valuation ask for an audit before they are
+// stored: with no answer the dues are dropped, and so is the line saying they
+// were collected.
+TEST_F(CliMemberTest, AnUnansweredQuestionBeforeTheWorkIsStoredSaysNothingWasRecorded) {
+  ASSERT_EQ(Run({"dues", "--date", "02/01/2026", "--member", "Smith, Ann=100"}).status, kDone);
+  ASSERT_EQ(Run({"--yes", "valuation", "official", "02/28/2026"}).status, kDone);
+  const auto before = FolderBytes();
+  CliRun dues = Run({"dues", "--date", "02/15/2026", "--all", "20"});
+  EXPECT_EQ(dues.status, kRefused);
+  EXPECT_EQ(dues.err,
+            "pellmark-cli: no answer to the question \"The Member transaction just entered has a date earlier than the "
+            "last Valuation Date. Do you want to perform an audit?\" (use --yes or --no); nothing was recorded\n");
+  EXPECT_EQ(FolderBytes(), before);
+  CliRun answered = Run({"--no", "dues", "--date", "02/15/2026", "--all", "20"});
+  EXPECT_EQ(answered.status, kDone);
+  EXPECT_EQ(answered.err,
+            "$40.00 total dues collected.\nThe Member transaction just entered has a date earlier than the last "
+            "Valuation Date. Do you want to perform an audit? No\n");
+}
+
 TEST_F(CliMemberTest, ChangingAndDeletingAPayment) {
   ASSERT_EQ(Run({"dues", "--date", "02/01/2026", "--all", "50"}).status, kDone);
   EXPECT_EQ(Run({"mtxn", "change", "Smith, Ann", "0", "70"}).status, kDone);
