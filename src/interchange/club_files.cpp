@@ -149,6 +149,10 @@ Outcome BackupClub(ClubSession& club, std::optional<fs::path> folder) {
   if (!target) return Outcome::Cancelled();
   try {
     BusyGuard busy(ui);
+    // A backup folder named but not yet made is made, as the folder chooser would.
+    if (std::error_code error; !fs::create_directories(*target, error) && error) {
+      throw CopyFailed("Cannot create folder " + Shown(*target) + Reason(error.value()));
+    }
     CopyClubFiles(CopyDirection::kToBackup, club, *target);
   } catch (const std::exception& error) {
     return BackupFailed(ui, error);
