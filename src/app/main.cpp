@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "ui/club_host.h"
 #include "ui/dialog_grab.h"
@@ -14,15 +15,38 @@
 #include "ui/single_instance.h"
 #include "ui/window_grab.h"
 
+namespace {
+
+// --help and --version are answered before the application needs a display,
+// so that they work on a machine without one.
+std::optional<int> AnswerWithoutDisplay(int argc, char** argv, const QCommandLineParser& parser) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h" || arg == "-?" || arg == "--help-all") {
+      // Without an application the parser cannot know the program's name.
+      QTextStream(stdout) << parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                                       QString::fromStdString(std::filesystem::path(argv[0]).filename()));
+      return 0;
+    }
+    if (arg == "--version" || arg == "-v") {
+      QTextStream(stdout) << "Pellmark " << PELLMARK_VERSION << "\n";
+      return 0;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  pellmark::ui::PellmarkApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Pellmark"));
-  QApplication::setApplicationVersion(QStringLiteral(PELLMARK_VERSION));
-  QApplication::setOrganizationName(QStringLiteral("Quillomer"));
+  QCoreApplication::setApplicationName(QStringLiteral("Pellmark"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(PELLMARK_VERSION));
+  QCoreApplication::setOrganizationName(QStringLiteral("Quillomer"));
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Pellmark: the books of an investment club."));
   parser.addHelpOption();
+  parser.addVersionOption();
   QCommandLineOption club_option(QStringLiteral("club"), QStringLiteral("Club data folder."), QStringLiteral("DIR"));
   QCommandLineOption today_option(QStringLiteral("today"), QStringLiteral("Take this date (mm/dd/yyyy) as today."),
                                   QStringLiteral("DATE"));
@@ -51,6 +75,9 @@ int main(int argc, char** argv) {
                                  QStringLiteral("N"), QStringLiteral("1"));
   parser.addOptions({grab_report_option, page_option});
   parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("With --grab-dialog: the picture to write."));
+  if (const std::optional<int> answered = AnswerWithoutDisplay(argc, argv, parser)) return *answered;
+
+  pellmark::ui::PellmarkApplication app(argc, argv);
   parser.process(app);
   if (parser.isSet(grab_dialog_option)) {
     if (parser.positionalArguments().size() != 1) parser.showHelp(2);
