@@ -4,9 +4,11 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "cli/change_lines.h"
 #include "cli/cli_context.h"
 #include "cli/dialog_answers.h"
 #include "cli/input_forms.h"
@@ -181,7 +183,20 @@ void RunCollection(CliContext& context, Collection& collection, const std::optio
       [&](Books& books) {
         ClubSession& club = books.Club();
         resolve(books);
+        const std::optional<TMemberRec> member = selected ? books.Members().Find(*selected) : std::nullopt;
+        std::set<std::int32_t> known;
+        if (member) {
+          for (const auto& row : books.Members().DuesHistory(MemberName(*member), std::nullopt)) known.insert(row.record.duestran);
+        }
+        const BookFigures before = TakeFigures(books);
         RequireDone(books, [&] { return books.Members().Collect(collection.action, selected, RequireDate(club, collection.date)); });
+        const bool told = collection.action == MemberAction::Payoff || collection.action == MemberAction::Fees;
+        if (!member || !told || context.json) return;
+        for (const auto& row : books.Members().DuesHistory(MemberName(*member), std::nullopt)) {
+          if (!known.contains(row.record.duestran)) {
+            *context.out << MemberLine(*member, row.record, before, TakeFigures(books)) << '\n';
+          }
+        }
       },
       &answers);
 }

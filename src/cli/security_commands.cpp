@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/change_lines.h"
 #include "cli/cli_context.h"
 #include "cli/dialog_answers.h"
 #include "cli/input_forms.h"
@@ -212,7 +213,10 @@ void PricesAll(CliContext& context, const PriceOptions& options) {
             throw CommandRefused("hidden");
           }
         }
-        RequireDone(books, [&] { return books.Prices().PricesAll(RequirePriceDate(club, options.date)); });
+        const DayNumber date = RequirePriceDate(club, options.date);
+        const BookFigures before = TakeFigures(books);
+        RequireDone(books, [&] { return books.Prices().PricesAll(date); });
+        if (!context.json) *context.out << PricesLine(before, TakeFigures(books), date) << '\n';
       },
       &answers);
 }
@@ -223,6 +227,7 @@ void EnterPrice(CliContext& context, const PriceOptions& options) {
     const TSecurityRec security = RequireSecurity(books, options.name);
     const double price = RequirePrice(club, options.price);
     RequireDone(books, [&] { return books.Prices().EnterPrice(security.name, price, RequirePriceDate(club, options.date)); });
+    if (!context.json) *context.out << PriceLine(RequireSecurity(books, options.name)) << '\n';
   });
 }
 

@@ -6,9 +6,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <set>
 #include <unordered_map>
 #include <vector>
 
+#include "cli/change_lines.h"
 #include "cli/cli_context.h"
 #include "cli/dialog_answers.h"
 #include "cli/input_forms.h"
@@ -193,8 +195,24 @@ void RunTrade(CliContext& context, StockEntry choice, const TradeOptions& option
       context,
       [&](Books& books) {
         const DayNumber date = RequireDate(*context.ui, options.date);
-        RequireSecurity(books, options.security);
+        const std::string security = RequireSecurity(books, options.security).name;
+        const std::optional<TSecurityRec> into =
+            options.into.empty() ? std::nullopt : books.Securities().Find(Cp(options.into));
+        const std::string shares_of = options.into.empty() ? security : into ? into->name : Cp(options.into);
+        const BookFigures before = TakeFigures(books);
+        std::set<std::int32_t> known;
+        for (const ledger::StockRow& row : books.Trades().Grid(security, std::nullopt)) known.insert(row.record.stranid);
         RequireDone(books, [&] { return books.Trades().Enter(Cp(options.security), choice, date); });
+        std::set<std::int32_t> lots;
+        for (const ledger::StockRow& row : books.Trades().Grid(security, std::nullopt)) {
+          if (!known.contains(row.record.stranid) && row.record.buytran >= 0) lots.insert(row.record.buytran);
+        }
+        if (!context.json) {
+          *context.out << TradeLine(choice, before, TakeFigures(books), security, shares_of,
+                                    ParseNumber(options.amount).value_or(0), ParseNumber(options.comm).value_or(0),
+                                    static_cast<int>(lots.size()))
+                       << '\n';
+        }
       },
       &answers);
 }
@@ -403,8 +421,12 @@ void RunChange(CliContext& context, ledger::CorporateChange choice, bool clear, 
       context,
       [&](Books& books) {
         const DayNumber date = RequireDate(ui, options.date);
-        RequireSecurity(books, options.security);
+        const std::string security = RequireSecurity(books, options.security).name;
+        const BookFigures before = TakeFigures(books);
         RequireDone(books, [&] { return books.Changes().Enter(Cp(options.security), choice, date); });
+        if (choice == ledger::CorporateChange::Split && !context.json) {
+          *context.out << SplitLine(security, options.first, options.second, before, TakeFigures(books)) << '\n';
+        }
       },
       &answers);
 }

@@ -147,6 +147,20 @@ TEST_F(CliMemberTest, AnUnansweredQuestionBeforeTheWorkIsStoredSaysNothingWasRec
             "Valuation Date. Do you want to perform an audit? No\n");
 }
 
+TEST_F(CliMemberTest, APayoffAndAFeeSayWhatTheyDidInOneLine) {
+  ASSERT_EQ(Run({"dues", "--date", "02/01/2026", "--member", "Smith, Ann=100", "--member", "Elm Street Trust=50"}).status,
+            kDone);
+  ASSERT_EQ(Run({"--yes", "valuation", "official", "02/28/2026"}).status, kDone);
+  CliRun payoff = Run({"--yes", "payoff", "Smith, Ann", "40", "--date", "03/01/2026", "--fee", "2.50"});
+  EXPECT_EQ(payoff.status, kDone) << payoff.err;
+  EXPECT_EQ(payoff.out,
+            "Paid off Ann Smith: $40.00 for 4.000 units at $10.0000 a unit, less a fee of $2.50; "
+            "Cash balance $112.50.\n");
+  CliRun fee = Run({"fee", "Elm Street Trust", "5", "--date", "03/02/2026"});
+  EXPECT_EQ(fee.status, kDone) << fee.err;
+  EXPECT_EQ(fee.out, "Fee of $5.00 from Elm Street Trust; Cash balance $117.50.\n");
+}
+
 TEST_F(CliMemberTest, ChangingAndDeletingAPayment) {
   ASSERT_EQ(Run({"dues", "--date", "02/01/2026", "--all", "50"}).status, kDone);
   EXPECT_EQ(Run({"mtxn", "change", "Smith, Ann", "0", "70"}).status, kDone);
