@@ -7,6 +7,7 @@
 
 #include "cli/change_lines.h"
 #include "cli/cli_context.h"
+#include "cli/named_records.h"
 #include "cli/dialog_answers.h"
 #include "cli/input_forms.h"
 #include "cli/listing.h"
@@ -28,7 +29,7 @@ using ledger::SecurityRecords;
 std::string Cp(const std::string& utf8) { return StorableText(utf8); }
 
 TSecurityRec RequireSecurity(Books& books, const std::string& name) {
-  auto security = books.Securities().Find(Cp(name));
+  auto security = FindSecurity(books, name);
   if (!security) {
     books.Club().Ui().ShowError("Security " + Cp(name) + " not found.");
     throw CommandRefused("no security");
@@ -207,12 +208,16 @@ void PricesAll(CliContext& context, const PriceOptions& options) {
       context,
       [&](Books& books) {
         ClubSession& club = books.Club();
+        std::map<std::string, std::string> named;  // by the security's own name, a ticker given or not
         for (const auto& [name, price] : prices) {
-          if (!RequireSecurity(books, ToUtf8(name)).active) {
+          const TSecurityRec security = RequireSecurity(books, ToUtf8(name));
+          if (!security.active) {
             club.Ui().ShowError("Security is hidden.");
             throw CommandRefused("hidden");
           }
+          named[security.name] = price;
         }
+        prices = std::move(named);
         const DayNumber date = RequirePriceDate(club, options.date);
         const BookFigures before = TakeFigures(books);
         RequireDone(books, [&] { return books.Prices().PricesAll(date); });

@@ -73,6 +73,28 @@ TEST_F(ReportCommandTest, TextModeHoldsEveryHeadingAndTheWholeChangeLine) {
   EXPECT_THAT(text, HasSubstr("with unit value of $20.50; value has changed from previous statement by 2.50%\r\n"));
 }
 
+// The statement is looked for in the club folder, a member is named as every
+// other command names one, and without a club the report is refused.
+TEST_F(ReportCommandTest, NamesAsOtherCommandsTakeThem) {
+  CliRun by_name = RunInClub(folder.Path(), {"report", "valuation", "V12311999.stm", "--text", Path("v.txt"),
+                                             "--member", "Smith, Ann"});
+  ASSERT_EQ(by_name.status, kDone) << by_name.err;
+  EXPECT_THAT(Read(Path("v.txt")), HasSubstr("Valuation as of 12/31/1999: Prepared for Ann Smith\r\n"));
+  EXPECT_EQ(RunInClub(folder.Path(), {"report", "valuation", "V12311999.stm", "--text", Path("w.txt"), "--member",
+                                      "Bob Jones"})
+                .status,
+            kDone);
+  EXPECT_EQ(RunInClub(folder.Path(), {"report", "valuation", "V01011999.stm", "--text", Path("x.txt")}).status, kUsage);
+  pellmark::testing::TempFolder not_a_club;
+  CliRun no_club = RunInClub(not_a_club.Path(), {"report", "valuation", Path("V12311999.stm"), "--text", Path("y.txt")});
+  EXPECT_EQ(no_club.status, kRefused);
+  EXPECT_EQ(no_club.err, not_a_club.Path().string() + " is not a club folder; `pellmark-cli init` sets one up\n");
+  EXPECT_EQ(RunInClub(not_a_club.Path() / "none", {"report", "valuation", Path("V12311999.stm"), "--text",
+                                                   Path("z.txt")})
+                .status,
+            kUsage);
+}
+
 TEST_F(ReportCommandTest, WritesAllMembersAsAPdfOfOnePageEach) {
   CliRun run = RunInClub(folder.Path(), {"report", "valuation", Path("V12311999.stm"), "--pdf", Path("v.pdf"),
                                          "--all-members"});

@@ -71,6 +71,14 @@ TEST_F(CliTradeTest, ChangingCommandsPrintWhatTheyDidInOneLine) {
             "Acme Corp priced at $12.375 on 07/01/2026.\n");
   EXPECT_EQ(line({"--yes", "price-all", "Acme Corp=12.5", "Bolt Inc=5.25", "--date", "07/02/2026"}),
             "Prices of 2 securities entered for 07/02/2026.\n");
+  // A ticker names its security wherever the name does.
+  EXPECT_EQ(line({"buy", "acm", "50", "12.5", "--date", "07/03/2026"}),
+            "Bought 4.000 shares of Acme Corp for $50.00; Cash balance $4,972.50.\n");
+  EXPECT_EQ(line({"--yes", "price-all", "ACM=12.75", "blt=5.5", "--date", "07/04/2026"}),
+            "Prices of 2 securities entered for 07/04/2026.\n");
+  EXPECT_EQ(line({"reinvest", "ACM", "11", "5.5", "--date", "07/05/2026", "--into", "BLT"}),
+            "Reinvested $11.00 of Acme Corp's dividend in 2.000 shares of Bolt Inc.\n");
+  EXPECT_NE(line({"lots", "Blt"}).find("Total"), std::string::npos);
   // Scripts reading JSON get no line.
   EXPECT_EQ(line({"--json", "dividend", "Bolt Inc", "1", "--date", "07/03/2026"}), "");
 }
