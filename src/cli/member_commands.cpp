@@ -291,10 +291,10 @@ void PrintMembers(CliContext& context) {
       const double member_value = member.tunits * club.Info().vunit;
       listing.Add({TextCell(ToUtf8(MemberName(member))), UnitsCell(member.tunits), MoneyCell(member.totalc),
                    MoneyCell(member.totale), MoneyCell(member_value), FlagCell(!member.active, "hidden")});
-      units += member.tunits;
-      contributions += member.totalc;
-      earnings += member.totale;
-      value += member_value;
+      units += ShownUnits(member.tunits);
+      contributions += ShownMoney(member.totalc);
+      earnings += ShownMoney(member.totale);
+      value += ShownMoney(member_value);
     }
     listing.Total({TextCell("Total"), UnitsCell(units), MoneyCell(contributions), MoneyCell(earnings), MoneyCell(value)});
     listing.Print(*context.out, context.json);
@@ -338,7 +338,7 @@ void PrintUnitValues(CliContext& context) {
                                     {"Id", "id", Align::Right},
                                     {"Year Closed", "year_closed"}});
     for (const TUnitValueRec& unit : books.Club().unitfile.Select()) {
-      listing.Add({DateCell(unit.date), MoneyCell(unit.unitval), CountCell(unit.unitid), FlagCell(unit.upd, "closed")});
+      listing.Add({DateCell(unit.date), UnitValueCell(unit.unitval), CountCell(unit.unitid), FlagCell(unit.upd, "closed")});
     }
     listing.Print(*context.out, context.json);
   });

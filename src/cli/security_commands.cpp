@@ -149,14 +149,21 @@ void PrintSecurities(CliContext& context) {
                                    {"Dividends (Year)", "dividends_year", Align::Right},
                                    {"Dividends (Total)", "dividends_total", Align::Right},
                                    {"Up/Down", "performance"}});
+    double cost = 0, value = 0, dividends_year = 0, dividends_total = 0;
     for (const TSecurityRec& security : books.Securities().List(false)) {
       const ledger::SecuritySummary summary = ledger::SummarizeSecurity(security);
+      cost += ShownMoney(summary.cost);
+      value += ShownMoney(summary.value);
+      dividends_year += ShownMoney(summary.dividends_year);
+      dividends_total += ShownMoney(summary.dividends_total);
       listing.Add({TextCell(ToUtf8(DisplayName(NameKey(!security.active, security.name)))),
                    TextCell(ToUtf8(security.symbol)), UnitsCell(summary.shares), PriceCell(summary.price),
                    security.pricedate == 0 ? BlankCell() : DateCell(security.pricedate), MoneyCell(summary.cost),
                    MoneyCell(summary.value), MoneyCell(summary.dividends_year), MoneyCell(summary.dividends_total),
                    TextCell(summary.small)});
     }
+    listing.Total({TextCell("Total"), BlankCell(), BlankCell(), BlankCell(), BlankCell(), MoneyCell(cost),
+                   MoneyCell(value), MoneyCell(dividends_year), MoneyCell(dividends_total)});
     listing.Print(*context.out, context.json);
   });
 }

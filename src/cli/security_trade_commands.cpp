@@ -315,8 +315,8 @@ void PrintLots(CliContext& context, const std::string& name) {
     for (const ledger::OpenLot& lot : books.Trades().OpenLots(security)) {
       listing.Add({CountCell(lot.record.stranid), DateCell(lot.record.trandate), TextCell(LotLabel(lot.record)),
                    {FormatFixed(lot.shares, 4), lot.shares}, MoneyCell(lot.cost), TextCell(TermName(lot.term))});
-      shares += lot.shares;
-      cost += lot.cost;
+      shares += ShownFixed(lot.shares, 4);
+      cost += ShownMoney(lot.cost);
     }
     listing.Total({TextCell("Total"), BlankCell(), BlankCell(), {FormatFixed(shares, 4), shares}, MoneyCell(cost),
                    BlankCell()});

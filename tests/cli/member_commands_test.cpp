@@ -99,7 +99,7 @@ TEST_F(CliMemberTest, APayoffOfAllAtTheNewestValuationAndARefusalNamingTheMaximu
             "Unit Values (1)\n"
             "Date        Unit Value  Id  Year Closed\n"
             "----------  ----------  --  -----------\n"
-            "01/01/2026      $10.00   0\n");
+            "01/01/2026    $10.0000   0\n");
   const auto before = FolderBytes();
   CliRun above = Run({"--yes", "payoff", "Smith, Ann", "$1,000.01", "--date", "3/1/26"});
   EXPECT_EQ(above.status, kRefused);
