@@ -60,9 +60,10 @@ int main(int argc, char** argv) {
   parser.addOptions({club_option, today_option, grab_option, tab_option});
   QCommandLineOption grab_dialog_option(
       QStringLiteral("grab-dialog"),
-      QStringLiteral("Write a picture of the entry dialog for MODE (0 to 19), or of the lot chooser (lots), "
+      QStringLiteral("Write a picture of the entry dialog NAME (buy, sell, dividend, check, payoff ... as the "
+                     "pellmark-cli commands are named, or its number 0 to 19), or of the lot chooser (lots), "
                      "to the FILE given after the options, and exit."),
-      QStringLiteral("MODE"));
+      QStringLiteral("NAME"));
   QCommandLineOption change_option(QStringLiteral("change"),
                                    QStringLiteral("With --grab-dialog: show a stored record for change."));
   parser.addOptions({grab_dialog_option, change_option});
