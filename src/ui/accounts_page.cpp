@@ -61,14 +61,15 @@ QWidget* AccountsPage::BuildTransactionsArea() {
   QTableWidget* grid = register_->Table();
   grid->setWordWrap(false);
   // Columns wide enough for their widest text: a date with its mark, the longest
-  // kind label, a full description.
+  // kind label; twenty characters of description keep the Balance column in view
+  // (the column is widened by hand for longer ones).
   const QFontMetrics metrics = grid->fontMetrics();
   const int padding = 2 * metrics.averageCharWidth() + 8;
   const int minimum = static_cast<int>(kColumnWidth * grid->logicalDpiX() / 96.0);
   grid->setColumnWidth(0, std::max(minimum, metrics.horizontalAdvance(QStringLiteral("00/00/0000  *")) + padding));
   const QString widest_kind = FromCore(AccountKindLabel(AccountTranKind::TransferOut));
   grid->setColumnWidth(1, std::max(minimum, metrics.horizontalAdvance(widest_kind) + padding));
-  grid->setColumnWidth(2, std::max(2 * minimum, metrics.horizontalAdvance(QString(30, QLatin1Char('n'))) + padding));
+  grid->setColumnWidth(2, std::max(2 * minimum, metrics.horizontalAdvance(QString(20, QLatin1Char('n'))) + padding));
   grid->setColumnWidth(3, minimum);
   register_->SetShowsAll(club_.View().allaccount);
   connect(register_, &HistoryGrid::changeRequested, this, &AccountsPage::accountgridDblClick);
