@@ -236,7 +236,7 @@ int main(int argc, char** argv) {
         if (!books.Restore(backup)) throw std::runtime_error("restore failed");
       }));
       // Each restore keeps the replaced files; they are no part of the next one.
-      for (const fs::path& kept : KeptFolders(club_folder / kWorkingFolderName)) fs::remove_all(kept);
+      for (const fs::path& kept : KeptFolders(store::DefaultFileLayer(), club_folder / kWorkingFolderName)) fs::remove_all(kept);
       peers.push_back(timed([&] { CopyPeer(club_folder, peer); }));
     }
     const double copy = Median(peers);

@@ -132,18 +132,24 @@ int RunCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
     for (Command& command : commands) {
       if (command.app->parsed()) {
         command.run(context);
+        ui.Release(Kept::kYes);
         return kDone;
       }
     }
   } catch (const CommandRefused&) {
+    ui.Release(Kept::kYes);
     return kRefused;
   } catch (const UnansweredQuestion& e) {
-    err << "pellmark-cli: no answer to the question \"" << e.what() << "\" (use --yes or --no)\n";
+    // The question stopped the operation before it was stored.
+    ui.Release(Kept::kNo);
+    err << "pellmark-cli: no answer to the question \"" << e.what() << "\" (use --yes or --no); nothing was recorded\n";
     return kRefused;
   } catch (const UsageError& e) {
+    ui.Release(Kept::kYes);
     err << "pellmark-cli: " << e.what() << '\n';
     return kUsage;
   } catch (const std::exception& e) {
+    ui.Release(Kept::kYes);
     err << "pellmark-cli: " << e.what() << '\n';
     return kFileError;
   }

@@ -42,9 +42,9 @@ void PrintInfo(CliContext& context) {
     summary.Add("Club", "club", TextCell(ToUtf8(info.club)));
     summary.Add("Address", "address", TextCell(ToUtf8(info.addr)));
     summary.Add("Open year", "year", CountCell(info.year));
-    summary.Add("Current unit value", "current_unit_value", MoneyCell(info.vunit));
-    summary.Add("Purchase unit value", "purchase_unit_value", MoneyCell(figures.purchase_unit));
-    summary.Add("Actual unit value", "actual_unit_value", MoneyCell(figures.actual_unit));
+    summary.Add("Current unit value", "current_unit_value", UnitValueCell(info.vunit));
+    summary.Add("Purchase unit value", "purchase_unit_value", UnitValueCell(figures.purchase_unit));
+    summary.Add("Actual unit value", "actual_unit_value", UnitValueCell(figures.actual_unit));
     summary.Add("Total assets", "total_assets", MoneyCell(figures.assets));
     summary.Add("Total units", "total_units", UnitsCell(figures.units));
     summary.Add("Members", "members", CountCell(CountActive(club.members)));
@@ -55,7 +55,7 @@ void PrintInfo(CliContext& context) {
       summary.Add("Newest valuation", "newest_valuation", {"none", nullptr});
     } else {
       const Cell date = DateCell(units.back().date);
-      const Cell value = MoneyCell(units.back().unitval);
+      const Cell value = UnitValueCell(units.back().unitval);
       summary.Add("Newest valuation", "newest_valuation",
                   {date.text + ", unit value " + value.text, {{"date", date.value}, {"unit_value", value.value}}});
     }

@@ -13,6 +13,7 @@
 #include "cli/cli_context.h"
 #include "cli/dialog_answers.h"
 #include "cli/open_club.h"
+#include "club/number_parse.h"
 
 namespace pellmark::cli {
 namespace {
@@ -242,7 +243,7 @@ void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& 
   // and a transfer of the savings to the broker (the quarter's dues less a
   // fifth for the bank, in tens of dollars). Nothing is dated after today.
   double monthly_dues = 0;
-  for (const auto& [memid, amount] : dues) monthly_dues += std::stod(amount);
+  for (const auto& [memid, amount] : dues) monthly_dues += ParseNumber(amount).value_or(0);
   const std::string transfer = std::to_string(static_cast<int>(monthly_dues * 3 * 0.82 / 10) * 10) + ".00";
   auto enter = [&](std::string_view account, EntryMode kind, DayNumber date, AccountEntry what) {
     if (date > clock.Today()) return;

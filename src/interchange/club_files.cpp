@@ -149,6 +149,12 @@ Outcome BackupClub(ClubSession& club, std::optional<fs::path> folder) {
   if (!target) return Outcome::Cancelled();
   try {
     BusyGuard busy(ui);
+    // A backup folder named but not yet made is made, as the folder chooser would.
+    try {
+      club.Files().CreateFolder(*target);
+    } catch (const store::FileLayerError& error) {
+      throw CopyFailed("Cannot create folder " + Shown(*target) + Reason(error.ErrorNumber()));
+    }
     CopyClubFiles(CopyDirection::kToBackup, club, *target);
   } catch (const std::exception& error) {
     return BackupFailed(ui, error);

@@ -73,7 +73,8 @@ int GrabReport(const QString& statement, const QString& file, int page, const st
   QApplication::processEvents();
   if (!window.GenerateReport()) return 3;
   if (page < 1 || page > window.Printer().PageCount()) {
-    QTextStream(stderr) << "The report has " << window.Printer().PageCount() << " pages\n";
+    const int count = window.Printer().PageCount();
+    QTextStream(stderr) << "The report has " << count << (count == 1 ? " page\n" : " pages\n");
     return 2;
   }
   window.ShowPage(page);

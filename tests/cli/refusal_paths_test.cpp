@@ -126,7 +126,7 @@ std::map<std::string, Refusal> Refusals(const std::string& club) {
       {"recalculate", {{"--no", "recalculate"}}},
       {"statement", {{"statement", club + "/none.stm"}, kFileError}},
       {"summary", {{"--club", club + "/none", "summary"}, kUsage}},
-      {"backup", {{"backup", club + "/none"}}},
+      {"backup", {{"backup", club + "/clubinfo.qdb/set"}}},  // a folder cannot be made inside a file
       {"restore", {{"restore", club + "/none"}}},
       {"reset", {{"--no", "reset"}}},
       {"undo-restore", {{"undo-restore"}}},

@@ -252,18 +252,17 @@ TEST_F(ClubFiles_, ARestoreFromABadBackupSetIsRefusedAndLeavesTheClubByteIdentic
 
 TEST_F(ClubFiles_, ABackupToAFolderThatCannotTakeItFailsAndTheClubGoesOn) {
   const std::map<std::string, std::string> before = ClosedClubFiles();
-  const fs::path missing = folder.Path() / "nowhere";
   const fs::path a_file = folder.Path() / "a-file";
   store::SaveFileAtomically(store::DefaultFileLayer(), a_file, "x");
   struct Case {
     fs::path folder;
     std::string reason;
   };
-  for (const Case& bad : {Case{missing, "No such file or directory"}, Case{a_file, "Not a directory"}}) {
+  for (const Case& bad : {Case{a_file, "Not a directory"}, Case{a_file / "set", "Not a directory"}}) {
     ui.Clear();
     EXPECT_TRUE(books.Backup(bad.folder).Refused());
-    EXPECT_THAT(ui.Messages(), ElementsAre("Data Backup failed\nCannot create file " +
-                                           (bad.folder / "clubmem.bck").string() + " (" + bad.reason + ")"));
+    EXPECT_THAT(ui.Messages(),
+                ElementsAre("Data Backup failed\nCannot create folder " + bad.folder.string() + " (" + bad.reason + ")"));
   }
   ReadOnlyFolder read_only(backup);
   store::SetDefaultFileLayer(&read_only);
