@@ -10,6 +10,7 @@
 #include "store/file_layer.h"
 #include "ui/command_group.h"
 #include "ui/date_entry.h"
+#include "ui/history_report_group.h"
 #include "ui/pellmark_window.h"
 #include "ui/qt_interaction.h"
 #include "ui/report_window.h"
@@ -40,6 +41,10 @@ ReportsPage::ReportsPage(Books& books, Interaction& ui, const Clock& clock, Date
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
   layout->addWidget(group, 0, Qt::AlignLeft | Qt::AlignTop);
+  layout->addWidget(MakeHistoryReportGroup(
+                        books_, reportdate_, [this](std::unique_ptr<reports::Report> report) { ShowReport(std::move(report)); },
+                        this),
+                    0, Qt::AlignLeft | Qt::AlignTop);
   AddFileMode(*layout);
   layout->addStretch();
   choose_ = [this](const QString& filter) -> std::optional<std::filesystem::path> {
@@ -102,6 +107,10 @@ void ReportsPage::PrintClick() {
   } catch (const store::FileLayerError&) {
     return;  // a statement that cannot be opened is not shown
   }
+  ShowReport(std::move(report));
+}
+
+void ReportsPage::ShowReport(std::unique_ptr<reports::Report> report) {
   TReportWindow& window = ReportWindow();
   window.Printer().SetUseColor(books_.Club().View().usecolor);
   window.SetReport(std::move(report));
@@ -110,6 +119,7 @@ void ReportsPage::PrintClick() {
   } else {
     window.show();
   }
+  reportdate_.Field()->setFocus();
 }
 
 void ReportsPage::DeleteClick() {

@@ -9,11 +9,13 @@
 #include <QWidget>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "books/books.h"
 #include "club/clock.h"
 #include "club/interaction.h"
+#include "reports/report.h"
 
 class QCheckBox;
 class QVBoxLayout;
@@ -51,6 +53,8 @@ class ReportsPage : public QWidget {
   // Set by the window's test to look at the report instead of waiting for a close.
   void SetModal(bool modal) { modal_ = modal; }
 
+  // Lays the report out in the report window and shows it (modally unless a test says otherwise).
+  void ShowReport(std::unique_ptr<reports::Report> report);
   void CreateValuation(bool official);
   void PrintClick();
   void DeleteClick();
