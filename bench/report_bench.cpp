@@ -8,6 +8,11 @@
 //                       replayed into a PDF; its peer writes the same texts at the
 //                       same places on as many pages through QPdfWriter directly;
 //                       goal: under 2 times the peer
+//   security history    the security transactions report of all securities over
+//                       20 years (10 securities, a trade of each every month),
+//                       computed from the stores and laid out on the Qt device,
+//                       against the same with 10 trades a month; goal: 10 times
+//                       the rows cost at most 12 times
 //   club reports        the balance sheet, income and expense statement,
 //                       capital gains and earnings distribution of the last
 //                       year of the grown club (20 years, 50 members), each
@@ -31,14 +36,16 @@
 #include <string>
 #include <vector>
 
-#include "club/clock.h"
 #include "club/club_session.h"
+#include "club/clock.h"
 #include "club/dates.h"
+#include "club/record_kinds.h"
 #include "grown_club.h"
 #include "quiet_interaction.h"
 #include "reports/balance_sheet.h"
 #include "reports/capital_gains.h"
 #include "reports/earnings_distribution.h"
+#include "reports/history_reports.h"
 #include "reports/income_statement.h"
 #include "reports/page_printer.h"
 #include "reports/valuation_statement.h"
@@ -89,6 +96,35 @@ valuation::Statement LargeStatement() {
   }
   s.summary = valuation::StatementSummary{25.5, 24.75, 25.5 * units, units};
   return s;
+}
+
+// A club of 10 securities with `per_month` trades of each every month for 20 years:
+// purchases, dividends and sales in turn.
+void FillHistory(ClubSession& club, int per_month) {
+  std::int32_t id = 0;
+  for (int s = 0; s < 10; ++s) {
+    TSecurityRec security;
+    security.name = "Security " + std::to_string(s);
+    security.stkid = s + 1;
+    security.sharest = 100;
+    security.pricec = 10 + s;
+    club.securities.Put(security);
+    for (int month = 0; month < 240; ++month) {
+      for (int k = 0; k < per_month; ++k) {
+        TSecurityTranRec tran;
+        tran.stkid = s + 1;
+        tran.stranid = ++id;
+        tran.trandate = DayNumberFromCivil({2006 + month / 12, month % 12 + 1, 1 + k * 2});
+        tran.typ = Code(k % 3 == 0 ? SecurityTranKind::Purchase
+                                   : k % 3 == 1 ? SecurityTranKind::Dividend : SecurityTranKind::Sale);
+        tran.amount = 100 + k;
+        tran.price = 10 + s;
+        tran.comm = 1.5;
+        club.stkrecs.Put(tran);
+      }
+    }
+  }
+  club.Commit();
 }
 
 // The peer: the recorded texts drawn at their places straight onto a QPdfWriter.
@@ -233,5 +269,35 @@ int main(int argc, char** argv) {
   std::printf("  layout alone %8.1f ms (last run)\n", layout * 1e3);
   std::printf("  layout + replay to PDF %8.1f ms   QPdfWriter directly %8.1f ms   ratio %.2f (goal < 2)\n", ours * 1e3,
               peer * 1e3, ours / peer);
+
+  // The security transactions of all securities over 20 years, 1x and 10x the trades.
+  double history[2] = {0, 0};
+  std::size_t rows[2] = {0, 0};
+  for (int size = 0; size < 2; ++size) {
+    QTemporaryDir club_dir;
+    bench::QuietInteraction quiet;
+    ClubSession club(club_dir.path().toStdString(), quiet, clock);
+    club.OpenClub(false);
+    ClubInfoFields fields = club.DisplayedClubInfo();
+    fields.club = "Bench Investors";
+    (void)club.CommitClubInformation(fields);
+    bench::FillHistory(club, size == 0 ? 1 : 10);
+    history[size] = bench::MedianSeconds(runs, [&] {
+      reports::SecurityTransactionsReport report(club, "Bench Investors", DayNumberFromCivil({2025, 12, 31}));
+      report.ChooseAllOnRecord();
+      reports::TPagePrinter printer(qt, clock);
+      printer.SetFont({"Arial", 10});
+      printer.SetWordWrap(false);
+      printer.BeginDoc();
+      report.Lay(printer);
+      printer.EndDoc();
+    });
+    reports::SecurityTransactionsReport counted(club, "Bench Investors", DayNumberFromCivil({2025, 12, 31}));
+    counted.ChooseAllOnRecord();
+    for (const auto& security : counted.Histories().securities) rows[size] += security.rows.size();
+    club.CloseStores();
+  }
+  std::printf("security history, all securities, 20 years: %zu rows %8.1f ms  %zu rows %8.1f ms  ratio %.2f (goal <= 12)\n",
+              rows[0], history[0] * 1e3, rows[1], history[1] * 1e3, history[1] / history[0]);
   return 0;
 }

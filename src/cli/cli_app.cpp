@@ -23,9 +23,11 @@ void AddCommands(CLI::App& app, CommandList& commands) {
   AddSecurityTradeCommands(app, commands);
   AddSecurityCommands(app, commands);
   AddReportCommands(app, commands);
+  AddHistoryReportCommands(app, commands);
   AddValuationCommands(app, commands);
   AddInterchangeCommands(app, commands);
   AddQuoteCommands(app, commands);
+  AddStatementFileCommands(app, commands);
 }
 
 // Edits that turn one word into the other (Levenshtein distance).

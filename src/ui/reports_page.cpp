@@ -1,5 +1,6 @@
 #include "ui/reports_page.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -13,9 +14,11 @@
 #include "store/file_layer.h"
 #include "ui/command_group.h"
 #include "ui/date_entry.h"
+#include "ui/history_report_group.h"
 #include "ui/pellmark_window.h"
 #include "ui/qt_interaction.h"
 #include "ui/report_window.h"
+#include "ui/statement_file_groups.h"
 #include "valuation/statement_file.h"
 
 namespace pellmark::ui {
@@ -53,7 +56,12 @@ ReportsPage::ReportsPage(Books& books, Interaction& ui, const Clock& clock, Date
   groups->addStretch();
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
+  groups->insertWidget(2, MakeHistoryReportGroup(
+                                books_, reportdate_,
+                                [this](std::unique_ptr<reports::Report> report) { ShowReport(std::move(report)); }, this),
+                         0, Qt::AlignLeft | Qt::AlignTop);
   layout->addLayout(groups);
+  AddFileMode(*layout);
   layout->addStretch();
   choose_ = [this](const QString& filter) -> std::optional<std::filesystem::path> {
     const QString file = QFileDialog::getOpenFileName(
@@ -64,6 +72,23 @@ ReportsPage::ReportsPage(Books& books, Interaction& ui, const Clock& clock, Date
 }
 
 ReportsPage::~ReportsPage() = default;
+
+void ReportsPage::AddFileMode(QVBoxLayout& layout) {
+  ofiles_ = new QCheckBox(tr("To File"), this);
+  ofiles_->setObjectName(QStringLiteral("ofiles"));
+  file_groups_ = new StatementFileGroups(books_, ui_, reportdate_, [this] { return Choose(); }, this);
+  file_groups_->hide();
+  layout.insertWidget(0, ofiles_, 0, Qt::AlignLeft);
+  layout.addWidget(file_groups_);
+  connect(ofiles_, &QCheckBox::toggled, this, &ReportsPage::SetFileMode);
+}
+
+void ReportsPage::SetFileMode(bool on) {
+  // The page's own report groups give way to the text statement groups.
+  for (CommandGroup* group : findChildren<CommandGroup*>(Qt::FindDirectChildrenOnly)) group->setVisible(!on);
+  file_groups_->setVisible(on);
+  reportdate_.Field()->setFocus();
+}
 
 DayNumber ReportsPage::Date() const { return reportdate_.Date(); }
 
@@ -127,6 +152,7 @@ void ReportsPage::ShowReport(std::unique_ptr<reports::Report> report) {
   } else {
     window.show();
   }
+  reportdate_.Field()->setFocus();
 }
 
 void ReportsPage::DeleteClick() {

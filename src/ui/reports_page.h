@@ -10,17 +10,23 @@
 #include <QWidget>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "books/books.h"
 #include "club/clock.h"
 #include "club/interaction.h"
+#include "reports/report.h"
+
+class QCheckBox;
+class QVBoxLayout;
 #include "reports/club_reports.h"
 
 namespace pellmark::ui {
 
 class CommandGroup;
 class DateEntry;
+class StatementFileGroups;
 class TReportWindow;
 
 // The chooser's filter: the club year's statements, all statements, and the
@@ -49,11 +55,16 @@ class ReportsPage : public QWidget {
   // Set by the window's test to look at the report instead of waiting for a close.
   void SetModal(bool modal) { modal_ = modal; }
 
+  // Lays the report out in the report window and shows it (modally unless a test says otherwise).
+  void ShowReport(std::unique_ptr<reports::Report> report);
   void CreateValuation(bool official);
   void PrintClick();
   void DeleteClick();
   // "Audit Valuations" from the report calendar's date.
   void AuditClick();
+  // "To File" (`ofiles`): the groups offer the text statement files instead of the reports.
+  void SetFileMode(bool on);
+  StatementFileGroups& FileGroups() { return *file_groups_; }
   // The "Club" group (rptclubselect): the report of the calendar's date in the report window.
   void ClubReportClick(reports::ClubReportKind kind);
 
@@ -63,7 +74,7 @@ class ReportsPage : public QWidget {
 
  private:
   std::optional<std::filesystem::path> Choose();
-  void ShowReport(std::unique_ptr<reports::Report> report);
+  void AddFileMode(QVBoxLayout& layout);
 
   Books& books_;
   Interaction& ui_;
@@ -73,6 +84,8 @@ class ReportsPage : public QWidget {
   std::function<void(int)> open_help_;
   TReportWindow* window_ = nullptr;
   bool modal_ = true;
+  QCheckBox* ofiles_ = nullptr;
+  StatementFileGroups* file_groups_ = nullptr;
 };
 
 }  // namespace pellmark::ui
