@@ -64,6 +64,8 @@ void AddMemberCommands(CLI::App& app, CommandList& commands);
 void AddSecurityTradeCommands(CLI::App& app, CommandList& commands);
 void AddSecurityCommands(CLI::App& app, CommandList& commands);
 void AddReportCommands(CLI::App& app, CommandList& commands);
+// After AddReportCommands: the member reports join its "report" command.
+void AddMemberReportCommands(CLI::App& app, CommandList& commands);
 void AddValuationCommands(CLI::App& app, CommandList& commands);
 void AddInterchangeCommands(CLI::App& app, CommandList& commands);
 void AddQuoteCommands(CLI::App& app, CommandList& commands);
