@@ -66,6 +66,8 @@ void AddSecurityCommands(CLI::App& app, CommandList& commands);
 void AddReportCommands(CLI::App& app, CommandList& commands);
 // After AddReportCommands: the member reports join its "report" command.
 void AddMemberReportCommands(CLI::App& app, CommandList& commands);
+// The club reports, under the command `report`.
+void AddClubReportCommands(CLI::App& report, CommandList& commands);
 void AddValuationCommands(CLI::App& app, CommandList& commands);
 void AddInterchangeCommands(CLI::App& app, CommandList& commands);
 void AddQuoteCommands(CLI::App& app, CommandList& commands);
