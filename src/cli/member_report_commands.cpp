@@ -1,5 +1,5 @@
-// The member reports: dues payments, the roster, the membership vote and the
-// members' returns, laid out as PDF or plain text, or their figures as JSON
+// The member reports: dues payments, payoff letters, the roster, the
+// membership vote and the members' returns, laid out as PDF or plain text, or their figures as JSON
 // (the returns also as CSV) for scripts.
 #include <memory>
 #include <sstream>
@@ -16,6 +16,7 @@
 #include "reports/dues_report.h"
 #include "reports/member_book.h"
 #include "reports/member_returns.h"
+#include "reports/payoff_letter.h"
 #include "reports/roster_report.h"
 #include "reports/vote_report.h"
 #include "store/whole_files.h"
@@ -30,6 +31,7 @@ struct MemberReportOptions {
   std::string pdf;
   std::string text;
   std::string csv;
+  std::string member;
   bool json = false;
 };
 
@@ -139,6 +141,64 @@ void Vote(CliContext& context, const MemberReportOptions& options) {
       });
 }
 
+ordered_json PayoffJson(const reports::PayoffLetter& letter) {
+  const reports::DistributionRow& s = letter.share;
+  return ordered_json{{"name", ToUtf8(letter.name)},
+                      {"payout_date", FormatDate(letter.payout.trandate)},
+                      {"shares",
+                       {{"dividends", s.dividends},
+                        {"interest", s.interest},
+                        {"short", s.short_term},
+                        {"medium", s.medium_term},
+                        {"long", s.long_term},
+                        {"costs", s.costs},
+                        {"foreign_taxes", s.foreign_taxes}}},
+                      {"earnings", s.net},
+                      {"fee", letter.payout.fee},
+                      {"units", letter.units},
+                      {"unit_value", letter.payout.cunit},
+                      {"amount", letter.payout.dues},
+                      {"basis", letter.basis},
+                      {"additional_gain", letter.additional_gain},
+                      {"gain_class", letter.gain_class}};
+}
+
+// Every payout of the year, or those of the member named as listed ("Smith,
+// Ann") or as the letter names them ("Ann Smith"); JSON or the letters laid
+// out, each from a new page.
+void Payoff(CliContext& context, const MemberReportOptions& options) {
+  WithOpenClub(context, [&](Books& books) {
+    const DayNumber date = RequireReportDate(books, options.date);
+    ClubSession& club = books.Club();
+    reports::PayoffLetters letters;
+    try {
+      letters = reports::ComputePayoffLetters(club, date);
+    } catch (const reports::InvalidCategory& invalid) {
+      club.Ui().ShowError(invalid.what());
+      throw CommandRefused(invalid.what());
+    }
+    if (!options.member.empty()) {
+      const std::string name = ToWindows1252(options.member);
+      std::erase_if(letters.letters, [&](const reports::PayoffLetter& letter) {
+        return letter.name != name && letter.listing_name != name;
+      });
+      if (letters.letters.empty()) {
+        club.Ui().ShowError("No Payoffs on record for " + name + " by " + FormatDate(date) + ".");
+        throw CommandRefused("no payout");
+      }
+    }
+    if (options.json || context.json) {
+      ordered_json payouts = ordered_json::array();
+      for (const reports::PayoffLetter& letter : letters.letters) payouts.push_back(PayoffJson(letter));
+      PrintJson(context, ordered_json{{"date", FormatDate(date)}, {"payouts", payouts}});
+      return;
+    }
+    reports::PayoffLetterReport report(club.Info().club, std::move(letters));
+    report.ChooseAll();
+    WriteReportFiles(context, report, options.pdf, options.text);
+  });
+}
+
 ordered_json RateJson(const std::optional<double>& rate) {
   return rate ? ordered_json(*rate * 100) : ordered_json(nullptr);
 }
@@ -224,6 +284,11 @@ void AddMemberReportCommands(CLI::App& app, CommandList& commands) {
   auto dues = std::make_shared<MemberReportOptions>();
   commands.push_back({AddMemberReport(*report, "dues", "Each member's dues payments of the year, month by month", *dues),
                       [dues](CliContext& context) { Dues(context, *dues); }});
+  auto payoff = std::make_shared<MemberReportOptions>();
+  CLI::App* payoff_command =
+      AddMemberReport(*report, "payoff", "The payoff letters of the year's payouts, with their tax basis", *payoff);
+  payoff_command->add_option("--member", payoff->member, "Only this member's payouts (\"Smith, Ann\" or \"Ann Smith\")");
+  commands.push_back({payoff_command, [payoff](CliContext& context) { Payoff(context, *payoff); }});
   auto roster = std::make_shared<MemberReportOptions>();
   commands.push_back({AddMemberReport(*report, "roster", "The active members' addresses, phones and e-mail", *roster),
                       [roster](CliContext& context) { Roster(context, *roster); }});

@@ -93,6 +93,27 @@ TEST_F(MemberReportCommandTest, ReturnsAsJsonAndCsv) {
   EXPECT_THAT(Read(csv), HasSubstr("member,Ann Smith,01/15/2026,75.00,0.00,75.00,0.00,0.0000,no\r\n"));
 }
 
+TEST_F(MemberReportCommandTest, PayoffAsJsonForOneMember) {
+  ASSERT_EQ(Run({"--yes", "payoff", "Smith, Ann", "30", "--date", "04/01/2026", "--valuation", "01/01/2026", "--fee",
+                 "5"}).status,
+            kDone);
+  const json payoff = Json({"report", "payoff", "--date", "06/30/2026", "--member", "Ann Smith", "--json"});
+  ASSERT_EQ(payoff["payouts"].size(), 1u);
+  const json& letter = payoff["payouts"][0];
+  EXPECT_EQ(letter["name"], "Ann Smith");
+  EXPECT_EQ(letter["payout_date"], "04/01/2026");
+  EXPECT_EQ(letter["units"], 3);
+  EXPECT_EQ(letter["unit_value"], 10);
+  EXPECT_EQ(letter["amount"], 30);
+  EXPECT_EQ(letter["fee"], 5);
+  EXPECT_EQ(letter["basis"], 35);  // 3.5 units covered, the fee's included, at $10
+  EXPECT_EQ(letter["additional_gain"], -5);
+  EXPECT_EQ(letter["shares"]["dividends"], 0);
+  CliRun nobody = Run({"report", "payoff", "--date", "06/30/2026", "--member", "Elm Street Trust", "--json"});
+  EXPECT_EQ(nobody.status, kRefused);
+  EXPECT_THAT(nobody.err, HasSubstr("No Payoffs on record for Elm Street Trust by 06/30/2026."));
+}
+
 TEST_F(MemberReportCommandTest, ABadDateIsRefusedAndNoOutputIsAUsageError) {
   CliRun bad = Run({"report", "vote", "--date", "02/30/2026", "--json"});
   EXPECT_EQ(bad.status, kRefused);
