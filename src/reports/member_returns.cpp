@@ -50,30 +50,40 @@ std::optional<double> RateOfReturn(const std::vector<CashFlow>& flows, double ye
   if (flows.empty()) return std::nullopt;
   DayNumber first = flows.front().date;
   for (const CashFlow& flow : flows) first = std::min(first, flow.date);
-  // Bisection on the growth rate between −99.995% and +2 202 546% a period:
-  // the present value falls as the rate rises for money paid in before it
-  // comes back, and any sign change inside holds a root.
+  // The root in the growth rate x = ln(1 + r) between −99.995% and
+  // +2 202 546% a period: Newton's steps, kept inside a bracket that
+  // bisection narrows whenever a step would leave it. The present value falls
+  // as the rate rises for money paid in before it comes back, and any sign
+  // change inside the bracket holds a root.
   double low = -10, high = 10;
   double at_low = PresentValue(flows, first, year_days, low);
   const double at_high = PresentValue(flows, first, year_days, high);
-  if (!std::isfinite(at_low) || !std::isfinite(at_high) || (at_low > 0) == (at_high > 0) || at_low == 0 ||
-      at_high == 0) {
-    if (at_low == 0) return std::expm1(low);
-    if (at_high == 0) return std::expm1(high);
-    return std::nullopt;
-  }
-  for (int step = 0; step < 200 && high - low > 1e-15; ++step) {
-    const double middle = (low + high) / 2;
-    const double at_middle = PresentValue(flows, first, year_days, middle);
-    if (at_middle == 0) return std::expm1(middle);
-    if ((at_middle > 0) == (at_low > 0)) {
-      low = middle;
-      at_low = at_middle;
-    } else {
-      high = middle;
+  if (at_low == 0) return std::expm1(low);
+  if (at_high == 0) return std::expm1(high);
+  if (!std::isfinite(at_low) || !std::isfinite(at_high) || (at_low > 0) == (at_high > 0)) return std::nullopt;
+  double x = 0;
+  for (int step = 0; step < 200; ++step) {
+    double value = 0, slope = 0;
+    for (const CashFlow& flow : flows) {
+      const double t = (flow.date - first) / year_days;
+      const double term = flow.amount * std::exp(-x * t);
+      value += term;
+      slope -= t * term;
     }
+    if (value == 0) break;
+    if ((value > 0) == (at_low > 0)) {
+      low = x;
+      at_low = value;
+    } else {
+      high = x;
+    }
+    double next = slope != 0 ? x - value / slope : low;
+    if (!(next > low && next < high)) next = (low + high) / 2;
+    const bool settled = std::fabs(next - x) < 1e-13 || high - low < 1e-13;
+    x = next;
+    if (settled) break;
   }
-  return std::expm1((low + high) / 2);
+  return std::expm1(x);
 }
 
 MemberReturns ComputeMemberReturns(const std::vector<BookMember>& book, const std::vector<TUnitValueRec>& units,
