@@ -19,6 +19,17 @@
 //                       against one walk (every item decoded once) of the
 //                       stores it reads, in processor time; goal: at most 3
 //                       times the walk
+//   payoff letters      every payoff letter of the last year of the grown club
+//                       (50 members, 20 years), one payout each: all on one
+//                       date, and each on a date of its own; against one walk
+//                       of the stores the letters read (members, member,
+//                       account and security transactions, categories,
+//                       securities), in processor time; goal: at most 3 times
+//                       the walk
+//   member returns      the returns report of the grown club's 50 members at
+//                       its last day, against one walk of members, member
+//                       transactions and unit values, in processor time;
+//                       goal: at most 3 times
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/report_bench [--runs=5]
 #include <QDir>
@@ -28,6 +39,7 @@
 #include <QPdfWriter>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -47,6 +59,9 @@
 #include "reports/earnings_distribution.h"
 #include "reports/history_reports.h"
 #include "reports/income_statement.h"
+#include "reports/member_book.h"
+#include "reports/member_returns.h"
+#include "reports/payoff_letter.h"
 #include "reports/page_printer.h"
 #include "reports/valuation_statement.h"
 #include "qtpage/qt_page_device.h"
@@ -220,6 +235,83 @@ void ClubReports(int runs, const std::filesystem::path& folder) {
   if (sink == 0.123) std::printf("\n");
 }
 
+// Every item of the stores the payoff letters read, decoded once.
+double PayoffStoresWalk(ClubSession& club) {
+  double sum = 0;
+  club.members.ForEach("", [&](const TMemberRec& r) { sum += r.tunits; });
+  club.memrecs.ForEach("", [&](const TMemberTranRec& r) { sum += r.dues; });
+  club.accounts.ForEach("", [&](const TAccountRec& r) { sum += r.bal; });
+  club.actrecs.ForEach("", [&](const TAccountTranRec& r) { sum += r.amount; });
+  club.categories.ForEach("", [&](const TCategoryRec& r) { sum += r.catid; });
+  club.securities.ForEach("", [&](const TSecurityRec& r) { sum += r.sharest; });
+  club.stkrecs.ForEach("", [&](const TSecurityTranRec& r) { sum += r.amount; });
+  return sum;
+}
+
+double ReturnsStoresWalk(ClubSession& club) {
+  double sum = 0;
+  club.members.ForEach("", [&](const TMemberRec& r) { sum += r.tunits; });
+  club.memrecs.ForEach("", [&](const TMemberTranRec& r) { sum += r.dues; });
+  club.unitfile.ForEach("", [&](const TUnitValueRec& r) { sum += r.unitval; });
+  return sum;
+}
+
+// A payout of a tenth of each member's units in the grown club's last year:
+// on one date for all, or on a date of each member's own.
+void WritePayouts(ClubSession& club, bool one_date) {
+  std::vector<TMemberRec> members = club.members.Select();
+  std::vector<TMemberTranRec> payouts;
+  for (std::size_t n = 0; n < members.size(); ++n) {
+    TMemberRec& member = members[n];
+    TMemberTranRec payout;
+    const int month = kMonths - 12 + static_cast<int>(n % 11);
+    payout.trandate = one_date ? Day(kMonths - 1, 1) : Day(month, 1 + static_cast<int>(n / 11) * 5);
+    payout.cunit = UnitValueOfMonth(month);
+    payout.dues = std::round(member.tunits / 10 * payout.cunit * 100) / 100;
+    payout.fee = 5;
+    payout.gain = 3;
+    payout.memid = member.memid;
+    payout.typ = Code(MemberTranKind::Payout);
+    payout.duestran = AllocateTranId(member.duescount);
+    ledger::ApplyMemberPosting(member, payout, +1);
+    payouts.push_back(payout);
+  }
+  club.memrecs.PutAll(payouts);
+  club.members.PutAll(members);
+  club.Commit();
+}
+
+void MemberReportsBench(int runs) {
+  const int many = std::max(runs * 5, 25);
+  for (const bool one_date : {true, false}) {
+    QTemporaryDir dir;
+    QuietInteraction ui;
+    FixedClock clock(kGrownClubToday);
+    ClubSession club(dir.path().toStdString(), ui, clock);
+    club.OpenClub(false);
+    WriteGrownClub(club);
+    WritePayouts(club, one_date);
+    std::size_t letters = 0;
+    const double walk = MedianCpuSeconds(many, [&] { PayoffStoresWalk(club); });
+    const double payoff = MedianCpuSeconds(many, [&] {
+      letters = reports::ComputePayoffLetters(club, kGrownClubToday).letters.size();
+    });
+    std::printf("payoff letters, %zu payouts %-16s %8.1f ms   one walk %8.1f ms   ratio %.2f (goal <= 3)\n", letters,
+                one_date ? "on one date" : "on their own dates", payoff * 1e3, walk * 1e3, payoff / walk);
+    if (one_date) {
+      const double returns_walk = MedianCpuSeconds(many, [&] { ReturnsStoresWalk(club); });
+      std::size_t members = 0;
+      const double returns = MedianCpuSeconds(many, [&] {
+        members = reports::ComputeMemberReturns(reports::ReadMemberBook(club), club.unitfile.Select(), kGrownClubToday)
+                      .members.size();
+      });
+      std::printf("member returns, %zu members      %8.1f ms   one walk %8.1f ms   ratio %.2f (goal <= 3)\n", members,
+                  returns * 1e3, returns_walk * 1e3, returns / returns_walk);
+    }
+    club.Close();
+  }
+}
+
 }  // namespace
 }  // namespace pellmark::bench
 
@@ -278,9 +370,9 @@ int main(int argc, char** argv) {
     bench::QuietInteraction quiet;
     ClubSession club(club_dir.path().toStdString(), quiet, clock);
     club.OpenClub(false);
-    ClubInfoFields fields = club.DisplayedClubInfo();
+    ClubInfoFields fields = ClubSetupFields(club);
     fields.club = "Bench Investors";
-    (void)club.CommitClubInformation(fields);
+    (void)CommitClubSetup(club, fields);
     bench::FillHistory(club, size == 0 ? 1 : 10);
     history[size] = bench::MedianSeconds(runs, [&] {
       reports::SecurityTransactionsReport report(club, "Bench Investors", DayNumberFromCivil({2025, 12, 31}));
@@ -299,5 +391,6 @@ int main(int argc, char** argv) {
   }
   std::printf("security history, all securities, 20 years: %zu rows %8.1f ms  %zu rows %8.1f ms  ratio %.2f (goal <= 12)\n",
               rows[0], history[0] * 1e3, rows[1], history[1] * 1e3, history[1] / history[0]);
+  bench::MemberReportsBench(runs);
   return 0;
 }

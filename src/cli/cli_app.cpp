@@ -24,6 +24,7 @@ void AddCommands(CLI::App& app, CommandList& commands) {
   AddSecurityCommands(app, commands);
   AddReportCommands(app, commands);
   AddHistoryReportCommands(app, commands);
+  AddMemberReportCommands(app, commands);
   AddValuationCommands(app, commands);
   AddInterchangeCommands(app, commands);
   AddQuoteCommands(app, commands);

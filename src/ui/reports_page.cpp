@@ -10,6 +10,7 @@
 
 #include "club/failure_log.h"
 #include "reports/club_reports.h"
+#include "reports/member_reports.h"
 #include "reports/valuation_statement.h"
 #include "store/file_layer.h"
 #include "ui/command_group.h"
@@ -50,9 +51,20 @@ ReportsPage::ReportsPage(Books& books, Interaction& ui, const Clock& clock, Date
     connect(club->Add(caption, QString::fromLatin1(name)), &QPushButton::clicked, this,
             [this, kind] { ClubReportClick(kind); });
   }
+  auto* transaction = new CommandGroup(tr("Transaction"), QStringLiteral("rpttranselect"), this);
+  for (auto [caption, name, kind] :
+       {std::tuple{tr("D&ues Payment"), "rptdues", reports::MemberReportKind::DuesPayment},
+        {tr("Member &Payoff"), "rptpayoff", reports::MemberReportKind::Payoff},
+        {tr("Member &Roster"), "rptroster", reports::MemberReportKind::Roster},
+        {tr("Member &Vote"), "rptvote", reports::MemberReportKind::Vote},
+        {tr("Member Re&turns"), "rptreturns", reports::MemberReportKind::Returns}}) {
+    connect(transaction->Add(caption, QString::fromLatin1(name)), &QPushButton::clicked, this,
+            [this, kind] { MemberReportClick(kind); });
+  }
   auto* groups = new QHBoxLayout;
   groups->addWidget(group, 0, Qt::AlignLeft | Qt::AlignTop);
   groups->addWidget(club, 0, Qt::AlignLeft | Qt::AlignTop);
+  groups->addWidget(transaction, 0, Qt::AlignLeft | Qt::AlignTop);
   groups->addStretch();
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
@@ -132,6 +144,23 @@ void ReportsPage::ClubReportClick(reports::ClubReportKind kind) {
     BusyGuard busy(ui_);
     try {
       report = reports::SetUpClubReport(kind, books_.Club(), reportdate_.Date());
+    } catch (const reports::InvalidCategory& invalid) {
+      ui_.ShowError(invalid.what());
+    } catch (const std::exception& error) {
+      LogFailure("Report Generation failed", error);
+      ui_.ShowError("Report Generation failed");
+    }
+  }
+  if (report) ShowReport(std::move(report));
+  reportdate_.Field()->setFocus();
+}
+
+void ReportsPage::MemberReportClick(reports::MemberReportKind kind) {
+  std::unique_ptr<reports::Report> report;
+  {
+    BusyGuard busy(ui_);
+    try {
+      report = reports::SetUpMemberReport(kind, books_.Club(), reportdate_.Date());
     } catch (const reports::InvalidCategory& invalid) {
       ui_.ShowError(invalid.what());
     } catch (const std::exception& error) {

@@ -1,7 +1,8 @@
 // The Reports page's "Valuation" group (Valuationgroup): "Create Official" and
 // "Create Test" value the club on the report calendar's date, "Print" lays a
 // chosen statement file out in the report window, "Delete" removes a chosen one.
-// The "Club" group (rptclubselect) opens the club reports of the calendar's date.
+// The "Club" group (rptclubselect) opens the club reports of the calendar's date,
+// the "Transaction" group (rpttranselect) its member reports.
 // The statement chooser offers the club year's statements first. After a
 // valuation or a deletion the summary panel is refreshed (`valuationDone`).
 #pragma once
@@ -21,6 +22,7 @@
 class QCheckBox;
 class QVBoxLayout;
 #include "reports/club_reports.h"
+#include "reports/member_reports.h"
 
 namespace pellmark::ui {
 
@@ -67,6 +69,8 @@ class ReportsPage : public QWidget {
   StatementFileGroups& FileGroups() { return *file_groups_; }
   // The "Club" group (rptclubselect): the report of the calendar's date in the report window.
   void ClubReportClick(reports::ClubReportKind kind);
+  // The "Transaction" group (rpttranselect): the member report of the calendar's date.
+  void MemberReportClick(reports::MemberReportKind kind);
 
  signals:
   // A valuation or deletion ran: the summary panel shows the club's figures again.

@@ -9,6 +9,7 @@
 #include "books/books.h"
 #include "forms/main_tabs.h"
 #include "reports/club_reports.h"
+#include "reports/member_reports.h"
 #include "reports/valuation_statement.h"
 #include "ui/pellmark_window.h"
 #include "ui/qt_interaction.h"
@@ -51,12 +52,23 @@ int GrabReport(const QString& statement, const QString& file, int page, const st
       {QStringLiteral("income"), reports::ClubReportKind::IncomeExpense},
       {QStringLiteral("gains"), reports::ClubReportKind::CapitalGains},
       {QStringLiteral("distribution"), reports::ClubReportKind::Distribution}};
+  static const std::map<QString, reports::MemberReportKind> kMemberReports = {
+      {QStringLiteral("dues"), reports::MemberReportKind::DuesPayment},
+      {QStringLiteral("payoff"), reports::MemberReportKind::Payoff},
+      {QStringLiteral("roster"), reports::MemberReportKind::Roster},
+      {QStringLiteral("vote"), reports::MemberReportKind::Vote},
+      {QStringLiteral("returns"), reports::MemberReportKind::Returns}};
   std::unique_ptr<reports::Report> report;
   try {
     if (auto kind = kClubReports.find(statement); kind != kClubReports.end()) {
       Books books(club, ui, clock);
       books.Open();
       report = reports::SetUpClubReport(kind->second, books.Club(), clock.Today());
+      books.Close();
+    } else if (auto member = kMemberReports.find(statement); member != kMemberReports.end()) {
+      Books books(club, ui, clock);
+      books.Open();
+      report = reports::SetUpMemberReport(member->second, books.Club(), clock.Today());
       books.Close();
     } else {
       report = reports::LoadValuationStatement(store::DefaultFileLayer(), statement.toStdString(), club);

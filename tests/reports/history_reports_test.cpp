@@ -9,6 +9,7 @@
 
 #include "club/money.h"
 #include "club/record_kinds.h"
+#include "forms/club_setup_form.h"
 #include "reports/printer_fixture.h"
 #include "support/property_seed.h"
 #include "support/scripted_interaction.h"
@@ -27,9 +28,9 @@ class HistoryReportTest : public PrinterTest {
  protected:
   void SetUp() override {
     club.OpenClub(false);
-    ClubInfoFields fields = club.DisplayedClubInfo();
+    ClubInfoFields fields = ClubSetupFields(club);
     fields.club = "Elm Street Investors";
-    ASSERT_TRUE(club.CommitClubInformation(fields));
+    ASSERT_TRUE(CommitClubSetup(club, fields));
     printer_.SetFont({"Arial", 10});
     printer_.SetWordWrap(false);
   }

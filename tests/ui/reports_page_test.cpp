@@ -1,12 +1,17 @@
 // The Reports page's "Valuation" group: an official valuation on the report
 // date refreshes the summary panel; "Delete" removes the statement it chose.
+// Its "Transaction" group opens the member reports of the report date.
 #include <gmock/gmock.h>
 
 #include <QCheckBox>
+#include <QMenu>
+#include <QPushButton>
 #include <filesystem>
 
 #include "forms/entry_dialog.h"
+#include "reports/page_printer.h"
 #include "store/whole_files.h"
+#include "ui/command_group.h"
 #include "ui/report_window.h"
 #include "ui/reports_page.h"
 #include "ui/statement_file_groups.h"
@@ -58,6 +63,34 @@ TEST_F(ValuationGroupTest, CreateOfficialValuesTheClubAndShowsItsFigures) {
   Click("valuationdelete");
   EXPECT_FALSE(std::filesystem::exists(statement));
   EXPECT_EQ(window->Club().unitfile.Count(), 2);
+}
+
+TEST_F(ValuationGroupTest, TheTransactionGroupOpensTheMemberReportsOfTheReportDate) {
+  auto* group = Find<CommandGroup>(*window, "rpttranselect");
+  ASSERT_NE(group, nullptr);
+  QStringList captions;
+  for (QPushButton* button : group->Buttons()) captions << button->text();
+  EXPECT_EQ(captions, (QStringList{QStringLiteral("D&ues Payment"), QStringLiteral("Member &Payoff"),
+                                   QStringLiteral("Member &Roster"), QStringLiteral("Member &Vote"),
+                                   QStringLiteral("Member Re&turns")}));
+  window->Reports()->SetModal(false);
+  window->Reports()->SetDate(DayNumberFromCivil({1999, 12, 31}));
+  Click("rptvote");
+  TReportWindow& report = window->Reports()->ReportWindow();
+  EXPECT_EQ(report.windowTitle(), QStringLiteral("Membership Vote Report"));
+  ASSERT_TRUE(report.GenerateReport());
+  std::vector<std::string> texts;
+  for (const auto& op : report.Printer().Pages().pages.at(0).ops) {
+    if (const auto* text = std::get_if<reports::TextOp>(&op)) texts.push_back(text->text);
+  }
+  EXPECT_THAT(texts, ::testing::IsSupersetOf({std::string("Membership Voting Percentages as of 12/31/1999."),
+                                              std::string("Ann Smith"), std::string("4.000"), std::string("$100.00"),
+                                              std::string("100.00%")}));
+  report.close();
+  Click("rptpayoff");
+  EXPECT_EQ(report.windowTitle(), QStringLiteral("Member Payoff Letter"));
+  EXPECT_FALSE(report.OptionsMenu()->menuAction()->isVisible());  // no payouts, no choices
+  report.close();
 }
 
 TEST_F(ValuationGroupTest, CreateTestAsksAboutStaleDuesAndRecordsNothing) {
