@@ -6,7 +6,6 @@
 #include "club/keys.h"
 #include "reports/club_tables.h"
 #include "reports/earnings_distribution.h"
-#include "reports/membership_vote.h"
 #include "reports/text_statements.h"
 #include "reports/valuation_statement.h"
 #include "store/whole_files.h"
@@ -68,7 +67,9 @@ TextStatementFile WriteDistributionTextFile(Books& books, DayNumber date) {
 
 TextStatementFile WriteVoteTextFile(Books& books, DayNumber date) {
   const std::string text =
-      reports::VoteStatementText(reports::ComputeMembershipVote(books.Club(), date), books.Club().Info().club);
+      reports::VoteStatementText(
+          reports::ComputeVote(reports::ReadMemberBook(books.Club()), reports::VoteUnitValue(books.Club().unitfile, date), date),
+          books.Club().Info().club);
   return Save(books, reports::TextStatementKind::kVote, text, nullptr);
 }
 

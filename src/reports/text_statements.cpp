@@ -168,7 +168,7 @@ std::string ValuationStatementText(const valuation::Statement& statement, std::s
   return out.Take();
 }
 
-std::string VoteStatementText(const MembershipVote& vote, std::string_view club_name) {
+std::string VoteStatementText(const MemberVote& vote, std::string_view club_name) {
   TextLines out;
   out.Line(club_name);
   out.Line("Membership Voting Percentages as of " + FormatDate(vote.date) + ".");
@@ -180,11 +180,11 @@ std::string VoteStatementText(const MembershipVote& vote, std::string_view club_
   }
   out.Fields({{"Name", 32, FieldAlign::kLeft}, {"Units", 11}, {"Value", 11}, {"Percentage", 11}});
   out.Rule();
-  for (const VoteLine& member : vote.members) {
+  for (const VoteMember& member : vote.members) {
     out.Fields({{member.name, 32, FieldAlign::kLeft},
                 {Fixed(member.units, 3), 11},
-                {"$" + Fixed(RoundCents(member.units * vote.unit_value), 2), 11},
-                {Fixed(member.units * 100 / vote.total_units, 2) + "%", 11}});
+                {"$" + Fixed(member.value, 2), 11},
+                {Fixed(member.percent, 2) + "%", 11}});
   }
   out.Rule();
   return out.Take();

@@ -5,7 +5,7 @@
 // the club folder.
 //
 //   std::string text = ValuationStatementText(statement, info.club, true);   // "valuerpt.txt"
-//   std::string vote = VoteStatementText(ComputeMembershipVote(club, date), info.club);
+//   std::string vote = VoteStatementText(ComputeVote(ReadMemberBook(club), unit_value, date), info.club);
 #pragma once
 
 #include <cstddef>
@@ -16,7 +16,7 @@
 #include "club/dates.h"
 #include "club/records.h"
 #include "reports/earnings_distribution.h"
-#include "reports/membership_vote.h"
+#include "reports/vote_report.h"
 #include "valuation/statement_file.h"
 
 namespace pellmark::reports {
@@ -50,7 +50,7 @@ std::string ValuationStatementText(const valuation::Statement& statement, std::s
 std::string DistributionStatementText(const EarningsDistribution& distribution, std::string_view club_name);
 
 // The membership voting percentages as of the vote's date.
-std::string VoteStatementText(const MembershipVote& vote, std::string_view club_name);
+std::string VoteStatementText(const MemberVote& vote, std::string_view club_name);
 
 // The roster of `members` (the active ones, in store order): address and
 // phone lines, the e-mail address on the first line that has room for it.

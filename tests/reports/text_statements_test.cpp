@@ -211,11 +211,11 @@ TEST(DistributionStatementTextTest, NoUnitsInTheMonthSaysSoAndNothingElse) {
 }
 
 TEST(VoteStatementTextTest, EveryLine) {
-  MembershipVote vote;
+  MemberVote vote;
   vote.date = DayNumberFromCivil({2026, 3, 31});
   vote.unit_value = 12.345;
   vote.total_units = 300;
-  vote.members = {{"Ann Smith", 100}, {"Oak Group", 200}};
+  vote.members = {{"Ann Smith", 100, 1234.50, 33.33}, {"Oak Group", 200, 2469.00, 66.67}};
   EXPECT_THAT(Lines(VoteStatementText(vote, "Elm Street Investors")),
               ElementsAre("Elm Street Investors", "Membership Voting Percentages as of 03/31/2026.", kDashes, " ",
                           "Name                                   Units       Value  Percentage ", kDashes,
@@ -224,7 +224,7 @@ TEST(VoteStatementTextTest, EveryLine) {
 }
 
 TEST(VoteStatementTextTest, NoUnitsSaysSo) {
-  MembershipVote vote;
+  MemberVote vote;
   vote.date = DayNumberFromCivil({2026, 3, 31});
   EXPECT_THAT(Lines(VoteStatementText(vote, "Club")),
               ElementsAre("Club", "Membership Voting Percentages as of 03/31/2026.", kDashes, " ",
