@@ -2,7 +2,16 @@
 
 #include <iostream>
 
+#include "club/dates.h"
+
 namespace pellmark {
+namespace {
+
+// The club's files were replaced whole: the journal holds no images of them.
+constexpr const char* kReplacedFilesReason =
+    "the club's files were replaced whole; \"pellmark-cli undo-restore\" puts back the files from before.";
+
+}  // namespace
 
 Books::Books(std::filesystem::path folder, Interaction& ui, const Clock& clock)
     : club_(std::move(folder), ui, clock), accounts_(club_), members_(club_), categories_(club_),
@@ -47,18 +56,21 @@ Outcome Books::Restore(std::optional<std::filesystem::path> folder) {
   Outcome outcome = interchange::RestoreClub(club_, members_, std::move(folder));
   // The purchase unit value is looked up again for the restored club.
   if (outcome) figures_.ForgetPurchaseUnit();
+  if (outcome) club_.MarkFinalOperation("Restore Backup", kReplacedFilesReason);
   return Settle(std::move(outcome));
 }
 
 Outcome Books::Reset() {
   Outcome outcome = interchange::ResetClub(club_);
   if (outcome) figures_.ForgetPurchaseUnit();
+  if (outcome) club_.MarkFinalOperation("Reset of all club data", kReplacedFilesReason);
   return Settle(std::move(outcome));
 }
 
 Outcome Books::BringBackKeptFiles() {
   Outcome outcome = interchange::BringBackKeptFiles(club_, members_);
   if (outcome) figures_.ForgetPurchaseUnit();
+  if (outcome) club_.MarkFinalOperation("Files put back from before a restore or reset", kReplacedFilesReason);
   return Settle(std::move(outcome));
 }
 
@@ -93,6 +105,7 @@ valuation::ValuationResult Books::CreateValuation(DayNumber date, bool official)
 Outcome Books::AuditValuations(DayNumber start, bool announce) {
   // What came before is kept whatever becomes of the valuations.
   club_.Commit();
+  club_.NameOperation("Audit of valuations from " + FormatDate(start));
   Outcome outcome = Run([&] { return KeepOrDrop(valuations_.AuditValuations(start)); });
   if (outcome && announce) valuations_.AnnounceAudit();
   figures_.RefreshPurchaseUnit();
@@ -101,6 +114,7 @@ Outcome Books::AuditValuations(DayNumber start, bool announce) {
 
 Outcome Books::RecalculateAllMembers(Interaction* ui) {
   club_.Commit();
+  club_.NameOperation("Recalculate All Members");
   Interaction& shown = ui != nullptr ? *ui : club_.Ui();
   Outcome outcome = Run([&] { return KeepOrDrop(valuations_.RecalculateAllMembers(shown)); });
   if (outcome) valuations_.AnnounceRecalculated(shown);

@@ -335,7 +335,33 @@ void RaiseCounters(ClubSession& club) {
 
 }  // namespace
 
-std::vector<BooksBreach> CheckBooks(ClubSession& club) { return Checker(club).Run(); }
+namespace {
+
+// The journal: its entries readable, and the newest matching the books.
+void CheckJournal(ClubSession& club, std::vector<BooksBreach>& breaches) {
+  const std::string mend = "Mend: none; undo and redo refuse what the journal cannot vouch for.";
+  if (const std::optional<std::uint64_t> damaged = club.JournalDamage()) {
+    breaches.push_back({fmt::format("The journal {} cannot be read from byte {} on: the entries from there are lost.",
+                                    kJournalFileName, *damaged),
+                        BooksBreach::Mend::kRestoreBackup, "", mend});
+  }
+  if (club.Journal().empty()) return;
+  const JournalEntry& newest = club.Journal().back();
+  if (const std::string difference = club.DifferenceFromAfter(newest); !difference.empty()) {
+    breaches.push_back({fmt::format("The journal's newest entry \"{}\" does not match the books: {} was changed "
+                                    "without the journal.",
+                                    newest.label, difference),
+                        BooksBreach::Mend::kRestoreBackup, "", mend});
+  }
+}
+
+}  // namespace
+
+std::vector<BooksBreach> CheckBooks(ClubSession& club) {
+  std::vector<BooksBreach> breaches = Checker(club).Run();
+  CheckJournal(club, breaches);
+  return breaches;
+}
 
 int RepairBooks(Books& books, const std::vector<BooksBreach>& breaches) {
   ClubSession& club = books.Club();

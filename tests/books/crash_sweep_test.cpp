@@ -29,6 +29,7 @@
 #include "cli/cli_runner.h"
 #include "club/club_info_file.h"
 #include "club/club_replace.h"
+#include "club/journal.h"
 #include "club/view_state.h"
 #include "interchange/club_files.h"
 #include "store/whole_files.h"
@@ -76,6 +77,11 @@ std::string Dump(const fs::path& club, std::string* breaches = nullptr) {
   DumpTable(s.categories, out);
   DumpTable(s.unitfile, out);
   out += EncodeRecord(s.Info());
+  // The journal commits with the operation: its entries (but their times) are part of the books.
+  for (JournalEntry entry : s.Journal()) {
+    entry.time = 0;
+    out += EncodeJournalEntry(entry);
+  }
   books.Close();
   // The statements, by name.
   std::map<std::string, std::string> statements;
@@ -92,7 +98,8 @@ std::string Dump(const fs::path& club, std::string* breaches = nullptr) {
 std::string StrayFiles(const fs::path& club) {
   const std::set<std::string> club_files{"clubmem.qdb", "memrec.qdb",  "clubstk.qdb", "stkrec.qdb",
                                          "stkprice.qdb", "clubact.qdb", "actrec.qdb",  "clubcat.qdb",
-                                         "clubunit.qdb", kClubInfoFileName, kViewStateFileName, kWorkingFolderName};
+                                         "clubunit.qdb", kClubInfoFileName, kViewStateFileName, kWorkingFolderName,
+                                         kJournalFileName};
   std::string stray;
   for (const auto& entry : fs::directory_iterator(club)) {
     // Statements, and the backup an official valuation makes into the club folder.
@@ -176,6 +183,8 @@ void PrintTo(const Operation& operation, std::ostream* out) { *out << operation.
 std::vector<Operation> Operations() {
   const std::vector<Line> small = ClubWithMembers(2);
   const std::vector<Line> valued = ClubWithValuations();
+  // Its newest operation the valuation of 06/30/2026.
+  const std::vector<Line> valued_last(valued.begin(), valued.end() - 1);
   return {
       {"deposit", small, {"deposit", "Cash", "125", "--date", "12/04/2026", "--desc", "Gift", "--category",
                           "Member Contributions"}, 1},
@@ -191,6 +200,8 @@ std::vector<Operation> Operations() {
       {"recalculation", valued, {"--yes", "recalculate"}, 5},
       {"dues with the audit", valued, {"--yes", "dues", "--date", "04/01/2026", "--all", "25"}, 8},
       {"price import", valued, {"import-prices", "PRICES"}, 5},
+      {"undo of a dues run", small, {"undo"}, 1},
+      {"undo of an official valuation", valued_last, {"undo"}, 3},
       {"several commits then a close", valued, {}, 11, SeveralCommitsThenAClose},
   };
 }
