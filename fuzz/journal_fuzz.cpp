@@ -17,10 +17,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (bool with_header : {true, false}) {
     const pellmark::JournalRead read = pellmark::DecodeJournal(bytes, with_header);
     if (read.entries.empty()) continue;
-    std::string again(with_header ? pellmark::kJournalHeader : "");
+    std::string again = with_header ? pellmark::JournalFileHeader(read.entries.back().id) : "";
     for (const pellmark::JournalEntry& entry : read.entries) again += pellmark::EncodeJournalEntry(entry);
     const pellmark::JournalRead reread = pellmark::DecodeJournal(again, with_header);
     if (reread.entries != read.entries || reread.damaged_at) std::abort();
+    if (with_header && pellmark::DecodeJournal(pellmark::EncodeJournalFile(read.entries)).entries != read.entries) {
+      std::abort();
+    }
     const pellmark::JournalPosition position = pellmark::PositionOf(read.entries);
     for (std::uint64_t id : position.done) {
       if (std::none_of(read.entries.begin(), read.entries.end(),

@@ -751,12 +751,24 @@ void ClubSession::ReadJournal() {
   if (!bytes) {
     // A journal that cannot be read is one the club does without.
     if (Files().Exists(file)) journal_damaged_at_ = 0;
+    MarkJournalDamage();
     return;
   }
   JournalRead read = DecodeJournal(*bytes);
   journal_ = std::move(read.entries);
   if (journal_.size() > kJournalCapacity) journal_.erase(journal_.begin(), journal_.end() - kJournalCapacity);
   journal_damaged_at_ = read.damaged_at;
+  MarkJournalDamage();
+}
+
+void ClubSession::MarkJournalDamage() {
+  // Entries after the damage are lost: an entry no undo passes stands in their
+  // place, written by the open's commit, so that no older operation is undone
+  // under changes the journal no longer knows.
+  if (journal_damaged_at_) {
+    MarkFinalOperation("Journal damaged: entries lost",
+                       "entries of the journal were lost to damage; what they changed cannot be undone.");
+  }
 }
 
 std::optional<std::string> ClubSession::CommittedFile(const std::string& name) {
@@ -886,23 +898,9 @@ void ClubSession::WriteBackBefore(const JournalEntry& entry) {
   }
 }
 
-namespace {
-
-// The label of the operation itself, without the "Undo"/"Redo" of an undo or redo of it.
-std::string BaseLabel(const std::string& label) {
-  for (std::string_view wrapper : {"Undo \"", "Redo \""}) {
-    if (label.starts_with(wrapper) && label.ends_with('"') && label.size() > wrapper.size()) {
-      return label.substr(wrapper.size(), label.size() - wrapper.size() - 1);
-    }
-  }
-  return label;
-}
-
-}  // namespace
-
 Outcome ClubSession::WriteBack(const JournalEntry* entry, JournalKind kind, const char* nothing) {
   if (entry == nullptr) return Refuse(ui_, nothing);
-  const std::string label = BaseLabel(entry->label);
+  const std::string label = OperationLabel(entry->label);
   const char* verb = kind == JournalKind::kUndo ? "undo" : "redo";
   if (kind == JournalKind::kUndo && !entry->final_reason.empty()) {
     return Refuse(ui_, fmt::format("Cannot undo \"{}\": {}", label, entry->final_reason));

@@ -278,6 +278,7 @@ class ClubSession {
   void ResetInfoForFirstSetUp();
   void CreateFirstAccount();
   void ReadJournal();
+  void MarkJournalDamage();
   // What the next commit changes, for the journal; `final` when it is to be
   // written even without changes.
   JournalEntry CollectJournalEntry();

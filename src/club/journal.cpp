@@ -1,6 +1,9 @@
 #include "club/journal.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
+#include <charconv>
 
 #include "club/club_commit.h"
 #include "store/little_endian.h"
@@ -127,6 +130,17 @@ std::optional<JournalEntry> DecodeBody(std::string_view body) {
 
 }  // namespace
 
+std::string JournalFileHeader(std::uint64_t newest_id) { return fmt::format("{}{}\n", kJournalHeader, newest_id); }
+
+std::string OperationLabel(const std::string& label) {
+  for (std::string_view wrapper : {"Undo \"", "Redo \""}) {
+    if (label.starts_with(wrapper) && label.ends_with('"') && label.size() > wrapper.size()) {
+      return label.substr(wrapper.size(), label.size() - wrapper.size() - 1);
+    }
+  }
+  return label;
+}
+
 std::string EncodeJournalEntry(const JournalEntry& entry) {
   std::string body;
   AppendLittle<std::uint64_t>(body, entry.id);
@@ -158,12 +172,20 @@ std::string EncodeJournalEntry(const JournalEntry& entry) {
 JournalRead DecodeJournal(std::string_view bytes, bool with_header) {
   JournalRead read;
   std::size_t at = 0;
+  std::optional<std::uint64_t> newest;
   if (with_header) {
-    if (!bytes.starts_with(kJournalHeader)) {
+    const std::size_t line_end = bytes.find('\n');
+    std::uint64_t id = 0;
+    const char* digits = bytes.data() + std::min(kJournalHeader.size(), bytes.size());
+    const char* end = bytes.data() + (line_end == std::string_view::npos ? 0 : line_end);
+    const auto parsed = std::from_chars(digits, std::max(digits, end), id);
+    if (!bytes.starts_with(kJournalHeader) || line_end == std::string_view::npos || parsed.ec != std::errc() ||
+        parsed.ptr != end) {
       read.damaged_at = 0;
       return read;
     }
-    at = kJournalHeader.size();
+    newest = id;
+    at = line_end + 1;
   }
   while (at < bytes.size()) {
     const std::string_view rest = bytes.substr(at);
@@ -178,12 +200,13 @@ JournalRead DecodeJournal(std::string_view bytes, bool with_header) {
     read.entries.push_back(std::move(*entry));
     at += kFrameSize + length;
   }
-  if (at < bytes.size()) read.damaged_at = at;
+  const std::uint64_t last = read.entries.empty() ? 0 : read.entries.back().id;
+  if (at < bytes.size() || (newest && *newest != last)) read.damaged_at = at;
   return read;
 }
 
 std::string EncodeJournalFile(const std::vector<JournalEntry>& entries) {
-  std::string bytes(kJournalHeader);
+  std::string bytes = JournalFileHeader(entries.empty() ? 0 : entries.back().id);
   const std::size_t first = entries.size() > kJournalCapacity ? entries.size() - kJournalCapacity : 0;
   for (std::size_t i = first; i < entries.size(); ++i) bytes += EncodeJournalEntry(entries[i]);
   return bytes;

@@ -72,8 +72,15 @@ struct JournalEntry {
   bool Empty() const { return items.empty() && !info_before && !info_after && files.empty(); }
 };
 
-// The first bytes of a journal file.
-inline constexpr std::string_view kJournalHeader = "pellmark journal 1\n";
+// The label of the operation itself, without the "Undo "..."" or "Redo "...""
+// of an undo or redo of it.
+std::string OperationLabel(const std::string& label);
+
+// The first line of a journal file names the format's version and the id of
+// its newest entry, so that a file cut short between two entries is seen as
+// such: "pellmark journal 1 last 1234\n".
+inline constexpr std::string_view kJournalHeader = "pellmark journal 1 last ";
+std::string JournalFileHeader(std::uint64_t newest_id);
 
 // One entry as the file holds it: framing, length, checksum and body.
 std::string EncodeJournalEntry(const JournalEntry& entry);

@@ -582,10 +582,10 @@ void TPellmark::RefreshEditMenu() {
   const JournalEntry* undo = club_.UndoCandidate();
   const bool can_undo = undo != nullptr && undo->final_reason.empty();
   undo_action_->setEnabled(can_undo);
-  undo_action_->setText(can_undo ? tr("&Undo \"%1\"").arg(FromCore(undo->label)) : tr("&Undo"));
+  undo_action_->setText(can_undo ? tr("&Undo \"%1\"").arg(FromCore(OperationLabel(undo->label))) : tr("&Undo"));
   const JournalEntry* redo = club_.RedoCandidate();
   redo_action_->setEnabled(redo != nullptr);
-  redo_action_->setText(redo != nullptr ? tr("&Redo \"%1\"").arg(FromCore(redo->label)) : tr("&Redo"));
+  redo_action_->setText(redo != nullptr ? tr("&Redo \"%1\"").arg(FromCore(OperationLabel(redo->label))) : tr("&Redo"));
 }
 
 void TPellmark::UndoOrRedo(bool undo) {
