@@ -345,7 +345,17 @@ void CheckJournal(ClubSession& club, std::vector<BooksBreach>& breaches) {
                                     kJournalFileName, *damaged),
                         BooksBreach::Mend::kRestoreBackup, "", mend});
   }
-  if (club.Journal().empty()) return;
+  // The journal vouches for what was committed; changes not committed yet are no breach of it.
+  const bool uncommitted = club.members.UnderlyingStore().ChangedSinceCommit() ||
+                           club.memrecs.UnderlyingStore().ChangedSinceCommit() ||
+                           club.securities.UnderlyingStore().ChangedSinceCommit() ||
+                           club.stkrecs.UnderlyingStore().ChangedSinceCommit() ||
+                           club.prices.UnderlyingStore().ChangedSinceCommit() ||
+                           club.accounts.UnderlyingStore().ChangedSinceCommit() ||
+                           club.actrecs.UnderlyingStore().ChangedSinceCommit() ||
+                           club.categories.UnderlyingStore().ChangedSinceCommit() ||
+                           club.unitfile.UnderlyingStore().ChangedSinceCommit();
+  if (club.Journal().empty() || uncommitted) return;
   const JournalEntry& newest = club.Journal().back();
   if (const std::string difference = club.DifferenceFromAfter(newest); !difference.empty()) {
     breaches.push_back({fmt::format("The journal's newest entry \"{}\" does not match the books: {} was changed "

@@ -28,6 +28,7 @@ constexpr int kTransactionCacheSize = 16384;
 constexpr std::uint64_t kPackThreshold = 65536;
 // Undo stops at the club's first set-up: before it there is no club to go back to.
 constexpr const char* kSetUpReason = "the set-up of a new club cannot be undone.";
+constexpr const char* kYearCloseReason = "the club's open year has moved since; a year close cannot be undone.";
 std::string Cut(const std::string& text, std::size_t length) { return text.substr(0, length); }
 
 }  // namespace
@@ -802,6 +803,11 @@ JournalEntry ClubSession::CollectJournalEntry() {
     if (before != after) {
       entry.info_before = std::move(before);
       entry.info_after = std::move(after);
+    }
+    // The open year moves only with a year close (or the set-up of the track
+    // year): undo never reaches back across it.
+    if (committed_info_exists_ && info_exists_ && committed_info_.year != info_.year && entry.final_reason.empty()) {
+      entry.final_reason = kYearCloseReason;
     }
   }
   for (const auto& [name, bytes] : staged_) {

@@ -265,6 +265,24 @@ TEST_F(JournalTest, UndoStopsAtAnOperationThatCannotBeUndone) {
   EXPECT_EQ(to.status, cli::kRefused);
 }
 
+TEST_F(JournalTest, AnOperationThatMovesTheOpenYearIsNotUndoneNorPassed) {
+  {
+    ScriptedInteraction ui;
+    FixedClock clock(DayNumberFromCivil({2026, 12, 7}));
+    Books books(club_, ui, clock);
+    books.Open();
+    books.Run([&] {
+      books.Club().NameOperation("Close Year 2026");
+      books.Club().Info().year = 2027;
+      books.Club().WriteClubInfo();
+      return true;
+    });
+    books.Close();
+  }
+  EXPECT_EQ(Run({"undo"}).err,
+            "Cannot undo \"Close Year 2026\": the club's open year has moved since; a year close cannot be undone.\n");
+}
+
 TEST_F(JournalTest, AYearCloseMarkedFinalIsNotUndoneNorPassed) {
   {
     ScriptedInteraction ui;
