@@ -5,13 +5,6 @@
 #include "club/dates.h"
 
 namespace pellmark {
-namespace {
-
-// The club's files were replaced whole: the journal holds no images of them.
-constexpr const char* kReplacedFilesReason =
-    "the club's files were replaced whole; \"pellmark-cli undo-restore\" puts back the files from before.";
-
-}  // namespace
 
 Books::Books(std::filesystem::path folder, Interaction& ui, const Clock& clock)
     : club_(std::move(folder), ui, clock), accounts_(club_), members_(club_), categories_(club_),
@@ -53,24 +46,24 @@ Outcome Books::Backup(std::optional<std::filesystem::path> folder) {
 }
 
 Outcome Books::Restore(std::optional<std::filesystem::path> folder) {
+  club_.NameOperation("Restore Backup");
   Outcome outcome = interchange::RestoreClub(club_, members_, std::move(folder));
   // The purchase unit value is looked up again for the restored club.
   if (outcome) figures_.ForgetPurchaseUnit();
-  if (outcome) club_.MarkFinalOperation("Restore Backup", kReplacedFilesReason);
   return Settle(std::move(outcome));
 }
 
 Outcome Books::Reset() {
+  club_.NameOperation("Reset of all club data");
   Outcome outcome = interchange::ResetClub(club_);
   if (outcome) figures_.ForgetPurchaseUnit();
-  if (outcome) club_.MarkFinalOperation("Reset of all club data", kReplacedFilesReason);
   return Settle(std::move(outcome));
 }
 
 Outcome Books::BringBackKeptFiles() {
+  club_.NameOperation("Files put back from before a restore or reset");
   Outcome outcome = interchange::BringBackKeptFiles(club_, members_);
   if (outcome) figures_.ForgetPurchaseUnit();
-  if (outcome) club_.MarkFinalOperation("Files put back from before a restore or reset", kReplacedFilesReason);
   return Settle(std::move(outcome));
 }
 

@@ -28,6 +28,8 @@ constexpr int kTransactionCacheSize = 16384;
 constexpr std::uint64_t kPackThreshold = 65536;
 // Undo stops at the club's first set-up: before it there is no club to go back to.
 constexpr const char* kSetUpReason = "the set-up of a new club cannot be undone.";
+constexpr const char* kReplacedFilesReason =
+    "the club's files were replaced whole; \"pellmark-cli undo-restore\" puts back the files from before.";
 constexpr const char* kYearCloseReason = "the club's open year has moved since; a year close cannot be undone.";
 std::string Cut(const std::string& text, std::size_t length) { return text.substr(0, length); }
 
@@ -577,6 +579,10 @@ std::string KeptStamp() {
 
 ClubSession::Replaced ClubSession::ReplaceClubFiles(const std::vector<FileReplacement>& plan, bool reset) {
   RequireUsable();
+  // The journal holds no images of files replaced whole: an entry no undo
+  // passes goes in with the last commit before them, so that a replacement a
+  // crash left for the next open to finish finds it there too.
+  MarkFinalOperation(next_label_.empty() ? "Club files replaced" : next_label_, kReplacedFilesReason);
   CloseStoresForReplacement();
   Replaced replaced;
   store::FileLayer& files = Files();
