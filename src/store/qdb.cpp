@@ -898,7 +898,10 @@ void TQDB::Impl::Touch(std::string_view key, const IndexEntry* entry) {
     for (char& c : compared) c = static_cast<char>(UpperWindows1252(static_cast<unsigned char>(c)));
   }
   auto [touched, first] = touched_.try_emplace(std::move(compared));
-  if (first && entry != nullptr) touched->second = StoredItem{std::string(entry->key), ReadItem(*entry)};
+  if (!first || entry == nullptr) return;
+  // An item about to change was mostly just read: the cache holds it.
+  const std::string* cached = cache_.Find(entry->key);
+  touched->second = StoredItem{std::string(entry->key), cached != nullptr ? *cached : ReadItem(*entry)};
 }
 
 std::vector<ItemChange> TQDB::Impl::ChangesSinceCommit() {
@@ -907,7 +910,8 @@ std::vector<ItemChange> TQDB::Impl::ChangesSinceCommit() {
     ItemChange change{before, std::nullopt};
     if (const auto [found, position] = ordinary_.Find(compared); found) {
       const IndexEntry& entry = ordinary_.At(position);
-      change.after = StoredItem{std::string(entry.key), ReadItem(entry)};
+      const std::string* cached = cache_.Find(entry.key);
+      change.after = StoredItem{std::string(entry.key), cached != nullptr ? *cached : ReadItem(entry)};
     }
     if (change.before != change.after) changes.push_back(std::move(change));
   }
