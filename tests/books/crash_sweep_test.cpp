@@ -540,7 +540,7 @@ class BackupCrashSweep : public ::testing::TestWithParam<BackupCase> {
   std::map<std::string, std::string> BackupSet(const fs::path& club) {
     const std::set<std::string> own{"clubmem.qdb",  "memrec.qdb",  "clubstk.qdb", "stkrec.qdb",
                                     "stkprice.qdb", "clubact.qdb", "actrec.qdb",  "clubcat.qdb",
-                                    "clubunit.qdb", kClubInfoFileName, kViewStateFileName};
+                                    "clubunit.qdb", kClubInfoFileName, kViewStateFileName, kJournalFileName};
     std::map<std::string, std::string> set;
     for (const auto& entry : fs::directory_iterator(BackupFolder(club))) {
       const std::string name = entry.path().filename().string();
