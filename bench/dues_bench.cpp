@@ -4,6 +4,9 @@
 //   dues_all              one "Dues - All" run: 50 entry dialogs (the dialog model
 //                         with its checks, answered "25.00" by the bench), 50
 //                         postings and the one deposit of the run
+//   dues_all_unjournaled  the same run without its journal entry (what the journal adds)
+//   valuation             an official valuation after the history, committed
+//   undo_valuation        its undo (statement removed, unit record and club information put back)
 //   reset_member          "Reset Selected Member" of a member with 240+ transactions
 //   unit_value_at/N       UnitValueAt of a random date in a history of N unit records
 // The summary prints each figure beside its goal, and the ratio of the lookup in
@@ -13,6 +16,7 @@
 //   build-members/bench/dues_bench
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +32,7 @@
 #include "forms/club_setup_form.h"
 #include "bench_command_line.h"
 #include "club/club_session.h"
+#include "valuation/valuation.h"
 #include "club/keys.h"
 #include "club/record_kinds.h"
 #include "club/store_operations.h"
@@ -106,6 +111,28 @@ class DuesClub {
     static_cast<void>(members_->Collect(ledger::MemberAction::DuesAll, std::nullopt, dues_date));
     club_->Commit();
     return ui_.Dialogs() - before == kMembers;
+  }
+  bool DuesAllWithoutJournal() {
+    club_->SetJournalKept(false);
+    const bool asked = DuesAll();
+    club_->SetJournalKept(true);
+    return asked;
+  }
+  // An official valuation at the end of the month of the dues, committed.
+  bool Valuation() {
+    valuation::ClubFigures figures(*club_);
+    valuation::Valuations valuations(*club_, figures);
+    const valuation::ValuationResult result =
+        valuations.CreateValuation(DayNumberFromCivil({kFirstYear + kYears, 1, 31}), /*official=*/true);
+    if (result.failed) return false;
+    club_->Commit();
+    return result.outcome.IsDone();
+  }
+  // Undoes the newest operation, committed.
+  bool UndoNewest() {
+    const bool done = club_->UndoNewest().IsDone();
+    club_->Commit();
+    return done;
   }
   bool ResetMember() {
     const bool done = members_->ResetMember(MemberListingName(0), /*announce=*/false).IsDone();
@@ -288,6 +315,13 @@ void PrintSummary(const TimeReporter& reporter, bool cpu) {
   std::printf("%-46s %9.3f ms %14s\n", "Dues - All, 50 members", dues / 1000, "< 50 ms");
   std::printf("%-46s %9.3f ms %14s\n", "  per member", dues / 1000 / kMembers, "");
   std::printf("%-46s %9.3f ms %14s\n", "ResetMember, 240+ transactions", time("reset_member") / 1000, "");
+  const double bare = time("dues_all_unjournaled");
+  const double valuation = time("valuation");
+  std::printf("%-46s %12.3f %14s\n", "Dues - All with its journal entry / without", bare > 0 ? dues / bare : 0,
+              "<= 1.2");
+  std::printf("%-46s %9.3f ms %14s\n", "official valuation", valuation / 1000, "");
+  std::printf("%-46s %12.3f %14s\n", "undo of the valuation / creating it",
+              valuation > 0 ? time("undo_valuation") / valuation : 0, "<= 2");
   std::printf("%-46s %9.3f us %14s\n", "UnitValueAt, 240 unit records", small, "");
   std::printf("%-46s %9.3f us %14s\n", "UnitValueAt, 24 000 unit records", large, "");
   std::printf("%-46s %12.2f %14s\n", "ratio 24 000 / 240 (log: 1.8, linear: 100)", small > 0 ? large / small : 0,
@@ -315,6 +349,29 @@ int main(int argc, char** argv) {
         if (!club.DuesAll()) state.SkipWithError("a member was not asked");
       }
     })->Iterations(20)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("dues_all_unjournaled", [&club](benchmark::State& state) {
+      for (auto _ : state) {
+        if (!club.DuesAllWithoutJournal()) state.SkipWithError("a member was not asked");
+      }
+    })->Iterations(20)->Unit(benchmark::kMillisecond);
+    // Each valuation is undone before the next, each undo follows its valuation: the same date every time.
+    benchmark::RegisterBenchmark("valuation", [&club](benchmark::State& state) {
+      for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        const bool created = club.Valuation();
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        if (!created || !club.UndoNewest()) state.SkipWithError("the valuation or its undo failed");
+      }
+    })->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("undo_valuation", [&club](benchmark::State& state) {
+      for (auto _ : state) {
+        if (!club.Valuation()) state.SkipWithError("the valuation failed");
+        const auto start = std::chrono::steady_clock::now();
+        const bool undone = club.UndoNewest();
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        if (!undone) state.SkipWithError("the undo was refused");
+      }
+    })->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("reset_member", [&club](benchmark::State& state) {
       for (auto _ : state) {
         if (!club.ResetMember()) state.SkipWithError("the member was not reset");

@@ -6,6 +6,8 @@
 //                 the account, commit: both stores' indexes and the commit record)
 //   save_index/N  the commit alone after one rewritten item
 //   reset/N       "Reset Selected Account": every transaction re-applied in key order
+//   post_unjournaled/N  the posting without its journal entry (what the journal adds)
+//   undo_post/N   the undo of the newest posting, committed
 // The summary prints, by real and by CPU time, the index saves inside the
 // postings' own commits (timed by the stores' progress reports), the store work
 // (posting minus those saves) and the ratios of the large register to the small
@@ -142,6 +144,18 @@ class BenchClub {
     club_->Commit();
   }
 
+  // The same posting with no journal entry: what the journal adds is the difference.
+  void PostWithoutJournal() {
+    club_->SetJournalKept(false);
+    Post();
+    club_->SetJournalKept(true);
+  }
+  // Undoes the newest posting, committed as a unit of work of its own.
+  void UndoNewest() {
+    if (!club_->UndoNewest()) throw std::runtime_error("the bench's undo was refused");
+    club_->Commit();
+  }
+
   // Rewrites one stored transaction unchanged, so that the next index save has work.
   void TouchOneItem() {
     if (touched_key_.empty()) {
@@ -194,6 +208,17 @@ void RegisterAll(BenchClub& club, PostingIndexSaves& saves) {
     saves.real = club.IndexSaves().Real() / postings;
     saves.cpu = club.IndexSaves().Cpu() / postings;
   })->Iterations(postings)->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark(("post_unjournaled/" + n).c_str(), [&club](benchmark::State& state) {
+    for (auto _ : state) club.PostWithoutJournal();
+  })->Iterations(postings)->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark(("undo_post/" + n).c_str(), [&club](benchmark::State& state) {
+    for (auto _ : state) {
+      club.Post();
+      const auto start = std::chrono::steady_clock::now();
+      club.UndoNewest();
+      state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+  })->UseManualTime()->Iterations(postings)->Unit(benchmark::kMicrosecond);
   benchmark::RegisterBenchmark(("save_index/" + n).c_str(), [&club](benchmark::State& state) {
     for (auto _ : state) {
       club.TouchOneItem();
@@ -221,6 +246,16 @@ void PrintSummary(const TimeReporter& reporter, const std::vector<std::unique_pt
     std::printf("%9d %12.3f %12.3f %14.3f %12.3f %12.3f %14.3f\n", clubs[i]->Count(), post, time("save_index/" + n),
                 saves_in_post(i), post - saves_in_post(i), time("reset/" + n),
                 cpu ? 0.0 : clubs[i]->FillSeconds() * 1e6 / clubs[i]->Count());
+  }
+  std::printf("%-52s %10s %6s\n", "the journal", "value", "goal");
+  for (const auto& club : clubs) {
+    const std::string n = std::to_string(club->Count());
+    const double post = time("post/" + n);
+    const double bare = time("post_unjournaled/" + n);
+    std::printf("%-52s %10.3f %6s\n", ("posting with its entry / without, " + n).c_str(), bare > 0 ? post / bare : 0,
+                "<=1.2");
+    std::printf("%-52s %10.3f %6s\n", ("undo of a posting / the posting, " + n).c_str(),
+                post > 0 ? time("undo_post/" + n) / post : 0, "<=2");
   }
   if (clubs.size() < 2) return;
   const std::string small = std::to_string(clubs.front()->Count());

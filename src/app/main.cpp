@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
                                  QStringLiteral("FILE"));
   QCommandLineOption tab_option(QStringLiteral("tab"),
                                 QStringLiteral("With --grab: the tab to show (Members, Securities, Accounts, "
-                                               "Reports, Special)."),
+                                               "Reports, Special), or History for the History window."),
                                 QStringLiteral("NAME"));
   parser.addOptions({club_option, today_option, grab_option, tab_option});
   QCommandLineOption grab_dialog_option(

@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "club/dates.h"
+
 namespace pellmark {
 
 Books::Books(std::filesystem::path folder, Interaction& ui, const Clock& clock)
@@ -44,6 +46,7 @@ Outcome Books::Backup(std::optional<std::filesystem::path> folder) {
 }
 
 Outcome Books::Restore(std::optional<std::filesystem::path> folder) {
+  club_.NameOperation("Restore Backup");
   Outcome outcome = interchange::RestoreClub(club_, members_, std::move(folder));
   // The purchase unit value is looked up again for the restored club.
   if (outcome) figures_.ForgetPurchaseUnit();
@@ -51,12 +54,14 @@ Outcome Books::Restore(std::optional<std::filesystem::path> folder) {
 }
 
 Outcome Books::Reset() {
+  club_.NameOperation("Reset of all club data");
   Outcome outcome = interchange::ResetClub(club_);
   if (outcome) figures_.ForgetPurchaseUnit();
   return Settle(std::move(outcome));
 }
 
 Outcome Books::BringBackKeptFiles() {
+  club_.NameOperation("Files put back from before a restore or reset");
   Outcome outcome = interchange::BringBackKeptFiles(club_, members_);
   if (outcome) figures_.ForgetPurchaseUnit();
   return Settle(std::move(outcome));
@@ -93,6 +98,7 @@ valuation::ValuationResult Books::CreateValuation(DayNumber date, bool official)
 Outcome Books::AuditValuations(DayNumber start, bool announce) {
   // What came before is kept whatever becomes of the valuations.
   club_.Commit();
+  club_.NameOperation("Audit of valuations from " + FormatDate(start));
   Outcome outcome = Run([&] { return KeepOrDrop(valuations_.AuditValuations(start)); });
   if (outcome && announce) valuations_.AnnounceAudit();
   figures_.RefreshPurchaseUnit();
@@ -101,6 +107,7 @@ Outcome Books::AuditValuations(DayNumber start, bool announce) {
 
 Outcome Books::RecalculateAllMembers(Interaction* ui) {
   club_.Commit();
+  club_.NameOperation("Recalculate All Members");
   Interaction& shown = ui != nullptr ? *ui : club_.Ui();
   Outcome outcome = Run([&] { return KeepOrDrop(valuations_.RecalculateAllMembers(shown)); });
   if (outcome) valuations_.AnnounceRecalculated(shown);

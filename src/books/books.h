@@ -131,6 +131,17 @@ class Books {
   QuoteRun FetchQuotes(const QuoteService& service, ConnectionDialog& dialog, Interaction* ui = nullptr,
                        ConnectionWaits waits = {});
 
+  // Undo and redo of the journal's newest operations (club/journal.h), each
+  // its own unit of work that the journal keeps as such. Refused, with the
+  // reason shown, when there is nothing to undo or redo, when the operation
+  // cannot be undone (a restore, a reset, a year close) or when the books no
+  // longer hold what it left.
+  Outcome Undo();
+  Outcome Redo();
+  // Undoes the newest operations one by one until entry `id` is undone too;
+  // refused when undo cannot reach it.
+  Outcome UndoTo(std::uint64_t id);
+
   // "Check Books" (books/books_check.h): every breach, nothing changed.
   std::vector<BooksBreach> CheckBooks();
   // Runs the mends the breaches ask for, committed as one operation; returns

@@ -335,7 +335,45 @@ void RaiseCounters(ClubSession& club) {
 
 }  // namespace
 
-std::vector<BooksBreach> CheckBooks(ClubSession& club) { return Checker(club).Run(); }
+namespace {
+
+// The journal: its entries readable, and the newest matching the books.
+void CheckJournal(ClubSession& club, std::vector<BooksBreach>& breaches) {
+  const std::string mend = "Mend: none; undo and redo refuse what the journal cannot vouch for.";
+  if (const std::optional<std::uint64_t> damaged = club.JournalDamage()) {
+    breaches.push_back({fmt::format("The journal {} cannot be read from byte {} on: the entries from there are lost.",
+                                    kJournalFileName, *damaged),
+                        BooksBreach::Mend::kRestoreBackup, "", mend});
+  }
+  // The journal vouches for what was committed; changes not committed yet are no breach of it.
+  const bool uncommitted = club.members.UnderlyingStore().ChangedSinceCommit() ||
+                           club.memrecs.UnderlyingStore().ChangedSinceCommit() ||
+                           club.securities.UnderlyingStore().ChangedSinceCommit() ||
+                           club.stkrecs.UnderlyingStore().ChangedSinceCommit() ||
+                           club.prices.UnderlyingStore().ChangedSinceCommit() ||
+                           club.accounts.UnderlyingStore().ChangedSinceCommit() ||
+                           club.actrecs.UnderlyingStore().ChangedSinceCommit() ||
+                           club.categories.UnderlyingStore().ChangedSinceCommit() ||
+                           club.unitfile.UnderlyingStore().ChangedSinceCommit();
+  if (club.Journal().empty() || uncommitted) return;
+  // The stores and the club information; the statements have their own check above.
+  JournalEntry newest = club.Journal().back();
+  newest.files.clear();
+  if (const std::string difference = club.DifferenceFromAfter(newest); !difference.empty()) {
+    breaches.push_back({fmt::format("The journal's newest entry \"{}\" does not match the books: {} was changed "
+                                    "without the journal.",
+                                    newest.label, difference),
+                        BooksBreach::Mend::kRestoreBackup, "", mend});
+  }
+}
+
+}  // namespace
+
+std::vector<BooksBreach> CheckBooks(ClubSession& club) {
+  std::vector<BooksBreach> breaches = Checker(club).Run();
+  CheckJournal(club, breaches);
+  return breaches;
+}
 
 int RepairBooks(Books& books, const std::vector<BooksBreach>& breaches) {
   ClubSession& club = books.Club();

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "club/club_info_file.h"
+#include "club/journal.h"
 #include "store/container_format.h"
 #include "store/index_codec.h"
 #include "store/whole_files.h"
@@ -82,6 +83,7 @@ std::uint64_t Checksum(std::string_view bytes) {
 
 // Empty when the staged file is whole or was put in place already, else what is wrong.
 std::string CheckStagedFile(store::FileLayer& files, const fs::path& working_folder, const FileCommit& commit) {
+  if (commit.staged.empty()) return {};
   const fs::path staged = working_folder / commit.staged;
   if (!files.Exists(staged)) return {};
   const std::optional<std::string> bytes = store::TryReadWholeFile(files, staged);
@@ -100,8 +102,13 @@ std::string EncodeCommitRecord(const ClubCommitRecord& record) {
     text += "\n";
   }
   for (const FileCommit& file : record.files) {
-    text += fmt::format("file {} {} {} {:016x}\n", file.target, file.staged, file.length, file.checksum);
+    if (file.staged.empty()) {
+      text += fmt::format("remove {}\n", file.target);
+    } else {
+      text += fmt::format("file {} {} {} {:016x}\n", file.target, file.staged, file.length, file.checksum);
+    }
   }
+  if (record.journal) text += fmt::format("journal {} {}\n", record.journal->working, record.journal->length);
   if (record.info) text += "info " + Hex(*record.info) + "\n";
   text += "end\n";
   return text;
@@ -136,6 +143,16 @@ std::optional<ClubCommitRecord> DecodeCommitRecord(std::string_view text) {
       if (error != std::errc() || end != checksum.data() + checksum.size()) return std::nullopt;
       if (words >> word) return std::nullopt;
       record.files.push_back(std::move(file));
+    } else if (word == "remove") {
+      FileCommit file;
+      if (!(words >> file.target) || !PlainName(file.target) || (words >> word)) return std::nullopt;
+      record.files.push_back(std::move(file));
+    } else if (word == "journal") {
+      JournalCommit journal;
+      if (!(words >> journal.working >> journal.length) || !PlainName(journal.working) || (words >> word)) {
+        return std::nullopt;
+      }
+      record.journal = std::move(journal);
     } else if (word == "info") {
       std::string hex;
       words >> hex;
@@ -232,6 +249,7 @@ std::vector<std::string> ApplyCommitRecord(store::FileLayer& files, const fs::pa
   if (!PlaceStagedFiles(files, club_folder, working_folder, record->files, &failure).empty()) {
     throw unrecoverable(failure);
   }
+  if (record->journal) JoinJournal(files, club_folder, working_folder / record->journal->working, record->journal->length);
   RemoveCommitSlots(files, working_folder, record->sequence);
   return joined;
 }
@@ -243,7 +261,11 @@ std::vector<FileCommit> PlaceStagedFiles(store::FileLayer& files, const fs::path
   for (const FileCommit& file : staged) {
     const fs::path from = working_folder / file.staged;
     try {
-      if (files.Exists(from)) files.Rename(from, club_folder / file.target);
+      if (file.staged.empty()) {
+        if (files.Exists(club_folder / file.target)) files.Remove(club_folder / file.target);
+      } else if (files.Exists(from)) {
+        files.Rename(from, club_folder / file.target);
+      }
     } catch (const store::FileLayerError& error) {
       if (failure != nullptr && left.empty()) *failure = error.what();
       left.push_back(file);

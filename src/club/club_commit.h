@@ -20,6 +20,8 @@
 //     pellmark club commit
 //     store clubmem.qdb QDBa1B2c3 QIXd4E5f6 1207 364
 //     file V03312026.stm staged.7.0 2310 0a1b2c3d4e5f6071
+//     remove V12312025.stm
+//     journal journal.entries 5120
 //     end
 #pragma once
 
@@ -53,7 +55,7 @@ struct StoreCommit {
 // A file of the club folder that the commit replaces: `staged`, inside the
 // working folder, holds its new bytes until it is renamed to `target`. A
 // staged file that is gone was renamed already (its name is never used twice
-// while a record names it).
+// while a record names it). An empty `staged` removes `target`.
 struct FileCommit {
   std::string target;
   std::string staged;
@@ -61,10 +63,19 @@ struct FileCommit {
   std::uint64_t checksum = 0;
 };
 
+// The journal entries committed since the open: the first `length` bytes of
+// the working file `working` (club/journal.h), added to the journal file of
+// the club folder when the club closes or the next open joins the record.
+struct JournalCommit {
+  std::string working;
+  std::uint64_t length = 0;
+};
+
 struct ClubCommitRecord {
   std::uint64_t sequence = 0;  // one more at every commit of a session
   std::vector<StoreCommit> stores;
   std::vector<FileCommit> files;
+  std::optional<JournalCommit> journal;
   // The bytes of the club information file, as records of earlier releases
   // carry it instead of a staged file.
   std::optional<std::string> info;

@@ -10,6 +10,7 @@
 #include "club/club_info_file.h"
 #include <fmt/format.h>
 
+#include "club/journal_labels.h"
 #include "club/keys.h"
 #include "club/number_parse.h"
 #include "club/store_operations.h"
@@ -25,6 +26,11 @@ constexpr int kMasterCacheSize = 2500;
 constexpr int kTransactionCacheSize = 16384;
 // Unused bytes in a store's data file beyond which the close packs it.
 constexpr std::uint64_t kPackThreshold = 65536;
+// Undo stops at the club's first set-up: before it there is no club to go back to.
+constexpr const char* kSetUpReason = "the set-up of a new club cannot be undone.";
+constexpr const char* kReplacedFilesReason =
+    "the club's files were replaced whole; \"pellmark-cli undo-restore\" puts back the files from before.";
+constexpr const char* kYearCloseReason = "the club's open year has moved since; a year close cannot be undone.";
 std::string Cut(const std::string& text, std::size_t length) { return text.substr(0, length); }
 
 }  // namespace
@@ -62,6 +68,7 @@ void ClubSession::ConfigureStores() {
   for (store::TQDB* store : s.All()) {
     store->WarnNoData = [](store::TQDB&) {};
     store->SetCommittedByOwner(true);
+    store->SetTracksChanges(journal_kept_);
     store->SetTempFolder(working);
     store->OnRecovery = [this](store::TQDB&, const store::RecoveryReport& report) { ReportRecovery(report); };
   }
@@ -172,6 +179,7 @@ std::vector<std::int32_t> ClubSession::OpenStores(bool reset) {
   unusable_ = false;
   try {
     RecoverAndClean();
+    ReadJournal();
     info_damage_.reset();
     if (auto info = ReadClubInfo(folder_, Files())) {
       info_ = *info;
@@ -216,7 +224,10 @@ std::vector<std::int32_t> ClubSession::OpenStores(bool reset) {
   }
   open_ = true;
 
-  if (categories.Count() == 0) AddPredefinedCategories(categories);
+  if (categories.Count() == 0) {
+    AddPredefinedCategories(categories);
+    MarkFinalOperation("Predefined categories", kSetUpReason);
+  }
 
   view_ = ReadViewState(folder_, reset, Files());
 
@@ -283,14 +294,24 @@ void ClubSession::RequireUsable() const {
 void ClubSession::Commit() {
   if (!open_) return;
   const std::array<store::TQDB*, 9> all = stores_.All();
-  const bool changed = info_dirty_ || !staged_.empty() || std::any_of(all.begin(), all.end(), [](store::TQDB* store) {
-                         return store->ChangedSinceCommit();
-                       });
-  if (!changed) return;
+  const bool changed = info_dirty_ || !staged_.empty() || !next_final_.empty() ||
+                       std::any_of(all.begin(), all.end(), [](store::TQDB* store) { return store->ChangedSinceCommit(); });
+  if (!changed) {
+    // A refused operation changed nothing: its name must not go to the next one.
+    next_kind_ = JournalKind::kOperation;
+    next_label_.clear();
+    return;
+  }
   RequireUsable();
-  if (info_dirty_) staged_[kClubInfoFileName] = EncodeRecord(info_);
+  std::optional<JournalEntry> entry;
+  if (journal_kept_) {
+    JournalEntry collected = CollectJournalEntry();
+    if (!collected.Empty() || !collected.final_reason.empty()) entry = std::move(collected);
+  }
+  if (info_dirty_) staged_[kClubInfoFileName] = info_exists_ ? std::optional(EncodeRecord(info_)) : std::nullopt;
   ClubCommitRecord record;
   record.sequence = ++commit_sequence_;
+  std::uint64_t journal_length = journal_length_;
   try {
     for (std::size_t i = 0; i < all.size(); ++i) {
       if (!all[i]->ChangedSinceCommit() && !all[i]->CommittedSinceOpen()) continue;
@@ -299,6 +320,11 @@ void ClubSession::Commit() {
                                point.data_length, point.index_length});
     }
     record.files = WriteStagedFiles();
+    if (entry) {
+      record.journal = AppendJournalEntry(*entry, &journal_length);
+    } else if (journal_length_ > 0) {
+      record.journal = JournalCommit{kJournalWorkingName, journal_length_};
+    }
     if (!commit_slots_) commit_slots_ = std::make_unique<CommitSlots>(Files(), WorkingFolder());
     commit_slots_->Write(record);
   } catch (...) {
@@ -319,9 +345,18 @@ void ClubSession::Commit() {
   }
   // The commit is whole from here on: nothing below may report it as failed.
   for (store::TQDB* store : all) store->FinishCommit();
+  journal_length_ = journal_length;
+  if (entry) {
+    journal_.push_back(std::move(*entry));
+    if (journal_.size() > kJournalCapacity) journal_.erase(journal_.begin());
+  }
+  next_kind_ = JournalKind::kOperation;
+  next_target_ = 0;
+  next_label_.clear();
+  next_final_.clear();
   for (const FileCommit& replaced : committed_files_) {
     // A file staged again: its older bytes are named by no record that counts now.
-    if (staged_.contains(replaced.target)) {
+    if (staged_.contains(replaced.target) && !replaced.staged.empty()) {
       try {
         Files().Remove(WorkingFolder() / replaced.staged);
       } catch (const store::FileLayerError&) {
@@ -355,7 +390,12 @@ std::vector<FileCommit> ClubSession::WriteStagedFiles() {
     if (!staged_.contains(file.target)) named.push_back(file);
   }
   std::size_t n = 0;
-  for (const auto& [target, bytes] : staged_) {
+  for (const auto& [target, staged] : staged_) {
+    if (!staged) {
+      named.push_back(FileCommit{target, "", 0, 0});
+      continue;
+    }
+    const std::string& bytes = *staged;
     FileCommit file{target, fmt::format("staged.{}.{}", commit_sequence_, n++), bytes.size(), CommitChecksum(bytes)};
     named.push_back(file);
     store::OpenFile out(Files(), WorkingFolder() / file.staged, store::OpenMode::kCreate);
@@ -381,6 +421,13 @@ void ClubSession::StageFile(const std::filesystem::path& file, std::string bytes
   staged_[file.filename().string()] = std::move(bytes);
 }
 
+void ClubSession::StageRemoval(const std::filesystem::path& file) {
+  if ((file.parent_path() / "").lexically_normal() != (folder_ / "").lexically_normal()) {
+    throw std::invalid_argument("a removed file lies outside the club folder: " + file.string());
+  }
+  staged_[file.filename().string()] = std::nullopt;
+}
+
 void ClubSession::Abandon() {
   if (!open_) return;
   for (store::TQDB* store : stores_.All()) {
@@ -390,6 +437,10 @@ void ClubSession::Abandon() {
   info_exists_ = committed_info_exists_;
   info_dirty_ = false;
   staged_.clear();
+  next_kind_ = JournalKind::kOperation;
+  next_target_ = 0;
+  next_label_.clear();
+  next_final_.clear();
 }
 
 void ClubSession::CloseStores() {
@@ -453,6 +504,7 @@ void ClubSession::CloseStores() {
       if (const std::string not_placed = PlaceCommittedFiles(); !not_placed.empty()) {
         if (unfinished.empty()) unfinished = not_placed;
       } else {
+        JoinJournalIntoFolder();
         RemoveCommitSlots();
         // A club closed cleanly is no longer being created, whether it was set up or not.
         RemoveStrayFiles(Files(), folder_, WorkingFolder(), {kLockFileName});
@@ -463,6 +515,8 @@ void ClubSession::CloseStores() {
     }
   }
   committed_files_.clear();
+  journal_file_.reset();
+  journal_length_ = 0;
   lock_.reset();
   if (failure) std::rethrow_exception(failure);
   if (!unfinished.empty()) {
@@ -498,6 +552,12 @@ void ClubSession::CloseStoresForReplacement() {
     unusable_ = true;
     throw std::runtime_error(failure);
   }
+  try {
+    JoinJournalIntoFolder();
+  } catch (...) {
+    unusable_ = true;
+    throw;
+  }
   RemoveCommitSlots();
   Files().FlushFolder(WorkingFolder());
   open_ = false;
@@ -519,6 +579,10 @@ std::string KeptStamp() {
 
 ClubSession::Replaced ClubSession::ReplaceClubFiles(const std::vector<FileReplacement>& plan, bool reset) {
   RequireUsable();
+  // The journal holds no images of files replaced whole: an entry no undo
+  // passes goes in with the last commit before them, so that a replacement a
+  // crash left for the next open to finish finds it there too.
+  MarkFinalOperation(next_label_.empty() ? "Club files replaced" : next_label_, kReplacedFilesReason);
   CloseStoresForReplacement();
   Replaced replaced;
   store::FileLayer& files = Files();
@@ -636,6 +700,11 @@ Outcome ClubSession::SetUpClub(const ClubSetup& setup) {
   info_exists_ = true;
 
   creation_finished_ = true;
+  if (start_unit) {
+    MarkFinalOperation("Club Information added", kSetUpReason);
+  } else {
+    NameOperation("Club Information updated");
+  }
   if (accounts.Count() == 0) {
     CreateFirstAccount();
     ui_.PlayConfirmationSound();
@@ -664,5 +733,202 @@ void ClubSession::CreateFirstAccount() {
   info_.defact = cash.actid;
   info_.defstkact = cash.actid;
 }
+
+// --- the journal, undo and redo ------------------------------------------------
+
+void ClubSession::SetJournalKept(bool kept) {
+  journal_kept_ = kept;
+  for (store::TQDB* store : stores_.All()) store->SetTracksChanges(kept);
+}
+
+void ClubSession::NameOperation(std::string label) { next_label_ = std::move(label); }
+
+void ClubSession::MarkFinalOperation(std::string label, std::string reason) {
+  next_label_ = std::move(label);
+  next_final_ = std::move(reason);
+}
+
+void ClubSession::ReadJournal() {
+  journal_.clear();
+  journal_damaged_at_.reset();
+  journal_length_ = 0;
+  journal_file_.reset();
+  const std::filesystem::path file = folder_ / kJournalFileName;
+  const std::optional<std::string> bytes = store::TryReadWholeFile(Files(), file);
+  if (!bytes) {
+    // A journal that cannot be read is one the club does without.
+    if (Files().Exists(file)) journal_damaged_at_ = 0;
+    MarkJournalDamage();
+    return;
+  }
+  JournalRead read = DecodeJournal(*bytes);
+  journal_ = std::move(read.entries);
+  if (journal_.size() > kJournalCapacity) journal_.erase(journal_.begin(), journal_.end() - kJournalCapacity);
+  journal_damaged_at_ = read.damaged_at;
+  MarkJournalDamage();
+}
+
+void ClubSession::MarkJournalDamage() {
+  // Entries after the damage are lost: an entry no undo passes stands in their
+  // place, written by the open's commit, so that no older operation is undone
+  // under changes the journal no longer knows.
+  if (journal_damaged_at_) {
+    MarkFinalOperation("Journal damaged: entries lost",
+                       "entries of the journal were lost to damage; what they changed cannot be undone.");
+  }
+}
+
+std::optional<std::string> ClubSession::CommittedFile(const std::string& name) {
+  // A committed file not yet in place is still in the working folder.
+  for (auto file = committed_files_.rbegin(); file != committed_files_.rend(); ++file) {
+    if (file->target != name) continue;
+    if (file->staged.empty()) return std::nullopt;
+    if (Files().Exists(WorkingFolder() / file->staged)) return store::TryReadWholeFile(Files(), WorkingFolder() / file->staged);
+    break;
+  }
+  return store::TryReadWholeFile(Files(), folder_ / name);
+}
+
+JournalEntry ClubSession::CollectJournalEntry() {
+  JournalEntry entry;
+  entry.id = journal_.empty() ? 1 : journal_.back().id + 1;
+  entry.time = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+  entry.kind = next_kind_;
+  entry.target = next_target_;
+  entry.final_reason = next_final_;
+  const std::array<store::TQDB*, 9> all = stores_.All();
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (!all[i]->ChangedSinceCommit()) continue;
+    for (store::ItemChange& change : all[i]->ChangesSinceCommit()) {
+      entry.items.push_back({static_cast<std::uint8_t>(i), std::move(change.before), std::move(change.after)});
+    }
+  }
+  if (info_dirty_) {
+    std::optional<std::string> before = committed_info_exists_ ? std::optional(EncodeRecord(committed_info_)) : std::nullopt;
+    std::optional<std::string> after = info_exists_ ? std::optional(EncodeRecord(info_)) : std::nullopt;
+    if (before != after) {
+      entry.info_before = std::move(before);
+      entry.info_after = std::move(after);
+    }
+    // The open year moves only with a year close (or the set-up of the track
+    // year): undo never reaches back across it.
+    if (committed_info_exists_ && info_exists_ && committed_info_.year != info_.year && entry.final_reason.empty()) {
+      entry.final_reason = kYearCloseReason;
+    }
+  }
+  for (const auto& [name, bytes] : staged_) {
+    if (name == kClubInfoFileName) continue;
+    std::optional<std::string> before = CommittedFile(name);
+    if (before != bytes) entry.files.push_back({name, std::move(before), bytes});
+  }
+  entry.label = next_label_.empty() ? DescribeOperation(entry) : next_label_;
+  return entry;
+}
+
+JournalCommit ClubSession::AppendJournalEntry(const JournalEntry& entry, std::uint64_t* length) {
+  if (!journal_file_) {
+    journal_file_ = std::make_unique<store::OpenFile>(Files(), WorkingFolder() / kJournalWorkingName,
+                                                      store::OpenMode::kCreate);
+  }
+  const std::string frame = EncodeJournalEntry(entry);
+  // Bytes past the committed length belong to no whole record: written over.
+  Files().WriteAt(journal_file_->Handle(), journal_length_, frame);
+  *length = journal_length_ + frame.size();
+  return JournalCommit{kJournalWorkingName, *length};
+}
+
+void ClubSession::JoinJournalIntoFolder() {
+  if (journal_length_ == 0) return;
+  journal_file_.reset();
+  JoinJournal(Files(), folder_, WorkingFolder() / kJournalWorkingName, journal_length_);
+  journal_length_ = 0;
+}
+
+const JournalEntry* ClubSession::EntryById(std::uint64_t id) const {
+  const auto found = std::lower_bound(journal_.begin(), journal_.end(), id,
+                                      [](const JournalEntry& entry, std::uint64_t wanted) { return entry.id < wanted; });
+  return found != journal_.end() && found->id == id ? &*found : nullptr;
+}
+
+const JournalEntry* ClubSession::UndoCandidate() const {
+  const JournalPosition position = PositionOf(journal_);
+  return position.done.empty() ? nullptr : EntryById(position.done.back());
+}
+
+const JournalEntry* ClubSession::RedoCandidate() const {
+  const JournalPosition position = PositionOf(journal_);
+  return position.undone.empty() ? nullptr : EntryById(position.undone.back());
+}
+
+std::string ClubSession::DifferenceFromAfter(const JournalEntry& entry) {
+  const std::array<store::TQDB*, 9> all = stores_.All();
+  for (const StoreItemChange& item : entry.items) {
+    store::TQDB& store = *all.at(item.store);
+    const std::string& key = item.after ? item.after->key : item.before->key;
+    std::optional<store::StoredItem> now;
+    if (store.FindKey(key)) now = store::StoredItem{store.Key(), store.GetDataString()};
+    if (now != item.after) return fmt::format("the item \"{}\" of {}", key, kClubStoreFiles[item.store]);
+  }
+  if (entry.info_before || entry.info_after) {
+    const std::optional<std::string> now = info_exists_ ? std::optional(EncodeRecord(info_)) : std::nullopt;
+    if (now != entry.info_after) return "the club information";
+  }
+  for (const FileChange& file : entry.files) {
+    if (CommittedFile(file.name) != file.after) return "the file " + file.name;
+  }
+  return {};
+}
+
+void ClubSession::WriteBackBefore(const JournalEntry& entry) {
+  const std::array<store::TQDB*, 9> all = stores_.All();
+  for (const StoreItemChange& item : entry.items) {
+    store::TQDB& store = *all.at(item.store);
+    const std::string& key = item.after ? item.after->key : item.before->key;
+    const bool held = store.FindKey(key);
+    if (item.before && held && store.Key() == item.before->key) {
+      store.Change(item.before->data);
+      continue;
+    }
+    if (held) store.Delete();
+    if (item.before) store.Add(item.before->data, item.before->key);
+  }
+  if (entry.info_before) {
+    info_ = DecodeRecord<TClubInfoRec>(*entry.info_before);
+    info_exists_ = true;
+    info_dirty_ = true;
+  } else if (entry.info_after) {
+    ResetInfoForFirstSetUp();
+    info_exists_ = false;
+    info_dirty_ = true;
+  }
+  for (const FileChange& file : entry.files) {
+    if (file.before) {
+      StageFile(folder_ / file.name, *file.before);
+    } else {
+      StageRemoval(folder_ / file.name);
+    }
+  }
+}
+
+Outcome ClubSession::WriteBack(const JournalEntry* entry, JournalKind kind, const char* nothing) {
+  if (entry == nullptr) return Refuse(ui_, nothing);
+  const std::string label = OperationLabel(entry->label);
+  const char* verb = kind == JournalKind::kUndo ? "undo" : "redo";
+  if (kind == JournalKind::kUndo && !entry->final_reason.empty()) {
+    return Refuse(ui_, fmt::format("Cannot undo \"{}\": {}", label, entry->final_reason));
+  }
+  if (const std::string difference = DifferenceFromAfter(*entry); !difference.empty()) {
+    return Refuse(ui_, fmt::format("Cannot {} \"{}\": {} has changed since.", verb, label, difference));
+  }
+  WriteBackBefore(*entry);
+  next_kind_ = kind;
+  next_target_ = entry->id;
+  next_label_ = fmt::format("{} \"{}\"", kind == JournalKind::kUndo ? "Undo" : "Redo", label);
+  return Outcome::Done();
+}
+
+Outcome ClubSession::UndoNewest() { return WriteBack(UndoCandidate(), JournalKind::kUndo, "There is nothing to undo."); }
+
+Outcome ClubSession::RedoNewest() { return WriteBack(RedoCandidate(), JournalKind::kRedo, "There is nothing to redo."); }
 
 }  // namespace pellmark

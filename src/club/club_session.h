@@ -23,6 +23,7 @@
 #include "club/club_commit.h"
 #include "club/club_lock.h"
 #include "club/interaction.h"
+#include "club/journal.h"
 #include "club/club_replace.h"
 #include "club/outcome.h"
 #include "club/record_keys.h"
@@ -124,6 +125,37 @@ class ClubSession {
   // `bytes`, together with the stores; the last bytes staged for a file count.
   // Until then the file keeps its old bytes.
   void StageFile(const std::filesystem::path& file, std::string bytes);
+  // A file of the club folder that the next commit removes (undo of the
+  // operation that wrote it).
+  void StageRemoval(const std::filesystem::path& file);
+
+  // The journal (club/journal.h): every commit that changed something adds an
+  // entry, in the same unit of work. The entries the club holds, oldest first.
+  const std::vector<JournalEntry>& Journal() const { return journal_; }
+  // Where the journal file stopped being readable at the open; nothing when whole.
+  std::optional<std::uint64_t> JournalDamage() const { return journal_damaged_at_; }
+  // The next commit's entry takes `label` instead of one made from its changes.
+  void NameOperation(std::string label);
+  // The next commit's entry cannot be undone, for `reason` (a year close, a
+  // restore); it is written even when nothing else changed, so no undo
+  // reaches past it.
+  void MarkFinalOperation(std::string label, std::string reason);
+  // No journal for the rest of the session (the measure a benchmark compares with).
+  void SetJournalKept(bool kept);
+  // Writes back the before-images of the newest entry in place (undo) or of
+  // the newest undo (redo), for the next commit, which journals it as such.
+  // Refused, with the reason shown, when there is none, when the entry cannot
+  // be undone, or when the books no longer hold what it left.
+  Outcome UndoNewest();
+  Outcome RedoNewest();
+  // The entry UndoNewest / RedoNewest would write back, nothing when none.
+  const JournalEntry* UndoCandidate() const;
+  const JournalEntry* RedoCandidate() const;
+  // Empty when the books hold the after-images of `entry` (what it left),
+  // else the first thing that differs, in words.
+  std::string DifferenceFromAfter(const JournalEntry& entry);
+  // The bytes a file of the club folder holds as of the last commit; nothing when there is none.
+  std::optional<std::string> CommittedFile(const std::string& name);
 
   // Writes store `store` (an index into kClubStoreFiles) as of the last
   // commit into `out`, an open file of the session's file layer: the
@@ -245,6 +277,19 @@ class ClubSession {
   void ReportRecovery(const store::RecoveryReport& report);
   void ResetInfoForFirstSetUp();
   void CreateFirstAccount();
+  void ReadJournal();
+  void MarkJournalDamage();
+  // What the next commit changes, for the journal; `final` when it is to be
+  // written even without changes.
+  JournalEntry CollectJournalEntry();
+  // Appends the entry to the working journal file after the committed entries
+  // and returns what the commit record names.
+  JournalCommit AppendJournalEntry(const JournalEntry& entry, std::uint64_t* length);
+  void JoinJournalIntoFolder();
+  const JournalEntry* EntryById(std::uint64_t id) const;
+  // Writes back the before-images of `entry`.
+  void WriteBackBefore(const JournalEntry& entry);
+  Outcome WriteBack(const JournalEntry* entry, JournalKind kind, const char* nothing);
 
   store::FileLayer* files_ = nullptr;
   std::filesystem::path folder_;
@@ -266,8 +311,21 @@ class ClubSession {
   bool info_dirty_ = false;
   std::uint64_t commit_sequence_ = 0;
   std::unique_ptr<CommitSlots> commit_slots_;  // from the first commit to the close
-  // Files staged since the last commit, by name in the club folder.
-  std::map<std::string, std::string> staged_;
+  // Files staged since the last commit, by name in the club folder; nothing
+  // for a file the commit removes.
+  std::map<std::string, std::optional<std::string>> staged_;
+  // The journal: entries held, where the file was damaged, the committed
+  // length of the working file of this session's entries and its handle.
+  bool journal_kept_ = true;
+  std::vector<JournalEntry> journal_;
+  std::optional<std::uint64_t> journal_damaged_at_;
+  std::uint64_t journal_length_ = 0;
+  std::unique_ptr<store::OpenFile> journal_file_;
+  // What the next commit's entry says of itself.
+  JournalKind next_kind_ = JournalKind::kOperation;
+  std::uint64_t next_target_ = 0;
+  std::string next_label_;
+  std::string next_final_;
   // Files of a whole commit still in the working folder, in the order they go in place.
   std::vector<FileCommit> committed_files_;
   TClubInfoRec committed_info_;

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -15,6 +16,7 @@
 #include "store/index_codec.h"
 #include "store/index_list.h"
 #include "store/item_cache.h"
+#include "store/key_order.h"
 #include "store/open_marker.h"
 #include "store/progress_step.h"
 #include "store/whole_files.h"
@@ -108,6 +110,9 @@ class TQDB::Impl {
   void RevertToCommit();
   std::uint64_t WriteCommittedContainer(FileHandle out);
   bool ChangedSinceCommit() const { return modified_ || working_.data != committed_.data; }
+  // Notes what the item of `key` was at the last commit, the first time it changes since.
+  void Touch(std::string_view key, const IndexEntry* entry);
+  std::vector<ItemChange> ChangesSinceCommit();
   std::string ReadItem(const IndexEntry& entry);
   // Reads the entry's bytes into `data`, whose memory is reused.
   void ReadItemInto(const IndexEntry& entry, std::string& data);
@@ -175,6 +180,10 @@ class TQDB::Impl {
   std::array<OpenIndex, 2> open_indexes_;
   std::optional<CommitPoint> prepared_;
   bool committed_since_open_ = false;
+  // Items changed since the last commit, by key as the index compares them,
+  // with what they were at the commit.
+  bool tracks_changes_ = false;
+  std::map<std::string, std::optional<StoredItem>> touched_;
 };
 
 // Operating-system failures become the store's file errors, named by the store file.
@@ -413,6 +422,7 @@ void TQDB::Impl::FinishCommit() {
   modified_ = false;
   index_file_current_ = true;
   committed_since_open_ = true;
+  touched_.clear();
 }
 
 void TQDB::Impl::AbandonCommit() { prepared_.reset(); }
@@ -420,6 +430,7 @@ void TQDB::Impl::AbandonCommit() { prepared_.reset(); }
 void TQDB::Impl::RevertToCommit() {
   RequireFile();
   AbandonCommit();
+  touched_.clear();
   if (!ChangedSinceCommit()) return;
   FileLayer& files = Files();
   Guarded([&] {
@@ -481,6 +492,7 @@ void TQDB::Impl::ResetState() {
   CloseIndexHandles();
   prepared_.reset();
   committed_since_open_ = false;
+  touched_.clear();
   ordinary_.Clear();
   administrative_.Clear();
   cache_.Clear();
@@ -682,6 +694,7 @@ void TQDB::Impl::Add(std::string_view data, std::string_view key) {
   const auto [found, position] = ordinary_.Find(key);
   if (found) throw EQDBIndexError(QdbText(kTextDuplicateKey));
   const std::uint64_t end = Append(data);
+  Touch(key, nullptr);
   ordinary_.Insert(position, {std::string(key), static_cast<std::int32_t>(end), static_cast<std::int32_t>(data.size()), 0});
   item_index_ = position;
   key_ = key;
@@ -698,6 +711,7 @@ void TQDB::Impl::Change(std::string_view data) {
   if (NoData() || RefuseReadOnly()) return;
   FileLayer& files = Files();
   IndexEntry& entry = ordinary_.At(item_index_);
+  Touch(entry.key, &entry);
   cache_.Remove(entry.key);
   std::uint64_t at = static_cast<std::uint64_t>(entry.offset);
   // The last commit may still point at the old bytes: they are not written over.
@@ -752,10 +766,12 @@ void TQDB::Impl::StoreAll(std::span<const StoredItem> items) {
     const auto [found, position] = ordinary_.Find(item.key);
     held[i] = found;
     if (!found) {
+      Touch(item.key, nullptr);
       added.push_back({item.key, offset, size, 0});
       continue;
     }
     IndexEntry& entry = ordinary_.At(position);
+    Touch(entry.key, &entry);
     cache_.Remove(entry.key);
     entry.offset = offset;
     entry.size = size;
@@ -789,6 +805,7 @@ void TQDB::Impl::Delete() {
   RequireFile();
   if (RefuseReadOnly() || NoData()) return;
   const int position = item_index_;
+  Touch(ordinary_.At(position).key, &ordinary_.At(position));
   cache_.Remove(ordinary_.At(position).key);
   ordinary_.Erase(position);
   modified_ = true;
@@ -872,6 +889,33 @@ void TQDB::Impl::SaveIndex() {
   Guarded([&] { SwitchIndexFile(ProgressKind::kSavingIndex); });
   modified_ = false;
   index_file_current_ = true;
+}
+
+void TQDB::Impl::Touch(std::string_view key, const IndexEntry* entry) {
+  if (!tracks_changes_) return;
+  std::string compared(key);
+  if (!ordinary_.CaseSensitive()) {
+    for (char& c : compared) c = static_cast<char>(UpperWindows1252(static_cast<unsigned char>(c)));
+  }
+  auto [touched, first] = touched_.try_emplace(std::move(compared));
+  if (!first || entry == nullptr) return;
+  // An item about to change was mostly just read: the cache holds it.
+  const std::string* cached = cache_.Find(entry->key);
+  touched->second = StoredItem{std::string(entry->key), cached != nullptr ? *cached : ReadItem(*entry)};
+}
+
+std::vector<ItemChange> TQDB::Impl::ChangesSinceCommit() {
+  std::vector<ItemChange> changes;
+  for (const auto& [compared, before] : touched_) {
+    ItemChange change{before, std::nullopt};
+    if (const auto [found, position] = ordinary_.Find(compared); found) {
+      const IndexEntry& entry = ordinary_.At(position);
+      const std::string* cached = cache_.Find(entry.key);
+      change.after = StoredItem{std::string(entry.key), cached != nullptr ? *cached : ReadItem(entry)};
+    }
+    if (change.before != change.after) changes.push_back(std::move(change));
+  }
+  return changes;
 }
 
 // --- reading -------------------------------------------------------------------
@@ -1168,6 +1212,8 @@ void TQDB::SetTempFolder(fs::path folder) {
   impl_->temp_folder_ = folder.empty() ? folder : fs::absolute(folder).lexically_normal();
 }
 void TQDB::SetCommittedByOwner(bool on) { impl_->managed_ = on; }
+void TQDB::SetTracksChanges(bool on) { impl_->tracks_changes_ = on; }
+std::vector<ItemChange> TQDB::ChangesSinceCommit() { return impl_->ChangesSinceCommit(); }
 bool TQDB::ChangedSinceCommit() const { return impl_->ChangedSinceCommit(); }
 bool TQDB::CommittedSinceOpen() const { return impl_->committed_since_open_; }
 CommitPoint TQDB::PrepareCommit() { return impl_->PrepareCommit(); }

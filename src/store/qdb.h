@@ -22,6 +22,7 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -67,6 +68,14 @@ struct CommitPoint {
 struct StoredItem {
   std::string key;
   std::string data;
+  friend bool operator==(const StoredItem&, const StoredItem&) = default;
+};
+
+// One item an owner-committed store changed since its last commit: the item
+// at the commit and now, nothing where there was none.
+struct ItemChange {
+  std::optional<StoredItem> before;
+  std::optional<StoredItem> after;
 };
 
 class TQDB {
@@ -142,6 +151,13 @@ class TQDB {
   // is not flushed. The store stays open and unchanged. Only for a store
   // committed by its owner; a failure to read or write is a FileLayerError.
   std::uint64_t WriteCommittedContainer(FileHandle out);
+  // Keeps, when an item first changes after a commit, what it was at the
+  // commit, so that ChangesSinceCommit can tell a commit's changes without
+  // comparing whole indexes. Off by default: it costs a read per item changed.
+  void SetTracksChanges(bool on);
+  // Every item that differs from the last commit, in key order; an item
+  // changed and changed back is not one. Empty unless SetTracksChanges.
+  std::vector<ItemChange> ChangesSinceCommit();
   // Bytes of the data working file that no item points at any more (items
   // replaced or deleted); Pack reclaims them.
   std::uint64_t UnusedBytes();

@@ -33,6 +33,7 @@
 #include "ui/date_entry.h"
 #include "ui/help_window.h"
 #include "ui/members_page.h"
+#include "ui/history_window.h"
 #include "ui/operation_boundary.h"
 #include "ui/qt_interaction.h"
 #include "ui/reports_page.h"
@@ -190,6 +191,20 @@ void TPellmark::BuildMenus() {
   QAction* exit = file->addAction(tr("E&xit"), this, &QWidget::close);
   exit->setObjectName(QStringLiteral("exit"));
   exit->setShortcut(QKeySequence::Quit);
+
+  QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+  edit->setObjectName(QStringLiteral("Edit1"));
+  undo_action_ = edit->addAction(tr("&Undo"), this, [this] { UndoOrRedo(true); });
+  undo_action_->setObjectName(QStringLiteral("Undo1"));
+  undo_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  redo_action_ = edit->addAction(tr("&Redo"), this, [this] { UndoOrRedo(false); });
+  redo_action_->setObjectName(QStringLiteral("Redo1"));
+  redo_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+  edit->addSeparator();
+  QAction* history = edit->addAction(tr("&History..."), this, &TPellmark::ShowHistory);
+  history->setObjectName(QStringLiteral("History1"));
+  connect(edit, &QMenu::aboutToShow, this, &TPellmark::RefreshEditMenu);
+  RefreshEditMenu();
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   QAction* index = help->addAction(tr("&Index"), this, [this] { Help().ShowTopic(HelpWindow::kIndexTopic); });
@@ -563,7 +578,35 @@ void TPellmark::ShowKeys(const QString& caption, bool shown) {
   key_panel_->setVisible(shown);
 }
 
+void TPellmark::RefreshEditMenu() {
+  const JournalEntry* undo = club_.UndoCandidate();
+  const bool can_undo = undo != nullptr && undo->final_reason.empty();
+  undo_action_->setEnabled(can_undo);
+  undo_action_->setText(can_undo ? tr("&Undo \"%1\"").arg(FromCore(OperationLabel(undo->label))) : tr("&Undo"));
+  const JournalEntry* redo = club_.RedoCandidate();
+  redo_action_->setEnabled(redo != nullptr);
+  redo_action_->setText(redo != nullptr ? tr("&Redo \"%1\"").arg(FromCore(OperationLabel(redo->label))) : tr("&Redo"));
+}
+
+void TPellmark::UndoOrRedo(bool undo) {
+  static_cast<void>(undo ? books_->Undo() : books_->Redo());
+  RefreshAfterUndo();
+}
+
+void TPellmark::RefreshAfterUndo() {
+  RefreshClubSummary();
+  ChooseTab(club_.InfoExists() ? current_tab_ : MainTab::kSpecial);
+  RefreshEditMenu();
+}
+
+void TPellmark::ShowHistory() {
+  HistoryWindow history(*books_, ui_, this);
+  connect(&history, &HistoryWindow::booksChanged, this, &TPellmark::RefreshAfterUndo);
+  history.exec();
+}
+
 void TPellmark::RefreshClubSummary() {
+  if (undo_action_ != nullptr) RefreshEditMenu();
   if (club_.InfoExists()) {
     if (noted_accounts_) {
       QStringList warnings;

@@ -21,6 +21,7 @@
 #include "forms/main_tabs.h"
 #include "forms/margin_form.h"
 
+class QAction;
 class QLabel;
 class QListWidget;
 class QStackedWidget;
@@ -137,6 +138,13 @@ class TPellmark : public QMainWindow {
   // Moves the key list's selection by `step` rows, staying within the list.
   void StepKeys(int step);
   void FormClose();
+  // Edit: "Undo "<label>"" and "Redo "<label>"", disabled without a label
+  // when there is nothing to undo or redo; the History window.
+  void RefreshEditMenu();
+  void UndoOrRedo(bool undo);
+  void ShowHistory();
+  // The pages show the books again after an undo or redo.
+  void RefreshAfterUndo();
 
   std::filesystem::path club_folder_;
   Interaction& ui_;
@@ -148,6 +156,8 @@ class TPellmark : public QMainWindow {
   MainTab current_tab_ = MainTab::kSpecial;
   PageMargins margins_;
   bool closed_ = false;
+  QAction* undo_action_ = nullptr;
+  QAction* redo_action_ = nullptr;
 
   SummaryPanel* summary_;
   QWidget* key_panel_;

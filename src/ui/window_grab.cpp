@@ -11,6 +11,7 @@
 #include "reports/club_reports.h"
 #include "reports/member_reports.h"
 #include "reports/valuation_statement.h"
+#include "ui/history_window.h"
 #include "ui/pellmark_window.h"
 #include "ui/qt_interaction.h"
 #include "ui/report_window.h"
@@ -20,6 +21,18 @@ namespace pellmark::ui {
 // Lays the window out at 1280x800 without putting it on screen and saves a
 // picture of it; for the README's pictures and for checking the look.
 int GrabWindow(TPellmark& window, const QString& file, const QString& tab_name) {
+  if (tab_name == QStringLiteral("History")) {
+    HistoryWindow history(window.TheBooks(), window.Club().Ui(), &window);
+    history.setAttribute(Qt::WA_DontShowOnScreen);
+    history.show();
+    QApplication::processEvents();
+    const bool saved = history.grab().save(file);
+    history.close();
+    window.close();
+    if (saved) return 0;
+    QTextStream(stderr) << "Cannot write " << file << "\n";
+    return 3;
+  }
   const auto& captions = MainTabCaptions();
   if (!tab_name.isEmpty()) {
     auto caption = std::find(captions.begin(), captions.end(), tab_name.toStdString());

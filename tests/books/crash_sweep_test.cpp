@@ -29,6 +29,7 @@
 #include "cli/cli_runner.h"
 #include "club/club_info_file.h"
 #include "club/club_replace.h"
+#include "club/journal.h"
 #include "club/view_state.h"
 #include "interchange/club_files.h"
 #include "store/whole_files.h"
@@ -55,8 +56,9 @@ void DumpTable(Table<Record>& table, std::string& out) {
   out += "--\n";
 }
 
-// The books as text, and every breach Check Books finds in them.
-std::string Dump(const fs::path& club, std::string* breaches = nullptr) {
+// The books as text, and every breach Check Books finds in them; with the
+// journal's entries unless `with_journal` is false.
+std::string Dump(const fs::path& club, std::string* breaches = nullptr, bool with_journal = true) {
   ScriptedInteraction ui;
   FixedClock clock(DayNumberFromCivil({2026, 12, 7}));
   Books books(club, ui, clock);
@@ -76,6 +78,11 @@ std::string Dump(const fs::path& club, std::string* breaches = nullptr) {
   DumpTable(s.categories, out);
   DumpTable(s.unitfile, out);
   out += EncodeRecord(s.Info());
+  // The journal commits with the operation: its entries (but their times) are part of the books.
+  for (JournalEntry entry : with_journal ? s.Journal() : std::vector<JournalEntry>{}) {
+    entry.time = 0;
+    out += EncodeJournalEntry(entry);
+  }
   books.Close();
   // The statements, by name.
   std::map<std::string, std::string> statements;
@@ -92,7 +99,8 @@ std::string Dump(const fs::path& club, std::string* breaches = nullptr) {
 std::string StrayFiles(const fs::path& club) {
   const std::set<std::string> club_files{"clubmem.qdb", "memrec.qdb",  "clubstk.qdb", "stkrec.qdb",
                                          "stkprice.qdb", "clubact.qdb", "actrec.qdb",  "clubcat.qdb",
-                                         "clubunit.qdb", kClubInfoFileName, kViewStateFileName, kWorkingFolderName};
+                                         "clubunit.qdb", kClubInfoFileName, kViewStateFileName, kWorkingFolderName,
+                                         kJournalFileName};
   std::string stray;
   for (const auto& entry : fs::directory_iterator(club)) {
     // Statements, and the backup an official valuation makes into the club folder.
@@ -176,6 +184,8 @@ void PrintTo(const Operation& operation, std::ostream* out) { *out << operation.
 std::vector<Operation> Operations() {
   const std::vector<Line> small = ClubWithMembers(2);
   const std::vector<Line> valued = ClubWithValuations();
+  // Its newest operation the valuation of 06/30/2026.
+  const std::vector<Line> valued_last(valued.begin(), valued.end() - 1);
   return {
       {"deposit", small, {"deposit", "Cash", "125", "--date", "12/04/2026", "--desc", "Gift", "--category",
                           "Member Contributions"}, 1},
@@ -191,6 +201,8 @@ std::vector<Operation> Operations() {
       {"recalculation", valued, {"--yes", "recalculate"}, 5},
       {"dues with the audit", valued, {"--yes", "dues", "--date", "04/01/2026", "--all", "25"}, 8},
       {"price import", valued, {"import-prices", "PRICES"}, 5},
+      {"undo of a dues run", small, {"undo"}, 1},
+      {"undo of an official valuation", valued_last, {"undo"}, 3},
       {"several commits then a close", valued, {}, 11, SeveralCommitsThenAClose},
   };
 }
@@ -363,11 +375,11 @@ class ReplacementCrashSweep : public ::testing::TestWithParam<Replacement> {
       const CliRun run = RunInClub(base_, line);
       ASSERT_EQ(run.status, kDone) << line.front() << ": " << run.err;
     }
-    before_ = Dump(base_);
+    before_ = Dump(base_, nullptr, false);
     const fs::path done = Copy("done");
     const CliRun run = RunInClub(done, Command());
     ASSERT_EQ(run.status, kDone) << run.err;
-    after_ = Dump(done);
+    after_ = Dump(done, nullptr, false);
     ASSERT_NE(before_, after_);
   }
 
@@ -388,7 +400,7 @@ class ReplacementCrashSweep : public ::testing::TestWithParam<Replacement> {
 
   void ExpectWhole(const fs::path& club, const std::string& where) {
     std::string breaches;
-    const std::string now = Dump(club, &breaches);
+    const std::string now = Dump(club, &breaches, false);
     EXPECT_TRUE(now == before_ || now == after_) << GetParam().name << ": club files mixed " << where;
     EXPECT_EQ(breaches, "") << where;
     std::string stray;
@@ -426,7 +438,7 @@ TEST_P(ReplacementCrashSweep, AKillAtAnyFileChangeLeavesAllOldFilesOrAllNewOnes)
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     if (WIFEXITED(status)) {
       EXPECT_EQ(WEXITSTATUS(status), 0);
-      EXPECT_EQ(Dump(club), after_);
+      EXPECT_EQ(Dump(club, nullptr, false), after_);
       break;
     }
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
@@ -462,7 +474,7 @@ TEST_P(ReplacementCrashSweep, AFullDiskFromAnyCallOnLeavesAllOldFilesOrAllNewOne
     }
     ExpectWhole(club, "by a full disk from call " + std::to_string(n));
     // Done when the new files are in place, failed when the old ones stayed.
-    EXPECT_EQ(Dump(club), run.status == kDone ? after_ : before_) << "from call " << n << ": " << run.err;
+    EXPECT_EQ(Dump(club, nullptr, false), run.status == kDone ? after_ : before_) << "from call " << n << ": " << run.err;
     if (HasFailure()) break;
   }
   EXPECT_GT(tried, 20);
@@ -510,8 +522,8 @@ class BackupCrashSweep : public ::testing::TestWithParam<BackupCase> {
     earlier_ = BackupSet(base_);
     after_ = BackupSet(done);
     ASSERT_NE(earlier_, after_);
-    books_before_ = Dump(base_);
-    books_after_ = Dump(done);
+    books_before_ = Dump(base_, nullptr, false);
+    books_after_ = Dump(done, nullptr, false);
   }
 
   fs::path BackupFolder(const fs::path& club) const { return GetParam().into_club ? club : club / "backup"; }
@@ -528,7 +540,7 @@ class BackupCrashSweep : public ::testing::TestWithParam<BackupCase> {
   std::map<std::string, std::string> BackupSet(const fs::path& club) {
     const std::set<std::string> own{"clubmem.qdb",  "memrec.qdb",  "clubstk.qdb", "stkrec.qdb",
                                     "stkprice.qdb", "clubact.qdb", "actrec.qdb",  "clubcat.qdb",
-                                    "clubunit.qdb", kClubInfoFileName, kViewStateFileName};
+                                    "clubunit.qdb", kClubInfoFileName, kViewStateFileName, kJournalFileName};
     std::map<std::string, std::string> set;
     for (const auto& entry : fs::directory_iterator(BackupFolder(club))) {
       const std::string name = entry.path().filename().string();
@@ -548,7 +560,7 @@ class BackupCrashSweep : public ::testing::TestWithParam<BackupCase> {
 
   void ExpectWhole(const fs::path& club, const std::string& where) {
     // The books first: opening the club finishes a backup into its folder.
-    const std::string books = Dump(club);
+    const std::string books = Dump(club, nullptr, false);
     EXPECT_TRUE(books == books_before_ || books == books_after_) << GetParam().name << ": books torn " << where;
     interchange::CheckBackupSet(BackupFolder(club));
     const std::map<std::string, std::string> set = BackupSet(club);

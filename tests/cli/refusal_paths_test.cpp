@@ -140,6 +140,9 @@ std::map<std::string, Refusal> Refusals(const std::string& club) {
       {"export", {{"export", club + "/none/pellmark95.txt"}}},
       {"mail-labels", {{"mail-labels", club + "/none/Maillabel.csv"}}},
       {"quotes", {{"quotes"}}},
+      {"history", {{"--club", club + "/none", "history"}, kUsage}},
+      {"undo", {{"undo", "--to", "999"}}},
+      {"redo", {{"redo"}}},
   };
 }
 

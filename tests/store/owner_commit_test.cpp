@@ -5,7 +5,9 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <random>
+#include <set>
 #include <string>
 
 #include "support/property_seed.h"
@@ -155,6 +157,84 @@ TEST(OwnerCommit, TheCommittedContainerIsTheOneTheCloseWritesAndLeavesTheStoreOp
   store.RevertToCommit();
   store.Close();
   EXPECT_EQ(testing::ReadBytes(file), committed);
+}
+
+// ChangesSinceCommit against an oracle: every item whose key and bytes differ
+// from the last commit, with both, whatever way it got there (Store in any
+// letter case, StoreAll, Delete, a Pack between), and nothing for an item
+// changed back.
+TEST(OwnerCommit, ChangesSinceCommitNameEveryItemThatDiffersFromTheCommit) {
+  const unsigned seed = pellmark::testing::PropertySeed();
+  SCOPED_TRACE("seed " + std::to_string(seed));
+  std::mt19937 random(seed);
+  auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+
+  ScratchFolder folder;
+  const fs::path work = folder.Path() / "work";
+  fs::create_directory(work);
+  TQDB store;
+  store.WarnNoData = [](TQDB&) {};
+  store.SetCommittedByOwner(true);
+  store.SetTracksChanges(true);
+  store.SetTempFolder(work);
+  store.SetFileName(folder.Path() / "items.qdb");
+
+  // By upper-case key: the key as stored and its bytes.
+  using Held = std::map<std::string, StoredItem>;
+  Held now;
+  Held committed;
+  auto upper = [](std::string key) {
+    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return key;
+  };
+  auto put = [&](const std::string& key, const std::string& data) {
+    auto held = now.find(upper(key));
+    now[upper(key)] = {held != now.end() ? held->second.key : key, data};
+  };
+  for (int step = 0; step < 600; ++step) {
+    const int choice = below(100);
+    std::string key = "k" + std::to_string(below(12));
+    if (below(2) == 0) key = upper(key);
+    const std::string data(static_cast<std::size_t>(1 + below(4)), static_cast<char>('a' + below(3)));
+    if (choice < 40) {
+      store.Store(key, data);
+      put(key, data);
+    } else if (choice < 55) {
+      std::vector<StoredItem> items{{key, data}, {"k" + std::to_string(below(12)), data + "z"}};
+      if (upper(items[0].key) == upper(items[1].key)) items.pop_back();
+      store.StoreAll(items);
+      for (const StoredItem& item : items) put(item.key, item.data);
+    } else if (choice < 75) {
+      if (store.FindKey(key)) store.Delete();
+      now.erase(upper(key));
+    } else if (choice < 78) {
+      store.Pack();
+    } else if (choice < 83) {
+      store.RevertToCommit();
+      now = committed;
+    } else {
+      std::vector<ItemChange> expected;
+      std::set<std::string> keys;
+      for (const auto& [k, item] : now) keys.insert(k);
+      for (const auto& [k, item] : committed) keys.insert(k);
+      for (const std::string& k : keys) {
+        std::optional<StoredItem> before, after;
+        if (committed.contains(k)) before = committed[k];
+        if (now.contains(k)) after = now[k];
+        if (before != after) expected.push_back({before, after});
+      }
+      const std::vector<ItemChange> changes = store.ChangesSinceCommit();
+      ASSERT_EQ(changes.size(), expected.size()) << "step " << step;
+      for (std::size_t i = 0; i < changes.size(); ++i) {
+        EXPECT_EQ(changes[i].before, expected[i].before) << "step " << step << " item " << i;
+        EXPECT_EQ(changes[i].after, expected[i].after) << "step " << step << " item " << i;
+      }
+      store.PrepareCommit();
+      store.FinishCommit();
+      committed = now;
+      ASSERT_TRUE(store.ChangesSinceCommit().empty()) << "step " << step;
+    }
+  }
 }
 
 }  // namespace

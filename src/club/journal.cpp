@@ -1,0 +1,277 @@
+#include "club/journal.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <charconv>
+
+#include "club/club_commit.h"
+#include "store/little_endian.h"
+#include "store/whole_files.h"
+
+namespace pellmark {
+namespace {
+
+using store::AppendLittle;
+using store::ReadLittle;
+
+constexpr std::string_view kEntryMagic = "PJE1";
+// magic, body length (4 bytes), checksum (8 bytes)
+constexpr std::size_t kFrameSize = 4 + 4 + 8;
+
+void PutText(std::string& out, std::string_view text) {
+  AppendLittle<std::uint32_t>(out, static_cast<std::uint32_t>(text.size()));
+  out += text;
+}
+
+void PutImage(std::string& out, const std::optional<std::string>& image) {
+  AppendLittle<std::uint8_t>(out, image ? 1 : 0);
+  if (image) PutText(out, *image);
+}
+
+void PutItem(std::string& out, const std::optional<store::StoredItem>& item) {
+  AppendLittle<std::uint8_t>(out, item ? 1 : 0);
+  if (item) {
+    PutText(out, item->key);
+    PutText(out, item->data);
+  }
+}
+
+// Reads a body; every read checks what is left, so no length in the bytes
+// can make it read or allocate beyond them.
+class BodyReader {
+ public:
+  explicit BodyReader(std::string_view bytes) : bytes_(bytes) {}
+  bool ok() const { return ok_; }
+  bool AtEnd() const { return at_ == bytes_.size(); }
+
+  template <class T>
+  T Number() {
+    if (!ok_ || bytes_.size() - at_ < sizeof(T)) {
+      ok_ = false;
+      return T{};
+    }
+    const T value = ReadLittle<T>(bytes_.data() + at_);
+    at_ += sizeof(T);
+    return value;
+  }
+  std::string Text() {
+    const auto length = Number<std::uint32_t>();
+    if (!ok_ || bytes_.size() - at_ < length) {
+      ok_ = false;
+      return {};
+    }
+    std::string text(bytes_.substr(at_, length));
+    at_ += length;
+    return text;
+  }
+  bool Present() {
+    const auto flag = Number<std::uint8_t>();
+    if (flag > 1) ok_ = false;
+    return ok_ && flag == 1;
+  }
+  std::optional<std::string> Image() {
+    if (!Present()) return std::nullopt;
+    return Text();
+  }
+  std::optional<store::StoredItem> Item() {
+    if (!Present()) return std::nullopt;
+    store::StoredItem item;
+    item.key = Text();
+    item.data = Text();
+    return item;
+  }
+  // A count of things each at least `least` bytes long: no more than could fit.
+  std::uint32_t Count(std::size_t least) {
+    const auto count = Number<std::uint32_t>();
+    if (ok_ && count > (bytes_.size() - at_) / least) ok_ = false;
+    return ok_ ? count : 0;
+  }
+
+ private:
+  std::string_view bytes_;
+  std::size_t at_ = 0;
+  bool ok_ = true;
+};
+
+std::optional<JournalEntry> DecodeBody(std::string_view body) {
+  BodyReader in(body);
+  JournalEntry entry;
+  entry.id = in.Number<std::uint64_t>();
+  entry.time = in.Number<std::int64_t>();
+  const auto kind = in.Number<std::uint8_t>();
+  if (kind > static_cast<std::uint8_t>(JournalKind::kRedo)) return std::nullopt;
+  entry.kind = static_cast<JournalKind>(kind);
+  entry.target = in.Number<std::uint64_t>();
+  entry.label = in.Text();
+  entry.final_reason = in.Text();
+  const std::uint32_t items = in.Count(3);
+  for (std::uint32_t i = 0; i < items && in.ok(); ++i) {
+    StoreItemChange change;
+    change.store = in.Number<std::uint8_t>();
+    change.before = in.Item();
+    change.after = in.Item();
+    if (change.store >= kClubStoreCount) return std::nullopt;
+    entry.items.push_back(std::move(change));
+  }
+  entry.info_before = in.Image();
+  entry.info_after = in.Image();
+  const std::uint32_t files = in.Count(6);
+  for (std::uint32_t i = 0; i < files && in.ok(); ++i) {
+    FileChange change;
+    change.name = in.Text();
+    change.before = in.Image();
+    change.after = in.Image();
+    entry.files.push_back(std::move(change));
+  }
+  if (!in.ok() || !in.AtEnd()) return std::nullopt;
+  return entry;
+}
+
+}  // namespace
+
+std::string JournalFileHeader(std::uint64_t newest_id) { return fmt::format("{}{}\n", kJournalHeader, newest_id); }
+
+std::string OperationLabel(const std::string& label) {
+  for (std::string_view wrapper : {"Undo \"", "Redo \""}) {
+    if (label.starts_with(wrapper) && label.ends_with('"') && label.size() > wrapper.size()) {
+      return label.substr(wrapper.size(), label.size() - wrapper.size() - 1);
+    }
+  }
+  return label;
+}
+
+std::string EncodeJournalEntry(const JournalEntry& entry) {
+  std::string body;
+  AppendLittle<std::uint64_t>(body, entry.id);
+  AppendLittle<std::int64_t>(body, entry.time);
+  AppendLittle<std::uint8_t>(body, static_cast<std::uint8_t>(entry.kind));
+  AppendLittle<std::uint64_t>(body, entry.target);
+  PutText(body, entry.label);
+  PutText(body, entry.final_reason);
+  AppendLittle<std::uint32_t>(body, static_cast<std::uint32_t>(entry.items.size()));
+  for (const StoreItemChange& change : entry.items) {
+    AppendLittle<std::uint8_t>(body, change.store);
+    PutItem(body, change.before);
+    PutItem(body, change.after);
+  }
+  PutImage(body, entry.info_before);
+  PutImage(body, entry.info_after);
+  AppendLittle<std::uint32_t>(body, static_cast<std::uint32_t>(entry.files.size()));
+  for (const FileChange& change : entry.files) {
+    PutText(body, change.name);
+    PutImage(body, change.before);
+    PutImage(body, change.after);
+  }
+  std::string frame(kEntryMagic);
+  AppendLittle<std::uint32_t>(frame, static_cast<std::uint32_t>(body.size()));
+  AppendLittle<std::uint64_t>(frame, CommitChecksum(body));
+  return frame + body;
+}
+
+JournalRead DecodeJournal(std::string_view bytes, bool with_header) {
+  JournalRead read;
+  std::size_t at = 0;
+  std::optional<std::uint64_t> newest;
+  if (with_header) {
+    const std::size_t line_end = bytes.find('\n');
+    std::uint64_t id = 0;
+    const char* digits = bytes.data() + std::min(kJournalHeader.size(), bytes.size());
+    const char* end = bytes.data() + (line_end == std::string_view::npos ? 0 : line_end);
+    const auto parsed = std::from_chars(digits, std::max(digits, end), id);
+    if (!bytes.starts_with(kJournalHeader) || line_end == std::string_view::npos || parsed.ec != std::errc() ||
+        parsed.ptr != end) {
+      read.damaged_at = 0;
+      return read;
+    }
+    newest = id;
+    at = line_end + 1;
+  }
+  while (at < bytes.size()) {
+    const std::string_view rest = bytes.substr(at);
+    if (rest.size() < kFrameSize || !rest.starts_with(kEntryMagic)) break;
+    const auto length = ReadLittle<std::uint32_t>(rest.data() + 4);
+    const auto checksum = ReadLittle<std::uint64_t>(rest.data() + 8);
+    if (rest.size() - kFrameSize < length) break;
+    const std::string_view body = rest.substr(kFrameSize, length);
+    if (CommitChecksum(body) != checksum) break;
+    std::optional<JournalEntry> entry = DecodeBody(body);
+    if (!entry || (!read.entries.empty() && entry->id <= read.entries.back().id)) break;
+    read.entries.push_back(std::move(*entry));
+    at += kFrameSize + length;
+  }
+  const std::uint64_t last = read.entries.empty() ? 0 : read.entries.back().id;
+  if (at < bytes.size() || (newest && *newest != last)) read.damaged_at = at;
+  return read;
+}
+
+std::string EncodeJournalFile(const std::vector<JournalEntry>& entries) {
+  std::string bytes = JournalFileHeader(entries.empty() ? 0 : entries.back().id);
+  const std::size_t first = entries.size() > kJournalCapacity ? entries.size() - kJournalCapacity : 0;
+  for (std::size_t i = first; i < entries.size(); ++i) bytes += EncodeJournalEntry(entries[i]);
+  return bytes;
+}
+
+JournalPosition PositionOf(const std::vector<JournalEntry>& entries) {
+  JournalPosition position;
+  for (const JournalEntry& entry : entries) {
+    switch (entry.kind) {
+      case JournalKind::kOperation:
+        position.done.push_back(entry.id);
+        position.undone.clear();
+        break;
+      case JournalKind::kUndo:
+        if (!position.done.empty() && position.done.back() == entry.target) {
+          position.done.pop_back();
+        } else {
+          position.done.clear();
+        }
+        position.undone.push_back(entry.id);
+        break;
+      case JournalKind::kRedo:
+        if (!position.undone.empty() && position.undone.back() == entry.target) {
+          position.undone.pop_back();
+        } else {
+          position.undone.clear();
+        }
+        position.done.push_back(entry.id);
+        break;
+    }
+  }
+  return position;
+}
+
+std::vector<std::uint64_t> UndoableEntries(const std::vector<JournalEntry>& entries) {
+  const JournalPosition position = PositionOf(entries);
+  std::vector<std::uint64_t> undoable;
+  for (auto id = position.done.rbegin(); id != position.done.rend(); ++id) {
+    const auto entry = std::lower_bound(entries.begin(), entries.end(), *id,
+                                        [](const JournalEntry& held, std::uint64_t wanted) { return held.id < wanted; });
+    if (entry == entries.end() || entry->id != *id || !entry->final_reason.empty()) break;
+    undoable.push_back(*id);
+  }
+  return undoable;
+}
+
+void JoinJournal(store::FileLayer& files, const std::filesystem::path& club_folder,
+                 const std::filesystem::path& working_file, std::uint64_t length) {
+  // A working file that cannot be read loses its entries, never the club's open.
+  std::string added = store::TryReadWholeFile(files, working_file).value_or("");
+  if (added.size() > length) added.resize(length);
+  JournalRead fresh = DecodeJournal(added, false);
+  std::vector<JournalEntry> entries;
+  if (std::optional<std::string> held = store::TryReadWholeFile(files, club_folder / kJournalFileName)) {
+    entries = DecodeJournal(*held).entries;
+  }
+  const std::uint64_t held = entries.empty() ? 0 : entries.back().id;
+  bool newer = false;
+  for (JournalEntry& entry : fresh.entries) {
+    if (entry.id <= held) continue;
+    entries.push_back(std::move(entry));
+    newer = true;
+  }
+  if (!newer) return;
+  store::SaveFileAtomically(files, club_folder / kJournalFileName, EncodeJournalFile(entries));
+}
+
+}  // namespace pellmark
