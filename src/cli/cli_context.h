@@ -67,5 +67,6 @@ void AddReportCommands(CLI::App& app, CommandList& commands);
 void AddValuationCommands(CLI::App& app, CommandList& commands);
 void AddInterchangeCommands(CLI::App& app, CommandList& commands);
 void AddQuoteCommands(CLI::App& app, CommandList& commands);
+void AddMailCommands(CLI::App& app, CommandList& commands);
 
 }  // namespace pellmark::cli

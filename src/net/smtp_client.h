@@ -28,13 +28,12 @@
 #include <string_view>
 #include <vector>
 
+#include "club/mail_service.h"
 #include "net/mail_message.h"
 
 namespace pellmark::net {
 
 inline constexpr std::string_view kAuthenticationFailed = "Authentication failed";
-
-enum class MailSecurity { kNone, kStartTls, kImplicitTls };
 
 struct MailServer {
   std::string host;

@@ -1,0 +1,135 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "cli/cli_runner.h"
+#include "net/smtp_peer.h"
+#include "support/temp_folder.h"
+
+namespace pellmark::cli {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using pellmark::testing::ReceivedMail;
+using pellmark::testing::SmtpPeer;
+using pellmark::testing::TempFolder;
+using pellmark::testing::TestCertificate;
+
+class CliMailTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(Run({"init", "--name", "Elm", "--year", "2026"}).status, kDone);
+    message_file = File("message.txt", "My statement is wrong.\n.dotted line\n\nAnn\n");
+  }
+  void TearDown() override { ::unsetenv("PELLMARK_SMTP_PASSWORD"); }
+
+  CliRun Run(std::vector<std::string> args) { return RunInClub(club.Path(), std::move(args)); }
+  std::string File(const std::string& name, const std::string& bytes) {
+    const std::filesystem::path path = peers.Path() / name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.string();
+  }
+  void MailSettings(const std::string& host) {
+    ASSERT_EQ(Run({"club", "--mail-server", host, "--return-address", "treasurer@elm.example", "--user", "elmclub"})
+                  .status,
+              kDone);
+  }
+  CliRun Support(std::vector<std::string> more = {}) {
+    std::vector<std::string> args = {"mail", "support", "--message-file", message_file, "--support-address",
+                                     "help@maker.example", "--reply-wait", "5"};
+    args.insert(args.end(), more.begin(), more.end());
+    return Run(args);
+  }
+
+  TempFolder club;
+  TempFolder peers;
+  std::string message_file;
+};
+
+TEST_F(CliMailTest, SupportMailNeedsTheHostAndTheReturnAddress) {
+  const CliRun run = Support();
+  EXPECT_EQ(run.status, kRefused);
+  EXPECT_EQ(run.err, "Need to set Internet Mail parameters on Special:Options page to activate.\n");
+  EXPECT_EQ(run.out, "");
+}
+
+TEST_F(CliMailTest, SupportMailWithAnAttachmentReachesTheServer) {
+  SmtpPeer server = SmtpPeer::Server(peers.Path());
+  MailSettings(server.HostPort());
+  const std::string log = File("club.log", "line one\r\nline two\r\n");
+  const CliRun run = Support({"--attach", log});
+  EXPECT_EQ(run.status, kDone) << run.err;
+  EXPECT_EQ(run.out, "Sending Support Email\naccepted help@maker.example\n");
+  EXPECT_EQ(run.err, "Pellmark Support Email has been sent.\n");
+  const ReceivedMail mail = server.Message(0);
+  EXPECT_EQ(mail.from, "treasurer@elm.example");
+  EXPECT_THAT(mail.recipients, ElementsAre("help@maker.example"));
+  EXPECT_EQ(mail.Header("Subject"), "Pellmark Support");
+  EXPECT_EQ(mail.Header("To"), "help@maker.example");
+  EXPECT_EQ(mail.body, "My statement is wrong.\r\n.dotted line\r\n\r\nAnn\r\n");
+  ASSERT_EQ(mail.attachments.size(), 1u);
+  EXPECT_EQ(mail.attachments[0].filename, "club.log");
+  EXPECT_EQ(mail.attachments[0].bytes, "line one\r\nline two\r\n");
+}
+
+TEST_F(CliMailTest, SupportMailWithoutAttachmentIsPlainTextAndHelloNamesTheUser) {
+  SmtpPeer script = SmtpPeer::Script(peers.Path());
+  MailSettings(script.HostPort());
+  const CliRun run = Support();
+  EXPECT_EQ(run.status, kDone) << run.err;
+  const std::string dialogue = script.Dialogue();
+  EXPECT_THAT(dialogue, ::testing::StartsWith("HELO elmclub\r\nRSET\r\nMAIL FROM:<treasurer@elm.example>\r\n"
+                                              "RCPT TO:<help@maker.example>\r\nDATA\r\n"));
+  EXPECT_THAT(dialogue, HasSubstr("Content-Type: text/plain;                        charset=us-ascii\r\n\r\n"
+                                  "My statement is wrong.\r\n..dotted line\r\n\r\nAnn\r\n.\r\nQUIT\r\n"));
+  EXPECT_THAT(dialogue, ::testing::Not(HasSubstr("multipart")));
+}
+
+TEST_F(CliMailTest, ARefusedSupportAddressFailsTheSendWithExitStatusOne) {
+  SmtpPeer server = SmtpPeer::Server(peers.Path(), {"--refuse", "help@maker.example"});
+  MailSettings(server.HostPort());
+  const CliRun run = Support();
+  EXPECT_EQ(run.status, kRefused);
+  EXPECT_EQ(run.out,
+            "Sending Support Email\n"
+            "Could not send Support EMAIL to internet\n"
+            "550 5.1.1 <help@maker.example>: Recipient address rejected\n");
+  EXPECT_FALSE(server.HasMessage(0));
+}
+
+TEST_F(CliMailTest, AHostWithABadPortIsRefused) {
+  MailSettings("mail.example:99999");
+  const CliRun run = Support();
+  EXPECT_EQ(run.status, kRefused);
+  EXPECT_EQ(run.err, "The mail host mail.example:99999 names no port from 1 to 65535.\n");
+}
+
+TEST_F(CliMailTest, LoginOverStartTlsTakesThePasswordFromTheEnvironment) {
+  const TestCertificate certificate = TestCertificate::Make(peers.Path());
+  SmtpPeer server = SmtpPeer::Server(peers.Path(), {"--starttls", certificate.cert.string(), certificate.key.string(),
+                                                    "--login", "treasurer", "pw 1"});
+  MailSettings(server.HostPort());
+  const std::vector<std::string> secure = {"--security", "starttls", "--login", "treasurer", "--ca-file",
+                                           certificate.cert.string()};
+  const CliRun without = Support(secure);
+  EXPECT_EQ(without.status, kUsage);
+  EXPECT_THAT(without.err, HasSubstr("PELLMARK_SMTP_PASSWORD"));
+
+  ::setenv("PELLMARK_SMTP_PASSWORD", "pw 1", 1);
+  const CliRun run = Support(secure);
+  EXPECT_EQ(run.status, kDone) << run.out << run.err;
+  EXPECT_EQ(server.Logins(), "PLAIN treasurer pw 1\n");
+  EXPECT_EQ(server.Message(0).body, "My statement is wrong.\r\n.dotted line\r\n\r\nAnn\r\n");
+  // The password reaches no file of the club.
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(club.Path())) {
+    if (entry.is_regular_file()) {
+      EXPECT_THAT(pellmark::testing::FileBytes(entry.path()), ::testing::Not(HasSubstr("pw 1"))) << entry.path();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pellmark::cli
