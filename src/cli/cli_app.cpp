@@ -27,6 +27,7 @@ void AddCommands(CLI::App& app, CommandList& commands) {
   AddInterchangeCommands(app, commands);
   AddQuoteCommands(app, commands);
   AddMailCommands(app, commands);
+  AddStatementFileCommands(app, commands);
 }
 
 // Edits that turn one word into the other (Levenshtein distance).

@@ -1,5 +1,6 @@
 #include "ui/reports_page.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 #include "ui/pellmark_window.h"
 #include "ui/qt_interaction.h"
 #include "ui/report_window.h"
+#include "ui/statement_file_groups.h"
 #include "valuation/statement_file.h"
 
 namespace pellmark::ui {
@@ -38,6 +40,7 @@ ReportsPage::ReportsPage(Books& books, Interaction& ui, const Clock& clock, Date
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
   layout->addWidget(group, 0, Qt::AlignLeft | Qt::AlignTop);
+  AddFileMode(*layout);
   layout->addStretch();
   choose_ = [this](const QString& filter) -> std::optional<std::filesystem::path> {
     const QString file = QFileDialog::getOpenFileName(
@@ -48,6 +51,23 @@ ReportsPage::ReportsPage(Books& books, Interaction& ui, const Clock& clock, Date
 }
 
 ReportsPage::~ReportsPage() = default;
+
+void ReportsPage::AddFileMode(QVBoxLayout& layout) {
+  ofiles_ = new QCheckBox(tr("To File"), this);
+  ofiles_->setObjectName(QStringLiteral("ofiles"));
+  file_groups_ = new StatementFileGroups(books_, ui_, reportdate_, [this] { return Choose(); }, this);
+  file_groups_->hide();
+  layout.insertWidget(0, ofiles_, 0, Qt::AlignLeft);
+  layout.addWidget(file_groups_);
+  connect(ofiles_, &QCheckBox::toggled, this, &ReportsPage::SetFileMode);
+}
+
+void ReportsPage::SetFileMode(bool on) {
+  // The page's own report groups give way to the text statement groups.
+  for (CommandGroup* group : findChildren<CommandGroup*>(Qt::FindDirectChildrenOnly)) group->setVisible(!on);
+  file_groups_->setVisible(on);
+  reportdate_.Field()->setFocus();
+}
 
 DayNumber ReportsPage::Date() const { return reportdate_.Date(); }
 

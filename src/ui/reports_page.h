@@ -15,10 +15,14 @@
 #include "club/clock.h"
 #include "club/interaction.h"
 
+class QCheckBox;
+class QVBoxLayout;
+
 namespace pellmark::ui {
 
 class CommandGroup;
 class DateEntry;
+class StatementFileGroups;
 class TReportWindow;
 
 // The chooser's filter: the club year's statements, all statements, and the
@@ -52,6 +56,9 @@ class ReportsPage : public QWidget {
   void DeleteClick();
   // "Audit Valuations" from the report calendar's date.
   void AuditClick();
+  // "To File" (`ofiles`): the groups offer the text statement files instead of the reports.
+  void SetFileMode(bool on);
+  StatementFileGroups& FileGroups() { return *file_groups_; }
 
  signals:
   // A valuation or deletion ran: the summary panel shows the club's figures again.
@@ -59,6 +66,7 @@ class ReportsPage : public QWidget {
 
  private:
   std::optional<std::filesystem::path> Choose();
+  void AddFileMode(QVBoxLayout& layout);
 
   Books& books_;
   Interaction& ui_;
@@ -68,6 +76,8 @@ class ReportsPage : public QWidget {
   std::function<void(int)> open_help_;
   TReportWindow* window_ = nullptr;
   bool modal_ = true;
+  QCheckBox* ofiles_ = nullptr;
+  StatementFileGroups* file_groups_ = nullptr;
 };
 
 }  // namespace pellmark::ui

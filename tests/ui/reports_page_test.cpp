@@ -2,10 +2,13 @@
 // date refreshes the summary panel; "Delete" removes the statement it chose.
 #include <gmock/gmock.h>
 
+#include <QCheckBox>
 #include <filesystem>
 
 #include "forms/entry_dialog.h"
+#include "store/whole_files.h"
 #include "ui/reports_page.h"
+#include "ui/statement_file_groups.h"
 #include "window_fixture.h"
 
 namespace pellmark::ui {
@@ -82,6 +85,46 @@ TEST_F(ValuationGroupTest, AuditValuationsRerunsTheValuationsFromTheReportDateAn
   EXPECT_EQ(window->Club().Info().unitkey, official_id + 1);
   EXPECT_EQ(Text("purchaseunit"), QStringLiteral("$25.00"));
   EXPECT_FALSE(window->Club().AuditMode());
+}
+
+TEST_F(ValuationGroupTest, ToFileWritesTheTextStatementAndCopiesItWhereTheUserSaves) {
+  Click("createofficial");
+  ui.Clear();
+  auto* ofiles = Find<QCheckBox>(*window, "ofiles");
+  ASSERT_NE(ofiles, nullptr);
+  ofiles->setChecked(true);
+  EXPECT_TRUE(Find<QWidget>(*window, "Valuationgroup")->isHidden());
+  EXPECT_FALSE(Find<QWidget>(*window, "ofilesgroups")->isHidden());
+
+  const std::filesystem::path statement = folder.Path() / "V12311999.stm";
+  window->Reports()->SetStatementChooser([&](const QString&) { return std::optional(statement); });
+  const std::filesystem::path target = folder.Path() / "saved" / "mine.txt";
+  std::filesystem::create_directory(target.parent_path());
+  QString proposed;
+  window->Reports()->FileGroups().SetSaveChooser([&](const QString& name) {
+    proposed = name;
+    return std::optional(target);
+  });
+  Click("statementfile");
+  EXPECT_EQ(proposed, QStringLiteral("V12311999.txt"));
+  EXPECT_THAT(ui.Messages(), ElementsAre("Valuation Statement has been saved to " + target.string() + "."));
+  const std::string written = store::ReadWholeFile(store::DefaultFileLayer(), folder.Path() / "valuerpt.txt");
+  EXPECT_EQ(store::ReadWholeFile(store::DefaultFileLayer(), target), written);
+  EXPECT_NE(written.find("Ann Smith                       ------> 4.000 at $100.00"), std::string::npos) << written;
+
+  ui.Clear();
+  Click("votefile");
+  EXPECT_EQ(proposed, QStringLiteral("Vote_12311999.txt"));
+  EXPECT_THAT(ui.Messages(), ElementsAre("Vote Statement has been saved to " + target.string() + "."));
+  ui.Clear();
+  Click("rosterfile");
+  EXPECT_EQ(proposed, QStringLiteral("Roster_12311999.txt"));
+  EXPECT_EQ(store::ReadWholeFile(store::DefaultFileLayer(), target),
+            store::ReadWholeFile(store::DefaultFileLayer(), folder.Path() / "rosterrpt.txt"));
+
+  ofiles->setChecked(false);
+  EXPECT_FALSE(Find<QWidget>(*window, "Valuationgroup")->isHidden());
+  EXPECT_TRUE(Find<QWidget>(*window, "ofilesgroups")->isHidden());
 }
 
 }  // namespace
