@@ -8,11 +8,14 @@
 #include <string>
 
 #include "books/books.h"
+#include "books/text_statement_files.h"
 #include "cli/cli_context.h"
+#include "cli/input_forms.h"
 #include "cli/open_club.h"
 #include "cli/terminal_connection.h"
 #include "club/mail_service.h"
 #include "club/text_encoding.h"
+#include "valuation/statement_file.h"
 
 namespace pellmark::cli {
 namespace {
@@ -32,6 +35,14 @@ struct SupportOptions {
   ServiceOptions service;
   std::string message_file;
   std::string attach;
+};
+
+struct ReportOptions {
+  ServiceOptions service;
+  std::string date;
+  std::vector<std::string> members;
+  bool all_members = false;
+  std::string statement;
 };
 
 void AddServiceOptions(CLI::App* command, ServiceOptions& options) {
@@ -100,6 +111,49 @@ void SendSupport(CliContext& context, const SupportOptions& options) {
   });
 }
 
+// The kind's text statement, written into the club folder as the Reports page writes it.
+TextStatementFile WriteStatement(Books& books, ReportMailKind kind, DayNumber date, const std::string& statement) {
+  switch (kind) {
+    case ReportMailKind::kVote:
+      return WriteVoteTextFile(books, date);
+    case ReportMailKind::kRoster:
+      return WriteRosterTextFile(books);
+    case ReportMailKind::kValuation:
+    case ReportMailKind::kDistribution:
+      break;
+  }
+  const std::filesystem::path file =
+      statement.empty() ? books.Club().Folder() / valuation::StatementFileName(date) : std::filesystem::path(statement);
+  return WriteValuationTextFile(books, file);
+}
+
+void SendReport(CliContext& context, ReportMailKind kind, const ReportOptions& options) {
+  if (options.members.empty() && !options.all_members) throw UsageError("mail report needs --member NAME or --all-members");
+  const MailService service = ServiceOf(options.service);
+  const DayNumber date = *ParseDate(options.date);  // DateForm() let through only days that exist
+  WithOpenClub(context, [&](Books& books) {
+    ReportMail report{.kind = kind, .date = date, .members = {}, .attachments = {}};
+    if (options.all_members) {
+      for (const TMemberRec& member : books.Members().List(/*active_only=*/true)) {
+        report.members.push_back(MemberName(member));
+      }
+    }
+    for (const std::string& name : options.members) {
+      const std::string stored = ToWindows1252(name);
+      if (!books.Members().Find(stored)) {
+        context.ui->ShowError("Member " + stored + " not found.");
+        throw CommandRefused(name);
+      }
+      report.members.push_back(stored);
+    }
+    const TextStatementFile written = WriteStatement(books, kind, date, options.statement);
+    if (!written.outcome) throw CommandRefused(written.outcome.Message());
+    report.attachments.push_back(written.file);
+    TerminalConnection dialog(*context.out);
+    Report(context, books.SendReportMail(service, report, dialog));
+  });
+}
+
 }  // namespace
 
 void AddMailCommands(CLI::App& app, CommandList& commands) {
@@ -115,6 +169,28 @@ void AddMailCommands(CLI::App& app, CommandList& commands) {
   support_command->add_option("--attach", support->attach, "A file to attach")->check(CLI::ExistingFile);
   AddServiceOptions(support_command, support->service);
   commands.push_back({support_command, [support](CliContext& context) { SendSupport(context, *support); }});
+
+  auto* report = mail->add_subcommand(
+      "report", "Mail a text statement to members, as the Reports page's Send does with Online ticked");
+  report->require_subcommand(1);
+  const auto add_kind = [&](const char* name, ReportMailKind kind, const char* description) {
+    auto options = std::make_shared<ReportOptions>();
+    auto* command = report->add_subcommand(name, description);
+    command->add_option("--date", options->date, "Report date M/D/YYYY or M/D/YY")->required()->transform(DateForm());
+    auto* members = command->add_option("--member", options->members, "A member to mail (the list's name), repeatable");
+    auto* all = command->add_flag("--all-members", options->all_members, "Every active member");
+    members->excludes(all);
+    all->excludes(members);
+    AddServiceOptions(command, options->service);
+    commands.push_back({command, [options, kind](CliContext& context) { SendReport(context, kind, *options); }});
+    return std::pair{command, options};
+  };
+  auto [valuation, valuation_options] =
+      add_kind("valuation", ReportMailKind::kValuation, "valuerpt.txt from the statement of the date");
+  valuation->add_option("--statement", valuation_options->statement,
+                        "The statement file (default V<mmddyyyy>.stm of the date in the club folder)");
+  add_kind("vote", ReportMailKind::kVote, "voterpt.txt: the membership voting percentages as of the date");
+  add_kind("roster", ReportMailKind::kRoster, "rosterrpt.txt: the roster of the active members");
 }
 
 }  // namespace pellmark::cli

@@ -131,5 +131,71 @@ TEST_F(CliMailTest, LoginOverStartTlsTakesThePasswordFromTheEnvironment) {
   }
 }
 
+class CliReportMailTest : public CliMailTest {
+ protected:
+  void SetUp() override {
+    CliMailTest::SetUp();
+    ASSERT_EQ(Run({"member", "add", "--last", "Adams", "--first", "Ann", "--email", "ann@example.com"}).status, kDone);
+    ASSERT_EQ(Run({"member", "add", "--last", "Brown", "--first", "Bob"}).status, kDone);
+    ASSERT_EQ(Run({"member", "add", "--last", "Clark", "--first", "Cy", "--email", "cy@example.com"}).status, kDone);
+    ASSERT_EQ(Run({"--yes", "dues", "--date", "12/01/2026", "--all", "100"}).status, kDone);
+    ASSERT_EQ(Run({"valuation", "official", "12/07/2026"}).status, kDone);
+  }
+};
+
+// Mend: Bob has no address and stays out of "To:" as out of RCPT TO.
+TEST_F(CliReportMailTest, ValuationStatementGoesToEveryMemberWithAnAddress) {
+  SmtpPeer server = SmtpPeer::Server(peers.Path());
+  MailSettings(server.HostPort());
+  const CliRun run = Run({"mail", "report", "valuation", "--date", "12/07/2026", "--all-members"});
+  EXPECT_EQ(run.status, kDone) << run.err;
+  EXPECT_EQ(run.out, "Sending Reports\naccepted ann@example.com\naccepted cy@example.com\n");
+  EXPECT_EQ(run.err, "Elm Valuation Statement for 12/07/2026 has been sent.\n");
+  const ReceivedMail mail = server.Message(0);
+  EXPECT_EQ(mail.Header("To"), "ann@example.com,cy@example.com");
+  EXPECT_EQ(mail.Header("Subject"), "Elm Valuation Statement for 12/07/2026");
+  EXPECT_EQ(mail.body, "Elm Valuation Statement for 12/07/2026 is attached.\r\n");
+  ASSERT_EQ(mail.attachments.size(), 1u);
+  EXPECT_EQ(mail.attachments[0].filename, "valuerpt.txt");
+  const std::string written = pellmark::testing::FileBytes(club.Path() / "valuerpt.txt");
+  EXPECT_THAT(written, HasSubstr("Valuation as of 12/07/2026"));
+  EXPECT_EQ(mail.attachments[0].bytes, written);
+}
+
+TEST_F(CliReportMailTest, VoteToChosenMembersAndRefusedOnesAreListed) {
+  SmtpPeer server = SmtpPeer::Server(peers.Path(), {"--refuse", "cy@example.com"});
+  MailSettings(server.HostPort());
+  const CliRun run = Run({"mail", "report", "vote", "--date", "12/07/2026", "--member", "Clark, Cy", "--member",
+                          "Adams, Ann"});
+  EXPECT_EQ(run.status, kDone) << run.err;
+  EXPECT_EQ(run.out,
+            "Sending Reports\naccepted ann@example.com\n"
+            "refused cy@example.com: 550 5.1.1 <cy@example.com>: Recipient address rejected\n");
+  EXPECT_EQ(run.err,
+            "Elm Membership Vote for 12/07/2026 has been sent.\n"
+            "The mail server refused cy@example.com: 550 5.1.1 <cy@example.com>: Recipient address rejected\n");
+  const ReceivedMail mail = server.Message(0);
+  EXPECT_EQ(mail.Header("To"), "cy@example.com,ann@example.com");
+  ASSERT_EQ(mail.attachments.size(), 1u);
+  EXPECT_EQ(mail.attachments[0].filename, "voterpt.txt");
+  EXPECT_EQ(mail.attachments[0].bytes, pellmark::testing::FileBytes(club.Path() / "voterpt.txt"));
+}
+
+TEST_F(CliReportMailTest, MembersMustBeNamedAndKnown) {
+  EXPECT_EQ(Run({"mail", "report", "roster", "--date", "12/07/2026"}).status, kUsage);
+  const CliRun unknown = Run({"mail", "report", "roster", "--date", "12/07/2026", "--member", "Nobody, Here"});
+  EXPECT_EQ(unknown.status, kRefused);
+  EXPECT_EQ(unknown.err, "Member Nobody, Here not found.\n");
+}
+
+TEST_F(CliReportMailTest, AMissingStatementIsRefusedBeforeAnythingIsSent) {
+  SmtpPeer script = SmtpPeer::Script(peers.Path());
+  MailSettings(script.HostPort());
+  const CliRun run = Run({"mail", "report", "valuation", "--date", "12/08/2026", "--all-members"});
+  EXPECT_EQ(run.status, kRefused);
+  EXPECT_EQ(run.err, "Creation of Valuation Statement Failed.\n");
+  EXPECT_EQ(script.Dialogue(), "");
+}
+
 }  // namespace
 }  // namespace pellmark::cli
