@@ -4,6 +4,7 @@
 #include <fmt/format.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <charconv>
 #include <memory>
 #include <mutex>
@@ -364,10 +365,12 @@ std::optional<SmtpReply> SmtpReplyReader::TakeLine(std::string_view line) {
   pending_.lines.emplace_back(line);
   const bool more = (!line.empty() && line.front() == ' ') || (line.size() > 3 && line[3] == '-');
   if (more) return std::nullopt;
-  int code = 0;
+  // Three digits, no sign: "-25" is no reply code.
   const std::string_view digits = line.substr(0, 3);
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), code);
-  pending_.code = digits.size() == 3 && error == std::errc() && end == digits.data() + 3 ? code : 0;
+  const bool coded = digits.size() == 3 && std::all_of(digits.begin(), digits.end(), [](char c) {
+                       return c >= '0' && c <= '9';
+                     });
+  pending_.code = coded ? (digits[0] - '0') * 100 + (digits[1] - '0') * 10 + (digits[2] - '0') : 0;
   SmtpReply reply = std::move(pending_);
   pending_ = {};
   return reply;

@@ -13,6 +13,7 @@
 #include "ui/pellmark_window.h"
 #include "ui/qt_interaction.h"
 #include "ui/report_window.h"
+#include "ui/online_mail_group.h"
 #include "ui/statement_file_groups.h"
 #include "valuation/statement_file.h"
 
@@ -41,6 +42,7 @@ ReportsPage::ReportsPage(Books& books, Interaction& ui, const Clock& clock, Date
   layout->setContentsMargins(8, 8, 8, 8);
   layout->addWidget(group, 0, Qt::AlignLeft | Qt::AlignTop);
   AddFileMode(*layout);
+  layout->addWidget(new OnlineMailGroup(books_, reportdate_, [this] { return Choose(); }, this));
   layout->addStretch();
   choose_ = [this](const QString& filter) -> std::optional<std::filesystem::path> {
     const QString file = QFileDialog::getOpenFileName(

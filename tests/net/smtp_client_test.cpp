@@ -72,6 +72,8 @@ TEST_F(SmtpClientTest, ReplyReaderJoinsTheLinesOfAMultiLineReply) {
   EXPECT_EQ(reply->Text(), "250 hello");
   EXPECT_EQ(reader.TakeLine("421")->code, 421);
   EXPECT_EQ(reader.TakeLine("hello there")->code, 0);
+  EXPECT_EQ(reader.TakeLine("-25 signed")->code, 0);
+  EXPECT_EQ(reader.TakeLine("+25 signed")->code, 0);
 }
 
 TEST_F(SmtpClientTest, HostTakesAnOptionalPort) {
