@@ -8,6 +8,17 @@
 //                       replayed into a PDF; its peer writes the same texts at the
 //                       same places on as many pages through QPdfWriter directly;
 //                       goal: under 2 times the peer
+//   security history    the security transactions report of all securities over
+//                       20 years (10 securities, a trade of each every month),
+//                       computed from the stores and laid out on the Qt device,
+//                       against the same with 10 trades a month; goal: 10 times
+//                       the rows cost at most 12 times
+//   club reports        the balance sheet, income and expense statement,
+//                       capital gains and earnings distribution of the last
+//                       year of the grown club (20 years, 50 members), each
+//                       against one walk (every item decoded once) of the
+//                       stores it reads, in processor time; goal: at most 3
+//                       times the walk
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/report_bench [--runs=5]
 #include <QDir>
@@ -18,13 +29,24 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
+#include <ctime>
+#include <filesystem>
 #include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "club/club_session.h"
 #include "club/clock.h"
 #include "club/dates.h"
+#include "club/record_kinds.h"
+#include "grown_club.h"
+#include "quiet_interaction.h"
+#include "reports/balance_sheet.h"
+#include "reports/capital_gains.h"
+#include "reports/earnings_distribution.h"
+#include "reports/history_reports.h"
+#include "reports/income_statement.h"
 #include "reports/page_printer.h"
 #include "reports/valuation_statement.h"
 #include "qtpage/qt_page_device.h"
@@ -76,6 +98,35 @@ valuation::Statement LargeStatement() {
   return s;
 }
 
+// A club of 10 securities with `per_month` trades of each every month for 20 years:
+// purchases, dividends and sales in turn.
+void FillHistory(ClubSession& club, int per_month) {
+  std::int32_t id = 0;
+  for (int s = 0; s < 10; ++s) {
+    TSecurityRec security;
+    security.name = "Security " + std::to_string(s);
+    security.stkid = s + 1;
+    security.sharest = 100;
+    security.pricec = 10 + s;
+    club.securities.Put(security);
+    for (int month = 0; month < 240; ++month) {
+      for (int k = 0; k < per_month; ++k) {
+        TSecurityTranRec tran;
+        tran.stkid = s + 1;
+        tran.stranid = ++id;
+        tran.trandate = DayNumberFromCivil({2006 + month / 12, month % 12 + 1, 1 + k * 2});
+        tran.typ = Code(k % 3 == 0 ? SecurityTranKind::Purchase
+                                   : k % 3 == 1 ? SecurityTranKind::Dividend : SecurityTranKind::Sale);
+        tran.amount = 100 + k;
+        tran.price = 10 + s;
+        tran.comm = 1.5;
+        club.stkrecs.Put(tran);
+      }
+    }
+  }
+  club.Commit();
+}
+
 // The peer: the recorded texts drawn at their places straight onto a QPdfWriter.
 void WriteDirect(const reports::PageList& pages, const reports::PrinterGeometry& g, const QString& path) {
   QPdfWriter writer(path);
@@ -94,6 +145,79 @@ void WriteDirect(const reports::PageList& pages, const reports::PrinterGeometry&
       }
     }
   }
+}
+
+// The median processor time of the thread over `runs` runs: on a shared
+// machine the wall clock of a few milliseconds is mostly the neighbours'.
+double MedianCpuSeconds(int runs, const std::function<void()>& work) {
+  auto now = [] {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+  };
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) {
+    const double start = now();
+    work();
+    times.push_back(now() - start);
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+// The stores a club report reads.
+struct ReadStores {
+  bool members = false, accounts = false, categories = false;
+};
+
+// Every item of the stores decoded once, the least a report reading them can cost.
+double Walk(ClubSession& club, ReadStores read) {
+  double sum = 0;
+  club.securities.ForEach("", [&](const TSecurityRec& r) { sum += r.sharest; });
+  club.stkrecs.ForEach("", [&](const TSecurityTranRec& r) { sum += r.amount; });
+  if (read.members) {
+    club.members.ForEach("", [&](const TMemberRec& r) { sum += r.tunits; });
+    club.memrecs.ForEach("", [&](const TMemberTranRec& r) { sum += r.dues; });
+  }
+  if (read.accounts) {
+    club.accounts.ForEach("", [&](const TAccountRec& r) { sum += r.bal; });
+    club.actrecs.ForEach("", [&](const TAccountTranRec& r) { sum += r.amount; });
+  }
+  if (read.categories) club.categories.ForEach("", [&](const TCategoryRec& r) { sum += r.catid; });
+  return sum;
+}
+
+void ClubReports(int runs, const std::filesystem::path& folder) {
+  std::filesystem::create_directories(folder);
+  QuietInteraction ui;
+  FixedClock clock(kGrownClubToday);
+  ClubSession club(folder, ui, clock);
+  club.OpenClub(false);
+  WriteGrownClub(club);
+  const DayNumber date = kGrownClubToday;
+  double sink = 0;
+  struct Case {
+    const char* name;
+    ReadStores read;
+    std::function<double()> compute;
+  };
+  const Case cases[] = {
+      {"balance sheet", {true, true, false}, [&] { return reports::ComputeBalanceSheet(club, date).total_assets; }},
+      {"income and expense", {false, true, true}, [&] { return reports::ComputeIncomeStatement(club, date).net_profit; }},
+      {"capital gains", {false, false, false}, [&] { return reports::ComputeCapitalGains(club, date).total; }},
+      {"earnings distribution", {true, true, true},
+       [&] { return reports::ComputeEarningsDistribution(club, date).total.net; }},
+  };
+  std::printf("club reports of %s, grown club (%d years, %d members)\n", FormatDate(date).c_str(), kYears, kMembers);
+  const int many = std::max(runs * 5, 25);
+  for (const Case& c : cases) {
+    const double walk = MedianCpuSeconds(many, [&] { sink += Walk(club, c.read); });
+    const double report = MedianCpuSeconds(many, [&] { sink += c.compute(); });
+    std::printf("  %-22s %8.1f ms   walk of its stores %8.1f ms   ratio %.2f (goal <= 3)\n", c.name, report * 1e3,
+                walk * 1e3, report / walk);
+  }
+  club.Close();
+  if (sink == 0.123) std::printf("\n");
 }
 
 }  // namespace
@@ -119,6 +243,7 @@ int main(int argc, char** argv) {
   }
 
   QTemporaryDir dir;
+  bench::ClubReports(runs, std::filesystem::path(dir.filePath(QStringLiteral("club")).toStdString()));
   const valuation::Statement statement = bench::LargeStatement();
   reports::PageList pages;
   const reports::PrinterGeometry geometry = qt.Geometry(reports::Orientation::kPortrait);
@@ -144,5 +269,35 @@ int main(int argc, char** argv) {
   std::printf("  layout alone %8.1f ms (last run)\n", layout * 1e3);
   std::printf("  layout + replay to PDF %8.1f ms   QPdfWriter directly %8.1f ms   ratio %.2f (goal < 2)\n", ours * 1e3,
               peer * 1e3, ours / peer);
+
+  // The security transactions of all securities over 20 years, 1x and 10x the trades.
+  double history[2] = {0, 0};
+  std::size_t rows[2] = {0, 0};
+  for (int size = 0; size < 2; ++size) {
+    QTemporaryDir club_dir;
+    bench::QuietInteraction quiet;
+    ClubSession club(club_dir.path().toStdString(), quiet, clock);
+    club.OpenClub(false);
+    ClubInfoFields fields = club.DisplayedClubInfo();
+    fields.club = "Bench Investors";
+    (void)club.CommitClubInformation(fields);
+    bench::FillHistory(club, size == 0 ? 1 : 10);
+    history[size] = bench::MedianSeconds(runs, [&] {
+      reports::SecurityTransactionsReport report(club, "Bench Investors", DayNumberFromCivil({2025, 12, 31}));
+      report.ChooseAllOnRecord();
+      reports::TPagePrinter printer(qt, clock);
+      printer.SetFont({"Arial", 10});
+      printer.SetWordWrap(false);
+      printer.BeginDoc();
+      report.Lay(printer);
+      printer.EndDoc();
+    });
+    reports::SecurityTransactionsReport counted(club, "Bench Investors", DayNumberFromCivil({2025, 12, 31}));
+    counted.ChooseAllOnRecord();
+    for (const auto& security : counted.Histories().securities) rows[size] += security.rows.size();
+    club.CloseStores();
+  }
+  std::printf("security history, all securities, 20 years: %zu rows %8.1f ms  %zu rows %8.1f ms  ratio %.2f (goal <= 12)\n",
+              rows[0], history[0] * 1e3, rows[1], history[1] * 1e3, history[1] / history[0]);
   return 0;
 }

@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "club/keys.h"
+#include "reports/club_tables.h"
+#include "reports/earnings_distribution.h"
 #include "reports/membership_vote.h"
 #include "reports/text_statements.h"
 #include "reports/valuation_statement.h"
@@ -51,6 +53,17 @@ TextStatementFile WriteValuationTextFile(Books& books, const std::filesystem::pa
     return {Fail(books.Club().Ui(), kValuationFailed), {}};
   }
   return Save(books, reports::TextStatementKind::kValuation, text, kValuationFailed);
+}
+
+TextStatementFile WriteDistributionTextFile(Books& books, DayNumber date) {
+  std::string text;
+  try {
+    text = reports::DistributionStatementText(reports::ComputeEarningsDistribution(books.Club(), date),
+                                              books.Club().Info().club);
+  } catch (const reports::InvalidCategory& invalid) {
+    return {Refuse(books.Club().Ui(), invalid.what()), {}};
+  }
+  return Save(books, reports::TextStatementKind::kDistribution, text, nullptr);
 }
 
 TextStatementFile WriteVoteTextFile(Books& books, DayNumber date) {

@@ -1,5 +1,5 @@
 // The text statements written into the club folder under their fixed names
-// ("valuerpt.txt", "voterpt.txt", "rosterrpt.txt"), each from the same data as
+// ("valuerpt.txt", "distrpt.txt", "voterpt.txt", "rosterrpt.txt"), each from the same data as
 // its printed report, through the atomic save of the club's file layer: the
 // folder holds the old text or the new one, never half. What the Reports
 // page's "To File" mode copies to a file of the user's choice and what mail
@@ -29,6 +29,10 @@ struct TextStatementFile {
 // Statement Failed." (after a beep).
 TextStatementFile WriteValuationTextFile(Books& books, const std::filesystem::path& statement,
                                          bool membership_summary = true);
+// "distrpt.txt": the earnings distribution as of `date`. An account
+// transaction naming a category the store does not have is refused with the
+// report's message; a file that cannot be written without a message.
+TextStatementFile WriteDistributionTextFile(Books& books, DayNumber date);
 // "voterpt.txt": the membership vote as of `date`. A file that cannot be
 // written is refused without a message.
 TextStatementFile WriteVoteTextFile(Books& books, DayNumber date);

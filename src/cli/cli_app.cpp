@@ -23,6 +23,7 @@ void AddCommands(CLI::App& app, CommandList& commands) {
   AddSecurityTradeCommands(app, commands);
   AddSecurityCommands(app, commands);
   AddReportCommands(app, commands);
+  AddHistoryReportCommands(app, commands);
   AddValuationCommands(app, commands);
   AddInterchangeCommands(app, commands);
   AddQuoteCommands(app, commands);

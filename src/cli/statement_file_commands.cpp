@@ -57,6 +57,8 @@ void AddStatementFileCommands(CLI::App& app, CommandList& commands) {
       });
   valuation->add_flag("--no-membership-summary", valuation_options->no_membership_summary,
                       "Leave out each member's units and value");
+  add("distribution", "distrpt.txt: the earnings distribution as of the date",
+      [](Books& books, const StatementFileOptions&, DayNumber date) { return WriteDistributionTextFile(books, date); });
   add("vote", "voterpt.txt: the membership voting percentages as of the date",
       [](Books& books, const StatementFileOptions&, DayNumber date) { return WriteVoteTextFile(books, date); });
   add("roster", "rosterrpt.txt: the roster of the active members",

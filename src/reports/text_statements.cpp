@@ -229,4 +229,57 @@ std::string RosterStatementText(const std::vector<TMemberRec>& members, std::str
   return out.Take();
 }
 
+std::string DistributionStatementText(const EarningsDistribution& distribution, std::string_view club_name) {
+  TextLines out;
+  out.Line(club_name);
+  out.Line("Club Earnings Distribution as of " + FormatDate(distribution.date) + ".");
+  out.Rule();
+  out.Blank();
+  if (!distribution.HasUnits()) {
+    out.Line("No Distributions are available for the report date.");
+    return out.Take();
+  }
+  const bool foreign = distribution.foreign_taxes_column;
+  auto line = [&](const std::string& name, std::vector<std::string> cells) {
+    std::string text = TextField(name, 17, FieldAlign::kLeft);
+    for (const std::string& cell : cells) text += TextField(cell, 8, FieldAlign::kRight);
+    out.Line(text);
+  };
+  if (foreign) {
+    line("", {"Dividend", "Interest", "Short", "Medium", "Long", "Foreign", "Total"});
+    line("Name", {"Income", "Income", "Gains", "Gains", "Gains", "Taxes", "Costs"});
+  } else {
+    line("", {"Dividend", "Interest", "Short", "Medium", "Long", "Total"});
+    line("Name", {"Income", "Income", "Gains", "Gains", "Gains", "Costs"});
+  }
+  out.Rule();
+  // Costs and foreign taxes are spent: written as negative amounts.
+  auto amounts = [&](const DistributionRow& row) {
+    std::vector<std::string> cells{Fixed(row.dividends, 2), Fixed(row.interest, 2), Fixed(row.short_term, 2),
+                                   Fixed(row.medium_term, 2), Fixed(row.long_term, 2)};
+    if (foreign) cells.push_back(Fixed(-row.foreign_taxes, 2));
+    cells.push_back(Fixed(-row.costs, 2));
+    return cells;
+  };
+  line("TOTAL", amounts(distribution.total));
+  if (!distribution.paid_off.empty()) {
+    out.Rule();
+    for (const DistributionRow& row : distribution.paid_off) {
+      line("*" + (row.group ? row.lname + row.fname : row.lname + "," + row.fname), amounts(row));
+    }
+    out.Rule();
+    if (distribution.adjusted) line("ADJUSTED", amounts(*distribution.adjusted));
+  }
+  for (const DistributionRow& row : distribution.members) {
+    const std::string initial = row.fname.substr(0, 1);
+    line(row.group ? row.lname + initial : row.lname + "," + initial, amounts(row));
+  }
+  out.Rule();
+  if (!distribution.paid_off.empty()) {
+    out.Blank();
+    out.Line("* Indicates a paid off member");
+  }
+  return out.Take();
+}
+
 }  // namespace pellmark::reports

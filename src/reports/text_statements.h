@@ -1,5 +1,5 @@
-// The plain-text statements: the valuation statement, the membership vote and
-// the roster written as lines of fixed-width fields, for saving under a name of
+// The plain-text statements: the valuation statement, the earnings
+// distribution, the membership vote and the roster written as lines of fixed-width fields, for saving under a name of
 // the user's choice or attaching to mail. Each function returns the whole file's
 // text, every line ended by "\n"; books/text_statement_files.h writes them into
 // the club folder.
@@ -15,6 +15,7 @@
 
 #include "club/dates.h"
 #include "club/records.h"
+#include "reports/earnings_distribution.h"
 #include "reports/membership_vote.h"
 #include "valuation/statement_file.h"
 
@@ -41,6 +42,12 @@ std::string TextRule(char fill = '-');
 // statement rounds it, and the totals are the sums of the figures above them.
 std::string ValuationStatementText(const valuation::Statement& statement, std::string_view club_name,
                                    bool membership_summary);
+
+// The earnings distribution: the year's amounts, the paid-off members with
+// the adjusted amounts, then each active member's share; the foreign taxes
+// column only when the year has foreign taxes. Costs and foreign taxes are
+// written as negative amounts.
+std::string DistributionStatementText(const EarningsDistribution& distribution, std::string_view club_name);
 
 // The membership voting percentages as of the vote's date.
 std::string VoteStatementText(const MembershipVote& vote, std::string_view club_name);

@@ -57,6 +57,7 @@ std::string SecurityTypeLabel(const TSecurityTranRec& tran) {
 
 double SharesOf(const TSecurityTranRec& tran) { return tran.price == 0 ? 0 : tran.amount / tran.price; }
 
+// Money sums are kept in whole cents, so that a total is the sum of the printed figures.
 SecurityHistory HistoryOf(ClubSession& club, const TSecurityRec& security, DayNumber date, double holdings) {
   SecurityHistory history;
   history.name = security.name;
@@ -77,7 +78,7 @@ SecurityHistory HistoryOf(ClubSession& club, const TSecurityRec& security, DayNu
     const double amount = RoundCents(tran.amount);
     if (kind == SecurityTranKind::Dividend || kind == SecurityTranKind::Reinvestment) {
       row.dividend = amount;
-      history.dividends += amount;
+      history.dividends = RoundCents(history.dividends + amount);
     } else if (kind == SecurityTranKind::Clear) {
       row.shares = tran.amount;
       history.shares -= tran.amount;
@@ -92,11 +93,11 @@ SecurityHistory HistoryOf(ClubSession& club, const TSecurityRec& security, DayNu
       row.price = tran.price;
       row.commission = commission;
       history.shares += kind == SecurityTranKind::Sale ? -shares : shares;
-      history.commissions += commission;
+      history.commissions = RoundCents(history.commissions + commission);
       if (kind == SecurityTranKind::Sale) {
-        history.proceeds += amount - commission;
+        history.proceeds = RoundCents(history.proceeds + amount - commission);
       } else {
-        history.costs += amount + commission;
+        history.costs = RoundCents(history.costs + amount + commission);
       }
     }
     history.rows.push_back(std::move(row));
@@ -123,7 +124,8 @@ AccountHistory ComputeAccountHistory(ClubSession& club, const TAccountRec& accou
     if (auto found = categories.find(tran.catid); found != categories.end()) row.category = found->second;
     row.amount = RoundCents(tran.amount);
     row.credit = IsCredit(KindOf(tran));
-    (row.credit ? history.credits : history.debits) += row.amount;
+    double& total = row.credit ? history.credits : history.debits;
+    total = RoundCents(total + row.amount);
     history.rows.push_back(std::move(row));
   });
   return history;
@@ -144,8 +146,8 @@ SecurityHistories ComputeSecurityHistories(ClubSession& club, SecurityChoice cho
   SecurityHistories histories;
   for (const TSecurityRec& security : chosen) {
     histories.securities.push_back(HistoryOf(club, security, date, holdings));
-    histories.total_costs += histories.securities.back().costs;
-    histories.total_proceeds += histories.securities.back().proceeds;
+    histories.total_costs = RoundCents(histories.total_costs + histories.securities.back().costs);
+    histories.total_proceeds = RoundCents(histories.total_proceeds + histories.securities.back().proceeds);
   }
   return histories;
 }

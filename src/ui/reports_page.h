@@ -1,6 +1,7 @@
 // The Reports page's "Valuation" group (Valuationgroup): "Create Official" and
 // "Create Test" value the club on the report calendar's date, "Print" lays a
 // chosen statement file out in the report window, "Delete" removes a chosen one.
+// The "Club" group (rptclubselect) opens the club reports of the calendar's date.
 // The statement chooser offers the club year's statements first. After a
 // valuation or a deletion the summary panel is refreshed (`valuationDone`).
 #pragma once
@@ -9,14 +10,17 @@
 #include <QWidget>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "books/books.h"
 #include "club/clock.h"
 #include "club/interaction.h"
+#include "reports/report.h"
 
 class QCheckBox;
 class QVBoxLayout;
+#include "reports/club_reports.h"
 
 namespace pellmark::ui {
 
@@ -51,6 +55,8 @@ class ReportsPage : public QWidget {
   // Set by the window's test to look at the report instead of waiting for a close.
   void SetModal(bool modal) { modal_ = modal; }
 
+  // Lays the report out in the report window and shows it (modally unless a test says otherwise).
+  void ShowReport(std::unique_ptr<reports::Report> report);
   void CreateValuation(bool official);
   void PrintClick();
   void DeleteClick();
@@ -59,6 +65,8 @@ class ReportsPage : public QWidget {
   // "To File" (`ofiles`): the groups offer the text statement files instead of the reports.
   void SetFileMode(bool on);
   StatementFileGroups& FileGroups() { return *file_groups_; }
+  // The "Club" group (rptclubselect): the report of the calendar's date in the report window.
+  void ClubReportClick(reports::ClubReportKind kind);
 
  signals:
   // A valuation or deletion ran: the summary panel shows the club's figures again.

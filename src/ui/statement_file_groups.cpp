@@ -44,6 +44,9 @@ StatementFileGroups::StatementFileGroups(Books& books, Interaction& ui, DateEntr
   auto* valuation = new CommandGroup(tr("Valuation"), QStringLiteral("filevaluationgroup"), this);
   connect(valuation->Add(tr("&Statement File"), QStringLiteral("statementfile")), &QPushButton::clicked, this,
           &StatementFileGroups::StatementFileClick);
+  auto* club = new CommandGroup(tr("Club"), QStringLiteral("fileclubselect"), this);
+  connect(club->Add(tr("&Distribution File"), QStringLiteral("distributionfile")), &QPushButton::clicked, this,
+          &StatementFileGroups::DistributionFileClick);
   auto* transaction = new CommandGroup(tr("Transaction"), QStringLiteral("filetranselect"), this);
   connect(transaction->Add(tr("&Roster File"), QStringLiteral("rosterfile")), &QPushButton::clicked, this,
           &StatementFileGroups::RosterFileClick);
@@ -52,6 +55,7 @@ StatementFileGroups::StatementFileGroups(Books& books, Interaction& ui, DateEntr
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
   row->addWidget(valuation, 0, Qt::AlignTop);
+  row->addWidget(club, 0, Qt::AlignTop);
   row->addWidget(transaction, 0, Qt::AlignTop);
   row->addStretch();
   choose_save_ = [this](const QString& proposed) -> std::optional<std::filesystem::path> {
@@ -81,6 +85,11 @@ void StatementFileGroups::StatementFileClick() {
   if (!statement) return;
   SaveCopy(WriteValuationTextFile(books_, *statement), ProposedTextName(*statement),
            "Valuation Statement has been saved to ");
+}
+
+void StatementFileGroups::DistributionFileClick() {
+  SaveCopy(WriteDistributionTextFile(books_, reportdate_.Date()), ProposedTextName("Dist_", reportdate_.Date()),
+           "Distribution Statement has been saved to ");
 }
 
 void StatementFileGroups::RosterFileClick() {

@@ -37,6 +37,7 @@ class StatementFileGroups : public QWidget {
   void SetSaveChooser(SaveChooser chooser) { choose_save_ = std::move(chooser); }
 
   void StatementFileClick();
+  void DistributionFileClick();
   void RosterFileClick();
   void VoteFileClick();
 

@@ -77,6 +77,14 @@ TEST_F(TextStatementFilesTest, VoteCountsTheUnitsHeldOnTheDateAtTheValueInForce)
   EXPECT_TRUE(ui.Events().empty());
 }
 
+TEST_F(TextStatementFilesTest, DistributionWithoutUnitsSaysSoInItsFile) {
+  const TextStatementFile written = WriteDistributionTextFile(books, Day(2026, 3, 31));
+  ASSERT_TRUE(written.outcome);
+  EXPECT_EQ(written.file, folder.Path() / "distrpt.txt");
+  EXPECT_EQ(Read(written.file), "Elm Street Investors\nClub Earnings Distribution as of 03/31/2026.\n" +
+                                    std::string(80, '-') + "\n \nNo Distributions are available for the report date.\n");
+}
+
 TEST_F(TextStatementFilesTest, RosterListsTheActiveMembersOnly) {
   AddMember("Smith", "Ann", 1);
   AddMember("Jones", "Bob", 2, false);

@@ -152,6 +152,64 @@ TEST(ValuationStatementTextTest, TotalsAreTheSumsOfTheWrittenFigures) {
   }
 }
 
+DistributionRow Row(std::string lname, std::string fname, std::vector<double> amounts) {
+  DistributionRow row;
+  row.lname = std::move(lname);
+  row.fname = std::move(fname);
+  row.dividends = amounts[0];
+  row.interest = amounts[1];
+  row.short_term = amounts[2];
+  row.medium_term = amounts[3];
+  row.long_term = amounts[4];
+  row.foreign_taxes = amounts[5];
+  row.costs = amounts[6];
+  return row;
+}
+
+TEST(DistributionStatementTextTest, WithoutForeignTaxesSixAmountColumns) {
+  EarningsDistribution d;
+  d.date = DayNumberFromCivil({2026, 12, 31});
+  d.grand_total_units = 300;
+  d.total = Row("", "", {120, 30.5, 0, 0, 75.25, 0, 12});
+  d.members = {Row("Smith", "Ann", {80, 20.33, 0, 0, 50.17, 0, 8}), Row("Oak Group", "Trust", {40, 10.17, 0, 0, 25.08, 0, 4})};
+  d.members[1].group = true;
+  EXPECT_THAT(Lines(DistributionStatementText(d, "Elm Street Investors")),
+              ElementsAre("Elm Street Investors", "Club Earnings Distribution as of 12/31/2026.", kDashes, " ",
+                          "                  Dividend Interest    Short   Medium     Long    Total ",
+                          "Name                Income   Income    Gains    Gains    Gains    Costs ", kDashes,
+                          "TOTAL               120.00    30.50     0.00     0.00    75.25   -12.00 ",
+                          "Smith,A              80.00    20.33     0.00     0.00    50.17    -8.00 ",
+                          "Oak GroupT           40.00    10.17     0.00     0.00    25.08    -4.00 ", kDashes));
+}
+
+TEST(DistributionStatementTextTest, ForeignTaxesAndAPaidOffMemberAddTheirColumnAndSection) {
+  EarningsDistribution d;
+  d.date = DayNumberFromCivil({2026, 12, 31});
+  d.grand_total_units = 300;
+  d.foreign_taxes_column = true;
+  d.total = Row("", "", {120, 30.5, 0, 0, 75.25, 3, 12});
+  d.paid_off = {Row("Jones", "Bob", {10, 2, 0, 0, 0, 0.5, 1})};
+  d.adjusted = Row("", "", {110, 28.5, 0, 0, 75.25, 2.5, 11});
+  d.members = {Row("Smith", "Ann", {110, 28.5, 0, 0, 75.25, 2.5, 11})};
+  EXPECT_THAT(Lines(DistributionStatementText(d, "Club")),
+              ElementsAre("Club", "Club Earnings Distribution as of 12/31/2026.", kDashes, " ",
+                          "                  Dividend Interest    Short   Medium     Long  Foreign    Total ",
+                          "Name                Income   Income    Gains    Gains    Gains    Taxes    Costs ", kDashes,
+                          "TOTAL               120.00    30.50     0.00     0.00    75.25    -3.00   -12.00 ", kDashes,
+                          "*Jones,Bob           10.00     2.00     0.00     0.00     0.00    -0.50    -1.00 ", kDashes,
+                          "ADJUSTED            110.00    28.50     0.00     0.00    75.25    -2.50   -11.00 ",
+                          "Smith,A             110.00    28.50     0.00     0.00    75.25    -2.50   -11.00 ", kDashes,
+                          " ", "* Indicates a paid off member"));
+}
+
+TEST(DistributionStatementTextTest, NoUnitsInTheMonthSaysSoAndNothingElse) {
+  EarningsDistribution d;
+  d.date = DayNumberFromCivil({2026, 12, 31});
+  EXPECT_THAT(Lines(DistributionStatementText(d, "Club")),
+              ElementsAre("Club", "Club Earnings Distribution as of 12/31/2026.", kDashes, " ",
+                          "No Distributions are available for the report date."));
+}
+
 TEST(VoteStatementTextTest, EveryLine) {
   MembershipVote vote;
   vote.date = DayNumberFromCivil({2026, 3, 31});

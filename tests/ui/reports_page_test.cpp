@@ -7,6 +7,7 @@
 
 #include "forms/entry_dialog.h"
 #include "store/whole_files.h"
+#include "ui/report_window.h"
 #include "ui/reports_page.h"
 #include "ui/statement_file_groups.h"
 #include "window_fixture.h"
@@ -125,6 +126,23 @@ TEST_F(ValuationGroupTest, ToFileWritesTheTextStatementAndCopiesItWhereTheUserSa
   ofiles->setChecked(false);
   EXPECT_FALSE(Find<QWidget>(*window, "Valuationgroup")->isHidden());
   EXPECT_TRUE(Find<QWidget>(*window, "ofilesgroups")->isHidden());
+}
+
+TEST_F(ValuationGroupTest, HistoryCommandsShowTheirReportsForTheReportDate) {
+  window->Reports()->SetModal(false);
+  Click("accountrecords");
+  TReportWindow& report_window = window->Reports()->ReportWindow();
+  ASSERT_NE(report_window.CurrentReport(), nullptr);
+  EXPECT_EQ(report_window.CurrentReport()->Kind(), 7);
+  EXPECT_EQ(report_window.windowTitle(), QStringLiteral("Account Transactions"));
+  report_window.close();
+  Click("securityrecords");
+  EXPECT_EQ(report_window.CurrentReport()->Kind(), 11);
+  report_window.close();
+  Click("pricehistory");
+  EXPECT_EQ(report_window.CurrentReport()->Kind(), 9);
+  EXPECT_EQ(report_window.windowTitle(), QStringLiteral("Price History Report"));
+  report_window.close();
 }
 
 }  // namespace
