@@ -118,8 +118,9 @@ TextStatementFile WriteStatement(Books& books, ReportMailKind kind, DayNumber da
       return WriteVoteTextFile(books, date);
     case ReportMailKind::kRoster:
       return WriteRosterTextFile(books);
-    case ReportMailKind::kValuation:
     case ReportMailKind::kDistribution:
+      return WriteDistributionTextFile(books, date);
+    case ReportMailKind::kValuation:
       break;
   }
   const std::filesystem::path file =
@@ -189,6 +190,8 @@ void AddMailCommands(CLI::App& app, CommandList& commands) {
       add_kind("valuation", ReportMailKind::kValuation, "valuerpt.txt from the statement of the date");
   valuation->add_option("--statement", valuation_options->statement,
                         "The statement file (default V<mmddyyyy>.stm of the date in the club folder)");
+  add_kind("distribution", ReportMailKind::kDistribution,
+           "distrpt.txt: the earnings distribution as of the date");
   add_kind("vote", ReportMailKind::kVote, "voterpt.txt: the membership voting percentages as of the date");
   add_kind("roster", ReportMailKind::kRoster, "rosterrpt.txt: the roster of the active members");
 }

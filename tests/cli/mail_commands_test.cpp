@@ -181,6 +181,20 @@ TEST_F(CliReportMailTest, VoteToChosenMembersAndRefusedOnesAreListed) {
   EXPECT_EQ(mail.attachments[0].bytes, pellmark::testing::FileBytes(club.Path() / "voterpt.txt"));
 }
 
+TEST_F(CliReportMailTest, DistributionStatementIsAttachedAsWritten) {
+  SmtpPeer server = SmtpPeer::Server(peers.Path());
+  MailSettings(server.HostPort());
+  const CliRun run = Run({"mail", "report", "distribution", "--date", "12/07/2026", "--member", "Adams, Ann"});
+  EXPECT_EQ(run.status, kDone) << run.err;
+  EXPECT_EQ(run.err, "Elm Distribution Statement for 12/07/2026 has been sent.\n");
+  const ReceivedMail mail = server.Message(0);
+  ASSERT_EQ(mail.attachments.size(), 1u);
+  EXPECT_EQ(mail.attachments[0].filename, "distrpt.txt");
+  const std::string written = pellmark::testing::FileBytes(club.Path() / "distrpt.txt");
+  EXPECT_THAT(written, HasSubstr("Club Earnings Distribution as of 12/07/2026."));
+  EXPECT_EQ(mail.attachments[0].bytes, written);
+}
+
 TEST_F(CliReportMailTest, MembersMustBeNamedAndKnown) {
   EXPECT_EQ(Run({"mail", "report", "roster", "--date", "12/07/2026"}).status, kUsage);
   const CliRun unknown = Run({"mail", "report", "roster", "--date", "12/07/2026", "--member", "Nobody, Here"});
