@@ -25,9 +25,10 @@ OnlineMailGroup::OnlineMailGroup(Books& books, DateEntry& reportdate, StatementC
   kinds_ = new CommandGroup(tr("Attach"), QStringLiteral("attachgroup"), this);
   const std::pair<QString, ReportMailKind> choices[] = {
       {tr("Attach Valuation Statement"), ReportMailKind::kValuation},
+      {tr("Attach Distribution Statement"), ReportMailKind::kDistribution},
       {tr("Attach Membership Vote"), ReportMailKind::kVote},
       {tr("Attach Membership Letter"), ReportMailKind::kRoster}};
-  const char* names[] = {"attachvaluation", "attachvote", "attachroster"};
+  const char* names[] = {"attachvaluation", "attachdistribution", "attachvote", "attachroster"};
   for (std::size_t i = 0; i < std::size(choices); ++i) {
     const auto [caption, kind] = choices[i];
     connect(kinds_->Add(caption, QString::fromLatin1(names[i])), &QPushButton::clicked, this, [this, kind, caption] {
@@ -122,8 +123,8 @@ void OnlineMailGroup::oreptsendClick() {
       written = WriteRosterTextFile(books_);
       break;
     case ReportMailKind::kDistribution:
-      // No distribution text statement is written yet: the kind is not offered.
-      return;
+      written = WriteDistributionTextFile(books_, date);
+      break;
   }
   if (!written.outcome) {
     ClearChoices();

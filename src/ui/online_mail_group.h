@@ -1,4 +1,5 @@
-// The Reports page's "Online" mode (`oreports`): a report kind is chosen by
+// The Reports page's "Online" mode (`oreports`): a report kind (valuation,
+// distribution, vote, roster letter) is chosen by
 // its "Attach ..." button (the label `attachlabel` names it), the recipients
 // are the members selected in the list `mailmembers`, and "Send" (`oreptsend`,
 // enabled only with a kind and a member) writes the kind's text statement into

@@ -71,6 +71,19 @@ TEST_F(OnlineMailTest, SendNeedsOnlineAKindAndASelectedMemberAndClearsTheChoices
   EXPECT_TRUE(members->selectedItems().isEmpty());
 }
 
+TEST_F(OnlineMailTest, DistributionAttachesTheDistributionStatementOfTheReportDate) {
+  Click("oreports");
+  Click("attachdistribution");
+  EXPECT_EQ(Text("attachlabel"), QStringLiteral("Attach Distribution Statement"));
+  Find<QListWidget>(*window, "mailmembers")->item(1)->setSelected(true);
+  Click("oreptsend");
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].kind, ReportMailKind::kDistribution);
+  EXPECT_THAT(sent[0].members, ElementsAre("Brown, Ann"));
+  EXPECT_THAT(sent[0].attachments, ElementsAre(folder.Path() / "distrpt.txt"));
+  EXPECT_TRUE(std::filesystem::exists(folder.Path() / "distrpt.txt"));
+}
+
 TEST_F(OnlineMailTest, ValuationWithoutAChosenStatementSendsNothing) {
   window->Reports()->SetStatementChooser([](const QString&) { return std::optional<std::filesystem::path>(); });
   Click("oreports");
