@@ -44,7 +44,7 @@ run: build
 # valuation statement reader, then the matcher of the quote service's reply;
 # findings land in $(FUZZ_DIR).
 FUZZ_TARGETS = store_container_fuzz:container record_codec_fuzz:records commit_record_fuzz:commits \
-  price_import_fuzz:prices statement_file_fuzz:statements quote_reply_fuzz:quotes journal_fuzz:journal
+  price_import_fuzz:prices statement_file_fuzz:statements quote_reply_fuzz:quotes journal_fuzz:journal smtp_reply_fuzz:smtp
 fuzz: deps
 	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	  -DPELLMARK_BUILD_FUZZ=ON -DPELLMARK_BUILD_UI=OFF -DPELLMARK_BUILD_TESTS=OFF -DPELLMARK_BUILD_BENCH=OFF

@@ -13,10 +13,12 @@
 #include <utility>
 #include <vector>
 
+#include "books/club_mail.h"
 #include "books/quote_run.h"
 #include "cash/account_ledger.h"
 #include "cash/categories.h"
 #include "club/club_session.h"
+#include "club/mail_service.h"
 #include "club/outcome.h"
 #include "club/quote_service.h"
 #include "forms/internet_form.h"
@@ -141,6 +143,18 @@ class Books {
   // Undoes the newest operations one by one until entry `id` is undone too;
   // refused when undo cannot reach it.
   Outcome UndoTo(std::uint64_t id);
+
+  // "Send" of the Support page and of the Reports page (books/club_mail.h):
+  // refused with "Need to set Internet Mail parameters on Special:Options page
+  // to activate." without a host or return address; otherwise the connection
+  // dialog sends the mail and, when the server took it, the sound plays,
+  // "<subject> has been sent." (or "Pellmark Support Email has been sent.") is
+  // shown and each refused recipient is named.
+  // Nothing is written to the club.
+  MailRun SendSupportMail(const MailService& service, const SupportMail& support, ConnectionDialog& dialog,
+                          Interaction* ui = nullptr);
+  MailRun SendReportMail(const MailService& service, const ReportMail& report, ConnectionDialog& dialog,
+                         Interaction* ui = nullptr);
 
   // "Check Books" (books/books_check.h): every breach, nothing changed.
   std::vector<BooksBreach> CheckBooks();

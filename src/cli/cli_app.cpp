@@ -28,6 +28,7 @@ void AddCommands(CLI::App& app, CommandList& commands) {
   AddValuationCommands(app, commands);
   AddInterchangeCommands(app, commands);
   AddQuoteCommands(app, commands);
+  AddMailCommands(app, commands);
   AddStatementFileCommands(app, commands);
   AddJournalCommands(app, commands);
 }

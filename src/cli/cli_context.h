@@ -73,6 +73,7 @@ void AddHistoryReportCommands(CLI::App& app, CommandList& commands);
 void AddValuationCommands(CLI::App& app, CommandList& commands);
 void AddInterchangeCommands(CLI::App& app, CommandList& commands);
 void AddQuoteCommands(CLI::App& app, CommandList& commands);
+void AddMailCommands(CLI::App& app, CommandList& commands);
 void AddStatementFileCommands(CLI::App& app, CommandList& commands);
 void AddJournalCommands(CLI::App& app, CommandList& commands);
 

@@ -1,12 +1,12 @@
 #include <fmt/format.h>
 
 #include <memory>
-#include <ostream>
 #include <string>
 
 #include "books/books.h"
 #include "cli/cli_context.h"
 #include "cli/open_club.h"
+#include "cli/terminal_connection.h"
 #include "club/text_encoding.h"
 #include "forms/internet_form.h"
 #include "securities/price_ledger.h"
@@ -18,32 +18,6 @@ struct QuoteOptions {
   std::string host;
   std::string url;
   bool hidden = false;
-};
-
-// The connection dialog on a terminal: Connect is pressed at once and each new
-// status line printed; a failure is explained and ends the run as Abort would.
-class TerminalConnection : public ConnectionDialog {
- public:
-  explicit TerminalConnection(std::ostream& out) : out_(out) {}
-
-  void Run(InternetForm& form) override {
-    std::string last = form.Status();
-    form.OnChange = [&](bool progress) {
-      // The progress parentheses are for a window's status line, not a terminal.
-      if (progress || form.Status() == last || form.Status().starts_with("(")) return;
-      last = form.Status();
-      out_ << ToUtf8(last) << '\n' << std::flush;
-    };
-    connect_once_.Run(form);
-    if (form.Result() != InternetResult::kDone && !form.FailureReason().empty()) {
-      out_ << ToUtf8(form.FailureReason()) << '\n';
-    }
-    form.OnChange = nullptr;
-  }
-
- private:
-  std::ostream& out_;
-  ConnectOnce connect_once_;
 };
 
 void FetchQuotes(CliContext& context, const QuoteOptions& options) {

@@ -19,6 +19,18 @@ void InternetForm::PrepareForQuotes(std::string url, const TClubInfoRec& info) {
   title_ = std::string(kQuotesTitle);
 }
 
+void InternetForm::PrepareForReports(MailTask& mail) {
+  task_ = InternetTask::kReports;
+  mail_ = &mail;
+  title_ = std::string(kReportsTitle);
+}
+
+void InternetForm::PrepareForSupportMail(MailTask& mail) {
+  task_ = InternetTask::kSupportMail;
+  mail_ = &mail;
+  title_ = std::string(kSupportTitle);
+}
+
 void InternetForm::Show() {
   state_ = ConnectionState::kNotConnected;
   result_ = InternetResult::kOpen;
@@ -27,6 +39,7 @@ void InternetForm::Show() {
   abort_requested_ = false;
   connect_enabled_ = true;
   reply_.clear();
+  mail_result_ = {};
   SetStatus(kPressConnect);
 }
 
@@ -36,6 +49,31 @@ void InternetForm::Connect() {
   abort_requested_ = false;
   // Whatever the connection type says, the line is the local network here.
   state_ = ConnectionState::kConnected;
+  if (task_ == InternetTask::kQuotes) {
+    ConnectForQuotes();
+  } else {
+    ConnectForMail();
+  }
+}
+
+void InternetForm::ConnectForMail() {
+  const bool reports = task_ == InternetTask::kReports;
+  SetStatus(reports ? kSendingReports : kSendingSupport);
+  mail_result_ = mail_->Send(*this);
+  failure_reason_ = mail_result_.failure_reason;
+  if (result_ == InternetResult::kAborted) return;
+  if (!mail_result_.sent) {
+    ui_.Beep();
+    connect_enabled_ = true;
+    SetStatus(reports ? kReportsFailed : kSupportFailed);
+    return;
+  }
+  result_ = InternetResult::kDone;
+  closed_ = true;
+  Changed(false);
+}
+
+void InternetForm::ConnectForQuotes() {
   SetStatus(kTryingQuotes);
 
   InternetLine::Reply reply = line_.Fetch(url_, info_, *this);

@@ -19,6 +19,7 @@
 #include "ui/pellmark_window.h"
 #include "ui/qt_interaction.h"
 #include "ui/report_window.h"
+#include "ui/online_mail_group.h"
 #include "ui/statement_file_groups.h"
 #include "valuation/statement_file.h"
 
@@ -74,6 +75,7 @@ ReportsPage::ReportsPage(Books& books, Interaction& ui, const Clock& clock, Date
                          0, Qt::AlignLeft | Qt::AlignTop);
   layout->addLayout(groups);
   AddFileMode(*layout);
+  layout->addWidget(new OnlineMailGroup(books_, reportdate_, [this] { return Choose(); }, this));
   layout->addStretch();
   choose_ = [this](const QString& filter) -> std::optional<std::filesystem::path> {
     const QString file = QFileDialog::getOpenFileName(

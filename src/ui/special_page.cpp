@@ -17,8 +17,10 @@
 #include "books/books_check.h"
 #include "ui/named_widgets.h"
 #include "ui/qt_interaction.h"
+#include "ui/mail_service_setting.h"
 #include "ui/quote_service_setting.h"
 #include "ui/record_form.h"
+#include "ui/support_sheet.h"
 
 namespace pellmark::ui {
 namespace {
@@ -37,6 +39,7 @@ SpecialPage::SpecialPage(Books& books, QWidget* parent)
   setObjectName(QStringLiteral("SpecialPage"));
   addTab(BuildSetupSheet(), tr("Setup"));
   addTab(BuildOptionsSheet(), tr("Options"));
+  addTab(new SupportSheet(books_, this), tr("Support"));
   ShowClubInformation();
   ShowOptions();
 }
@@ -112,6 +115,21 @@ QGroupBox* SpecialPage::BuildInternetGroup() {
   mail_form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
   mail_form->addRow(tr("Host:"), smtp_server_);
   mail_form->addRow(tr("Address:"), home_address_);
+  // How the server is reached: settings of the user, not of the club.
+  mailsecurity_ = new QComboBox(mail);
+  mailsecurity_->setObjectName(QStringLiteral("mailsecurity"));
+  mailsecurity_->addItem(tr("None"), QStringLiteral("none"));
+  mailsecurity_->addItem(tr("STARTTLS"), QStringLiteral("starttls"));
+  mailsecurity_->addItem(tr("TLS"), QStringLiteral("tls"));
+  maillogin_ = Named(new QLineEdit(mail), "maillogin");
+  maillogin_->setToolTip(tr("Log in to the server as this user; the password is asked once per run and never stored"));
+  mailreplywait_ = Named(new QLineEdit(mail), "mailreplywait");
+  mailreplywait_->setToolTip(tr("Seconds to wait for each reply of the server"));
+  supportaddress_ = Named(new QLineEdit(mail), "supportaddress");
+  mail_form->addRow(tr("Security:"), mailsecurity_);
+  mail_form->addRow(tr("Login:"), maillogin_);
+  mail_form->addRow(tr("Reply Wait:"), mailreplywait_);
+  mail_form->addRow(tr("Support Address:"), supportaddress_);
 
   auto* quotes = new QGroupBox(tr("Quotes"), internet_group_);
   quotes->setObjectName(QStringLiteral("quotesgroup"));
@@ -312,6 +330,12 @@ void SpecialPage::DisplayFields(const ClubInfoFields& fields) {
   const QuoteService service = QuoteServiceSetting();
   quotehost_->setText(QString::fromStdString(service.host));
   quoteurl_->setText(QString::fromStdString(service.url_template));
+  const MailService mail = MailServiceSetting();
+  mailsecurity_->setCurrentIndex(static_cast<int>(mail.security));
+  maillogin_->setText(QString::fromStdString(mail.login));
+  mailreplywait_->setText(
+      QString::number(std::chrono::duration_cast<std::chrono::seconds>(mail.reply_wait).count()));
+  supportaddress_->setText(QString::fromStdString(mail.support_address));
   const bool first_set_up = fields.startunit.has_value();
   start_unit_->setText(FromCore(fields.startunit.value_or("")));
   start_unit_label_->setVisible(first_set_up);
@@ -342,8 +366,9 @@ ClubInfoFields SpecialPage::ReadFields() const {
 void SpecialPage::SetLocked(bool locked) {
   locked_ = locked;
   LockFields({club_name_, club_address_, tax_id_, track_year_, start_unit_, smtp_server_, home_address_, proxy_,
-              username_, password_, quotehost_, quoteurl_},
+              username_, password_, quotehost_, quoteurl_, maillogin_, mailreplywait_, supportaddress_},
              locked);
+  mailsecurity_->setEnabled(!locked);
   for (QWidget* choice : {static_cast<QWidget*>(useproxy_), static_cast<QWidget*>(proxycache_),
                           static_cast<QWidget*>(uselogin_)}) {
     choice->setEnabled(!locked);
@@ -393,6 +418,14 @@ void SpecialPage::clubinfocommitClick() {
   }
   if (first_set_up) stksort_->setChecked(club_.Info().sort);
   SaveQuoteServiceSetting({.host = quotehost_->text().toStdString(), .url_template = quoteurl_->text().toStdString()});
+  MailService mail = MailServiceSetting();
+  mail.security = SecurityNamed(mailsecurity_->currentData().toString().toStdString()).value_or(MailSecurity::kNone);
+  mail.login = maillogin_->text().trimmed().toStdString();
+  const int wait = mailreplywait_->text().trimmed().toInt();
+  if (wait > 0) mail.reply_wait = std::chrono::seconds(wait);
+  const QString support = supportaddress_->text().trimmed();
+  mail.support_address = support.isEmpty() ? std::string(kDefaultSupportAddress) : support.toStdString();
+  SaveMailServiceSetting(mail);
   ShowClubInformation();
   emit clubInformationCommitted();
 }

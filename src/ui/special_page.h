@@ -103,6 +103,10 @@ class SpecialPage : public QTabWidget {
   QComboBox* dialentries_;
   QLineEdit* quotehost_;
   QLineEdit* quoteurl_;
+  QComboBox* mailsecurity_;
+  QLineEdit* maillogin_;
+  QLineEdit* mailreplywait_;
+  QLineEdit* supportaddress_;
   QButtonGroup* closeopt_;
   QPushButton* internetchange_;
   QPushButton* internetcommit_;
