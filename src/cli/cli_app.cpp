@@ -29,6 +29,7 @@ void AddCommands(CLI::App& app, CommandList& commands) {
   AddInterchangeCommands(app, commands);
   AddQuoteCommands(app, commands);
   AddStatementFileCommands(app, commands);
+  AddImportCommands(app, commands);
 }
 
 // Edits that turn one word into the other (Levenshtein distance).

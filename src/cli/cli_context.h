@@ -74,5 +74,6 @@ void AddValuationCommands(CLI::App& app, CommandList& commands);
 void AddInterchangeCommands(CLI::App& app, CommandList& commands);
 void AddQuoteCommands(CLI::App& app, CommandList& commands);
 void AddStatementFileCommands(CLI::App& app, CommandList& commands);
+void AddImportCommands(CLI::App& app, CommandList& commands);
 
 }  // namespace pellmark::cli
