@@ -38,6 +38,8 @@
 #include "club/record_kinds.h"
 #include "interchange/club_export.h"
 #include "interchange/club_files.h"
+#include "interchange/text_import.h"
+#include "store/whole_files.h"
 
 namespace pellmark::bench {
 namespace {
@@ -244,8 +246,14 @@ int main(int argc, char** argv) {
     }
     const fs::path export_file = root / interchange::kExportFileName;
     if (!books.Export(export_file)) throw std::runtime_error("export failed");
-    std::vector<double> imports;
+    std::vector<double> imports, readings;
+    const std::string export_bytes = store::ReadWholeFile(store::DefaultFileLayer(), export_file);
     for (int round = 0; round < kRounds; ++round) {
+      readings.push_back(timed([&] {
+        const interchange::ImportedClub read =
+            interchange::ReadTextImport(interchange::TextImportKind::kExport, export_bytes, "pellmark95.txt");
+        benchmark::DoNotOptimize(read.memrecs.data());
+      }));
       const fs::path target = root / ("import" + std::to_string(round));
       fs::create_directories(target);
       Books imported(target, ui, clock);
@@ -270,6 +278,7 @@ int main(int argc, char** argv) {
     std::printf("%-44s %7.2f MB\n", "  export size", reporter.Bytes("export") / 1e6);
     std::printf("%-44s %7.1f ms\n", "export", exported);
     std::printf("%-44s %7.1f ms\n", "import of the export", Median(imports));
+    std::printf("%-44s %7.1f ms\n", "  of which reading the text", Median(readings));
     std::printf("%-44s %9.2fx %10s\n", "import / export", exported > 0 ? Median(imports) / exported : 0, "<= 3x");
     books.Close();
   } catch (const std::exception& error) {

@@ -20,7 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 
 void PrintReport(std::ostream& out, const interchange::ImportReport& report) {
-  for (const auto& [kind, count] : report.counts) out << fmt::format("{:<22}{:>8}\n", kind + "s", count);
+  for (const auto& [kind, count] : report.counts) out << fmt::format("{:<22}{:>8}\n", kind, count);
   for (const std::string& skipped : report.skipped) out << "left out: " << ToUtf8(skipped) << '\n';
   for (const std::string& correction : report.corrections) out << "corrected: " << ToUtf8(correction) << '\n';
 }

@@ -31,7 +31,7 @@ struct ImportedClub {
   std::vector<std::string> skipped;
 };
 
-// The records read, by kind in the order of the stores ("member", 12).
+// The records read, by kind in the order of the stores ("members", 12).
 std::vector<std::pair<std::string, std::size_t>> RecordCounts(const ImportedClub& club);
 
 // A source file that cannot be read as what it claims to be: the text names

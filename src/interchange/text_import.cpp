@@ -383,16 +383,16 @@ ImportedClub ReadTextImport(TextImportKind kind, std::string_view bytes, std::st
 }
 
 std::vector<std::pair<std::string, std::size_t>> RecordCounts(const ImportedClub& club) {
-  return {{TMemberRec::kName, club.members.size()},
-          {TMemberTranRec::kName, club.memrecs.size()},
-          {TSecurityRec::kName, club.securities.size()},
-          {TSecurityTranRec::kName, club.stkrecs.size()},
-          {TPriceRec::kName, club.prices.size()},
-          {TAccountRec::kName, club.accounts.size()},
-          {TAccountTranRec::kName, club.actrecs.size()},
-          {TCategoryRec::kName, club.categories.size()},
-          {TUnitValueRec::kName, club.unitfile.size()},
-          {TClubInfoRec::kName, club.info ? 1u : 0u}};
+  return {{"members", club.members.size()},
+          {"member transactions", club.memrecs.size()},
+          {"securities", club.securities.size()},
+          {"security transactions", club.stkrecs.size()},
+          {"prices", club.prices.size()},
+          {"accounts", club.accounts.size()},
+          {"account transactions", club.actrecs.size()},
+          {"categories", club.categories.size()},
+          {"unit values", club.unitfile.size()},
+          {"club information", club.info ? 1u : 0u}};
 }
 
 }  // namespace pellmark::interchange

@@ -181,9 +181,33 @@ TEST_F(TextImport, YesReplacesTheClubsDataAndCountsWhatWasRead) {
   const interchange::ImportReport report = books.Import(ImportSource::kExport, file);
   ASSERT_TRUE(report.outcome) << report.outcome.Message();
   EXPECT_EQ(club.members.Keys(), std::vector<std::string>{"_Smith, Ann"});
-  EXPECT_EQ(report.counts.front(), (std::pair<std::string, std::size_t>{"member", 1}));
+  EXPECT_EQ(report.counts.front(), (std::pair<std::string, std::size_t>{"members", 1}));
   EXPECT_EQ(ui.Messages().back(), "Data has been imported from " + file.string() + ".");
   EXPECT_EQ(ui.LastProgress(), 0);
+}
+
+TEST_F(TextImport, TheCommandLinePrintsTheRecordsReadByKind) {
+  books.Close();
+  const fs::path copy = folder.Path() / "copy";
+  fs::create_directories(copy);
+  const cli::CliRun run = cli::RunInClub(copy, {"import", "export", file.string()});
+  ASSERT_EQ(run.status, cli::kDone) << run.err;
+  EXPECT_EQ(run.out,
+            "members                      1\n"
+            "member transactions          0\n"
+            "securities                   0\n"
+            "security transactions        0\n"
+            "prices                       0\n"
+            "accounts                     1\n"
+            "account transactions         0\n"
+            "categories                  10\n"
+            "unit values                  1\n"
+            "club information             1\n");
+  EXPECT_EQ(run.err, "Data has been imported from " + file.string() + ".\n");
+  // Into a club that holds data the question comes first; --no leaves it as it was.
+  const cli::CliRun refused = cli::RunInClub(copy, {"--no", "import", "export", file.string()});
+  EXPECT_EQ(refused.status, cli::kRefused);
+  books.Open();
 }
 
 TEST_F(TextImport, AFirstLineOtherThanV220IsRefusedAndChangesNothing) {
