@@ -179,9 +179,9 @@ bool AccountExists(ClubSession& club, std::int32_t actid) {
 
 void PostProcess(ClubSession& club, ImportLedgers& ledgers, ImportSource kind, const ImportedClub& imported,
                  ImportReport& report, Interaction& ui) {
-  // What the open after an import runs: the upgrades older data asks for.
-  const std::vector<std::int32_t> upgraded = club.RunPendingUpgrades();
-  (void)upgraded;  // every member is recalculated below
+  // What the open after an import runs: the upgrades older data asks for
+  // (the members they name are recalculated below with all the others).
+  club.RunPendingUpgrades();
   std::int32_t busiest = -1;
   {
     QuietResets quiet(club);

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -246,8 +247,7 @@ std::string UpperKey(const Record& record, std::string (*key_of)(const Record&))
 std::optional<double> ParseFirstVersionDate(std::string_view text) {
   static constexpr std::array<std::string_view, 12> kMonths = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                                                "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-  std::string padded(text);
-  if (padded.size() == 10) padded.insert(0, "0");
+  const std::string padded = (text.size() == 10 ? std::string("0") : std::string()) + std::string(text);
   if (padded.size() != 11 || padded[2] != '-' || padded[6] != '-') return std::nullopt;
   const std::optional<int> day = ReadInteger<int>(std::string_view(padded).substr(0, 2));
   const std::optional<int> year = ReadInteger<int>(std::string_view(padded).substr(7, 4));
