@@ -13,6 +13,7 @@
 #include "club/store_files.h"
 #include "club/store_operations.h"
 #include "club/text_encoding.h"
+#include "members/member_posting.h"
 #include "interchange/naic_import.h"
 #include "interchange/text_import.h"
 
@@ -57,16 +58,21 @@ ImportedClub ReadSource(ClubSession& club, ImportSource kind, const fs::path& so
 
 // Every store emptied and filled with the imported records; the predefined
 // categories when the source brought none.
+template <class Record>
+void Empty(Table<Record>& table) {
+  if (table.Count() > 0) table.RemoveAll("");
+}
+
 void StoreRecords(ClubSession& club, const ImportedClub& imported) {
-  club.members.RemoveAll("");
-  club.memrecs.RemoveAll("");
-  club.securities.RemoveAll("");
-  club.stkrecs.RemoveAll("");
-  club.prices.RemoveAll("");
-  club.accounts.RemoveAll("");
-  club.actrecs.RemoveAll("");
-  club.categories.RemoveAll("");
-  club.unitfile.RemoveAll("");
+  Empty(club.members);
+  Empty(club.memrecs);
+  Empty(club.securities);
+  Empty(club.stkrecs);
+  Empty(club.prices);
+  Empty(club.accounts);
+  Empty(club.actrecs);
+  Empty(club.categories);
+  Empty(club.unitfile);
   club.members.PutAll(imported.members);
   club.memrecs.PutAll(imported.memrecs);
   club.securities.PutAll(imported.securities);
@@ -134,27 +140,35 @@ std::int32_t ResetAccounts(ClubSession& club, ImportLedgers& ledgers, const Impo
   return busiest;
 }
 
-// The members' totals taken again from their transactions; the first
+// The members' totals taken again from their transactions (the member reset,
+// over one walk of the transactions rather than one per member); the first
 // version's earnings kept by a "Total Earnings" transaction for what its
 // transactions do not explain.
-void ResetMembers(ClubSession& club, ImportLedgers& ledgers, bool first_version, ImportReport& report) {
-  for (const TMemberRec& before : club.members.Select("")) {
-    ledgers.members.RecalculateMember(before.memid);
-    if (!first_version) continue;
-    std::optional<TMemberRec> after = club.members.Find(MemberKey(before));
-    if (!after || std::fabs(before.totale - after->totale) <= kCorrectionTolerance) continue;
-    TMemberTranRec earnings;
-    earnings.typ = Code(MemberTranKind::NuEarnings);
-    earnings.dues = before.totale - after->totale;
-    earnings.trandate = CorrectionDate(club);
-    earnings.memid = before.memid;
-    earnings.actid = -1;
-    earnings.duestran = AllocateTranId(after->duescount);
-    club.memrecs.Put(earnings);
-    club.members.Put(*after);
-    ledgers.members.RecalculateMember(before.memid);
-    report.corrections.push_back(
-        fmt::format("Member {}: earnings correction of {}", MemberName(before), FormatMoney(earnings.dues)));
+void ResetMembers(ClubSession& club, bool first_version, ImportReport& report) {
+  std::map<std::int32_t, std::vector<TMemberTranRec>> transactions;
+  club.memrecs.ForEach("", [&](TMemberTranRec&& tran) { transactions[tran.memid].push_back(std::move(tran)); });
+  std::vector<std::pair<std::string, TMemberRec>> members;
+  club.members.ForEachKeyed("", [&](const std::string& key, TMemberRec&& member) {
+    members.emplace_back(key, std::move(member));
+  });
+  for (auto& [key, before] : members) {
+    std::vector<TMemberTranRec>& own = transactions[before.memid];
+    TMemberRec after = ledger::MemberTotalsFrom(before, own);
+    if (first_version && std::fabs(before.totale - after.totale) > kCorrectionTolerance) {
+      TMemberTranRec earnings;
+      earnings.typ = Code(MemberTranKind::NuEarnings);
+      earnings.dues = before.totale - after.totale;
+      earnings.trandate = CorrectionDate(club);
+      earnings.memid = before.memid;
+      earnings.actid = -1;
+      earnings.duestran = AllocateTranId(after.duescount);
+      club.memrecs.Put(earnings);
+      own = club.memrecs.Select(OwnerFilter(before.memid));
+      after = ledger::MemberTotalsFrom(after, own);
+      report.corrections.push_back(
+          fmt::format("Member {}: earnings correction of {}", MemberName(before), FormatMoney(earnings.dues)));
+    }
+    club.members.PutAt(key, after);
   }
 }
 
@@ -187,7 +201,7 @@ void PostProcess(ClubSession& club, ImportLedgers& ledgers, ImportSource kind, c
     QuietResets quiet(club);
     busiest = ResetAccounts(club, ledgers, imported, kind == ImportSource::kFirstVersion, report);
     ui.ShowProgress(kProgressCaption, 80);
-    ResetMembers(club, ledgers, kind == ImportSource::kFirstVersion, report);
+    ResetMembers(club, kind == ImportSource::kFirstVersion, report);
     if (kind == ImportSource::kNaic) ResetAndHideNaic(club, ledgers);
   }
   ui.ShowProgress(kProgressCaption, 100);

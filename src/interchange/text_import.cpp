@@ -6,6 +6,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <unordered_map>
@@ -161,7 +162,10 @@ template <class Record>
 class Section {
  public:
   using KeyFunction = std::string (*)(const Record&);
-  Section(std::vector<Record>& records, KeyFunction key_of) : records_(&records), key_of_(key_of) {}
+  // `same_key` gives equal texts exactly when the store keys are equal (and
+  // is quick to make); `key_of` the store key a message names.
+  Section(std::vector<Record>& records, KeyFunction same_key, KeyFunction key_of)
+      : records_(&records), same_key_(same_key), key_of_(key_of) {}
 
   void ReadHeader(const std::vector<std::string_view>& names, const Dialect& dialect, const Place& place) {
     columns_.clear();
@@ -208,10 +212,10 @@ class Section {
       }
     }
     CheckKeyable(record, place);
-    if (key_of_ != nullptr) {
-      const auto [seen, fresh] = keys_.emplace(key_of_(record), place.line);
+    if (same_key_ != nullptr) {
+      const auto [seen, fresh] = keys_.emplace(same_key_(record), place.line);
       if (!fresh) place.Damage(fmt::format("a second {} of the key {} (the first is on line {})", Record::kName,
-                                           seen->first, seen->second));
+                                           key_of_(record), seen->second));
     }
     records_->push_back(std::move(record));
   }
@@ -219,6 +223,7 @@ class Section {
  private:
   static constexpr std::size_t kCityStateZip = std::numeric_limits<std::size_t>::max();
   std::vector<Record>* records_;
+  KeyFunction same_key_;
   KeyFunction key_of_;
   std::vector<std::size_t> columns_;
   std::unordered_map<std::string, std::size_t> keys_;
@@ -239,6 +244,17 @@ template <class Record>
 std::string UpperKey(const Record& record, std::string (*key_of)(const Record&)) {
   std::string key = key_of(record);
   for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return key;
+}
+
+// Twelve bytes equal exactly when two transaction keys (owner, whole day, id)
+// are: short enough to be kept without an allocation.
+std::string SameTranKey(std::int32_t owner, double date, std::int32_t id) {
+  const auto day = static_cast<std::int32_t>(date);
+  std::string key(12, '\0');
+  std::memcpy(key.data(), &owner, 4);
+  std::memcpy(key.data() + 4, &day, 4);
+  std::memcpy(key.data() + 8, &id, 4);
   return key;
 }
 
@@ -306,20 +322,36 @@ ImportedClub ReadTextImport(TextImportKind kind, std::string_view bytes, std::st
   std::array<bool, kNames.size()> seen{};
   auto make_section = [&](std::size_t index) -> AnySection {
     switch (index) {
-      case 0: return Section<TMemberRec>(club.members, [](const TMemberRec& r) { return UpperKey(r, MemberKey); });
-      case 1: return Section<TMemberTranRec>(club.memrecs, MemberTranKey);
+      case 0:
+        return Section<TMemberRec>(club.members, [](const TMemberRec& r) { return UpperKey(r, MemberKey); }, MemberKey);
+      case 1:
+        return Section<TMemberTranRec>(
+            club.memrecs, [](const TMemberTranRec& r) { return SameTranKey(r.memid, r.trandate, r.duestran); },
+            MemberTranKey);
       case 2:
-        return Section<TSecurityRec>(club.securities, [](const TSecurityRec& r) { return UpperKey(r, SecurityKey); });
-      case 3: return Section<TSecurityTranRec>(club.stkrecs, SecurityTranKey);
-      case 4: return Section<TPriceRec>(club.prices, PriceKey);
+        return Section<TSecurityRec>(club.securities, [](const TSecurityRec& r) { return UpperKey(r, SecurityKey); },
+                                     SecurityKey);
+      case 3:
+        return Section<TSecurityTranRec>(
+            club.stkrecs, [](const TSecurityTranRec& r) { return SameTranKey(r.stkid, r.trandate, r.stranid); },
+            SecurityTranKey);
+      case 4:
+        return Section<TPriceRec>(
+            club.prices, [](const TPriceRec& r) { return SameTranKey(r.stkid, r.trandate, r.tranid); }, PriceKey);
       case 5:
-        return Section<TAccountRec>(club.accounts, [](const TAccountRec& r) { return UpperKey(r, AccountKey); });
-      case 6: return Section<TAccountTranRec>(club.actrecs, AccountTranKey);
+        return Section<TAccountRec>(club.accounts, [](const TAccountRec& r) { return UpperKey(r, AccountKey); },
+                                    AccountKey);
+      case 6:
+        return Section<TAccountTranRec>(
+            club.actrecs, [](const TAccountTranRec& r) { return SameTranKey(r.actid, r.trandate, r.tranid); },
+            AccountTranKey);
       case 7:
-        return Section<TCategoryRec>(club.categories,
-                                     [](const TCategoryRec& r) { return UpperKey(r, CategoryRecordKey); });
-      case 8: return Section<TUnitValueRec>(club.unitfile, UnitValueKey);
-      default: return Section<TClubInfoRec>(infos, nullptr);
+        return Section<TCategoryRec>(
+            club.categories, [](const TCategoryRec& r) { return UpperKey(r, CategoryRecordKey); }, CategoryRecordKey);
+      case 8:
+        return Section<TUnitValueRec>(
+            club.unitfile, [](const TUnitValueRec& r) { return SameTranKey(0, r.date, r.unitid); }, UnitValueKey);
+      default: return Section<TClubInfoRec>(infos, nullptr, nullptr);
     }
   };
 
