@@ -7,9 +7,12 @@
 //   peer       the same ten files copied as `cp` would and each flushed with fsync,
 //              the folder flushed too
 //   export     ExportClub of the whole club into memory, in MB of output per second
+//   import     Books::Import of that export's file into an empty club folder:
+//              read, checked, stored, every balance reset and committed
 // Backup, peer, restore and peer take turns for some rounds (the machine's disk
 // is shared, and its flushes vary by the second); the summary prints the ratios
-// of the medians (goal at most 1.5x) and the export's rate (goal at least 50 MB/s).
+// of the medians (goal at most 1.5x), the export's rate (goal at least 50 MB/s)
+// and the import's median against the export's time (goal at most 3x).
 //
 //   build/bench/interchange_bench
 #include <benchmark/benchmark.h>
@@ -35,6 +38,8 @@
 #include "club/record_kinds.h"
 #include "interchange/club_export.h"
 #include "interchange/club_files.h"
+#include "interchange/text_import.h"
+#include "store/whole_files.h"
 
 namespace pellmark::bench {
 namespace {
@@ -239,6 +244,28 @@ int main(int argc, char** argv) {
       for (const fs::path& kept : KeptFolders(store::DefaultFileLayer(), club_folder / kWorkingFolderName)) fs::remove_all(kept);
       peers.push_back(timed([&] { CopyPeer(club_folder, peer); }));
     }
+    const fs::path export_file = root / interchange::kExportFileName;
+    if (!books.Export(export_file)) throw std::runtime_error("export failed");
+    std::vector<double> imports, readings;
+    const std::string export_bytes = store::ReadWholeFile(store::DefaultFileLayer(), export_file);
+    for (int round = 0; round < kRounds; ++round) {
+      readings.push_back(timed([&] {
+        const interchange::ImportedClub read =
+            interchange::ReadTextImport(interchange::TextImportKind::kExport, export_bytes, "pellmark95.txt");
+        benchmark::DoNotOptimize(read.memrecs.data());
+      }));
+      const fs::path target = root / ("import" + std::to_string(round));
+      fs::create_directories(target);
+      Books imported(target, ui, clock);
+      imported.Open();
+      imports.push_back(timed([&] {
+        if (!imported.Import(interchange::ImportSource::kExport, export_file).outcome) {
+          throw std::runtime_error("import failed");
+        }
+      }));
+      imported.Close();
+      fs::remove_all(target);
+    }
     const double copy = Median(peers);
     std::printf("\n%-44s %10s %10s\n", ("medians of " + std::to_string(kRounds) + " rounds").c_str(), "value", "goal");
     std::printf("%-44s %7.1f ms\n", "backup", Median(backups));
@@ -249,6 +276,10 @@ int main(int argc, char** argv) {
     std::printf("%-44s %7.1f MB/s %8s\n", "export",
                 exported > 0 ? reporter.Bytes("export") / 1e6 / (exported / 1e3) : 0, ">= 50");
     std::printf("%-44s %7.2f MB\n", "  export size", reporter.Bytes("export") / 1e6);
+    std::printf("%-44s %7.1f ms\n", "export", exported);
+    std::printf("%-44s %7.1f ms\n", "import of the export", Median(imports));
+    std::printf("%-44s %7.1f ms\n", "  of which reading the text", Median(readings));
+    std::printf("%-44s %9.2fx %10s\n", "import / export", exported > 0 ? Median(imports) / exported : 0, "<= 3x");
     books.Close();
   } catch (const std::exception& error) {
     std::fprintf(stderr, "interchange_bench: %s\n", error.what());

@@ -73,6 +73,21 @@ Outcome Books::ExportMailLabels(const std::filesystem::path& file) {
   return Settle(interchange::ExportMailLabelData(club_, file));
 }
 
+interchange::ImportReport Books::Import(interchange::ImportSource kind, std::optional<std::filesystem::path> source,
+                                       Interaction* ui) {
+  // What came before stays whatever becomes of the import.
+  club_.Commit();
+  interchange::ImportReport report = Run([&] {
+    interchange::ImportReport read =
+        interchange::ImportClubData(club_, {accounts_, members_, securities_}, kind, std::move(source),
+                                    ui != nullptr ? *ui : club_.Ui());
+    if (!read.outcome) Abandon();
+    return read;
+  });
+  figures_.ForgetPurchaseUnit();
+  return report;
+}
+
 valuation::ValuationResult Books::CreateValuation(DayNumber date, bool official) {
   valuation::ValuationResult result = valuations_.CreateValuation(date, official);
   if (result.failed) {

@@ -24,6 +24,7 @@
 #include "forms/internet_form.h"
 #include "interchange/club_export.h"
 #include "interchange/club_files.h"
+#include "interchange/club_import.h"
 #include "members/member_ledger.h"
 #include "securities/price_ledger.h"
 #include "securities/security_ledger.h"
@@ -105,6 +106,14 @@ class Books {
   Outcome BringBackKeptFiles();
   Outcome Export(const std::filesystem::path& file);
   Outcome ExportMailLabels(const std::filesystem::path& file);
+  // "Import" of "Obtain Data": the club's data replaced from `source` (for
+  // NAIC files asked for when not given) as one unit of work: committed
+  // whole, or, when it is refused or fails, nothing changed. Everything shown
+  // goes through `ui` when given (a port that also moves the page's gauge),
+  // else the club's port.
+  interchange::ImportReport Import(interchange::ImportSource kind,
+                                   std::optional<std::filesystem::path> source = std::nullopt,
+                                   Interaction* ui = nullptr);
 
   // "Create Official" (official) and "Create Test" of the Reports page, settled:
   // the valuation of `date`; an official one outside audit mode is committed,

@@ -31,6 +31,7 @@ void AddCommands(CLI::App& app, CommandList& commands) {
   AddMailCommands(app, commands);
   AddStatementFileCommands(app, commands);
   AddJournalCommands(app, commands);
+  AddImportCommands(app, commands);
 }
 
 // Edits that turn one word into the other (Levenshtein distance).

@@ -76,5 +76,6 @@ void AddQuoteCommands(CLI::App& app, CommandList& commands);
 void AddMailCommands(CLI::App& app, CommandList& commands);
 void AddStatementFileCommands(CLI::App& app, CommandList& commands);
 void AddJournalCommands(CLI::App& app, CommandList& commands);
+void AddImportCommands(CLI::App& app, CommandList& commands);
 
 }  // namespace pellmark::cli

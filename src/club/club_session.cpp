@@ -231,17 +231,7 @@ std::vector<std::int32_t> ClubSession::OpenStores(bool reset) {
 
   view_ = ReadViewState(folder_, reset, Files());
 
-  std::vector<std::int32_t> to_recalculate;
-  if (info_exists_ && info_.cnthndl == 255) {
-    to_recalculate = UpgradeMemberRecords(s.members, s.memrecs);
-    info_.cnthndl = 0;
-    WriteClubInfo();
-  }
-  if (info_exists_ && info_.unitkey == -1) {
-    UpdateDataFormats(ui_, info_, s.unitfile, s.memrecs, s.prices, s.securities, s.members);
-    WriteClubInfo();
-  }
-
+  const std::vector<std::int32_t> to_recalculate = RunPendingUpgrades();
   RecountHiddenItems();
   Commit();
   return to_recalculate;
@@ -650,6 +640,29 @@ void ClubSession::Close() {
 void ClubSession::SetFileLayer(store::FileLayer* files) {
   files_ = files;
   for (store::TQDB* store : stores_.All()) store->SetFileLayer(files);
+}
+
+std::vector<std::int32_t> ClubSession::RunPendingUpgrades() {
+  Stores& s = stores_;
+  std::vector<std::int32_t> to_recalculate;
+  if (info_exists_ && info_.cnthndl == 255) {
+    to_recalculate = UpgradeMemberRecords(s.members, s.memrecs);
+    info_.cnthndl = 0;
+    WriteClubInfo();
+  }
+  if (info_exists_ && info_.unitkey == -1) {
+    UpdateDataFormats(ui_, info_, s.unitfile, s.memrecs, s.prices, s.securities, s.members);
+    WriteClubInfo();
+  }
+  return to_recalculate;
+}
+
+void ClubSession::TakeClubInfo(const TClubInfoRec& info) {
+  info_ = info;
+  info_exists_ = true;
+  info_damage_.reset();
+  creation_finished_ = true;
+  WriteClubInfo();
 }
 
 void ClubSession::WriteClubInfo() {

@@ -203,6 +203,14 @@ class ClubSession {
   // while the club is not open).
   void WriteClubInfo();
 
+  // The club information an import brought: it replaces the club's own with
+  // the next commit and, for a new club, finishes its creation as a set-up does.
+  void TakeClubInfo(const TClubInfoRec& info);
+  // The upgrades the club information asks for (older member records, the
+  // data-format update), as an open runs them; returns the ids of the members
+  // whose totals need recalculating.
+  std::vector<std::int32_t> RunPendingUpgrades();
+
   // "Sort Securities by Performance": stored and written at once.
   void SetSortSecurities(bool sort);
 

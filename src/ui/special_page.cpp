@@ -1,6 +1,8 @@
 #include "ui/special_page.h"
 #include "forms/club_setup_form.h"
 
+#include <array>
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,11 +12,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QFileDialog>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "books/books_check.h"
+#include "ui/gauge_interaction.h"
 #include "ui/named_widgets.h"
 #include "ui/qt_interaction.h"
 #include "ui/mail_service_setting.h"
@@ -62,9 +67,65 @@ QWidget* SpecialPage::BuildSetupSheet() {
   auto* layout = new QVBoxLayout(sheet);
   layout->setContentsMargins(16, 16, 16, 16);
   layout->addLayout(columns);
+  layout->addWidget(BuildObtainDataGroup());
   layout->addStretch(1);
   layout->addLayout(ButtonRow({HelpButton(QStringLiteral("helpspecsetup"), kSetupHelpTopic)}));
   return sheet;
+}
+
+QGroupBox* SpecialPage::BuildObtainDataGroup() {
+  auto* group = new QGroupBox(tr("Obtain Data"), this);
+  group->setObjectName(QStringLiteral("obtaindata"));
+  auto* choices = new QWidget(group);
+  choices->setObjectName(QStringLiteral("importtype"));
+  importtype_ = new QButtonGroup(choices);
+  auto* choice_layout = new QHBoxLayout(choices);
+  choice_layout->setContentsMargins(0, 0, 0, 0);
+  const std::array<std::pair<QString, interchange::ImportSource>, 3> kinds = {
+      {{tr("Pellmark 1.xx"), interchange::ImportSource::kFirstVersion},
+       {tr("Pellmark 2.xx"), interchange::ImportSource::kExport},
+       {tr("NAIC Club Accounting 1.03"), interchange::ImportSource::kNaic}}};
+  for (const auto& [caption, kind] : kinds) {
+    auto* choice = new QRadioButton(caption, choices);
+    importtype_->addButton(choice, static_cast<int>(kind));
+    choice_layout->addWidget(choice);
+  }
+  importtype_->button(static_cast<int>(interchange::ImportSource::kExport))->setChecked(true);
+  auto* import_button = Button(tr("Import"), QStringLiteral("import"), group);
+  import_button->setToolTip(tr("Replaces the club's data with data of an earlier version or of NAIC files"));
+  connect(import_button, &QPushButton::clicked, this, &SpecialPage::importClick);
+  gauge_ = new QProgressBar(group);
+  gauge_->setObjectName(QStringLiteral("Gauge1"));
+  gauge_->setRange(0, 100);
+  gauge_->setValue(0);
+  auto* layout = new QHBoxLayout(group);
+  layout->addWidget(choices);
+  layout->addWidget(import_button);
+  layout->addWidget(gauge_, 1);
+  choose_open_file_ = [this](const std::filesystem::path& folder,
+                             const QString& filter) -> std::optional<std::filesystem::path> {
+    const QString chosen =
+        QFileDialog::getOpenFileName(this, tr("Import"), QString::fromStdString(folder.string()), filter);
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen.toStdString();
+  };
+  return group;
+}
+
+void SpecialPage::importClick() {
+  const auto kind = static_cast<interchange::ImportSource>(importtype_->checkedId());
+  std::optional<std::filesystem::path> source;
+  if (kind == interchange::ImportSource::kFirstVersion) {
+    source = choose_open_file_(club_.Folder(), tr("Pellmark 1.XX Files (pellmarkdat.txt)"));
+    if (!source) return;
+  } else if (kind == interchange::ImportSource::kExport) {
+    source = choose_open_file_(club_.Folder(), tr("Pellmark 2.XX Files (pellmark95.txt)"));
+    if (!source) return;
+  }
+  GaugeInteraction ui(club_.Ui(), [this](int percent) { gauge_->setValue(percent); });
+  const interchange::ImportReport report = books_.Import(kind, source, &ui);
+  gauge_->setValue(0);
+  if (report.outcome) AfterReplacement();
 }
 
 QGroupBox* SpecialPage::BuildClubGroup() {

@@ -6,6 +6,10 @@
 
 #include <QTabWidget>
 
+#include <filesystem>
+#include <functional>
+#include <optional>
+
 #include "books/books.h"
 #include "forms/club_setup_form.h"
 
@@ -15,6 +19,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 
@@ -34,6 +39,14 @@ class SpecialPage : public QTabWidget {
   void KeepOptions();
 
   bool ForceDeletes() const;
+
+  // What "Import" of "Obtain Data" asks the text file with; by default an
+  // open dialog in `folder` with `filter`. Nothing when cancelled.
+  using OpenFileChooser =
+      std::function<std::optional<std::filesystem::path>(const std::filesystem::path& folder, const QString& filter)>;
+  void SetOpenFileChooser(OpenFileChooser chooser) { choose_open_file_ = std::move(chooser); }
+  // "Import" of "Obtain Data": the source of the `importtype` choice loaded into the club.
+  void importClick();
 
   // The set-up handlers, also reachable by their buttons.
   void clubinfochangeClick();
@@ -76,10 +89,14 @@ class SpecialPage : public QTabWidget {
   void restoredataClick();
   void ClubResetClick();
   void AfterReplacement();
+  QGroupBox* BuildObtainDataGroup();
 
   Books& books_;
   ClubSession& club_;
   bool locked_ = true;
+  OpenFileChooser choose_open_file_;
+  QButtonGroup* importtype_ = nullptr;
+  QProgressBar* gauge_ = nullptr;
 
   QLineEdit* club_name_;
   QLineEdit* club_address_;

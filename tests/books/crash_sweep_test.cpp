@@ -123,7 +123,7 @@ constexpr int kAllSteps = 1000;
 struct Operation {
   const char* name;
   std::vector<Line> setup;
-  Line command;  // "PRICES" stands for the price file
+  Line command;  // "PRICES" stands for the price file, "EXPORT" (here and in the set-up) for an export file
   int stride;    // in `make test`; every n under PELLMARK_CRASH_SWEEP=all
   Session session = nullptr;  // instead of the command
 };
@@ -151,6 +151,16 @@ std::vector<Line> ClubWithValuations() {
   setup.push_back({"--yes", "valuation", "official", "03/31/2026"});
   setup.push_back({"--yes", "valuation", "official", "06/30/2026"});
   setup.push_back({"--no", "deposit", "Cash", "100", "--date", "03/15/2026", "--desc", "Late", "--category",
+                   "Interest Income"});
+  return setup;
+}
+
+// The club of two members exported, then changed: its import brings back the export.
+std::vector<Line> ImportedLater() {
+  std::vector<Line> setup = ClubWithMembers(2);
+  setup.push_back({"export", "EXPORT"});
+  setup.push_back({"member", "add", "--last", "Later", "--first", "Lee"});
+  setup.push_back({"deposit", "Cash", "75", "--date", "12/05/2026", "--desc", "Late", "--category",
                    "Interest Income"});
   return setup;
 }
@@ -203,6 +213,7 @@ std::vector<Operation> Operations() {
       {"price import", valued, {"import-prices", "PRICES"}, 5},
       {"undo of a dues run", small, {"undo"}, 1},
       {"undo of an official valuation", valued_last, {"undo"}, 3},
+      {"import of an export", ImportedLater(), {"--yes", "import", "export", "EXPORT"}, 7},
       {"several commits then a close", valued, {}, 11, SeveralCommitsThenAClose},
   };
 }
@@ -217,7 +228,10 @@ class CrashSweep : public ::testing::TestWithParam<Operation> {
   void SetUp() override {
     base_ = root_.Path() / "base";
     fs::create_directories(base_);
-    for (const Line& line : GetParam().setup) {
+    for (Line line : GetParam().setup) {
+      for (std::string& word : line) {
+        if (word == "EXPORT") word = (root_.Path() / "pellmark95.txt").string();
+      }
       const CliRun run = RunInClub(base_, line);
       ASSERT_EQ(run.status, kDone) << line.front() << ": " << run.err;
     }
@@ -255,6 +269,7 @@ class CrashSweep : public ::testing::TestWithParam<Operation> {
     Line command = GetParam().command;
     for (std::string& word : command) {
       if (word == "PRICES") word = (root_.Path() / "prices.txt").string();
+      if (word == "EXPORT") word = (root_.Path() / "pellmark95.txt").string();
     }
     return RunInClub(club, command);
   }

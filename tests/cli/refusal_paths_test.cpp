@@ -145,6 +145,7 @@ std::map<std::string, Refusal> Refusals(const std::string& club) {
       {"undo-restore", {{"undo-restore"}}},
       {"export", {{"export", club + "/none/pellmark95.txt"}}},
       {"mail-labels", {{"mail-labels", club + "/none/Maillabel.csv"}}},
+      {"import", {{"--yes", "import", "export", club + "/none.txt"}}},
       {"quotes", {{"quotes"}}},
       {"history", {{"--club", club + "/none", "history"}, kUsage}},
       {"undo", {{"undo", "--to", "999"}}},

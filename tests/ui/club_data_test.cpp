@@ -2,12 +2,16 @@
 // "Export" of "Provide Data" and File › Export, driven as the user does.
 #include <QAction>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 
 #include "interchange/club_files.h"
+#include "interchange/club_import.h"
 #include "store/whole_files.h"
 #include "ui_test_support.h"
+#include "ui/special_page.h"
 
 namespace pellmark::ui {
 namespace {
@@ -27,6 +31,15 @@ class ClubDataTest : public MainWindowTest {
   }
 
   void Click(const char* name) { Find<QPushButton>(*window, name)->click(); }
+
+  // The choice of `importtype` with this caption.
+  QRadioButton* ImportChoice(const char* caption) {
+    for (QRadioButton* choice : Find<QWidget>(*window, "importtype")->findChildren<QRadioButton*>()) {
+      if (choice->text() == QLatin1String(caption)) return choice;
+    }
+    ADD_FAILURE() << "no import choice " << caption;
+    return new QRadioButton(window.get());
+  }
 
   std::unique_ptr<TPellmark> window;
   fs::path backup;
@@ -84,6 +97,41 @@ TEST_F(ClubDataTest, ExportsAskForAFileInTheClubFolder) {
                 "Data has been exported to " + path + ".", "Data has been exported to " + path + ".",
                 "Mail label data has been exported to " + (folder.Path() / "Maillabel.csv").string() + "."}));
   EXPECT_TRUE(store::ReadWholeFile(store::DefaultFileLayer(), path).starts_with("V2.20\r\n"));
+}
+
+TEST_F(ClubDataTest, ImportOfObtainDataAsksForTheFileThenReplacesTheClubsData) {
+  const fs::path file = folder.Path() / "saved.txt";
+  ASSERT_TRUE(window->TheBooks().Export(file));
+  window->Club().Info().club = "Renamed";
+  window->Club().WriteClubInfo();
+  window->TheBooks().Commit();
+  ui.Clear();
+  auto* page = Find<SpecialPage>(*window, "SpecialPage");
+  std::vector<std::pair<fs::path, QString>> asked;
+  page->SetOpenFileChooser([&](const fs::path& start, const QString& filter) -> std::optional<fs::path> {
+    asked.emplace_back(start, filter);
+    return file;
+  });
+  ImportChoice("Pellmark 2.xx")->setChecked(true);
+  ui.AnswerNext(interchange::kReplaceDataQuestion, true);
+  Click("import");
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].first, folder.Path());
+  EXPECT_EQ(asked[0].second, QStringLiteral("Pellmark 2.XX Files (pellmark95.txt)"));
+  EXPECT_EQ(ui.Messages(), (std::vector<std::string>{interchange::kReplaceDataQuestion,
+                                                     "Data has been imported from " + file.string() + "."}));
+  EXPECT_EQ(window->Club().Info().club, "Elm Street Investors");
+  EXPECT_TRUE(window->windowTitle().contains(QStringLiteral("Elm Street Investors")));
+  EXPECT_EQ(Find<QProgressBar>(*window, "Gauge1")->value(), 0);
+}
+
+TEST_F(ClubDataTest, ImportOfNaicFilesAnsweredNoChangesNothing) {
+  ImportChoice("NAIC Club Accounting 1.03")->setChecked(true);
+  ui.AnswerNext(interchange::kNaicUnarchivedQuestion, false);
+  Click("import");
+  EXPECT_TRUE(ui.AllAnswersUsed());
+  EXPECT_TRUE(ui.FolderRequests().empty());
+  EXPECT_EQ(window->Club().Info().club, "Elm Street Investors");
 }
 
 }  // namespace
