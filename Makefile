@@ -41,10 +41,10 @@ run: build
 # FUZZ_SECONDS from its corpus in fuzz/corpus (kept in the repository, small)
 # plus what earlier runs found in $(FUZZ_DIR): the store's container loader,
 # the record codecs, the club's commit record, the price import reader, the
-# valuation statement reader, then the matcher of the quote service's reply;
-# findings land in $(FUZZ_DIR).
+# valuation statement reader, the matcher of the quote service's reply, then
+# the tax file reader; findings land in $(FUZZ_DIR).
 FUZZ_TARGETS = store_container_fuzz:container record_codec_fuzz:records commit_record_fuzz:commits \
-  price_import_fuzz:prices statement_file_fuzz:statements quote_reply_fuzz:quotes
+  price_import_fuzz:prices statement_file_fuzz:statements quote_reply_fuzz:quotes tax_file_fuzz:taxes
 fuzz: deps
 	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	  -DPELLMARK_BUILD_FUZZ=ON -DPELLMARK_BUILD_UI=OFF -DPELLMARK_BUILD_TESTS=OFF -DPELLMARK_BUILD_BENCH=OFF
