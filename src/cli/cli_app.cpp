@@ -26,6 +26,7 @@ void AddCommands(CLI::App& app, CommandList& commands) {
   AddValuationCommands(app, commands);
   AddInterchangeCommands(app, commands);
   AddQuoteCommands(app, commands);
+  AddCloseCommands(app, commands);
 }
 
 // Edits that turn one word into the other (Levenshtein distance).

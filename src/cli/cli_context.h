@@ -67,5 +67,7 @@ void AddReportCommands(CLI::App& app, CommandList& commands);
 void AddValuationCommands(CLI::App& app, CommandList& commands);
 void AddInterchangeCommands(CLI::App& app, CommandList& commands);
 void AddQuoteCommands(CLI::App& app, CommandList& commands);
+// After AddReportCommands: "report tax" joins its "report".
+void AddCloseCommands(CLI::App& app, CommandList& commands);
 
 }  // namespace pellmark::cli
