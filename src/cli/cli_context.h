@@ -64,6 +64,8 @@ void AddMemberCommands(CLI::App& app, CommandList& commands);
 void AddSecurityTradeCommands(CLI::App& app, CommandList& commands);
 void AddSecurityCommands(CLI::App& app, CommandList& commands);
 void AddReportCommands(CLI::App& app, CommandList& commands);
+// The club reports, under the command `report`.
+void AddClubReportCommands(CLI::App& report, CommandList& commands);
 void AddValuationCommands(CLI::App& app, CommandList& commands);
 void AddInterchangeCommands(CLI::App& app, CommandList& commands);
 void AddQuoteCommands(CLI::App& app, CommandList& commands);

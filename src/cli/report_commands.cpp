@@ -89,6 +89,7 @@ void AddReportCommands(CLI::App& app, CommandList& commands) {
   valuation->add_flag("--all-members", options->all_members, "One statement a member, each on its own page")
       ->excludes(member);
   commands.push_back({valuation, [options](CliContext& context) { PrintValuation(context, *options); }});
+  AddClubReportCommands(*report, commands);
 }
 
 }  // namespace pellmark::cli

@@ -95,7 +95,7 @@ CapitalGains ComputeCapitalGains(ClubSession& club, DayNumber date) {
   gains.short_term = RoundCents(gains.by_month[kShortTerm - 1][kYearTotal]);
   gains.medium_term = RoundCents(gains.by_month[kMediumTerm - 1][kYearTotal]);
   gains.long_term = RoundCents(gains.by_month[kLongTerm - 1][kYearTotal]);
-  gains.total = gains.short_term + gains.medium_term + gains.long_term;
+  gains.total = RoundCents(gains.short_term + gains.medium_term + gains.long_term);
   return gains;
 }
 

@@ -1,10 +1,14 @@
 #include "ui/reports_page.h"
 
 #include <QFileDialog>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <tuple>
 
+#include "club/failure_log.h"
+#include "reports/club_reports.h"
 #include "reports/valuation_statement.h"
 #include "store/file_layer.h"
 #include "ui/command_group.h"
@@ -35,9 +39,21 @@ ReportsPage::ReportsPage(Books& books, Interaction& ui, const Clock& clock, Date
           &ReportsPage::DeleteClick);
   connect(group->Add(tr("&Audit Valuations"), QStringLiteral("valuationaudit")), &QPushButton::clicked, this,
           &ReportsPage::AuditClick);
+  auto* club = new CommandGroup(tr("Club"), QStringLiteral("rptclubselect"), this);
+  for (auto [caption, name, kind] : {std::tuple{tr("&Balance Sheet"), "rptbalance", reports::ClubReportKind::BalanceSheet},
+                                     {tr("&Income / Expense"), "rptincome", reports::ClubReportKind::IncomeExpense},
+                                     {tr("&Capital Gains"), "rptgains", reports::ClubReportKind::CapitalGains},
+                                     {tr("D&istributions"), "rptdistribution", reports::ClubReportKind::Distribution}}) {
+    connect(club->Add(caption, QString::fromLatin1(name)), &QPushButton::clicked, this,
+            [this, kind] { ClubReportClick(kind); });
+  }
+  auto* groups = new QHBoxLayout;
+  groups->addWidget(group, 0, Qt::AlignLeft | Qt::AlignTop);
+  groups->addWidget(club, 0, Qt::AlignLeft | Qt::AlignTop);
+  groups->addStretch();
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
-  layout->addWidget(group, 0, Qt::AlignLeft | Qt::AlignTop);
+  layout->addLayout(groups);
   layout->addStretch();
   choose_ = [this](const QString& filter) -> std::optional<std::filesystem::path> {
     const QString file = QFileDialog::getOpenFileName(
@@ -82,6 +98,27 @@ void ReportsPage::PrintClick() {
   } catch (const store::FileLayerError&) {
     return;  // a statement that cannot be opened is not shown
   }
+  ShowReport(std::move(report));
+}
+
+void ReportsPage::ClubReportClick(reports::ClubReportKind kind) {
+  std::unique_ptr<reports::Report> report;
+  {
+    BusyGuard busy(ui_);
+    try {
+      report = reports::SetUpClubReport(kind, books_.Club(), reportdate_.Date());
+    } catch (const reports::InvalidCategory& invalid) {
+      ui_.ShowError(invalid.what());
+    } catch (const std::exception& error) {
+      LogFailure("Report Generation failed", error);
+      ui_.ShowError("Report Generation failed");
+    }
+  }
+  if (report) ShowReport(std::move(report));
+  reportdate_.Field()->setFocus();
+}
+
+void ReportsPage::ShowReport(std::unique_ptr<reports::Report> report) {
   TReportWindow& window = ReportWindow();
   window.Printer().SetUseColor(books_.Club().View().usecolor);
   window.SetReport(std::move(report));

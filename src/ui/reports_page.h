@@ -1,6 +1,7 @@
 // The Reports page's "Valuation" group (Valuationgroup): "Create Official" and
 // "Create Test" value the club on the report calendar's date, "Print" lays a
 // chosen statement file out in the report window, "Delete" removes a chosen one.
+// The "Club" group (rptclubselect) opens the club reports of the calendar's date.
 // The statement chooser offers the club year's statements first. After a
 // valuation or a deletion the summary panel is refreshed (`valuationDone`).
 #pragma once
@@ -14,6 +15,7 @@
 #include "books/books.h"
 #include "club/clock.h"
 #include "club/interaction.h"
+#include "reports/club_reports.h"
 
 namespace pellmark::ui {
 
@@ -52,6 +54,8 @@ class ReportsPage : public QWidget {
   void DeleteClick();
   // "Audit Valuations" from the report calendar's date.
   void AuditClick();
+  // The "Club" group (rptclubselect): the report of the calendar's date in the report window.
+  void ClubReportClick(reports::ClubReportKind kind);
 
  signals:
   // A valuation or deletion ran: the summary panel shows the club's figures again.
@@ -59,6 +63,7 @@ class ReportsPage : public QWidget {
 
  private:
   std::optional<std::filesystem::path> Choose();
+  void ShowReport(std::unique_ptr<reports::Report> report);
 
   Books& books_;
   Interaction& ui_;

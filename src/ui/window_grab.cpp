@@ -3,9 +3,12 @@
 #include <QApplication>
 #include <QTextStream>
 #include <algorithm>
+#include <map>
 #include <memory>
 
+#include "books/books.h"
 #include "forms/main_tabs.h"
+#include "reports/club_reports.h"
 #include "reports/valuation_statement.h"
 #include "ui/pellmark_window.h"
 #include "ui/qt_interaction.h"
@@ -39,11 +42,25 @@ int GrabWindow(TPellmark& window, const QString& file, const QString& tab_name) 
 
 // Lays a statement file out in the report window at 1000x800 and saves a
 // picture of one page; for the README and for checking the layout.
+// "balance", "income", "gains" or "distribution" in place of the file: that
+// club report of the club as of today.
 int GrabReport(const QString& statement, const QString& file, int page, const std::filesystem::path& club,
                QtInteraction& ui, const Clock& clock) {
-  std::unique_ptr<reports::ValuationStatementReport> report;
+  static const std::map<QString, reports::ClubReportKind> kClubReports = {
+      {QStringLiteral("balance"), reports::ClubReportKind::BalanceSheet},
+      {QStringLiteral("income"), reports::ClubReportKind::IncomeExpense},
+      {QStringLiteral("gains"), reports::ClubReportKind::CapitalGains},
+      {QStringLiteral("distribution"), reports::ClubReportKind::Distribution}};
+  std::unique_ptr<reports::Report> report;
   try {
-    report = reports::LoadValuationStatement(statement.toStdString(), club);
+    if (auto kind = kClubReports.find(statement); kind != kClubReports.end()) {
+      Books books(club, ui, clock);
+      books.Open();
+      report = reports::SetUpClubReport(kind->second, books.Club(), clock.Today());
+      books.Close();
+    } else {
+      report = reports::LoadValuationStatement(statement.toStdString(), club);
+    }
   } catch (const std::exception& error) {
     ui.ShowError(error.what());
     return 3;
