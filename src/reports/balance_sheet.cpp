@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <map>
+#include <set>
 
 #include "cash/account_posting.h"
 #include "club/money.h"
@@ -32,14 +33,20 @@ BalanceSheet ComputeBalanceSheet(ClubSession& club, DayNumber date) {
     sheet.total_cash += balance;
   }
 
-  // Investments: each security's cost as its records stood at the end of the date.
+  // Investments: each security's cost as its records stood at the end of the
+  // date; without a record after the date, as its running totals stand.
   std::map<std::int32_t, std::vector<TSecurityTranRec>> histories;
-  club.stkrecs.ForEach("", [&](TSecurityTranRec&& tran) { histories[tran.stkid].push_back(std::move(tran)); });
-  const std::vector<TSecurityTranRec> none;
+  std::set<std::int32_t> changed_since;
+  club.stkrecs.ForEach("", [&](TSecurityTranRec&& tran) {
+    if (tran.trandate > date) changed_since.insert(tran.stkid);
+    histories[tran.stkid].push_back(std::move(tran));
+  });
   club.securities.ForEach("", [&](TSecurityRec&& security) {
-    auto found = histories.find(security.stkid);
-    const ledger::SecurityHistory history(found == histories.end() ? none : found->second);
-    const TSecurityRec then = ledger::PositionAsOf(security, history, date, CivilFromDayNumber(date).year);
+    TSecurityRec then = security;
+    if (changed_since.contains(security.stkid)) {
+      const ledger::SecurityHistory history(histories[security.stkid]);
+      then = ledger::PositionAsOf(security, history, date, CivilFromDayNumber(date).year);
+    }
     if (std::fabs(then.sharest) < kShareTolerance || std::fabs(then.tspent) < kShareTolerance) return;
     const double cost = RoundCents(then.tspent);
     sheet.investments.push_back({security.name, cost});

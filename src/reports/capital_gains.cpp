@@ -1,8 +1,10 @@
 #include "reports/capital_gains.h"
 
 #include <map>
+#include <set>
 #include <utility>
 
+#include "club/keys.h"
 #include "club/money.h"
 #include "club/record_kinds.h"
 
@@ -39,13 +41,22 @@ CapitalGains ComputeCapitalGains(ClubSession& club, DayNumber date) {
 
   std::map<std::int32_t, std::string> names;
   club.securities.ForEach("", [&](TSecurityRec&& security) { names.emplace(security.stkid, security.name); });
-  // Every record, for the lots and short sales that earlier years hold.
-  std::vector<TSecurityTranRec> records = club.stkrecs.Select();
-  std::map<std::pair<std::int32_t, std::int32_t>, const TSecurityTranRec*> by_id;
-  for (const TSecurityTranRec& tran : records) by_id.emplace(std::pair(tran.stkid, tran.stranid), &tran);
+  // The year's records; the lots and short sales they link to may be of any
+  // year, so the securities that link walk their whole history.
+  const std::vector<TSecurityTranRec> records = club.stkrecs.Select(year.TransactionFilter());
+  std::set<std::int32_t> linking;
+  for (const TSecurityTranRec& tran : records) {
+    if (tran.buytran >= 0 && year.Holds(tran.trandate)) linking.insert(tran.stkid);
+  }
+  std::map<std::pair<std::int32_t, std::int32_t>, TSecurityTranRec> by_id;
+  for (std::int32_t stkid : linking) {
+    club.stkrecs.ForEach(OwnerFilter(stkid), [&](TSecurityTranRec&& tran) {
+      by_id.emplace(std::pair(tran.stkid, tran.stranid), std::move(tran));
+    });
+  }
   auto linked = [&](const TSecurityTranRec& tran) -> const TSecurityTranRec* {
     auto found = by_id.find({tran.stkid, tran.buytran});
-    return found == by_id.end() ? nullptr : found->second;
+    return found == by_id.end() ? nullptr : &found->second;
   };
 
   for (const TSecurityTranRec& tran : records) {

@@ -16,6 +16,8 @@ ReportYear::ReportYear(DayNumber date)
       year(CivilFromDayNumber(date).year),
       month(MonthIndex(date)) {}
 
+std::string ReportYear::TransactionFilter() const { return fmt::format("<_{}_>", year); }
+
 std::size_t ReportYear::MonthIndex(DayNumber day) {
   return static_cast<std::size_t>(CivilFromDayNumber(day).month - 1);
 }
@@ -43,7 +45,7 @@ CategoryTable ReadCategoryTable(ClubSession& club, const ReportYear& year) {
 
   std::map<std::int32_t, std::string> account_names;
   club.accounts.ForEach("", [&](TAccountRec&& account) { account_names.emplace(account.actid, account.name); });
-  club.actrecs.ForEach("", [&](TAccountTranRec&& tran) {
+  club.actrecs.ForEach(year.TransactionFilter(), [&](TAccountTranRec&& tran) {
     if (!year.Holds(tran.trandate)) return;
     if (tran.catid < 1 || tran.catid > highest) {
       auto name = account_names.find(tran.actid);
@@ -58,7 +60,7 @@ CategoryTable ReadCategoryTable(ClubSession& club, const ReportYear& year) {
 
 MonthAmounts ReadForeignTaxes(ClubSession& club, const ReportYear& year) {
   MonthAmounts taxes{};
-  club.stkrecs.ForEach("", [&](TSecurityTranRec&& tran) {
+  club.stkrecs.ForEach(year.TransactionFilter(), [&](TSecurityTranRec&& tran) {
     if (KindOf(tran) != SecurityTranKind::ForeignTax || !year.Holds(tran.trandate)) return;
     taxes[ReportYear::MonthIndex(tran.trandate)] += tran.amount;
     taxes[kYearTotal] += tran.amount;
@@ -73,19 +75,17 @@ MemberUnitTable ReadMemberUnits(ClubSession& club, const ReportYear& year) {
     by_id.emplace(member.memid, table.members.size());
     table.members.push_back({std::move(member)});
   });
+  // Each member's totals from the transactions before the year, by the posting rules.
+  std::vector<TMemberRec> opening(table.members.size());
   club.memrecs.ForEach("", [&](TMemberTranRec&& tran) {
     auto found = by_id.find(tran.memid);
     if (found == by_id.end() || tran.trandate > year.last) return;
     MemberUnits& held = table.members[found->second];
-    const double units = ledger::UnitsOf(tran);
     if (tran.trandate < year.first) {
-      // Every unit held on January 1, whichever way it came, counts all year.
-      TMemberRec before;
-      before.tunits = held.months[0];
-      ledger::ApplyMemberPosting(before, tran, +1);
-      held.months.fill(before.tunits);
+      ledger::ApplyMemberPosting(opening[found->second], tran, +1);
       return;
     }
+    const double units = ledger::UnitsOf(tran);
     const std::size_t from = ReportYear::MonthIndex(tran.trandate);
     switch (KindOf(tran)) {
       case MemberTranKind::Payment:
@@ -104,7 +104,10 @@ MemberUnitTable ReadMemberUnits(ClubSession& club, const ReportYear& year) {
         break;
     }
   });
-  for (const MemberUnits& held : table.members) {
+  for (std::size_t i = 0; i < table.members.size(); ++i) {
+    MemberUnits& held = table.members[i];
+    // Every unit held on January 1, whichever way it came, counts all year.
+    for (double& month : held.months) month += opening[i].tunits;
     for (std::size_t m = 0; m <= year.month; ++m) table.totals[m] += held.months[m];
   }
   return table;

@@ -32,6 +32,10 @@ struct ReportYear {
   // 0 (January) … 11 of a day of the year.
   static std::size_t MonthIndex(DayNumber day);
 
+  // The filter of the transaction stores that passes the keys of this year's
+  // transactions (owner_year_day_id), so a walk decodes no other year.
+  std::string TransactionFilter() const;
+
   DayNumber first;      // January 1
   DayNumber last;       // the report date
   int year;

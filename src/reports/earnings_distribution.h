@@ -25,6 +25,7 @@
 
 #include "club/club_session.h"
 #include "club/dates.h"
+#include "reports/club_tables.h"
 
 namespace pellmark::reports {
 

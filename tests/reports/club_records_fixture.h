@@ -10,6 +10,7 @@
 #include "club/keys.h"
 #include "club/record_kinds.h"
 #include "members/member_posting.h"
+#include "securities/security_totals.h"
 #include "support/ledger_fixture.h"
 
 namespace pellmark::testing {
@@ -93,7 +94,14 @@ class ClubRecordsFixture : public ClubFixture {
     tran.stranid = AllocateTranId(security.trancount);
     club.stkrecs.Put(tran);
     club.securities.Put(security);
+    ResetSecurity(stkid);
     return tran.stranid;
+  }
+  // The security's running totals taken again from its records, as the reset does.
+  void ResetSecurity(std::int32_t stkid) {
+    TSecurityRec security = *club.securities.Find(NameKey(false, SecurityName(stkid)));
+    ledger::ReapplyTotals(security, club.stkrecs.Select(OwnerFilter(stkid)), club.Info().year);
+    club.securities.Put(security);
   }
   // Marks a stored security transaction sold and links it to `buytran`.
   void MarkSold(std::int32_t stkid, std::int32_t stranid, std::int32_t buytran = -1) {
@@ -103,6 +111,7 @@ class ClubRecordsFixture : public ClubFixture {
       if (buytran >= 0) tran.buytran = buytran;
       club.stkrecs.Put(tran);
     });
+    ResetSecurity(stkid);
   }
 
   TMemberRec FindMember(std::int32_t memid) {
