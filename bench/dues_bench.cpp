@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "quiet_interaction.h"
+#include "forms/club_setup_form.h"
 #include "bench_command_line.h"
 #include "club/club_session.h"
 #include "club/keys.h"
@@ -82,11 +83,11 @@ class DuesClub {
     fs::create_directories(folder_);
     club_ = std::make_unique<ClubSession>(folder_, ui_, clock_);
     club_->OpenClub(false);
-    ClubInfoFields fields = club_->DisplayedClubInfo();
+    ClubInfoFields fields = ClubSetupFields(*club_);
     fields.club = "Bench Investors";
     fields.year = std::to_string(kFirstYear);
     fields.startunit = "10.00";
-    if (!club_->CommitClubInformation(fields)) throw std::runtime_error("club set-up refused");
+    if (!CommitClubSetup(*club_, fields)) throw std::runtime_error("club set-up refused");
     WriteUnitHistory();
     WriteMembersAndDues();
     club_->Commit();

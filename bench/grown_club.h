@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cash/account_posting.h"
+#include "forms/club_setup_form.h"
 #include "club/club_session.h"
 #include "club/keys.h"
 #include "club/record_kinds.h"
@@ -175,11 +176,11 @@ inline void WriteSecurities(ClubSession& club) {
 }  // namespace grown
 
 inline void WriteGrownClub(ClubSession& club) {
-  ClubInfoFields fields = club.DisplayedClubInfo();
+  ClubInfoFields fields = ClubSetupFields(club);
   fields.club = "Bench Investors";
   fields.year = std::to_string(kFirstYear);
   fields.startunit = "10.00";
-  if (!club.CommitClubInformation(fields)) throw std::runtime_error("club set-up refused");
+  if (!CommitClubSetup(club, fields)) throw std::runtime_error("club set-up refused");
   std::mt19937 random(20260107);
   grown::WriteUnitHistory(club);
   grown::WriteAccounts(club, random);

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "quiet_interaction.h"
+#include "forms/club_setup_form.h"
 #include "time_reporter.h"
 #include "bench_command_line.h"
 #include "books/books.h"
@@ -48,11 +49,11 @@ constexpr int kMonths = 20 * 12;
 DayNumber Day(int month, int day) { return DayNumberFromCivil({kFirstYear + month / 12, month % 12 + 1, day}); }
 
 void WriteClub(ClubSession& club) {
-  ClubInfoFields fields = club.DisplayedClubInfo();
+  ClubInfoFields fields = ClubSetupFields(club);
   fields.club = "Bench Investors";
   fields.year = std::to_string(kFirstYear);
   fields.startunit = "10.00";
-  if (!club.CommitClubInformation(fields)) throw std::runtime_error("club set-up refused");
+  if (!CommitClubSetup(club, fields)) throw std::runtime_error("club set-up refused");
   TClubInfoRec& info = club.Info();
   std::vector<TUnitValueRec> units;
   for (int month = 1; month < kMonths; ++month) {
@@ -235,7 +236,7 @@ int main(int argc, char** argv) {
         if (!books.Restore(backup)) throw std::runtime_error("restore failed");
       }));
       // Each restore keeps the replaced files; they are no part of the next one.
-      for (const fs::path& kept : KeptFolders(club_folder / kWorkingFolderName)) fs::remove_all(kept);
+      for (const fs::path& kept : KeptFolders(store::DefaultFileLayer(), club_folder / kWorkingFolderName)) fs::remove_all(kept);
       peers.push_back(timed([&] { CopyPeer(club_folder, peer); }));
     }
     const double copy = Median(peers);

@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "bench_command_line.h"
+#include "forms/club_setup_form.h"
 #include "quiet_interaction.h"
 #include "time_reporter.h"
 #include "cash/account_ledger.h"
@@ -115,10 +116,10 @@ class BenchClub {
     fs::create_directories(folder_);
     club_ = std::make_unique<ClubSession>(folder_, ui_, clock_);
     club_->OpenClub(false);
-    ClubInfoFields fields = club_->DisplayedClubInfo();
+    ClubInfoFields fields = ClubSetupFields(*club_);
     fields.club = "Bench Investors";
     fields.year = "1999";
-    if (!club_->CommitClubInformation(fields)) throw std::runtime_error("club set-up refused");
+    if (!CommitClubSetup(*club_, fields)) throw std::runtime_error("club set-up refused");
     ledger_ = std::make_unique<AccountLedger>(*club_);
     actid_ = ledger_->Find(kAccount)->actid;
     index_saves_.Attach(Transactions());

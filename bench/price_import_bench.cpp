@@ -26,6 +26,7 @@
 #include <fmt/format.h>
 
 #include "bench_command_line.h"
+#include "forms/club_setup_form.h"
 #include "books/books.h"
 #include "quiet_interaction.h"
 #include "securities/price_import.h"
@@ -60,10 +61,10 @@ class PriceImportBench {
     Books books(root_ / "club", ui_, clock_);
     books.Open();
     ClubSession& club = books.Club();
-    ClubInfoFields fields = club.DisplayedClubInfo();
+    ClubInfoFields fields = ClubSetupFields(club);
     fields.club = "Bench Investors";
     fields.year = "2026";
-    if (!club.CommitClubInformation(fields)) throw std::runtime_error("club set-up refused");
+    if (!CommitClubSetup(club, fields)) throw std::runtime_error("club set-up refused");
     for (int security = 0; security < kSecurities; ++security) {
       const std::string name = fmt::format("Security {:02}", security);
       if (!books.Securities().CommitSecurity(std::nullopt, {name, Symbol(security)})) {

@@ -8,12 +8,28 @@
 //                       replayed into a PDF; its peer writes the same texts at the
 //                       same places on as many pages through QPdfWriter directly;
 //                       goal: under 2 times the peer
+//   security history    the security transactions report of all securities over
+//                       20 years (10 securities, a trade of each every month),
+//                       computed from the stores and laid out on the Qt device,
+//                       against the same with 10 trades a month; goal: 10 times
+//                       the rows cost at most 12 times
 //   club reports        the balance sheet, income and expense statement,
 //                       capital gains and earnings distribution of the last
 //                       year of the grown club (20 years, 50 members), each
 //                       against one walk (every item decoded once) of the
 //                       stores it reads, in processor time; goal: at most 3
 //                       times the walk
+//   payoff letters      every payoff letter of the last year of the grown club
+//                       (50 members, 20 years), one payout each: all on one
+//                       date, and each on a date of its own; against one walk
+//                       of the stores the letters read (members, member,
+//                       account and security transactions, categories,
+//                       securities), in processor time; goal: at most 3 times
+//                       the walk
+//   member returns      the returns report of the grown club's 50 members at
+//                       its last day, against one walk of members, member
+//                       transactions and unit values, in processor time;
+//                       goal: at most 3 times
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/report_bench [--runs=5]
 #include <QDir>
@@ -23,6 +39,7 @@
 #include <QPdfWriter>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -31,15 +48,20 @@
 #include <string>
 #include <vector>
 
-#include "club/clock.h"
 #include "club/club_session.h"
+#include "club/clock.h"
 #include "club/dates.h"
+#include "club/record_kinds.h"
 #include "grown_club.h"
 #include "quiet_interaction.h"
 #include "reports/balance_sheet.h"
 #include "reports/capital_gains.h"
 #include "reports/earnings_distribution.h"
+#include "reports/history_reports.h"
 #include "reports/income_statement.h"
+#include "reports/member_book.h"
+#include "reports/member_returns.h"
+#include "reports/payoff_letter.h"
 #include "reports/page_printer.h"
 #include "reports/valuation_statement.h"
 #include "qtpage/qt_page_device.h"
@@ -89,6 +111,35 @@ valuation::Statement LargeStatement() {
   }
   s.summary = valuation::StatementSummary{25.5, 24.75, 25.5 * units, units};
   return s;
+}
+
+// A club of 10 securities with `per_month` trades of each every month for 20 years:
+// purchases, dividends and sales in turn.
+void FillHistory(ClubSession& club, int per_month) {
+  std::int32_t id = 0;
+  for (int s = 0; s < 10; ++s) {
+    TSecurityRec security;
+    security.name = "Security " + std::to_string(s);
+    security.stkid = s + 1;
+    security.sharest = 100;
+    security.pricec = 10 + s;
+    club.securities.Put(security);
+    for (int month = 0; month < 240; ++month) {
+      for (int k = 0; k < per_month; ++k) {
+        TSecurityTranRec tran;
+        tran.stkid = s + 1;
+        tran.stranid = ++id;
+        tran.trandate = DayNumberFromCivil({2006 + month / 12, month % 12 + 1, 1 + k * 2});
+        tran.typ = Code(k % 3 == 0 ? SecurityTranKind::Purchase
+                                   : k % 3 == 1 ? SecurityTranKind::Dividend : SecurityTranKind::Sale);
+        tran.amount = 100 + k;
+        tran.price = 10 + s;
+        tran.comm = 1.5;
+        club.stkrecs.Put(tran);
+      }
+    }
+  }
+  club.Commit();
 }
 
 // The peer: the recorded texts drawn at their places straight onto a QPdfWriter.
@@ -184,6 +235,83 @@ void ClubReports(int runs, const std::filesystem::path& folder) {
   if (sink == 0.123) std::printf("\n");
 }
 
+// Every item of the stores the payoff letters read, decoded once.
+double PayoffStoresWalk(ClubSession& club) {
+  double sum = 0;
+  club.members.ForEach("", [&](const TMemberRec& r) { sum += r.tunits; });
+  club.memrecs.ForEach("", [&](const TMemberTranRec& r) { sum += r.dues; });
+  club.accounts.ForEach("", [&](const TAccountRec& r) { sum += r.bal; });
+  club.actrecs.ForEach("", [&](const TAccountTranRec& r) { sum += r.amount; });
+  club.categories.ForEach("", [&](const TCategoryRec& r) { sum += r.catid; });
+  club.securities.ForEach("", [&](const TSecurityRec& r) { sum += r.sharest; });
+  club.stkrecs.ForEach("", [&](const TSecurityTranRec& r) { sum += r.amount; });
+  return sum;
+}
+
+double ReturnsStoresWalk(ClubSession& club) {
+  double sum = 0;
+  club.members.ForEach("", [&](const TMemberRec& r) { sum += r.tunits; });
+  club.memrecs.ForEach("", [&](const TMemberTranRec& r) { sum += r.dues; });
+  club.unitfile.ForEach("", [&](const TUnitValueRec& r) { sum += r.unitval; });
+  return sum;
+}
+
+// A payout of a tenth of each member's units in the grown club's last year:
+// on one date for all, or on a date of each member's own.
+void WritePayouts(ClubSession& club, bool one_date) {
+  std::vector<TMemberRec> members = club.members.Select();
+  std::vector<TMemberTranRec> payouts;
+  for (std::size_t n = 0; n < members.size(); ++n) {
+    TMemberRec& member = members[n];
+    TMemberTranRec payout;
+    const int month = kMonths - 12 + static_cast<int>(n % 11);
+    payout.trandate = one_date ? Day(kMonths - 1, 1) : Day(month, 1 + static_cast<int>(n / 11) * 5);
+    payout.cunit = UnitValueOfMonth(month);
+    payout.dues = std::round(member.tunits / 10 * payout.cunit * 100) / 100;
+    payout.fee = 5;
+    payout.gain = 3;
+    payout.memid = member.memid;
+    payout.typ = Code(MemberTranKind::Payout);
+    payout.duestran = AllocateTranId(member.duescount);
+    ledger::ApplyMemberPosting(member, payout, +1);
+    payouts.push_back(payout);
+  }
+  club.memrecs.PutAll(payouts);
+  club.members.PutAll(members);
+  club.Commit();
+}
+
+void MemberReportsBench(int runs) {
+  const int many = std::max(runs * 5, 25);
+  for (const bool one_date : {true, false}) {
+    QTemporaryDir dir;
+    QuietInteraction ui;
+    FixedClock clock(kGrownClubToday);
+    ClubSession club(dir.path().toStdString(), ui, clock);
+    club.OpenClub(false);
+    WriteGrownClub(club);
+    WritePayouts(club, one_date);
+    std::size_t letters = 0;
+    const double walk = MedianCpuSeconds(many, [&] { PayoffStoresWalk(club); });
+    const double payoff = MedianCpuSeconds(many, [&] {
+      letters = reports::ComputePayoffLetters(club, kGrownClubToday).letters.size();
+    });
+    std::printf("payoff letters, %zu payouts %-16s %8.1f ms   one walk %8.1f ms   ratio %.2f (goal <= 3)\n", letters,
+                one_date ? "on one date" : "on their own dates", payoff * 1e3, walk * 1e3, payoff / walk);
+    if (one_date) {
+      const double returns_walk = MedianCpuSeconds(many, [&] { ReturnsStoresWalk(club); });
+      std::size_t members = 0;
+      const double returns = MedianCpuSeconds(many, [&] {
+        members = reports::ComputeMemberReturns(reports::ReadMemberBook(club), club.unitfile.Select(), kGrownClubToday)
+                      .members.size();
+      });
+      std::printf("member returns, %zu members      %8.1f ms   one walk %8.1f ms   ratio %.2f (goal <= 3)\n", members,
+                  returns * 1e3, returns_walk * 1e3, returns / returns_walk);
+    }
+    club.Close();
+  }
+}
+
 }  // namespace
 }  // namespace pellmark::bench
 
@@ -233,5 +361,36 @@ int main(int argc, char** argv) {
   std::printf("  layout alone %8.1f ms (last run)\n", layout * 1e3);
   std::printf("  layout + replay to PDF %8.1f ms   QPdfWriter directly %8.1f ms   ratio %.2f (goal < 2)\n", ours * 1e3,
               peer * 1e3, ours / peer);
+
+  // The security transactions of all securities over 20 years, 1x and 10x the trades.
+  double history[2] = {0, 0};
+  std::size_t rows[2] = {0, 0};
+  for (int size = 0; size < 2; ++size) {
+    QTemporaryDir club_dir;
+    bench::QuietInteraction quiet;
+    ClubSession club(club_dir.path().toStdString(), quiet, clock);
+    club.OpenClub(false);
+    ClubInfoFields fields = ClubSetupFields(club);
+    fields.club = "Bench Investors";
+    (void)CommitClubSetup(club, fields);
+    bench::FillHistory(club, size == 0 ? 1 : 10);
+    history[size] = bench::MedianSeconds(runs, [&] {
+      reports::SecurityTransactionsReport report(club, "Bench Investors", DayNumberFromCivil({2025, 12, 31}));
+      report.ChooseAllOnRecord();
+      reports::TPagePrinter printer(qt, clock);
+      printer.SetFont({"Arial", 10});
+      printer.SetWordWrap(false);
+      printer.BeginDoc();
+      report.Lay(printer);
+      printer.EndDoc();
+    });
+    reports::SecurityTransactionsReport counted(club, "Bench Investors", DayNumberFromCivil({2025, 12, 31}));
+    counted.ChooseAllOnRecord();
+    for (const auto& security : counted.Histories().securities) rows[size] += security.rows.size();
+    club.CloseStores();
+  }
+  std::printf("security history, all securities, 20 years: %zu rows %8.1f ms  %zu rows %8.1f ms  ratio %.2f (goal <= 12)\n",
+              rows[0], history[0] * 1e3, rows[1], history[1] * 1e3, history[1] / history[0]);
+  bench::MemberReportsBench(runs);
   return 0;
 }

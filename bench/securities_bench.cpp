@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "bench_command_line.h"
+#include "forms/club_setup_form.h"
 #include "books/books.h"
 #include "club/keys.h"
 #include "club/record_kinds.h"
@@ -86,10 +87,10 @@ void BuildBaseClub(const fs::path& folder, const std::vector<int>& lot_counts) {
   FixedClock clock(DayNumberFromCivil({2026, 12, 7}));
   Books books(folder, ui, clock);
   books.Open();
-  ClubInfoFields fields = books.Club().DisplayedClubInfo();
+  ClubInfoFields fields = ClubSetupFields(books.Club());
   fields.club = "Bench Club";
   fields.year = "2026";
-  static_cast<void>(books.Club().CommitClubInformation(fields));
+  static_cast<void>(CommitClubSetup(books.Club(), fields));
   std::vector<std::string> names = {"Big", "Small"};
   for (int i = static_cast<int>(names.size()); i < kSecurities; ++i) names.push_back("Other " + std::to_string(i));
   int remaining = kClubRecords;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "ui/club_host.h"
 #include "ui/dialog_grab.h"
@@ -14,15 +15,38 @@
 #include "ui/single_instance.h"
 #include "ui/window_grab.h"
 
+namespace {
+
+// --help and --version are answered before the application needs a display,
+// so that they work on a machine without one.
+std::optional<int> AnswerWithoutDisplay(int argc, char** argv, const QCommandLineParser& parser) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h" || arg == "-?" || arg == "--help-all") {
+      // Without an application the parser cannot know the program's name.
+      QTextStream(stdout) << parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                                       QString::fromStdString(std::filesystem::path(argv[0]).filename()));
+      return 0;
+    }
+    if (arg == "--version" || arg == "-v") {
+      QTextStream(stdout) << "Pellmark " << PELLMARK_VERSION << "\n";
+      return 0;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  pellmark::ui::PellmarkApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Pellmark"));
-  QApplication::setApplicationVersion(QStringLiteral(PELLMARK_VERSION));
-  QApplication::setOrganizationName(QStringLiteral("Quillomer"));
+  QCoreApplication::setApplicationName(QStringLiteral("Pellmark"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(PELLMARK_VERSION));
+  QCoreApplication::setOrganizationName(QStringLiteral("Quillomer"));
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Pellmark: the books of an investment club."));
   parser.addHelpOption();
+  parser.addVersionOption();
   QCommandLineOption club_option(QStringLiteral("club"), QStringLiteral("Club data folder."), QStringLiteral("DIR"));
   QCommandLineOption today_option(QStringLiteral("today"), QStringLiteral("Take this date (mm/dd/yyyy) as today."),
                                   QStringLiteral("DATE"));
@@ -36,22 +60,27 @@ int main(int argc, char** argv) {
   parser.addOptions({club_option, today_option, grab_option, tab_option});
   QCommandLineOption grab_dialog_option(
       QStringLiteral("grab-dialog"),
-      QStringLiteral("Write a picture of the entry dialog for MODE (0 to 19), or of the lot chooser (lots), "
+      QStringLiteral("Write a picture of the entry dialog NAME (buy, sell, dividend, check, payoff ... as the "
+                     "pellmark-cli commands are named, or its number 0 to 19), or of the lot chooser (lots), "
                      "to the FILE given after the options, and exit."),
-      QStringLiteral("MODE"));
+      QStringLiteral("NAME"));
   QCommandLineOption change_option(QStringLiteral("change"),
                                    QStringLiteral("With --grab-dialog: show a stored record for change."));
   parser.addOptions({grab_dialog_option, change_option});
   QCommandLineOption grab_report_option(
       QStringLiteral("grab-report"),
       QStringLiteral("Write a picture of the report window showing the valuation statement STM (or the club "
-                     "report balance, income, gains or distribution as of today, or the tax report of a .tax "
-                     "file) to the FILE given after the options, and exit."),
+                     "report balance, income, gains or distribution, or the member report dues, payoff, roster, "
+                     "vote or returns, as of today, or the tax report of a .tax file) to the FILE given after "
+                     "the options, and exit."),
       QStringLiteral("STM"));
   QCommandLineOption page_option(QStringLiteral("page"), QStringLiteral("With --grab-report: the page to show."),
                                  QStringLiteral("N"), QStringLiteral("1"));
   parser.addOptions({grab_report_option, page_option});
   parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("With --grab-dialog: the picture to write."));
+  if (const std::optional<int> answered = AnswerWithoutDisplay(argc, argv, parser)) return *answered;
+
+  pellmark::ui::PellmarkApplication app(argc, argv);
   parser.process(app);
   if (parser.isSet(grab_dialog_option)) {
     if (parser.positionalArguments().size() != 1) parser.showHelp(2);

@@ -232,13 +232,12 @@ class Checker {
     });
     std::map<std::string, valuation::Statement> official;
     std::set<std::string> present, unreadable;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(club_.Folder(), error)) {
-      const std::string name = entry.path().filename().string();
-      if (!name.starts_with("V") || !name.ends_with(".stm") || !entry.is_regular_file(error)) continue;
+    for (const store::FolderEntry& entry : club_.Files().ListFolder(club_.Folder())) {
+      const std::string& name = entry.name;
+      if (!name.starts_with("V") || !name.ends_with(".stm") || entry.folder) continue;
       present.insert(name);
       try {
-        valuation::Statement statement = valuation::ReadStatementFile(club_.Files(), entry.path());
+        valuation::Statement statement = valuation::ReadStatementFile(club_.Files(), club_.Folder() / name);
         if (statement.unit_id && *statement.unit_id >= 0) official.emplace(name, std::move(statement));
       } catch (const std::exception& failure) {
         std::string text = fmt::format("The statement {} cannot be read: {}", name, failure.what());

@@ -103,7 +103,7 @@ void PrintAccounts(CliContext& context) {
       listing.Add({TextCell(ToUtf8(account.name)), TextCell(ToUtf8(account.number)), MoneyCell(account.bal),
                    MoneyCell(account.ostcred), MoneyCell(account.ostdeb), MoneyCell(account.interesty),
                    TextCell(roles)});
-      total += account.bal;
+      total += ShownMoney(account.bal);
     }
     listing.Total({TextCell("Total"), BlankCell(), MoneyCell(total)});
     listing.Print(*context.out, context.json);
@@ -138,7 +138,7 @@ void PrintRegister(CliContext& context, const std::string& name, std::optional<s
       const double amount = IsDebit(KindOf(row.record)) ? -row.record.amount : row.record.amount;
       balance += amount;
       if (!all && CivilFromDayNumber(row.record.trandate).year != shown_year) continue;
-      shown_total += amount;
+      shown_total += ShownMoney(amount);
       listing.Add({CountCell(row.record.tranid), DateCell(row.record.trandate), TextCell(row.kind),
                    TextCell(ToUtf8(row.desc)), row.check.empty() ? BlankCell() : TextCell(row.check), MoneyCell(amount),
                    MoneyCell(balance), FlagCell(row.record.cancel, "yes")});

@@ -23,10 +23,13 @@ void AddCommands(CLI::App& app, CommandList& commands) {
   AddSecurityTradeCommands(app, commands);
   AddSecurityCommands(app, commands);
   AddReportCommands(app, commands);
+  AddHistoryReportCommands(app, commands);
+  AddMemberReportCommands(app, commands);
   AddValuationCommands(app, commands);
   AddInterchangeCommands(app, commands);
   AddQuoteCommands(app, commands);
   AddCloseCommands(app, commands);
+  AddStatementFileCommands(app, commands);
 }
 
 // Edits that turn one word into the other (Levenshtein distance).
@@ -133,18 +136,24 @@ int RunCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
     for (Command& command : commands) {
       if (command.app->parsed()) {
         command.run(context);
+        ui.Release(Kept::kYes);
         return kDone;
       }
     }
   } catch (const CommandRefused&) {
+    ui.Release(Kept::kYes);
     return kRefused;
   } catch (const UnansweredQuestion& e) {
-    err << "pellmark-cli: no answer to the question \"" << e.what() << "\" (use --yes or --no)\n";
+    // The question stopped the operation before it was stored.
+    ui.Release(Kept::kNo);
+    err << "pellmark-cli: no answer to the question \"" << e.what() << "\" (use --yes or --no); nothing was recorded\n";
     return kRefused;
   } catch (const UsageError& e) {
+    ui.Release(Kept::kYes);
     err << "pellmark-cli: " << e.what() << '\n';
     return kUsage;
   } catch (const std::exception& e) {
+    ui.Release(Kept::kYes);
     err << "pellmark-cli: " << e.what() << '\n';
     return kFileError;
   }

@@ -64,12 +64,17 @@ void AddMemberCommands(CLI::App& app, CommandList& commands);
 void AddSecurityTradeCommands(CLI::App& app, CommandList& commands);
 void AddSecurityCommands(CLI::App& app, CommandList& commands);
 void AddReportCommands(CLI::App& app, CommandList& commands);
+// After AddReportCommands: the member reports join its "report" command.
+void AddMemberReportCommands(CLI::App& app, CommandList& commands);
 // The club reports, under the command `report`.
 void AddClubReportCommands(CLI::App& report, CommandList& commands);
+// The "report" subcommands of the transaction and price histories: after AddReportCommands.
+void AddHistoryReportCommands(CLI::App& app, CommandList& commands);
 void AddValuationCommands(CLI::App& app, CommandList& commands);
 void AddInterchangeCommands(CLI::App& app, CommandList& commands);
 void AddQuoteCommands(CLI::App& app, CommandList& commands);
 // After AddReportCommands: "report tax" joins its "report".
 void AddCloseCommands(CLI::App& app, CommandList& commands);
+void AddStatementFileCommands(CLI::App& app, CommandList& commands);
 
 }  // namespace pellmark::cli

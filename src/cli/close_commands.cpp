@@ -133,7 +133,7 @@ void PrintTax(CliContext& context, const TaxOptions& options) {
   const fs::path file = TaxFilePath(context, options.file);
   std::unique_ptr<reports::TaxReport> report;
   try {
-    report = reports::LoadTaxReport(file, context.club_folder);
+    report = reports::LoadTaxReport(store::DefaultFileLayer(), file, context.club_folder);
     if (json) PrintTaxJson(*context.out, reports::ReadTaxFileFigures(report->File(), file.filename().string()));
   } catch (const reports::TaxFileError& damaged) {
     context.ui->ShowError(damaged.what());

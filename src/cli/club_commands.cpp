@@ -4,6 +4,7 @@
 #include <string>
 
 #include "books/books.h"
+#include "forms/club_setup_form.h"
 #include "books/books_check.h"
 #include "cli/cli_context.h"
 #include "cli/demo_club.h"
@@ -41,9 +42,9 @@ void PrintInfo(CliContext& context) {
     summary.Add("Club", "club", TextCell(ToUtf8(info.club)));
     summary.Add("Address", "address", TextCell(ToUtf8(info.addr)));
     summary.Add("Open year", "year", CountCell(info.year));
-    summary.Add("Current unit value", "current_unit_value", MoneyCell(info.vunit));
-    summary.Add("Purchase unit value", "purchase_unit_value", MoneyCell(figures.purchase_unit));
-    summary.Add("Actual unit value", "actual_unit_value", MoneyCell(figures.actual_unit));
+    summary.Add("Current unit value", "current_unit_value", UnitValueCell(info.vunit));
+    summary.Add("Purchase unit value", "purchase_unit_value", UnitValueCell(figures.purchase_unit));
+    summary.Add("Actual unit value", "actual_unit_value", UnitValueCell(figures.actual_unit));
     summary.Add("Total assets", "total_assets", MoneyCell(figures.assets));
     summary.Add("Total units", "total_units", UnitsCell(figures.units));
     summary.Add("Members", "members", CountCell(CountActive(club.members)));
@@ -54,7 +55,7 @@ void PrintInfo(CliContext& context) {
       summary.Add("Newest valuation", "newest_valuation", {"none", nullptr});
     } else {
       const Cell date = DateCell(units.back().date);
-      const Cell value = MoneyCell(units.back().unitval);
+      const Cell value = UnitValueCell(units.back().unitval);
       summary.Add("Newest valuation", "newest_valuation",
                   {date.text + ", unit value " + value.text, {{"date", date.value}, {"unit_value", value.value}}});
     }
@@ -77,13 +78,13 @@ void InitClub(const fs::path& folder, Interaction& ui, const Clock& clock, const
   books.Open();
   RefuseIfSetUp(books, ui);
   ClubSession& club = books.Club();
-  ClubInfoFields fields = club.DisplayedClubInfo();
+  ClubInfoFields fields = ClubSetupFields(club);
   fields.club = StorableText(options.name);
   fields.year = options.year;
   fields.startunit = AmountText(options.start_unit).value_or(options.start_unit);
   fields.addr = StorableText(options.address);
   fields.idnum = StorableText(options.tax_id);
-  const Outcome committed = club.CommitClubInformation(fields);
+  const Outcome committed = CommitClubSetup(club, fields);
   club.Close();
   if (!committed) throw CommandRefused(committed.Message());
 }
@@ -130,7 +131,7 @@ Cell OnOffCell(bool on) { return {on ? "on" : "off", on}; }
 void ShowOrChangeClub(CliContext& context, const ClubOptions& options) {
   WithOpenClub(context, [&](Books& books) {
     ClubSession& club = books.Club();
-    ClubInfoFields fields = club.DisplayedClubInfo();
+    ClubInfoFields fields = ClubSetupFields(club);
     auto set = [](std::string& field, const std::optional<std::string>& value) {
       if (value) field = StorableText(*value);
     };
@@ -147,8 +148,8 @@ void ShowOrChangeClub(CliContext& context, const ClubOptions& options) {
     fields.pxycsh = options.cache_off.value_or(fields.pxycsh);
     fields.usepas = options.basic_auth.value_or(fields.usepas);
     if (options.Changes()) {
-      RequireDone(books, [&] { return club.CommitClubInformation(fields); });
-      fields = club.DisplayedClubInfo();
+      RequireDone(books, [&] { return CommitClubSetup(club, fields); });
+      fields = ClubSetupFields(club);
     }
     Summary summary;
     summary.Add("Club", "club", TextCell(ToUtf8(fields.club)));

@@ -1,4 +1,5 @@
 #include "cli/demo_club.h"
+#include "forms/club_setup_form.h"
 
 #include <fmt/format.h>
 
@@ -12,6 +13,7 @@
 #include "cli/cli_context.h"
 #include "cli/dialog_answers.h"
 #include "cli/open_club.h"
+#include "club/number_parse.h"
 
 namespace pellmark::cli {
 namespace {
@@ -215,13 +217,13 @@ void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& 
   books.Open();
   RefuseIfSetUp(books, errors);
   ClubSession& club = books.Club();
-  ClubInfoFields fields = club.DisplayedClubInfo();
+  ClubInfoFields fields = ClubSetupFields(club);
   fields.club = "Elm Street Investors";
   fields.addr = "12 Elm Street, Springfield, IL 62701";
   fields.idnum = "36-1234567";
   fields.year = std::to_string(first.year);
   fields.startunit = "10.00";
-  Require(club.CommitClubInformation(fields));
+  Require(CommitClubSetup(club, fields));
 
   ledger::AccountLedger& accounts = books.Accounts();
   Require(accounts.CommitAccount(std::nullopt, {"Bank", "0072-558190", "0.00"}));
@@ -241,7 +243,7 @@ void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& 
   // and a transfer of the savings to the broker (the quarter's dues less a
   // fifth for the bank, in tens of dollars). Nothing is dated after today.
   double monthly_dues = 0;
-  for (const auto& [memid, amount] : dues) monthly_dues += std::stod(amount);
+  for (const auto& [memid, amount] : dues) monthly_dues += ParseNumber(amount).value_or(0);
   const std::string transfer = std::to_string(static_cast<int>(monthly_dues * 3 * 0.82 / 10) * 10) + ".00";
   auto enter = [&](std::string_view account, EntryMode kind, DayNumber date, AccountEntry what) {
     if (date > clock.Today()) return;

@@ -35,6 +35,15 @@ std::size_t DisplayWidth(const std::string& utf8) {
 Cell TextCell(const std::string& utf8) { return {utf8, utf8}; }
 Cell MoneyCell(double amount) { return {FormatMoney(amount), RoundCents(amount)}; }
 Cell UnitsCell(double units) { return {FormatUnits(units), Rounded(units, 3)}; }
+Cell UnitValueCell(double value) {
+  std::string digits = FormatFixed(std::fabs(value), 4);
+  for (auto at = static_cast<std::ptrdiff_t>(digits.find('.')) - 3; at > 0; at -= 3) digits.insert(static_cast<std::size_t>(at), ",");
+  const bool negative = value < 0 && digits.find_first_not_of("0.,") != std::string::npos;
+  return {negative ? "($" + digits + ")" : "$" + digits, value};
+}
+double ShownMoney(double amount) { return RoundCents(amount); }
+double ShownUnits(double units) { return Rounded(units, 3); }
+double ShownFixed(double value, int decimals) { return Rounded(value, decimals); }
 Cell DateCell(DayNumber date) { return {FormatDate(date), FormatDate(date)}; }
 Cell CountCell(long long count) { return {std::to_string(count), count}; }
 Cell FlagCell(bool on, const std::string& shown) { return {on ? shown : "", on}; }

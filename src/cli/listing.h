@@ -26,6 +26,12 @@ struct Cell {
 Cell TextCell(const std::string& utf8);
 Cell MoneyCell(double amount);   // "$1,234.50", a negative amount in parentheses
 Cell UnitsCell(double units);    // three decimals
+Cell UnitValueCell(double value);  // "$8.3582": a unit value prices units, so four decimals
+// The figure as its cell shows it: a Total row adds these, so that it is the
+// sum of the rows printed above it.
+double ShownMoney(double amount);
+double ShownUnits(double units);
+double ShownFixed(double value, int decimals);
 Cell DateCell(DayNumber date);   // "MM/DD/YYYY"
 Cell CountCell(long long count);
 Cell FlagCell(bool on, const std::string& shown);  // `shown` when on, else blank

@@ -4,9 +4,11 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "cli/change_lines.h"
 #include "cli/cli_context.h"
 #include "cli/dialog_answers.h"
 #include "cli/input_forms.h"
@@ -181,7 +183,20 @@ void RunCollection(CliContext& context, Collection& collection, const std::optio
       [&](Books& books) {
         ClubSession& club = books.Club();
         resolve(books);
+        const std::optional<TMemberRec> member = selected ? books.Members().Find(*selected) : std::nullopt;
+        std::set<std::int32_t> known;
+        if (member) {
+          for (const auto& row : books.Members().DuesHistory(MemberName(*member), std::nullopt)) known.insert(row.record.duestran);
+        }
+        const BookFigures before = TakeFigures(books);
         RequireDone(books, [&] { return books.Members().Collect(collection.action, selected, RequireDate(club, collection.date)); });
+        const bool told = collection.action == MemberAction::Payoff || collection.action == MemberAction::Fees;
+        if (!member || !told || context.json) return;
+        for (const auto& row : books.Members().DuesHistory(MemberName(*member), std::nullopt)) {
+          if (!known.contains(row.record.duestran)) {
+            *context.out << MemberLine(*member, row.record, before, TakeFigures(books)) << '\n';
+          }
+        }
       },
       &answers);
 }
@@ -276,10 +291,10 @@ void PrintMembers(CliContext& context) {
       const double member_value = member.tunits * club.Info().vunit;
       listing.Add({TextCell(ToUtf8(MemberName(member))), UnitsCell(member.tunits), MoneyCell(member.totalc),
                    MoneyCell(member.totale), MoneyCell(member_value), FlagCell(!member.active, "hidden")});
-      units += member.tunits;
-      contributions += member.totalc;
-      earnings += member.totale;
-      value += member_value;
+      units += ShownUnits(member.tunits);
+      contributions += ShownMoney(member.totalc);
+      earnings += ShownMoney(member.totale);
+      value += ShownMoney(member_value);
     }
     listing.Total({TextCell("Total"), UnitsCell(units), MoneyCell(contributions), MoneyCell(earnings), MoneyCell(value)});
     listing.Print(*context.out, context.json);
@@ -290,7 +305,7 @@ void PrintMembers(CliContext& context) {
 Cell GridUnitsCell(const std::string& text) {
   if (text.empty()) return BlankCell();
   const bool negative = text.front() == '(';
-  const double units = std::stod(negative ? text.substr(1, text.size() - 2) : text);
+  const double units = ParseNumber(negative ? text.substr(1, text.size() - 2) : text).value_or(0);
   return {text, negative ? -units : units};
 }
 
@@ -323,7 +338,7 @@ void PrintUnitValues(CliContext& context) {
                                     {"Id", "id", Align::Right},
                                     {"Year Closed", "year_closed"}});
     for (const TUnitValueRec& unit : books.Club().unitfile.Select()) {
-      listing.Add({DateCell(unit.date), MoneyCell(unit.unitval), CountCell(unit.unitid), FlagCell(unit.upd, "closed")});
+      listing.Add({DateCell(unit.date), UnitValueCell(unit.unitval), CountCell(unit.unitid), FlagCell(unit.upd, "closed")});
     }
     listing.Print(*context.out, context.json);
   });

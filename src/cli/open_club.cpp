@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "books/posting_warnings.h"
 #include "club/text_encoding.h"
 
 namespace pellmark::cli {
@@ -85,8 +86,10 @@ void RefuseIfSetUp(Books& books, Interaction& errors) {
 }
 
 void RequireDone(Books& books, const std::function<Outcome()>& operation) {
+  const AccountFigures before = TakeAccountFigures(books);
   const Outcome settled = books.Perform(operation);
   if (!settled) throw CommandRefused(settled.Message());
+  for (const std::string& warning : PostingWarnings(books, before)) books.Club().Ui().ShowInformation(warning);
 }
 
 }  // namespace pellmark::cli

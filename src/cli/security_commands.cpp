@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/change_lines.h"
 #include "cli/cli_context.h"
+#include "cli/named_records.h"
 #include "cli/dialog_answers.h"
 #include "cli/input_forms.h"
 #include "cli/listing.h"
@@ -27,7 +29,7 @@ using ledger::SecurityRecords;
 std::string Cp(const std::string& utf8) { return StorableText(utf8); }
 
 TSecurityRec RequireSecurity(Books& books, const std::string& name) {
-  auto security = books.Securities().Find(Cp(name));
+  auto security = FindSecurity(books, name);
   if (!security) {
     books.Club().Ui().ShowError("Security " + Cp(name) + " not found.");
     throw CommandRefused("no security");
@@ -147,14 +149,21 @@ void PrintSecurities(CliContext& context) {
                                    {"Dividends (Year)", "dividends_year", Align::Right},
                                    {"Dividends (Total)", "dividends_total", Align::Right},
                                    {"Up/Down", "performance"}});
+    double cost = 0, value = 0, dividends_year = 0, dividends_total = 0;
     for (const TSecurityRec& security : books.Securities().List(false)) {
       const ledger::SecuritySummary summary = ledger::SummarizeSecurity(security);
+      cost += ShownMoney(summary.cost);
+      value += ShownMoney(summary.value);
+      dividends_year += ShownMoney(summary.dividends_year);
+      dividends_total += ShownMoney(summary.dividends_total);
       listing.Add({TextCell(ToUtf8(DisplayName(NameKey(!security.active, security.name)))),
                    TextCell(ToUtf8(security.symbol)), UnitsCell(summary.shares), PriceCell(summary.price),
                    security.pricedate == 0 ? BlankCell() : DateCell(security.pricedate), MoneyCell(summary.cost),
                    MoneyCell(summary.value), MoneyCell(summary.dividends_year), MoneyCell(summary.dividends_total),
                    TextCell(summary.small)});
     }
+    listing.Total({TextCell("Total"), BlankCell(), BlankCell(), BlankCell(), BlankCell(), MoneyCell(cost),
+                   MoneyCell(value), MoneyCell(dividends_year), MoneyCell(dividends_total)});
     listing.Print(*context.out, context.json);
   });
 }
@@ -206,13 +215,20 @@ void PricesAll(CliContext& context, const PriceOptions& options) {
       context,
       [&](Books& books) {
         ClubSession& club = books.Club();
+        std::map<std::string, std::string> named;  // by the security's own name, a ticker given or not
         for (const auto& [name, price] : prices) {
-          if (!RequireSecurity(books, ToUtf8(name)).active) {
+          const TSecurityRec security = RequireSecurity(books, ToUtf8(name));
+          if (!security.active) {
             club.Ui().ShowError("Security is hidden.");
             throw CommandRefused("hidden");
           }
+          named[security.name] = price;
         }
-        RequireDone(books, [&] { return books.Prices().PricesAll(RequirePriceDate(club, options.date)); });
+        prices = std::move(named);
+        const DayNumber date = RequirePriceDate(club, options.date);
+        const BookFigures before = TakeFigures(books);
+        RequireDone(books, [&] { return books.Prices().PricesAll(date); });
+        if (!context.json) *context.out << PricesLine(before, TakeFigures(books), date) << '\n';
       },
       &answers);
 }
@@ -223,6 +239,7 @@ void EnterPrice(CliContext& context, const PriceOptions& options) {
     const TSecurityRec security = RequireSecurity(books, options.name);
     const double price = RequirePrice(club, options.price);
     RequireDone(books, [&] { return books.Prices().EnterPrice(security.name, price, RequirePriceDate(club, options.date)); });
+    if (!context.json) *context.out << PriceLine(RequireSecurity(books, options.name)) << '\n';
   });
 }
 

@@ -6,10 +6,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <set>
 #include <unordered_map>
 #include <vector>
 
+#include "cli/change_lines.h"
 #include "cli/cli_context.h"
+#include "cli/named_records.h"
 #include "cli/dialog_answers.h"
 #include "cli/input_forms.h"
 #include "cli/listing.h"
@@ -120,7 +123,7 @@ DayNumber RequireDate(Interaction& ui, const std::string& text) {
 }
 
 TSecurityRec RequireSecurity(Books& books, const std::string& name) {
-  auto security = books.Securities().Find(Cp(name));
+  auto security = FindSecurity(books, name);
   if (!security) {
     books.Club().Ui().ShowError("Security " + Cp(name) + " does not exist.");
     throw CommandRefused("no security");
@@ -187,14 +190,32 @@ DialogAnswers::Fill FillTrade(StockEntry choice, const TradeOptions& options, In
   };
 }
 
-void RunTrade(CliContext& context, StockEntry choice, const TradeOptions& options) {
+void RunTrade(CliContext& context, StockEntry choice, const TradeOptions& typed) {
+  TradeOptions options = typed;  // --into by its ticker becomes the security's name before the dialog reads it
   TradeAnswers answers(*context.ui, FillTrade(choice, options, *context.ui), ParseLots(options.lots));
   WithOpenClub(
       context,
       [&](Books& books) {
         const DayNumber date = RequireDate(*context.ui, options.date);
-        RequireSecurity(books, options.security);
-        RequireDone(books, [&] { return books.Trades().Enter(Cp(options.security), choice, date); });
+        const std::string security = RequireSecurity(books, options.security).name;
+        const std::optional<TSecurityRec> into =
+            options.into.empty() ? std::nullopt : FindSecurity(books, options.into);
+        const std::string shares_of = options.into.empty() ? security : into ? into->name : Cp(options.into);
+        if (into) options.into = ToUtf8(into->name);
+        const BookFigures before = TakeFigures(books);
+        std::set<std::int32_t> known;
+        for (const ledger::StockRow& row : books.Trades().Grid(security, std::nullopt)) known.insert(row.record.stranid);
+        RequireDone(books, [&] { return books.Trades().Enter(security, choice, date); });
+        std::set<std::int32_t> lots;
+        for (const ledger::StockRow& row : books.Trades().Grid(security, std::nullopt)) {
+          if (!known.contains(row.record.stranid) && row.record.buytran >= 0) lots.insert(row.record.buytran);
+        }
+        if (!context.json) {
+          *context.out << TradeLine(choice, before, TakeFigures(books), security, shares_of,
+                                    ParseNumber(options.amount).value_or(0), ParseNumber(options.comm).value_or(0),
+                                    static_cast<int>(lots.size()))
+                       << '\n';
+        }
       },
       &answers);
 }
@@ -260,7 +281,7 @@ std::string TermName(int term) {
 
 void PrintRecords(CliContext& context, const std::string& name, std::optional<std::int32_t> year, bool all) {
   WithOpenClub(context, [&](Books& books) {
-    RequireSecurity(books, name);
+    const std::string security = RequireSecurity(books, name).name;
     std::optional<std::int32_t> shown =
         all ? std::nullopt : std::optional(year.value_or(CivilFromDayNumber(books.Club().Today()).year));
     Listing listing(ledger::SecurityLedger::GridCaption(shown), {{"Id", "id", Align::Right},
@@ -271,7 +292,7 @@ void PrintRecords(CliContext& context, const std::string& name, std::optional<st
                                                                   {"Price", "price", Align::Right},
                                                                   {"Commission", "commission", Align::Right},
                                                                   {"Link", "link", Align::Right}});
-    for (const ledger::StockRow& row : books.Trades().Grid(Cp(name), shown)) {
+    for (const ledger::StockRow& row : books.Trades().Grid(security, shown)) {
       const TSecurityTranRec& record = row.record;
       listing.Add({CountCell(record.stranid), DateCell(record.trandate), TextCell(row.type), TextCell(row.shares),
                    TextCell(row.amount), TextCell(row.price), TextCell(row.comm),
@@ -283,7 +304,7 @@ void PrintRecords(CliContext& context, const std::string& name, std::optional<st
 
 void PrintLots(CliContext& context, const std::string& name) {
   WithOpenClub(context, [&](Books& books) {
-    RequireSecurity(books, name);
+    const std::string security = RequireSecurity(books, name).name;
     Listing listing("Open Lots", {{"Id", "id", Align::Right},
                                   {"Date", "date"},
                                   {"Type", "type"},
@@ -291,11 +312,11 @@ void PrintLots(CliContext& context, const std::string& name) {
                                   {"Cost", "cost", Align::Right},
                                   {"Term", "term"}});
     double shares = 0, cost = 0;
-    for (const ledger::OpenLot& lot : books.Trades().OpenLots(Cp(name))) {
+    for (const ledger::OpenLot& lot : books.Trades().OpenLots(security)) {
       listing.Add({CountCell(lot.record.stranid), DateCell(lot.record.trandate), TextCell(LotLabel(lot.record)),
                    {FormatFixed(lot.shares, 4), lot.shares}, MoneyCell(lot.cost), TextCell(TermName(lot.term))});
-      shares += lot.shares;
-      cost += lot.cost;
+      shares += ShownFixed(lot.shares, 4);
+      cost += ShownMoney(lot.cost);
     }
     listing.Total({TextCell("Total"), BlankCell(), BlankCell(), {FormatFixed(shares, 4), shares}, MoneyCell(cost),
                    BlankCell()});
@@ -352,8 +373,8 @@ void AddRecordCommands(CLI::App& app, CommandList& commands) {
                         WithOpenClub(
                             context,
                             [&](Books& books) {
-                              RequireSecurity(books, change->security);
-                              RequireDone(books, [&] { return books.Trades().ChangeRecord(Cp(change->security), change->id); });
+                              const std::string security = RequireSecurity(books, change->security).name;
+                              RequireDone(books, [&] { return books.Trades().ChangeRecord(security, change->id); });
                             },
                             &answers);
                       }});
@@ -364,8 +385,8 @@ void AddRecordCommands(CLI::App& app, CommandList& commands) {
   delete_command->add_flag("--force", remove->force, "Force Deletes: allow deleting sold lots and covered short sales");
   commands.push_back({delete_command, [remove](CliContext& context) {
                         WithOpenClub(context, [&](Books& books) {
-                          RequireSecurity(books, remove->security);
-                          RequireDone(books, [&] { return books.Trades().DeleteRecord(Cp(remove->security), remove->id, remove->force); });
+                          const std::string security = RequireSecurity(books, remove->security).name;
+                          RequireDone(books, [&] { return books.Trades().DeleteRecord(security, remove->id, remove->force); });
                         });
                       }});
 }
@@ -403,8 +424,12 @@ void RunChange(CliContext& context, ledger::CorporateChange choice, bool clear, 
       context,
       [&](Books& books) {
         const DayNumber date = RequireDate(ui, options.date);
-        RequireSecurity(books, options.security);
-        RequireDone(books, [&] { return books.Changes().Enter(Cp(options.security), choice, date); });
+        const std::string security = RequireSecurity(books, options.security).name;
+        const BookFigures before = TakeFigures(books);
+        RequireDone(books, [&] { return books.Changes().Enter(security, choice, date); });
+        if (choice == ledger::CorporateChange::Split && !context.json) {
+          *context.out << SplitLine(security, options.first, options.second, before, TakeFigures(books)) << '\n';
+        }
       },
       &answers);
 }

@@ -23,7 +23,7 @@ std::string Hex(const std::string& bytes) {
 // Every ordinary item of a store file, one JSON object per line, in store
 // order; the file is not changed.
 void PrintStore(CliContext& context, const std::string& file) {
-  ForEachStoredItem(file, [&](const StoredItem& item) {
+  ForEachStoredItem(store::DefaultFileLayer(), file, [&](const StoredItem& item) {
     *context.out << "{\"key\": " << nlohmann::json(ToUtf8(item.key)).dump() << ", \"size\": " << item.size
                  << ", \"flags\": " << item.flags << ", \"data\": \"" << Hex(item.data) << "\"}\n";
   });

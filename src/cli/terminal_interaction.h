@@ -3,11 +3,18 @@
 // with the question's text (UnansweredQuestion). Dialogs cannot be shown: a
 // command fills the dialog's result itself from its options, through the same
 // checks (EntryDialog), and never asks the port for one (DialogUnavailable).
+//
+// Messages are held until the command ends: one saying what was done must not
+// be read when the work was then dropped (a question left unanswered after it).
+//   ui.ShowInformation("$100.00 total dues collected.");
+//   ui.Release(Kept::kNo);   // writes the errors and questions, not the information
 #pragma once
 
 #include <iosfwd>
 #include <optional>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "club/interaction.h"
 
@@ -23,6 +30,9 @@ class DialogUnavailable : public std::logic_error {
  public:
   using std::logic_error::logic_error;
 };
+
+// Whether the command's work was kept, which decides whether its information is shown.
+enum class Kept { kYes, kNo };
 
 class TerminalInteraction : public Interaction {
  public:
@@ -44,7 +54,17 @@ class TerminalInteraction : public Interaction {
   LotChooserResult RunLotChooser(const LotChooserRequest& request) override;
   std::optional<std::filesystem::path> ChooseTargetDirectory(const FolderChooserRequest& request) override;
 
+  // Writes the messages held so far; information only when the work was kept.
+  void Release(Kept kept);
+
  private:
+  struct HeldLine {
+    bool information;
+    std::string text;  // UTF-8, with its line end
+  };
+  void Hold(bool information, std::string text);
+
+  std::vector<HeldLine> held_;
   std::optional<bool> preset_;
   std::istream& in_;
   std::ostream& err_;

@@ -40,9 +40,6 @@ DayNumber RequireValuationDate(ClubSession& club, const std::string& text) {
   return *date;
 }
 
-// A unit value as it prints: "$" and two decimals for people, the whole value for scripts.
-Cell UnitValueCell(double value) { return {MoneyCell(value).text, value}; }
-
 void CreateValuation(CliContext& context, const std::string& date_text, bool official) {
   WithOpenClub(context, [&](Books& books) {
     const DayNumber date = RequireValuationDate(books.Club(), date_text);
@@ -132,8 +129,8 @@ void PrintSummary(CliContext& context) {
     Summary summary;
     summary.Add("Total Assets", "total_assets", MoneyCell(figures.assets));
     summary.Add("Total Units", "total_units", UnitsCell(figures.units));
-    summary.Add("Actual Unit", "actual_unit", MoneyCell(figures.actual_unit));
-    summary.Add("Purchase Unit", "purchase_unit", MoneyCell(figures.purchase_unit));
+    summary.Add("Actual Unit", "actual_unit", UnitValueCell(figures.actual_unit));
+    summary.Add("Purchase Unit", "purchase_unit", UnitValueCell(figures.purchase_unit));
     summary.Print(*context.out, context.json);
   });
 }

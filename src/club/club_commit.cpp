@@ -265,43 +265,51 @@ void RemoveCommitSlots(store::FileLayer& files, const fs::path& working_folder, 
   files.Remove(working_folder / kCommitSlotNames[newest]);
 }
 
-std::optional<fs::path> SetPendingChangesAside(const fs::path& club_folder, const fs::path& working_folder,
-                                               const std::vector<std::string>& keep) {
-  std::error_code error;
+std::optional<fs::path> SetPendingChangesAside(store::FileLayer& files, const fs::path& club_folder,
+                                               const fs::path& working_folder, const std::vector<std::string>& keep) {
   bool pending = false;
-  for (const char* slot : kCommitSlotNames) pending = pending || fs::exists(working_folder / slot, error);
+  for (const char* slot : kCommitSlotNames) pending = pending || files.Exists(working_folder / slot);
   if (!pending) return std::nullopt;
   fs::path aside;
-  for (int n = 1; aside.empty() || fs::exists(aside, error); ++n) {
+  for (int n = 1; aside.empty() || files.Exists(aside); ++n) {
     aside = club_folder / (".pellmark-set-aside-" + std::to_string(n));
   }
-  fs::create_directory(aside);
-  for (const auto& entry : fs::directory_iterator(working_folder)) {
-    const std::string name = entry.path().filename().string();
-    if (std::find(keep.begin(), keep.end(), name) == keep.end() && entry.is_regular_file()) {
-      fs::rename(entry.path(), aside / name);
+  files.CreateFolder(aside);
+  for (const store::FolderEntry& entry : files.ListFolder(working_folder)) {
+    if (std::find(keep.begin(), keep.end(), entry.name) == keep.end() && !entry.folder) {
+      files.Rename(working_folder / entry.name, aside / entry.name);
     }
   }
   return aside;
 }
 
-void RemoveStrayFiles(const fs::path& club_folder, const fs::path& working_folder,
+namespace {
+
+// A stray file that cannot be removed does no harm; the next open tries again.
+void RemoveIfAble(store::FileLayer& files, const fs::path& file) {
+  try {
+    files.Remove(file);
+  } catch (const store::FileLayerError&) {
+  }
+}
+
+}  // namespace
+
+void RemoveStrayFiles(store::FileLayer& files, const fs::path& club_folder, const fs::path& working_folder,
                       const std::vector<std::string>& keep) {
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(working_folder, error)) {
-    const std::string name = entry.path().filename().string();
-    if (std::find(keep.begin(), keep.end(), name) == keep.end() && entry.is_regular_file(error)) {
-      fs::remove(entry.path(), error);
+  for (const store::FolderEntry& entry : files.ListFolder(working_folder)) {
+    if (std::find(keep.begin(), keep.end(), entry.name) == keep.end() && !entry.folder) {
+      RemoveIfAble(files, working_folder / entry.name);
     }
   }
-  for (const auto& entry : fs::directory_iterator(club_folder, error)) {
-    if (!entry.is_regular_file(error)) continue;
-    const std::string name = entry.path().filename().string();
-    const bool temporary_container = name.starts_with("QDD") && !entry.path().has_extension();
+  for (const store::FolderEntry& entry : files.ListFolder(club_folder)) {
+    if (entry.folder) continue;
+    const std::string& name = entry.name;
+    const bool temporary_container = name.starts_with("QDD") && !fs::path(name).has_extension();
     const bool interrupted_save = name.ends_with(".new");
     const bool temporary_marker = name.starts_with(".") && name.find(".open.") != std::string::npos &&
                                   !name.ends_with(".unrecovered");
-    if (temporary_container || interrupted_save || temporary_marker) fs::remove(entry.path(), error);
+    if (temporary_container || interrupted_save || temporary_marker) RemoveIfAble(files, club_folder / name);
   }
 }
 

@@ -138,15 +138,16 @@ inline constexpr const char* kPendingChangesAdvice =
 // file there but those named in `keep`) into a new folder ".pellmark-set-aside-N"
 // of `club_folder`, so that the club opens as of the changes last joined into
 // its files, and returns that folder; nothing when no record is pending.
-// Throws std::filesystem::filesystem_error.
-std::optional<std::filesystem::path> SetPendingChangesAside(const std::filesystem::path& club_folder,
+// Throws store::FileLayerError.
+std::optional<std::filesystem::path> SetPendingChangesAside(store::FileLayer& files,
+                                                            const std::filesystem::path& club_folder,
                                                             const std::filesystem::path& working_folder,
                                                             const std::vector<std::string>& keep);
 
 // Removes every file of `working_folder` but those named in `keep`, and the temporary files
 // an interrupted save leaves in `club_folder` ("QDD..." containers, "*.new"
 // files, ".*.open.*" markers).
-void RemoveStrayFiles(const std::filesystem::path& club_folder, const std::filesystem::path& working_folder,
-                      const std::vector<std::string>& keep);
+void RemoveStrayFiles(store::FileLayer& files, const std::filesystem::path& club_folder,
+                      const std::filesystem::path& working_folder, const std::vector<std::string>& keep);
 
 }  // namespace pellmark

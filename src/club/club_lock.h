@@ -3,11 +3,14 @@
 // window or command line, is refused at once; the lock of a program that died
 // went with it, so the next open takes it over.
 //
-//   ClubLock lock(club / ".pellmark-work");   // throws ClubLocked
+//   ClubLock lock(files, club / ".pellmark-work");   // throws ClubLocked
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
+
+#include "store/file_layer.h"
 
 namespace pellmark {
 
@@ -22,13 +25,14 @@ class ClubLocked : public std::runtime_error {
 class ClubLock {
  public:
   // Takes the lock and writes this process's id into the file.
-  explicit ClubLock(const std::filesystem::path& working_folder);
+  // store::FileLayerError when the lock's file cannot be opened.
+  ClubLock(store::FileLayer& files, const std::filesystem::path& working_folder);
   ~ClubLock();
   ClubLock(const ClubLock&) = delete;
   ClubLock& operator=(const ClubLock&) = delete;
 
  private:
-  int fd_ = -1;
+  std::unique_ptr<store::FileLock> lock_;
 };
 
 }  // namespace pellmark

@@ -82,12 +82,12 @@ fs::path StageReplacement(store::FileLayer& files, const fs::path& working_folde
                           const std::vector<FileReplacement>& plan, const std::string& stamp) {
   fs::path kept = working_folder / (kKeptFolderPrefix + stamp);
   // Zero-padded, so that the names sort in the order they were made.
-  for (int n = 2; fs::exists(kept); ++n) {
+  for (int n = 2; files.Exists(kept); ++n) {
     kept = working_folder / fmt::format("{}{}-{:02}", kKeptFolderPrefix, stamp, n);
   }
   std::string journal = std::string(kJournalHead) + "\nkept " + kept.filename().string() + "\n";
   try {
-    fs::create_directory(kept);
+    files.CreateFolder(kept);
     for (const FileReplacement& item : plan) {
       Stage(files, working_folder, item);
       journal += (item.kind == FileReplacement::Kind::kRemove ? "remove " : "put ") + item.file + "\n";
@@ -103,8 +103,11 @@ fs::path StageReplacement(store::FileLayer& files, const fs::path& working_folde
         // The next open removes what is left as strays.
       }
     }
-    std::error_code error;
-    fs::remove(kept, error);
+    try {
+      files.RemoveFolder(kept);
+    } catch (const store::FileLayerError&) {
+      // An empty folder left over keeps nothing from anybody.
+    }
     throw;
   }
   return kept;
@@ -121,8 +124,7 @@ bool ApplyReplacementJournal(store::FileLayer& files, const fs::path& club_folde
     return false;
   }
   const fs::path kept = working_folder / journal->kept;
-  std::error_code error;
-  fs::create_directories(kept, error);
+  files.CreateFolder(kept);
   auto keep = [&](const std::string& file) {
     if (files.Exists(club_folder / file) && !files.Exists(kept / file)) files.Rename(club_folder / file, kept / file);
   };
@@ -141,13 +143,10 @@ bool ApplyReplacementJournal(store::FileLayer& files, const fs::path& club_folde
   return true;
 }
 
-std::vector<fs::path> KeptFolders(const fs::path& working_folder) {
+std::vector<fs::path> KeptFolders(store::FileLayer& files, const fs::path& working_folder) {
   std::vector<fs::path> kept;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(working_folder, error)) {
-    if (entry.is_directory(error) && entry.path().filename().string().starts_with(kKeptFolderPrefix)) {
-      kept.push_back(entry.path());
-    }
+  for (const store::FolderEntry& entry : files.ListFolder(working_folder)) {
+    if (entry.folder && entry.name.starts_with(kKeptFolderPrefix)) kept.push_back(working_folder / entry.name);
   }
   std::sort(kept.begin(), kept.end());
   return kept;

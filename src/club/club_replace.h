@@ -51,6 +51,6 @@ bool ApplyReplacementJournal(store::FileLayer& files, const std::filesystem::pat
                              const std::filesystem::path& working_folder);
 
 // The kept folders of a club, oldest first.
-std::vector<std::filesystem::path> KeptFolders(const std::filesystem::path& working_folder);
+std::vector<std::filesystem::path> KeptFolders(store::FileLayer& files, const std::filesystem::path& working_folder);
 
 }  // namespace pellmark

@@ -25,18 +25,15 @@ constexpr int kMasterCacheSize = 2500;
 constexpr int kTransactionCacheSize = 16384;
 // Unused bytes in a store's data file beyond which the close packs it.
 constexpr std::uint64_t kPackThreshold = 65536;
-constexpr double kLeastStartUnit = 0.01;
-constexpr double kMostStartUnit = 1e6;
+std::string Cut(const std::string& text, std::size_t length) { return text.substr(0, length); }
+
+}  // namespace
 
 std::optional<std::int32_t> ParseTrackYear(std::string_view text) {
   std::optional<std::int32_t> year = ParseInteger(text, PlusSign::kRefused);
   if (!year || !IsValidCivil({*year, 1, 1})) return std::nullopt;
   return year;
 }
-
-std::string Cut(const std::string& text, std::size_t length) { return text.substr(0, length); }
-
-}  // namespace
 
 ClubSession::ClubSession(std::filesystem::path folder, Interaction& ui, const Clock& clock)
     : folder_(std::filesystem::absolute(folder).lexically_normal()), ui_(ui), clock_(clock) {}
@@ -54,7 +51,7 @@ ClubSession::~ClubSession() {
 void ClubSession::ConfigureStores() {
   const std::filesystem::path working = WorkingFolder();
   // The commit record names working files inside this folder: it must exist.
-  std::filesystem::create_directories(working);
+  Files().CreateFolder(working);
   Stores& s = stores_;
   for (store::TQDB* master : {&s.members, &s.securities, &s.accounts, &s.categories}) {
     master->SetCacheSize(kMasterCacheSize);
@@ -98,7 +95,7 @@ void ClubSession::RecoverAndClean() {
     files.Remove(WorkingFolder() / kCreatingMarkerName);
   }
   if (discard_pending_) {
-    if (std::optional<std::filesystem::path> aside = SetPendingChangesAside(folder_, WorkingFolder(), {kLockFileName})) {
+    if (std::optional<std::filesystem::path> aside = SetPendingChangesAside(files, folder_, WorkingFolder(), {kLockFileName})) {
       ui_.ShowInformation("The changes a program left without closing the club were set aside in " + aside->string() +
                           "; the club opens as of its last whole commit.");
     }
@@ -118,7 +115,7 @@ void ClubSession::RecoverAndClean() {
   } catch (const store::FileLayerError&) {
     // It stays for the next backup, which reports why; no reason to keep the club closed.
   }
-  RemoveStrayFiles(folder_, WorkingFolder(), {kLockFileName});
+  RemoveStrayFiles(files, folder_, WorkingFolder(), {kLockFileName});
 }
 
 bool ClubSession::HoldsClubRecords() const {
@@ -161,7 +158,7 @@ void ClubSession::PrepareStoreFiles() {
 
 std::vector<std::int32_t> ClubSession::OpenClub(bool reset) {
   ConfigureStores();
-  lock_ = std::make_unique<ClubLock>(WorkingFolder());
+  lock_ = std::make_unique<ClubLock>(Files(), WorkingFolder());
   try {
     return OpenStores(reset);
   } catch (...) {
@@ -458,7 +455,7 @@ void ClubSession::CloseStores() {
       } else {
         RemoveCommitSlots();
         // A club closed cleanly is no longer being created, whether it was set up or not.
-        RemoveStrayFiles(folder_, WorkingFolder(), {kLockFileName});
+        RemoveStrayFiles(Files(), folder_, WorkingFolder(), {kLockFileName});
         creating_ = false;
       }
     } catch (const std::exception& error) {
@@ -605,60 +602,11 @@ void ClubSession::SetSortSecurities(bool sort) {
   Commit();
 }
 
-ClubInfoFields ClubSession::DisplayedClubInfo() const {
-  ClubInfoFields fields;
-  if (!info_exists_) {
-    fields.club = "Investment Club Name";
-    fields.addr = "Address, City, Zip";
-    fields.idnum = "Tax ID";
-    fields.year = std::to_string(CivilFromDayNumber(Today()).year);
-    fields.startunit = "25.00";
-    return fields;
-  }
-  fields.club = info_.club;
-  fields.addr = info_.addr;
-  fields.idnum = info_.idnum;
-  fields.year = std::to_string(info_.year);
-  fields.host = info_.host;
-  fields.retadr = info_.retadr;
-  fields.proxy = info_.proxy;
-  fields.user = info_.user;
-  fields.passwd = info_.passwd;
-  fields.usepxy = info_.usepxy;
-  fields.pxycsh = info_.pxycsh;
-  fields.usepas = info_.usepas;
-  fields.contyp = info_.contyp;
-  fields.dialup = info_.dialup;
-  fields.cnthndl = info_.cnthndl == 1 ? 1 : 0;
-  return fields;
-}
-
-Outcome ClubSession::CommitClubInformation(const ClubInfoFields& fields, bool* dialup_choice_cleared) {
-  if (dialup_choice_cleared) *dialup_choice_cleared = false;
+Outcome ClubSession::SetUpClub(const ClubSetup& setup) {
   // A new set-up would take over the records of the club whose information was lost.
   if (info_damage_) return Refuse(ui_, *info_damage_);
-  auto refuse = [this](const char* message) { return Refuse(ui_, message); };
-  auto year = ParseTrackYear(fields.year);
-  if (!year) return refuse("Invalid Track Year");
-  if (fields.usepxy && fields.proxy.empty()) return refuse("Use Proxy checked but proxy server not provided.");
-  if (fields.usepas && (fields.passwd.empty() || fields.user.empty())) {
-    return refuse("Basic Authentication checked but user and/or password not provided.");
-  }
-  if (fields.contyp == 0 && fields.dialup.empty()) {
-    if (dialup_choice_cleared) *dialup_choice_cleared = true;
-    return refuse("Dialup Connection selected but no dialup entry selected.");
-  }
-  std::optional<double> start_unit;
-  if (fields.startunit) {
-    start_unit = ParseNumber(*fields.startunit);
-    // A unit value of zero or less would make every later dues payment divide
-    // by it; one beyond a million would buy no visible units with any dues.
-    if (!start_unit || *start_unit < kLeastStartUnit || *start_unit > kMostStartUnit) {
-      return refuse("Invalid Start Unit Value");
-    }
-  }
-
-  info_.year = *year;
+  const std::optional<double>& start_unit = setup.start_unit;
+  info_.year = setup.year;
   if (start_unit) {
     info_.vunit = *start_unit;
     TUnitValueRec unit;
@@ -671,20 +619,20 @@ Outcome ClubSession::CommitClubInformation(const ClubInfoFields& fields, bool* d
     info_.date = unit.date;
     info_.updcnt = 0;
   }
-  info_.club = Cut(fields.club, 25);
-  info_.addr = Cut(fields.addr, 60);
-  info_.idnum = Cut(fields.idnum, 11);
-  info_.host = Cut(fields.host, 30);
-  info_.retadr = Cut(fields.retadr, 30);
-  info_.proxy = Cut(fields.proxy, 30);
-  info_.user = Cut(fields.user, 15);
-  info_.passwd = Cut(fields.passwd, 15);
-  info_.contyp = fields.contyp;
-  info_.dialup = Cut(fields.dialup, 30);
-  info_.cnthndl = fields.cnthndl;
-  info_.usepxy = fields.usepxy;
-  info_.pxycsh = fields.pxycsh;
-  info_.usepas = fields.usepas;
+  info_.club = Cut(setup.club, 25);
+  info_.addr = Cut(setup.addr, 60);
+  info_.idnum = Cut(setup.idnum, 11);
+  info_.host = Cut(setup.host, 30);
+  info_.retadr = Cut(setup.retadr, 30);
+  info_.proxy = Cut(setup.proxy, 30);
+  info_.user = Cut(setup.user, 15);
+  info_.passwd = Cut(setup.passwd, 15);
+  info_.contyp = setup.contyp;
+  info_.dialup = Cut(setup.dialup, 30);
+  info_.cnthndl = setup.cnthndl;
+  info_.usepxy = setup.usepxy;
+  info_.pxycsh = setup.pxycsh;
+  info_.usepas = setup.usepas;
   info_exists_ = true;
 
   creation_finished_ = true;

@@ -5,7 +5,7 @@
 //
 //   ClubSession club(folder, ui, clock);
 //   club.OpenClub(/*reset=*/false);
-//   if (!club.InfoExists()) club.CommitClubInformation(fields);
+//   if (!club.InfoExists()) club.SetUpClub(setup);
 //   ...
 //   club.Close();   // stores rewritten, view state written
 #pragma once
@@ -33,16 +33,26 @@
 
 namespace pellmark {
 
-// The texts of the Special page's set-up fields as the user left them.
-struct ClubInfoFields {
-  std::string club, addr, idnum, year;
+// The club's set-up as the Special page's form reads it.
+struct ClubSetup {
+  std::string club, addr, idnum;
+  std::int32_t year = 0;
   std::string host, retadr, proxy, user, passwd;
   bool usepxy = false, pxycsh = false, usepas = false;
   std::int16_t contyp = -1;       // "Connection Type": 0 "Dialup", 1 "LAN", -1 none
   std::string dialup;             // the selected dial-up entry, empty when none
   std::uint8_t cnthndl = 0;       // "Terminate . . .": 0 "Immediately After Use", 1 "At end of Program"
-  std::optional<std::string> startunit;  // shown only at the first set-up
+  std::optional<double> start_unit;  // given only at the first set-up
 };
+
+// The least and the greatest unit value a club may start with: zero or less
+// would make every later dues payment divide by it; one beyond a million would
+// buy no visible units with any dues.
+inline constexpr double kLeastStartUnit = 0.01;
+inline constexpr double kMostStartUnit = 1e6;
+
+// A track year as the set-up takes it: a whole year with a valid 1 January.
+std::optional<std::int32_t> ParseTrackYear(std::string_view text);
 
 // The folder inside a club folder where the stores keep their working files.
 inline constexpr const char* kWorkingFolderName = ".pellmark-work";
@@ -152,16 +162,10 @@ class ClubSession {
   // to write it is only a warning).
   void Close();
 
-  // The set-up commit of the Special page: checks the fields in order, showing
-  // the first failure; on success stores the club information (and, at the
-  // first set-up, the starting unit value and the account "Cash").
-  // Refused when a check failed; `dialup_choice_cleared` tells the page to
-  // clear its connection type choice.
-  Outcome CommitClubInformation(const ClubInfoFields& fields, bool* dialup_choice_cleared = nullptr);
-
-  // The set-up fields as the Special page shows them: the stored club information,
-  // or the first set-up's defaults.
-  ClubInfoFields DisplayedClubInfo() const;
+  // Stores the club information of the set-up (and, at the first set-up, the
+  // starting unit value and the account "Cash") and commits; refused when the
+  // club's information was damaged.
+  Outcome SetUpClub(const ClubSetup& setup);
 
   // The club information goes into the file with the next commit (at once
   // while the club is not open).

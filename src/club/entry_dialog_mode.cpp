@@ -5,37 +5,20 @@
 namespace pellmark {
 namespace {
 
-struct ModeFacts {
-  const char* title;
-  EntryRecordKind record;
-  int help_topic;
-};
-
-// Indexed by mode number. Interest has no topic of its own and opens the deposit's.
-constexpr std::array<ModeFacts, kEntryModeCount> kModes{{
-    {"Buy", EntryRecordKind::SecurityTransaction, 2505},
-    {"Sell", EntryRecordKind::SecurityTransaction, 2506},
-    {"Dividends", EntryRecordKind::SecurityTransaction, 2508},
-    {"Dividend Reinvestment", EntryRecordKind::SecurityTransaction, 2509},
-    {"Capital Change", EntryRecordKind::SecurityTransaction, 2510},
-    {"Security Prices", EntryRecordKind::Price, 2502},
-    {"Member Dues", EntryRecordKind::MemberTransaction, 2003},
-    {"Check", EntryRecordKind::AccountTransaction, 1006},
-    {"Deposit", EntryRecordKind::AccountTransaction, 1007},
-    {"Withdrawal", EntryRecordKind::AccountTransaction, 1008},
-    {"Service Charge", EntryRecordKind::AccountTransaction, 1009},
-    {"Interest", EntryRecordKind::AccountTransaction, 1007},
-    {"Transfer", EntryRecordKind::AccountTransaction, 1011},
-    {"Split", EntryRecordKind::Ratio, 2511},
-    {"Basis Update", EntryRecordKind::Ratio, 2512},
-    {"Member Payoff", EntryRecordKind::MemberTransaction, 2005},
-    {"Member Fee", EntryRecordKind::MemberTransaction, 2010},
-    {"Total Dues Modification", EntryRecordKind::MemberTransaction, 2008},
-    {"Total Earnings Modification", EntryRecordKind::MemberTransaction, 2009},
-    {"Foreign Tax", EntryRecordKind::SecurityTransaction, 2514},
+// Indexed by mode number.
+constexpr std::array<EntryRecordKind, kEntryModeCount> kRecords{{
+    EntryRecordKind::SecurityTransaction, EntryRecordKind::SecurityTransaction,  // Buy, Sell
+    EntryRecordKind::SecurityTransaction, EntryRecordKind::SecurityTransaction,  // Dividends, Reinvestment
+    EntryRecordKind::SecurityTransaction, EntryRecordKind::Price,                // Capital Change, Prices
+    EntryRecordKind::MemberTransaction,                                          // Member Dues
+    EntryRecordKind::AccountTransaction, EntryRecordKind::AccountTransaction,    // Check, Deposit
+    EntryRecordKind::AccountTransaction, EntryRecordKind::AccountTransaction,    // Withdrawal, Service Charge
+    EntryRecordKind::AccountTransaction, EntryRecordKind::AccountTransaction,    // Interest, Transfer
+    EntryRecordKind::Ratio, EntryRecordKind::Ratio,                              // Split, Basis Update
+    EntryRecordKind::MemberTransaction, EntryRecordKind::MemberTransaction,      // Payoff, Fee
+    EntryRecordKind::MemberTransaction, EntryRecordKind::MemberTransaction,      // Total Dues/Earnings Modification
+    EntryRecordKind::SecurityTransaction,                                        // Foreign Tax
 }};
-
-const ModeFacts& Facts(EntryMode mode) { return kModes[static_cast<int>(mode)]; }
 
 }  // namespace
 
@@ -44,14 +27,7 @@ std::optional<EntryMode> EntryModeFromNumber(int number) {
   return static_cast<EntryMode>(number);
 }
 
-std::string EntryModeTitle(EntryMode mode) { return Facts(mode).title; }
-
-EntryRecordKind EntryModeRecord(EntryMode mode) { return Facts(mode).record; }
-
-int EntryModeHelpTopic(EntryMode mode, bool from_reconciliation) {
-  if (from_reconciliation && IsAccountMode(mode)) return 1012;
-  return Facts(mode).help_topic;
-}
+EntryRecordKind EntryModeRecord(EntryMode mode) { return kRecords[static_cast<int>(mode)]; }
 
 bool IsSecurityMode(EntryMode mode) {
   int n = static_cast<int>(mode);

@@ -1,8 +1,6 @@
-// The kinds of entry the one transaction entry dialog serves, with the title and
-// help topic of each and the kind of record it reads back.
+// The kinds of entry the one transaction entry dialog serves, and the kind of
+// record each reads back (the dialog's titles and help topics are the forms').
 //
-//   EntryModeTitle(EntryMode::Buy)         -> "Buy"
-//   EntryModeHelpTopic(EntryMode::Check)   -> 1006
 //   EntryModeRecord(EntryMode::Split)      -> EntryRecordKind::Ratio
 #pragma once
 
@@ -43,11 +41,7 @@ enum class EntryRecordKind { SecurityTransaction, Price, MemberTransaction, Acco
 // The mode of a number 0..19, nullopt for any other.
 std::optional<EntryMode> EntryModeFromNumber(int number);
 
-std::string EntryModeTitle(EntryMode mode);
 EntryRecordKind EntryModeRecord(EntryMode mode);
-
-// The help topic of the mode; account modes opened from the reconciliation share 1012.
-int EntryModeHelpTopic(EntryMode mode, bool from_reconciliation = false);
 
 bool IsSecurityMode(EntryMode mode);  // 0-4 and 19
 bool IsMemberMode(EntryMode mode);    // 6 and 15-18

@@ -15,8 +15,4 @@ struct FolderChooserRequest {
   std::string mask;             // file list filter, e.g. "*.bck"; several joined by ';'
 };
 
-// The title of the folder chooser.
-inline constexpr const char* kFolderChooserTitle = "Select Target Directory";
-inline constexpr int kFolderChooserHelpTopic = 3504;
-
 }  // namespace pellmark

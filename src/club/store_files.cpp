@@ -76,12 +76,14 @@ std::optional<std::string> TryReadFile(store::FileLayer& files, const std::files
   return store::TryReadWholeFile(files, file);
 }
 
-void ForEachStoredItem(std::filesystem::path file, const std::function<void(const StoredItem&)>& visit) {
+void ForEachStoredItem(store::FileLayer& files, std::filesystem::path file,
+                       const std::function<void(const StoredItem&)>& visit) {
   if (!file.has_extension()) file += ".QDB";
-  if (!std::filesystem::exists(file)) {
+  if (!files.Exists(file)) {
     throw store::EQDBFileError(store::QdbText(store::kTextFileNotFound, file.string()));
   }
   store::TQDB qdb;
+  qdb.SetFileLayer(&files);
   qdb.SetReadOnly(true);
   qdb.SetFileName(file);
   for (int i = 0; i < qdb.Count(); ++i) {

@@ -80,7 +80,8 @@ struct StoredItem {
 // added when it has no extension), in store order. The store is opened
 // read-only, so the file is never joined back and its working files go when
 // it closes. Throws the store's error when the file is missing or no store.
-void ForEachStoredItem(std::filesystem::path file, const std::function<void(const StoredItem&)>& visit);
+void ForEachStoredItem(store::FileLayer& files, std::filesystem::path file,
+                       const std::function<void(const StoredItem&)>& visit);
 
 // Replaces `file` with `bytes` atomically: the old file or the new, never half.
 // Throws store::FileLayerError.

@@ -6,6 +6,7 @@
 #include "club/dates.h"
 #include "club/number_format.h"
 #include "club/record_kinds.h"
+#include "forms/entry_mode_text.h"
 
 namespace pellmark {
 namespace {

@@ -1,7 +1,6 @@
 #include "forms/folder_chooser.h"
 
 #include <algorithm>
-#include <system_error>
 
 namespace pellmark {
 namespace {
@@ -29,11 +28,10 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
 }
 
 template <typename Keep>
-std::vector<std::string> ListEntries(const std::filesystem::path& folder, Keep keep) {
+std::vector<std::string> ListEntries(store::FileLayer& files, const std::filesystem::path& folder, Keep keep) {
   std::vector<std::string> names;
-  std::error_code error;
-  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    if (keep(*it)) names.push_back(it->path().filename().string());
+  for (const store::FolderEntry& entry : files.ListFolder(folder)) {
+    if (keep(entry)) names.push_back(entry.name);
   }
   std::sort(names.begin(), names.end());
   return names;
@@ -50,25 +48,25 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
   }
 }
 
-std::vector<std::string> ListFolders(const std::filesystem::path& folder) {
-  return ListEntries(folder, [](const std::filesystem::directory_entry& entry) {
-    std::error_code error;
-    return entry.is_directory(error);
-  });
+std::vector<std::string> ListFolders(store::FileLayer& files, const std::filesystem::path& folder) {
+  return ListEntries(files, folder, [](const store::FolderEntry& entry) { return entry.folder; });
 }
 
-std::vector<std::string> ListMatchingFiles(const std::filesystem::path& folder, std::string_view mask) {
-  return ListEntries(folder, [mask](const std::filesystem::directory_entry& entry) {
-    std::error_code error;
-    return entry.is_regular_file(error) && MatchesMask(entry.path().filename().string(), mask);
-  });
+std::vector<std::string> ListMatchingFiles(store::FileLayer& files, const std::filesystem::path& folder,
+                                           std::string_view mask) {
+  return ListEntries(files, folder,
+                     [mask](const store::FolderEntry& entry) { return !entry.folder && MatchesMask(entry.name, mask); });
 }
 
-int DeleteListedFiles(const std::filesystem::path& folder, std::string_view mask) {
+int DeleteListedFiles(store::FileLayer& files, const std::filesystem::path& folder, std::string_view mask) {
   int deleted = 0;
-  for (const std::string& name : ListMatchingFiles(folder, mask)) {
-    std::error_code error;
-    if (std::filesystem::remove(folder / name, error)) ++deleted;
+  for (const std::string& name : ListMatchingFiles(files, folder, mask)) {
+    try {
+      files.Remove(folder / name);
+      ++deleted;
+    } catch (const store::FileLayerError&) {
+      // A file that will not go is left and not counted.
+    }
   }
   return deleted;
 }

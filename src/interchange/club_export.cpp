@@ -144,7 +144,7 @@ std::string ExportClub(ClubSession& club) {
             line.Integer(t.catid).Integer(t.actid).Integer(t.typ).Integer(t.updateloc).Flag(t.cancel);
             line.Integer(t.xferact);
           });
-  if (const std::optional<TClubInfoRec> info = ReadClubInfo(club.Folder())) {
+  if (const std::optional<TClubInfoRec> info = ReadClubInfo(club.Folder(), club.Files())) {
     Title(out, "clubinfo.qdb",
           "club|addr|dues|stks|sort|vunit|unitind|year|defact|hidacts|hidstks|hidmems|idnum|unitkey|date|updcnt"
           "|retadr|host|proxy|user|passwd|usepxy|usepas|pxycsh|defstkact|cnthndl|dialup|contyp");
@@ -194,13 +194,9 @@ namespace {
 // The file is written beside the target and renamed over it: a device, folder
 // or pipe of that name would be replaced by a plain file, so only a plain file
 // (or nothing) may stand there.
-std::optional<std::string> NotAPlainFile(const fs::path& file) {
-  std::error_code error;
-  const fs::file_status status = fs::status(file, error);
-  if (status.type() == fs::file_type::not_found || status.type() == fs::file_type::unknown ||
-      status.type() == fs::file_type::none || fs::is_regular_file(status)) {
-    return std::nullopt;
-  }
+std::optional<std::string> NotAPlainFile(store::FileLayer& files, const fs::path& file) {
+  const store::FileKind kind = files.KindOf(file);
+  if (kind == store::FileKind::kNone || kind == store::FileKind::kPlain) return std::nullopt;
   return ToWindows1252(file.string()) + " is not a regular file; nothing was written.";
 }
 
@@ -208,7 +204,7 @@ std::optional<std::string> NotAPlainFile(const fs::path& file) {
 
 Outcome ExportClubData(ClubSession& club, const fs::path& file) {
   Interaction& ui = club.Ui();
-  if (auto refusal = NotAPlainFile(file)) return Refuse(ui, "Data Export failed\n" + *refusal);
+  if (auto refusal = NotAPlainFile(club.Files(), file)) return Refuse(ui, "Data Export failed\n" + *refusal);
   try {
     BusyGuard busy(ui);
     SaveFileWhole(club.Files(), file, ExportClub(club));
@@ -222,7 +218,7 @@ Outcome ExportClubData(ClubSession& club, const fs::path& file) {
 
 Outcome ExportMailLabelData(ClubSession& club, const fs::path& file) {
   Interaction& ui = club.Ui();
-  if (auto refusal = NotAPlainFile(file)) return Refuse(ui, *refusal);
+  if (auto refusal = NotAPlainFile(club.Files(), file)) return Refuse(ui, *refusal);
   try {
     SaveFileWhole(club.Files(), file, ExportMailLabels(club));
   } catch (const std::exception& error) {

@@ -149,6 +149,12 @@ Outcome BackupClub(ClubSession& club, std::optional<fs::path> folder) {
   if (!target) return Outcome::Cancelled();
   try {
     BusyGuard busy(ui);
+    // A backup folder named but not yet made is made, as the folder chooser would.
+    try {
+      club.Files().CreateFolder(*target);
+    } catch (const store::FileLayerError& error) {
+      throw CopyFailed("Cannot create folder " + Shown(*target) + Reason(error.ErrorNumber()));
+    }
     CopyClubFiles(CopyDirection::kToBackup, club, *target);
   } catch (const std::exception& error) {
     return BackupFailed(ui, error);
@@ -203,7 +209,7 @@ Outcome ResetClub(ClubSession& club) {
 
 Outcome BringBackKeptFiles(ClubSession& club, ledger::MemberLedger& members) {
   Interaction& ui = club.Ui();
-  const std::vector<fs::path> kept = KeptFolders(club.Folder() / kWorkingFolderName);
+  const std::vector<fs::path> kept = KeptFolders(club.Files(), club.Folder() / kWorkingFolderName);
   if (kept.empty()) return Refuse(ui, "No club files have been kept from a restore or a reset.");
   const fs::path& newest = kept.back();
   std::vector<FileReplacement> plan;

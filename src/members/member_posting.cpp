@@ -44,6 +44,13 @@ TMemberRec MemberTotalsFrom(TMemberRec member, const std::vector<TMemberTranRec>
   return member;
 }
 
+TMemberRec MemberAsOf(TMemberRec member, const std::vector<TMemberTranRec>& transactions, double date) {
+  for (auto tran = transactions.rbegin(); tran != transactions.rend(); ++tran) {
+    if (tran->trandate > date) ApplyMemberPosting(member, *tran, -1);
+  }
+  return member;
+}
+
 std::string DisplayName(const TMemberRec& member) {
   if (member.mtype == 'G') return member.lname + member.fname;
   return member.fname + " " + member.lname;

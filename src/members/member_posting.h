@@ -24,6 +24,11 @@ void ApplyMemberPosting(TMemberRec& member, const TMemberTranRec& tran, int sign
 // transactions in key order: the reset, and what check-books compares with.
 TMemberRec MemberTotalsFrom(TMemberRec member, const std::vector<TMemberTranRec>& transactions);
 
+// The member's totals as they stood at the end of `date`: every transaction
+// dated after it backed out of the stored totals, the newest first.
+// `transactions` are the member's, in key order.
+TMemberRec MemberAsOf(TMemberRec member, const std::vector<TMemberTranRec>& transactions, double date);
+
 // "First Last" for a person, the whole name for a group.
 std::string DisplayName(const TMemberRec& member);
 

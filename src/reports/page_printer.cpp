@@ -8,6 +8,7 @@
 #include <fmt/format.h>
 
 #include "club/dates.h"
+#include "club/number_parse.h"
 #include "store/file_layer.h"
 #include "store/whole_files.h"
 
@@ -24,17 +25,6 @@ constexpr int kWholeFirstLength = 256;
 
 bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
-// Reads the whole text as a number, allowing surrounding blanks.
-std::optional<double> ReadNumber(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  if (text.empty()) return std::nullopt;
-  std::string owned(text);
-  char* end = nullptr;
-  double value = std::strtod(owned.c_str(), &end);
-  if (end != owned.c_str() + owned.size()) return std::nullopt;
-  return value;
-}
 
 void ReplaceAll(std::string& text, std::string_view macro, std::string_view value) {
   for (std::size_t at = text.find(macro); at != std::string::npos; at = text.find(macro, at + value.size())) {
@@ -447,7 +437,7 @@ void TPagePrinter::EndDoc() {
   building_ = false;
   if (text_open_) {
     text_open_ = false;
-    store::SaveFileAtomically(store::DefaultFileLayer(), file_name_, text_file_);
+    store::SaveFileAtomically(*files_, file_name_, text_file_);
     text_file_.clear();
     return;
   }
@@ -579,7 +569,7 @@ void TPagePrinter::WriteRow(std::string_view text, const ColumnFormat& format) {
     cell.color = text_color_;
     std::string& t = cell.text;
     auto mark_negative = [&](std::size_t minus) {
-      std::optional<double> number = ReadNumber(std::string_view(t).substr(minus + 1));
+      std::optional<double> number = ParseNumber(std::string_view(t).substr(minus + 1));
       if (!number || *number == 0) {
         t.erase(minus, 1);
       } else if (use_color_) {
@@ -619,6 +609,7 @@ void TPagePrinter::WriteRow(std::string_view text, const ColumnFormat& format) {
     current_x_ = LeftOffset();
     row_top = TopOffset() + current_y_ - (leading_k2 * leading) / 2;
     any_left = false;
+    int text_ahead = 0;  // characters a text file's row runs past its columns
     for (std::size_t i = 0; i < cells.size(); ++i) {
       Cell& cell = cells[i];
       const Column& column = format.columns[i];
@@ -644,6 +635,10 @@ void TPagePrinter::WriteRow(std::string_view text, const ColumnFormat& format) {
             part.erase(line_feed);
             if (!after.empty()) rest = rest.empty() ? after : after + " " + rest;
           }
+        } else if (text_open_) {
+          // A text file has no page edge to keep to: a cell is never cut.
+          part = std::string(t);
+          if (fitted < t.size()) text_width = device_.TextWidth(font_, part);
         } else {
           part = std::string(t.substr(0, fitted));
         }
@@ -660,9 +655,27 @@ void TPagePrinter::WriteRow(std::string_view text, const ColumnFormat& format) {
         if (column.alignment == TextAlignment::kRight) offset -= pad;
       }
       if (text_open_) {
-        TextFileWrite(std::string(std::max(offset / blank, 0), ' '));
+        // A text wider than its column, or filling it, is written whole and a
+        // blank after it; the blanks of the cells after it give back what it took.
+        int before = std::max(offset / blank, 0);
+        int after = std::max((width - offset - text_width) / blank, 0);
+        const int given_back = std::min(before, text_ahead);
+        before -= given_back;
+        text_ahead -= given_back;
+        TextFileWrite(std::string(before, ' '));
         TextFileWrite(part);
-        TextFileWrite(std::string(std::max((width - offset - text_width) / blank, 0), ' '));
+        if (text_width > width) {
+          text_ahead += (text_width - std::max(offset, 0) - width + blank - 1) / blank + 1;
+          after = 1;
+        } else if (after == 0 && !part.empty() && part.back() != ' ' && i + 1 < cells.size()) {
+          text_ahead += 1;
+          after = 1;
+        } else {
+          const int kept_back = std::min(part.empty() ? after : std::max(after - 1, 0), text_ahead);
+          after -= kept_back;
+          text_ahead -= kept_back;
+        }
+        TextFileWrite(std::string(after, ' '));
       } else {
         Rgb saved = text_color_;
         text_color_ = cell.color;
@@ -725,7 +738,8 @@ void TPagePrinter::WriteLine(std::string_view line) {
   if (width > printable && text.size() > 1) {
     current_x_ = 0;
     if (!word_wrap_) {
-      WritePlainPart(std::string_view(text).substr(0, FitLength(text, printable)));
+      // A text file keeps the whole line; a page cuts it at its edge.
+      WritePlainPart(text_open_ ? std::string_view(text) : std::string_view(text).substr(0, FitLength(text, printable)));
       return;
     }
     std::string_view rest = text;

@@ -29,6 +29,7 @@
 #include "reports/page_device.h"
 #include "reports/recorded_page.h"
 #include "reports/table_format.h"
+#include "store/file_layer.h"
 
 namespace pellmark::reports {
 
@@ -164,6 +165,9 @@ class TPagePrinter {
   void SetPrintToFile(bool on);
   const std::string& FileName() const { return file_name_; }
   void SetFileName(std::string_view name);
+  // The layer the text file is saved through: the club's, so that it fails
+  // and is tested as the club's other files are.
+  void SetFileLayer(store::FileLayer& files) { files_ = &files; }
 
   // Printing.
   int Copies() const { return copies_; }
@@ -318,6 +322,7 @@ class TPagePrinter {
   double page_border_offset_ = 0;
   bool print_to_file_ = false;
   std::string file_name_;
+  store::FileLayer* files_ = &store::DefaultFileLayer();
   int copies_ = 1;
   bool collate_ = true;
   bool show_progress_ = true, show_cancel_ = true, abort_on_cancel_ = false;

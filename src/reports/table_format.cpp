@@ -1,8 +1,10 @@
 #include "reports/table_format.h"
 
 #include <charconv>
-#include <cstdlib>
+#include <optional>
 #include <string>
+
+#include "club/number_parse.h"
 
 namespace pellmark::reports {
 
@@ -17,14 +19,12 @@ char AlignmentChar(TextAlignment alignment) {
   return '<';
 }
 
-// The whole token must read as a number, as ".76" and "-1.5" do.
+// The whole token must read as a number, as ".76" and "-1.5" do, whatever the
+// locale says a decimal point is.
 bool ReadWidth(std::string_view text, double& width) {
-  if (text.empty()) return false;
-  std::string owned(text);
-  char* end = nullptr;
-  double value = std::strtod(owned.c_str(), &end);
-  if (end != owned.c_str() + owned.size()) return false;
-  width = value;
+  std::optional<double> value = ParseNumber(text);
+  if (!value) return false;
+  width = *value;
   return true;
 }
 

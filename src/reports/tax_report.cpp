@@ -149,9 +149,10 @@ void TaxReport::Lay(TPagePrinter& printer) {
   }
 }
 
-std::unique_ptr<TaxReport> LoadTaxReport(const std::filesystem::path& file, const std::filesystem::path& club_folder) {
-  TaxFile tax = ReadTaxFile(store::DefaultFileLayer(), file);
-  std::optional<TClubInfoRec> info = ReadClubInfo(club_folder);
+std::unique_ptr<TaxReport> LoadTaxReport(store::FileLayer& files, const std::filesystem::path& file,
+                                         const std::filesystem::path& club_folder) {
+  TaxFile tax = ReadTaxFile(files, file);
+  std::optional<TClubInfoRec> info = ReadClubInfo(club_folder, files);
   return std::make_unique<TaxReport>(std::move(tax), info ? info->club : std::string(),
                                      info ? info->addr : std::string(), info ? info->idnum : std::string());
 }

@@ -3,7 +3,7 @@
 // file of the version without medium-term gains has no Medium column, a year
 // without foreign taxes no Foreign column: four layouts in all.
 //
-//   std::unique_ptr<TaxReport> report = LoadTaxReport(club / "club2026.tax", club);
+//   std::unique_ptr<TaxReport> report = LoadTaxReport(files, club / "club2026.tax", club);
 //   GenerateReport(*report, printer, ui);
 //   TaxFileFigures figures = ReadTaxFileFigures(report->File(), "club2026.tax");   // amounts as numbers
 #pragma once
@@ -17,6 +17,7 @@
 
 #include "reports/report.h"
 #include "reports/tax_file.h"
+#include "store/file_layer.h"
 
 namespace pellmark::reports {
 
@@ -41,7 +42,8 @@ class TaxReport : public Report {
 // from the club folder's information (none when the folder has none). Throws
 // store::FileLayerError when the file cannot be read and TaxFileError when it
 // is damaged.
-std::unique_ptr<TaxReport> LoadTaxReport(const std::filesystem::path& file, const std::filesystem::path& club_folder);
+std::unique_ptr<TaxReport> LoadTaxReport(store::FileLayer& files, const std::filesystem::path& file,
+                                         const std::filesystem::path& club_folder);
 
 // The figures of a tax file as numbers: each line a label and its amount, each
 // member row its name and amounts, as printed (deductions, foreign taxes and

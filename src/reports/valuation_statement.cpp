@@ -85,10 +85,11 @@ bool ValuationStatementReport::ChooseMember(std::string_view name) {
   return false;
 }
 
-std::unique_ptr<ValuationStatementReport> LoadValuationStatement(const std::filesystem::path& file,
+std::unique_ptr<ValuationStatementReport> LoadValuationStatement(store::FileLayer& files,
+                                                                 const std::filesystem::path& file,
                                                                  const std::filesystem::path& club_folder) {
-  valuation::Statement statement = valuation::ReadStatementFile(store::DefaultFileLayer(), file);
-  std::optional<TClubInfoRec> info = ReadClubInfo(club_folder);
+  valuation::Statement statement = valuation::ReadStatementFile(files, file);
+  std::optional<TClubInfoRec> info = ReadClubInfo(club_folder, files);
   return std::make_unique<ValuationStatementReport>(std::move(statement), info ? info->club : std::string(),
                                                     info && info->sort);
 }

@@ -66,7 +66,8 @@ class ValuationStatementReport : public Report {
 // (no name and no sorting when the folder has none). Throws
 // store::FileLayerError when the file cannot be read and
 // valuation::StatementError when it is damaged.
-std::unique_ptr<ValuationStatementReport> LoadValuationStatement(const std::filesystem::path& file,
+std::unique_ptr<ValuationStatementReport> LoadValuationStatement(store::FileLayer& files,
+                                                                 const std::filesystem::path& file,
                                                                  const std::filesystem::path& club_folder);
 
 // Total return of a security line: ((price − cost) × shares + dividends) ÷ (cost × shares),

@@ -290,9 +290,8 @@ class PriceLedger::ImportBatch {
 };
 
 Outcome PriceLedger::ImportPrices(const std::filesystem::path& file) {
-  std::error_code error;
   std::optional<std::string> text;
-  if (!std::filesystem::is_directory(file, error)) text = store::TryReadWholeFile(store::DefaultFileLayer(), file);
+  if (!club_.Files().IsFolder(file)) text = store::TryReadWholeFile(club_.Files(), file);
   if (!text) return Refuse("Invalid Price Import File");
 
   Interaction& ui = club_.Ui();

@@ -19,6 +19,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pellmark::store {
 
@@ -62,6 +63,22 @@ class FileView {
   virtual void Prefetch(std::uint64_t offset) const = 0;
 };
 
+// What stands at a path: nothing, a plain file, a folder, or something else
+// (a pipe, a device) that must not be replaced by a plain file.
+enum class FileKind { kNone, kPlain, kFolder, kOther };
+
+// One name in a folder.
+struct FolderEntry {
+  std::string name;
+  bool folder = false;
+};
+
+// An exclusive lock on a file, held until the object goes.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
 class FileLayer {
  public:
   virtual ~FileLayer() = default;
@@ -99,8 +116,23 @@ class FileLayer {
 
   virtual bool Exists(const std::filesystem::path& path) = 0;
   virtual bool IsFolder(const std::filesystem::path& path) = 0;
+  // Follows symbolic links; kNone also when the path cannot be looked at.
+  virtual FileKind KindOf(const std::filesystem::path& path) = 0;
   virtual bool IsWritable(const std::filesystem::path& path) = 0;
   virtual std::optional<FileTime> ModificationTime(const std::filesystem::path& path) = 0;
+
+  // Creates the folder and any missing parents; one that exists is fine.
+  virtual void CreateFolder(const std::filesystem::path& folder) = 0;
+  // The names in a folder (never "." or ".."), in no set order; none when the
+  // folder cannot be read.
+  virtual std::vector<FolderEntry> ListFolder(const std::filesystem::path& folder) = 0;
+  // Removes an empty folder; one that is gone is fine.
+  virtual void RemoveFolder(const std::filesystem::path& folder) = 0;
+  // Takes an exclusive lock on `file` (created when missing) and writes `note`
+  // into it. When another program or object holds it, returns nullptr and puts
+  // the note its holder wrote into `holder_note`.
+  virtual std::unique_ptr<FileLock> TryLock(const std::filesystem::path& file, std::string_view note,
+                                            std::string& holder_note) = 0;
 };
 
 // An open handle that is closed when the scope ends, however it ends.

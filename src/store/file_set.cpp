@@ -1,6 +1,8 @@
 #include "store/file_set.h"
 
-#include <cstdio>
+#include <charconv>
+#include <cstdint>
+
 #include <optional>
 #include <random>
 #include <sstream>
@@ -67,8 +69,12 @@ std::optional<Journal> DecodeJournal(const std::string& text) {
 
 std::string NewTag() {
   std::random_device random;
-  char tag[kTagLength + 1];
-  std::snprintf(tag, sizeof tag, "%08x%08x", static_cast<unsigned>(random()), static_cast<unsigned>(random()));
+  std::string tag;
+  for (int half = 0; half < 2; ++half) {
+    char digits[8];
+    const auto written = std::to_chars(digits, digits + sizeof digits, static_cast<std::uint32_t>(random()), 16).ptr;
+    tag.append(sizeof digits - static_cast<std::size_t>(written - digits), '0').append(digits, written);
+  }
   return tag;
 }
 

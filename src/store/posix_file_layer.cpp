@@ -1,6 +1,7 @@
 #include "store/posix_file_layer.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -182,6 +183,13 @@ bool PosixFileLayer::IsFolder(const std::filesystem::path& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+FileKind PosixFileLayer::KindOf(const std::filesystem::path& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return FileKind::kNone;
+  if (S_ISREG(info.st_mode)) return FileKind::kPlain;
+  return S_ISDIR(info.st_mode) ? FileKind::kFolder : FileKind::kOther;
+}
+
 bool PosixFileLayer::IsWritable(const std::filesystem::path& path) {
   const std::filesystem::path name = path.empty() ? std::filesystem::path(".") : path;
   return ::access(name.c_str(), W_OK) == 0;
@@ -191,6 +199,57 @@ std::optional<FileTime> PosixFileLayer::ModificationTime(const std::filesystem::
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return std::nullopt;
   return static_cast<FileTime>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+}
+
+void PosixFileLayer::CreateFolder(const std::filesystem::path& folder) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error && !IsFolder(folder)) throw FileLayerError(error.value(), folder, "create folder");
+}
+
+std::vector<FolderEntry> PosixFileLayer::ListFolder(const std::filesystem::path& folder) {
+  std::vector<FolderEntry> entries;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    std::error_code kind_error;
+    entries.push_back({it->path().filename().string(), it->is_directory(kind_error)});
+  }
+  return entries;
+}
+
+void PosixFileLayer::RemoveFolder(const std::filesystem::path& folder) {
+  if (::rmdir(folder.c_str()) != 0 && errno != ENOENT) throw FileLayerError(errno, folder, "remove folder");
+}
+
+namespace {
+
+class PosixFileLock final : public FileLock {
+ public:
+  explicit PosixFileLock(int fd) : fd_(fd) {}
+  ~PosixFileLock() override { ::close(fd_); }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileLock> PosixFileLayer::TryLock(const std::filesystem::path& file, std::string_view note,
+                                                  std::string& holder_note) {
+  const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) throw FileLayerError(errno, file, "open");
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    char text[64] = {};
+    const ssize_t got = ::pread(fd, text, sizeof text - 1, 0);
+    ::close(fd);
+    holder_note.assign(text, got > 0 ? static_cast<std::size_t>(got) : 0);
+    return nullptr;
+  }
+  // The note only names the holder to a program refused; the lock is the flock.
+  if (::ftruncate(fd, 0) == 0) {
+    [[maybe_unused]] const ssize_t written = ::pwrite(fd, note.data(), note.size(), 0);
+  }
+  return std::make_unique<PosixFileLock>(fd);
 }
 
 namespace {

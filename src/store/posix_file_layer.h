@@ -1,5 +1,5 @@
 // The file layer over POSIX calls (open, pread, pwrite, copy_file_range, mmap,
-// fsync, mkstemp, rename).
+// fsync, mkstemp, rename, flock).
 //
 //   PosixFileLayer files;
 //   auto path = files.CreateTemp("/tmp", "QDB");   // "/tmp/QDBa1B2c3"
@@ -27,8 +27,14 @@ class PosixFileLayer : public FileLayer {
   void Remove(const std::filesystem::path& path) override;
   bool Exists(const std::filesystem::path& path) override;
   bool IsFolder(const std::filesystem::path& path) override;
+  FileKind KindOf(const std::filesystem::path& path) override;
   bool IsWritable(const std::filesystem::path& path) override;
   std::optional<FileTime> ModificationTime(const std::filesystem::path& path) override;
+  void CreateFolder(const std::filesystem::path& folder) override;
+  std::vector<FolderEntry> ListFolder(const std::filesystem::path& folder) override;
+  void RemoveFolder(const std::filesystem::path& folder) override;
+  std::unique_ptr<FileLock> TryLock(const std::filesystem::path& file, std::string_view note,
+                                    std::string& holder_note) override;
 
  private:
   // CopyRange through a buffer of `count` clamped to 1 KiB..512 KiB, for files

@@ -1,6 +1,7 @@
 #include "ui/accounts_page.h"
 
 #include <algorithm>
+#include <map>
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QFormLayout>
@@ -32,6 +33,10 @@ enum Maintenance { kResetSelected = 0, kResetAll, kHide, kUnhide, kDelete };
 // takes at least twice as much.
 constexpr int kColumnWidth = 76;
 
+// What the transaction does to the balance: debits (checks, withdrawals,
+// charges, transfers out) take it away.
+double SignedAmount(const TAccountTranRec& tran) { return IsDebit(KindOf(tran)) ? -tran.amount : tran.amount; }
+
 }  // namespace
 
 AccountsPage::AccountsPage(Books& books, DateEntry& actdate, std::function<bool()> force_deletes,
@@ -51,19 +56,20 @@ QWidget* AccountsPage::BuildTransactionsArea() {
   auto* area = new QWidget;
   area->setObjectName(QStringLiteral("accounttransactions"));
 
-  register_ = new HistoryGrid({tr("Date"), tr("Type"), tr("Description"), tr("Check"), tr("Amount")}, 3,
+  register_ = new HistoryGrid({tr("Date"), tr("Type"), tr("Description"), tr("Check"), tr("Amount"), tr("Balance")}, 3,
                               {"accountgridgroup", "accountgrid", "allaccount", "accountcnt", "deleterecord"}, area);
   QTableWidget* grid = register_->Table();
   grid->setWordWrap(false);
   // Columns wide enough for their widest text: a date with its mark, the longest
-  // kind label, a full description.
+  // kind label; twenty characters of description keep the Balance column in view
+  // (the column is widened by hand for longer ones).
   const QFontMetrics metrics = grid->fontMetrics();
   const int padding = 2 * metrics.averageCharWidth() + 8;
   const int minimum = static_cast<int>(kColumnWidth * grid->logicalDpiX() / 96.0);
   grid->setColumnWidth(0, std::max(minimum, metrics.horizontalAdvance(QStringLiteral("00/00/0000  *")) + padding));
   const QString widest_kind = FromCore(AccountKindLabel(AccountTranKind::TransferOut));
   grid->setColumnWidth(1, std::max(minimum, metrics.horizontalAdvance(widest_kind) + padding));
-  grid->setColumnWidth(2, std::max(2 * minimum, metrics.horizontalAdvance(QString(30, QLatin1Char('n'))) + padding));
+  grid->setColumnWidth(2, std::max(2 * minimum, metrics.horizontalAdvance(QString(20, QLatin1Char('n'))) + padding));
   grid->setColumnWidth(3, minimum);
   register_->SetShowsAll(club_.View().allaccount);
   connect(register_, &HistoryGrid::changeRequested, this, &AccountsPage::accountgridDblClick);
@@ -233,11 +239,32 @@ void AccountsPage::RefreshRegister() {
     LogFailure("Account grid updating failed", error);
     club_.Ui().ShowError("Account grid updating failed");
   }
+  // The running balance counts from the opening balance through every year, as a bank statement does.
+  std::map<std::int32_t, double> balances;
+  try {
+    if (account_) {
+      const std::optional<TAccountRec> account = ledger_.Find(*account_);
+      double balance = account ? account->ibal : 0;
+      for (const ledger::RegisterRow& row : RegisterYear() ? ledger_.Register(*account_, std::nullopt) : rows_) {
+        balance += SignedAmount(row.record);
+        balances[row.record.tranid] = balance;
+      }
+    }
+  } catch (const std::exception& error) {
+    LogFailure("Account grid updating failed", error);
+  }
   QList<QStringList> cells;
   for (const ledger::RegisterRow& row : rows_) {
-    cells.append({FromCore(row.date), FromCore(row.kind), FromCore(row.desc), FromCore(row.check), FromCore(row.amount)});
+    const auto balance = balances.find(row.record.tranid);
+    cells.append({FromCore(row.date), FromCore(row.kind), FromCore(row.desc), FromCore(row.check),
+                  FromCore(FormatMoney(SignedAmount(row.record))),
+                  balance == balances.end() ? QString() : FromCore(FormatMoney(balance->second))});
   }
   register_->ShowRows(cells);
+  for (int r = 0; r < register_->Table()->rowCount(); ++r) {
+    QTableWidgetItem* date = register_->Table()->item(r, 0);
+    if (date != nullptr && date->text().endsWith(QLatin1Char('*'))) date->setToolTip(tr("Not cleared"));
+  }
   emit registerChanged();
 }
 

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QPixmap>
 #include <QTextStream>
+#include <optional>
+#include <utility>
 
 #include "club/dates.h"
 #include "club/record_kinds.h"
@@ -117,6 +119,38 @@ int Save(QWidget& widget, const QString& file) {
   return 0;
 }
 
+// The entry dialogs by the names of the pellmark-cli commands that fill them.
+std::optional<EntryMode> EntryModeNamed(const QString& name) {
+  static const std::pair<const char*, EntryMode> kNames[] = {
+      {"buy", EntryMode::Buy},
+      {"sell", EntryMode::Sell},
+      {"dividend", EntryMode::Dividends},
+      {"reinvest", EntryMode::DividendReinvestment},
+      {"capital-change", EntryMode::CapitalChange},
+      {"price", EntryMode::SecurityPrices},
+      {"dues", EntryMode::MemberDues},
+      {"check", EntryMode::Check},
+      {"deposit", EntryMode::Deposit},
+      {"withdraw", EntryMode::Withdrawal},
+      {"charge", EntryMode::ServiceCharge},
+      {"interest", EntryMode::Interest},
+      {"transfer", EntryMode::Transfer},
+      {"split", EntryMode::Split},
+      {"basis", EntryMode::BasisUpdate},
+      {"payoff", EntryMode::MemberPayoff},
+      {"fee", EntryMode::MemberFee},
+      {"total-dues", EntryMode::TotalDuesModification},
+      {"total-earnings", EntryMode::TotalEarningsModification},
+      {"foreign-tax", EntryMode::ForeignTax},
+  };
+  for (const auto& [shown, mode] : kNames) {
+    if (name.compare(QLatin1String(shown), Qt::CaseInsensitive) == 0) return mode;
+  }
+  bool is_number = false;
+  const int number = name.toInt(&is_number);
+  return is_number ? EntryModeFromNumber(number) : std::nullopt;
+}
+
 }  // namespace
 
 int GrabDialog(const QString& which, const QString& file, bool change) {
@@ -126,10 +160,12 @@ int GrabDialog(const QString& which, const QString& file, bool change) {
     lots.PrepareLots(SampleLots());
     return Save(lots, file);
   }
-  bool is_number = false;
-  std::optional<EntryMode> mode = EntryModeFromNumber(which.toInt(&is_number));
-  if (!is_number || !mode) {
-    QTextStream(stderr) << "Unknown dialog " << which << " (0 to 19, or lots)\n";
+  const std::optional<EntryMode> mode = EntryModeNamed(which);
+  if (!mode) {
+    QTextStream(stderr) << "Unknown dialog " << which
+                        << " (buy, sell, dividend, reinvest, capital-change, price, dues, check, deposit, withdraw, "
+                           "charge, interest, transfer, split, basis, payoff, fee, total-dues, total-earnings, "
+                           "foreign-tax, a number 0 to 19, or lots)\n";
     return 2;
   }
   TsecurityInput dialog(ui);

@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
+#include <QStatusBar>
+#include <QStringList>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -576,6 +578,12 @@ void TPellmark::ShowKeys(const QString& caption, bool shown) {
 
 void TPellmark::RefreshClubSummary() {
   if (club_.InfoExists()) {
+    if (noted_accounts_) {
+      QStringList warnings;
+      for (const std::string& warning : PostingWarnings(*books_, *noted_accounts_)) warnings << FromCore(warning);
+      if (!warnings.isEmpty()) statusBar()->showMessage(warnings.join(QStringLiteral("  ")));
+    }
+    noted_accounts_ = TakeAccountFigures(*books_);
     summary_->Show(books_->Figures().Summary());
     setWindowTitle(tr("Pellmark - %1").arg(FromCore(club_.Info().club)));
   } else {

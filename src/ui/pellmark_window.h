@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "books/books.h"
+#include "books/posting_warnings.h"
 #include "forms/main_tabs.h"
 #include "forms/margin_form.h"
 
@@ -140,6 +141,9 @@ class TPellmark : public QMainWindow {
   std::filesystem::path club_folder_;
   Interaction& ui_;
   std::unique_ptr<Books> books_;
+  // The accounts as the last refresh saw them: a posting that takes one below
+  // zero or reuses a check number is noted in the status bar.
+  std::optional<AccountFigures> noted_accounts_;
   ClubSession& club_;
   MainTab current_tab_ = MainTab::kSpecial;
   PageMargins margins_;

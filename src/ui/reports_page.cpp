@@ -1,5 +1,6 @@
 #include "ui/reports_page.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -9,13 +10,16 @@
 
 #include "club/failure_log.h"
 #include "reports/club_reports.h"
+#include "reports/member_reports.h"
 #include "reports/valuation_statement.h"
 #include "store/file_layer.h"
 #include "ui/command_group.h"
 #include "ui/date_entry.h"
+#include "ui/history_report_group.h"
 #include "ui/pellmark_window.h"
 #include "ui/qt_interaction.h"
 #include "ui/report_window.h"
+#include "ui/statement_file_groups.h"
 #include "valuation/statement_file.h"
 
 namespace pellmark::ui {
@@ -47,13 +51,29 @@ ReportsPage::ReportsPage(Books& books, Interaction& ui, const Clock& clock, Date
     connect(club->Add(caption, QString::fromLatin1(name)), &QPushButton::clicked, this,
             [this, kind] { ClubReportClick(kind); });
   }
+  auto* transaction = new CommandGroup(tr("Transaction"), QStringLiteral("rpttranselect"), this);
+  for (auto [caption, name, kind] :
+       {std::tuple{tr("D&ues Payment"), "rptdues", reports::MemberReportKind::DuesPayment},
+        {tr("Member &Payoff"), "rptpayoff", reports::MemberReportKind::Payoff},
+        {tr("Member &Roster"), "rptroster", reports::MemberReportKind::Roster},
+        {tr("Member &Vote"), "rptvote", reports::MemberReportKind::Vote},
+        {tr("Member Re&turns"), "rptreturns", reports::MemberReportKind::Returns}}) {
+    connect(transaction->Add(caption, QString::fromLatin1(name)), &QPushButton::clicked, this,
+            [this, kind] { MemberReportClick(kind); });
+  }
   auto* groups = new QHBoxLayout;
   groups->addWidget(group, 0, Qt::AlignLeft | Qt::AlignTop);
   groups->addWidget(club, 0, Qt::AlignLeft | Qt::AlignTop);
+  groups->addWidget(transaction, 0, Qt::AlignLeft | Qt::AlignTop);
   groups->addStretch();
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
+  groups->insertWidget(2, MakeHistoryReportGroup(
+                                books_, reportdate_,
+                                [this](std::unique_ptr<reports::Report> report) { ShowReport(std::move(report)); }, this),
+                         0, Qt::AlignLeft | Qt::AlignTop);
   layout->addLayout(groups);
+  AddFileMode(*layout);
   layout->addStretch();
   choose_ = [this](const QString& filter) -> std::optional<std::filesystem::path> {
     const QString file = QFileDialog::getOpenFileName(
@@ -64,6 +84,23 @@ ReportsPage::ReportsPage(Books& books, Interaction& ui, const Clock& clock, Date
 }
 
 ReportsPage::~ReportsPage() = default;
+
+void ReportsPage::AddFileMode(QVBoxLayout& layout) {
+  ofiles_ = new QCheckBox(tr("To File"), this);
+  ofiles_->setObjectName(QStringLiteral("ofiles"));
+  file_groups_ = new StatementFileGroups(books_, ui_, reportdate_, [this] { return Choose(); }, this);
+  file_groups_->hide();
+  layout.insertWidget(0, ofiles_, 0, Qt::AlignLeft);
+  layout.addWidget(file_groups_);
+  connect(ofiles_, &QCheckBox::toggled, this, &ReportsPage::SetFileMode);
+}
+
+void ReportsPage::SetFileMode(bool on) {
+  // The page's own report groups give way to the text statement groups.
+  for (CommandGroup* group : findChildren<CommandGroup*>(Qt::FindDirectChildrenOnly)) group->setVisible(!on);
+  file_groups_->setVisible(on);
+  reportdate_.Field()->setFocus();
+}
 
 DayNumber ReportsPage::Date() const { return reportdate_.Date(); }
 
@@ -90,7 +127,7 @@ void ReportsPage::PrintClick() {
   if (!file) return;
   std::unique_ptr<reports::ValuationStatementReport> report;
   try {
-    report = reports::LoadValuationStatement(*file, books_.Club().Folder());
+    report = reports::LoadValuationStatement(books_.Club().Files(), *file, books_.Club().Folder());
   } catch (const valuation::StatementError& error) {
     // Shown, rather than an empty report that would look valid.
     ui_.ShowError(error.what());
@@ -118,6 +155,23 @@ void ReportsPage::ClubReportClick(reports::ClubReportKind kind) {
   reportdate_.Field()->setFocus();
 }
 
+void ReportsPage::MemberReportClick(reports::MemberReportKind kind) {
+  std::unique_ptr<reports::Report> report;
+  {
+    BusyGuard busy(ui_);
+    try {
+      report = reports::SetUpMemberReport(kind, books_.Club(), reportdate_.Date());
+    } catch (const reports::InvalidCategory& invalid) {
+      ui_.ShowError(invalid.what());
+    } catch (const std::exception& error) {
+      LogFailure("Report Generation failed", error);
+      ui_.ShowError("Report Generation failed");
+    }
+  }
+  if (report) ShowReport(std::move(report));
+  reportdate_.Field()->setFocus();
+}
+
 void ReportsPage::ShowReport(std::unique_ptr<reports::Report> report) {
   TReportWindow& window = ReportWindow();
   window.Printer().SetUseColor(books_.Club().View().usecolor);
@@ -127,6 +181,7 @@ void ReportsPage::ShowReport(std::unique_ptr<reports::Report> report) {
   } else {
     window.show();
   }
+  reportdate_.Field()->setFocus();
 }
 
 void ReportsPage::DeleteClick() {

@@ -1,7 +1,8 @@
 // The Reports page's "Valuation" group (Valuationgroup): "Create Official" and
 // "Create Test" value the club on the report calendar's date, "Print" lays a
 // chosen statement file out in the report window, "Delete" removes a chosen one.
-// The "Club" group (rptclubselect) opens the club reports of the calendar's date.
+// The "Club" group (rptclubselect) opens the club reports of the calendar's date,
+// the "Transaction" group (rpttranselect) its member reports.
 // The statement chooser offers the club year's statements first. After a
 // valuation or a deletion the summary panel is refreshed (`valuationDone`).
 #pragma once
@@ -10,17 +11,24 @@
 #include <QWidget>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "books/books.h"
 #include "club/clock.h"
 #include "club/interaction.h"
+#include "reports/report.h"
+
+class QCheckBox;
+class QVBoxLayout;
 #include "reports/club_reports.h"
+#include "reports/member_reports.h"
 
 namespace pellmark::ui {
 
 class CommandGroup;
 class DateEntry;
+class StatementFileGroups;
 class TReportWindow;
 
 // The chooser's filter: the club year's statements, all statements, and the
@@ -49,13 +57,20 @@ class ReportsPage : public QWidget {
   // Set by the window's test to look at the report instead of waiting for a close.
   void SetModal(bool modal) { modal_ = modal; }
 
+  // Lays the report out in the report window and shows it (modally unless a test says otherwise).
+  void ShowReport(std::unique_ptr<reports::Report> report);
   void CreateValuation(bool official);
   void PrintClick();
   void DeleteClick();
   // "Audit Valuations" from the report calendar's date.
   void AuditClick();
+  // "To File" (`ofiles`): the groups offer the text statement files instead of the reports.
+  void SetFileMode(bool on);
+  StatementFileGroups& FileGroups() { return *file_groups_; }
   // The "Club" group (rptclubselect): the report of the calendar's date in the report window.
   void ClubReportClick(reports::ClubReportKind kind);
+  // The "Transaction" group (rpttranselect): the member report of the calendar's date.
+  void MemberReportClick(reports::MemberReportKind kind);
   // "Close Year" of the Special page: the close, then the year's earnings
   // distribution and its tax report in the report window, then the closing
   // message (ui/year_close_view.cpp).
@@ -73,7 +88,7 @@ class ReportsPage : public QWidget {
 
  private:
   std::optional<std::filesystem::path> Choose();
-  void ShowReport(std::unique_ptr<reports::Report> report);
+  void AddFileMode(QVBoxLayout& layout);
 
   Books& books_;
   Interaction& ui_;
@@ -83,6 +98,8 @@ class ReportsPage : public QWidget {
   std::function<void(int)> open_help_;
   TReportWindow* window_ = nullptr;
   bool modal_ = true;
+  QCheckBox* ofiles_ = nullptr;
+  StatementFileGroups* file_groups_ = nullptr;
 };
 
 }  // namespace pellmark::ui

@@ -1,4 +1,5 @@
 #include "ui/special_page.h"
+#include "forms/club_setup_form.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -298,7 +299,7 @@ QWidget* SpecialPage::BuildOptionsSheet() {
 }
 
 void SpecialPage::ShowClubInformation() {
-  DisplayFields(club_.DisplayedClubInfo());
+  DisplayFields(ClubSetupFields(club_));
   SetLocked(true);
 }
 
@@ -398,7 +399,7 @@ void SpecialPage::internetchangeClick() {
 void SpecialPage::clubinfocommitClick() {
   bool dialup_choice_cleared = false;
   const bool first_set_up = !club_.InfoExists();
-  if (!club_.CommitClubInformation(ReadFields(), &dialup_choice_cleared)) {
+  if (!CommitClubSetup(club_, ReadFields(), &dialup_choice_cleared)) {
     if (dialup_choice_cleared) ClearConnectionType();
     return;
   }

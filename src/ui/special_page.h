@@ -7,6 +7,7 @@
 #include <QTabWidget>
 
 #include "books/books.h"
+#include "forms/club_setup_form.h"
 
 class QButtonGroup;
 class QCheckBox;

@@ -146,9 +146,9 @@ void Tselectshares::OpenFolder(const std::filesystem::path& folder) {
   drive_->setText(FromPath(folder_));
   directories_->clear();
   if (folder_.has_parent_path() && folder_.parent_path() != folder_) directories_->addItem(QStringLiteral(".."));
-  for (const std::string& name : ListFolders(folder_)) directories_->addItem(QString::fromStdString(name));
+  for (const std::string& name : ListFolders(store::DefaultFileLayer(), folder_)) directories_->addItem(QString::fromStdString(name));
   files_->clear();
-  for (const std::string& name : ListMatchingFiles(folder_, folder_request_.mask)) {
+  for (const std::string& name : ListMatchingFiles(store::DefaultFileLayer(), folder_, folder_request_.mask)) {
     files_->addItem(QString::fromStdString(name));
   }
 }

@@ -9,6 +9,7 @@
 #include "books/books.h"
 #include "forms/main_tabs.h"
 #include "reports/club_reports.h"
+#include "reports/member_reports.h"
 #include "reports/tax_report.h"
 #include "reports/valuation_statement.h"
 #include "ui/pellmark_window.h"
@@ -52,6 +53,12 @@ int GrabReport(const QString& statement, const QString& file, int page, const st
       {QStringLiteral("income"), reports::ClubReportKind::IncomeExpense},
       {QStringLiteral("gains"), reports::ClubReportKind::CapitalGains},
       {QStringLiteral("distribution"), reports::ClubReportKind::Distribution}};
+  static const std::map<QString, reports::MemberReportKind> kMemberReports = {
+      {QStringLiteral("dues"), reports::MemberReportKind::DuesPayment},
+      {QStringLiteral("payoff"), reports::MemberReportKind::Payoff},
+      {QStringLiteral("roster"), reports::MemberReportKind::Roster},
+      {QStringLiteral("vote"), reports::MemberReportKind::Vote},
+      {QStringLiteral("returns"), reports::MemberReportKind::Returns}};
   std::unique_ptr<reports::Report> report;
   try {
     if (auto kind = kClubReports.find(statement); kind != kClubReports.end()) {
@@ -59,10 +66,15 @@ int GrabReport(const QString& statement, const QString& file, int page, const st
       books.Open();
       report = reports::SetUpClubReport(kind->second, books.Club(), clock.Today());
       books.Close();
+    } else if (auto member = kMemberReports.find(statement); member != kMemberReports.end()) {
+      Books books(club, ui, clock);
+      books.Open();
+      report = reports::SetUpMemberReport(member->second, books.Club(), clock.Today());
+      books.Close();
     } else if (statement.endsWith(QStringLiteral(".tax"), Qt::CaseInsensitive)) {
-      report = reports::LoadTaxReport(statement.toStdString(), club);
+      report = reports::LoadTaxReport(store::DefaultFileLayer(), statement.toStdString(), club);
     } else {
-      report = reports::LoadValuationStatement(statement.toStdString(), club);
+      report = reports::LoadValuationStatement(store::DefaultFileLayer(), statement.toStdString(), club);
     }
   } catch (const std::exception& error) {
     ui.ShowError(error.what());
@@ -76,7 +88,8 @@ int GrabReport(const QString& statement, const QString& file, int page, const st
   QApplication::processEvents();
   if (!window.GenerateReport()) return 3;
   if (page < 1 || page > window.Printer().PageCount()) {
-    QTextStream(stderr) << "The report has " << window.Printer().PageCount() << " pages\n";
+    const int count = window.Printer().PageCount();
+    QTextStream(stderr) << "The report has " << count << (count == 1 ? " page\n" : " pages\n");
     return 2;
   }
   window.ShowPage(page);

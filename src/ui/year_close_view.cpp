@@ -26,7 +26,7 @@ void ReportsPage::TaxReportClick() {
 bool ReportsPage::ShowTaxReport(const std::filesystem::path& file) {
   std::unique_ptr<reports::TaxReport> report;
   try {
-    report = reports::LoadTaxReport(file, books_.Club().Folder());
+    report = reports::LoadTaxReport(books_.Club().Files(), file, books_.Club().Folder());
   } catch (const reports::TaxFileError& damaged) {
     ui_.ShowError(damaged.what());
     return false;

@@ -91,9 +91,9 @@ std::string StatementFileName(DayNumber date);
 std::string EncodeStatement(const Statement& statement);
 // Reads a whole file's bytes; `name` appears in the messages. A file that is
 // empty, not a whole number of records, without its date first, or with a
-// record of an unknown kind, a second header, a text without its NUL or a
-// number that is no 6-byte real is damaged: StatementError naming the record
-// (counted from 1).
+// second header, a text without its NUL or a number that is no 6-byte real is
+// damaged: StatementError naming the record (counted from 1). A record of a
+// kind not known here is passed over.
 Statement DecodeStatement(std::string_view bytes, std::string_view name);
 
 void WriteStatementFile(store::FileLayer& files, const std::filesystem::path& file, const Statement& statement);

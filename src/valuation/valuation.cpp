@@ -107,7 +107,7 @@ void LogFailure(const std::string& what, const std::exception& error) {
 
 Valuations::Valuations(ClubSession& club, ClubFigures& figures) : club_(club), figures_(figures) {}
 
-store::FileLayer& Valuations::Files() const { return files_ != nullptr ? *files_ : store::DefaultFileLayer(); }
+store::FileLayer& Valuations::Files() const { return club_.Files(); }
 
 Outcome Valuations::Failed() { return Refuse(club_.Ui(), kCreationFailed); }
 

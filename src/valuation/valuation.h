@@ -68,9 +68,6 @@ class Valuations {
  public:
   Valuations(ClubSession& club, ClubFigures& figures);
 
-  // The statement files go through `files`; nullptr goes back to the default layer.
-  void SetFileLayer(store::FileLayer* files) { files_ = files; }
-
   // "Create Official" (official) or "Create Test": the valuation of `date`.
   // Refused for a date in a year before the open year ("Valuations for previous
   // years not allowed."), after tomorrow ("Future Valuations are not allowed.")
@@ -136,7 +133,6 @@ class Valuations {
 
   ClubSession& club_;
   ClubFigures& figures_;
-  store::FileLayer* files_ = nullptr;
 };
 
 }  // namespace pellmark::valuation

@@ -10,13 +10,16 @@
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <stdexcept>
 
 #include "books/crashing_file_layer.h"
+#include "forms/club_setup_form.h"
 #include "club/club_commit.h"
 #include "store/index_codec.h"
 #include "store/little_endian.h"
+#include "store/memory_file_layer.h"
 #include "store/posix_file_layer.h"
 #include "store/whole_files.h"
 #include "support/ledger_fixture.h"
@@ -476,6 +479,69 @@ TEST_F(UnitOfWork, AFileThatCannotBePutInPlaceLeavesTheCommitWholeAndLandsAtTheC
   club.SetFileLayer(nullptr);
   EXPECT_EQ(store::ReadWholeFile(store::DefaultFileLayer(), statement), "new statement");
   EXPECT_EQ(SavingsBalance(), 12.5);
+}
+
+// A club kept on the memory layer: every file the books touch goes through the
+// club's layer (nothing reaches the disk), and an operation that throws leaves
+// the closed club's files byte for byte as a club that never ran it.
+class UnitOfWorkInMemory : public ::testing::Test {
+ protected:
+  // The club's files after the account "Savings" is stored and, with `failing`,
+  // an operation that stores "Checking" and a transaction and then throws.
+  std::map<std::string, std::string> ClosedClub(bool failing) {
+    store::MemoryFileLayer memory;
+    memory.CreateFolder(kFolder);
+    Books books(kFolder, ui, clock);
+    books.Club().SetFileLayer(&memory);
+    books.Open();
+    ClubInfoFields fields = ClubSetupFields(books.Club());
+    fields.club = "Elm Street Investors";
+    fields.year = "2026";
+    EXPECT_TRUE(CommitClubSetup(books.Club(), fields));
+    EXPECT_TRUE(books.Run([&] {
+      books.Club().accounts.Put(Account("Savings", 7));
+      return true;
+    }));
+    if (failing) {
+      EXPECT_THROW(books.Run([&] {
+        books.Club().accounts.Put(Account("Checking", 8));
+        books.Club().actrecs.Put(TAccountTranRec{});
+        throw std::runtime_error("the disk went away");
+        return true;
+      }),
+                   std::runtime_error);
+    }
+    books.Close();
+    Books again(kFolder, ui, clock);
+    again.Club().SetFileLayer(&memory);
+    again.Open();
+    EXPECT_TRUE(again.Club().accounts.Contains("_Savings"));
+    EXPECT_FALSE(again.Club().accounts.Contains("_Checking"));
+    EXPECT_EQ(again.Club().actrecs.Count(), 0);
+    again.Close();
+    return memory.FilesUnder(kFolder);
+  }
+
+  static TAccountRec Account(const std::string& name, std::int32_t id) {
+    TAccountRec account;
+    account.name = name;
+    account.actid = id;
+    account.active = true;
+    return account;
+  }
+
+  inline static const fs::path kFolder = "/clubs/elm";
+  ScriptedInteraction ui;
+  FixedClock clock{DayNumberFromCivil({2026, 12, 7})};
+};
+
+TEST_F(UnitOfWorkInMemory, AnOperationThatThrowsLeavesTheClubsFilesAsIfItNeverRan) {
+  const std::map<std::string, std::string> without = ClosedClub(false);
+  const std::map<std::string, std::string> with_failure = ClosedClub(true);
+  EXPECT_TRUE(without.contains("clubact.qdb"));
+  EXPECT_TRUE(without.contains("clubinfo.qdb"));
+  EXPECT_EQ(with_failure, without);
+  EXPECT_FALSE(fs::exists(kFolder));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "club/keys.h"
 #include "club/record_kinds.h"
 #include "forms/entry_dialog.h"
+#include "forms/entry_mode_text.h"
 #include "support/ledger_fixture.h"
 
 namespace pellmark::ledger {

@@ -22,6 +22,28 @@ class CliAccountTest : public ::testing::Test {
   pellmark::testing::TempFolder folder;
 };
 
+// Warnings, not refusals: the check is written, and the treasurer is told.
+TEST_F(CliAccountTest, AnAccountBelowZeroAndACheckNumberUsedTwiceAreWarnedOf) {
+  ASSERT_EQ(Run({"deposit", "Cash", "100", "--date", "03/01/2026", "--desc", "Dues", "--category",
+                 "Member Contributions"}).status,
+            kDone);
+  CliRun first = Run({"check", "Cash", "60", "--date", "03/02/2026", "--desc", "Rent", "--number", "1001",
+                      "--category", "Operating Expenses"});
+  EXPECT_EQ(first.status, kDone);
+  EXPECT_EQ(first.err, "");
+  CliRun again = Run({"check", "Cash", "45.50", "--date", "03/03/2026", "--desc", "Rent", "--number", "1001",
+                      "--category", "Operating Expenses"});
+  EXPECT_EQ(again.status, kDone);
+  EXPECT_EQ(again.err, "Warning: Cash is below zero: ($5.50).\nWarning: check 1001 was already used in Cash.\n");
+  // Still below zero but not moved: nothing to say; moved further down: said again.
+  CliRun hidden = Run({"account", "add", "Broker"});
+  EXPECT_EQ(hidden.err.find("Warning"), std::string::npos) << hidden.err;
+  CliRun lower = Run({"withdraw", "Cash", "1", "--date", "03/04/2026", "--desc", "Fee", "--category",
+                      "Operating Expenses"});
+  EXPECT_EQ(lower.status, kDone);
+  EXPECT_EQ(lower.err, "Warning: Cash is below zero: ($6.50).\n");
+}
+
 TEST_F(CliAccountTest, ADepositACheckAndATransferShowInTheRegisters) {
   ASSERT_EQ(Run({"account", "add", "Broker", "--initial", "500"}).err, "Account Broker added.\n");
   EXPECT_EQ(Run({"deposit", "Cash", "1000", "--date", "12/01/2026", "--desc", "Dues", "--category",

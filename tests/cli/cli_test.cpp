@@ -1,5 +1,7 @@
 #include "cli/cli_app.h"
+#include "forms/club_setup_form.h"
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -77,15 +79,15 @@ TEST_F(CliClubTest, InitSetsUpTheClubAndInfoSummarisesIt) {
             "Club:                 Caf\xC3\xA9 Investors\n"
             "Address:              1 Main St\n"
             "Open year:            1999\n"
-            "Current unit value:   $1,000.00\n"
-            "Purchase unit value:  $1,000.00\n"
-            "Actual unit value:    $0.00\n"
+            "Current unit value:   $1,000.0000\n"
+            "Purchase unit value:  $1,000.0000\n"
+            "Actual unit value:    $0.0000\n"
             "Total assets:         $0.00\n"
             "Total units:          0.000\n"
             "Members:              0\n"
             "Accounts:             1\n"
             "Securities:           0\n"
-            "Newest valuation:     01/01/1999, unit value $1,000.00\n");
+            "Newest valuation:     01/01/1999, unit value $1,000.0000\n");
   CliRun json = RunLine({"--club", Club(), "--today", "12/07/2026", "--json", "info"});
   auto summary = nlohmann::json::parse(json.out);
   EXPECT_EQ(summary["club"], "Caf\xC3\xA9 Investors");
@@ -104,11 +106,11 @@ TEST_F(CliClubTest, InfoNeverShowsTheStoredPassword) {
     FixedClock clock(DayNumberFromCivil({2026, 12, 7}));
     Books books(folder.Path(), ui, clock);
     books.Open();
-    ClubInfoFields fields = books.Club().DisplayedClubInfo();
+    ClubInfoFields fields = ClubSetupFields(books.Club());
     fields.usepas = true;
     fields.user = "elm";
     fields.passwd = secret;
-    ASSERT_TRUE(books.Club().CommitClubInformation(fields).IsDone());
+    ASSERT_TRUE(CommitClubSetup(books.Club(), fields).IsDone());
     books.Close();
   }
   ASSERT_NE(RunLine({"--club", Club(), "--json", "club"}).out.find("\"club\""), std::string::npos);
@@ -268,9 +270,12 @@ TEST(CliDemo, TheDemoClubHoldsAYearOfDuesAndTheBanksActivity) {
   // Each month ends with an official valuation, so the members' units are
   // worth the club's assets: the bank and the broker (991.25 + 1,130.40) and the
   // securities at their prices (5 x 28.25 + 4 x 55.375 + 20.5996 x 13.125 =
-  // 141.25 + 221.50 + 270.37), 2,754.77 in all.
+  // 141.25 + 221.50 + 270.37), 2,754.77 in all. The members' values, each
+  // rounded to the cent, are 337.32 + 1,124.40 + 449.76 + 281.10 + 562.20: the
+  // Total row adds what it shows, a cent more.
   CliRun members = RunLine({"--club", club, "members"});
-  EXPECT_NE(members.out.find("$2,940.00     $0.00  $2,754.77\n"), std::string::npos) << members.out;
+  EXPECT_NE(members.out.find("$2,940.00     $0.00  $2,754.78\n"), std::string::npos) << members.out;
+  EXPECT_EQ(RunLine({"--club", club, "summary"}).out.substr(0, 26), "Total Assets:   $2,754.77\n");
   CliRun values = RunLine({"--club", club, "unit-values"});
   EXPECT_EQ(values.out.substr(0, values.out.find('\n')), "Unit Values (13)") << values.out;
   EXPECT_NE(values.out.find("12/07/2026"), std::string::npos);
@@ -329,6 +334,33 @@ TEST(CliDemo, YearsAndMembersMakeALargerClub) {
   EXPECT_LT(trades, 0);
   EXPECT_NEAR(accounts["total"]["balance"].get<double>(), contributions + 35 * (1.25 - 2.50) - 11 * 45.00 + trades,
               0.005);
+}
+
+// A Total row is the sum of the figures printed above it, in every listing of
+// a club three years old (JSON carries each figure as printed).
+TEST(CliDemo, EveryTotalRowIsTheSumOfTheRowsShown) {
+  pellmark::testing::TempFolder folder;
+  const std::string club = (folder.Path() / "demo").string();
+  ASSERT_EQ(RunLine({"--today", "12/07/2026", "demo", club, "--years", "3", "--members", "20"}).status, kDone);
+  auto listing = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"--club", club, "--json"});
+    return nlohmann::json::parse(RunLine(args).out);
+  };
+  auto check = [](const nlohmann::json& list, const std::vector<std::string>& fields) {
+    for (const std::string& field : fields) {
+      long long rows = 0;
+      for (const auto& row : list["rows"]) rows += std::llround(row[field].get<double>() * 10000);
+      EXPECT_EQ(rows, std::llround(list["total"][field].get<double>() * 10000)) << list["title"] << " " << field;
+    }
+  };
+  check(listing({"members"}), {"units", "contributions", "earnings", "value"});
+  check(listing({"securities"}), {"cost", "value", "dividends_year", "dividends_total"});
+  const nlohmann::json accounts = listing({"accounts"});
+  check(accounts, {"balance"});
+  for (const auto& account : accounts["rows"]) check(listing({"register", account["name"], "--all"}), {"amount"});
+  for (const auto& security : listing({"securities"})["rows"]) {
+    if (security["shares"].get<double>() > 0) check(listing({"lots", security["name"]}), {"shares", "cost"});
+  }
 }
 
 TEST(CliCommands, AMisspeltCommandSuggestsTheNearestOne) {

@@ -43,6 +43,18 @@ class CliInterchangeTest : public ::testing::Test {
   fs::path club, backup;
 };
 
+TEST_F(CliInterchangeTest, ABackupToAFolderNotYetMadeMakesItAndRestoresFromIt) {
+  const fs::path fresh = root.Path() / "usb" / "elm-2026";
+  const CliRun saved = Run({"backup", fresh.string()});
+  ASSERT_EQ(saved.status, kDone) << saved.err;
+  EXPECT_EQ(saved.err, "Club Data has been Backed up.\n");
+  EXPECT_EQ(Read(fresh / "clubmem.bck"), Read(club / "clubmem.qdb"));
+  const std::map<std::string, std::string> at_backup = ClubBytes();
+  ASSERT_EQ(Run({"member", "add", "--last", "Jones", "--first", "Bob"}).status, kDone);
+  ASSERT_EQ(Run({"restore", fresh.string()}).status, kDone);
+  EXPECT_EQ(ClubBytes(), at_backup);
+}
+
 TEST_F(CliInterchangeTest, BackupRestoreAndUndoRestore) {
   const CliRun saved = Run({"backup", backup.string()});
   ASSERT_EQ(saved.status, kDone) << saved.err;
@@ -82,11 +94,12 @@ TEST_F(CliInterchangeTest, AnEmptyFolderTakesAClubFromAWholeBackupSetOnly) {
   EXPECT_EQ(ClubBytes(), at_backup);
 }
 
-TEST_F(CliInterchangeTest, ABackupFolderThatIsMissingIsRefusedWithTheReason) {
-  const CliRun run = Run({"backup", (root.Path() / "none").string()});
+TEST_F(CliInterchangeTest, ABackupFolderThatCannotBeMadeIsRefusedWithTheReason) {
+  std::ofstream(root.Path() / "plain") << "a file, not a folder";
+  const CliRun run = Run({"backup", (root.Path() / "plain" / "set").string()});
   EXPECT_EQ(run.status, kRefused);
-  EXPECT_EQ(run.err, "Data Backup failed\nCannot create file " + (root.Path() / "none" / "clubmem.bck").string() +
-                         " (No such file or directory)\n");
+  EXPECT_EQ(run.err, "Data Backup failed\nCannot create folder " + (root.Path() / "plain" / "set").string() +
+                         " (Not a directory)\n");
 }
 
 TEST_F(CliInterchangeTest, ATruncatedBackupFileRefusesTheRestoreAndTheClubStaysAsItWas) {
@@ -107,7 +120,7 @@ TEST_F(CliInterchangeTest, ResetAsksFirst) {
   EXPECT_EQ(unanswered.status, kRefused);
   EXPECT_EQ(
       unanswered.err,
-      "pellmark-cli: no answer to the question \"This will remove all club data. Continue?\" (use --yes or --no)\n");
+      "pellmark-cli: no answer to the question \"This will remove all club data. Continue?\" (use --yes or --no); nothing was recorded\n");
   EXPECT_EQ(Run({"--no", "reset"}).status, kRefused);
   EXPECT_EQ(ClubBytes(), before);
   const CliRun reset = Run({"--yes", "reset"});

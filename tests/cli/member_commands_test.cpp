@@ -99,7 +99,7 @@ TEST_F(CliMemberTest, APayoffOfAllAtTheNewestValuationAndARefusalNamingTheMaximu
             "Unit Values (1)\n"
             "Date        Unit Value  Id  Year Closed\n"
             "----------  ----------  --  -----------\n"
-            "01/01/2026      $10.00   0\n");
+            "01/01/2026    $10.0000   0\n");
   const auto before = FolderBytes();
   CliRun above = Run({"--yes", "payoff", "Smith, Ann", "$1,000.01", "--date", "3/1/26"});
   EXPECT_EQ(above.status, kRefused);
@@ -125,6 +125,40 @@ TEST_F(CliMemberTest, AnUnansweredQuestionAfterAPayoffTakesNoAndTheCommandSuccee
   EXPECT_NE(payoff.err.find("Do you want to hide member Ann Smith? No (no answer given)"), std::string::npos)
       << payoff.err;
   EXPECT_EQ(Run({"members"}).out.find("hidden"), std::string::npos);
+}
+
+// Dues dated before the newest valuation ask for an audit before they are
+// stored: with no answer the dues are dropped, and so is the line saying they
+// were collected.
+TEST_F(CliMemberTest, AnUnansweredQuestionBeforeTheWorkIsStoredSaysNothingWasRecorded) {
+  ASSERT_EQ(Run({"dues", "--date", "02/01/2026", "--member", "Smith, Ann=100"}).status, kDone);
+  ASSERT_EQ(Run({"--yes", "valuation", "official", "02/28/2026"}).status, kDone);
+  const auto before = FolderBytes();
+  CliRun dues = Run({"dues", "--date", "02/15/2026", "--all", "20"});
+  EXPECT_EQ(dues.status, kRefused);
+  EXPECT_EQ(dues.err,
+            "pellmark-cli: no answer to the question \"The Member transaction just entered has a date earlier than the "
+            "last Valuation Date. Do you want to perform an audit?\" (use --yes or --no); nothing was recorded\n");
+  EXPECT_EQ(FolderBytes(), before);
+  CliRun answered = Run({"--no", "dues", "--date", "02/15/2026", "--all", "20"});
+  EXPECT_EQ(answered.status, kDone);
+  EXPECT_EQ(answered.err,
+            "$40.00 total dues collected.\nThe Member transaction just entered has a date earlier than the last "
+            "Valuation Date. Do you want to perform an audit? No\n");
+}
+
+TEST_F(CliMemberTest, APayoffAndAFeeSayWhatTheyDidInOneLine) {
+  ASSERT_EQ(Run({"dues", "--date", "02/01/2026", "--member", "Smith, Ann=100", "--member", "Elm Street Trust=50"}).status,
+            kDone);
+  ASSERT_EQ(Run({"--yes", "valuation", "official", "02/28/2026"}).status, kDone);
+  CliRun payoff = Run({"--yes", "payoff", "Smith, Ann", "40", "--date", "03/01/2026", "--fee", "2.50"});
+  EXPECT_EQ(payoff.status, kDone) << payoff.err;
+  EXPECT_EQ(payoff.out,
+            "Paid off Ann Smith: $40.00 for 4.000 units at $10.0000 a unit, less a fee of $2.50; "
+            "Cash balance $112.50.\n");
+  CliRun fee = Run({"fee", "Elm Street Trust", "5", "--date", "03/02/2026"});
+  EXPECT_EQ(fee.status, kDone) << fee.err;
+  EXPECT_EQ(fee.out, "Fee of $5.00 from Elm Street Trust; Cash balance $117.50.\n");
 }
 
 TEST_F(CliMemberTest, ChangingAndDeletingAPayment) {

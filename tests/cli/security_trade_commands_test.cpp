@@ -41,6 +41,48 @@ class CliTradeTest : public ::testing::Test {
   pellmark::testing::TempFolder folder;
 };
 
+// Each command that changes the books says in one line what it did, with the
+// figures a treasurer checks against the broker's slip.
+TEST_F(CliTradeTest, ChangingCommandsPrintWhatTheyDidInOneLine) {
+  ASSERT_EQ(Run({"deposit", "Cash", "5000", "--date", "01/02/2026", "--desc", "Dues", "--category",
+                 "Member Contributions"}).status,
+            kDone);
+  auto line = [&](std::vector<std::string> args) {
+    CliRun run = Run(std::move(args));
+    EXPECT_EQ(run.status, kDone) << run.err;
+    return run.out;
+  };
+  EXPECT_EQ(line({"buy", "Acme Corp", "1000", "10", "--date", "01/05/2026", "--comm", "10"}),
+            "Bought 100.000 shares of Acme Corp for $1,000.00 and $10.00 commission; Cash balance $3,990.00.\n");
+  EXPECT_EQ(line({"buy", "Acme Corp", "1200", "12", "--date", "02/05/2026"}),
+            "Bought 100.000 shares of Acme Corp for $1,200.00; Cash balance $2,790.00.\n");
+  EXPECT_EQ(line({"sell", "Acme Corp", "2250", "15", "--date", "03/05/2026", "--comm", "30"}),
+            "Sold 150.000 shares of Acme Corp for $2,250.00 and $30.00 commission, relieving 2 lots; "
+            "Cash balance $5,010.00.\n");
+  EXPECT_EQ(line({"dividend", "Acme Corp", "12.50", "--date", "04/01/2026"}),
+            "Dividend of $12.50 from Acme Corp; Cash balance $5,022.50.\n");
+  EXPECT_EQ(line({"reinvest", "Acme Corp", "24", "12", "--date", "05/01/2026"}),
+            "Reinvested $24.00 of Acme Corp's dividend in 2.000 shares.\n");
+  EXPECT_EQ(line({"reinvest", "Acme Corp", "10", "5", "--date", "05/02/2026", "--into", "Bolt Inc"}),
+            "Reinvested $10.00 of Acme Corp's dividend in 2.000 shares of Bolt Inc.\n");
+  EXPECT_EQ(line({"--yes", "split", "Acme Corp", "2", "1", "--date", "06/01/2026"}),
+            "Split Acme Corp 2 for 1: 52.000 shares are now 104.000.\n");
+  EXPECT_EQ(line({"--yes", "price", "Acme Corp", "12 3/8", "--date", "07/01/2026"}),
+            "Acme Corp priced at $12.375 on 07/01/2026.\n");
+  EXPECT_EQ(line({"--yes", "price-all", "Acme Corp=12.5", "Bolt Inc=5.25", "--date", "07/02/2026"}),
+            "Prices of 2 securities entered for 07/02/2026.\n");
+  // A ticker names its security wherever the name does.
+  EXPECT_EQ(line({"buy", "acm", "50", "12.5", "--date", "07/03/2026"}),
+            "Bought 4.000 shares of Acme Corp for $50.00; Cash balance $4,972.50.\n");
+  EXPECT_EQ(line({"--yes", "price-all", "ACM=12.75", "blt=5.5", "--date", "07/04/2026"}),
+            "Prices of 2 securities entered for 07/04/2026.\n");
+  EXPECT_EQ(line({"reinvest", "ACM", "11", "5.5", "--date", "07/05/2026", "--into", "BLT"}),
+            "Reinvested $11.00 of Acme Corp's dividend in 2.000 shares of Bolt Inc.\n");
+  EXPECT_NE(line({"lots", "Blt"}).find("Total"), std::string::npos);
+  // Scripts reading JSON get no line.
+  EXPECT_EQ(line({"--json", "dividend", "Bolt Inc", "1", "--date", "07/03/2026"}), "");
+}
+
 TEST_F(CliTradeTest, BuysAndAChosenLotSaleShowInTheGridAndTheLots) {
   ASSERT_EQ(Run({"buy", "Acme Corp", "1000", "10", "--date", "01/05/2026", "--comm", "10"}).status, kDone);
   ASSERT_EQ(Run({"buy", "Acme Corp", "$1,200", "12", "--date", "2/5/26", "--comm", "20", "--check", "101"}).status,

@@ -45,8 +45,8 @@ TEST_F(CliValuationTest, AnOfficialValuationPrintsItsUnitValueAndItsStatementRea
   EXPECT_EQ(official.err, "Valuation Statement V12072026.stm created. Valuation Updated\n");
   EXPECT_EQ(official.out,
             "Statement:            V12072026.stm\n"
-            "Unit value:           $30.00\n"
-            "Previous unit value:  $25.00\n"
+            "Unit value:           $30.0000\n"
+            "Previous unit value:  $25.0000\n"
             "Total value:          $120.00\n"
             "Total units:          4.000\n"
             "Unit id:              1\n");
@@ -67,15 +67,15 @@ TEST_F(CliValuationTest, AnOfficialValuationPrintsItsUnitValueAndItsStatementRea
   EXPECT_EQ(Run({"summary"}).out,
             "Total Assets:   $120.00\n"
             "Total Units:    4.000\n"
-            "Actual Unit:    $30.00\n"
-            "Purchase Unit:  $30.00\n");
+            "Actual Unit:    $30.0000\n"
+            "Purchase Unit:  $30.0000\n");
   CliRun values = Run({"unit-values"});
   EXPECT_EQ(values.out,
             "Unit Values (2)\n"
             "Date        Unit Value  Id  Year Closed\n"
             "----------  ----------  --  -----------\n"
-            "01/01/2026      $25.00   0\n"
-            "12/07/2026      $30.00   1\n");
+            "01/01/2026    $25.0000   0\n"
+            "12/07/2026    $30.0000   1\n");
   for (const char* backup : {"clubmem.bck", "clubunit.bck", "clubinfo.bck"}) {
     EXPECT_TRUE(fs::exists(folder.Path() / backup)) << backup;
   }
@@ -98,8 +98,8 @@ TEST_F(CliValuationTest, AValuationWhoseBackupFailsIsPrintedAndTheFailureEndsThe
                               (folder.Path() / "clubmem.bck").string() + " (Is a directory)\n");
   EXPECT_EQ(official.out,
             "Statement:            V12072026.stm\n"
-            "Unit value:           $30.00\n"
-            "Previous unit value:  $25.00\n"
+            "Unit value:           $30.0000\n"
+            "Previous unit value:  $25.0000\n"
             "Total value:          $120.00\n"
             "Total units:          4.000\n"
             "Unit id:              1\n");
@@ -108,8 +108,8 @@ TEST_F(CliValuationTest, AValuationWhoseBackupFailsIsPrintedAndTheFailureEndsThe
             "Unit Values (2)\n"
             "Date        Unit Value  Id  Year Closed\n"
             "----------  ----------  --  -----------\n"
-            "01/01/2026      $25.00   0\n"
-            "12/07/2026      $30.00   1\n");
+            "01/01/2026    $25.0000   0\n"
+            "12/07/2026    $30.0000   1\n");
   // Once the folder is out of the way the next backup takes the whole set.
   fs::remove(folder.Path() / "clubmem.bck");
   const fs::path elsewhere = folder.Path() / "elsewhere";

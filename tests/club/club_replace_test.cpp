@@ -60,7 +60,7 @@ TEST_F(ReplacementJournal, StagingChangesNoClubFileAndApplyingSwapsThemAll) {
   const fs::path second = Stage();
   EXPECT_EQ(second, working / "kept-20261207-120000-02");
   ASSERT_TRUE(Apply());
-  EXPECT_EQ(KeptFolders(working), (std::vector<fs::path>{kept, second}));
+  EXPECT_EQ(KeptFolders(store::DefaultFileLayer(), working), (std::vector<fs::path>{kept, second}));
 }
 
 TEST_F(ReplacementJournal, AJournalCutShortMidWayIsFinishedWithoutLosingAnOldFile) {

@@ -1,4 +1,5 @@
 #include "club/club_session.h"
+#include "forms/club_setup_form.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -30,7 +31,7 @@ constexpr const char* kStoreFiles[] = {"clubmem.qdb", "memrec.qdb",  "clubstk.qd
 class ClubSessionTest : public ::testing::Test {
  protected:
   ClubInfoFields FirstSetUp(ClubSession& club) {
-    ClubInfoFields fields = club.DisplayedClubInfo();
+    ClubInfoFields fields = ClubSetupFields(club);
     fields.club = "Elm Street Investors";
     return fields;
   }
@@ -55,7 +56,7 @@ TEST_F(ClubSessionTest, FirstRunInAnEmptyFolder) {
     club.OpenClub(false);
     EXPECT_FALSE(club.InfoExists());
     EXPECT_EQ(club.categories.Count(), 10);
-    ClubInfoFields fields = club.DisplayedClubInfo();
+    ClubInfoFields fields = ClubSetupFields(club);
     EXPECT_EQ(fields.club, "Investment Club Name");
     EXPECT_EQ(fields.addr, "Address, City, Zip");
     EXPECT_EQ(fields.idnum, "Tax ID");
@@ -64,7 +65,7 @@ TEST_F(ClubSessionTest, FirstRunInAnEmptyFolder) {
 
     fields.year = "1999";
     fields.club = "Elm Street Investors";
-    ASSERT_TRUE(club.CommitClubInformation(fields));
+    ASSERT_TRUE(CommitClubSetup(club, fields));
     EXPECT_THAT(ui.Messages(), ElementsAre("Club Information added."));
     EXPECT_EQ(ui.SoundCount(), 1);
     EXPECT_TRUE(club.InfoExists());
@@ -101,7 +102,7 @@ TEST_F(ClubSessionTest, AnInvalidTrackYearChangesNothing) {
   club.OpenClub(false);
   ClubInfoFields fields = FirstSetUp(club);
   fields.year = "19x7";
-  EXPECT_FALSE(club.CommitClubInformation(fields));
+  EXPECT_FALSE(CommitClubSetup(club, fields));
   EXPECT_THAT(ui.Messages(), ElementsAre("Invalid Track Year"));
   EXPECT_EQ(ui.BeepCount(), 1);
   EXPECT_FALSE(club.InfoExists());
@@ -116,12 +117,12 @@ TEST_F(ClubSessionTest, TheTrackYearMayHaveSpacesAroundButNoPlusSign) {
   ClubInfoFields fields = FirstSetUp(club);
   for (const char* bad : {"+1999", "1999.0", "0", "10000", " "}) {
     fields.year = bad;
-    EXPECT_FALSE(club.CommitClubInformation(fields)) << bad;
+    EXPECT_FALSE(CommitClubSetup(club, fields)) << bad;
   }
   EXPECT_THAT(ui.Messages(), ElementsAre("Invalid Track Year", "Invalid Track Year", "Invalid Track Year",
                                          "Invalid Track Year", "Invalid Track Year"));
   fields.year = " 1999 ";
-  ASSERT_TRUE(club.CommitClubInformation(fields));
+  ASSERT_TRUE(CommitClubSetup(club, fields));
   EXPECT_EQ(club.Info().year, 1999);
 }
 
@@ -134,24 +135,24 @@ TEST_F(ClubSessionTest, SetUpChecksRunInOrderAndStopAtTheFirstFailure) {
   fields.contyp = 0;
   fields.startunit = "abc";
 
-  EXPECT_FALSE(club.CommitClubInformation(fields));
+  EXPECT_FALSE(CommitClubSetup(club, fields));
   fields.proxy = "proxy.example.com";
-  EXPECT_FALSE(club.CommitClubInformation(fields));
+  EXPECT_FALSE(CommitClubSetup(club, fields));
   fields.user = "ann";
-  EXPECT_FALSE(club.CommitClubInformation(fields));
+  EXPECT_FALSE(CommitClubSetup(club, fields));
   fields.passwd = "secret";
   bool cleared = false;
-  EXPECT_FALSE(club.CommitClubInformation(fields, &cleared));
+  EXPECT_FALSE(CommitClubSetup(club, fields, &cleared));
   EXPECT_TRUE(cleared);
   fields.contyp = 1;
-  EXPECT_FALSE(club.CommitClubInformation(fields, &cleared));
+  EXPECT_FALSE(CommitClubSetup(club, fields, &cleared));
   EXPECT_FALSE(cleared);
   fields.startunit = "0";
-  EXPECT_FALSE(club.CommitClubInformation(fields));
+  EXPECT_FALSE(CommitClubSetup(club, fields));
   fields.startunit = "1e308";  // $50 of dues would buy no visible units
-  EXPECT_FALSE(club.CommitClubInformation(fields));
+  EXPECT_FALSE(CommitClubSetup(club, fields));
   fields.startunit = "0.001";
-  EXPECT_FALSE(club.CommitClubInformation(fields));
+  EXPECT_FALSE(CommitClubSetup(club, fields));
 
   EXPECT_THAT(ui.Messages(),
               ElementsAre("Use Proxy checked but proxy server not provided.",
@@ -164,7 +165,7 @@ TEST_F(ClubSessionTest, SetUpChecksRunInOrderAndStopAtTheFirstFailure) {
 
   ui.Clear();
   fields.startunit = "12.50";
-  ASSERT_TRUE(club.CommitClubInformation(fields));
+  ASSERT_TRUE(CommitClubSetup(club, fields));
   EXPECT_EQ(club.Info().proxy, "proxy.example.com");
   EXPECT_TRUE(club.Info().usepxy);
   EXPECT_EQ(club.Info().contyp, 1);
@@ -174,11 +175,11 @@ TEST_F(ClubSessionTest, SetUpChecksRunInOrderAndStopAtTheFirstFailure) {
 TEST_F(ClubSessionTest, ASecondCommitUpdatesWithoutAnotherUnitOrAccount) {
   ClubSession club(folder.Path(), ui, clock);
   club.OpenClub(false);
-  ASSERT_TRUE(club.CommitClubInformation(FirstSetUp(club)));
-  ClubInfoFields fields = club.DisplayedClubInfo();
+  ASSERT_TRUE(CommitClubSetup(club, FirstSetUp(club)));
+  ClubInfoFields fields = ClubSetupFields(club);
   EXPECT_FALSE(fields.startunit.has_value());
   fields.addr = std::string(70, 'A');
-  ASSERT_TRUE(club.CommitClubInformation(fields));
+  ASSERT_TRUE(CommitClubSetup(club, fields));
   EXPECT_THAT(ui.Messages(), ElementsAre("Club Information added.", "Club Information updated."));
   EXPECT_EQ(club.Info().addr.size(), 60u);
   EXPECT_EQ(club.unitfile.Count(), 1);
@@ -189,7 +190,7 @@ TEST_F(ClubSessionTest, ClubInformationCutOrLostIsDamageNotANewClub) {
   {
     ClubSession club(folder.Path(), ui, clock);
     club.OpenClub(false);
-    ASSERT_TRUE(club.CommitClubInformation(FirstSetUp(club)));
+    ASSERT_TRUE(CommitClubSetup(club, FirstSetUp(club)));
     club.Close();
   }
   const std::filesystem::path file = folder.Path() / kClubInfoFileName;
@@ -223,7 +224,7 @@ TEST_F(ClubSessionTest, ClubInformationCutOrLostIsDamageNotANewClub) {
     EXPECT_FALSE(club.InfoExists());
     EXPECT_EQ(club.InfoDamage(), length == std::string::npos ? missing : damaged);
     // A set-up would take the stores over at a new unit value.
-    EXPECT_TRUE(club.CommitClubInformation(FirstSetUp(club)).Refused());
+    EXPECT_TRUE(CommitClubSetup(club, FirstSetUp(club)).Refused());
     EXPECT_THAT(ui.Messages(), ElementsAre(length == std::string::npos ? missing : damaged));
     EXPECT_EQ(club.unitfile.Count(), 1);
     club.Close();
@@ -245,7 +246,7 @@ TEST_F(ClubSessionTest, AClubWithoutInformationOrRecordsIsANewClub) {
   ClubSession club(folder.Path(), ui, clock);
   club.OpenClub(false);  // the stores are there, the categories only in them
   EXPECT_FALSE(club.InfoDamage());
-  EXPECT_TRUE(club.CommitClubInformation(FirstSetUp(club)));
+  EXPECT_TRUE(CommitClubSetup(club, FirstSetUp(club)));
 }
 
 TEST_F(ClubSessionTest, ReopeningKeepsCategoriesEvenWhenSomeWereDeleted) {
@@ -264,7 +265,7 @@ TEST_F(ClubSessionTest, HiddenItemsAreRecountedAndTheirFiguresZeroed) {
   {
     ClubSession club(folder.Path(), ui, clock);
     club.OpenClub(false);
-    ASSERT_TRUE(club.CommitClubInformation(FirstSetUp(club)));
+    ASSERT_TRUE(CommitClubSetup(club, FirstSetUp(club)));
     TMemberRec member;
     member.lname = "Smith";
     member.fname = "Ann";

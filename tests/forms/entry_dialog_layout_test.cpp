@@ -5,6 +5,7 @@
 #include "club/record_kinds.h"
 #include "entry_dialog_fixture.h"
 #include "forms/entry_dialog.h"
+#include "forms/entry_mode_text.h"
 
 namespace pellmark {
 namespace {

@@ -26,13 +26,13 @@ TEST(FolderChooser, ListsFoldersAndMatchingFilesAndDeletesOnlyThose) {
   std::filesystem::create_directory(folder / "older");
   for (const char* name : {"clubmem.bck", "CLUBSTK.BCK", "clubmem.qdb", "notes.txt"}) std::ofstream(folder / name) << "x";
 
-  EXPECT_THAT(ListFolders(folder), ElementsAre("older"));
-  EXPECT_THAT(ListMatchingFiles(folder, "*.bck"), ElementsAre("CLUBSTK.BCK", "clubmem.bck"));
-  EXPECT_EQ(DeleteListedFiles(folder, "*.bck"), 2);
-  EXPECT_THAT(ListMatchingFiles(folder, "*"), ElementsAre("clubmem.qdb", "notes.txt"));
+  EXPECT_THAT(ListFolders(store::DefaultFileLayer(), folder), ElementsAre("older"));
+  EXPECT_THAT(ListMatchingFiles(store::DefaultFileLayer(), folder, "*.bck"), ElementsAre("CLUBSTK.BCK", "clubmem.bck"));
+  EXPECT_EQ(DeleteListedFiles(store::DefaultFileLayer(), folder, "*.bck"), 2);
+  EXPECT_THAT(ListMatchingFiles(store::DefaultFileLayer(), folder, "*"), ElementsAre("clubmem.qdb", "notes.txt"));
   EXPECT_TRUE(std::filesystem::is_directory(folder / "older"));
-  EXPECT_TRUE(ListFolders(folder / "missing").empty());
-  EXPECT_EQ(DeleteListedFiles(folder / "missing", "*"), 0);
+  EXPECT_TRUE(ListFolders(store::DefaultFileLayer(), folder / "missing").empty());
+  EXPECT_EQ(DeleteListedFiles(store::DefaultFileLayer(), folder / "missing", "*"), 0);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // trips, the data-format update of an old backup, the reset's question, and
 // every refusal leaving the club's files byte for byte as they were.
 #include "interchange/club_files.h"
+#include "forms/club_setup_form.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 
 #include "books/crashing_file_layer.h"
 #include "club/club_info_file.h"
+#include "store/memory_file_layer.h"
 #include "store/posix_file_layer.h"
 #include "store/whole_files.h"
 #include "support/ledger_fixture.h"
@@ -89,7 +91,7 @@ class ClubFiles_ : public ClubFixture {
   }
 
   std::string KeptNote() {
-    const std::vector<fs::path> kept = KeptFolders(folder.Path() / kWorkingFolderName);
+    const std::vector<fs::path> kept = KeptFolders(store::DefaultFileLayer(), folder.Path() / kWorkingFolderName);
     return "\nThe club's files from before are kept in " + kept.back().string() +
            " (pellmark-cli undo-restore puts them back).";
   }
@@ -119,7 +121,7 @@ TEST_F(ClubFiles_, BackupThenRestoreLeavesEveryClubFileByteIdentical) {
   EXPECT_FALSE(club.members.Contains("_Jones, Bob"));
   EXPECT_EQ(ClosedClubFiles(), after_backup);
   // What the restore replaced is kept whole.
-  const std::map<std::string, std::string> kept = Files(KeptFolders(folder.Path() / kWorkingFolderName).back());
+  const std::map<std::string, std::string> kept = Files(KeptFolders(store::DefaultFileLayer(), folder.Path() / kWorkingFolderName).back());
   EXPECT_EQ(kept.size(), 10u);
   EXPECT_EQ(ClubFiles(folder.Path()), after_backup);
 }
@@ -182,7 +184,7 @@ TEST_F(ClubFiles_, ResetAnsweredYesLeavesTenCategoriesAndNothingElse) {
   books.Close();
   EXPECT_FALSE(fs::exists(folder.Path() / kClubInfoFileName));
   EXPECT_FALSE(fs::exists(folder.Path() / "V03312026.stm"));
-  const fs::path kept = KeptFolders(folder.Path() / kWorkingFolderName).back();
+  const fs::path kept = KeptFolders(store::DefaultFileLayer(), folder.Path() / kWorkingFolderName).back();
   EXPECT_TRUE(fs::exists(kept / "V03312026.stm"));
   EXPECT_TRUE(fs::exists(kept / kClubInfoFileName));
 
@@ -202,7 +204,7 @@ TEST_F(ClubFiles_, UndoRestoreBringsBackTheNewestKeptFilesNotTheOldest) {
   ASSERT_FALSE(club.members.Contains("_Jones, Bob"));
   ui.AnswerNext(kRestoreQuestion, true);
   ASSERT_TRUE(books.Reset());  // keeps the restored club, without Bob
-  ASSERT_EQ(KeptFolders(folder.Path() / kWorkingFolderName).size(), 2u);
+  ASSERT_EQ(KeptFolders(store::DefaultFileLayer(), folder.Path() / kWorkingFolderName).size(), 2u);
   ASSERT_TRUE(books.BringBackKeptFiles());
   EXPECT_TRUE(club.members.Contains("_Smith, Ann"));
   EXPECT_FALSE(club.members.Contains("_Jones, Bob"));
@@ -244,24 +246,23 @@ TEST_F(ClubFiles_, ARestoreFromABadBackupSetIsRefusedAndLeavesTheClubByteIdentic
     EXPECT_THAT(ui.Messages(), ElementsAre("Backup Restoral failed\n" + damage.detail)) << damage.file;
     EXPECT_TRUE(club.members.Contains("_Jones, Bob")) << damage.file;
     EXPECT_EQ(ClosedClubFiles(), before) << damage.file;
-    EXPECT_TRUE(KeptFolders(folder.Path() / kWorkingFolderName).empty());
+    EXPECT_TRUE(KeptFolders(store::DefaultFileLayer(), folder.Path() / kWorkingFolderName).empty());
   }
 }
 
 TEST_F(ClubFiles_, ABackupToAFolderThatCannotTakeItFailsAndTheClubGoesOn) {
   const std::map<std::string, std::string> before = ClosedClubFiles();
-  const fs::path missing = folder.Path() / "nowhere";
   const fs::path a_file = folder.Path() / "a-file";
   store::SaveFileAtomically(store::DefaultFileLayer(), a_file, "x");
   struct Case {
     fs::path folder;
     std::string reason;
   };
-  for (const Case& bad : {Case{missing, "No such file or directory"}, Case{a_file, "Not a directory"}}) {
+  for (const Case& bad : {Case{a_file, "Not a directory"}, Case{a_file / "set", "Not a directory"}}) {
     ui.Clear();
     EXPECT_TRUE(books.Backup(bad.folder).Refused());
-    EXPECT_THAT(ui.Messages(), ElementsAre("Data Backup failed\nCannot create file " +
-                                           (bad.folder / "clubmem.bck").string() + " (" + bad.reason + ")"));
+    EXPECT_THAT(ui.Messages(),
+                ElementsAre("Data Backup failed\nCannot create folder " + bad.folder.string() + " (" + bad.reason + ")"));
   }
   ReadOnlyFolder read_only(backup);
   store::SetDefaultFileLayer(&read_only);
@@ -320,6 +321,59 @@ TEST_F(ClubFiles_, AFullDiskFromAnyCallOnLeavesTheWholeEarlierBackupOrTheWholeNe
   }
   ASSERT_TRUE(books.Restore(backup));
   EXPECT_TRUE(club.members.Contains("_Jones, Bob"));
+}
+
+// Backup and restore of a club that lives on the memory layer: the backup set
+// holds the closed club's files under their backup names, and the restore
+// brings them back byte for byte; nothing reaches the disk.
+TEST(ClubFilesInMemory, BackupAndRestoreRoundTripThroughTheClubsOwnLayer) {
+  store::MemoryFileLayer memory;
+  const fs::path folder = "/clubs/elm", backup = "/backups/elm";
+  memory.CreateFolder(folder);
+  memory.CreateFolder(backup);
+  ScriptedInteraction ui;
+  FixedClock clock{DayNumberFromCivil({2026, 12, 7})};
+  Books books(folder, ui, clock);
+  ClubSession& club = books.Club();
+  club.SetFileLayer(&memory);
+  books.Open();
+  ClubInfoFields fields = ClubSetupFields(club);
+  fields.club = "Elm Street Investors";
+  fields.year = "2026";
+  ASSERT_TRUE(CommitClubSetup(club, fields));
+  TMemberRec member;
+  member.lname = "Smith";
+  member.fname = "Ann";
+  member.memid = 1;
+  club.members.Put(member);
+  books.Commit();
+  auto closed_club_files = [&] {
+    books.Close();
+    std::map<std::string, std::string> files;
+    for (const auto& [name, bytes] : memory.FilesUnder(folder)) {
+      if (name.find('/') == std::string::npos && name != kViewStateFileName) files[name] = bytes;
+    }
+    books.Open();
+    return files;
+  };
+
+  ASSERT_TRUE(books.Backup(backup));
+  const std::map<std::string, std::string> backed_up = closed_club_files();
+  std::map<std::string, std::string> expected_set;
+  for (const auto& [name, bytes] : backed_up) expected_set[fs::path(name).replace_extension(".bck").string()] = bytes;
+  EXPECT_EQ(memory.FilesUnder(backup), expected_set);
+
+  member.memid = 2;
+  member.lname = "Jones";
+  club.members.Put(member);
+  books.Commit();
+  ASSERT_NE(closed_club_files(), backed_up);
+  ASSERT_TRUE(books.Restore(backup));
+  EXPECT_FALSE(club.members.Contains("_Jones, Ann"));
+  EXPECT_EQ(closed_club_files(), backed_up);
+  EXPECT_EQ(KeptFolders(memory, folder / kWorkingFolderName).size(), 1u);
+  books.Close();
+  EXPECT_FALSE(fs::exists(folder));
 }
 
 }  // namespace

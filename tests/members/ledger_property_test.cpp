@@ -15,6 +15,7 @@
 #include "club/keys.h"
 #include "club/record_kinds.h"
 #include "forms/entry_dialog.h"
+#include "forms/entry_mode_text.h"
 #include "members/member_ledger.h"
 #include "members/member_posting.h"
 #include "support/ledger_fixture.h"

@@ -416,5 +416,51 @@ TEST_F(PrinterTest, TextFileModeWritesPaddedCellsLinesAndFormFeeds) {
   EXPECT_EQ(text.str(), "ab      12\r\nplain\r\n\f\r\n" + right + "r\r\n");
 }
 
+// Whatever the columns, a text file's row holds every cell's whole text, in
+// order and apart from the next, and a plain line wider than the page stays whole.
+TEST_F(PrinterTest, TextFileModeNeverCutsACellOrALine) {
+  unsigned seed = pellmark::testing::PropertySeed();
+  SCOPED_TRACE("seed " + std::to_string(seed));
+  std::mt19937 random(seed);
+  pellmark::testing::TempFolder folder;
+  const std::string path = (folder.Path() / "out.txt").string();
+  auto word = [&](int longest) {
+    std::string text(std::uniform_int_distribution<int>(1, longest)(random), 'a');
+    for (char& c : text) c = static_cast<char>('a' + random() % 26);
+    return text;
+  };
+  for (int round = 0; round < 50; ++round) {
+    const int count = std::uniform_int_distribution<int>(1, 6)(random);
+    std::string format;
+    std::vector<std::string> cells;
+    for (int i = 0; i < count; ++i) {
+      format += std::string(i ? "|" : "") + "<>^"[random() % 3] + std::to_string(0.1 * (1 + random() % 12));
+      cells.push_back(word(30));
+    }
+    std::string line;
+    for (const std::string& cell : cells) line += (line.empty() ? "" : "|") + cell;
+    const std::string long_line = word(40) + " " + word(200);
+    printer_.SetFileName(path);
+    printer_.SetPrintToFile(true);
+    printer_.SetWordWrap(false);  // as reports lay out: a page would cut these
+    printer_.SetTableFormat(format);
+    printer_.BeginDoc();
+    printer_.WriteTableLine(line);
+    printer_.WriteLine(long_line);
+    printer_.EndDoc();
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream written;
+    written << in.rdbuf();
+    const std::string text = written.str();
+    const std::size_t row_end = text.find("\r\n");
+    ASSERT_NE(row_end, std::string::npos);
+    std::istringstream row(text.substr(0, row_end));
+    std::vector<std::string> read;
+    for (std::string piece; row >> piece;) read.push_back(piece);
+    EXPECT_EQ(read, cells) << "format " << format << "\n" << text;
+    EXPECT_EQ(text.substr(row_end + 2), long_line + "\r\n");
+  }
+}
+
 }  // namespace
 }  // namespace pellmark::reports::testing

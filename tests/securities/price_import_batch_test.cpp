@@ -13,6 +13,7 @@
 #include <set>
 
 #include "securities/price_import.h"
+#include "forms/club_setup_form.h"
 #include "securities/price_ledger.h"
 #include "securities/trade_fixture.h"
 #include "support/property_seed.h"
@@ -136,10 +137,10 @@ TEST(PriceImportProgress, AFileOfManyLinesShowsItsProgressAndAShortOneNone) {
   FixedClock clock{DayNumberFromCivil({2026, 12, 7})};
   Books books{folder.Path(), ui, clock};
   books.Open();
-  ClubInfoFields fields = books.Club().DisplayedClubInfo();
+  ClubInfoFields fields = ClubSetupFields(books.Club());
   fields.club = "Elm Street Investors";
   fields.year = "2026";
-  ASSERT_TRUE(books.Club().CommitClubInformation(fields));
+  ASSERT_TRUE(CommitClubSetup(books.Club(), fields));
   ASSERT_TRUE(books.Securities().CommitSecurity(std::nullopt, {"Acme Corp", "ACME"}));
   const std::filesystem::path file = folder.Path() / "prices.txt";
 

@@ -6,6 +6,7 @@
 #include "securities/price_ledger.h"
 #include "securities/security_fixture.h"
 #include "store/failing_file_layer.h"
+#include "store/whole_files.h"
 
 namespace pellmark::ledger {
 namespace {
@@ -154,7 +155,11 @@ TEST_F(PriceImportTest, AStoreThatFailsWhileEnteringSaysTheImportFailed) {
   const std::filesystem::path file = Write("ACME,12,12/01/2026\n");
   store::testing::FailingFileLayer files;
   club.SetFileLayer(&files);
-  files.FailAt(1, ENOSPC);
+  // The import reads its file through the club's layer too: the failure comes after.
+  files.FailAt(0, 0);
+  static_cast<void>(files.IsFolder(file));
+  static_cast<void>(store::TryReadWholeFile(files, file));
+  files.FailAt(files.Calls() + 1, ENOSPC);
   EXPECT_TRUE(prices.ImportPrices(file).Refused());
   EXPECT_TRUE(files.Failed());
   EXPECT_THAT(ui.Messages(), ElementsAre("Price Import failed"));

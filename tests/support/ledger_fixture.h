@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "books/books.h"
+#include "forms/club_setup_form.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
 
@@ -14,10 +15,10 @@ class ClubFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     books.Open();
-    ClubInfoFields fields = club.DisplayedClubInfo();
+    ClubInfoFields fields = ClubSetupFields(club);
     fields.club = "Elm Street Investors";
     fields.year = "2026";
-    ASSERT_TRUE(club.CommitClubInformation(fields));
+    ASSERT_TRUE(CommitClubSetup(club, fields));
     ui.Clear();
   }
 

@@ -93,7 +93,8 @@ TEST_F(AccountsPageTest, EntersChangesAndDeletesACheck) {
   AnswerDialog("25", "Stamps", "Operating Expenses", "101");
   Click("actcheck");
   EXPECT_THAT(ui.Events(), ElementsAre(Event{Kind::Sound, ""}));
-  EXPECT_THAT(GridRows(), ElementsAre(QStringLiteral("12/31/1999  *|Check|Stamps|101|25.00")));
+  EXPECT_THAT(GridRows(), ElementsAre(QStringLiteral("12/31/1999  *|Check|Stamps|101|($25.00)|($25.00)")));
+  EXPECT_EQ(Find<QTableWidget>(*window, "accountgrid")->item(0, 0)->toolTip(), QStringLiteral("Not cleared"));
   EXPECT_EQ(Text("accountcnt"), QStringLiteral("1"));
   EXPECT_EQ(Text("bal"), QStringLiteral("($25.00)"));
   EXPECT_EQ(Text("ostdeb"), QStringLiteral("$25.00"));
@@ -107,7 +108,7 @@ TEST_F(AccountsPageTest, EntersChangesAndDeletesACheck) {
   DoubleClickRow(0);
   EXPECT_TRUE(ui.AllAnswersUsed());
   EXPECT_THAT(ui.Events(), ElementsAre(Event{Kind::Sound, ""}));
-  EXPECT_THAT(GridRows(), ElementsAre(QStringLiteral("12/31/1999|Check|Stamps and envelopes|101|30.00")));
+  EXPECT_THAT(GridRows(), ElementsAre(QStringLiteral("12/31/1999|Check|Stamps and envelopes|101|($30.00)|($30.00)")));
   EXPECT_EQ(Text("bal"), QStringLiteral("($30.00)"));
   EXPECT_EQ(Text("ostdeb"), QStringLiteral("$0.00"));
   EXPECT_EQ(Text("totalassets"), QStringLiteral("($30.00)"));
@@ -138,14 +139,14 @@ TEST_F(AccountsPageTest, ACancelledDialogAndANoAnswerChangeNothing) {
   grid->setFocus();
   QTest::keyClick(grid, Qt::Key_Delete);  // the keyboard's way to "Delete Record"
   EXPECT_THAT(ui.Messages(), ElementsAre("Selected Record will be removed permanently. Continue?"));
-  EXPECT_THAT(GridRows(), ElementsAre(QStringLiteral("12/31/1999  *|Deposit|Refund||10.00")));
+  EXPECT_THAT(GridRows(), ElementsAre(QStringLiteral("12/31/1999  *|Deposit|Refund||$10.00|$10.00")));
   EXPECT_EQ(Text("bal"), QStringLiteral("$10.00"));
 }
 
 TEST_F(AccountsPageTest, ADuesDepositIsKeptUnlessForceDeletesIsTicked) {
   PostDuesDeposit(100);
   window->ChooseTab(MainTab::kAccounts);
-  EXPECT_THAT(GridRows(), ElementsAre(QStringLiteral("12/01/1999  *|Deposit|Dues||100.00")));
+  EXPECT_THAT(GridRows(), ElementsAre(QStringLiteral("12/01/1999  *|Deposit|Dues||$100.00|$100.00")));
 
   Click("deleterecord");
   EXPECT_THAT(ui.Events(), ElementsAre(Event{Kind::Information, "Need to perform a member dues change"}));
@@ -163,6 +164,15 @@ TEST_F(AccountsPageTest, ADuesDepositIsKeptUnlessForceDeletesIsTicked) {
   EXPECT_EQ(Text("bal"), QStringLiteral("$0.00"));
 }
 
+TEST_F(AccountsPageTest, TheRegisterRunsABalanceAfterTheAmountsSigned) {
+  PostDuesDeposit(1200);
+  window->ChooseTab(MainTab::kAccounts);
+  AnswerDialog("25", "Stamps", "Operating Expenses", "101");
+  Click("actcheck");
+  EXPECT_THAT(GridRows(), ElementsAre(QStringLiteral("12/01/1999  *|Deposit|Dues||$1,200.00|$1,200.00"),
+                                      QStringLiteral("12/31/1999  *|Check|Stamps|101|($25.00)|$1,175.00")));
+}
+
 TEST_F(AccountsPageTest, TheAllBoxAndTheYearSpinChooseTheRegistersRows) {
   PostDuesDeposit(100);
   window->ChooseTab(MainTab::kAccounts);
@@ -171,7 +181,7 @@ TEST_F(AccountsPageTest, TheAllBoxAndTheYearSpinChooseTheRegistersRows) {
   EXPECT_TRUE(GridRows().isEmpty());
   Find<QCheckBox>(*window, "allaccount")->click();
   EXPECT_EQ(Find<QGroupBox>(*window, "accountgridgroup")->title(), QStringLiteral("Complete Transaction History"));
-  EXPECT_THAT(GridRows(), ElementsAre(QStringLiteral("12/01/1999  *|Deposit|Dues||100.00")));
+  EXPECT_THAT(GridRows(), ElementsAre(QStringLiteral("12/01/1999  *|Deposit|Dues||$100.00|$100.00")));
   EXPECT_TRUE(window->Club().View().allaccount);
 }
 

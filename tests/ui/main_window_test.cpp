@@ -14,9 +14,11 @@
 #include <set>
 
 #include "club/club_info_file.h"
+#include "forms/club_setup_form.h"
 #include "club/club_lock.h"
 #include "club/club_session.h"
 #include "club/entry_dialog_mode.h"
+#include "forms/entry_mode_text.h"
 #include "forms/lot_chooser.h"
 #include "ui/club_host.h"
 #include "ui/tselect_shares.h"
@@ -386,7 +388,7 @@ TEST_F(MainWindowTest, PagesAreDestroyedWhileTheClubIsStillOpen) {
   QObject::connect(page, &QObject::destroyed, [&] {
     destroyed = true;
     try {
-      ClubLock taken(folder.Path() / kWorkingFolderName);
+      ClubLock taken(store::DefaultFileLayer(), folder.Path() / kWorkingFolderName);
     } catch (const ClubLocked&) {
       club_was_open = true;
     }
@@ -463,10 +465,10 @@ TEST_F(MainWindowTest, FileOpenClubSwitchesToASecondClubAndBack) {
   {
     Books books(second.Path(), ui, clock);
     books.Open();
-    ClubInfoFields fields = books.Club().DisplayedClubInfo();
+    ClubInfoFields fields = ClubSetupFields(books.Club());
     fields.club = "Oak Investors";
     fields.year = "1999";
-    ASSERT_TRUE(books.Club().CommitClubInformation(fields).IsDone());
+    ASSERT_TRUE(CommitClubSetup(books.Club(), fields).IsDone());
     books.Close();
   }
   ClubHost host(ui, clock);

@@ -1,12 +1,20 @@
 // The Reports page's "Valuation" group: an official valuation on the report
 // date refreshes the summary panel; "Delete" removes the statement it chose.
+// Its "Transaction" group opens the member reports of the report date.
 #include <gmock/gmock.h>
 
+#include <QCheckBox>
+#include <QMenu>
+#include <QPushButton>
 #include <filesystem>
 
 #include "forms/entry_dialog.h"
+#include "reports/page_printer.h"
+#include "store/whole_files.h"
+#include "ui/command_group.h"
 #include "ui/report_window.h"
 #include "ui/reports_page.h"
+#include "ui/statement_file_groups.h"
 #include "window_fixture.h"
 
 namespace pellmark::ui {
@@ -57,6 +65,34 @@ TEST_F(ValuationGroupTest, CreateOfficialValuesTheClubAndShowsItsFigures) {
   EXPECT_EQ(window->Club().unitfile.Count(), 2);
 }
 
+TEST_F(ValuationGroupTest, TheTransactionGroupOpensTheMemberReportsOfTheReportDate) {
+  auto* group = Find<CommandGroup>(*window, "rpttranselect");
+  ASSERT_NE(group, nullptr);
+  QStringList captions;
+  for (QPushButton* button : group->Buttons()) captions << button->text();
+  EXPECT_EQ(captions, (QStringList{QStringLiteral("D&ues Payment"), QStringLiteral("Member &Payoff"),
+                                   QStringLiteral("Member &Roster"), QStringLiteral("Member &Vote"),
+                                   QStringLiteral("Member Re&turns")}));
+  window->Reports()->SetModal(false);
+  window->Reports()->SetDate(DayNumberFromCivil({1999, 12, 31}));
+  Click("rptvote");
+  TReportWindow& report = window->Reports()->ReportWindow();
+  EXPECT_EQ(report.windowTitle(), QStringLiteral("Membership Vote Report"));
+  ASSERT_TRUE(report.GenerateReport());
+  std::vector<std::string> texts;
+  for (const auto& op : report.Printer().Pages().pages.at(0).ops) {
+    if (const auto* text = std::get_if<reports::TextOp>(&op)) texts.push_back(text->text);
+  }
+  EXPECT_THAT(texts, ::testing::IsSupersetOf({std::string("Membership Voting Percentages as of 12/31/1999."),
+                                              std::string("Ann Smith"), std::string("4.000"), std::string("$100.00"),
+                                              std::string("100.00%")}));
+  report.close();
+  Click("rptpayoff");
+  EXPECT_EQ(report.windowTitle(), QStringLiteral("Member Payoff Letter"));
+  EXPECT_FALSE(report.OptionsMenu()->menuAction()->isVisible());  // no payouts, no choices
+  report.close();
+}
+
 TEST_F(ValuationGroupTest, CreateTestAsksAboutStaleDuesAndRecordsNothing) {
   window->Club().Info().dues = false;
   ui.AnswerNext("Member Dues Not updated, Continue?", false);
@@ -83,6 +119,63 @@ TEST_F(ValuationGroupTest, AuditValuationsRerunsTheValuationsFromTheReportDateAn
   EXPECT_EQ(window->Club().Info().unitkey, official_id + 1);
   EXPECT_EQ(Text("purchaseunit"), QStringLiteral("$25.00"));
   EXPECT_FALSE(window->Club().AuditMode());
+}
+
+TEST_F(ValuationGroupTest, ToFileWritesTheTextStatementAndCopiesItWhereTheUserSaves) {
+  Click("createofficial");
+  ui.Clear();
+  auto* ofiles = Find<QCheckBox>(*window, "ofiles");
+  ASSERT_NE(ofiles, nullptr);
+  ofiles->setChecked(true);
+  EXPECT_TRUE(Find<QWidget>(*window, "Valuationgroup")->isHidden());
+  EXPECT_FALSE(Find<QWidget>(*window, "ofilesgroups")->isHidden());
+
+  const std::filesystem::path statement = folder.Path() / "V12311999.stm";
+  window->Reports()->SetStatementChooser([&](const QString&) { return std::optional(statement); });
+  const std::filesystem::path target = folder.Path() / "saved" / "mine.txt";
+  std::filesystem::create_directory(target.parent_path());
+  QString proposed;
+  window->Reports()->FileGroups().SetSaveChooser([&](const QString& name) {
+    proposed = name;
+    return std::optional(target);
+  });
+  Click("statementfile");
+  EXPECT_EQ(proposed, QStringLiteral("V12311999.txt"));
+  EXPECT_THAT(ui.Messages(), ElementsAre("Valuation Statement has been saved to " + target.string() + "."));
+  const std::string written = store::ReadWholeFile(store::DefaultFileLayer(), folder.Path() / "valuerpt.txt");
+  EXPECT_EQ(store::ReadWholeFile(store::DefaultFileLayer(), target), written);
+  EXPECT_NE(written.find("Ann Smith                       ------> 4.000 at $100.00"), std::string::npos) << written;
+
+  ui.Clear();
+  Click("votefile");
+  EXPECT_EQ(proposed, QStringLiteral("Vote_12311999.txt"));
+  EXPECT_THAT(ui.Messages(), ElementsAre("Vote Statement has been saved to " + target.string() + "."));
+  ui.Clear();
+  Click("rosterfile");
+  EXPECT_EQ(proposed, QStringLiteral("Roster_12311999.txt"));
+  EXPECT_EQ(store::ReadWholeFile(store::DefaultFileLayer(), target),
+            store::ReadWholeFile(store::DefaultFileLayer(), folder.Path() / "rosterrpt.txt"));
+
+  ofiles->setChecked(false);
+  EXPECT_FALSE(Find<QWidget>(*window, "Valuationgroup")->isHidden());
+  EXPECT_TRUE(Find<QWidget>(*window, "ofilesgroups")->isHidden());
+}
+
+TEST_F(ValuationGroupTest, HistoryCommandsShowTheirReportsForTheReportDate) {
+  window->Reports()->SetModal(false);
+  Click("accountrecords");
+  TReportWindow& report_window = window->Reports()->ReportWindow();
+  ASSERT_NE(report_window.CurrentReport(), nullptr);
+  EXPECT_EQ(report_window.CurrentReport()->Kind(), 7);
+  EXPECT_EQ(report_window.windowTitle(), QStringLiteral("Account Transactions"));
+  report_window.close();
+  Click("securityrecords");
+  EXPECT_EQ(report_window.CurrentReport()->Kind(), 11);
+  report_window.close();
+  Click("pricehistory");
+  EXPECT_EQ(report_window.CurrentReport()->Kind(), 9);
+  EXPECT_EQ(report_window.windowTitle(), QStringLiteral("Price History Report"));
+  report_window.close();
 }
 
 }  // namespace

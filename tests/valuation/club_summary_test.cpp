@@ -1,4 +1,5 @@
 #include "valuation/club_summary.h"
+#include "forms/club_setup_form.h"
 
 #include <gtest/gtest.h>
 
@@ -17,9 +18,9 @@ TEST(ClubFiguresTest, SummaryCountsActiveHoldingsAndValuedAccounts) {
   FixedClock clock{DayNumberFromCivil({2026, 12, 7})};
   ClubSession club(folder.Path(), ui, clock);
   club.OpenClub(false);
-  ClubInfoFields fields = club.DisplayedClubInfo();
+  ClubInfoFields fields = ClubSetupFields(club);
   fields.club = "Elm Street Investors";
-  ASSERT_TRUE(club.CommitClubInformation(fields));
+  ASSERT_TRUE(CommitClubSetup(club, fields));
   TAccountRec cash = *club.accounts.Find("_Cash");
   cash.bal = 1000;
   club.accounts.PutAt("_Cash", cash);

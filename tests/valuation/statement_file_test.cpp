@@ -161,8 +161,11 @@ TEST(StatementFileTest, ADamagedRecordIsNamedByItsNumber) {
   };
   const std::string header = RecordImage(0).Text(1, "31-DEC-1999").Bytes();
   const std::string good = RecordImage(5).Real(1, kTwo).Bytes();
-  EXPECT_EQ(message(header + good + RecordImage(9).Bytes()),
-            "Valuation statement V12311999.stm is damaged: record 3 is of the unknown kind 9.");
+  // A record of another kind is passed over, whatever it holds; the records around it are read.
+  const Statement with_other = DecodeStatement(
+      header + RecordImage(9).Text(1, std::string(40, 'x')).Bytes() + good + RecordImage(200).Bytes(), "x");
+  EXPECT_EQ(with_other.dividends, 2.0);
+  EXPECT_TRUE(with_other.securities.empty() && with_other.accounts.empty() && with_other.members.empty());
   EXPECT_EQ(message(header + header), "Valuation statement V12311999.stm is damaged: record 2 is a second header.");
   EXPECT_EQ(message(header + RecordImage(3).Real(1, kOne).Text(13, std::string(38, 'A')).Bytes()),
             "Valuation statement V12311999.stm is damaged: record 2 holds a text without its end.");
