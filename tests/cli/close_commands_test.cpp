@@ -280,7 +280,7 @@ TEST_F(CliCloseTest, TheTaxReportPrintsAsTextWithItsForeignAndMediumColumns) {
     EXPECT_NE(printed.find(expected), std::string::npos) << expected;
   }
   // Schedule 4 has no lines and is left out.
-  EXPECT_EQ(printed.find("Schedule 4"), std::string::npos);
+  EXPECT_EQ(printed.find("Schedule 4 - Portfolio"), std::string::npos);
 }
 
 TEST_F(CliCloseTest, TheRefusalsChangeNoFile) {
