@@ -42,11 +42,11 @@ run: build
 # plus what earlier runs found in $(FUZZ_DIR): the store's container loader,
 # the record codecs, the club's commit record, the journal reader, the price
 # import reader, the valuation statement reader, the matcher of the quote
-# service's reply and of the mail server's replies, then the readers of the
-# text imports and of NAIC files; findings land in $(FUZZ_DIR).
+# service's reply and of the mail server's replies, the readers of the text
+# imports and of NAIC files, then the tax file reader; findings land in $(FUZZ_DIR).
 FUZZ_TARGETS = store_container_fuzz:container record_codec_fuzz:records commit_record_fuzz:commits \
   price_import_fuzz:prices statement_file_fuzz:statements quote_reply_fuzz:quotes journal_fuzz:journal \
-  smtp_reply_fuzz:smtp text_import_fuzz:text_imports naic_import_fuzz:naic_imports
+  smtp_reply_fuzz:smtp text_import_fuzz:text_imports naic_import_fuzz:naic_imports tax_file_fuzz:taxes
 fuzz: deps
 	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	  -DPELLMARK_BUILD_FUZZ=ON -DPELLMARK_BUILD_UI=OFF -DPELLMARK_BUILD_TESTS=OFF -DPELLMARK_BUILD_BENCH=OFF

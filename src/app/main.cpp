@@ -71,7 +71,8 @@ int main(int argc, char** argv) {
       QStringLiteral("grab-report"),
       QStringLiteral("Write a picture of the report window showing the valuation statement STM (or the club "
                      "report balance, income, gains or distribution, or the member report dues, payoff, roster, "
-                     "vote or returns, as of today) to the FILE given after the options, and exit."),
+                     "vote or returns, as of today, or the tax report of a .tax file) to the FILE given after "
+                     "the options, and exit."),
       QStringLiteral("STM"));
   QCommandLineOption page_option(QStringLiteral("page"), QStringLiteral("With --grab-report: the page to show."),
                                  QStringLiteral("N"), QStringLiteral("1"));

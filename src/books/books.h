@@ -15,6 +15,7 @@
 
 #include "books/club_mail.h"
 #include "books/quote_run.h"
+#include "books/year_close.h"
 #include "cash/account_ledger.h"
 #include "cash/categories.h"
 #include "club/club_session.h"
@@ -164,6 +165,18 @@ class Books {
                           Interaction* ui = nullptr);
   MailRun SendReportMail(const MailService& service, const ReportMail& report, ConnectionDialog& dialog,
                          Interaction* ui = nullptr);
+
+  // "Close Year" of the Special page for the open year, as one unit of work:
+  // the closing valuation marked closed, each member's earnings credited, the
+  // tax file written into the club folder, the next year opened, the
+  // securities' and accounts' figures of the year started again. Refused
+  // (nothing changed) without the official 31 December statement, for a year
+  // already closed, or for a category the books do not have; cancelled by No
+  // to its question. The front end then shows the distribution and the tax
+  // report, and AnnounceYearClosed.
+  YearClose CloseYear();
+  // The sound and "Year <year> has been closed.  Tax Report Created.".
+  void AnnounceYearClosed(const YearClose& close);
 
   // "Check Books" (books/books_check.h): every breach, nothing changed.
   std::vector<BooksBreach> CheckBooks();

@@ -29,6 +29,7 @@ void AddCommands(CLI::App& app, CommandList& commands) {
   AddInterchangeCommands(app, commands);
   AddQuoteCommands(app, commands);
   AddMailCommands(app, commands);
+  AddCloseCommands(app, commands);
   AddStatementFileCommands(app, commands);
   AddJournalCommands(app, commands);
   AddImportCommands(app, commands);

@@ -74,6 +74,8 @@ void AddValuationCommands(CLI::App& app, CommandList& commands);
 void AddInterchangeCommands(CLI::App& app, CommandList& commands);
 void AddQuoteCommands(CLI::App& app, CommandList& commands);
 void AddMailCommands(CLI::App& app, CommandList& commands);
+// After AddReportCommands: "report tax" joins its "report".
+void AddCloseCommands(CLI::App& app, CommandList& commands);
 void AddStatementFileCommands(CLI::App& app, CommandList& commands);
 void AddJournalCommands(CLI::App& app, CommandList& commands);
 void AddImportCommands(CLI::App& app, CommandList& commands);

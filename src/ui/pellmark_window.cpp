@@ -402,6 +402,10 @@ QWidget* TPellmark::BuildReportsPage() {
   reports_page_->SetHelp([this](int topic) { Help().ShowTopic(topic); });
   Sheet(reports, tr("Reports"), QStringLiteral("helprptrpt"), 3001, report_date_, reports_page_);
   connect(reports_page_, &ReportsPage::valuationDone, this, &TPellmark::RefreshClubSummary);
+  connect(reports_page_, &ReportsPage::yearClosed, this, [this] {
+    RefreshClubSummary();
+    if (special_ != nullptr) special_->ShowClubInformation();
+  });
   return reports;
 }
 
@@ -411,6 +415,15 @@ QWidget* TPellmark::BuildSpecialPage() {
   connect(special_, &SpecialPage::clubInformationCommitted, this, &TPellmark::RefreshClubSummary);
   connect(special_, &SpecialPage::booksRepaired, this, &TPellmark::RefreshClubSummary);
   connect(special_, &SpecialPage::exportRequested, this, &TPellmark::exportClick);
+  // The reports belong to the report window of the Reports page.
+  connect(special_, &SpecialPage::closeYearRequested, this, [this] {
+    BuildPage(MainTab::kReports);
+    reports_page_->CloseYear();
+  });
+  connect(special_, &SpecialPage::taxReportRequested, this, [this] {
+    BuildPage(MainTab::kReports);
+    reports_page_->TaxReportClick();
+  });
   connect(special_, &SpecialPage::clubFilesReplaced, this, [this] {
     RefreshClubSummary();
     // The lists of the pages are filled again from the replaced files.

@@ -71,10 +71,20 @@ class ReportsPage : public QWidget {
   void ClubReportClick(reports::ClubReportKind kind);
   // The "Transaction" group (rpttranselect): the member report of the calendar's date.
   void MemberReportClick(reports::MemberReportKind kind);
+  // "Close Year" of the Special page: the close, then the year's earnings
+  // distribution and its tax report in the report window, then the closing
+  // message (ui/year_close_view.cpp).
+  void CloseYear();
+  // "Tax Report" of the Special page: a chosen tax file in the report window.
+  void TaxReportClick();
+  // Lays a tax file out in the report window; false when it cannot be loaded.
+  bool ShowTaxReport(const std::filesystem::path& file);
 
  signals:
   // A valuation or deletion ran: the summary panel shows the club's figures again.
   void valuationDone();
+  // A year was closed: the open year and the members' figures changed.
+  void yearClosed();
 
  private:
   std::optional<std::filesystem::path> Choose();

@@ -348,6 +348,17 @@ QWidget* SpecialPage::BuildOptionsSheet() {
   provide_layout->addLayout(ButtonRow({export_button}));
   connect(export_button, &QPushButton::clicked, this, &SpecialPage::exportRequested);
 
+  auto* maintenance = new QGroupBox(tr("Maintenance"), sheet);
+  maintenance->setObjectName(QStringLiteral("maintenance"));
+  auto* closeyear = Button(tr("Close &Year"), QStringLiteral("closeyear"), maintenance);
+  closeyear->setToolTip(tr("Credits the members' earnings, writes the tax report and opens the next year"));
+  auto* taxrept = Button(tr("&Tax Report"), QStringLiteral("taxrept"), maintenance);
+  taxrept->setToolTip(tr("Shows the tax report of a closed year (club<year>.tax)"));
+  auto* maintenance_layout = new QVBoxLayout(maintenance);
+  maintenance_layout->addLayout(ButtonRow({closeyear, taxrept}));
+  connect(closeyear, &QPushButton::clicked, this, &SpecialPage::closeYearRequested);
+  connect(taxrept, &QPushButton::clicked, this, &SpecialPage::taxReportRequested);
+
   auto* columns = new QHBoxLayout;
   columns->setSpacing(16);
   columns->addWidget(options, 1);
@@ -356,6 +367,7 @@ QWidget* SpecialPage::BuildOptionsSheet() {
   data_columns->setSpacing(16);
   data_columns->addWidget(club_data, 1);
   data_columns->addWidget(provide, 1);
+  data_columns->addWidget(maintenance, 1);
   auto* layout = new QVBoxLayout(sheet);
   layout->setContentsMargins(16, 16, 16, 16);
   layout->addLayout(columns);

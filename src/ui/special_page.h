@@ -64,6 +64,9 @@ class SpecialPage : public QTabWidget {
   void exportRequested();
   // A restore or a reset replaced the club's files: everything shown is stale.
   void clubFilesReplaced();
+  // "Close Year" and "Tax Report" of the "Maintenance" group: the reports they show belong to the window.
+  void closeYearRequested();
+  void taxReportRequested();
 
  private:
   QWidget* BuildSetupSheet();

@@ -10,6 +10,7 @@
 #include "forms/main_tabs.h"
 #include "reports/club_reports.h"
 #include "reports/member_reports.h"
+#include "reports/tax_report.h"
 #include "reports/valuation_statement.h"
 #include "ui/history_window.h"
 #include "ui/pellmark_window.h"
@@ -57,7 +58,7 @@ int GrabWindow(TPellmark& window, const QString& file, const QString& tab_name) 
 // Lays a statement file out in the report window at 1000x800 and saves a
 // picture of one page; for the README and for checking the layout.
 // "balance", "income", "gains" or "distribution" in place of the file: that
-// club report of the club as of today.
+// club report of the club as of today; a tax file (".tax"): its tax report.
 int GrabReport(const QString& statement, const QString& file, int page, const std::filesystem::path& club,
                QtInteraction& ui, const Clock& clock) {
   static const std::map<QString, reports::ClubReportKind> kClubReports = {
@@ -83,6 +84,8 @@ int GrabReport(const QString& statement, const QString& file, int page, const st
       books.Open();
       report = reports::SetUpMemberReport(member->second, books.Club(), clock.Today());
       books.Close();
+    } else if (statement.endsWith(QStringLiteral(".tax"), Qt::CaseInsensitive)) {
+      report = reports::LoadTaxReport(store::DefaultFileLayer(), statement.toStdString(), club);
     } else {
       report = reports::LoadValuationStatement(store::DefaultFileLayer(), statement.toStdString(), club);
     }

@@ -87,7 +87,7 @@ std::string Dump(const fs::path& club, std::string* breaches = nullptr, bool wit
   // The statements, by name.
   std::map<std::string, std::string> statements;
   for (const auto& entry : fs::directory_iterator(club)) {
-    if (entry.path().extension() == ".stm") {
+    if (entry.path().extension() == ".stm" || entry.path().extension() == ".tax") {
       statements[entry.path().filename().string()] = store::ReadWholeFile(store::DefaultFileLayer(), entry.path());
     }
   }
@@ -103,9 +103,9 @@ std::string StrayFiles(const fs::path& club) {
                                          kJournalFileName};
   std::string stray;
   for (const auto& entry : fs::directory_iterator(club)) {
-    // Statements, and the backup an official valuation makes into the club folder.
+    // Statements, tax files, and the backup an official valuation makes into the club folder.
     const fs::path extension = entry.path().extension();
-    if (extension == ".stm" || extension == ".bck") continue;
+    if (extension == ".stm" || extension == ".tax" || extension == ".bck") continue;
     if (!club_files.contains(entry.path().filename().string())) stray += entry.path().filename().string() + " ";
   }
   for (const auto& entry : fs::directory_iterator(club / kWorkingFolderName)) {
@@ -165,6 +165,25 @@ std::vector<Line> ImportedLater() {
   return setup;
 }
 
+// A year of dues, a purchase, a dividend, interest and an expense, valued on
+// 31 December: the close credits both members, writes the tax file and
+// resets the security and the accounts' interest of the year.
+std::vector<Line> YearToClose() {
+  return {{"init", "--name", "Elm", "--year", "2025", "--start-unit", "10"},
+          {"account", "add", "Broker", "--initial", "0"},
+          {"member", "add", "--last", "Member100", "--first", "Pat"},
+          {"member", "add", "--last", "Member101", "--first", "Pat"},
+          {"--yes", "dues", "--date", "01/02/2025", "--all", "500"},
+          {"security", "add", "Acme Corp", "--symbol", "ACME"},
+          {"buy", "Acme Corp", "400", "10", "--date", "01/10/2025"},
+          {"dividend", "Acme Corp", "16", "--date", "06/15/2025"},
+          {"interest", "Cash", "3.33", "--date", "09/30/2025", "--desc", "Interest"},
+          {"check", "Cash", "20", "--date", "03/01/2025", "--number", "7", "--desc", "Fees", "--category",
+           "Operating Expenses"},
+          {"price", "Acme Corp", "11", "--date", "12/31/2025"},
+          {"--yes", "valuation", "official", "12/31/2025"}};
+}
+
 // The file "PRICES" names: two good lines.
 constexpr const char* kPriceFile = "\"ACME\",13.25,\"12/01/2026\"\n\"ACME\",13.50,\"12/04/2026\"\n";
 
@@ -214,6 +233,7 @@ std::vector<Operation> Operations() {
       {"undo of a dues run", small, {"undo"}, 1},
       {"undo of an official valuation", valued_last, {"undo"}, 3},
       {"import of an export", ImportedLater(), {"--yes", "import", "export", "EXPORT"}, 7},
+      {"year close", YearToClose(), {"--yes", "close-year"}, 4},
       {"several commits then a close", valued, {}, 11, SeveralCommitsThenAClose},
   };
 }

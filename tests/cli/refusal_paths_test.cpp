@@ -132,6 +132,8 @@ std::map<std::string, Refusal> Refusals(const std::string& club) {
       {"report gains", {{"report", "gains", "--date", "12/31/2026"}, kUsage}},
       {"report distribution", {{"--club", club + "/none", "report", "distribution", "--date", "12/31/2026", "--json"},
                                kUsage}},
+      {"report tax", {{"report", "tax", club + "/none.tax", "--json"}, kFileError}},
+      {"close-year", {{"--yes", "close-year"}}},
       {"valuation official", {{"valuation", "official", "12/31/2025"}}},
       {"valuation test", {{"valuation", "test", "13/45/2026"}}},
       {"valuation delete", {{"--yes", "valuation", "delete", "V01012026.stm"}}},

@@ -180,3 +180,34 @@ TEST_F(ValuationGroupTest, HistoryCommandsShowTheirReportsForTheReportDate) {
 
 }  // namespace
 }  // namespace pellmark::ui
+
+namespace pellmark::ui {
+namespace {
+
+using ::testing::ElementsAre;
+
+class CloseYearTest : public ValuationGroupTest {};
+
+// "Close Year" closes the year of the 31 December valuation, then the report
+// window shows the year's tax report and the closing message follows.
+TEST_F(CloseYearTest, CloseYearShowsTheTaxReportThenTheClosingMessage) {
+  Click("createofficial");
+  ui.Clear();
+  window->Reports()->SetModal(false);
+  ui.AnswerNext("Have all transactions for 1999 been entered and verified?", true);
+  window->Reports()->CloseYear();
+  EXPECT_THAT(ui.Messages(), ElementsAre("Have all transactions for 1999 been entered and verified?",
+                                         "Year 1999 has been closed.  Tax Report Created."));
+  EXPECT_TRUE(std::filesystem::exists(folder.Path() / "club1999.tax"));
+  EXPECT_EQ(window->Club().Info().year, 2000);
+  ASSERT_NE(window->Reports()->ReportWindow().CurrentReport(), nullptr);
+  EXPECT_EQ(window->Reports()->ReportWindow().CurrentReport()->Kind(), 12);
+
+  // A second close looks for the next year's statement.
+  ui.Clear();
+  window->Reports()->CloseYear();
+  EXPECT_THAT(ui.Messages(), ElementsAre("Need to create an Official Valuation Statement for 12/31/2000"));
+}
+
+}  // namespace
+}  // namespace pellmark::ui

@@ -1,0 +1,47 @@
+#include "books/year_close.h"
+
+#include "books/books.h"
+#include "cash/interest_year.h"
+#include "members/earnings_credit.h"
+#include "reports/club_tables.h"
+#include "reports/tax_file.h"
+#include "valuation/year_close.h"
+
+namespace pellmark {
+
+YearClose Books::CloseYear() {
+  YearClose close;
+  valuation::YearCloseStart start = valuation::StartYearClose(club_, club_.Files());
+  if (!start.closing) {
+    close.outcome = std::move(start.outcome);
+    return close;
+  }
+  const valuation::ClosingValuation& closing = *start.closing;
+  close.year = closing.year;
+  close.date = closing.unit.date;
+  close.tax_file = club_.Folder() / reports::TaxFileName(closing.year);
+  BusyGuard busy(club_.Ui());
+  try {
+    close.figures = reports::ComputeTaxFigures(club_, closing.year);
+  } catch (const reports::InvalidCategory& invalid) {
+    close.outcome = Refuse(club_.Ui(), invalid.what());
+    return close;
+  }
+  (void)Run([&] {
+    valuation::MarkYearClosed(club_, closing);
+    close.credited = ledger::CreditEarnings(club_, close.figures->Earnings(), closing.unit);
+    club_.StageFile(close.tax_file, reports::EncodeTaxFile(reports::TaxFileOf(*close.figures)));
+    valuation::OpenNextYear(club_);
+    // The figures of the year (dividends, interest) start again in the new one.
+    for (const TSecurityRec& security : securities_.List(/*active_only=*/true)) {
+      (void)securities_.ResetSecurity(security.name, /*announce=*/false);
+    }
+    ledger::RestartYearInterest(club_);
+    return Outcome::Done();
+  });
+  return close;
+}
+
+void Books::AnnounceYearClosed(const YearClose& close) { valuation::AnnounceYearClosed(club_.Ui(), close.year); }
+
+}  // namespace pellmark
