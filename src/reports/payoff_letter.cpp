@@ -7,6 +7,7 @@
 #include "club/number_format.h"
 #include "club/record_kinds.h"
 #include "members/member_posting.h"
+#include "members/payout_basis.h"
 
 namespace pellmark::reports {
 
@@ -16,11 +17,6 @@ constexpr const char* kLetterFormat = "<0.47|<5.00|>0.94";
 constexpr const char* kBlankRow = " | | ";
 
 std::string Money(double amount) { return FormatFixed(amount, 2); }
-
-// The units a payout covers: what it paid and what its fee kept back.
-double CoveredUnits(const TMemberTranRec& payout) {
-  return payout.cunit == 0 ? 0 : (payout.dues + payout.fee) / payout.cunit;
-}
 
 std::string GainClass(const TMemberTranRec& payout) {
   if (payout.gain == 2) return "medium";
@@ -37,38 +33,6 @@ std::string ShareRow(const std::string& item, double share, double club, bool in
 }
 
 }  // namespace
-
-double PayoutTaxBasis(const std::vector<TMemberTranRec>& transactions, std::size_t payout) {
-  double to_cover = CoveredUnits(transactions.at(payout));
-  double set_aside = 0;
-  double basis = 0;
-  for (std::size_t i = payout; i-- > 0 && to_cover > 0;) {
-    const TMemberTranRec& tran = transactions[i];
-    switch (KindOf(tran)) {
-      case MemberTranKind::Payment:
-      case MemberTranKind::Earnings: {
-        const double bought = ledger::UnitsOf(tran);
-        if (bought <= 0) break;
-        double left = bought;
-        if (set_aside > 0) {
-          const double consumed = std::min(set_aside, left);
-          set_aside -= consumed;
-          left -= consumed;
-        }
-        const double taken = std::min(left, to_cover);
-        basis += tran.dues * (taken / bought);
-        to_cover -= taken;
-        break;
-      }
-      case MemberTranKind::Payout:
-        set_aside += CoveredUnits(tran);
-        break;
-      default:
-        break;
-    }
-  }
-  return RoundCents(basis);
-}
 
 PayoffLetters ComputePayoffLetters(ClubSession& club, DayNumber date) {
   PayoffLetters result;
@@ -105,7 +69,7 @@ PayoffLetters ComputePayoffLetters(ClubSession& club, DayNumber date) {
       if (row.memid == memid && row.duestran == payout.duestran) letter.share = row;
     }
     letter.units = ledger::UnitsOf(payout);
-    letter.basis = PayoutTaxBasis(transactions[memid], index);
+    letter.basis = ledger::PayoutTaxBasis(transactions[memid], index);
     letter.additional_gain = RoundCents(payout.dues - letter.basis);
     letter.gain_class = GainClass(payout);
     result.letters.push_back(std::move(letter));

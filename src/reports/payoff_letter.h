@@ -20,13 +20,6 @@
 
 namespace pellmark::reports {
 
-// The basis of the units a payout covers, (`dues` + `fee`) ÷ `cunit`: the
-// member's earlier transactions (in key order, before `payout`) walked back
-// from the newest, the most recent purchases and earnings credits taken first.
-// An earlier payout sets its units aside, to be consumed by the purchases
-// before it, on top of any an even later payout has not yet consumed. In cents.
-double PayoutTaxBasis(const std::vector<TMemberTranRec>& transactions, std::size_t payout);
-
 struct PayoffLetter {
   std::string name;  // "First Last", or the group's name
   std::string listing_name;  // "Last, First", or the group's name

@@ -192,7 +192,9 @@ void TPellmark::BuildMenus() {
   exit->setObjectName(QStringLiteral("exit"));
   exit->setShortcut(QKeySequence::Quit);
 
-  QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+  // Every letter of "Edit" is a mnemonic of some page already; Ctrl+Z and
+  // Ctrl+Shift+Z reach its commands from the keyboard.
+  QMenu* edit = menuBar()->addMenu(tr("Edit"));
   edit->setObjectName(QStringLiteral("Edit1"));
   undo_action_ = edit->addAction(tr("&Undo"), this, [this] { UndoOrRedo(true); });
   undo_action_->setObjectName(QStringLiteral("Undo1"));

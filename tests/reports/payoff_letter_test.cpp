@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "members/payout_basis.h"
 #include "reports/club_records_fixture.h"
 #include "reports/laid_out_text.h"
 
@@ -13,7 +14,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
-using reports::PayoutTaxBasis;
+using ledger::PayoutTaxBasis;
 using K = MemberTranKind;
 
 TMemberTranRec Tran(K kind, DayNumber date, double dues, double cunit, double fee = 0) {
