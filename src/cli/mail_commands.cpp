@@ -12,9 +12,13 @@
 #include "cli/cli_context.h"
 #include "cli/input_forms.h"
 #include "cli/open_club.h"
+#include "cli/report_output.h"
 #include "cli/terminal_connection.h"
 #include "club/mail_service.h"
 #include "club/text_encoding.h"
+#include "reports/club_reports.h"
+#include "reports/member_reports.h"
+#include "reports/valuation_statement.h"
 #include "valuation/statement_file.h"
 
 namespace pellmark::cli {
@@ -42,6 +46,7 @@ struct ReportOptions {
   std::string date;
   std::vector<std::string> members;
   bool all_members = false;
+  bool pdf = false;
   std::string statement;
 };
 
@@ -111,6 +116,10 @@ void SendSupport(CliContext& context, const SupportOptions& options) {
   });
 }
 
+std::filesystem::path ValuationStatementPath(Books& books, DayNumber date, const std::string& statement) {
+  return statement.empty() ? books.Club().Folder() / valuation::StatementFileName(date) : std::filesystem::path(statement);
+}
+
 // The kind's text statement, written into the club folder as the Reports page writes it.
 TextStatementFile WriteStatement(Books& books, ReportMailKind kind, DayNumber date, const std::string& statement) {
   switch (kind) {
@@ -123,9 +132,31 @@ TextStatementFile WriteStatement(Books& books, ReportMailKind kind, DayNumber da
     case ReportMailKind::kValuation:
       break;
   }
-  const std::filesystem::path file =
-      statement.empty() ? books.Club().Folder() / valuation::StatementFileName(date) : std::filesystem::path(statement);
-  return WriteValuationTextFile(books, file);
+  return WriteValuationTextFile(books, ValuationStatementPath(books, date, statement));
+}
+
+// The kind's printed report as a PDF beside its text statement ("valuerpt.pdf" beside "valuerpt.txt").
+std::filesystem::path WriteStatementPdf(CliContext& context, Books& books, ReportMailKind kind, DayNumber date,
+                                        const std::string& statement, const std::filesystem::path& text_file) {
+  std::unique_ptr<reports::Report> report;
+  switch (kind) {
+    case ReportMailKind::kValuation:
+      report = reports::LoadValuationStatement(books.Club().Files(), ValuationStatementPath(books, date, statement),
+                                               books.Club().Folder());
+      break;
+    case ReportMailKind::kDistribution:
+      report = reports::SetUpClubReport(reports::ClubReportKind::Distribution, books.Club(), date);
+      break;
+    case ReportMailKind::kVote:
+      report = reports::SetUpMemberReport(reports::MemberReportKind::Vote, books.Club(), date);
+      break;
+    case ReportMailKind::kRoster:
+      report = reports::SetUpMemberReport(reports::MemberReportKind::Roster, books.Club(), date);
+      break;
+  }
+  const std::filesystem::path pdf = std::filesystem::path(text_file).replace_extension(".pdf");
+  WriteReportFiles(context, *report, pdf.string(), "");
+  return pdf;
 }
 
 void SendReport(CliContext& context, ReportMailKind kind, const ReportOptions& options) {
@@ -150,6 +181,7 @@ void SendReport(CliContext& context, ReportMailKind kind, const ReportOptions& o
     const TextStatementFile written = WriteStatement(books, kind, date, options.statement);
     if (!written.outcome) throw CommandRefused(written.outcome.Message());
     report.attachments.push_back(written.file);
+    if (options.pdf) report.attachments.push_back(WriteStatementPdf(context, books, kind, date, options.statement, written.file));
     TerminalConnection dialog(*context.out);
     Report(context, books.SendReportMail(service, report, dialog));
   });
@@ -182,6 +214,7 @@ void AddMailCommands(CLI::App& app, CommandList& commands) {
     auto* all = command->add_flag("--all-members", options->all_members, "Every active member");
     members->excludes(all);
     all->excludes(members);
+    command->add_flag("--pdf", options->pdf, "Attach the printed report as a PDF as well as the text statement");
     AddServiceOptions(command, options->service);
     commands.push_back({command, [options, kind](CliContext& context) { SendReport(context, kind, *options); }});
     return std::pair{command, options};

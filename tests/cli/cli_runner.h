@@ -1,7 +1,9 @@
 // Runs one pellmark-cli command line in-process and captures what it printed.
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -32,6 +34,16 @@ inline CliRun RunInClub(const std::filesystem::path& club, std::vector<std::stri
                         const std::string& today = "12/07/2026") {
   args.insert(args.begin(), {"--club", club.string(), "--today", today});
   return RunLine(std::move(args));
+}
+
+// What poppler's pdftotext reads from the file, pages separated by form feeds.
+inline std::string PdfText(const std::string& pdf) {
+  std::string text;
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(("pdftotext -layout '" + pdf + "' -").c_str(), "r"), pclose);
+  if (!pipe) return text;
+  char buffer[4096];
+  for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) text.append(buffer, n);
+  return text;
 }
 
 }  // namespace pellmark::cli

@@ -11,6 +11,7 @@
 namespace pellmark::cli {
 namespace {
 
+using ::testing::ContainsRegex;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using pellmark::testing::ReceivedMail;
@@ -160,6 +161,22 @@ TEST_F(CliReportMailTest, ValuationStatementGoesToEveryMemberWithAnAddress) {
   const std::string written = pellmark::testing::FileBytes(club.Path() / "valuerpt.txt");
   EXPECT_THAT(written, HasSubstr("Valuation as of 12/07/2026"));
   EXPECT_EQ(mail.attachments[0].bytes, written);
+}
+
+// With --pdf the printed report goes with the text statement, written beside it.
+TEST_F(CliReportMailTest, ThePrintedReportIsAttachedAsAPdfWhenAskedFor) {
+  SmtpPeer server = SmtpPeer::Server(peers.Path());
+  MailSettings(server.HostPort());
+  const CliRun run = Run({"mail", "report", "vote", "--date", "12/07/2026", "--member", "Adams, Ann", "--pdf"});
+  EXPECT_EQ(run.status, kDone) << run.err;
+  const ReceivedMail mail = server.Message(0);
+  ASSERT_EQ(mail.attachments.size(), 2u);
+  EXPECT_EQ(mail.attachments[0].filename, "voterpt.txt");
+  EXPECT_EQ(mail.attachments[1].filename, "voterpt.pdf");
+  EXPECT_EQ(mail.attachments[1].bytes, pellmark::testing::FileBytes(club.Path() / "voterpt.pdf"));
+  const std::string text = PdfText((club.Path() / "voterpt.pdf").string());
+  EXPECT_THAT(text, HasSubstr("Membership Voting Percentages as of 12/07/2026."));
+  EXPECT_THAT(text, ContainsRegex("Ann Adams +4\\.000 +\\$100\\.00 +33\\.34%"));
 }
 
 TEST_F(CliReportMailTest, VoteToChosenMembersAndRefusedOnesAreListed) {

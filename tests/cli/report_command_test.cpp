@@ -41,15 +41,6 @@ class ReportCommandTest : public ::testing::Test {
     text << in.rdbuf();
     return text.str();
   }
-  // What poppler's pdftotext reads from the file, pages separated by form feeds.
-  static std::string PdfText(const std::string& pdf) {
-    std::string text;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(("pdftotext -layout '" + pdf + "' -").c_str(), "r"), pclose);
-    if (!pipe) return text;
-    char buffer[4096];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) text.append(buffer, n);
-    return text;
-  }
   pellmark::testing::TempFolder folder;
 };
 
