@@ -8,6 +8,7 @@
 #include <string>
 
 #include "books/books.h"
+#include "books/statement_report.h"
 #include "books/text_statement_files.h"
 #include "cli/cli_context.h"
 #include "cli/input_forms.h"
@@ -16,9 +17,6 @@
 #include "cli/terminal_connection.h"
 #include "club/mail_service.h"
 #include "club/text_encoding.h"
-#include "reports/club_reports.h"
-#include "reports/member_reports.h"
-#include "reports/valuation_statement.h"
 #include "valuation/statement_file.h"
 
 namespace pellmark::cli {
@@ -138,22 +136,8 @@ TextStatementFile WriteStatement(Books& books, ReportMailKind kind, DayNumber da
 // The kind's printed report as a PDF beside its text statement ("valuerpt.pdf" beside "valuerpt.txt").
 std::filesystem::path WriteStatementPdf(CliContext& context, Books& books, ReportMailKind kind, DayNumber date,
                                         const std::string& statement, const std::filesystem::path& text_file) {
-  std::unique_ptr<reports::Report> report;
-  switch (kind) {
-    case ReportMailKind::kValuation:
-      report = reports::LoadValuationStatement(books.Club().Files(), ValuationStatementPath(books, date, statement),
-                                               books.Club().Folder());
-      break;
-    case ReportMailKind::kDistribution:
-      report = reports::SetUpClubReport(reports::ClubReportKind::Distribution, books.Club(), date);
-      break;
-    case ReportMailKind::kVote:
-      report = reports::SetUpMemberReport(reports::MemberReportKind::Vote, books.Club(), date);
-      break;
-    case ReportMailKind::kRoster:
-      report = reports::SetUpMemberReport(reports::MemberReportKind::Roster, books.Club(), date);
-      break;
-  }
+  const std::unique_ptr<reports::Report> report =
+      StatementReport(books, kind, date, ValuationStatementPath(books, date, statement));
   const std::filesystem::path pdf = std::filesystem::path(text_file).replace_extension(".pdf");
   WriteReportFiles(context, *report, pdf.string(), "");
   return pdf;

@@ -7,8 +7,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "books/statement_report.h"
 #include "books/text_statement_files.h"
 #include "club/text_encoding.h"
+#include "qtpage/pdf_report.h"
 #include "ui/command_group.h"
 #include "ui/date_entry.h"
 #include "ui/mail_service_setting.h"
@@ -41,6 +43,9 @@ OnlineMailGroup::OnlineMailGroup(Books& books, DateEntry& reportdate, StatementC
   members_ = new QListWidget(this);
   members_->setObjectName(QStringLiteral("mailmembers"));
   members_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  attachpdf_ = new QCheckBox(tr("Also as PDF"), this);
+  attachpdf_->setObjectName(QStringLiteral("attachpdf"));
+  attachpdf_->setToolTip(tr("Attach the printed report as a PDF beside the text statement"));
   oreptsend_ = new QPushButton(tr("Send"), this);
   oreptsend_->setObjectName(QStringLiteral("oreptsend"));
   connect(oreports_, &QCheckBox::clicked, this, &OnlineMailGroup::oreportsClick);
@@ -50,6 +55,7 @@ OnlineMailGroup::OnlineMailGroup(Books& books, DateEntry& reportdate, StatementC
   auto* column = new QVBoxLayout;
   column->addWidget(attachlabel_);
   column->addWidget(members_);
+  column->addWidget(attachpdf_, 0, Qt::AlignLeft);
   column->addWidget(oreptsend_, 0, Qt::AlignLeft);
   auto* row = new QHBoxLayout;
   row->addWidget(kinds_, 0, Qt::AlignTop);
@@ -74,6 +80,7 @@ void OnlineMailGroup::oreportsClick() {
   kinds_->setVisible(online);
   attachlabel_->setVisible(online);
   members_->setVisible(online);
+  attachpdf_->setVisible(online);
   oreptsend_->setVisible(online);
   if (online) {
     members_->clear();
@@ -106,6 +113,7 @@ void OnlineMailGroup::oreptsendClick() {
   if (!kind_) return;
   const DayNumber date = reportdate_.Date();
   TextStatementFile written;
+  std::filesystem::path valuation_statement;
   switch (*kind_) {
     case ReportMailKind::kValuation: {
       const std::optional<std::filesystem::path> statement = choose_statement_();
@@ -113,6 +121,7 @@ void OnlineMailGroup::oreptsendClick() {
         ClearChoices();
         return;
       }
+      valuation_statement = *statement;
       written = WriteValuationTextFile(books_, *statement);
       break;
     }
@@ -131,11 +140,44 @@ void OnlineMailGroup::oreptsendClick() {
     return;
   }
   ReportMail report{.kind = *kind_, .date = date, .members = {}, .attachments = {written.file}};
+  if (attachpdf_->isChecked()) {
+    const std::optional<std::filesystem::path> pdf = WritePdf(written.file, date, valuation_statement);
+    if (!pdf) {
+      ClearChoices();
+      return;
+    }
+    report.attachments.push_back(*pdf);
+  }
   for (int row = 0; row < members_->count(); ++row) {
     if (members_->item(row)->isSelected()) report.members.push_back(ToWindows1252(members_->item(row)->text().toStdString()));
   }
   static_cast<void>(send_(report));
   ClearChoices();
+}
+
+std::optional<std::filesystem::path> OnlineMailGroup::WritePdf(const std::filesystem::path& text_file, DayNumber date,
+                                                               const std::filesystem::path& valuation_statement) {
+  Interaction& ui = books_.Club().Ui();
+  const std::filesystem::path pdf = std::filesystem::path(text_file).replace_extension(".pdf");
+  try {
+    const std::unique_ptr<reports::Report> report = StatementReport(books_, *kind_, date, valuation_statement);
+    bool laid = false;
+    const bool written = qtpage::WriteReportPdf(books_.Club().ClockRef(), pdf, report->Caption(),
+                                                [&](reports::TPagePrinter& printer) {
+                                                  printer.SetFont({"Arial", 10});
+                                                  printer.SetWordWrap(false);
+                                                  laid = reports::GenerateReport(*report, printer, ui);
+                                                });
+    if (!laid) return std::nullopt;
+    if (!written) {
+      ui.ShowError("Could not write " + ToWindows1252(pdf.string()));
+      return std::nullopt;
+    }
+  } catch (const std::exception& error) {
+    ui.ShowError(error.what());
+    return std::nullopt;
+  }
+  return pdf;
 }
 
 }  // namespace pellmark::ui

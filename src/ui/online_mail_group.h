@@ -3,8 +3,9 @@
 // its "Attach ..." button (the label `attachlabel` names it), the recipients
 // are the members selected in the list `mailmembers`, and "Send" (`oreptsend`,
 // enabled only with a kind and a member) writes the kind's text statement into
-// the club folder and mails it through the connection dialog. Afterwards Send
-// is disabled and the choices are cleared.
+// the club folder and mails it through the connection dialog; with "Also as
+// PDF" (`attachpdf`) the printed report goes too, written beside the text
+// statement. Afterwards Send is disabled and the choices are cleared.
 #pragma once
 
 #include <QWidget>
@@ -42,6 +43,9 @@ class OnlineMailGroup : public QWidget {
  private:
   void EnableSend();
   void ClearChoices();
+  // The kind's printed report as a PDF beside `text_file`; nullopt when it could not be written.
+  std::optional<std::filesystem::path> WritePdf(const std::filesystem::path& text_file, DayNumber date,
+                                                const std::filesystem::path& valuation_statement);
 
   Books& books_;
   DateEntry& reportdate_;
@@ -49,6 +53,7 @@ class OnlineMailGroup : public QWidget {
   Sender send_;
   std::optional<ReportMailKind> kind_;
   QCheckBox* oreports_;
+  QCheckBox* attachpdf_;
   CommandGroup* kinds_;
   QLabel* attachlabel_;
   QListWidget* members_;

@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <filesystem>
+#include <fstream>
 
 #include "ui/online_mail_group.h"
 #include "ui/reports_page.h"
@@ -82,6 +83,21 @@ TEST_F(OnlineMailTest, DistributionAttachesTheDistributionStatementOfTheReportDa
   EXPECT_THAT(sent[0].members, ElementsAre("Brown, Ann"));
   EXPECT_THAT(sent[0].attachments, ElementsAre(folder.Path() / "distrpt.txt"));
   EXPECT_TRUE(std::filesystem::exists(folder.Path() / "distrpt.txt"));
+}
+
+TEST_F(OnlineMailTest, AlsoAsPdfAttachesThePrintedReportBesideTheTextStatement) {
+  Click("oreports");
+  Click("attachvote");
+  Find<QCheckBox>(*window, "attachpdf")->setChecked(true);
+  Find<QListWidget>(*window, "mailmembers")->item(0)->setSelected(true);
+  Click("oreptsend");
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_THAT(sent[0].attachments, ElementsAre(folder.Path() / "voterpt.txt", folder.Path() / "voterpt.pdf"));
+  std::ifstream pdf(folder.Path() / "voterpt.pdf", std::ios::binary);
+  std::string head(5, '\0');
+  pdf.read(head.data(), 5);
+  EXPECT_EQ(head, "%PDF-");
+  EXPECT_TRUE(ui.Messages().empty());
 }
 
 TEST_F(OnlineMailTest, ValuationWithoutAChosenStatementSendsNothing) {
