@@ -12,16 +12,12 @@
 #include "cli/cli_context.h"
 #include "cli/listing.h"
 #include "cli/open_club.h"
+#include "cli/report_output.h"
 #include "club/record_kinds.h"
 #include "club/text_encoding.h"
 #include "members/member_posting.h"
-#include "reports/page_device.h"
 #include "reports/tax_report.h"
 #include "store/file_layer.h"
-
-#ifdef PELLMARK_CLI_PDF
-#include "qtpage/pdf_report.h"
-#endif
 
 namespace pellmark::cli {
 namespace {
@@ -76,17 +72,6 @@ fs::path TaxFilePath(const CliContext& context, const std::string& file) {
   return path;
 }
 
-// The report window's page printer: Arial 10 pt, the default margins, no wrapping.
-void SetUpPrinter(reports::TPagePrinter& printer) {
-  printer.SetFont({"Arial", 10});
-  printer.SetMarginTop(0.25);
-  printer.SetMarginBottom(0.25);
-  printer.SetMarginLeft(0.75);
-  printer.SetMarginRight(0.5);
-  printer.SetTitle("PagePrinter Testing");
-  printer.SetWordWrap(false);
-}
-
 nlohmann::ordered_json LinesJson(const std::vector<reports::TaxFileLine>& lines) {
   nlohmann::ordered_json json = nlohmann::ordered_json::array();
   for (const reports::TaxFileLine& line : lines) json.push_back({{"label", ToUtf8(line.label)}, {"amount", line.amount}});
@@ -139,27 +124,7 @@ void PrintTax(CliContext& context, const TaxOptions& options) {
     context.ui->ShowError(damaged.what());
     throw CommandRefused(damaged.what());
   }
-  auto lay = [&](reports::TPagePrinter& printer) {
-    SetUpPrinter(printer);
-    if (!reports::GenerateReport(*report, printer, *context.ui)) throw CommandRefused("report");
-  };
-  if (!options.text.empty()) {
-    // Plain text has no fonts of its own: a character is a blank's width.
-    reports::FixedMetricsDevice device;
-    reports::TPagePrinter printer(device, *context.clock);
-    printer.SetFileName(options.text);
-    printer.SetPrintToFile(true);
-    lay(printer);
-  }
-  if (!options.pdf.empty()) {
-#ifdef PELLMARK_CLI_PDF
-    if (!qtpage::WriteReportPdf(*context.clock, options.pdf, report->Caption(), lay)) {
-      throw std::runtime_error("Could not write " + options.pdf);
-    }
-#else
-    throw UsageError("this pellmark-cli was built without Qt and cannot write PDF; use --text or --json");
-#endif
-  }
+  if (!options.pdf.empty() || !options.text.empty()) WriteReportFiles(context, *report, options.pdf, options.text);
 }
 
 }  // namespace

@@ -16,17 +16,13 @@
 #include "cli/cli_context.h"
 #include "cli/input_forms.h"
 #include "cli/open_club.h"
+#include "cli/report_output.h"
 #include "club/dates.h"
 #include "club/number_format.h"
 #include "club/text_encoding.h"
 #include "reports/club_reports.h"
 #include "reports/club_tables.h"
-#include "reports/page_device.h"
 #include "store/whole_files.h"
-
-#ifdef PELLMARK_CLI_PDF
-#include "qtpage/pdf_report.h"
-#endif
 
 namespace pellmark::cli {
 namespace {
@@ -41,17 +37,6 @@ struct ClubReportOptions {
   std::string csv;
   bool json = false;
 };
-
-// The report window's page printer: Arial 10 pt, the default margins, no wrapping.
-void SetUpPrinter(reports::TPagePrinter& printer) {
-  printer.SetFont({"Arial", 10});
-  printer.SetMarginTop(0.25);
-  printer.SetMarginBottom(0.25);
-  printer.SetMarginLeft(0.75);
-  printer.SetMarginRight(0.5);
-  printer.SetTitle("PagePrinter Testing");
-  printer.SetWordWrap(false);
-}
 
 DayNumber RequireReportDate(ClubSession& club, const std::string& text) {
   const std::optional<std::string> plain = DateText(text);
@@ -190,10 +175,6 @@ void WriteFile(const std::string& path, const std::string& bytes) {
   store::SaveFileAtomically(store::DefaultFileLayer(), path, bytes);
 }
 
-void Lay(CliContext& context, reports::Report& report, reports::TPagePrinter& printer) {
-  if (!reports::GenerateReport(report, printer, *context.ui)) throw CommandRefused("report");
-}
-
 void RunClubReport(CliContext& context, ClubReportKind kind, const ClubReportOptions& options) {
   const bool as_json = options.json || context.json;
   if (options.pdf.empty() && options.text.empty() && options.csv.empty() && !as_json) {
@@ -216,27 +197,7 @@ void RunClubReport(CliContext& context, ClubReportKind kind, const ClubReportOpt
         WriteFile(options.csv, DistributionCsv(distribution->Figures()));
       }
     }
-    if (!options.text.empty()) {
-      // Plain text has no fonts of its own: a character is a blank's width.
-      reports::FixedMetricsDevice device;
-      reports::TPagePrinter printer(device, *context.clock);
-      SetUpPrinter(printer);
-      printer.SetFileName(options.text);
-      printer.SetPrintToFile(true);
-      Lay(context, *report, printer);
-    }
-    if (!options.pdf.empty()) {
-#ifdef PELLMARK_CLI_PDF
-      const bool written =
-          qtpage::WriteReportPdf(*context.clock, options.pdf, report->Caption(), [&](reports::TPagePrinter& printer) {
-            SetUpPrinter(printer);
-            Lay(context, *report, printer);
-          });
-      if (!written) throw std::runtime_error("Could not write " + options.pdf);
-#else
-      throw UsageError("this pellmark-cli was built without Qt and cannot write PDF; use --text");
-#endif
-    }
+    if (!options.pdf.empty() || !options.text.empty()) WriteReportFiles(context, *report, options.pdf, options.text);
     if (as_json) {
       json figures;
       if (auto* r = dynamic_cast<reports::BalanceSheetReport*>(report.get())) figures = BalanceJson(r->Figures());

@@ -10,14 +10,10 @@
 #include "cli/cli_context.h"
 #include "cli/input_forms.h"
 #include "cli/open_club.h"
+#include "cli/report_output.h"
 #include "club/dates.h"
 #include "club/text_encoding.h"
 #include "reports/history_reports.h"
-#include "reports/page_device.h"
-
-#ifdef PELLMARK_CLI_PDF
-#include "qtpage/pdf_report.h"
-#endif
 
 namespace pellmark::cli {
 namespace {
@@ -34,38 +30,8 @@ struct HistoryOptions {
   bool json = false;
 };
 
-// The report window's page printer: Arial 10 pt, the default margins, no wrapping.
-void SetUpPrinter(reports::TPagePrinter& printer) {
-  printer.SetFont({"Arial", 10});
-  printer.SetMarginTop(0.25);
-  printer.SetMarginBottom(0.25);
-  printer.SetMarginLeft(0.75);
-  printer.SetMarginRight(0.5);
-  printer.SetTitle("PagePrinter Testing");
-  printer.SetWordWrap(false);
-}
-
 void LayOut(CliContext& context, reports::Report& report, const HistoryOptions& options) {
-  auto lay = [&](reports::TPagePrinter& printer) {
-    SetUpPrinter(printer);
-    if (!reports::GenerateReport(report, printer, *context.ui)) throw CommandRefused("report");
-  };
-  if (!options.text.empty()) {
-    reports::FixedMetricsDevice device;
-    reports::TPagePrinter printer(device, *context.clock);
-    printer.SetFileName(options.text);
-    printer.SetPrintToFile(true);
-    lay(printer);
-  }
-  if (!options.pdf.empty()) {
-#ifdef PELLMARK_CLI_PDF
-    if (!qtpage::WriteReportPdf(*context.clock, options.pdf, report.Caption(), lay)) {
-      throw std::runtime_error("Could not write " + options.pdf);
-    }
-#else
-    throw UsageError("this pellmark-cli was built without Qt and cannot write PDF; use --text");
-#endif
-  }
+  WriteReportFiles(context, report, options.pdf, options.text);
 }
 
 DayNumber DateOf(Books& books, const HistoryOptions& options) {

@@ -5,13 +5,9 @@
 
 #include "cli/cli_context.h"
 #include "cli/open_club.h"
+#include "cli/report_output.h"
 #include "club/text_encoding.h"
-#include "reports/page_device.h"
 #include "reports/valuation_statement.h"
-
-#ifdef PELLMARK_CLI_PDF
-#include "qtpage/pdf_report.h"
-#endif
 
 namespace pellmark::cli {
 namespace {
@@ -25,22 +21,6 @@ struct ReportOptions {
   std::string member;
   bool all_members = false;
 };
-
-// The report window's page printer: Arial 10 pt, the user's default margins,
-// no wrapping.
-void SetUpPrinter(reports::TPagePrinter& printer) {
-  printer.SetFont({"Arial", 10});
-  printer.SetMarginTop(0.25);
-  printer.SetMarginBottom(0.25);
-  printer.SetMarginLeft(0.75);
-  printer.SetMarginRight(0.5);
-  printer.SetTitle("PagePrinter Testing");
-  printer.SetWordWrap(false);
-}
-
-void Lay(CliContext& context, reports::ValuationStatementReport& report, reports::TPagePrinter& printer) {
-  if (!reports::GenerateReport(report, printer, *context.ui)) throw CommandRefused("report");
-}
 
 // A statement named without its folder is the club's: "V12312026.stm".
 fs::path StatementPath(const CliContext& context, const std::string& named) {
@@ -69,27 +49,7 @@ void PrintValuation(CliContext& context, const ReportOptions& options) {
   }
   if (options.all_members) report->ChooseAllMembers();
 
-  if (!options.text.empty()) {
-    // Plain text has no fonts of its own: a character is a blank's width.
-    reports::FixedMetricsDevice device;
-    reports::TPagePrinter printer(device, *context.clock);
-    SetUpPrinter(printer);
-    printer.SetFileName(options.text);
-    printer.SetPrintToFile(true);
-    Lay(context, *report, printer);
-  }
-  if (!options.pdf.empty()) {
-#ifdef PELLMARK_CLI_PDF
-    const bool written =
-        qtpage::WriteReportPdf(*context.clock, options.pdf, report->Caption(), [&](reports::TPagePrinter& printer) {
-          SetUpPrinter(printer);
-          Lay(context, *report, printer);
-        });
-    if (!written) throw std::runtime_error("Could not write " + options.pdf);
-#else
-    throw UsageError("this pellmark-cli was built without Qt and cannot write PDF; use --text");
-#endif
-  }
+  WriteReportFiles(context, *report, options.pdf, options.text);
 }
 
 }  // namespace
