@@ -30,10 +30,12 @@
 //                       its last day, against one walk of members, member
 //                       transactions and unit values, in processor time;
 //                       goal: at most 3 times
+//   unit value chart    240 official valuations drawn with Qt Charts to a PDF
+//                       page (bench/chart_bench.h); goal: at most 100 ms
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/report_bench [--runs=5]
 #include <QDir>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -52,6 +54,7 @@
 #include "club/clock.h"
 #include "club/dates.h"
 #include "club/record_kinds.h"
+#include "chart_bench.h"
 #include "grown_club.h"
 #include "quiet_interaction.h"
 #include "reports/balance_sheet.h"
@@ -322,7 +325,7 @@ int main(int argc, char** argv) {
     std::string arg = argv[i];
     if (arg.starts_with("--runs=")) runs = std::max(1, std::stoi(arg.substr(7)));
   }
-  QGuiApplication app(argc, argv);
+  QApplication app(argc, argv);  // the charts' graphics items need the widgets' application
   FixedClock clock(DayNumberFromCivil({2026, 12, 7}));
   reports::FixedMetricsDevice fixed;
   qtpage::QtPageDevice qt(reports::FallbackGeometry(reports::Orientation::kPortrait));
@@ -392,5 +395,6 @@ int main(int argc, char** argv) {
   std::printf("security history, all securities, 20 years: %zu rows %8.1f ms  %zu rows %8.1f ms  ratio %.2f (goal <= 12)\n",
               rows[0], history[0] * 1e3, rows[1], history[1] * 1e3, history[1] / history[0]);
   bench::MemberReportsBench(runs);
+  bench::UnitValueChartBench(runs);
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/chart_commands.h"
 #include "cli/cli_context.h"
 #include "cli/terminal_interaction.h"
 
@@ -24,6 +25,7 @@ void AddCommands(CLI::App& app, CommandList& commands) {
   AddSecurityCommands(app, commands);
   AddReportCommands(app, commands);
   AddHistoryReportCommands(app, commands);
+  AddChartCommands(app, commands);
   AddMemberReportCommands(app, commands);
   AddValuationCommands(app, commands);
   AddInterchangeCommands(app, commands);

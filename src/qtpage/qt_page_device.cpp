@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <optional>
 
 #include "club/text_encoding.h"
@@ -73,7 +73,7 @@ bool WithGuiApplication(const std::function<bool()>& work) {
   static int argc = 1;
   static char name[] = "pellmark-cli";
   static char* argv[] = {name, nullptr};
-  QGuiApplication app(argc, argv);
+  QApplication app(argc, argv);
   return work();
 }
 

@@ -42,9 +42,10 @@ reports::PrinterGeometry GeometryOf(const QPrinter& printer);
 // The system's default printer, or the fallback when there is none.
 reports::PrinterGeometry DefaultPrinterGeometry();
 
-// Runs `work` with a GUI application for the fonts: the one running, else one
-// made for the call on the offscreen platform (unless QT_QPA_PLATFORM names
-// another), as the command line needs. Returns what `work` returned.
+// Runs `work` with an application for the fonts and the charts' graphics
+// items: the one running, else one made for the call on the offscreen
+// platform (unless QT_QPA_PLATFORM names another), as the command line needs.
+// Returns what `work` returned.
 bool WithGuiApplication(const std::function<bool()>& work);
 
 class QtPageDevice : public reports::PageDevice {

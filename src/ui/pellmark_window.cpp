@@ -29,6 +29,7 @@
 #include "club/store_operations.h"
 #include "ui/accounts_page.h"
 #include "ui/categories_sheet.h"
+#include "ui/charts_sheet.h"
 #include "ui/club_host.h"
 #include "ui/date_entry.h"
 #include "ui/help_window.h"
@@ -403,6 +404,7 @@ QWidget* TPellmark::BuildReportsPage() {
   reports_page_ = new ReportsPage(*books_, ui_, club_.ClockRef(), *report_date_);
   reports_page_->SetHelp([this](int topic) { Help().ShowTopic(topic); });
   Sheet(reports, tr("Reports"), QStringLiteral("helprptrpt"), 3001, report_date_, reports_page_);
+  Sheet(reports, tr("Charts"), QStringLiteral("helprptcharts"), 3001, nullptr, new ChartsSheet(*books_));
   connect(reports_page_, &ReportsPage::valuationDone, this, &TPellmark::RefreshClubSummary);
   connect(reports_page_, &ReportsPage::yearClosed, this, [this] {
     RefreshClubSummary();
