@@ -47,27 +47,21 @@ int LinePixels(const QImage& image) {
   return count;
 }
 
-TEST(ClubChartViewTest, ALineHasAPointPerFigureAndAxesSpanningTheirDatesAndDollars) {
-  const reports::ChartSeries series{"Unit Value at Each Official Valuation",
-                                    {{Day(2025, 1, 31), 10},
-                                     {Day(2025, 2, 28), 12.5},
-                                     {Day(2025, 3, 31), 11},
-                                     {Day(2025, 4, 30), 13.75},
-                                     {Day(2025, 5, 30), 9.5}},
-                                    ""};
+TEST(ClubChartViewTest, ALineHasAPointPerFigureAndAxesSpanningTheirDatesAndDollarsOrElseTheNote) {
   ClubChartView view;
-  view.ShowSeries(series);
+  view.ShowSeries({"Unit Value at Each Official Valuation",
+                   {{Day(2025, 1, 31), 10}, {Day(2025, 2, 28), 12.5}, {Day(2025, 3, 31), 11},
+                    {Day(2025, 4, 30), 13.75}, {Day(2025, 5, 30), 9.5}},
+                   ""});
   view.resize(1280, 800);
-  const QImage picture = view.grab().toImage();
+  EXPECT_GT(LinePixels(view.grab().toImage()), 500) << "the line is drawn";
   QChart* chart = view.Chart();
   ASSERT_NE(chart, nullptr);
   EXPECT_EQ(chart->title(), QStringLiteral("Unit Value at Each Official Valuation"));
-  ASSERT_EQ(chart->series().size(), 1);
   auto* line = qobject_cast<QLineSeries*>(chart->series().front());
   ASSERT_NE(line, nullptr);
   ASSERT_EQ(line->count(), 5);
   EXPECT_EQ(line->at(3), QPointF(static_cast<qreal>(qtpage::ChartMilliseconds(Day(2025, 4, 30))), 13.75));
-
   // The dates from the first to the last, and a fiftieth of that span beyond each.
   auto* dates = AxisOf<QDateTimeAxis>(*chart, Qt::Horizontal);
   ASSERT_NE(dates, nullptr);
@@ -82,45 +76,28 @@ TEST(ClubChartViewTest, ALineHasAPointPerFigureAndAxesSpanningTheirDatesAndDolla
   EXPECT_EQ(dollars->max(), 14.0);
   EXPECT_EQ(dollars->categoriesLabels(), (QStringList{"$9.00", "$10.00", "$11.00", "$12.00", "$13.00", "$14.00"}));
   EXPECT_EQ(view.Note(), QString());
-  EXPECT_GT(LinePixels(picture), 500) << "the line is drawn";
-}
 
-TEST(ClubChartViewTest, OnePointOrNoneShowsTheNoteInsteadOfAnEmptyChart) {
-  ClubChartView view;
   view.ShowSeries({"Value of Ann Smith's Units", {{Day(2025, 1, 31), 100}}, "Ann Smith held units at only one ..."});
-  view.resize(800, 500);
   EXPECT_EQ(view.Chart(), nullptr);
   EXPECT_EQ(view.Note(), QStringLiteral("Ann Smith held units at only one ..."));
   EXPECT_EQ(LinePixels(view.grab().toImage()), 0);
-  // And back to a chart once there are two points.
-  view.ShowSeries({"Value of Ann Smith's Units", {{Day(2025, 1, 31), 100}, {Day(2025, 2, 28), 110}}, ""});
-  ASSERT_NE(view.Chart(), nullptr);
-  EXPECT_EQ(view.Note(), QString());
 }
 
 TEST(ClubChartViewTest, HoldingsAreBarsNamedWithTheirValuesLargestOnTop) {
   ClubChartView view;
   view.ShowHoldings({"Holdings by Value", {{"Birch Bank", 550}, {"Acme Tools", 123.46}}, 673.46, ""});
-  view.resize(1280, 800);
-  (void)view.grab();
   QChart* chart = view.Chart();
   ASSERT_NE(chart, nullptr);
   EXPECT_EQ(chart->title(), QStringLiteral("Holdings by Value: $673.46 in 2 securities"));
   auto* bars = qobject_cast<QHorizontalBarSeries*>(chart->series().front());
   ASSERT_NE(bars, nullptr);
-  ASSERT_EQ(bars->barSets().size(), 1);
   const QBarSet* set = bars->barSets().front();
   ASSERT_EQ(set->count(), 2);
-  EXPECT_EQ(set->at(0), 123.46);
-  EXPECT_EQ(set->at(1), 550);
-  auto* names = AxisOf<QBarCategoryAxis>(*chart, Qt::Vertical);
-  ASSERT_NE(names, nullptr);
-  EXPECT_EQ(names->categories(), (QStringList{QStringLiteral("Acme Tools  $123.46"), QStringLiteral("Birch Bank  $550.00")}));
-  auto* dollars = AxisOf<QCategoryAxis>(*chart, Qt::Horizontal);
-  ASSERT_NE(dollars, nullptr);
-  EXPECT_EQ(dollars->min(), 0);
-  EXPECT_EQ(dollars->max(), 600);
-  EXPECT_EQ(dollars->categoriesLabels(), (QStringList{"$0", "$200", "$400", "$600"}));
+  EXPECT_EQ(std::pair(set->at(0), set->at(1)), std::pair(123.46, 550.0));
+  EXPECT_EQ(AxisOf<QBarCategoryAxis>(*chart, Qt::Vertical)->categories(),
+            (QStringList{QStringLiteral("Acme Tools  $123.46"), QStringLiteral("Birch Bank  $550.00")}));
+  EXPECT_EQ(AxisOf<QCategoryAxis>(*chart, Qt::Horizontal)->categoriesLabels(),
+            (QStringList{"$0", "$200", "$400", "$600"}));
 }
 
 // Read back with poppler's pdftotext: a page per chart, the note in place of a missing one.

@@ -365,7 +365,7 @@ TEST_F(MainWindowTest, HelpOpensAtEachPagesTopic) {
       {"helpmemdues", 2002},  {"helpmemdata", 2006},  {"helpmemspec", 2007},   {"helpacttran", 1002},
       {"helpactdata", 1003},  {"helpactspec", 1004},  {"helpactcats", 1005},   {"helpsecprice", 2502},
       {"helpsecdata", 2503},  {"helpsectran", 2504},  {"helpsecspec", 2513},   {"helpspecsetup", 3502},
-      {"helpspcoption", 3503}, {"helprptrpt", 3001}};
+      {"helpspcoption", 3503}, {"helprptrpt", 3001}, {"helprptcharts", 3001}};
   for (auto [name, topic] : buttons) {
     auto* button = Find<QPushButton>(*window, name);
     ASSERT_NE(button, nullptr);
