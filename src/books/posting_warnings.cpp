@@ -43,4 +43,16 @@ std::vector<std::string> PostingWarnings(Books& books, const AccountFigures& bef
   return warnings;
 }
 
+bool AccountsMoved(const AccountFigures& before, const AccountFigures& after) {
+  if (before.size() != after.size()) return true;
+  for (const auto& [actid, account] : after) {
+    const auto earlier = before.find(actid);
+    if (earlier == before.end() || earlier->second.bal != account.bal ||
+        earlier->second.trancount != account.trancount) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace pellmark

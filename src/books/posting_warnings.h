@@ -26,4 +26,7 @@ AccountFigures TakeAccountFigures(Books& books);
 // for each check it entered whose number an earlier check of the account has.
 std::vector<std::string> PostingWarnings(Books& books, const AccountFigures& before);
 
+// Whether an account was added, removed, or had its balance or transactions changed.
+bool AccountsMoved(const AccountFigures& before, const AccountFigures& after);
+
 }  // namespace pellmark

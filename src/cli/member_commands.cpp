@@ -18,6 +18,7 @@
 #include "club/number_parse.h"
 #include "club/text_encoding.h"
 #include "members/member_ledger.h"
+#include "members/member_value.h"
 
 namespace pellmark::cli {
 namespace {
@@ -288,7 +289,7 @@ void PrintMembers(CliContext& context) {
                                 {"Hidden", "hidden"}});
     double units = 0, contributions = 0, earnings = 0, value = 0;
     for (const TMemberRec& member : books.Members().List(false)) {
-      const double member_value = member.tunits * club.Info().vunit;
+      const double member_value = ledger::MemberValue(member, club.Info());
       listing.Add({TextCell(ToUtf8(MemberName(member))), UnitsCell(member.tunits), MoneyCell(member.totalc),
                    MoneyCell(member.totale), MoneyCell(member_value), FlagCell(!member.active, "hidden")});
       units += ShownUnits(member.tunits);

@@ -25,6 +25,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "books/listed_values.h"
+#include "club/number_format.h"
 #include "club/number_parse.h"
 #include "club/store_operations.h"
 #include "ui/accounts_page.h"
@@ -35,6 +37,7 @@
 #include "ui/help_window.h"
 #include "ui/members_page.h"
 #include "ui/history_window.h"
+#include "ui/key_values.h"
 #include "ui/operation_boundary.h"
 #include "ui/qt_interaction.h"
 #include "ui/reports_page.h"
@@ -115,6 +118,9 @@ TPellmark::TPellmark(std::filesystem::path club_folder, Interaction& ui, const C
   layout->addWidget(splitter, 1);
   layout->addWidget(TabSet1_);
   setCentralWidget(central);
+  // Made with the window: a status bar first asked for once the window is shown
+  // would stay hidden, and its warnings with it.
+  statusBar()->setObjectName(QStringLiteral("statusbar"));
 
   margins_ = ReadPageMargins();
   RefreshClubSummary();
@@ -236,6 +242,7 @@ void TPellmark::BuildKeyPanel() {
   Keys_->setToolTip(tr("Click to Select"));
   // One line per key: the list lays out and paints without measuring every name.
   Keys_->setUniformItemSizes(true);
+  Keys_->setItemDelegate(new KeyValueDelegate(Keys_));
   connect(Keys_, &QListWidget::currentRowChanged, this, &TPellmark::KeysClick);
   catbox_ = new QListWidget(key_panel_);
   catbox_->setObjectName(QStringLiteral("catbox"));
@@ -247,7 +254,7 @@ void TPellmark::BuildKeyPanel() {
   layout->addWidget(key_caption_);
   layout->addWidget(Keys_, 1);
   layout->addWidget(catbox_, 1);
-  key_panel_->setMinimumWidth(180);
+  key_panel_->setMinimumWidth(260);  // a name of 30 characters and a value beside it
 }
 
 DateEntry* TPellmark::DateGroup(const QString& edit, const QString& calendar, const QString& year_label,
@@ -523,6 +530,21 @@ void TPellmark::ListMasterKeys(std::vector<std::string> keys, MainTab tab) {
   Keys_->setSelectionMode(QAbstractItemView::SingleSelection);
   for (const std::string& name : names) Keys_->addItem(FromCore(name));
   if (auto row = RememberedListPosition(club_.View(), tab, Keys_->count())) Keys_->setCurrentRow(*row);
+  ShowListedValues();
+}
+
+void TPellmark::ShowListedValues() {
+  std::optional<ListedValues> values;
+  if (current_tab_ == MainTab::kMembers) values = MemberValues(*books_);
+  if (current_tab_ == MainTab::kSecurities) values = HoldingValues(*books_);
+  for (int row = 0; row < Keys_->count() && row < static_cast<int>(keylist_.size()); ++row) {
+    QString shown;
+    if (values) {
+      const auto value = values->find(keylist_[static_cast<std::size_t>(row)].substr(1));
+      if (value != values->end()) shown = FromCore(FormatMoney(value->second));
+    }
+    Keys_->item(row)->setData(kKeyValueRole, shown);
+  }
 }
 
 void TPellmark::SelectDefaultAccount() {
@@ -625,12 +647,20 @@ void TPellmark::ShowHistory() {
 void TPellmark::RefreshClubSummary() {
   if (undo_action_ != nullptr) RefreshEditMenu();
   if (club_.InfoExists()) {
-    if (noted_accounts_) {
+    AccountFigures accounts = TakeAccountFigures(*books_);
+    // A warning stays until the next posting, which shows its own or none; a
+    // refresh that moved no account (a date changed) leaves it.
+    if (noted_accounts_ && AccountsMoved(*noted_accounts_, accounts)) {
       QStringList warnings;
       for (const std::string& warning : PostingWarnings(*books_, *noted_accounts_)) warnings << FromCore(warning);
-      if (!warnings.isEmpty()) statusBar()->showMessage(warnings.join(QStringLiteral("  ")));
+      if (warnings.isEmpty()) {
+        statusBar()->clearMessage();
+      } else {
+        statusBar()->showMessage(warnings.join(QStringLiteral("  ")));
+      }
     }
-    noted_accounts_ = TakeAccountFigures(*books_);
+    noted_accounts_ = std::move(accounts);
+    ShowListedValues();
     summary_->Show(books_->Figures().Summary());
     setWindowTitle(tr("Pellmark - %1").arg(FromCore(club_.Info().club)));
   } else {

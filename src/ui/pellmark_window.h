@@ -120,6 +120,8 @@ class TPellmark : public QMainWindow {
   void OpenHelpOfShownSheet();
   bool TabSet1Change(MainTab tab);
   void ListMasterKeys(std::vector<std::string> keys, MainTab tab);
+  // Puts each listed member's or holding's value beside its name (none on other tabs).
+  void ShowListedValues();
   void ShowKeys(const QString& caption, bool shown);
   // Loads the account of the key list's row into the Accounts page.
   void KeysClick(int row);

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <algorithm>
@@ -87,6 +88,31 @@ TEST_F(AccountsPageTest, ANameFieldRefusesCharactersTheClubCannotStore) {
   name->insert(QString::fromUtf8("Caf\u00e9 "));
   name->insert(QString::fromUtf8("\u94f6\u884c"));  // typed or pasted: refused, as they have no form to store
   EXPECT_EQ(name->text(), QString::fromUtf8("Caf\u00e9 "));
+}
+
+// Warnings are not refusals: the posting is kept and the status bar says what
+// to look at, until the next posting says otherwise.
+TEST_F(AccountsPageTest, TheStatusBarWarnsOfAnAccountBelowZeroAndOfACheckNumberUsedBefore) {
+  QStatusBar* status = window->statusBar();
+  EXPECT_EQ(status->currentMessage(), QString());
+  AnswerDialog("25", "Stamps", "Operating Expenses", "101");
+  Click("actcheck");
+  EXPECT_EQ(Text("bal"), QStringLiteral("($25.00)"));
+  EXPECT_EQ(status->currentMessage(), QStringLiteral("Warning: Cash is below zero: ($25.00)."));
+  EXPECT_TRUE(status->isVisible());
+
+
+  AnswerDialog("1000", "Refund", "Other Income");
+  Click("actdeposit");
+  EXPECT_EQ(Text("bal"), QStringLiteral("$975.00"));
+  EXPECT_EQ(status->currentMessage(), QString());
+
+  AnswerDialog("1234.5", "Stamps again", "Operating Expenses", "101");
+  Click("actcheck");
+  EXPECT_EQ(status->currentMessage(),
+            QStringLiteral("Warning: Cash is below zero: ($259.50).  Warning: check 101 was already used in Cash."));
+  EXPECT_EQ(ui.Messages(), std::vector<std::string>{});  // never a message box: the postings were kept
+  EXPECT_EQ(Text("accountcnt"), QStringLiteral("3"));
 }
 
 TEST_F(AccountsPageTest, EntersChangesAndDeletesACheck) {

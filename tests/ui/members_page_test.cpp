@@ -14,6 +14,7 @@
 #include <map>
 
 #include "cash/account_ledger.h"
+#include "club/record_kinds.h"
 #include "forms/entry_dialog.h"
 #include "members/member_ledger.h"
 #include "window_fixture.h"
@@ -70,6 +71,43 @@ class MembersPageTest : public ClubWindowTest {
     ui.AnswerEntryDialog([amount](EntryDialog& dialog) { dialog.Form().amount.text = amount; });
   }
 };
+
+// Each member's value stands beside the name: its units at the latest official
+// unit value, with thousands separators; the Reports tab lists the same members
+// without it.
+TEST_F(MembersPageTest, TheListShowsEachMembersValueBesideTheName) {
+  AddTwoMembers();
+  EXPECT_THAT(ListedValues(), ElementsAre(QStringLiteral("Jones, Bob|$0.00"), QStringLiteral("Smith, Ann|$0.00")));
+  Pay("1234.5");  // 49.38 units at $25.00
+  Pay("50");
+  ASSERT_TRUE(window->TheBooks().Members().Collect(ledger::MemberAction::DuesAll, std::nullopt,
+                                                   DayNumberFromCivil({1999, 12, 1})));
+  window->ChooseTab(MainTab::kMembers);
+  EXPECT_THAT(ListedValues(),
+              ElementsAre(QStringLiteral("Jones, Bob|$1,234.50"), QStringLiteral("Smith, Ann|$50.00")));
+
+  // A valuation at a new unit value prices every member's units again: the
+  // club's $1,284.50 less a $100.00 check, over 51.38 units, is $23.05372 a unit.
+  ledger::AccountLedger accounts(window->Club());
+  TAccountTranRec check;
+  check.trandate = DayNumberFromCivil({1999, 12, 15});
+  check.amount = 100;
+  check.desc = "Postage";
+  check.checknum = 101;
+  check.catid = Code(PredefinedCategory::OperatingExpenses);
+  check.xferact = -1;
+  check.typ = Code(AccountTranKind::Check);
+  check.updateloc = Code(AccountOrigin::AccountsPage);
+  ASSERT_TRUE(accounts.PostAccountTransaction(accounts.Find("Cash")->actid, ledger::PostMode::NewOnAccount, check,
+                                              nullptr, ledger::kApply));
+  ASSERT_TRUE(window->TheBooks().CreateValuation(DayNumberFromCivil({1999, 12, 31}), true).outcome);
+  window->ChooseTab(MainTab::kMembers);
+  // 49.38 x 23.05372 = 1,138.39; 2 x 23.05372 = 46.11: together the club's $1,184.50.
+  EXPECT_THAT(ListedValues(),
+              ElementsAre(QStringLiteral("Jones, Bob|$1,138.39"), QStringLiteral("Smith, Ann|$46.11")));
+  window->ChooseTab(MainTab::kReports);
+  EXPECT_THAT(ListedValues(), ElementsAre(QStringLiteral("Jones, Bob|"), QStringLiteral("Smith, Ann|")));
+}
 
 TEST_F(MembersPageTest, ANewClubShowsNoMemberAndOnlyTheCommandsThatNeedNone) {
   EXPECT_TRUE(ListedNames().isEmpty());

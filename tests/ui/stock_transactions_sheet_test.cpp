@@ -69,6 +69,18 @@ TEST_F(StockTransactionsSheetTest, ABuyAndASaleOfChosenLotsShowInTheGrid) {
                                       "12/31/1999|Sell|100|1500.00|15.00|0.00", "12/31/1999|Buy|50|500.00|10.00|0.00"));
 }
 
+// The holding's value stands beside its name: its shares at the latest price,
+// with thousands separators, refreshed by each trade.
+TEST_F(StockTransactionsSheetTest, TheListShowsTheHoldingsValueAtItsLatestPrice) {
+  EXPECT_THAT(ListedValues(), ElementsAre(QStringLiteral("Acme Corp|$0.00")));
+  AnswerTrade("123456.78", "12.5");  // 9,876.5424 shares
+  Click("stockbuy");
+  EXPECT_THAT(ListedValues(), ElementsAre(QStringLiteral("Acme Corp|$123,456.78")));
+  AnswerTrade("1500", "15");  // 100 more, and the price is now $15.00: 9,976.5424 x 15 = 149,648.136
+  Click("stockbuy");
+  EXPECT_THAT(ListedValues(), ElementsAre(QStringLiteral("Acme Corp|$149,648.14")));
+}
+
 TEST_F(StockTransactionsSheetTest, SplitAndBasisUpdateRewriteTheLotInTheGrid) {
   AnswerTrade("1000", "10");
   Click("stockbuy");

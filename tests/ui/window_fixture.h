@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
+#include "ui/key_values.h"
 #include "ui_test_support.h"
 
 namespace pellmark::ui {
@@ -49,6 +50,17 @@ class ClubWindowTest : public MainWindowTest {
     QStringList names;
     for (int row = 0; row < list->count(); ++row) names << list->item(row)->text();
     return names;
+  }
+
+  // The key list's entries as "name|value": the value column of the Members and
+  // Securities lists, blank where none is shown.
+  QStringList ListedValues() {
+    auto* list = Find<QListWidget>(*window, "Keys");
+    QStringList entries;
+    for (int row = 0; row < list->count(); ++row) {
+      entries << list->item(row)->text() + QLatin1Char('|') + list->item(row)->data(kKeyValueRole).toString();
+    }
+    return entries;
   }
 
   QString Text(const char* label) { return Find<QLabel>(*window, label)->text(); }
