@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
       QStringLiteral("grab-dialog"),
       QStringLiteral("Write a picture of the entry dialog NAME (buy, sell, dividend, check, payoff ... as the "
                      "pellmark-cli commands are named, or its number 0 to 19), or of the lot chooser (lots), "
-                     "to the FILE given after the options, and exit."),
+                     "to the FILE given after the options, and exit. With --club it shows that club's own "
+                     "data as the program would open the dialog today; without, sample records."),
       QStringLiteral("NAME"));
   QCommandLineOption change_option(QStringLiteral("change"),
                                    QStringLiteral("With --grab-dialog: show a stored record for change."));
@@ -82,14 +83,23 @@ int main(int argc, char** argv) {
 
   pellmark::ui::PellmarkApplication app(argc, argv);
   parser.process(app);
-  if (parser.isSet(grab_dialog_option)) {
-    if (parser.positionalArguments().size() != 1) parser.showHelp(2);
-    return pellmark::ui::GrabDialog(parser.value(grab_dialog_option), parser.positionalArguments().front(),
-                                    parser.isSet(change_option));
-  }
-
   const std::optional<std::string> today =
       parser.isSet(today_option) ? std::optional(parser.value(today_option).toStdString()) : std::nullopt;
+  if (parser.isSet(grab_dialog_option)) {
+    if (parser.positionalArguments().size() != 1) parser.showHelp(2);
+    if (!parser.isSet(club_option)) {
+      return pellmark::ui::GrabDialog(parser.value(grab_dialog_option), parser.positionalArguments().front(),
+                                      parser.isSet(change_option));
+    }
+    pellmark::ui::QtInteraction ui(nullptr);
+    ui.SetUnattended(true);
+    const std::unique_ptr<pellmark::Clock> clock = pellmark::ui::ClubHost::StartClock(today, ui);
+    if (clock == nullptr) return 3;
+    return pellmark::ui::GrabClubDialog(parser.value(grab_dialog_option), parser.positionalArguments().front(),
+                                        parser.isSet(change_option),
+                                        std::filesystem::path(parser.value(club_option).toStdString()), ui, *clock);
+  }
+
   if (parser.isSet(grab_report_option)) {
     if (parser.positionalArguments().size() != 1) parser.showHelp(2);
     pellmark::ui::QtInteraction ui(nullptr);

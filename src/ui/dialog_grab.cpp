@@ -109,7 +109,9 @@ LotChooserRequest SampleLots() {
   return request;
 }
 
-int Save(QWidget& widget, const QString& file) {
+}  // namespace
+
+int SaveWidgetPicture(QWidget& widget, const QString& file) {
   widget.ensurePolished();
   widget.adjustSize();
   if (!widget.grab().save(file)) {
@@ -119,7 +121,12 @@ int Save(QWidget& widget, const QString& file) {
   return 0;
 }
 
-// The entry dialogs by the names of the pellmark-cli commands that fill them.
+QString DialogNames() {
+  return QStringLiteral(
+      "buy, sell, dividend, reinvest, capital-change, price, dues, check, deposit, withdraw, charge, interest, "
+      "transfer, split, basis, payoff, fee, total-dues, total-earnings, foreign-tax, a number 0 to 19, or lots");
+}
+
 std::optional<EntryMode> EntryModeNamed(const QString& name) {
   static const std::pair<const char*, EntryMode> kNames[] = {
       {"buy", EntryMode::Buy},
@@ -151,26 +158,21 @@ std::optional<EntryMode> EntryModeNamed(const QString& name) {
   return is_number ? EntryModeFromNumber(number) : std::nullopt;
 }
 
-}  // namespace
-
 int GrabDialog(const QString& which, const QString& file, bool change) {
   QtInteraction ui(nullptr);
   if (which == QStringLiteral("lots")) {
     Tselectshares lots(ui);
     lots.PrepareLots(SampleLots());
-    return Save(lots, file);
+    return SaveWidgetPicture(lots, file);
   }
   const std::optional<EntryMode> mode = EntryModeNamed(which);
   if (!mode) {
-    QTextStream(stderr) << "Unknown dialog " << which
-                        << " (buy, sell, dividend, reinvest, capital-change, price, dues, check, deposit, withdraw, "
-                           "charge, interest, transfer, split, basis, payoff, fee, total-dues, total-earnings, "
-                           "foreign-tax, a number 0 to 19, or lots)\n";
+    QTextStream(stderr) << "Unknown dialog " << which << " (" << DialogNames() << ")\n";
     return 2;
   }
   TsecurityInput dialog(ui);
   dialog.Prepare(SampleRequest(*mode, change));
-  return Save(dialog, file);
+  return SaveWidgetPicture(dialog, file);
 }
 
 }  // namespace pellmark::ui
