@@ -4,6 +4,8 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <string>
@@ -25,7 +27,8 @@ class DemoAnswers : public DialogAnswers {
   using DialogAnswers::DialogAnswers;
   void ShowInformation(std::string_view) override {}
   bool Confirm(std::string_view text, bool) override { return text != "Select Shares to Sell?"; }
-  bool ConfirmAfterwards(std::string_view) override { return true; }
+  // A member paid off leaves; a security sold off stays listed (it is bought again).
+  bool ConfirmAfterwards(std::string_view text) override { return text.starts_with("Do you want to hide member"); }
 };
 
 struct DemoMember {
@@ -118,13 +121,15 @@ CivilDate MonthAfter(CivilDate month, int count) {
   return month;
 }
 
-// Four securities with a price on the first of each month.
-void AddDemoSecurities(Books& books, CivilDate first, int months, DayNumber today) {
-  for (const DemoSecurity& demo : kSecurities) {
+// Securities with a price on the first of each month, `price(demo, i)` in month `i`.
+template <class Securities, class Price>
+void AddDemoSecurities(Books& books, const Securities& securities, CivilDate first, int months, DayNumber today,
+                       Price price) {
+  for (const DemoSecurity& demo : securities) {
     Require(books.Securities().CommitSecurity(std::nullopt, {demo.name, demo.symbol}));
     for (int i = 0; i < months; ++i) {
       const DayNumber date = DayNumberFromCivil(MonthAfter(first, i));
-      if (date <= today) Require(books.Prices().EnterPrice(demo.name, DemoPrice(demo, i), date));
+      if (date <= today) Require(books.Prices().EnterPrice(demo.name, price(demo, i), date));
     }
   }
 }
@@ -172,6 +177,189 @@ void AddDemoTrades(Books& books, CivilDate first, int months, DayNumber today, T
   if (books.Securities().Find(sold_off)->active) Require(books.Securities().Hide(sold_off));
 }
 
+// A club of more than a year grows into a portfolio: these ten more are bought
+// in turn with what the broker holds each quarter, Ion Semiconductors is bought
+// each February and sold each November, and some pay dividends (two reinvested).
+constexpr DemoSecurity kGrownSecurities[] = {
+    {"Delta Software", "DSW", 18.00, 0.125},      {"Echo Health", "ECH", 42.50, 0.0625},
+    {"Fjord Shipping", "FJS", 15.25, 0.03125},    {"Granite Bank", "GRB", 30.00, 0.09375},
+    {"Harbor Utilities", "HBU", 22.75, 0.046875}, {"Juniper Foods", "JNP", 27.00, 0.0625},
+    {"Keystone Insurance", "KEY", 35.50, 0.078125}, {"Lumen Retail", "LMR", 46.00, -0.0625},
+    {"Mesa Water", "MSW", 12.50, 0.03125},        {"Ion Semiconductors", "ION", 9.50, 0.15625},
+};
+constexpr const char* kTradedSecurity = "Ion Semiconductors";
+constexpr const char* kSplitSecurity = "Crane Rail";  // held from the first year
+constexpr const char* kDecliningSecurity = "Lumen Retail";
+constexpr const char* kCashDividends[] = {"Echo Health", "Granite Bank", "Harbor Utilities", "Keystone Insurance",
+                                          "Mesa Water"};
+constexpr const char* kReinvestedDividends[] = {"Fjord Shipping", "Juniper Foods"};
+// Bought in turn, one a quarter.
+constexpr const char* kRotation[] = {"Acme Tools",   "Crane Rail",       "Delta Software", "Echo Health",
+                                     "Fjord Shipping", "Granite Bank",   "Harbor Utilities", "Juniper Foods",
+                                     "Keystone Insurance", "Lumen Retail", "Mesa Water"};
+// Members who leave and are paid off: by index among the members, in which year
+// of the club and month of that year.
+struct DemoPayoff {
+  int member, year, month;
+};
+constexpr DemoPayoff kPayoffs[] = {{6, 3, 6}, {11, 7, 2}};
+// Broker cash kept back from the quarter's purchase, at least, and the share of
+// the club's assets held in cash; the bank keeps a cushion for its charges,
+// checks and payoffs.
+constexpr double kBrokerReserve = 250;
+constexpr double kCashShare = 0.1;
+constexpr double kBankCushion = 1500;
+constexpr double kCommission = 7.95;
+
+// Enters an account transaction of the demo: account, kind, date, amount, description.
+using AccountEntryFn = std::function<void(std::string_view, EntryMode, DayNumber, std::string, std::string)>;
+
+double Cents(double amount) { return std::floor(amount * 100 + 0.5) / 100; }
+
+const DemoSecurity& GrownSecurity(std::string_view name) {
+  return *std::find_if(std::begin(kGrownSecurities), std::end(kGrownSecurities),
+                       [name](const DemoSecurity& demo) { return demo.name == name; });
+}
+
+// The trades, dividends, split and payoffs of a club of more than a year, month
+// by month, each dated before the month's closing valuation.
+class GrownHistory {
+ public:
+  GrownHistory(Books& books, const DemoOptions& options, TradeFigures& typed, DayNumber today)
+      : books_(books), options_(options), typed_(typed), today_(today), split_month_(12 * (options.years / 2) + 4) {}
+
+  // The price on the 1st of month `i`, or on a later day of it: after the
+  // split, its security is priced at half.
+  double Price(const DemoSecurity& demo, int i, int day = 1) const {
+    const bool split = demo.name == std::string_view(kSplitSecurity) && Splits() &&
+                       (i > split_month_ || (i == split_month_ && day > kSplitDay));
+    return DemoPrice(demo, i) / (split ? 2 : 1);
+  }
+
+  // The month's quarter-end transfer to the broker: what the bank holds above its cushion.
+  std::string Transfer(const std::string& quarterly) const {
+    const double above = books_.Accounts().Find("Bank")->bal - kBankCushion;
+    const double tens = std::floor(above / 10) * 10;
+    return tens > 0 ? fmt::format("{:.2f}", tens) : quarterly;
+  }
+
+  // Before the quarter's transfer (on the 25th): the split, the payoffs, the
+  // dividends, and the sales of the month.
+  void EarlyInMonth(int i, CivilDate month, const std::map<int, std::string>& member_names) {
+    const int year = i / 12, of_year = i % 12;
+    if (Splits() && i == split_month_ && Day(month, kSplitDay) <= today_ &&
+        books_.Securities().Find(kSplitSecurity)->sharest > 0) {
+      Require(books_.Changes().Enter(kSplitSecurity, ledger::CorporateChange::Split, Day(month, kSplitDay)));
+    }
+    for (const DemoPayoff& payoff : kPayoffs) {
+      if (payoff.year != year || payoff.month != of_year) continue;
+      const auto name = member_names.find(payoff.member);
+      if (name == member_names.end() || Day(month, 10) > today_) continue;
+      Require(books_.Members().Collect(ledger::MemberAction::Payoff, name->second, Day(month, 10)));
+      ++payoff_checks_;
+    }
+    if (of_year == 1) Buy(kTradedSecurity, i, month, 8, 1500);
+    if (i % 3 == 1) {
+      for (const char* name : kCashDividends) Dividend(name, ledger::StockEntry::Dividends, i, month);
+      for (const char* name : kReinvestedDividends) Dividend(name, ledger::StockEntry::Reinvestment, i, month);
+    }
+    // Each August a quarter of the largest holding is sold: long-term lots first.
+    if (of_year == 7 && year >= 2) {
+      const TSecurityRec* largest = nullptr;
+      const std::vector<TSecurityRec> held = books_.Securities().List(true);
+      for (const TSecurityRec& security : held) {
+        if (largest == nullptr || security.sharest * security.pricec > largest->sharest * largest->pricec) largest = &security;
+      }
+      if (largest != nullptr && largest->sharest >= 4) Sell(largest->name, std::floor(largest->sharest / 4), i, month, 12);
+    }
+    // Two years before today half the declining holding goes, at a loss.
+    if (options_.years >= 4 && year == options_.years - 2 && of_year == 4) {
+      const double shares = books_.Securities().Find(kDecliningSecurity)->sharest;
+      if (shares >= 2) Sell(kDecliningSecurity, std::floor(shares / 2), i, month, 12);
+    }
+    if (of_year == 10) {
+      const double shares = books_.Securities().Find(kTradedSecurity)->sharest;
+      if (shares > 0) Sell(kTradedSecurity, shares, i, month, 6);
+    }
+  }
+
+  // After the quarter's transfer: what the broker holds above its reserve buys
+  // the next security in turn; at the month's end the broker's cash earns interest.
+  // The payoffs' checks, which take the bank's next numbers.
+  int PayoffChecks() const { return payoff_checks_; }
+
+  void LateInMonth(int i, CivilDate month, bool quarter_end, AccountEntryFn enter) {
+    if (quarter_end) {
+      // A tenth of the club's assets stays in cash, the bank's cushion counted.
+      double assets = 0;
+      for (const TAccountRec& account : books_.Accounts().List(true)) assets += account.bal;
+      for (const TSecurityRec& security : books_.Securities().List(true)) assets += security.sharest * security.pricec;
+      const double bank = books_.Accounts().Find("Bank")->bal;
+      const double reserve = std::max(kBrokerReserve, kCashShare * assets - bank);
+      const double cash = books_.Accounts().Find("Broker")->bal - reserve - kCommission;
+      // The turn passes only with a purchase, so that a small club buys each in its turn too.
+      if (Buy(kRotation[rotation_ % std::size(kRotation)], i, month, 27, cash)) ++rotation_;
+    }
+    const double broker = books_.Accounts().Find("Broker")->bal;
+    const double interest = Cents(broker * 0.0015);
+    if (interest >= 0.01) {
+      enter("Broker", EntryMode::Interest, Day(month, DaysInMonth(month.year, month.month)),
+            fmt::format("{:.2f}", interest), "Money market interest");
+    }
+  }
+
+ private:
+  static constexpr int kSplitDay = 5;
+
+  bool Splits() const { return options_.years >= 4; }
+
+  static DayNumber Day(CivilDate month, int day) { return DayNumberFromCivil({month.year, month.month, day}); }
+
+  const DemoSecurity& Demo(std::string_view name) const {
+    for (const DemoSecurity& demo : kSecurities) {
+      if (demo.name == name) return demo;
+    }
+    return GrownSecurity(name);
+  }
+
+  void Enter(std::string_view name, ledger::StockEntry entry, DayNumber date, double amount, double price) {
+    if (date > today_) return;
+    const bool brokered = entry == ledger::StockEntry::Buy || entry == ledger::StockEntry::Sell;
+    typed_ = {fmt::format("{:.2f}", amount), fmt::format("{:.4f}", price), brokered ? fmt::format("{:.2f}", kCommission) : "0.00"};
+    Require(books_.Trades().Enter(name, entry, date));
+  }
+
+  // Whole shares for up to `budget`.
+  bool Buy(std::string_view name, int i, CivilDate month, int day, double budget) {
+    const double price = Price(Demo(name), i, day);
+    const double shares = std::floor(budget / price);
+    if (shares < 1 || Day(month, day) > today_) return false;
+    Enter(name, ledger::StockEntry::Buy, Day(month, day), shares * price, price);
+    return true;
+  }
+
+  void Sell(std::string_view name, double shares, int i, CivilDate month, int day) {
+    const double price = Price(Demo(name), i, day);
+    Enter(name, ledger::StockEntry::Sell, Day(month, day), Cents(shares * price), price);
+  }
+
+  // A quarter's dividend of 0.6% of the holding's value.
+  void Dividend(std::string_view name, ledger::StockEntry entry, int i, CivilDate month) {
+    const double shares = books_.Securities().Find(name)->sharest;
+    const double price = Price(Demo(name), i, 15);
+    const double amount = Cents(shares * price * 0.006);
+    if (amount >= 0.01) Enter(name, entry, Day(month, 15), amount, price);
+  }
+
+  Books& books_;
+  const DemoOptions& options_;
+  TradeFigures& typed_;
+  DayNumber today_;
+  int split_month_;
+  std::size_t rotation_ = 0;
+  int payoff_checks_ = 0;
+};
+
 }  // namespace
 
 void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& errors) {
@@ -188,6 +376,24 @@ void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& 
       form.amount.text = trade.amount;
       form.price.text = trade.price;
       form.commission.text = trade.comm;
+      return;
+    }
+    if (request.mode == EntryMode::Split) {  // two for one
+      form.amount.text = "2";
+      form.price.text = "1";
+      return;
+    }
+    if (request.mode == EntryMode::MemberPayoff) {  // all of it, at the valuation before, by check
+      const auto& valuations = request.payoff_valuations;
+      const auto at = std::find_if(valuations.begin(), valuations.end(), [&](const PayoffValuation& valuation) {
+        return valuation.unit.date <= request.member_tran.trandate;
+      });
+      if (at == valuations.end()) return;
+      form.allunits.selected = static_cast<int>(at - valuations.begin());
+      form.amount.text = fmt::format("{:.2f}", std::floor(at->maximum * 100 + 1e-6) / 100);
+      form.price.text = "0.00";
+      form.tax.checked = true;
+      dialog.taxClick();
       return;
     }
     if (IsMemberMode(request.mode)) {
@@ -231,11 +437,13 @@ void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& 
   Require(accounts.SetDefaultMember("Bank", true));
   Require(accounts.SetDefaultSecurity("Broker", true));
   ledger::MemberLedger& members = books.Members();
+  std::map<int, std::string> member_names;
   for (int i = 0; i < options.members; ++i) {
     const ledger::MemberFields member = DemoMemberFields(i);
     Require(members.CommitMember(std::nullopt, member));
     auto stored = members.Find(ledger::ListingName(member));
     dues[stored->memid] = DemoDues(i);
+    member_names[i] = MemberName(*stored);
   }
 
   // Each month: the dues collection on the 1st, the bank's charge on the 15th and
@@ -252,7 +460,11 @@ void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& 
   };
   // The securities, their prices and trades come first, so that every
   // valuation below counts the positions held on its date.
-  AddDemoSecurities(books, first, months, clock.Today());
+  GrownHistory grown(books, options, trade, clock.Today());
+  const bool grows = options.years > 1;
+  const auto price = [&](const DemoSecurity& demo, int i) { return grows ? grown.Price(demo, i) : DemoPrice(demo, i); };
+  AddDemoSecurities(books, kSecurities, first, months, clock.Today(), price);
+  if (grows) AddDemoSecurities(books, kGrownSecurities, first, months, clock.Today(), price);
   AddDemoTrades(books, first, months, clock.Today(), trade);
   CivilDate month = first;
   for (int i = 0; i < months; ++i) {
@@ -261,18 +473,23 @@ void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& 
           {"2.50", "Monthly service charge"});
     enter("Bank", EntryMode::Interest, DayNumberFromCivil({month.year, month.month, DaysInMonth(month.year, month.month)}),
           {"1.25", "Interest"});
+    if (grows) grown.EarlyInMonth(i, month, member_names);
     if (i % 3 == 2) {
       enter("Bank", EntryMode::Check, DayNumberFromCivil({month.year, month.month, 20}),
-            {"45.00", "Post office box rent", "Operating Expenses", "", std::to_string(1001 + i / 3)});
+            {"45.00", "Post office box rent", "Operating Expenses", "", std::to_string(1001 + i / 3 + grown.PayoffChecks())});
       enter("Bank", EntryMode::Transfer, DayNumberFromCivil({month.year, month.month, 25}),
-            {transfer, "Savings to the broker", "", "Broker"});
+            {grows ? grown.Transfer(transfer) : transfer, "Savings to the broker", "", "Broker"});
     }
-    // The last twelve months end with an official valuation (this one today),
-    // so that each month's dues buy units at the value of the month before.
-    if (i >= months - 12) {
-      const DayNumber month_end = DayNumberFromCivil({month.year, month.month, DaysInMonth(month.year, month.month)});
-      Require(books.CreateValuation(std::min(month_end, clock.Today()), true).outcome);
+    if (grows) {
+      grown.LateInMonth(i, month, i % 3 == 2,
+                        [&](std::string_view account, EntryMode kind, DayNumber date, std::string amount, std::string desc) {
+                          enter(account, kind, date, {std::move(amount), std::move(desc)});
+                        });
     }
+    // Each month ends with an official valuation (this one today), so that each
+    // month's dues buy units at the value of the month before.
+    const DayNumber month_end = DayNumberFromCivil({month.year, month.month, DaysInMonth(month.year, month.month)});
+    Require(books.CreateValuation(std::min(month_end, clock.Today()), true).outcome);
     month = month.month == 12 ? CivilDate{month.year + 1, 1, 1} : CivilDate{month.year, month.month + 1, 1};
   }
   Require(accounts.Reconcile("Bank"));
