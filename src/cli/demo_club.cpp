@@ -179,7 +179,9 @@ void AddDemoTrades(Books& books, CivilDate first, int months, DayNumber today, T
 
 // A club of more than a year grows into a portfolio: these ten more are bought
 // in turn with what the broker holds each quarter, Ion Semiconductors is bought
-// each February and sold each November, and some pay dividends (two reinvested).
+// early in each year of the club and sold late in it, and some pay dividends (two
+// reinvested). Crane Rail splits two for one half way; half of Bolt Energy is
+// sold at a loss two years before today.
 constexpr DemoSecurity kGrownSecurities[] = {
     {"Delta Software", "DSW", 18.00, 0.125},      {"Echo Health", "ECH", 42.50, 0.0625},
     {"Fjord Shipping", "FJS", 15.25, 0.03125},    {"Granite Bank", "GRB", 30.00, 0.09375},
@@ -189,7 +191,7 @@ constexpr DemoSecurity kGrownSecurities[] = {
 };
 constexpr const char* kTradedSecurity = "Ion Semiconductors";
 constexpr const char* kSplitSecurity = "Crane Rail";  // held from the first year
-constexpr const char* kDecliningSecurity = "Lumen Retail";
+constexpr const char* kDecliningSecurity = "Bolt Energy";  // held from the first year
 constexpr const char* kCashDividends[] = {"Echo Health", "Granite Bank", "Harbor Utilities", "Keystone Insurance",
                                           "Mesa Water"};
 constexpr const char* kReinvestedDividends[] = {"Fjord Shipping", "Juniper Foods"};

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <map>
+#include <regex>
+#include <sstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <vector>
@@ -334,6 +336,80 @@ TEST(CliDemo, YearsAndMembersMakeALargerClub) {
   EXPECT_LT(trades, 0);
   EXPECT_NEAR(accounts["total"]["balance"].get<double>(), contributions + 35 * (1.25 - 2.50) - 11 * 45.00 + trades,
               0.005);
+}
+
+// A club of four years reads as a treasurer's books: a valuation closes every
+// month, most of the money is invested across a dozen securities, dividends are
+// paid and reinvested, one security splits, sales make short- and long-term
+// gains and a loss, a member is paid off by check, the broker's cash earns
+// interest, and the books hold.
+TEST(CliDemo, AGrownClubHasTheHistoryOfATreasurersBooks) {
+  pellmark::testing::TempFolder folder;
+  const std::string club = (folder.Path() / "demo").string();
+  ASSERT_EQ(RunLine({"--today", "12/07/2026", "demo", club, "--years", "4", "--members", "12"}).status, kDone);
+  auto json = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"--club", club, "--today", "12/07/2026", "--json"});
+    return nlohmann::json::parse(RunLine(args).out);
+  };
+  CliRun check = RunLine({"--club", club, "check-books"});
+  EXPECT_EQ(check.status, kDone);
+  EXPECT_EQ(check.out, "The books hold.\n");
+  CliRun values = RunLine({"--club", club, "unit-values"});
+  EXPECT_EQ(values.out.substr(0, values.out.find('\n')), "Unit Values (49)");  // the start and 48 month ends
+
+  const nlohmann::json securities = json({"securities"});
+  int held = 0;
+  for (const auto& row : securities["rows"]) held += row["shares"].get<double>() > 0 ? 1 : 0;
+  EXPECT_GE(held, 11);
+  const double invested = securities["total"]["value"].get<double>() / json({"summary"})["total_assets"].get<double>();
+  EXPECT_GT(invested, 0.7);
+  EXPECT_LT(invested, 0.95);
+  EXPECT_GT(securities["total"]["dividends_total"].get<double>(), 100);
+
+  // Two for one in May 2025: December's $17.625 of the price trend is $8.8125.
+  CliRun crane = RunLine({"--club", club, "stxns", "Crane Rail", "--all"});
+  EXPECT_NE(crane.out.find("05/05/2025  Stock Split    2 for 1"), std::string::npos) << crane.out;
+  for (const auto& row : securities["rows"]) {
+    if (row["name"] == "Crane Rail") EXPECT_EQ(row["price"], 8.8125);
+  }
+  CliRun fjord = RunLine({"--club", club, "stxns", "Fjord Shipping", "--all"});
+  EXPECT_NE(fjord.out.find("Re-Investment"), std::string::npos) << fjord.out;
+
+  const nlohmann::json gains = json({"report", "gains", "--date", "12/31/2025"});
+  EXPECT_GT(gains["short"].get<double>(), 0);
+  EXPECT_GT(gains["long"].get<double>(), 0);
+  bool loss = false;
+  for (const auto& row : gains["rows"]) loss = loss || (row["security"] == "Bolt Energy" && row["gain"].get<double>() < 0);
+  EXPECT_TRUE(loss) << gains.dump();
+
+  // James Miller left in July 2026, paid all of his account by check; his units are gone.
+  bool paid_off = false;
+  const nlohmann::json members = json({"members"});
+  for (const auto& row : members["rows"]) {
+    if (row["name"] == "Miller, James") {
+      paid_off = true;
+      EXPECT_EQ(row["units"], 0.0);
+      EXPECT_EQ(row["hidden"], true);
+    }
+  }
+  EXPECT_TRUE(paid_off) << members.dump();
+  // Every check of the bank has its own number, the payoff's among them.
+  CliRun bank = RunLine({"--club", club, "register", "Bank", "--all"});
+  const std::regex check_line(R"(^\s*\d+\s+\S+\s+Check\s+(.*\S)\s{2,}(\d+)\s+\()");
+  std::map<std::string, int> checks;
+  bool payoff_check = false;
+  std::istringstream lines(bank.out);
+  for (std::string line; std::getline(lines, line);) {
+    std::smatch match;
+    if (!std::regex_search(line, match, check_line)) continue;
+    ++checks[match[2]];
+    payoff_check = payoff_check || match[1] == "James Miller Payoff";
+  }
+  EXPECT_TRUE(payoff_check) << bank.out;
+  EXPECT_EQ(checks.size(), 16u);  // fifteen quarters' post office box rent (December's is after today) and the payoff
+  for (const auto& [number, count] : checks) EXPECT_EQ(count, 1) << "check " << number;
+  CliRun broker = RunLine({"--club", club, "register", "Broker", "--year", "2026"});
+  EXPECT_NE(broker.out.find("Money market interest"), std::string::npos) << broker.out;
 }
 
 // A Total row is the sum of the figures printed above it, in every listing of
