@@ -164,8 +164,9 @@ void OpenNewEntry(Books& books, EntryMode mode) {
   }
 }
 
-// The newest stored record shown in the mode: each record of the mode's kind is
-// opened for change, newest first, until one shows that dialog.
+// A stored record shown in the mode: the records of each security, member or
+// account in list order are opened for change, newest first, until one shows
+// that dialog.
 void OpenStoredEntry(Books& books, EntryMode mode, const GrabbingInteraction& grab) {
   if (IsAccountMode(mode)) {
     for (const TAccountRec& account : books.Accounts().List(true)) {

@@ -2,7 +2,8 @@
 // size without being shown; for the README and for checking the look. Without a
 // club they show sample records; given a club they show its own: the dialog the
 // program would open there today, on its first security, member or default
-// account, or with --change on its newest stored record of that kind.
+// account, or with --change on a stored record of that kind (the newest of the
+// first security, member or account that has one).
 //
 //   GrabDialog("buy", "buy.png", false);         // the "Buy" dialog of a new purchase, sample data
 //   GrabDialog("13", "split.png", true);         // a split shown for change

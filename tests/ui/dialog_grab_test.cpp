@@ -3,6 +3,8 @@
 // for byte as it was.
 #include <QImage>
 #include <QListWidget>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -127,6 +129,23 @@ TEST_F(ClubDialogGrabTest, EachDialogNameIsPicturedOrSaysWhyNot) {
   EXPECT_EQ(Grab("dividend", /*change=*/true), 1);
   EXPECT_EQ(Grab("bogus"), 2);
   ExpectUnchanged(before);
+}
+
+// The program takes the club from --club; a page beyond a report of one says so in the singular.
+TEST_F(ClubDialogGrabTest, TheProgramGrabsTheClubsDialogAndCountsOnePageInTheSingular) {
+  const std::string app = "QT_QPA_PLATFORM=offscreen '" + std::string(PELLMARK_APP) + "' --club '" +
+                          folder.Path().string() + "' --today 12/31/1999 ";
+  const std::string png = (folder.Path() / "grab.png").string();
+  EXPECT_EQ(std::system((app + "--grab-dialog lots '" + png + "' 2>/dev/null").c_str()), 0);
+  EXPECT_FALSE(QImage(QString::fromStdString(png)).isNull());
+
+  FILE* pipe = popen((app + "--grab-report balance '" + png + "' --page 9 2>&1 >/dev/null").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string said;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) said.append(buffer, n);
+  EXPECT_NE(pclose(pipe), 0);
+  EXPECT_NE(said.find("The report has 1 page\n"), std::string::npos) << said;
 }
 
 }  // namespace
