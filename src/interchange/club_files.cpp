@@ -53,12 +53,6 @@ std::string KeptNote(const fs::path& kept) {
   return "\nThe club's files from before are kept in " + Shown(kept) + " (pellmark-cli undo-restore puts them back).";
 }
 
-bool IsStatementFile(const fs::path& path) {
-  std::string extension = path.extension().string();
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return extension == ".stm";
-}
-
 void RecalculateMembers(ClubSession& club, ledger::MemberLedger& members, const std::vector<std::int32_t>& ids) {
   if (ids.empty()) return;
   for (std::int32_t memid : ids) members.RecalculateMember(memid);
@@ -92,6 +86,12 @@ std::optional<fs::path> ChooseFolder(ClubSession& club, std::optional<fs::path> 
 }
 
 }  // namespace
+
+bool IsStatementFile(const fs::path& path) {
+  std::string extension = path.extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension == ".stm";
+}
 
 void CheckBackupSet(const fs::path& backup_folder, store::FileLayer& files) {
   try {

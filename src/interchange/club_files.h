@@ -84,4 +84,9 @@ Outcome ResetClub(ClubSession& club);
 // the current ones in turn). Refused when nothing was kept.
 Outcome BringBackKeptFiles(ClubSession& club, ledger::MemberLedger& members);
 
+// A valuation statement, official or test: a file named "*.stm", the
+// extension in any case. They belong to the club's data: a reset removes
+// them, an import replaces them.
+bool IsStatementFile(const std::filesystem::path& path);
+
 }  // namespace pellmark::interchange

@@ -14,8 +14,10 @@
 #include "club/store_operations.h"
 #include "club/text_encoding.h"
 #include "members/member_posting.h"
+#include "interchange/club_files.h"
 #include "interchange/naic_import.h"
 #include "interchange/text_import.h"
+#include "valuation/recorded_statements.h"
 
 namespace pellmark::interchange {
 namespace {
@@ -215,6 +217,15 @@ void PostProcess(ClubSession& club, ImportLedgers& ledgers, ImportSource kind, c
   club.WriteClubInfo();
 }
 
+// The statement files belong to the data replaced; the imported valuations
+// get theirs, made from the imported books, in the same unit of work.
+void ReplaceStatements(ClubSession& club) {
+  for (const store::FolderEntry& entry : club.Files().ListFolder(club.Folder())) {
+    if (!entry.folder && IsStatementFile(entry.name)) club.StageRemoval(club.Folder() / entry.name);
+  }
+  valuation::StageRecordedStatements(club);
+}
+
 }  // namespace
 
 ImportReport ImportClubData(ClubSession& club, ImportLedgers ledgers, ImportSource kind,
@@ -249,6 +260,7 @@ ImportReport ImportClubData(ClubSession& club, ImportLedgers ledgers, ImportSour
     StoreRecords(club, imported);
     ui.ShowProgress(kProgressCaption, 60);
     PostProcess(club, ledgers, kind, imported, report, ui);
+    ReplaceStatements(club);
   } catch (const std::exception& error) {
     ui.ShowProgress(kProgressCaption, 0);
     report.outcome = Fail(ui, std::string("File Import failed\n") + error.what());

@@ -3,8 +3,11 @@
 // or from the data files of the NAIC club accounting program (a folder of
 // ".dt" files). The import replaces every store's records and the club
 // information, then rebuilds the balances (accounts, members and, for NAIC
-// files, securities) from the transactions. It changes the stores only: the
-// caller commits it as one unit of work, or drops it on a failure.
+// files, securities) from the transactions. The statement files of the data
+// replaced go, and each imported valuation but the starting value gets its
+// statement, made from the imported books with the unit value it was recorded
+// with. It changes the stores and stages the files only: the caller commits
+// it as one unit of work, or drops it on a failure.
 //
 //   ImportLedgers ledgers{books.Accounts(), books.Members(), books.Securities()};
 //   ImportReport report = ImportClubData(club, ledgers, ImportSource::kExport, "/tmp/pellmark95.txt");

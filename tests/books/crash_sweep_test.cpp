@@ -155,10 +155,14 @@ std::vector<Line> ClubWithValuations() {
   return setup;
 }
 
-// The club of two members exported, then changed: its import brings back the export.
+// The club of two members valued and exported, then valued again and changed:
+// its import brings back the export, the later statement gone and the
+// earlier one made anew from the imported books.
 std::vector<Line> ImportedLater() {
   std::vector<Line> setup = ClubWithMembers(2);
+  setup.push_back({"--yes", "valuation", "official", "03/31/2026"});
   setup.push_back({"export", "EXPORT"});
+  setup.push_back({"--yes", "valuation", "official", "06/30/2026"});
   setup.push_back({"member", "add", "--last", "Later", "--first", "Lee"});
   setup.push_back({"deposit", "Cash", "75", "--date", "12/05/2026", "--desc", "Late", "--category",
                    "Interest Income"});
