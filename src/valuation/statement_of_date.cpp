@@ -31,7 +31,7 @@ HeldOnDate StatementOfDate(ValuationBooks& books, const TClubInfoRec& info, DayN
     if (current && !stored.Active()) continue;
     TSecurityRec security = stored.record;
     if (!current) {
-      const ledger::SecurityHistory history(books.SecurityTransactions(security.stkid));
+      const ledger::SecurityHistory& history = books.SecurityHistoryOf(security.stkid);
       security = ledger::PositionAsOf(stored.record, history, date, YearOf(date));
       if (!HasShares(security.sharest)) continue;
       // The newest price of the date, as it was before later splits and
@@ -56,7 +56,7 @@ HeldOnDate StatementOfDate(ValuationBooks& books, const TClubInfoRec& info, DayN
   double dividends = 0;
   const DayNumber year_start = DayNumberFromCivil({YearOf(date), 1, 1});
   for (const ValuationBooks::Security& security : books.Securities()) {
-    const ledger::SecurityHistory history(books.SecurityTransactions(security.record.stkid));
+    const ledger::SecurityHistory& history = books.SecurityHistoryOf(security.record.stkid);
     for (const TSecurityTranRec& tran : history.Records()) {
       if (tran.trandate > date) break;
       if (tran.trandate >= year_start) dividends += history.DividendPaid(tran);

@@ -30,6 +30,12 @@ const std::vector<TSecurityTranRec>& ValuationBooks::SecurityTransactions(std::i
   return found->second;
 }
 
+const ledger::SecurityHistory& ValuationBooks::SecurityHistoryOf(std::int32_t stkid) {
+  auto found = security_histories_.find(stkid);
+  if (found == security_histories_.end()) found = security_histories_.emplace(stkid, SecurityTransactions(stkid)).first;
+  return found->second;
+}
+
 const std::vector<TPriceRec>& ValuationBooks::Prices(std::int32_t stkid) {
   auto found = prices_.find(stkid);
   if (found == prices_.end()) found = prices_.emplace(stkid, club_.prices.Select(OwnerFilter(stkid))).first;

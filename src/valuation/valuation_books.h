@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "club/club_session.h"
+#include "securities/security_position.h"
 #include "store/file_layer.h"
 
 namespace pellmark::valuation {
@@ -53,6 +54,8 @@ class ValuationBooks {
   // Every master record in key order; the histories of one owner in key order.
   const std::vector<Security>& Securities();
   const std::vector<TSecurityTranRec>& SecurityTransactions(std::int32_t stkid);
+  // Those transactions as a history, made once: no valuation changes them.
+  const ledger::SecurityHistory& SecurityHistoryOf(std::int32_t stkid);
   const std::vector<TPriceRec>& Prices(std::int32_t stkid);
   const std::vector<Account>& Accounts();
   const std::vector<TAccountTranRec>& AccountTransactions(std::int32_t actid);
@@ -87,6 +90,7 @@ class ValuationBooks {
   ClubSession& club_;
   std::optional<std::vector<Security>> securities_;
   std::map<std::int32_t, std::vector<TSecurityTranRec>> security_trans_;
+  std::map<std::int32_t, ledger::SecurityHistory> security_histories_;
   std::map<std::int32_t, std::vector<TPriceRec>> prices_;
   std::optional<std::vector<Account>> accounts_;
   std::map<std::int32_t, std::vector<TAccountTranRec>> account_trans_;
