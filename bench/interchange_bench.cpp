@@ -8,7 +8,8 @@
 //              the folder flushed too
 //   export     ExportClub of the whole club into memory, in MB of output per second
 //   import     Books::Import of that export's file into an empty club folder:
-//              read, checked, stored, every balance reset and committed
+//              read, checked, stored, every balance reset, the statement of
+//              each of its 239 valuations made and written, and committed
 // Backup, peer, restore and peer take turns for some rounds (the machine's disk
 // is shared, and its flushes vary by the second); the summary prints the ratios
 // of the medians (goal at most 1.5x), the export's rate (goal at least 50 MB/s)
@@ -247,6 +248,7 @@ int main(int argc, char** argv) {
     const fs::path export_file = root / interchange::kExportFileName;
     if (!books.Export(export_file)) throw std::runtime_error("export failed");
     std::vector<double> imports, readings;
+    std::size_t statements = 0;
     const std::string export_bytes = store::ReadWholeFile(store::DefaultFileLayer(), export_file);
     for (int round = 0; round < kRounds; ++round) {
       readings.push_back(timed([&] {
@@ -264,6 +266,8 @@ int main(int argc, char** argv) {
         }
       }));
       imported.Close();
+      statements = 0;
+      for (const auto& entry : fs::directory_iterator(target)) statements += entry.path().extension() == ".stm";
       fs::remove_all(target);
     }
     const double copy = Median(peers);
@@ -279,6 +283,7 @@ int main(int argc, char** argv) {
     std::printf("%-44s %7.1f ms\n", "export", exported);
     std::printf("%-44s %7.1f ms\n", "import of the export", Median(imports));
     std::printf("%-44s %7.1f ms\n", "  of which reading the text", Median(readings));
+    std::printf("%-44s %7zu\n", "  statement files it writes", statements);
     std::printf("%-44s %9.2fx %10s\n", "import / export", exported > 0 ? Median(imports) / exported : 0, "<= 3x");
     books.Close();
   } catch (const std::exception& error) {
