@@ -380,6 +380,7 @@ std::vector<FileCommit> ClubSession::WriteStagedFiles() {
     if (!staged_.contains(file.target)) named.push_back(file);
   }
   std::size_t n = 0;
+  const bool one_flush = staged_.size() > store::kFilesFlushedOneByOne;
   for (const auto& [target, staged] : staged_) {
     if (!staged) {
       named.push_back(FileCommit{target, "", 0, 0});
@@ -391,8 +392,9 @@ std::vector<FileCommit> ClubSession::WriteStagedFiles() {
     store::OpenFile out(Files(), WorkingFolder() / file.staged, store::OpenMode::kCreate);
     Files().WriteAt(out.Handle(), 0, bytes);
     // On disk before its rename can be.
-    Files().Flush(out.Handle());
+    if (!one_flush) Files().Flush(out.Handle());
   }
+  if (one_flush) Files().FlushFileSystem(WorkingFolder());
   return named;
 }
 

@@ -105,6 +105,10 @@ class FileLayer {
   // that flushing several files costs about one wait. Only a hint: it never
   // fails, and Flush is still what makes the contents durable.
   virtual void StartFlush(FileHandle) noexcept {}
+  // Makes the contents of every file on the folder's file system durable
+  // (syncfs): one wait for many files written together, where a Flush of each
+  // waits once a file (see kFilesFlushedOneByOne).
+  virtual void FlushFileSystem(const std::filesystem::path& folder) = 0;
   // Makes the names in a folder durable (fsync of the folder).
   virtual void FlushFolder(const std::filesystem::path& folder) = 0;
 
@@ -139,6 +143,10 @@ class FileLayer {
 //
 //   OpenFile out(files, name, OpenMode::kCreate);
 //   files.WriteAt(out.Handle(), 0, bytes);
+// Up to this many files written together are flushed one by one; more are
+// flushed with one FlushFileSystem, which then costs less.
+inline constexpr std::size_t kFilesFlushedOneByOne = 8;
+
 class OpenFile {
  public:
   OpenFile(FileLayer& files, const std::filesystem::path& path, OpenMode mode)

@@ -159,7 +159,11 @@ void FileSet::Commit() {
   std::optional<OpenFile> out;
   Against(journal_file, "create", [&] { out.emplace(files_, journal_file, OpenMode::kCreate); });
   if (!staged_.empty()) files_.StartFlush(staged_.back().handle);
-  for (const Staged& staged : staged_) Against(folder_ / staged.name, "flush", [&] { files_.Flush(staged.handle); });
+  if (staged_.size() <= kFilesFlushedOneByOne) {
+    for (const Staged& staged : staged_) Against(folder_ / staged.name, "flush", [&] { files_.Flush(staged.handle); });
+  } else {
+    Against(folder_, "flush", [&] { files_.FlushFileSystem(folder_); });
+  }
   CloseHandles();
   Against(folder_, "flush folder", [&] { files_.FlushFolder(folder_); });
   Journal journal{tag_, {}};

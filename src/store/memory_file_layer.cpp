@@ -144,6 +144,8 @@ void MemoryFileLayer::Flush(FileHandle handle) {
   Opened(handle);
 }
 
+void MemoryFileLayer::FlushFileSystem(const std::filesystem::path& folder) { FlushFolder(folder); }
+
 void MemoryFileLayer::FlushFolder(const std::filesystem::path& folder) {
   std::lock_guard lock(mutex_);
   if (!FolderExists(Name(folder))) throw FileLayerError(ENOENT, folder, "open folder");

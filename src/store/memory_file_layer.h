@@ -34,6 +34,7 @@ class MemoryFileLayer : public FileLayer {
                           std::uint64_t count) override;
   std::unique_ptr<FileView> Map(FileHandle handle, std::uint64_t size) override;
   void Flush(FileHandle handle) override;
+  void FlushFileSystem(const std::filesystem::path& folder) override;
   void FlushFolder(const std::filesystem::path& folder) override;
   std::filesystem::path CreateTemp(const std::filesystem::path& folder, std::string_view prefix) override;
   void Rename(const std::filesystem::path& from, const std::filesystem::path& to) override;

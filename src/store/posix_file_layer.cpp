@@ -144,6 +144,16 @@ void PosixFileLayer::StartFlush(FileHandle handle) noexcept {
   (void)::sync_file_range(handle, 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
+void PosixFileLayer::FlushFileSystem(const std::filesystem::path& folder) {
+  const std::filesystem::path name = folder.empty() ? std::filesystem::path(".") : folder;
+  int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) throw FileLayerError(errno, name, "open folder");
+  int result = ::syncfs(fd);
+  int error = errno;
+  ::close(fd);
+  if (result != 0) throw FileLayerError(error, name, "flush file system");
+}
+
 void PosixFileLayer::FlushFolder(const std::filesystem::path& folder) {
   const std::filesystem::path name = folder.empty() ? std::filesystem::path(".") : folder;
   int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

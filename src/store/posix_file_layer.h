@@ -21,6 +21,7 @@ class PosixFileLayer : public FileLayer {
   std::unique_ptr<FileView> Map(FileHandle handle, std::uint64_t size) override;
   void Flush(FileHandle handle) override;
   void StartFlush(FileHandle handle) noexcept override;
+  void FlushFileSystem(const std::filesystem::path& folder) override;
   void FlushFolder(const std::filesystem::path& folder) override;
   std::filesystem::path CreateTemp(const std::filesystem::path& folder, std::string_view prefix) override;
   void Rename(const std::filesystem::path& from, const std::filesystem::path& to) override;

@@ -68,6 +68,10 @@ class FailingFileLayer : public PosixFileLayer {
     Count("", "fsync");
     PosixFileLayer::Flush(handle);
   }
+  void FlushFileSystem(const std::filesystem::path& folder) override {
+    Count(folder, "flush file system");
+    PosixFileLayer::FlushFileSystem(folder);
+  }
   void FlushFolder(const std::filesystem::path& folder) override {
     Count(folder, "fsync folder");
     PosixFileLayer::FlushFolder(folder);
