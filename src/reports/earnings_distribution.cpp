@@ -82,14 +82,18 @@ const DistributionRow* EarningsDistribution::MemberRow(std::int32_t memid) const
 }
 
 EarningsDistribution ComputeEarningsDistribution(ClubSession& club, DayNumber date) {
+  return ComputeEarningsDistribution(ReadYearRecords(club, CivilFromDayNumber(date).year), date);
+}
+
+EarningsDistribution ComputeEarningsDistribution(const YearRecords& records, DayNumber date) {
   const ReportYear year(date);
   EarningsDistribution result;
   result.date = date;
 
   // 1. The monthly amounts of the year.
-  const CategoryTable categories = ReadCategoryTable(club, year);
-  const CapitalGains gains = ComputeCapitalGains(club, date);
-  const MonthAmounts foreign = ReadForeignTaxes(club, year);
+  const CategoryTable categories = CategoryTableOf(records, year);
+  const CapitalGains gains = ComputeCapitalGains(records, date);
+  const MonthAmounts foreign = ForeignTaxesOf(records, year);
   const std::int32_t dividend_id = Code(PredefinedCategory::DividendIncome);
   MonthAmounts dividends{};
   if (static_cast<std::size_t>(dividend_id) <= categories.columns.size()) dividends = categories.Column(dividend_id);
@@ -106,7 +110,7 @@ EarningsDistribution ComputeEarningsDistribution(ClubSession& club, DayNumber da
   result.foreign_taxes_column = !IsZeroMoney(foreign[kYearTotal]);
 
   // 2. Units by month.
-  MemberUnitTable units = ReadMemberUnits(club, year);
+  MemberUnitTable units = MemberUnitsOf(records, year);
   // The shares go by the units held; the printed units are rounded and their total is their sum.
   for (const MemberUnits& held : units.members) result.grand_total_units += RoundUnits(held.months[year.month]);
   result.grand_total_units = RoundUnits(result.grand_total_units);
