@@ -73,11 +73,11 @@ MemberUnitTable MemberUnitsOf(const YearRecords& records, const ReportYear& year
   MemberUnitTable table;
   table.members.reserve(records.members.size());
   for (const MemberYear& member : records.members) {
-    MemberUnits held{member.record};
-    for (std::size_t position : member.of_year) {
-      const TMemberTranRec& tran = member.transactions[position];
+    MemberUnits held{&member.record};
+    for (const MemberYear::OfYear& of_year : member.of_year) {
+      const TMemberTranRec& tran = member.transactions[of_year.index];
       if (tran.trandate > year.last) continue;
-      const double units = ledger::UnitsOf(tran);
+      const double units = of_year.units;
       const std::size_t from = ReportYear::MonthIndex(tran.trandate);
       switch (KindOf(tran)) {
         case MemberTranKind::Payment:
@@ -85,7 +85,7 @@ MemberUnitTable MemberUnitsOf(const YearRecords& records, const ReportYear& year
           break;
         case MemberTranKind::Payout:
           for (std::size_t m = from; m <= year.month; ++m) held.months[m] -= units;
-          held.payouts.push_back(tran);
+          held.payouts.push_back(&tran);
           break;
         case MemberTranKind::Earnings:
           held.earned_units += units;

@@ -71,11 +71,11 @@ MonthAmounts ForeignTaxesOf(const YearRecords& records, const ReportYear& year);
 // off from its month on. Units credited from earnings in the year are kept
 // apart, as earned units.
 struct MemberUnits {
-  TMemberRec member;
+  const TMemberRec* member = nullptr;  // the records' own
   std::array<double, 12> months{};
   double earned_units = 0;
   bool has_earnings = false;
-  std::vector<TMemberTranRec> payouts;  // of the year, in store order
+  std::vector<const TMemberTranRec*> payouts;  // of the year, in store order
 };
 
 struct MemberUnitTable {
@@ -87,6 +87,7 @@ struct MemberUnitTable {
   double GrandTotal(const ReportYear& year) const { return totals[year.month]; }
 };
 
+// The table points into `records`, which must outlive it.
 MemberUnitTable MemberUnitsOf(const YearRecords& records, const ReportYear& year);
 
 }  // namespace pellmark::reports

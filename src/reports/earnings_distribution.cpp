@@ -131,7 +131,8 @@ EarningsDistribution ComputeEarningsDistribution(const YearRecords& records, Day
     return totals[month] == 0 ? 0.0 : held.months[month] / totals[month];
   };
   for (MemberUnits& held : units.members) {
-    for (const TMemberTranRec& payout : held.payouts) {
+    for (const TMemberTranRec* payout_of_year : held.payouts) {
+      const TMemberTranRec& payout = *payout_of_year;
       const std::size_t payout_month = ReportYear::MonthIndex(payout.trandate);
       Amounts earned{};
       for (std::size_t m = 0; m <= payout_month; ++m) {
@@ -147,7 +148,7 @@ EarningsDistribution ComputeEarningsDistribution(const YearRecords& records, Day
         held.months[m] = 0;
       }
       DistributionRow row = RoundedRow(earned);
-      NameRow(row, held.member);
+      NameRow(row, *held.member);
       row.payout_date = payout.trandate;
       row.duestran = payout.duestran;
       SetNet(row);
@@ -167,7 +168,7 @@ EarningsDistribution ComputeEarningsDistribution(const YearRecords& records, Day
   // 5. The active members holding units in the date's month share what is left.
   std::vector<const MemberUnits*> sharing;
   for (const MemberUnits& held : units.members) {
-    if (held.member.active && held.months[year.month] != 0) sharing.push_back(&held);
+    if (held.member->active && held.months[year.month] != 0) sharing.push_back(&held);
   }
   for (std::size_t c = 0; c < kColumns; ++c) {
     std::vector<double> exact;
@@ -188,7 +189,7 @@ EarningsDistribution ComputeEarningsDistribution(const YearRecords& records, Day
   }
   for (std::size_t i = 0; i < sharing.size(); ++i) {
     DistributionRow& row = result.members[i];
-    NameRow(row, sharing[i]->member);
+    NameRow(row, *sharing[i]->member);
     row.units = RoundUnits(sharing[i]->months[year.month]);
     if (sharing[i]->has_earnings) row.earned_units = RoundUnits(sharing[i]->earned_units);
     SetNet(row);

@@ -51,9 +51,9 @@ PayoffLetters ComputePayoffLetters(const YearRecords& records, DayNumber date) {
   };
   std::vector<Payout> payouts;
   for (const MemberYear& member : records.members) {
-    for (std::size_t index : member.of_year) {
-      const TMemberTranRec& tran = member.transactions[index];
-      if (KindOf(tran) == MemberTranKind::Payout && tran.trandate <= date) payouts.push_back({&member, index});
+    for (const MemberYear::OfYear& of_year : member.of_year) {
+      const TMemberTranRec& tran = member.transactions[of_year.index];
+      if (KindOf(tran) == MemberTranKind::Payout && tran.trandate <= date) payouts.push_back({&member, of_year.index});
     }
   }
   std::stable_sort(payouts.begin(), payouts.end(), [](const Payout& a, const Payout& b) {

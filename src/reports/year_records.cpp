@@ -67,7 +67,16 @@ YearRecords ReadYearRecords(ClubSession& club, std::int32_t year, StoresToRead s
   }
   if (stores.members) {
     std::map<std::int32_t, std::vector<TMemberTranRec>> by_member;
-    club.memrecs.ForEach("", [&](TMemberTranRec&& tran) { by_member[tran.memid].push_back(std::move(tran)); });
+    // A member's transactions lie together in key order: one look-up for each run of them.
+    std::vector<TMemberTranRec>* run = nullptr;
+    std::int32_t run_memid = 0;
+    club.memrecs.ForEach("", [&](TMemberTranRec&& tran) {
+      if (run == nullptr || tran.memid != run_memid) {
+        run = &by_member[tran.memid];
+        run_memid = tran.memid;
+      }
+      run->push_back(std::move(tran));
+    });
     club.members.ForEach("", [&](TMemberRec&& member) {
       MemberYear entry;
       if (auto found = by_member.find(member.memid); found != by_member.end()) {
@@ -80,7 +89,7 @@ YearRecords ReadYearRecords(ClubSession& club, std::int32_t year, StoresToRead s
         if (tran.trandate < records.first) {
           ledger::ApplyMemberPosting(entry.opening, tran, +1);
         } else if (tran.trandate <= records.last) {
-          entry.of_year.push_back(i);
+          entry.of_year.push_back({i, ledger::UnitsOf(tran)});
         }
       }
       records.members.push_back(std::move(entry));

@@ -41,7 +41,13 @@ struct MemberYear {
   // The totals the transactions dated before January 1 give by the posting
   // rules, counted from nothing.
   TMemberRec opening;
-  std::vector<std::size_t> of_year;  // positions in `transactions` dated in the year
+  // The transactions dated in the year: their positions in `transactions`
+  // and the units each carries.
+  struct OfYear {
+    std::size_t index;
+    double units;
+  };
+  std::vector<OfYear> of_year;
 };
 
 // One security's transactions.

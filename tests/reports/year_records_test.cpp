@@ -55,6 +55,12 @@ class YearRecordsTest : public ClubRecordsFixture {
     MemberTran(members.back(), MemberTranKind::Payment, 500, 10, Day(2025, 2, 3));
     std::vector<std::int32_t> securities;
     for (const char* name : {"Acme", "Bolt", "Crane Rail"}) securities.push_back(AddSecurity(name));
+    // The edges of the year: its eve, its first and its last day.
+    for (const DayNumber edge : {Day(2025, 12, 31), Day(2026, 1, 1), Day(2026, 12, 31)}) {
+      MemberTran(members[0], MemberTranKind::Payment, 250, 12.5, edge);
+      AccountTran(bank, AccountTranKind::Interest, 3.25, PredefinedCategory::InterestIncome, edge);
+      SecurityTran(securities[0], SecurityTranKind::ForeignTax, 1.75, 0, 0, edge);
+    }
     for (int step = 0; step < 240; ++step) {
       const int year = 2025 + static_cast<int>(random() % 3);
       const DayNumber date = DayOf(year);
@@ -188,7 +194,10 @@ TEST_F(YearRecordsTest, HoldWhatTheStoresGiveForTheYear) {
         if (KeyYear(MemberTranKey(tran)) == year) of_year.push_back(tran);
       }
       std::vector<TMemberTranRec> held_of_year;
-      for (std::size_t at : member.of_year) held_of_year.push_back(member.transactions[at]);
+      for (const reports::MemberYear::OfYear& at : member.of_year) {
+        held_of_year.push_back(member.transactions[at.index]);
+        EXPECT_EQ(at.units, ledger::UnitsOf(member.transactions[at.index]));
+      }
       EXPECT_EQ(Keys(held_of_year, MemberTranKey), Keys(of_year, MemberTranKey));
       const TMemberRec opening = ledger::MemberTotalsFrom(TMemberRec{}, before);
       EXPECT_EQ(member.opening.tunits, opening.tunits);
