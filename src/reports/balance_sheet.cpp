@@ -1,8 +1,8 @@
 #include "reports/balance_sheet.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
-#include <set>
 
 #include "cash/account_posting.h"
 #include "club/money.h"
@@ -12,20 +12,23 @@
 namespace pellmark::reports {
 
 BalanceSheet ComputeBalanceSheet(ClubSession& club, DayNumber date) {
+  return ComputeBalanceSheet(ReadYearRecords(club, CivilFromDayNumber(date).year, {.categories = false}), date);
+}
+
+BalanceSheet ComputeBalanceSheet(const YearRecords& records, DayNumber date) {
   BalanceSheet sheet;
   sheet.date = date;
-  const std::int32_t club_year = club.Info().year;
 
   // Cash: each balance with what came after the date undone.
-  std::vector<TAccountRec> accounts = club.accounts.Select();
+  std::vector<TAccountRec> accounts = records.accounts;
   std::map<std::int32_t, TAccountRec*> account_of;
   for (TAccountRec& account : accounts) account_of.emplace(account.actid, &account);
-  club.actrecs.ForEach("", [&](TAccountTranRec&& tran) {
-    if (tran.trandate <= date) return;
+  for (const TAccountTranRec& tran : records.account_transactions) {
+    if (tran.trandate <= date) continue;
     if (auto found = account_of.find(tran.actid); found != account_of.end()) {
-      ledger::ApplyAccountPosting(*found->second, tran, -1, club_year);
+      ledger::ApplyAccountPosting(*found->second, tran, -1, records.club_year);
     }
-  });
+  }
   for (const TAccountRec& account : accounts) {
     const double balance = RoundCents(account.bal);
     if (balance == 0) continue;
@@ -35,41 +38,32 @@ BalanceSheet ComputeBalanceSheet(ClubSession& club, DayNumber date) {
 
   // Investments: each security's cost as its records stood at the end of the
   // date; without a record after the date, as its running totals stand.
-  std::map<std::int32_t, std::vector<TSecurityTranRec>> histories;
-  std::set<std::int32_t> changed_since;
-  club.stkrecs.ForEach("", [&](TSecurityTranRec&& tran) {
-    if (tran.trandate > date) changed_since.insert(tran.stkid);
-    histories[tran.stkid].push_back(std::move(tran));
-  });
-  club.securities.ForEach("", [&](TSecurityRec&& security) {
+  for (const TSecurityRec& security : records.securities) {
     TSecurityRec then = security;
-    if (changed_since.contains(security.stkid)) {
-      const ledger::SecurityHistory history(histories[security.stkid]);
+    const std::vector<TSecurityTranRec>* transactions = records.TransactionsOf(security.stkid);
+    if (transactions != nullptr && std::any_of(transactions->begin(), transactions->end(),
+                                               [&](const TSecurityTranRec& tran) { return tran.trandate > date; })) {
+      const ledger::SecurityHistory history(*transactions);
       then = ledger::PositionAsOf(security, history, date, CivilFromDayNumber(date).year);
     }
-    if (std::fabs(then.sharest) < kShareTolerance || std::fabs(then.tspent) < kShareTolerance) return;
+    if (std::fabs(then.sharest) < kShareTolerance || std::fabs(then.tspent) < kShareTolerance) continue;
     const double cost = RoundCents(then.tspent);
     sheet.investments.push_back({security.name, cost});
     sheet.total_investments += cost;
-  });
+  }
   sheet.total_cash = RoundCents(sheet.total_cash);
   sheet.total_investments = RoundCents(sheet.total_investments);
   sheet.total_assets = RoundCents(sheet.total_cash + sheet.total_investments);
 
   // Members: units, contributions and earnings with what came after the date undone.
-  std::vector<TMemberRec> members = club.members.Select();
-  std::map<std::int32_t, TMemberRec*> member_of;
-  for (TMemberRec& member : members) member_of.emplace(member.memid, &member);
-  club.memrecs.ForEach("", [&](TMemberTranRec&& tran) {
-    if (tran.trandate <= date) return;
-    if (auto found = member_of.find(tran.memid); found != member_of.end()) {
-      ledger::ApplyMemberPosting(*found->second, tran, -1);
+  for (const MemberYear& member : records.members) {
+    TMemberRec then = member.record;
+    for (const TMemberTranRec& tran : member.transactions) {
+      if (tran.trandate > date) ledger::ApplyMemberPosting(then, tran, -1);
     }
-  });
-  for (const TMemberRec& member : members) {
-    if (std::fabs(member.tunits) < kShareTolerance) continue;
-    const double equity = RoundCents(member.totalc + member.totale);
-    sheet.members.push_back({MemberName(member), equity});
+    if (std::fabs(then.tunits) < kShareTolerance) continue;
+    const double equity = RoundCents(then.totalc + then.totale);
+    sheet.members.push_back({MemberName(then), equity});
     sheet.members_equity += equity;
   }
   sheet.members_equity = RoundCents(sheet.members_equity);

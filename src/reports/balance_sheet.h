@@ -14,12 +14,14 @@
 
 #include "club/club_session.h"
 #include "club/dates.h"
+#include "reports/year_records.h"
 
 namespace pellmark::reports {
 
 struct BalanceSheetLine {
   std::string name;  // an account's, security's or member's ("Last, First"; a group's whole name)
   double amount = 0;
+  friend bool operator==(const BalanceSheetLine&, const BalanceSheetLine&) = default;
 };
 
 struct BalanceSheet {
@@ -33,8 +35,11 @@ struct BalanceSheet {
   double members_equity = 0;
   double gain_for_year = 0;                   // negative: a loss
   double total_equities = 0;
+  friend bool operator==(const BalanceSheet&, const BalanceSheet&) = default;
 };
 
 BalanceSheet ComputeBalanceSheet(ClubSession& club, DayNumber date);
+// The same from records of any year with the accounts, securities and members read.
+BalanceSheet ComputeBalanceSheet(const YearRecords& records, DayNumber date);
 
 }  // namespace pellmark::reports

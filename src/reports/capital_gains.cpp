@@ -1,10 +1,7 @@
 #include "reports/capital_gains.h"
 
 #include <map>
-#include <set>
-#include <utility>
 
-#include "club/keys.h"
 #include "club/money.h"
 #include "club/record_kinds.h"
 
@@ -35,31 +32,24 @@ std::string TermWord(HoldingTermClass term) {
 }
 
 CapitalGains ComputeCapitalGains(ClubSession& club, DayNumber date) {
+  return ComputeCapitalGains(
+      ReadYearRecords(club, CivilFromDayNumber(date).year, {.categories = false, .accounts = false, .members = false}),
+      date);
+}
+
+CapitalGains ComputeCapitalGains(const YearRecords& records, DayNumber date) {
+  records.RequireYearOf(date);
   const ReportYear year(date);
   CapitalGains gains;
   gains.date = date;
 
   std::map<std::int32_t, std::string> names;
-  club.securities.ForEach("", [&](TSecurityRec&& security) { names.emplace(security.stkid, security.name); });
-  // The year's records; the lots and short sales they link to may be of any
-  // year, so the securities that link walk their whole history.
-  const std::vector<TSecurityTranRec> records = club.stkrecs.Select(year.TransactionFilter());
-  std::set<std::int32_t> linking;
-  for (const TSecurityTranRec& tran : records) {
-    if (tran.buytran >= 0 && year.Holds(tran.trandate)) linking.insert(tran.stkid);
-  }
-  std::map<std::pair<std::int32_t, std::int32_t>, TSecurityTranRec> by_id;
-  for (std::int32_t stkid : linking) {
-    club.stkrecs.ForEach(OwnerFilter(stkid), [&](TSecurityTranRec&& tran) {
-      by_id.emplace(std::pair(tran.stkid, tran.stranid), std::move(tran));
-    });
-  }
-  auto linked = [&](const TSecurityTranRec& tran) -> const TSecurityTranRec* {
-    auto found = by_id.find({tran.stkid, tran.buytran});
-    return found == by_id.end() ? nullptr : &found->second;
-  };
+  for (const TSecurityRec& security : records.securities) names.emplace(security.stkid, security.name);
+  // The lots and short sales the year's records link to may be of any year.
+  auto linked = [&](const TSecurityTranRec& tran) { return records.SecurityTransaction(tran.stkid, tran.buytran); };
 
-  for (const TSecurityTranRec& tran : records) {
+  for (TransactionPlace place : records.year_security_transactions) {
+    const TSecurityTranRec& tran = records.At(place);
     if (!year.Holds(tran.trandate) || !names.contains(tran.stkid)) continue;
     CapitalGainRow row;
     row.security = names[tran.stkid];

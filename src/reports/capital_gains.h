@@ -5,6 +5,7 @@
 // the tax figures all take their gains from here.
 //
 //   CapitalGains gains = ComputeCapitalGains(club, date);
+//   CapitalGains again = ComputeCapitalGains(records, date);   // reports/year_records.h
 //   for (const CapitalGainRow& row : gains.rows) ... row.term, row.gain ...
 //   gains.long_term;                                   // the sum of the long-term rows
 //   gains.by_month[kLongTerm - 1][ReportYear::MonthIndex(day)];
@@ -24,6 +25,7 @@
 #include "club/dates.h"
 #include "club/holding_term.h"
 #include "reports/club_tables.h"
+#include "reports/year_records.h"
 
 namespace pellmark::reports {
 
@@ -44,6 +46,7 @@ struct CapitalGainRow {
   std::optional<double> proceeds;     // not for a distribution
   double gain = 0;
   DayNumber date = 0;  // the transaction's own date, whose month the gain falls in
+  friend bool operator==(const CapitalGainRow&, const CapitalGainRow&) = default;
 };
 
 struct CapitalGains {
@@ -54,12 +57,15 @@ struct CapitalGains {
   std::array<MonthAmounts, 3> by_month{};
 
   double OfTerm(HoldingTermClass term) const;
+  friend bool operator==(const CapitalGains&, const CapitalGains&) = default;
 };
 
 // The gains of the security transactions dated from January 1 of the date's
 // year through the date, of the securities the store holds. A covered short
 // sale counts once, at its cover.
 CapitalGains ComputeCapitalGains(ClubSession& club, DayNumber date);
+// The same from records of the date's year with the securities read.
+CapitalGains ComputeCapitalGains(const YearRecords& records, DayNumber date);
 
 // "Long", "Medium" or "Short".
 std::string TermWord(HoldingTermClass term);

@@ -1,13 +1,13 @@
-// The working tables of the club reports, each read from the stores for the
-// reporting year: January 1 of the report date's year up to the report date,
-// both included. Figures are placed by month (1–12 at index 0–11) with the
-// year's total at index kYearTotal.
+// The working tables of the club reports, each taken from the year's records
+// (reports/year_records.h) for the reporting year: January 1 of the report
+// date's year up to the report date, both included. Figures are placed by
+// month (1–12 at index 0–11) with the year's total at index kYearTotal.
 //
 //   ReportYear year(date);
-//   CategoryTable categories = ReadCategoryTable(club, year);   // throws InvalidCategory
+//   CategoryTable categories = CategoryTableOf(records, year);   // throws InvalidCategory
 //   categories.Column(Code(PredefinedCategory::DividendIncome))[kYearTotal];
-//   MonthAmounts foreign = ReadForeignTaxes(club, year);
-//   MemberUnitTable units = ReadMemberUnits(club, year);
+//   MonthAmounts foreign = ForeignTaxesOf(records, year);
+//   MemberUnitTable units = MemberUnitsOf(records, year);
 #pragma once
 
 #include <array>
@@ -19,6 +19,7 @@
 #include "club/club_session.h"
 #include "club/dates.h"
 #include "club/records.h"
+#include "reports/year_records.h"
 
 namespace pellmark::reports {
 
@@ -31,10 +32,6 @@ struct ReportYear {
   bool Holds(DayNumber day) const { return day >= first && day <= last; }
   // 0 (January) … 11 of a day of the year.
   static std::size_t MonthIndex(DayNumber day);
-
-  // The filter of the transaction stores that passes the keys of this year's
-  // transactions (owner_year_day_id), so a walk decodes no other year.
-  std::string TransactionFilter() const;
 
   DayNumber first;      // January 1
   DayNumber last;       // the report date
@@ -62,22 +59,23 @@ struct CategoryTable {
 };
 
 // Throws InvalidCategory for a transaction whose category id is outside 1 …
-// the highest id.
-CategoryTable ReadCategoryTable(ClubSession& club, const ReportYear& year);
+// the highest id. `records` are of the report date's year, with the
+// categories and accounts read.
+CategoryTable CategoryTableOf(const YearRecords& records, const ReportYear& year);
 
 // The year's foreign taxes (security transactions of that kind) by month.
-MonthAmounts ReadForeignTaxes(ClubSession& club, const ReportYear& year);
+MonthAmounts ForeignTaxesOf(const YearRecords& records, const ReportYear& year);
 
 // One member's units through the year. Units held on January 1 count in every
 // month; a purchase of the year counts from its month on and a payout is taken
 // off from its month on. Units credited from earnings in the year are kept
 // apart, as earned units.
 struct MemberUnits {
-  TMemberRec member;
+  const TMemberRec* member = nullptr;  // the records' own
   std::array<double, 12> months{};
   double earned_units = 0;
   bool has_earnings = false;
-  std::vector<TMemberTranRec> payouts;  // of the year, in store order
+  std::vector<const TMemberTranRec*> payouts;  // of the year, in store order
 };
 
 struct MemberUnitTable {
@@ -89,6 +87,7 @@ struct MemberUnitTable {
   double GrandTotal(const ReportYear& year) const { return totals[year.month]; }
 };
 
-MemberUnitTable ReadMemberUnits(ClubSession& club, const ReportYear& year);
+// The table points into `records`, which must outlive it.
+MemberUnitTable MemberUnitsOf(const YearRecords& records, const ReportYear& year);
 
 }  // namespace pellmark::reports

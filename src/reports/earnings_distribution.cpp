@@ -82,14 +82,18 @@ const DistributionRow* EarningsDistribution::MemberRow(std::int32_t memid) const
 }
 
 EarningsDistribution ComputeEarningsDistribution(ClubSession& club, DayNumber date) {
+  return ComputeEarningsDistribution(ReadYearRecords(club, CivilFromDayNumber(date).year), date);
+}
+
+EarningsDistribution ComputeEarningsDistribution(const YearRecords& records, DayNumber date) {
   const ReportYear year(date);
   EarningsDistribution result;
   result.date = date;
 
   // 1. The monthly amounts of the year.
-  const CategoryTable categories = ReadCategoryTable(club, year);
-  const CapitalGains gains = ComputeCapitalGains(club, date);
-  const MonthAmounts foreign = ReadForeignTaxes(club, year);
+  const CategoryTable categories = CategoryTableOf(records, year);
+  const CapitalGains gains = ComputeCapitalGains(records, date);
+  const MonthAmounts foreign = ForeignTaxesOf(records, year);
   const std::int32_t dividend_id = Code(PredefinedCategory::DividendIncome);
   MonthAmounts dividends{};
   if (static_cast<std::size_t>(dividend_id) <= categories.columns.size()) dividends = categories.Column(dividend_id);
@@ -106,7 +110,7 @@ EarningsDistribution ComputeEarningsDistribution(ClubSession& club, DayNumber da
   result.foreign_taxes_column = !IsZeroMoney(foreign[kYearTotal]);
 
   // 2. Units by month.
-  MemberUnitTable units = ReadMemberUnits(club, year);
+  MemberUnitTable units = MemberUnitsOf(records, year);
   // The shares go by the units held; the printed units are rounded and their total is their sum.
   for (const MemberUnits& held : units.members) result.grand_total_units += RoundUnits(held.months[year.month]);
   result.grand_total_units = RoundUnits(result.grand_total_units);
@@ -127,7 +131,8 @@ EarningsDistribution ComputeEarningsDistribution(ClubSession& club, DayNumber da
     return totals[month] == 0 ? 0.0 : held.months[month] / totals[month];
   };
   for (MemberUnits& held : units.members) {
-    for (const TMemberTranRec& payout : held.payouts) {
+    for (const TMemberTranRec* payout_of_year : held.payouts) {
+      const TMemberTranRec& payout = *payout_of_year;
       const std::size_t payout_month = ReportYear::MonthIndex(payout.trandate);
       Amounts earned{};
       for (std::size_t m = 0; m <= payout_month; ++m) {
@@ -143,7 +148,7 @@ EarningsDistribution ComputeEarningsDistribution(ClubSession& club, DayNumber da
         held.months[m] = 0;
       }
       DistributionRow row = RoundedRow(earned);
-      NameRow(row, held.member);
+      NameRow(row, *held.member);
       row.payout_date = payout.trandate;
       row.duestran = payout.duestran;
       SetNet(row);
@@ -163,7 +168,7 @@ EarningsDistribution ComputeEarningsDistribution(ClubSession& club, DayNumber da
   // 5. The active members holding units in the date's month share what is left.
   std::vector<const MemberUnits*> sharing;
   for (const MemberUnits& held : units.members) {
-    if (held.member.active && held.months[year.month] != 0) sharing.push_back(&held);
+    if (held.member->active && held.months[year.month] != 0) sharing.push_back(&held);
   }
   for (std::size_t c = 0; c < kColumns; ++c) {
     std::vector<double> exact;
@@ -184,7 +189,7 @@ EarningsDistribution ComputeEarningsDistribution(ClubSession& club, DayNumber da
   }
   for (std::size_t i = 0; i < sharing.size(); ++i) {
     DistributionRow& row = result.members[i];
-    NameRow(row, sharing[i]->member);
+    NameRow(row, *sharing[i]->member);
     row.units = RoundUnits(sharing[i]->months[year.month]);
     if (sharing[i]->has_earnings) row.earned_units = RoundUnits(sharing[i]->earned_units);
     SetNet(row);

@@ -26,6 +26,7 @@
 #include "club/club_session.h"
 #include "club/dates.h"
 #include "reports/club_tables.h"
+#include "reports/year_records.h"
 
 namespace pellmark::reports {
 
@@ -49,6 +50,7 @@ struct DistributionRow {
 
   // "Last, First"; a group's whole name.
   std::string Name() const { return group ? lname + fname : lname + ", " + fname; }
+  friend bool operator==(const DistributionRow&, const DistributionRow&) = default;
 };
 
 struct EarningsDistribution {
@@ -65,11 +67,15 @@ struct EarningsDistribution {
   bool HasUnits() const { return grand_total_units != 0; }
   // The member's row among `members`; nullptr when the member has none.
   const DistributionRow* MemberRow(std::int32_t memid) const;
+  friend bool operator==(const EarningsDistribution&, const EarningsDistribution&) = default;
 };
 
 // The distribution of the year of `date` (January 1 through `date`). Throws
 // InvalidCategory (reports/club_tables.h) when an account transaction of the
 // year names a category the store does not have.
 EarningsDistribution ComputeEarningsDistribution(ClubSession& club, DayNumber date);
+// The same from records of the date's year with every store read: the payoff
+// letters and the tax figures divide the year at several dates from one reading.
+EarningsDistribution ComputeEarningsDistribution(const YearRecords& records, DayNumber date);
 
 }  // namespace pellmark::reports

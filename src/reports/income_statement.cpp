@@ -8,12 +8,16 @@
 namespace pellmark::reports {
 
 IncomeStatement ComputeIncomeStatement(ClubSession& club, DayNumber date) {
+  return ComputeIncomeStatement(ReadYearRecords(club, CivilFromDayNumber(date).year, {.members = false}), date);
+}
+
+IncomeStatement ComputeIncomeStatement(const YearRecords& records, DayNumber date) {
   const ReportYear year(date);
   IncomeStatement statement;
   statement.date = date;
-  const CategoryTable categories = ReadCategoryTable(club, year);
-  const CapitalGains gains = ComputeCapitalGains(club, date);
-  const MonthAmounts foreign = ReadForeignTaxes(club, year);
+  const CategoryTable categories = CategoryTableOf(records, year);
+  const CapitalGains gains = ComputeCapitalGains(records, date);
+  const MonthAmounts foreign = ForeignTaxesOf(records, year);
 
   double income = 0, expenses = 0;
   for (const TCategoryRec& category : categories.categories) {

@@ -15,12 +15,14 @@
 #include "club/club_session.h"
 #include "club/dates.h"
 #include "reports/club_tables.h"
+#include "reports/year_records.h"
 
 namespace pellmark::reports {
 
 struct IncomeLine {
   std::string category;
   double amount = 0;
+  friend bool operator==(const IncomeLine&, const IncomeLine&) = default;
 };
 
 struct IncomeStatement {
@@ -32,10 +34,14 @@ struct IncomeStatement {
   double foreign_taxes = 0;
   double total_expenses = 0;
   double net_profit = 0;
+  friend bool operator==(const IncomeStatement&, const IncomeStatement&) = default;
 };
 
 // Throws InvalidCategory (reports/club_tables.h) when an account transaction
 // of the year names a category the store does not have.
 IncomeStatement ComputeIncomeStatement(ClubSession& club, DayNumber date);
+// The same from records of the date's year with the categories, accounts and
+// securities read.
+IncomeStatement ComputeIncomeStatement(const YearRecords& records, DayNumber date);
 
 }  // namespace pellmark::reports

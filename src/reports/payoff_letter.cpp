@@ -5,6 +5,7 @@
 
 #include "club/money.h"
 #include "club/number_format.h"
+#include "club/record_keys.h"
 #include "club/record_kinds.h"
 #include "members/member_posting.h"
 #include "members/payout_basis.h"
@@ -35,33 +36,42 @@ std::string ShareRow(const std::string& item, double share, double club, bool in
 }  // namespace
 
 PayoffLetters ComputePayoffLetters(ClubSession& club, DayNumber date) {
+  return ComputePayoffLetters(ReadYearRecords(club, CivilFromDayNumber(date).year), date);
+}
+
+PayoffLetters ComputePayoffLetters(const YearRecords& records, DayNumber date) {
+  records.RequireYearOf(date);
   PayoffLetters result;
   result.date = date;
-  const DayNumber year_start = DayNumberFromCivil({CivilFromDayNumber(date).year, 1, 1});
-  std::map<std::int32_t, TMemberRec> members;
-  club.members.ForEach("", [&](TMemberRec&& member) { members.emplace(member.memid, std::move(member)); });
-  // Each member's transactions in key order, and where each payout of the year stands among them.
-  std::map<std::int32_t, std::vector<TMemberTranRec>> transactions;
-  std::vector<std::pair<std::int32_t, std::size_t>> payouts;
-  club.memrecs.ForEach("", [&](TMemberTranRec&& tran) {
-    std::vector<TMemberTranRec>& own = transactions[tran.memid];
-    if (KindOf(tran) == MemberTranKind::Payout && tran.trandate >= year_start && tran.trandate <= date &&
-        members.contains(tran.memid)) {
-      payouts.emplace_back(tran.memid, own.size());
+  // Each payout of the year up to the date, in store (key) order, with its member and where it stands
+  // among the member's transactions.
+  struct Payout {
+    const MemberYear* member;
+    std::size_t index;
+  };
+  std::vector<Payout> payouts;
+  for (const MemberYear& member : records.members) {
+    for (const MemberYear::OfYear& of_year : member.of_year) {
+      const TMemberTranRec& tran = member.transactions[of_year.index];
+      if (KindOf(tran) == MemberTranKind::Payout && tran.trandate <= date) payouts.push_back({&member, of_year.index});
     }
-    own.push_back(std::move(tran));
+  }
+  std::stable_sort(payouts.begin(), payouts.end(), [](const Payout& a, const Payout& b) {
+    return MemberTranKey(a.member->transactions[a.index]) < MemberTranKey(b.member->transactions[b.index]);
   });
   // One distribution a payout date: the shares of every payout of that date.
   std::map<DayNumber, EarningsDistribution> distributions;
-  for (const auto& [memid, index] : payouts) {
-    const TMemberTranRec& payout = transactions[memid][index];
+  for (const auto& [member, index] : payouts) {
+    const TMemberRec& record = member->record;
+    const std::int32_t memid = record.memid;
+    const TMemberTranRec& payout = member->transactions[index];
     if (!distributions.contains(payout.trandate)) {
-      distributions.emplace(payout.trandate, ComputeEarningsDistribution(club, payout.trandate));
+      distributions.emplace(payout.trandate, ComputeEarningsDistribution(records, payout.trandate));
     }
     const EarningsDistribution& distribution = distributions.at(payout.trandate);
     PayoffLetter letter;
-    letter.name = ledger::DisplayName(members.at(memid));
-    letter.listing_name = MemberName(members.at(memid));
+    letter.name = ledger::DisplayName(record);
+    letter.listing_name = MemberName(record);
     letter.payout = payout;
     letter.club = distribution.total;
     letter.foreign_taxes = distribution.foreign_taxes_column;
@@ -69,7 +79,7 @@ PayoffLetters ComputePayoffLetters(ClubSession& club, DayNumber date) {
       if (row.memid == memid && row.duestran == payout.duestran) letter.share = row;
     }
     letter.units = ledger::UnitsOf(payout);
-    letter.basis = ledger::PayoutTaxBasis(transactions[memid], index);
+    letter.basis = ledger::PayoutTaxBasis(member->transactions, index);
     letter.additional_gain = RoundCents(payout.dues - letter.basis);
     letter.gain_class = GainClass(payout);
     result.letters.push_back(std::move(letter));

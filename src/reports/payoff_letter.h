@@ -17,6 +17,7 @@
 #include "reports/club_tables.h"
 #include "reports/earnings_distribution.h"
 #include "reports/report.h"
+#include "reports/year_records.h"
 
 namespace pellmark::reports {
 
@@ -43,6 +44,9 @@ struct PayoffLetters {
 // Every payout of the year up to `date` whose member exists. Throws
 // InvalidCategory as the earnings distribution does.
 PayoffLetters ComputePayoffLetters(ClubSession& club, DayNumber date);
+// The same from records of the date's year with every store read: one reading
+// for the letters of all the payout dates.
+PayoffLetters ComputePayoffLetters(const YearRecords& records, DayNumber date);
 
 // The rows of the letter's tables, cells joined by "|": the income shares, the
 // payoff calculation and the taxable income.

@@ -1,7 +1,5 @@
 #include "reports/tax_figures.h"
 
-#include <map>
-
 #include "club/dates.h"
 #include "club/money.h"
 #include "club/number_format.h"
@@ -61,13 +59,17 @@ std::vector<ledger::EarningsShare> TaxFigures::Earnings() const {
 }
 
 TaxFigures ComputeTaxFigures(ClubSession& club, std::int32_t year) {
+  return ComputeTaxFigures(ReadYearRecords(club, year), year);
+}
+
+TaxFigures ComputeTaxFigures(const YearRecords& records, std::int32_t year) {
   const DayNumber first = DayNumberFromCivil({year, 1, 1});
   const DayNumber last = DayNumberFromCivil({year, 12, 31});
-  const EarningsDistribution distribution = ComputeEarningsDistribution(club, last);
-  const CapitalGains gains = ComputeCapitalGains(club, last);
-  const IncomeStatement income = ComputeIncomeStatement(club, last);
-  const BalanceSheet opening = ComputeBalanceSheet(club, first - 1);
-  const BalanceSheet closing = ComputeBalanceSheet(club, last);
+  const EarningsDistribution distribution = ComputeEarningsDistribution(records, last);
+  const CapitalGains gains = ComputeCapitalGains(records, last);
+  const IncomeStatement income = ComputeIncomeStatement(records, last);
+  const BalanceSheet opening = ComputeBalanceSheet(records, first - 1);
+  const BalanceSheet closing = ComputeBalanceSheet(records, last);
 
   TaxFigures figures;
   figures.year = year;
@@ -88,15 +90,12 @@ TaxFigures ComputeTaxFigures(ClubSession& club, std::int32_t year) {
   for (const BalanceSheetLine& line : opening.investments) figures.schedules[3].push_back({line.name, line.amount});
 
   // The members: their transactions, their totals as the year began, their shares.
-  std::map<std::int32_t, std::vector<TMemberTranRec>> transactions;
-  club.memrecs.ForEach("", [&](TMemberTranRec&& tran) { transactions[tran.memid].push_back(std::move(tran)); });
-  const std::vector<TMemberTranRec> none;
   double beginning_all = 0, contributed_all = 0, paid_out_all = 0, payout_gains = 0;
   std::array<double, 3> payout_gains_by_term{};
   bool any_payout = false;
-  club.members.ForEach("", [&](TMemberRec&& member) {
-    const auto found = transactions.find(member.memid);
-    const std::vector<TMemberTranRec>& history = found == transactions.end() ? none : found->second;
+  for (const MemberYear& entry : records.members) {
+    const TMemberRec& member = entry.record;
+    const std::vector<TMemberTranRec>& history = entry.transactions;
     TaxMemberRow row;
     row.memid = member.memid;
     row.name = ledger::DisplayName(member);
@@ -129,7 +128,7 @@ TaxFigures ComputeTaxFigures(ClubSession& club, std::int32_t year) {
     }
     paid_out_all += row.capital_out;
     if (const DistributionRow* shares = distribution.MemberRow(member.memid)) AddShares(row, *shares);
-    if (!member.active && !paid_off) return;
+    if (!member.active && !paid_off) continue;
     for (double* figure : {&row.dividends, &row.interest, &row.short_term, &row.medium_term, &row.long_term,
                            &row.deductions, &row.foreign_taxes, &row.capital_in, &row.capital_out}) {
       *figure = RoundCents(*figure);
@@ -139,7 +138,7 @@ TaxFigures ComputeTaxFigures(ClubSession& club, std::int32_t year) {
     row.earnings = RoundCents(row.ordinary - row.foreign_taxes);
     row.ending = RoundCents(row.beginning + row.capital_in + row.earnings - row.capital_out);
     figures.members.push_back(std::move(row));
-  });
+  }
   if (any_payout) {
     other_income.push_back({payout_gains < 0 ? "Losses due to distributions" : "Gains due to distributions",
                             RoundCents(payout_gains)});

@@ -27,6 +27,7 @@
 #include "club/club_session.h"
 #include "members/earnings_credit.h"
 #include "reports/tax_file.h"
+#include "reports/year_records.h"
 
 namespace pellmark::reports {
 
@@ -63,6 +64,8 @@ struct TaxFigures {
 // (reports/club_tables.h) when an account transaction of the year names a
 // category the store does not have.
 TaxFigures ComputeTaxFigures(ClubSession& club, std::int32_t year);
+// The same from the records of `year` with every store read.
+TaxFigures ComputeTaxFigures(const YearRecords& records, std::int32_t year);
 
 // The tax file of the figures: the "+" year line, the return lines, the
 // schedules, the K-1 rows, the capital account rows and, for a year with
