@@ -211,14 +211,15 @@ void RegisterAll(BenchClub& club, PostingIndexSaves& saves) {
   benchmark::RegisterBenchmark(("post_unjournaled/" + n).c_str(), [&club](benchmark::State& state) {
     for (auto _ : state) club.PostWithoutJournal();
   })->Iterations(postings)->Unit(benchmark::kMicrosecond);
+  // The timers stop for the posting, so that both the real and the CPU time are the undo's.
   benchmark::RegisterBenchmark(("undo_post/" + n).c_str(), [&club](benchmark::State& state) {
     for (auto _ : state) {
+      state.PauseTiming();
       club.Post();
-      const auto start = std::chrono::steady_clock::now();
+      state.ResumeTiming();
       club.UndoNewest();
-      state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
-  })->UseManualTime()->Iterations(postings)->Unit(benchmark::kMicrosecond);
+  })->Iterations(postings)->Unit(benchmark::kMicrosecond);
   benchmark::RegisterBenchmark(("save_index/" + n).c_str(), [&club](benchmark::State& state) {
     for (auto _ : state) {
       club.TouchOneItem();
