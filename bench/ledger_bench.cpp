@@ -7,6 +7,7 @@
 //   save_index/N  the commit alone after one rewritten item
 //   reset/N       "Reset Selected Account": every transaction re-applied in key order
 //   post_unjournaled/N  the posting without its journal entry (what the journal adds)
+//   post_alternately/N  pairs of the two, in turns, the measure of the journal's share
 //   undo_post/N   the undo of the newest posting, committed
 // The summary prints, by real and by CPU time, the index saves inside the
 // postings' own commits (timed by the stores' progress reports), the store work
@@ -29,6 +30,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench_command_line.h"
@@ -192,13 +194,34 @@ class BenchClub {
   std::string touched_data_;
 };
 
+// Postings with and without their journal entry, alternately, so that a busy
+// moment of the machine weighs on both alike: per posting, in seconds.
+struct AlternatePostings {
+  double journaled_real = 0, journaled_cpu = 0;
+  double bare_real = 0, bare_cpu = 0;
+};
+
+// The seconds of real and CPU time `work` takes.
+template <class Work>
+std::pair<double, double> Timed(Work&& work) {
+  const auto cpu_now = [] {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+  };
+  const auto real_start = std::chrono::steady_clock::now();
+  const double cpu_start = cpu_now();
+  work();
+  return {std::chrono::duration<double>(std::chrono::steady_clock::now() - real_start).count(), cpu_now() - cpu_start};
+}
+
 // The index saves inside the postings of one register, per posting (seconds).
 struct PostingIndexSaves {
   double real = 0;
   double cpu = 0;
 };
 
-void RegisterAll(BenchClub& club, PostingIndexSaves& saves) {
+void RegisterAll(BenchClub& club, PostingIndexSaves& saves, AlternatePostings& alternate) {
   const std::string n = std::to_string(club.Count());
   // Fixed iteration counts keep the register near its size while it grows.
   const int postings = club.Count() >= 10'000 ? 1000 : 100;
@@ -211,14 +234,27 @@ void RegisterAll(BenchClub& club, PostingIndexSaves& saves) {
   benchmark::RegisterBenchmark(("post_unjournaled/" + n).c_str(), [&club](benchmark::State& state) {
     for (auto _ : state) club.PostWithoutJournal();
   })->Iterations(postings)->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark(("post_alternately/" + n).c_str(), [&club, &alternate, postings](benchmark::State& state) {
+    alternate = {};
+    bool journaled_first = true;
+    for (auto _ : state) {
+      for (const bool journaled : {journaled_first, !journaled_first}) {
+        const auto [real, cpu] = Timed([&] { journaled ? club.Post() : club.PostWithoutJournal(); });
+        (journaled ? alternate.journaled_real : alternate.bare_real) += real / postings;
+        (journaled ? alternate.journaled_cpu : alternate.bare_cpu) += cpu / postings;
+      }
+      journaled_first = !journaled_first;
+    }
+  })->Iterations(postings)->Unit(benchmark::kMicrosecond);
+  // The timers stop for the posting, so that both the real and the CPU time are the undo's.
   benchmark::RegisterBenchmark(("undo_post/" + n).c_str(), [&club](benchmark::State& state) {
     for (auto _ : state) {
+      state.PauseTiming();
       club.Post();
-      const auto start = std::chrono::steady_clock::now();
+      state.ResumeTiming();
       club.UndoNewest();
-      state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
-  })->UseManualTime()->Iterations(postings)->Unit(benchmark::kMicrosecond);
+  })->Iterations(postings)->Unit(benchmark::kMicrosecond);
   benchmark::RegisterBenchmark(("save_index/" + n).c_str(), [&club](benchmark::State& state) {
     for (auto _ : state) {
       club.TouchOneItem();
@@ -235,7 +271,8 @@ void RegisterAll(BenchClub& club, PostingIndexSaves& saves) {
 // One table of the figures, by real time or by CPU time. The index save's CPU
 // time includes the rewrite of one item that precedes it.
 void PrintSummary(const TimeReporter& reporter, const std::vector<std::unique_ptr<BenchClub>>& clubs,
-                  const std::vector<PostingIndexSaves>& saves, bool cpu) {
+                  const std::vector<PostingIndexSaves>& saves, const std::vector<AlternatePostings>& alternate,
+                  bool cpu) {
   const auto time = [&](const std::string& name) { return reporter.Time(name, cpu); };
   const auto saves_in_post = [&](std::size_t club) { return (cpu ? saves[club].cpu : saves[club].real) * 1e6; };
   std::printf("\n%s time per operation\n%9s %12s %12s %14s %12s %12s %14s\n", cpu ? "CPU" : "Real", "items",
@@ -248,11 +285,15 @@ void PrintSummary(const TimeReporter& reporter, const std::vector<std::unique_pt
                 cpu ? 0.0 : clubs[i]->FillSeconds() * 1e6 / clubs[i]->Count());
   }
   std::printf("%-52s %10s %6s\n", "the journal", "value", "goal");
-  for (const auto& club : clubs) {
-    const std::string n = std::to_string(club->Count());
+  for (std::size_t i = 0; i < clubs.size(); ++i) {
+    const std::string n = std::to_string(clubs[i]->Count());
     const double post = time("post/" + n);
     const double bare = time("post_unjournaled/" + n);
     std::printf("%-52s %10.3f %6s\n", ("posting with its entry / without, " + n).c_str(), bare > 0 ? post / bare : 0,
+                "");
+    const double with = cpu ? alternate[i].journaled_cpu : alternate[i].journaled_real;
+    const double without = cpu ? alternate[i].bare_cpu : alternate[i].bare_real;
+    std::printf("%-52s %10.3f %6s\n", ("  the same, posted alternately, " + n).c_str(), without > 0 ? with / without : 0,
                 "<=1.2");
     std::printf("%-52s %10.3f %6s\n", ("undo of a posting / the posting, " + n).c_str(),
                 post > 0 ? time("undo_post/" + n) / post : 0, "<=2");
@@ -286,14 +327,15 @@ int main(int argc, char** argv) {
   const fs::path root = MakeBenchFolder("pellmark-ledger-bench");
   std::vector<std::unique_ptr<BenchClub>> clubs;
   std::vector<PostingIndexSaves> saves(sizes.size());
+  std::vector<AlternatePostings> alternate(sizes.size());
   for (std::size_t i = 0; i < sizes.size(); ++i) {
     clubs.push_back(std::make_unique<BenchClub>(sizes[i], root));
-    RegisterAll(*clubs.back(), saves[i]);
+    RegisterAll(*clubs.back(), saves[i], alternate[i]);
   }
   TimeReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  PrintSummary(reporter, clubs, saves, /*cpu=*/false);
-  PrintSummary(reporter, clubs, saves, /*cpu=*/true);
+  PrintSummary(reporter, clubs, saves, alternate, /*cpu=*/false);
+  PrintSummary(reporter, clubs, saves, alternate, /*cpu=*/true);
   clubs.clear();
   fs::remove_all(root);
   benchmark::Shutdown();

@@ -8,7 +8,7 @@
 #include "reports/earnings_distribution.h"
 #include "reports/text_statements.h"
 #include "reports/valuation_statement.h"
-#include "store/whole_files.h"
+#include "store/file_layer.h"
 #include "valuation/statement_file.h"
 
 namespace pellmark {
@@ -17,15 +17,18 @@ namespace {
 
 constexpr const char* kValuationFailed = "Creation of Valuation Statement Failed.";
 
-// Writes the text under its fixed name as one operation of the books; a file
-// error leaves the old file whole and is refused, with `failure` shown when
-// there is one.
+// Writes the text under its fixed name as one operation of the books (its
+// unit of work, so the journal keeps the file's bytes before and after); a
+// file error leaves the old file whole and is refused, with `failure` shown
+// when there is one.
 TextStatementFile Save(Books& books, reports::TextStatementKind kind, const std::string& text,
                        const char* failure) {
-  const std::filesystem::path file = books.Club().Folder() / reports::TextStatementFileName(kind);
+  const std::string name(reports::TextStatementFileName(kind));
+  const std::filesystem::path file = books.Club().Folder() / name;
   try {
     (void)books.Run([&] {
-      store::SaveFileAtomically(books.Club().Files(), file, text);
+      books.Club().NameOperation("Text statement " + name);
+      books.Club().StageFile(file, text);
       return Outcome::Done();
     });
   } catch (const store::FileLayerError&) {

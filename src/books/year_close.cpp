@@ -1,5 +1,7 @@
 #include "books/year_close.h"
 
+#include <fmt/format.h>
+
 #include "books/books.h"
 #include "cash/interest_year.h"
 #include "members/earnings_credit.h"
@@ -28,6 +30,8 @@ YearClose Books::CloseYear() {
     return close;
   }
   (void)Run([&] {
+    // Named for what it is: the journal would name it by the first earnings credited.
+    club_.NameOperation(fmt::format("Close Year {}", closing.year));
     valuation::MarkYearClosed(club_, closing);
     close.credited = ledger::CreditEarnings(club_, close.figures->Earnings(), closing.unit);
     club_.StageFile(close.tax_file, reports::EncodeTaxFile(reports::TaxFileOf(*close.figures)));

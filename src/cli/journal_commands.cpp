@@ -22,12 +22,12 @@ void PrintAdded(CliContext& context, Books& books, std::uint64_t newest_before) 
 }
 
 std::uint64_t NewestId(Books& books) {
-  const std::vector<JournalEntry>& journal = books.Club().Journal();
+  const std::span<const JournalEntry> journal = books.Club().Journal();
   return journal.empty() ? 0 : journal.back().id;
 }
 
 void PrintHistory(CliContext& context, Books& books, bool json) {
-  const std::vector<JournalEntry>& journal = books.Club().Journal();
+  const std::span<const JournalEntry> journal = books.Club().Journal();
   const std::vector<std::uint64_t> undoable = UndoableEntries(journal);
   Listing listing("History", {{"Id", "id", Align::Right}, {"Time", "time"}, {"Label", "label"}, {"Undoable", "undoable"}});
   for (auto entry = journal.rbegin(); entry != journal.rend(); ++entry) {

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <cmath>
 #include <exception>
+#include <iterator>
 
 #include "club/club_commit.h"
 #include "club/club_info_file.h"
@@ -337,8 +338,7 @@ void ClubSession::Commit() {
   for (store::TQDB* store : all) store->FinishCommit();
   journal_length_ = journal_length;
   if (entry) {
-    journal_.push_back(std::move(*entry));
-    if (journal_.size() > kJournalCapacity) journal_.erase(journal_.begin());
+    KeepInJournal(std::move(*entry));
   }
   next_kind_ = JournalKind::kOperation;
   next_target_ = 0;
@@ -765,6 +765,9 @@ void ClubSession::MarkFinalOperation(std::string label, std::string reason) {
 
 void ClubSession::ReadJournal() {
   journal_.clear();
+  journal_dropped_ = 0;
+  // Room for the entries kept and as many dropped: the vector never grows during a session.
+  journal_.reserve(2 * kJournalCapacity);
   journal_damaged_at_.reset();
   journal_length_ = 0;
   journal_file_.reset();
@@ -777,10 +780,21 @@ void ClubSession::ReadJournal() {
     return;
   }
   JournalRead read = DecodeJournal(*bytes);
-  journal_ = std::move(read.entries);
-  if (journal_.size() > kJournalCapacity) journal_.erase(journal_.begin(), journal_.end() - kJournalCapacity);
+  const std::size_t first = read.entries.size() > kJournalCapacity ? read.entries.size() - kJournalCapacity : 0;
+  std::move(read.entries.begin() + static_cast<std::ptrdiff_t>(first), read.entries.end(), std::back_inserter(journal_));
   journal_damaged_at_ = read.damaged_at;
   MarkJournalDamage();
+}
+
+void ClubSession::KeepInJournal(JournalEntry entry) {
+  journal_.push_back(std::move(entry));
+  if (journal_.size() - journal_dropped_ > kJournalCapacity) ++journal_dropped_;
+  // The entries dropped go at once every kJournalCapacity commits, not one by
+  // one: each erase moves every entry kept.
+  if (journal_dropped_ >= kJournalCapacity) {
+    journal_.erase(journal_.begin(), journal_.begin() + static_cast<std::ptrdiff_t>(journal_dropped_));
+    journal_dropped_ = 0;
+  }
 }
 
 void ClubSession::MarkJournalDamage() {
@@ -860,18 +874,19 @@ void ClubSession::JoinJournalIntoFolder() {
 }
 
 const JournalEntry* ClubSession::EntryById(std::uint64_t id) const {
-  const auto found = std::lower_bound(journal_.begin(), journal_.end(), id,
+  const std::span<const JournalEntry> journal = Journal();
+  const auto found = std::lower_bound(journal.begin(), journal.end(), id,
                                       [](const JournalEntry& entry, std::uint64_t wanted) { return entry.id < wanted; });
-  return found != journal_.end() && found->id == id ? &*found : nullptr;
+  return found != journal.end() && found->id == id ? &*found : nullptr;
 }
 
 const JournalEntry* ClubSession::UndoCandidate() const {
-  const JournalPosition position = PositionOf(journal_);
+  const JournalPosition position = PositionOf(Journal());
   return position.done.empty() ? nullptr : EntryById(position.done.back());
 }
 
 const JournalEntry* ClubSession::RedoCandidate() const {
-  const JournalPosition position = PositionOf(journal_);
+  const JournalPosition position = PositionOf(Journal());
   return position.undone.empty() ? nullptr : EntryById(position.undone.back());
 }
 

@@ -16,6 +16,7 @@
 #include <memory>
 #include <stdexcept>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -131,7 +132,9 @@ class ClubSession {
 
   // The journal (club/journal.h): every commit that changed something adds an
   // entry, in the same unit of work. The entries the club holds, oldest first.
-  const std::vector<JournalEntry>& Journal() const { return journal_; }
+  std::span<const JournalEntry> Journal() const {
+    return std::span<const JournalEntry>(journal_).subspan(journal_dropped_);
+  }
   // Where the journal file stopped being readable at the open; nothing when whole.
   std::optional<std::uint64_t> JournalDamage() const { return journal_damaged_at_; }
   // The next commit's entry takes `label` instead of one made from its changes.
@@ -287,6 +290,8 @@ class ClubSession {
   void CreateFirstAccount();
   void ReadJournal();
   void MarkJournalDamage();
+  // Adds a committed entry, the oldest dropped beyond kJournalCapacity.
+  void KeepInJournal(JournalEntry entry);
   // What the next commit changes, for the journal; `final` when it is to be
   // written even without changes.
   JournalEntry CollectJournalEntry();
@@ -326,6 +331,9 @@ class ClubSession {
   // length of the working file of this session's entries and its handle.
   bool journal_kept_ = true;
   std::vector<JournalEntry> journal_;
+  // Entries at the front of journal_ that no longer count (older than the
+  // newest kJournalCapacity), erased together now and then.
+  std::size_t journal_dropped_ = 0;
   std::optional<std::uint64_t> journal_damaged_at_;
   std::uint64_t journal_length_ = 0;
   std::unique_ptr<store::OpenFile> journal_file_;

@@ -15,9 +15,33 @@ namespace {
 using store::AppendLittle;
 using store::ReadLittle;
 
-constexpr std::string_view kEntryMagic = "PJE1";
+// Entries are framed "PJE2" (checksummed by EntryChecksum); the first
+// version's "PJE1" entries (checksummed as the commit record is, a byte at a
+// time) are still read. The file's header line is the same for both.
+constexpr std::string_view kEntryMagic = "PJE2";
+constexpr std::string_view kFirstEntryMagic = "PJE1";
 // magic, body length (4 bytes), checksum (8 bytes)
 constexpr std::size_t kFrameSize = 4 + 4 + 8;
+
+// 64-bit FNV-1a taken over 8-byte words, each step folded (the high half into
+// the low) so that every bit of a word reaches the whole sum; the last bytes
+// one at a time. Every step is one-to-one, so any one word changed changes
+// the sum; a word at a time it costs an eighth of the bytewise sum, which a
+// commit pays for every entry.
+std::uint64_t EntryChecksum(std::string_view body) {
+  constexpr std::uint64_t kPrime = 1099511628211ull;
+  std::uint64_t hash = 14695981039346656037ull;
+  std::size_t at = 0;
+  for (; body.size() - at >= 8; at += 8) {
+    hash = (hash ^ ReadLittle<std::uint64_t>(body.data() + at)) * kPrime;
+    hash ^= hash >> 32;
+  }
+  for (; at < body.size(); ++at) {
+    hash = (hash ^ static_cast<unsigned char>(body[at])) * kPrime;
+    hash ^= hash >> 32;
+  }
+  return hash;
+}
 
 void PutText(std::string& out, std::string_view text) {
   AppendLittle<std::uint32_t>(out, static_cast<std::uint32_t>(text.size()));
@@ -142,31 +166,33 @@ std::string OperationLabel(const std::string& label) {
 }
 
 std::string EncodeJournalEntry(const JournalEntry& entry) {
-  std::string body;
-  AppendLittle<std::uint64_t>(body, entry.id);
-  AppendLittle<std::int64_t>(body, entry.time);
-  AppendLittle<std::uint8_t>(body, static_cast<std::uint8_t>(entry.kind));
-  AppendLittle<std::uint64_t>(body, entry.target);
-  PutText(body, entry.label);
-  PutText(body, entry.final_reason);
-  AppendLittle<std::uint32_t>(body, static_cast<std::uint32_t>(entry.items.size()));
+  // The frame goes in front of the body, filled in once the body is whole.
+  std::string framed(kFrameSize, '\0');
+  AppendLittle<std::uint64_t>(framed, entry.id);
+  AppendLittle<std::int64_t>(framed, entry.time);
+  AppendLittle<std::uint8_t>(framed, static_cast<std::uint8_t>(entry.kind));
+  AppendLittle<std::uint64_t>(framed, entry.target);
+  PutText(framed, entry.label);
+  PutText(framed, entry.final_reason);
+  AppendLittle<std::uint32_t>(framed, static_cast<std::uint32_t>(entry.items.size()));
   for (const StoreItemChange& change : entry.items) {
-    AppendLittle<std::uint8_t>(body, change.store);
-    PutItem(body, change.before);
-    PutItem(body, change.after);
+    AppendLittle<std::uint8_t>(framed, change.store);
+    PutItem(framed, change.before);
+    PutItem(framed, change.after);
   }
-  PutImage(body, entry.info_before);
-  PutImage(body, entry.info_after);
-  AppendLittle<std::uint32_t>(body, static_cast<std::uint32_t>(entry.files.size()));
+  PutImage(framed, entry.info_before);
+  PutImage(framed, entry.info_after);
+  AppendLittle<std::uint32_t>(framed, static_cast<std::uint32_t>(entry.files.size()));
   for (const FileChange& change : entry.files) {
-    PutText(body, change.name);
-    PutImage(body, change.before);
-    PutImage(body, change.after);
+    PutText(framed, change.name);
+    PutImage(framed, change.before);
+    PutImage(framed, change.after);
   }
-  std::string frame(kEntryMagic);
-  AppendLittle<std::uint32_t>(frame, static_cast<std::uint32_t>(body.size()));
-  AppendLittle<std::uint64_t>(frame, CommitChecksum(body));
-  return frame + body;
+  const std::string_view body(framed.data() + kFrameSize, framed.size() - kFrameSize);
+  framed.replace(0, kEntryMagic.size(), kEntryMagic);
+  store::WriteLittle<std::uint32_t>(framed.data() + 4, static_cast<std::uint32_t>(body.size()));
+  store::WriteLittle<std::uint64_t>(framed.data() + 8, EntryChecksum(body));
+  return framed;
 }
 
 JournalRead DecodeJournal(std::string_view bytes, bool with_header) {
@@ -189,12 +215,13 @@ JournalRead DecodeJournal(std::string_view bytes, bool with_header) {
   }
   while (at < bytes.size()) {
     const std::string_view rest = bytes.substr(at);
-    if (rest.size() < kFrameSize || !rest.starts_with(kEntryMagic)) break;
+    const bool first_version = rest.starts_with(kFirstEntryMagic);
+    if (rest.size() < kFrameSize || !(first_version || rest.starts_with(kEntryMagic))) break;
     const auto length = ReadLittle<std::uint32_t>(rest.data() + 4);
     const auto checksum = ReadLittle<std::uint64_t>(rest.data() + 8);
     if (rest.size() - kFrameSize < length) break;
     const std::string_view body = rest.substr(kFrameSize, length);
-    if (CommitChecksum(body) != checksum) break;
+    if ((first_version ? CommitChecksum(body) : EntryChecksum(body)) != checksum) break;
     std::optional<JournalEntry> entry = DecodeBody(body);
     if (!entry || (!read.entries.empty() && entry->id <= read.entries.back().id)) break;
     read.entries.push_back(std::move(*entry));
@@ -205,14 +232,14 @@ JournalRead DecodeJournal(std::string_view bytes, bool with_header) {
   return read;
 }
 
-std::string EncodeJournalFile(const std::vector<JournalEntry>& entries) {
+std::string EncodeJournalFile(std::span<const JournalEntry> entries) {
   std::string bytes = JournalFileHeader(entries.empty() ? 0 : entries.back().id);
   const std::size_t first = entries.size() > kJournalCapacity ? entries.size() - kJournalCapacity : 0;
   for (std::size_t i = first; i < entries.size(); ++i) bytes += EncodeJournalEntry(entries[i]);
   return bytes;
 }
 
-JournalPosition PositionOf(const std::vector<JournalEntry>& entries) {
+JournalPosition PositionOf(std::span<const JournalEntry> entries) {
   JournalPosition position;
   for (const JournalEntry& entry : entries) {
     switch (entry.kind) {
@@ -241,7 +268,7 @@ JournalPosition PositionOf(const std::vector<JournalEntry>& entries) {
   return position;
 }
 
-std::vector<std::uint64_t> UndoableEntries(const std::vector<JournalEntry>& entries) {
+std::vector<std::uint64_t> UndoableEntries(std::span<const JournalEntry> entries) {
   const JournalPosition position = PositionOf(entries);
   std::vector<std::uint64_t> undoable;
   for (auto id = position.done.rbegin(); id != position.done.rend(); ++id) {

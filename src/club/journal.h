@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -98,7 +99,7 @@ struct JournalRead {
 JournalRead DecodeJournal(std::string_view bytes, bool with_header = true);
 
 // The file's bytes for `entries`, the newest kJournalCapacity of them.
-std::string EncodeJournalFile(const std::vector<JournalEntry>& entries);
+std::string EncodeJournalFile(std::span<const JournalEntry> entries);
 
 // Where undo and redo stand after `entries`, replayed in order. `done` holds
 // the entries whose changes are in place, newest last (an operation or a
@@ -109,11 +110,11 @@ struct JournalPosition {
   std::vector<std::uint64_t> done;
   std::vector<std::uint64_t> undone;
 };
-JournalPosition PositionOf(const std::vector<JournalEntry>& entries);
+JournalPosition PositionOf(std::span<const JournalEntry> entries);
 
 // The ids of the entries undo can reach, newest first: the entries in place
 // down to the first that cannot be undone.
-std::vector<std::uint64_t> UndoableEntries(const std::vector<JournalEntry>& entries);
+std::vector<std::uint64_t> UndoableEntries(std::span<const JournalEntry> entries);
 
 // Adds the entries of `working_file`'s first `length` bytes that are newer
 // than the club folder's journal file holds to that file (replaced whole, the

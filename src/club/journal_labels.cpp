@@ -54,8 +54,6 @@ class Changes {
       } else {
         moves.changed.push_back(&item);
       }
-      Name(item.store, item.before);
-      Name(item.store, item.after);
     }
   }
   const StoreMoves& Of(std::uint8_t store) const {
@@ -63,27 +61,38 @@ class Changes {
     const auto found = stores_.find(store);
     return found == stores_.end() ? kNone : found->second;
   }
-  std::string Member(std::int32_t id) const { return NameOf(members_, id, "member"); }
-  std::string Account(std::int32_t id) const { return NameOf(accounts_, id, "account"); }
-  std::string Security(std::int32_t id) const { return NameOf(securities_, id, "security"); }
+  std::string Member(std::int32_t id) const {
+    return NameOf<TMemberRec>(kMembers, id, &TMemberRec::memid, "member", [](const TMemberRec& member) {
+      return MemberName(member);
+    });
+  }
+  std::string Account(std::int32_t id) const {
+    return NameOf<TAccountRec>(kAccounts, id, &TAccountRec::actid, "account",
+                               [](const TAccountRec& account) { return account.name; });
+  }
+  std::string Security(std::int32_t id) const {
+    return NameOf<TSecurityRec>(kSecurities, id, &TSecurityRec::stkid, "security",
+                                [](const TSecurityRec& security) { return security.name; });
+  }
 
  private:
-  static std::string NameOf(const std::map<std::int32_t, std::string>& names, std::int32_t id, const char* what) {
-    const auto found = names.find(id);
-    return found != names.end() ? found->second : fmt::format("{} {}", what, id);
-  }
-  void Name(std::uint8_t store, const std::optional<store::StoredItem>& item) {
-    if (store == kMembers) {
-      if (auto member = Decoded<TMemberRec>(item)) members_[member->memid] = MemberName(*member);
-    } else if (store == kAccounts) {
-      if (auto account = Decoded<TAccountRec>(item)) accounts_[account->actid] = account->name;
-    } else if (store == kSecurities) {
-      if (auto security = Decoded<TSecurityRec>(item)) securities_[security->stkid] = security->name;
+  // The name of a master the entry holds, decoded only when a label asks
+  // for it: a dues run holds every member's record and names none.
+  template <class Record, class Naming>
+  std::string NameOf(std::uint8_t store, std::int32_t id, std::int32_t Record::*id_field, const char* what,
+                     Naming naming) const {
+    const StoreMoves& moves = Of(store);
+    for (const auto* list : {&moves.added, &moves.changed, &moves.removed}) {
+      for (const StoreItemChange* item : *list) {
+        for (const std::optional<store::StoredItem>* image : {&item->after, &item->before}) {
+          if (const auto record = Decoded<Record>(*image); record && (*record).*id_field == id) return naming(*record);
+        }
+      }
     }
+    return fmt::format("{} {}", what, id);
   }
 
   std::map<std::uint8_t, StoreMoves> stores_;
-  std::map<std::int32_t, std::string> members_, accounts_, securities_;
 };
 
 const StoreItemChange* First(const StoreMoves& moves) {

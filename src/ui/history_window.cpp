@@ -51,7 +51,7 @@ HistoryWindow::HistoryWindow(Books& books, Interaction& ui, QWidget* parent)
 }
 
 void HistoryWindow::Refresh() {
-  const std::vector<JournalEntry>& journal = books_.Club().Journal();
+  const std::span<const JournalEntry> journal = books_.Club().Journal();
   const std::vector<std::uint64_t> undoable = UndoableEntries(journal);
   list_->setRowCount(static_cast<int>(journal.size()));
   int row = 0;

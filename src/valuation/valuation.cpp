@@ -461,11 +461,19 @@ Outcome Valuations::DeleteStatement(const std::filesystem::path& file) {
   const bool statement_name =
       lowered.size() > 5 && lowered.front() == 'v' && (lowered.ends_with(".stm") || lowered.ends_with(".sta"));
   if (!statement_name) return Refuse(ui, name + " is not a valuation statement.");
-  if (!Files().Exists(file) || Files().IsFolder(file)) {
-    return RefuseMissing(ui, "Valuation statement " + name + " does not exist.");
-  }
+  // A statement of the club goes with the operation's unit of work, so the
+  // journal keeps its bytes for an undo; one kept elsewhere is no file of the books.
+  const bool club_file =
+      (std::filesystem::absolute(file).parent_path() / "").lexically_normal() == (club_.Folder() / "").lexically_normal();
+  const bool exists = club_file ? club_.CommittedFile(name).has_value() : Files().Exists(file) && !Files().IsFolder(file);
+  if (!exists) return RefuseMissing(ui, "Valuation statement " + name + " does not exist.");
   if (!ui.Confirm(ToWindows1252(file.string()) + " will be removed permanently. Continue?")) return Outcome::Cancelled();
-  Files().Remove(file);
+  if (club_file) {
+    club_.NameOperation("Delete valuation statement " + name);
+    club_.StageRemoval(club_.Folder() / name);
+  } else {
+    Files().Remove(file);
+  }
   ui.PlayConfirmationSound();
   return Outcome::Done();
 }

@@ -86,6 +86,9 @@ class Valuations {
   // "Delete": removes a statement file after "<file> will be removed
   // permanently. Continue?"; the unit record of its date stays. A file that is
   // not named as a statement ("V" ... ".stm") or does not exist is refused.
+  // A statement of the club folder is removed by the next commit, as part of
+  // the operation's unit of work (journaled, so an undo puts it back); one
+  // outside the club folder at once.
   Outcome DeleteStatement(const std::filesystem::path& file);
 
   // The audit: every official valuation recorded from `start` to the end of its

@@ -79,7 +79,7 @@ std::string Dump(const fs::path& club, std::string* breaches = nullptr, bool wit
   DumpTable(s.unitfile, out);
   out += EncodeRecord(s.Info());
   // The journal commits with the operation: its entries (but their times) are part of the books.
-  for (JournalEntry entry : with_journal ? s.Journal() : std::vector<JournalEntry>{}) {
+  for (JournalEntry entry : with_journal ? s.Journal() : std::span<const JournalEntry>{}) {
     entry.time = 0;
     out += EncodeJournalEntry(entry);
   }
@@ -219,6 +219,11 @@ std::vector<Operation> Operations() {
   const std::vector<Line> valued = ClubWithValuations();
   // Its newest operation the valuation of 06/30/2026.
   const std::vector<Line> valued_last(valued.begin(), valued.end() - 1);
+  // A test valuation's statement: no unit record misses it once deleted.
+  std::vector<Line> tested = valued;
+  tested.push_back({"valuation", "test", "11/30/2026"});
+  std::vector<Line> statement_deleted = tested;
+  statement_deleted.push_back({"--yes", "valuation", "delete", "V11302026.stm"});
   return {
       {"deposit", small, {"deposit", "Cash", "125", "--date", "12/04/2026", "--desc", "Gift", "--category",
                           "Member Contributions"}, 1},
@@ -236,6 +241,8 @@ std::vector<Operation> Operations() {
       {"price import", valued, {"import-prices", "PRICES"}, 5},
       {"undo of a dues run", small, {"undo"}, 1},
       {"undo of an official valuation", valued_last, {"undo"}, 3},
+      {"statement deletion", tested, {"--yes", "valuation", "delete", "V11302026.stm"}, 1},
+      {"undo of a statement deletion", statement_deleted, {"undo"}, 1},
       {"import of an export", ImportedLater(), {"--yes", "import", "export", "EXPORT"}, 7},
       {"year close", YearToClose(), {"--yes", "close-year"}, 4},
       {"several commits then a close", valued, {}, 11, SeveralCommitsThenAClose},

@@ -5,9 +5,11 @@
 // the refusals; a damaged journal.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,7 @@
 #include "support/property_seed.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
+#include "valuation/statement_file.h"
 
 namespace pellmark::testing {
 namespace {
@@ -113,12 +116,35 @@ class JournalTest : public ::testing::Test {
   fs::path club_;
 };
 
+// The name of the first statement of a test valuation in the club folder
+// (one with no unit record of its date); empty when none.
+std::string FirstStatement(const fs::path& club) {
+  std::set<std::string> official;
+  {
+    ScriptedInteraction ui;
+    FixedClock clock(DayNumberFromCivil({2026, 12, 7}));
+    Books books(club, ui, clock);
+    books.Open();
+    books.Club().unitfile.ForEachKeyed("", [&](const std::string&, const TUnitValueRec& unit) {
+      official.insert(valuation::StatementFileName(unit.date));
+    });
+    books.Close();
+  }
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(club)) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with("V") && entry.path().extension() == ".stm" && !official.contains(name)) names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names.empty() ? "" : names.front();
+}
+
 // One random operation dated `day` (02/01/2026 + day), as a command line.
-Line RandomOperation(std::mt19937& random, int day) {
+Line RandomOperation(std::mt19937& random, int day, const fs::path& club) {
   const std::string date = FormatDate(DayNumberFromCivil({2026, 2, 1}) + day);
   auto amount = [&](int low, int high) { return std::to_string(std::uniform_int_distribution<int>(low, high)(random)); };
   static const char* const kMembers[] = {"Adams, Pat", "Baker, Lee", "Cole, Kim"};
-  switch (std::uniform_int_distribution<int>(0, 10)(random)) {
+  switch (std::uniform_int_distribution<int>(0, 11)(random)) {
     case 0: return {"deposit", "Cash", amount(5, 300), "--date", date, "--desc", "Gift", "--category", "Member Contributions"};
     case 1: return {"check", "Cash", amount(1, 40), "--date", date, "--desc", "Post", "--number", amount(100, 999), "--category", "Operating Expenses"};
     case 2: return {"transfer", "Cash", "Broker", amount(1, 50), "--date", date, "--desc", "Fund"};
@@ -129,6 +155,12 @@ Line RandomOperation(std::mt19937& random, int day) {
     case 7: return {"--yes", "split", "Acme Corp", "2", "1", "--date", date};
     case 8: return {"price", "Acme Corp", amount(10, 40), "--date", date};
     case 9: return {"--yes", "valuation", "official", date};
+    case 10:
+      // A test valuation's statement: deleting an official one is a breach Check Books reports.
+      if (const std::string statement = FirstStatement(club); !statement.empty()) {
+        return {"--yes", "valuation", "delete", statement};
+      }
+      return {"--yes", "valuation", "test", date};
     default: return {"--yes", "audit", "01/01/2026"};
   }
 }
@@ -147,7 +179,7 @@ TEST_F(JournalTest, EveryOperationUndoesToTheBooksBeforeItAndRedoesToTheBooksAft
   std::vector<std::string> done;
   std::map<std::string, int> kinds;
   for (int day = 0; done.size() < 24 && day < 200; day += 3) {
-    const Line line = RandomOperation(random, day);
+    const Line line = RandomOperation(random, day, club_);
     const std::size_t entries = JournalSize(club_);
     const CliRun run = Run(line);
     const std::string now = Snapshot(club_);
@@ -195,6 +227,44 @@ TEST_F(JournalTest, UndoPrintsWhatItUndidAndHistoryListsItNewestFirst) {
   EXPECT_EQ(undo.out, "Undo \"Deposit $50.00 to Broker\"\n");
   const CliRun redo = Run({"redo"});
   EXPECT_EQ(redo.out, "Redo \"Deposit $50.00 to Broker\"\n");
+}
+
+TEST_F(JournalTest, UndoOfAStatementDeletionPutsBackItsBytesAndRedoRemovesItAgain) {
+  ASSERT_EQ(Run({"--yes", "valuation", "official", "03/31/2026"}).status, cli::kDone);
+  const fs::path statement = club_ / "V03312026.stm";
+  const std::string bytes = store::ReadWholeFile(store::DefaultFileLayer(), statement);
+  const std::string before = Snapshot(club_);
+  ASSERT_EQ(Run({"--yes", "valuation", "delete", "V03312026.stm"}).status, cli::kDone);
+  EXPECT_FALSE(fs::exists(statement));
+  const std::string after = Snapshot(club_);
+  const CliRun history = Run({"history", "--json"});
+  EXPECT_NE(history.out.find("\"label\": \"Delete valuation statement V03312026.stm\",\n      \"undoable\": true"),
+            std::string::npos)
+      << history.out;
+  const CliRun undo = Run({"undo"});
+  ASSERT_EQ(undo.status, cli::kDone) << undo.err;
+  EXPECT_EQ(undo.out, "Undo \"Delete valuation statement V03312026.stm\"\n");
+  EXPECT_EQ(store::ReadWholeFile(store::DefaultFileLayer(), statement), bytes);
+  EXPECT_EQ(Snapshot(club_), before);
+  EXPECT_EQ(Breaches(club_), "");
+  ASSERT_EQ(Run({"redo"}).status, cli::kDone);
+  EXPECT_FALSE(fs::exists(statement));
+  EXPECT_EQ(Snapshot(club_), after);
+  // The unit record stays without its statement, as the deletion left it.
+  EXPECT_EQ(Breaches(club_), "The valuation of 03/31/2026 (id 1) has no official statement V03312026.stm.\n");
+}
+
+TEST_F(JournalTest, AStatementOutsideTheClubFolderIsRemovedAtOnceAndNotJournaled) {
+  const fs::path elsewhere = folder_.Path() / "kept";
+  fs::create_directories(elsewhere);
+  store::SaveFileAtomically(store::DefaultFileLayer(), elsewhere / "V01312026.stm", "a copy");
+  const std::size_t entries = JournalSize(club_);
+  const CliRun run = Run({"--yes", "valuation", "delete", (elsewhere / "V01312026.stm").string()});
+  ASSERT_EQ(run.status, cli::kDone) << run.err;
+  EXPECT_FALSE(fs::exists(elsewhere / "V01312026.stm"));
+  EXPECT_EQ(JournalSize(club_), entries);
+  // The newest operation of the books is still the one to undo.
+  EXPECT_EQ(Run({"undo"}).out, "Undo \"Dues - All: 3 members, $300.00\"\n");
 }
 
 TEST_F(JournalTest, UndoToUndoesEveryNewerOperationOneByOne) {
@@ -300,6 +370,44 @@ TEST_F(JournalTest, AYearCloseMarkedFinalIsNotUndoneNorPassed) {
   const CliRun undo = Run({"undo"});
   EXPECT_EQ(undo.err, "Cannot undo \"Close Year 2026\": a year close cannot be undone.\n");
   EXPECT_EQ(Run({"undo", "--to", "3"}).status, cli::kRefused);
+}
+
+TEST_F(JournalTest, UndoIsRefusedAfterAResetAndUndoToCannotPassIt) {
+  const std::uint64_t dues_entry =
+      DecodeJournal(store::ReadWholeFile(store::DefaultFileLayer(), club_ / kJournalFileName)).entries.back().id;
+  ASSERT_EQ(Run({"--yes", "reset"}).status, cli::kDone);
+  ASSERT_EQ(Run({"init", "--name", "Elm", "--year", "2026", "--start-unit", "10"}).status, cli::kDone);
+  const std::string history = Run({"history", "--json"}).out;
+  EXPECT_NE(history.find("\"label\": \"Reset of all club data\",\n      \"undoable\": false"), std::string::npos)
+      << history;
+  const std::string before = Snapshot(club_);
+  EXPECT_EQ(Run({"undo"}).err, "Cannot undo \"Club Information added\": the set-up of a new club cannot be undone.\n");
+  // The dues run before the reset is out of reach.
+  EXPECT_EQ(Run({"undo", "--to", std::to_string(dues_entry)}).status, cli::kRefused);
+  EXPECT_EQ(Snapshot(club_), before);
+}
+
+TEST_F(JournalTest, TheYearCloseCannotBeUndoneNorPassed) {
+  const fs::path club = folder_.Path() / "closing";
+  fs::create_directories(club);
+  for (const Line& line : std::vector<Line>{
+           {"init", "--name", "Oak", "--year", "2025", "--start-unit", "10"},
+           {"member", "add", "--last", "Adams", "--first", "Pat"},
+           {"--yes", "dues", "--date", "01/02/2025", "--all", "500"},
+           {"interest", "Cash", "3.33", "--date", "09/30/2025", "--desc", "Interest"},
+           {"--yes", "valuation", "official", "12/31/2025"},
+           {"--yes", "close-year"},
+       }) {
+    const CliRun run = RunInClub(club, line);
+    ASSERT_EQ(run.status, cli::kDone) << line.front() << ": " << run.err;
+  }
+  const std::string before = Snapshot(club);
+  const CliRun undo = RunInClub(club, {"undo"});
+  EXPECT_EQ(undo.status, cli::kRefused);
+  EXPECT_EQ(undo.err,
+            "Cannot undo \"Close Year 2025\": the club's open year has moved since; a year close cannot be undone.\n");
+  EXPECT_EQ(RunInClub(club, {"undo", "--to", "3"}).status, cli::kRefused);
+  EXPECT_EQ(Snapshot(club), before);
 }
 
 TEST_F(JournalTest, NothingToUndoOnANewClubAndANewOperationEndsRedo) {

@@ -1,5 +1,6 @@
 #include "books/text_statement_files.h"
 
+#include <cerrno>
 #include <filesystem>
 
 #include <gmock/gmock.h>
@@ -7,6 +8,7 @@
 
 #include "club/keys.h"
 #include "club/record_kinds.h"
+#include "store/posix_file_layer.h"
 #include "store/whole_files.h"
 #include "support/ledger_fixture.h"
 #include "valuation/statement_file.h"
@@ -16,6 +18,15 @@ namespace {
 
 using ::testing::ElementsAre;
 namespace fs = std::filesystem;
+
+// A full disk where a commit stages the files it puts in the club folder.
+class NoRoomForStagedFiles final : public store::PosixFileLayer {
+ public:
+  store::FileHandle Open(const fs::path& path, store::OpenMode mode) override {
+    if (path.filename().string().starts_with("staged.")) throw store::FileLayerError(ENOSPC, path, "open");
+    return PosixFileLayer::Open(path, mode);
+  }
+};
 
 class TextStatementFilesTest : public ClubFixture {
  protected:
@@ -132,9 +143,8 @@ TEST_F(TextStatementFilesTest, ATextThatCannotBeWrittenIsRefusedAndTheOldFileSta
   valuation::WriteStatementFile(club.Files(), stm, s);
   store::SaveFileAtomically(club.Files(), folder.Path() / "valuerpt.txt", "old\n");
   store::SaveFileAtomically(club.Files(), folder.Path() / "voterpt.txt", "old vote\n");
-  // The atomic save's new file cannot be created where a folder of its name stands.
-  fs::create_directory(folder.Path() / "valuerpt.txt.new");
-  fs::create_directory(folder.Path() / "voterpt.txt.new");
+  NoRoomForStagedFiles full;
+  club.SetFileLayer(&full);
 
   EXPECT_TRUE(WriteValuationTextFile(books, stm).outcome.Refused());
   EXPECT_THAT(ui.Messages(), ElementsAre("Creation of Valuation Statement Failed."));
@@ -144,6 +154,22 @@ TEST_F(TextStatementFilesTest, ATextThatCannotBeWrittenIsRefusedAndTheOldFileSta
   EXPECT_TRUE(WriteVoteTextFile(books, Day(2026, 6, 30)).outcome.Refused());
   EXPECT_TRUE(ui.Events().empty()) << "the vote, roster and distribution files fail silently";
   EXPECT_EQ(Read(folder.Path() / "voterpt.txt"), "old vote\n");
+  club.SetFileLayer(nullptr);
+}
+
+TEST_F(TextStatementFilesTest, ATextFileIsAnOperationOfTheJournalThatUndoPutsBack) {
+  store::SaveFileAtomically(club.Files(), folder.Path() / "rosterrpt.txt", "old roster\n");
+  AddMember("Smith", "Ann", 1);
+  books.Commit();
+  const TextStatementFile written = WriteRosterTextFile(books);
+  ASSERT_TRUE(written.outcome);
+  const std::string text = Read(written.file);
+  ASSERT_NE(text, "old roster\n");
+  EXPECT_EQ(club.Journal().back().label, "Text statement rosterrpt.txt");
+  ASSERT_TRUE(books.Undo());
+  EXPECT_EQ(Read(folder.Path() / "rosterrpt.txt"), "old roster\n");
+  ASSERT_TRUE(books.Redo());
+  EXPECT_EQ(Read(folder.Path() / "rosterrpt.txt"), text);
 }
 
 }  // namespace

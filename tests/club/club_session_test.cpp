@@ -4,11 +4,14 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
 #include <iterator>
+#include <span>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "club/club_info_file.h"
+#include "club/journal.h"
 #include "club/keys.h"
 #include "store/failing_file_layer.h"
 #include "support/byte_fixture.h"
@@ -95,6 +98,43 @@ TEST_F(ClubSessionTest, FirstRunInAnEmptyFolder) {
   ASSERT_TRUE(info.has_value());
   EXPECT_EQ(info->club, "Elm Street Investors");
   EXPECT_EQ(info->year, 1999);
+}
+
+// The session keeps the newest kJournalCapacity entries, in order, however
+// many commits pass the limit, and the file the close writes holds the same.
+TEST_F(ClubSessionTest, TheJournalKeepsItsNewestEntriesAcrossManyCommits) {
+  std::vector<std::uint64_t> kept;
+  {
+    ClubSession club(folder.Path(), ui, clock);
+    club.OpenClub(false);
+    ASSERT_TRUE(CommitClubSetup(club, FirstSetUp(club)));
+    const std::uint64_t first = club.Journal().back().id;
+    constexpr int kCommits = 2 * static_cast<int>(kJournalCapacity) + 37;
+    for (int n = 1; n <= kCommits; ++n) {
+      TAccountRec cash = *club.accounts.Find(NameKey(false, "Cash"));
+      cash.number = std::to_string(n);
+      club.accounts.Put(cash);
+      club.Commit();
+      const std::span<const JournalEntry> journal = club.Journal();
+      const std::uint64_t newest = first + static_cast<std::uint64_t>(n);
+      ASSERT_EQ(journal.back().id, newest) << "commit " << n;
+      ASSERT_EQ(journal.size(), std::min<std::uint64_t>(kJournalCapacity, newest)) << "commit " << n;
+      ASSERT_EQ(journal.front().id, newest - journal.size() + 1) << "commit " << n;
+      ASSERT_EQ(club.UndoCandidate(), &journal.back()) << "commit " << n;
+    }
+    for (const JournalEntry& entry : club.Journal()) kept.push_back(entry.id);
+    EXPECT_EQ(club.Journal().back().label, "Change account Cash");
+    club.Close();
+  }
+  ClubSession again(folder.Path(), ui, clock);
+  again.OpenClub(false);
+  std::vector<std::uint64_t> read;
+  for (const JournalEntry& entry : again.Journal()) read.push_back(entry.id);
+  EXPECT_EQ(read, kept);
+  ASSERT_TRUE(again.UndoNewest());
+  again.Commit();
+  EXPECT_EQ(again.accounts.Find(NameKey(false, "Cash"))->number, std::to_string(2 * kJournalCapacity + 36));
+  again.Close();
 }
 
 TEST_F(ClubSessionTest, AnInvalidTrackYearChangesNothing) {

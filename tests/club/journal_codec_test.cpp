@@ -24,6 +24,24 @@ JournalEntry Entry(std::uint64_t id, JournalKind kind = JournalKind::kOperation,
   return entry;
 }
 
+// The entry checksum as docs/journal.md gives it: FNV-1a over little-endian
+// 8-byte words then the bytes left, each step followed by h ^= h >> 32.
+std::uint64_t WordChecksum(const std::string& body) {
+  std::uint64_t hash = 14695981039346656037ull;
+  auto step = [&](std::uint64_t value) {
+    hash = (hash ^ value) * 1099511628211ull;
+    hash ^= hash >> 32;
+  };
+  std::size_t at = 0;
+  for (; at + 8 <= body.size(); at += 8) {
+    std::uint64_t word = 0;
+    for (int byte = 7; byte >= 0; --byte) word = word << 8 | static_cast<unsigned char>(body[at + byte]);
+    step(word);
+  }
+  for (; at < body.size(); ++at) step(static_cast<unsigned char>(body[at]));
+  return hash;
+}
+
 TEST(JournalCodec, AnEntryIsFramedAsTheFormatSays) {
   JournalEntry entry = Entry(1);
   entry.label = "A";
@@ -42,9 +60,9 @@ TEST(JournalCodec, AnEntryIsFramedAsTheFormatSays) {
   body += std::string("\0\0", 2);                    // club information unchanged
   body += std::string("\x01\0\0\0", 4);              // one file
   body += std::string("\x06\0\0\0V1.stm\x01\x03\0\0\0old\x00", 19);
-  std::string frame = "PJE1";
+  std::string frame = "PJE2";
   AppendLittle<std::uint32_t>(frame, static_cast<std::uint32_t>(body.size()));
-  AppendLittle<std::uint64_t>(frame, CommitChecksum(body));
+  AppendLittle<std::uint64_t>(frame, WordChecksum(body));
   EXPECT_EQ(EncodeJournalEntry(entry), frame + body);
 
   const JournalRead read = DecodeJournal(JournalFileHeader(1) + frame + body);
@@ -52,6 +70,36 @@ TEST(JournalCodec, AnEntryIsFramedAsTheFormatSays) {
   EXPECT_EQ(read.entries[0], entry);
   EXPECT_FALSE(read.damaged_at);
   EXPECT_EQ(JournalFileHeader(1), "pellmark journal 1 last 1\n");
+
+  // The first version's frame, checksummed a byte at a time as the commit record is, is still read.
+  std::string first = "PJE1";
+  AppendLittle<std::uint32_t>(first, static_cast<std::uint32_t>(body.size()));
+  AppendLittle<std::uint64_t>(first, CommitChecksum(body));
+  const JournalRead old = DecodeJournal(JournalFileHeader(1) + first + body);
+  ASSERT_EQ(old.entries.size(), 1u);
+  EXPECT_EQ(old.entries[0], entry);
+  EXPECT_FALSE(old.damaged_at);
+  // Each frame's checksum is its own: the first version's sum under the new frame is damage.
+  std::string crossed = "PJE2";
+  AppendLittle<std::uint32_t>(crossed, static_cast<std::uint32_t>(body.size()));
+  AppendLittle<std::uint64_t>(crossed, CommitChecksum(body));
+  EXPECT_EQ(DecodeJournal(JournalFileHeader(1) + crossed + body).damaged_at, JournalFileHeader(1).size());
+}
+
+TEST(JournalCodec, AFlippedBitAnywhereInAnEntryIsSeen) {
+  JournalEntry entry = Entry(1);
+  entry.items.push_back(
+      {6, store::StoredItem{"_Cash01", std::string(70, 'a')}, store::StoredItem{"_Cash01", std::string(70, 'b')}});
+  const std::string frame = EncodeJournalEntry(entry);
+  for (std::size_t at = 0; at < frame.size(); ++at) {
+    for (int bit = 0; bit < 8; ++bit) {
+      std::string flipped = frame;
+      flipped[at] = static_cast<char>(flipped[at] ^ (1 << bit));
+      const JournalRead read = DecodeJournal(flipped, /*with_header=*/false);
+      EXPECT_TRUE(read.entries.empty()) << "byte " << at << " bit " << bit;
+      EXPECT_EQ(read.damaged_at, 0u) << "byte " << at << " bit " << bit;
+    }
+  }
 }
 
 TEST(JournalCodec, TheReaderStopsAtTheFirstEntryThatIsNotWhole) {

@@ -310,11 +310,15 @@ TEST_F(ValuationEdges, DeleteRemovesOnlyAStatementFileAndAsksFirst) {
   EXPECT_TRUE(valuations.DeleteStatement(folder.Path() / "V01012026.stm").WasNotFound());
   const std::string question = statement.string() + " will be removed permanently. Continue?";
   ui.AnswerNext(question, false);
-  EXPECT_TRUE(valuations.DeleteStatement(statement).WasCancelled());
+  EXPECT_TRUE(books.Perform([&] { return valuations.DeleteStatement(statement); }).WasCancelled());
   EXPECT_TRUE(std::filesystem::exists(statement));
   ui.AnswerNext(question, true);
   EXPECT_TRUE(valuations.DeleteStatement(statement));
+  // The removal is the operation's: its commit takes the file away.
+  EXPECT_TRUE(std::filesystem::exists(statement));
+  books.Commit();
   EXPECT_FALSE(std::filesystem::exists(statement));
+  EXPECT_EQ(books.Club().Journal().back().label, "Delete valuation statement " + statement.filename().string());
   EXPECT_TRUE(std::filesystem::exists(folder.Path() / "clubmem.qdb"));
   EXPECT_EQ(Units().size(), 2u);  // the unit record of the date stays
   EXPECT_THAT(ui.Messages(), ElementsAre("clubmem.qdb is not a valuation statement.",
