@@ -91,26 +91,28 @@ std::optional<TAccountTranRec> AccountLedger::FindTransaction(std::int32_t actid
   return std::nullopt;
 }
 
-Outcome AccountLedger::CommitAccount(const std::optional<std::string>& existing, const AccountFields& fields) {
-  if (fields.name == kAccountPrompt || NameFaultOf(fields.name, kAccountNameWidth) == NameFault::kMissing) {
-    return Refuse("No Account to add.");
+std::optional<std::string> AccountNameRefusal(std::string_view name) {
+  switch (NameFaultOf(name, kAccountNameWidth)) {
+    case NameFault::kMissing: return "No Account to add.";
+    case NameFault::kTooLong: return TooLongMessage(name, kAccountNameWidth);
+    default: return std::nullopt;
   }
-  if (NameFaultOf(fields.name, kAccountNameWidth) == NameFault::kTooLong) {
-    return Refuse(TooLongMessage(fields.name, kAccountNameWidth));
-  }
-  auto initial = ParseMoney(fields.initial);
-  if (!initial) return Refuse("Initial Balance " + fields.initial + " is invalid.");
-  const std::string& name = fields.name;
+}
+
+Outcome AccountLedger::CommitAccount(const std::optional<std::string>& existing, const AccountEntry& entry) {
+  if (auto refusal = AccountNameRefusal(entry.name)) return Refuse(*refusal);
+  const std::string& name = entry.name;
+  const double initial = RoundCents(entry.initial);
 
   if (!existing) {
     if (KeyOf(name)) return Refuse("Account " + name + " already exists.");
     TAccountRec account;
     account.name = name;
-    account.number = fields.number.substr(0, 24);
+    account.number = entry.number.substr(0, 24);
     account.SetExcludedFromValuation(false);
     account.lstchk = -1;
     account.trancount = 0;
-    account.ibal = account.bal = *initial;
+    account.ibal = account.bal = initial;
     account.lstdate = club_.Today();
     account.active = true;
     account.actid = NextRecordId(club_.accounts, &TAccountRec::actid);
@@ -128,10 +130,10 @@ Outcome AccountLedger::CommitAccount(const std::optional<std::string>& existing,
   auto selected = records_.Select(*existing);
   if (!selected) return NoSuchAccount(*existing);
   Selected& account = *selected;
-  account.record.number = fields.number.substr(0, 24);
+  account.record.number = entry.number.substr(0, 24);
   if (name == account.record.name) {
-    account.record.bal += *initial - account.record.ibal;
-    account.record.ibal = *initial;
+    account.record.bal += initial - account.record.ibal;
+    account.record.ibal = initial;
     records_.Save(account);
   } else {
     // A new spelling of the same name (only its letter case changed) finds the
@@ -529,11 +531,11 @@ std::vector<RegisterRow> AccountLedger::Register(std::string_view name, std::opt
   for (const TAccountTranRec& tran : Transactions(account->actid)) {
     if (year && CivilFromDayNumber(tran.trandate).year != *year) continue;
     RegisterRow row;
-    row.date = FormatDate(tran.trandate) + (tran.cancel ? "" : "  *");
-    row.kind = AccountKindLabel(KindOf(tran));
-    row.desc = tran.desc;
-    row.check = KindOf(tran) == AccountTranKind::Check ? std::to_string(tran.checknum) : "";
-    row.amount = FormatFixed(tran.amount, 2);
+    row.date = tran.trandate;
+    row.cleared = tran.cancel;
+    row.kind = KindOf(tran);
+    if (row.kind == AccountTranKind::Check) row.check_number = tran.checknum;
+    row.amount = tran.amount;
     row.record = tran;
     rows.push_back(std::move(row));
   }

@@ -5,7 +5,7 @@
 // transaction that does not exist is refused with a message naming it).
 //
 //   AccountLedger accounts(club);
-//   accounts.CommitAccount(std::nullopt, {"Broker", "12-345", "0.00"});
+//   accounts.CommitAccount(std::nullopt, {"Broker", "12-345", 0.00});
 //   accounts.EnterTransaction("Cash", EntryMode::Deposit, today);   // runs the entry dialog
 //   accounts.ResetAccount("Cash", /*announce=*/true);
 #pragma once
@@ -25,14 +25,17 @@
 
 namespace pellmark::ledger {
 
-// The texts of the account fields as the user left them.
-struct AccountFields {
-  std::string name;     // prompt "Account Name"
+// An account as entered: its name (blank when none was given), number and
+// initial balance. The form reading the page's texts makes it.
+struct AccountEntry {
+  std::string name;
   std::string number;
-  std::string initial;  // initial balance
+  double initial = 0;
 };
 
-inline constexpr const char* kAccountPrompt = "Account Name";
+// The message refusing an account name ("No Account to add." for a blank one,
+// the too-long message for one beyond the record's width); nullopt for a good one.
+std::optional<std::string> AccountNameRefusal(std::string_view name);
 
 enum class PostMode {
   New = 1,             // dialog
@@ -47,13 +50,13 @@ enum class PostMode {
 
 enum PostingFlags { kApply = 1, kBackOut = 2, kBackOutAndApply = 3 };
 
-// One row of the register grid.
+// One row of the register grid: the stored transaction and the figures it shows.
 struct RegisterRow {
-  std::string date;    // "mm/dd/yyyy", followed by "  *" when not cleared
-  std::string kind;
-  std::string desc;
-  std::string check;   // the check number of a check, else blank
-  std::string amount;  // two decimals
+  DayNumber date = 0;
+  bool cleared = false;
+  AccountTranKind kind = AccountTranKind::Check;
+  std::optional<std::int32_t> check_number;  // a check's number; none for other kinds
+  double amount = 0;                         // as stored, without sign
   TAccountTranRec record;
 };
 
@@ -71,7 +74,7 @@ class AccountLedger {
 
   // "Commit Changes/Additions": a new account when `existing` is empty, else the
   // change of the account of that name.
-  Outcome CommitAccount(const std::optional<std::string>& existing, const AccountFields& fields);
+  Outcome CommitAccount(const std::optional<std::string>& existing, const AccountEntry& entry);
 
   // The one posting routine. `account` is the selected account's id. Done when
   // posted; cancelled when the dialog was closed without OK (`dialog`, when

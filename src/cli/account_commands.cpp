@@ -14,6 +14,8 @@
 #include "cli/open_club.h"
 #include "club/record_kinds.h"
 #include "club/text_encoding.h"
+#include "forms/account_form.h"
+#include "forms/register_text.h"
 
 namespace pellmark::cli {
 namespace {
@@ -139,8 +141,9 @@ void PrintRegister(CliContext& context, const std::string& name, std::optional<s
       balance += amount;
       if (!all && CivilFromDayNumber(row.record.trandate).year != shown_year) continue;
       shown_total += ShownMoney(amount);
-      listing.Add({CountCell(row.record.tranid), DateCell(row.record.trandate), TextCell(row.kind),
-                   TextCell(ToUtf8(row.desc)), row.check.empty() ? BlankCell() : TextCell(row.check), MoneyCell(amount),
+      const RegisterRowText text = RegisterRowTexts(row);
+      listing.Add({CountCell(row.record.tranid), DateCell(row.record.trandate), TextCell(text.kind),
+                   TextCell(ToUtf8(text.desc)), text.check.empty() ? BlankCell() : TextCell(text.check), MoneyCell(amount),
                    MoneyCell(balance), FlagCell(row.record.cancel, "yes")});
     }
     listing.Total({BlankCell(), BlankCell(), TextCell("Total"), BlankCell(), BlankCell(), MoneyCell(shown_total)});
@@ -157,7 +160,7 @@ void ChangeAccount(CliContext& context, const AccountOptions& options, bool addi
   WithOpenClub(context, [&](Books& books) {
     ClubSession& club = books.Club();
     AccountLedger& accounts = books.Accounts();
-    ledger::AccountFields fields{Cp(options.name), Cp(options.number), options.initial.empty() ? "0" : options.initial};
+    AccountFields fields{Cp(options.name), Cp(options.number), options.initial.empty() ? "0" : options.initial};
     std::optional<std::string> existing;
     if (!adding) {
       auto account = accounts.Find(Cp(options.name));
@@ -170,7 +173,7 @@ void ChangeAccount(CliContext& context, const AccountOptions& options, bool addi
       if (options.number.empty()) fields.number = account->number;
       if (options.initial.empty()) fields.initial = fmt::format("{}", account->ibal);
     }
-    RequireDone(books, [&] { return accounts.CommitAccount(existing, fields); });
+    RequireDone(books, [&] { return CommitAccount(club, accounts, existing, fields); });
   });
 }
 

@@ -54,8 +54,8 @@ constexpr const char* kLastNames[] = {"Brown", "Miller", "Davis", "Wilson", "Moo
 constexpr const char* kFirstNames[] = {"James", "Mary", "John", "Linda", "Robert", "Susan", "David", "Karen"};
 constexpr const char* kMoreDues[] = {"20.00", "25.00", "30.00", "50.00"};
 
-ledger::MemberFields DemoMemberFields(int index) {
-  ledger::MemberFields member;
+ledger::MemberEntry DemoMemberFields(int index) {
+  ledger::MemberEntry member;
   member.addr = "12 Elm Street";
   member.state = "IL";
   member.zip = "62701";
@@ -434,14 +434,14 @@ void WriteDemoClub(const DemoOptions& options, const Clock& clock, Interaction& 
   Require(CommitClubSetup(club, fields));
 
   ledger::AccountLedger& accounts = books.Accounts();
-  Require(accounts.CommitAccount(std::nullopt, {"Bank", "0072-558190", "0.00"}));
-  Require(accounts.CommitAccount(std::nullopt, {"Broker", "4417-2093", "0.00"}));
+  Require(accounts.CommitAccount(std::nullopt, {"Bank", "0072-558190", 0.00}));
+  Require(accounts.CommitAccount(std::nullopt, {"Broker", "4417-2093", 0.00}));
   Require(accounts.SetDefaultMember("Bank", true));
   Require(accounts.SetDefaultSecurity("Broker", true));
   ledger::MemberLedger& members = books.Members();
   std::map<int, std::string> member_names;
   for (int i = 0; i < options.members; ++i) {
-    const ledger::MemberFields member = DemoMemberFields(i);
+    const ledger::MemberEntry member = DemoMemberFields(i);
     Require(members.CommitMember(std::nullopt, member));
     auto stored = members.Find(ledger::ListingName(member));
     dues[stored->memid] = DemoDues(i);

@@ -17,6 +17,8 @@
 #include "club/number_format.h"
 #include "club/number_parse.h"
 #include "club/text_encoding.h"
+#include "forms/dues_text.h"
+#include "forms/member_form.h"
 #include "members/member_ledger.h"
 #include "members/member_value.h"
 
@@ -34,13 +36,13 @@ struct MemberOptions {
 };
 
 // The contact options of `member add` and `member change`, by the record field they fill.
-const std::vector<std::pair<const char*, std::string ledger::MemberFields::*>>& ContactOptions() {
-  static const std::vector<std::pair<const char*, std::string ledger::MemberFields::*>> options = {
-      {"address", &ledger::MemberFields::addr}, {"city", &ledger::MemberFields::city},
-      {"state", &ledger::MemberFields::state},  {"zip", &ledger::MemberFields::zip},
-      {"ssn", &ledger::MemberFields::idnum},    {"home", &ledger::MemberFields::hphone},
-      {"work", &ledger::MemberFields::wphone},  {"fax", &ledger::MemberFields::fphone},
-      {"other", &ledger::MemberFields::ophone}, {"email", &ledger::MemberFields::email}};
+const std::vector<std::pair<const char*, std::string MemberFields::*>>& ContactOptions() {
+  static const std::vector<std::pair<const char*, std::string MemberFields::*>> options = {
+      {"address", &MemberFields::addr}, {"city", &MemberFields::city},
+      {"state", &MemberFields::state},  {"zip", &MemberFields::zip},
+      {"ssn", &MemberFields::idnum},    {"home", &MemberFields::hphone},
+      {"work", &MemberFields::wphone},  {"fax", &MemberFields::fphone},
+      {"other", &MemberFields::ophone}, {"email", &MemberFields::email}};
   return options;
 }
 
@@ -67,7 +69,7 @@ TMemberRec RequireMember(Books& books, const std::string& name) {
 
 void CommitMember(CliContext& context, const MemberOptions& options, bool adding) {
   WithOpenClub(context, [&](Books& books) {
-    ledger::MemberFields fields;
+    MemberFields fields;
     std::optional<std::string> existing;
     if (!adding) {
       TMemberRec member = RequireMember(books, options.name);
@@ -100,7 +102,7 @@ void CommitMember(CliContext& context, const MemberOptions& options, bool adding
       const std::string& value = options.fields.at(name);
       if (!value.empty()) fields.*member = Cp(value);
     }
-    RequireDone(books, [&] { return books.Members().CommitMember(existing, fields); });
+    RequireDone(books, [&] { return pellmark::CommitMember(books.Members(), existing, fields); });
   });
 }
 
@@ -323,8 +325,9 @@ void PrintDuesHistory(CliContext& context, const std::string& name, std::optiona
                      {"Amount", "amount", Align::Right},
                      {"Units", "units", Align::Right}});
     for (const auto& row : books.Members().DuesHistory(MemberName(member), shown)) {
-      listing.Add({CountCell(row.record.duestran), DateCell(row.record.trandate), TextCell(row.kind),
-                   MoneyCell(row.record.dues), GridUnitsCell(row.units)});
+      const DuesRowText text = DuesRowTexts(row);
+      listing.Add({CountCell(row.record.duestran), DateCell(row.record.trandate), TextCell(text.kind),
+                   MoneyCell(row.record.dues), GridUnitsCell(text.units)});
     }
     listing.Print(*context.out, context.json);
   });

@@ -15,6 +15,7 @@
 #include "club/keys.h"
 #include "club/text_encoding.h"
 #include "forms/entry_number_text.h"
+#include "forms/security_form.h"
 #include "securities/price_ledger.h"
 #include "securities/security_records.h"
 #include "securities/security_summary.h"
@@ -66,7 +67,7 @@ struct SecurityOptions {
 
 void CommitSecurity(CliContext& context, const SecurityOptions& options, bool adding) {
   WithOpenClub(context, [&](Books& books) {
-    ledger::SecurityFields fields{Cp(options.name), Cp(options.symbol)};
+    SecurityFields fields{Cp(options.name), Cp(options.symbol)};
     std::optional<std::string> existing;
     if (!adding) {
       TSecurityRec security = RequireSecurity(books, options.name);
@@ -74,7 +75,7 @@ void CommitSecurity(CliContext& context, const SecurityOptions& options, bool ad
       fields.name = options.new_name.empty() ? security.name : Cp(options.new_name);
       if (!options.has_symbol) fields.symbol = security.symbol;
     }
-    RequireDone(books, [&] { return books.Securities().CommitSecurity(existing, fields); });
+    RequireDone(books, [&] { return pellmark::CommitSecurity(books.Securities(), existing, fields); });
   });
 }
 

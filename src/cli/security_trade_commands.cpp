@@ -22,6 +22,7 @@
 #include "club/number_parse.h"
 #include "club/text_encoding.h"
 #include "forms/lot_chooser.h"
+#include "forms/stock_text.h"
 #include "securities/corporate_changes.h"
 #include "securities/security_ledger.h"
 #include "securities/security_totals.h"
@@ -284,7 +285,7 @@ void PrintRecords(CliContext& context, const std::string& name, std::optional<st
     const std::string security = RequireSecurity(books, name).name;
     std::optional<std::int32_t> shown =
         all ? std::nullopt : std::optional(year.value_or(CivilFromDayNumber(books.Club().Today()).year));
-    Listing listing(ledger::SecurityLedger::GridCaption(shown), {{"Id", "id", Align::Right},
+    Listing listing(StockGridCaption(shown), {{"Id", "id", Align::Right},
                                                                   {"Date", "date"},
                                                                   {"Type", "type"},
                                                                   {"Shares", "shares", Align::Right},
@@ -294,8 +295,9 @@ void PrintRecords(CliContext& context, const std::string& name, std::optional<st
                                                                   {"Link", "link", Align::Right}});
     for (const ledger::StockRow& row : books.Trades().Grid(security, shown)) {
       const TSecurityTranRec& record = row.record;
-      listing.Add({CountCell(record.stranid), DateCell(record.trandate), TextCell(row.type), TextCell(row.shares),
-                   TextCell(row.amount), TextCell(row.price), TextCell(row.comm),
+      const StockRowText text = StockRowTexts(row);
+      listing.Add({CountCell(record.stranid), DateCell(record.trandate), TextCell(text.type), TextCell(text.shares),
+                   TextCell(text.amount), TextCell(text.price), TextCell(text.comm),
                    record.buytran >= 0 ? CountCell(record.buytran) : BlankCell()});
     }
     listing.Print(*context.out, context.json);

@@ -29,27 +29,21 @@ EntryMode MemberEntryMode(MemberTranKind kind) {
   }
 }
 
-// "(12.50)" for a negative figure, "12.50" otherwise.
-std::string Parenthesized(double value, int decimals) {
-  std::string text = FormatFixed(std::fabs(value), decimals);
-  return value < 0 && text.find_first_not_of("0.") != std::string::npos ? "(" + text + ")" : text;
-}
-
 // The name fields an entry fills, with the width each has in the record.
-std::vector<std::pair<std::string_view, std::size_t>> NameFieldsOf(const MemberFields& fields) {
-  if (fields.group) return {{fields.name, 30}};
-  return {{fields.lname, 15}, {fields.fname, 15}};
+std::vector<std::pair<std::string_view, std::size_t>> NameFieldsOf(const MemberEntry& entry) {
+  if (entry.group) return {{entry.name, 30}};
+  return {{entry.lname, 15}, {entry.fname, 15}};
 }
 
-// The name part of a member record as the fields give it.
-TMemberRec EnteredName(const MemberFields& fields) {
+// The name part of a member record as the entry gives it.
+TMemberRec EnteredName(const MemberEntry& entry) {
   TMemberRec entered;
-  if (fields.group) {
-    SetGroupName(entered, fields.name);
+  if (entry.group) {
+    SetGroupName(entered, entry.name);
   } else {
     entered.mtype = 'P';
-    entered.lname = fields.lname.substr(0, 15);
-    entered.fname = fields.fname.substr(0, 15);
+    entered.lname = entry.lname.substr(0, 15);
+    entered.fname = entry.fname.substr(0, 15);
   }
   return entered;
 }
@@ -85,21 +79,17 @@ std::vector<TMemberTranRec> MemberLedger::Transactions(std::int32_t memid) {
   return club_.memrecs.Select(OwnerFilter(memid));
 }
 
-std::string ListingName(const MemberFields& fields) { return MemberName(EnteredName(fields)); }
+std::string ListingName(const MemberEntry& entry) { return MemberName(EnteredName(entry)); }
 
-Outcome MemberLedger::CommitMember(const std::optional<std::string>& existing, const MemberFields& fields) {
-  if (fields.group ? fields.name == kGroupNamePrompt
-                   : fields.lname == kLastNamePrompt || fields.fname == kFirstNamePrompt) {
-    return Refuse("No Member to Add.");
-  }
-  const auto names = NameFieldsOf(fields);
+Outcome MemberLedger::CommitMember(const std::optional<std::string>& existing, const MemberEntry& entry) {
+  const auto names = NameFieldsOf(entry);
   for (const auto& [name, width] : names) {
     if (NameFaultOf(name, width) == NameFault::kMissing) return Refuse("No Member to Add.");
   }
   for (const auto& [name, width] : names) {
     if (NameFaultOf(name, width) == NameFault::kTooLong) return Refuse(TooLongMessage(name, width));
   }
-  const TMemberRec entered = EnteredName(fields);
+  const TMemberRec entered = EnteredName(entry);
   Selected member;
   if (existing) {
     auto found = records_.Select(*existing);
@@ -115,16 +105,16 @@ Outcome MemberLedger::CommitMember(const std::optional<std::string>& existing, c
   record.mtype = entered.mtype;
   record.lname = entered.lname;
   record.fname = entered.fname;
-  record.addr = fields.addr.substr(0, 30);
-  record.city = fields.city.substr(0, 20);
-  record.state = fields.state.substr(0, 2);
-  record.zip = fields.zip.substr(0, 10);
-  record.idnum = fields.idnum.substr(0, 11);
-  record.hphone = fields.hphone.substr(0, 17);
-  record.wphone = fields.wphone.substr(0, 17);
-  record.fphone = fields.fphone.substr(0, 17);
-  record.ophone = fields.ophone.substr(0, 17);
-  record.email = fields.email.substr(0, 30);
+  record.addr = entry.addr.substr(0, 30);
+  record.city = entry.city.substr(0, 20);
+  record.state = entry.state.substr(0, 2);
+  record.zip = entry.zip.substr(0, 10);
+  record.idnum = entry.idnum.substr(0, 11);
+  record.hphone = entry.hphone.substr(0, 17);
+  record.wphone = entry.wphone.substr(0, 17);
+  record.fphone = entry.fphone.substr(0, 17);
+  record.ophone = entry.ophone.substr(0, 17);
+  record.email = entry.email.substr(0, 30);
   member.key = NameKey(!record.active, MemberName(record));
   if (existing && member.key != old_key) {
     // Only a different member under the new name is a duplicate; a change of
@@ -551,15 +541,15 @@ std::vector<DuesRow> MemberLedger::DuesHistory(std::string_view name, std::optio
   for (const TMemberTranRec& tran : Transactions(member->memid)) {
     if (year && CivilFromDayNumber(tran.trandate).year != *year) continue;
     DuesRow row;
-    row.date = FormatDate(tran.trandate);
-    row.kind = MemberKindLabel(KindOf(tran));
-    row.amount = Parenthesized(tran.dues, 2);
-    if (KindOf(tran) == MemberTranKind::Payment || KindOf(tran) == MemberTranKind::Earnings) {
-      row.units = tran.cunit == 0 ? "" : Parenthesized(tran.dues / tran.cunit, 3);
-    } else if (KindOf(tran) == MemberTranKind::Payout) {
+    row.date = tran.trandate;
+    row.kind = KindOf(tran);
+    row.amount = tran.dues;
+    if (tran.cunit != 0 && (row.kind == MemberTranKind::Payment || row.kind == MemberTranKind::Earnings)) {
+      row.units = tran.dues / tran.cunit;
+    } else if (tran.cunit != 0 && row.kind == MemberTranKind::Payout) {
       // The units redeemed: the payoff amount at its unit value; the fee is
       // paid out of that amount and redeems nothing more.
-      row.units = tran.cunit == 0 ? "" : "(" + FormatFixed(UnitsOf(tran), 3) + ")";
+      row.units = UnitsOf(tran);
     }
     row.record = tran;
     rows.push_back(std::move(row));

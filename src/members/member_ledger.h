@@ -24,30 +24,32 @@
 
 namespace pellmark::ledger {
 
-// The member fields as the user left them. A person has a last and a first name
-// (prompts "Last Name" and "First Name"), a group one name (prompt "Name").
-struct MemberFields {
+// A member as entered. A person has a last and a first name, a group one name;
+// a name not given is blank. The form reading the page's texts makes it.
+struct MemberEntry {
   bool group = false;
   std::string lname, fname, name;
   std::string addr, city, state, zip, idnum, hphone, wphone, fphone, ophone, email;
 };
 
-inline constexpr const char* kLastNamePrompt = "Last Name";
-inline constexpr const char* kFirstNamePrompt = "First Name";
-inline constexpr const char* kGroupNamePrompt = "Name";
-
-// The listing name the fields give ("Smith, Ann", or the group's name), as the
+// The listing name the entry gives ("Smith, Ann", or the group's name), as the
 // member list shows it.
-std::string ListingName(const MemberFields& fields);
+std::string ListingName(const MemberEntry& entry);
 
 // The items of `memberselect`.
 enum class MemberAction { DuesAll, DuesSelected, Payoff, TotalDues, TotalEarnings, Fees };
 
 enum class MemberPostMode { New = 1, Change = 2, Delete = 3, Reapply = 4 };
 
-// One row of the dues grid.
+// One row of the dues grid: the stored transaction and the figures it shows.
 struct DuesRow {
-  std::string date, kind, amount, units;
+  DayNumber date = 0;
+  MemberTranKind kind = MemberTranKind::Payment;
+  double amount = 0;  // the dues as stored; negative for money taken out
+  // A payment's or earnings credit's units (dues over unit value, negative when
+  // given back), or the units a payout redeems; none for other kinds or without
+  // a unit value.
+  std::optional<double> units;
   TMemberTranRec record;
 };
 
@@ -69,7 +71,7 @@ class MemberLedger {
   std::vector<TMemberRec> List(bool active_only);
 
   // "Commit Changes/Additions": a new member when `existing` is empty.
-  Outcome CommitMember(const std::optional<std::string>& existing, const MemberFields& fields);
+  Outcome CommitMember(const std::optional<std::string>& existing, const MemberEntry& entry);
 
   // A `memberselect` action for every active member ("Dues - All") or for the
   // selected member; `date` is the dues calendar's date. Cancelled when no

@@ -559,21 +559,43 @@ Outcome SecurityLedger::UnlinkAccount(const TSecurityTranRec& old, std::string_v
   return accounts_.PostAccountTransaction(old.actid, PostMode::ChangeSilently, changed, &*linked, kBackOutAndApply);
 }
 
+namespace {
+
+StockRow StockRowOf(const TSecurityTranRec& tran) {
+  StockRow row;
+  row.date = tran.trandate;
+  row.kind = KindOf(tran);
+  switch (row.kind) {
+    case SecurityTranKind::Purchase:
+    case SecurityTranKind::Reinvestment:
+    case SecurityTranKind::Sale:
+      row.shares = SharesOf(tran);
+      row.price = tran.price;
+      row.commission = tran.comm;
+      break;
+    case SecurityTranKind::Clear: row.shares = tran.amount; break;
+    case SecurityTranKind::Split:
+    case SecurityTranKind::BasisChange: row.ratio = {tran.price, tran.comm}; break;
+    default: break;
+  }
+  const bool moves_money = row.kind != SecurityTranKind::Clear && row.kind != SecurityTranKind::Split &&
+                           row.kind != SecurityTranKind::BasisChange;
+  if (moves_money) row.amount = tran.amount;
+  row.record = tran;
+  return row;
+}
+
+}  // namespace
+
 std::vector<StockRow> SecurityLedger::Grid(std::string_view name, std::optional<std::int32_t> year) {
   std::vector<StockRow> rows;
   auto security = securities_.Find(name);
   if (!security) return rows;
   for (const TSecurityTranRec& tran : Records(security->stkid)) {
     if (year && CivilFromDayNumber(tran.trandate).year != *year) continue;
-    StockColumns columns = StockColumnsOf(tran);
-    rows.push_back({FormatDate(tran.trandate), StockTypeLabel(tran), columns.shares, columns.amount, columns.price,
-                    columns.comm, tran});
+    rows.push_back(StockRowOf(tran));
   }
   return rows;
-}
-
-std::string SecurityLedger::GridCaption(std::optional<std::int32_t> year) {
-  return year ? std::to_string(*year) + " Transaction History" : "Complete Transaction History";
 }
 
 std::vector<OpenLot> SecurityLedger::OpenLots(std::string_view name) {

@@ -39,11 +39,17 @@ enum StockDirection { kApplyNew = 1, kReverseOld = 2 };
 
 inline constexpr const char* kSellBeyondHoldings = "Attempting to sell more shares than owned.";
 
-// One row of the history grid `stockgrid`.
+// One row of the history grid `stockgrid`: the stored record and the figures
+// its columns show.
 struct StockRow {
-  std::string date;  // "mm/dd/yyyy"
-  std::string type;
-  std::string shares, amount, price, comm;
+  DayNumber date = 0;
+  SecurityTranKind kind = SecurityTranKind::Purchase;
+  // The shares of a lot or sale, or the holding a clear removed.
+  std::optional<double> shares;
+  // A split's new and old shares, or a basis change's new and old cost.
+  std::optional<std::pair<double, double>> ratio;
+  std::optional<double> amount;                // none for clears, splits and basis changes
+  std::optional<double> price, commission;     // of a lot or sale
   TSecurityTranRec record;
 };
 
@@ -79,8 +85,6 @@ class SecurityLedger {
 
   // The history grid: the year's records, or all when `year` is empty.
   std::vector<StockRow> Grid(std::string_view name, std::optional<std::int32_t> year);
-  // "<year> Transaction History" or "Complete Transaction History".
-  static std::string GridCaption(std::optional<std::int32_t> year);
   // The security's open lots in key order, with their holding terms today.
   std::vector<OpenLot> OpenLots(std::string_view name);
 

@@ -44,17 +44,17 @@ void SecurityRecords::Save(const TSecurityRec& security) {
   records_.Save({NameKey(!security.active, security.name), security});
 }
 
-Outcome SecurityRecords::CommitSecurity(const std::optional<std::string>& existing, const SecurityFields& fields) {
-  const std::string& name = fields.name;
-  if (name == kSecurityNamePrompt || NameFaultOf(name, kSecurityNameWidth) == NameFault::kMissing) {
+Outcome SecurityRecords::CommitSecurity(const std::optional<std::string>& existing, const SecurityEntry& entry) {
+  const std::string& name = entry.name;
+  if (NameFaultOf(name, kSecurityNameWidth) == NameFault::kMissing) {
     return Refuse("No Security to add.");
   }
   if (NameFaultOf(name, kSecurityNameWidth) == NameFault::kTooLong) {
     return Refuse(TooLongMessage(name, kSecurityNameWidth));
   }
-  // The prompt left in the box is no symbol; a longer symbol than the field
-  // would be cut and then never match an imported or downloaded quote.
-  const std::string symbol = fields.symbol == kSymbolPrompt ? std::string() : fields.symbol;
+  // A longer symbol than the field would be cut and then never match an
+  // imported or downloaded quote.
+  const std::string& symbol = entry.symbol;
   if (symbol.size() > kSymbolWidth) {
     return Refuse("Symbol " + symbol + " is " + std::to_string(symbol.size()) + " characters long; at most " +
                   std::to_string(kSymbolWidth) + " fit.");

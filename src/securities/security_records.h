@@ -23,14 +23,12 @@
 
 namespace pellmark::ledger {
 
-// The texts of the name and symbol boxes as the user left them.
-struct SecurityFields {
-  std::string name;    // prompt "Security Name"
-  std::string symbol;  // prompt "Symbol"
+// A security as entered: its name and symbol, each blank when none was given.
+// The form reading the page's boxes makes it.
+struct SecurityEntry {
+  std::string name;
+  std::string symbol;
 };
-
-inline constexpr const char* kSecurityNamePrompt = "Security Name";
-inline constexpr const char* kSymbolPrompt = "Symbol";
 inline constexpr std::size_t kSecurityNameWidth = 25;
 inline constexpr std::size_t kSymbolWidth = 10;
 
@@ -53,7 +51,7 @@ class SecurityRecords {
 
   // "Commit Changes/Additions": a new security when `existing` is empty, else
   // the change of the security of that name (a new name re-keys it).
-  Outcome CommitSecurity(const std::optional<std::string>& existing, const SecurityFields& fields);
+  Outcome CommitSecurity(const std::optional<std::string>& existing, const SecurityEntry& entry);
 
   // "Reset Selected Security": the totals and current price rebuilt from the
   // security's records; `announce` as from the Special page (sound and

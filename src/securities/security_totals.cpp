@@ -5,7 +5,6 @@
 
 #include "club/dates.h"
 #include "club/number_format.h"
-#include "securities/price_ledger.h"
 #include "securities/security_position.h"
 
 namespace pellmark::ledger {
@@ -17,17 +16,6 @@ bool IsLotKind(SecurityTranKind kind) {
 
 // When no shares are left, nothing is left to have cost anything.
 void ZeroTest(TSecurityRec& security) { ApplySecurityBookkeeping(security); }
-
-// A figure of a split or basis change: 2 decimals, a trailing ".00" removed.
-std::string RatioFigure(double value) {
-  std::string text = FormatFixed(value, 2);
-  if (text.size() > 3 && text.compare(text.size() - 3, 3, ".00") == 0) text.resize(text.size() - 3);
-  return text;
-}
-
-std::string Money2(double amount) {
-  return amount < 0 ? "(" + FormatFixed(-amount, 2) + ")" : FormatFixed(amount, 2);
-}
 
 }  // namespace
 
@@ -162,52 +150,6 @@ std::string TrimmedShares(double shares, int decimals) {
     if (text.back() == '.') text.pop_back();
   }
   return text;
-}
-
-std::string StockTypeLabel(const TSecurityTranRec& tran) {
-  switch (KindOf(tran)) {
-    case SecurityTranKind::Purchase:
-      if (IsCoveringPurchase(tran)) return "Buy (Short)";
-      if (IsFractionLot(tran)) return tran.sold ? "Split-Buy (Sold)" : "Split-Fraction";
-      return tran.sold ? "Buy (Sold)" : "Buy";
-    case SecurityTranKind::Sale:
-      if (IsFractionSale(tran)) return "Split-Sell";
-      if (IsShortSale(tran)) return tran.sold ? "Short Sell (Buy)" : "Short Sell";
-      return "Sell";
-    case SecurityTranKind::Dividend: return tran.tax ? "Dividend" : "NT Dividend";
-    case SecurityTranKind::Reinvestment: return tran.tax ? "Re-Investment" : "NO Tax-ReInv";
-    case SecurityTranKind::CapitalReduction: return "Cap-Reduction";
-    case SecurityTranKind::CapitalGain: {
-      const std::string term = tran.tax ? "ST Cap-" : tran.compc ? "MT Cap-" : "LT Cap-";
-      return term + (tran.amount > 0 ? "Gain" : "Loss");
-    }
-    case SecurityTranKind::Clear: return "Clear";
-    case SecurityTranKind::Split: return "Stock Split";
-    case SecurityTranKind::BasisChange: return "Basis Change";
-    case SecurityTranKind::ForeignTax: return "Foreign Tax";
-  }
-  return "";
-}
-
-StockColumns StockColumnsOf(const TSecurityTranRec& tran) {
-  StockColumns columns;
-  const SecurityTranKind kind = KindOf(tran);
-  const bool traded = IsLotKind(kind) || kind == SecurityTranKind::Sale;
-  if (traded) {
-    columns.shares = TrimmedShares(SharesOf(tran), 3);
-    columns.price = FormatPrice(tran.price);
-    columns.comm = FormatFixed(tran.comm, 2);
-  } else if (kind == SecurityTranKind::Clear) {
-    columns.shares = FormatFixed(tran.amount, 3);
-  } else if (kind == SecurityTranKind::Split) {
-    columns.shares = RatioFigure(tran.price) + " for " + RatioFigure(tran.comm);
-  } else if (kind == SecurityTranKind::BasisChange) {
-    columns.shares = RatioFigure(tran.price) + " to " + RatioFigure(tran.comm);
-  }
-  const bool no_amount =
-      kind == SecurityTranKind::Clear || kind == SecurityTranKind::Split || kind == SecurityTranKind::BasisChange;
-  if (!no_amount) columns.amount = Money2(tran.amount);
-  return columns;
 }
 
 }  // namespace pellmark::ledger

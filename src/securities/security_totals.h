@@ -1,6 +1,5 @@
 // The arithmetic of the security ledger on one record: its shares, what it
-// does to the security's running totals, the cash posting it makes, and how
-// the history grid shows it.
+// does to the security's running totals and the cash posting it makes.
 //
 //   ApplyTotals(security, lot, +1, nullptr, club_year);    // a new purchase
 //   ApplyTotals(security, sale, +1, &lot, club_year);      // one sale record and the lot it relieved
@@ -67,17 +66,8 @@ std::optional<CashPosting> CashPostingOf(const TSecurityTranRec& tran, std::stri
 TAccountTranRec AccountTransactionOf(const CashPosting& posting, const TSecurityTranRec& tran,
                                      std::int32_t check_number);
 
-// The label of column "Type" of the history grid ("Buy (Sold)", "ST Cap-Gain" ...).
-std::string StockTypeLabel(const TSecurityTranRec& tran);
-
-// The columns "Shares", "Amount", "Price" and "Commission" of the history grid.
-struct StockColumns {
-  std::string shares, amount, price, comm;
-};
-StockColumns StockColumnsOf(const TSecurityTranRec& tran);
-
 // Shares with `decimals` places, trailing zeros and a trailing point removed:
-// 150 -> "150", 12.5 -> "12.5".
+// 150 -> "150", 12.5 -> "12.5"; the posting of a purchase names its shares so.
 std::string TrimmedShares(double shares, int decimals);
 
 }  // namespace pellmark::ledger

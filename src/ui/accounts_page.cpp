@@ -17,6 +17,8 @@
 #include "club/failure_log.h"
 #include "club/number_format.h"
 #include "club/record_kinds.h"
+#include "forms/account_form.h"
+#include "forms/register_text.h"
 #include "ui/command_group.h"
 #include "ui/date_entry.h"
 #include "ui/history_grid.h"
@@ -256,7 +258,8 @@ void AccountsPage::RefreshRegister() {
   QList<QStringList> cells;
   for (const ledger::RegisterRow& row : rows_) {
     const auto balance = balances.find(row.record.tranid);
-    cells.append({FromCore(row.date), FromCore(row.kind), FromCore(row.desc), FromCore(row.check),
+    const RegisterRowText text = RegisterRowTexts(row);
+    cells.append({FromCore(text.date), FromCore(text.kind), FromCore(text.desc), FromCore(text.check),
                   FromCore(FormatMoney(SignedAmount(row.record))),
                   balance == balances.end() ? QString() : FromCore(FormatMoney(balance->second))});
   }
@@ -366,7 +369,7 @@ void AccountsPage::SetLocked(bool locked) {
 
 void AccountsPage::accountnewClick() {
   adding_ = true;
-  accountname_->setText(QString::fromLatin1(ledger::kAccountPrompt));
+  accountname_->setText(QString::fromLatin1(kAccountPrompt));
   accountnumber_->clear();
   initialbalance_->setText(QStringLiteral("0.00"));
   SetLocked(false);
@@ -382,10 +385,10 @@ void AccountsPage::accountchangeClick() {
 }
 
 void AccountsPage::accountaddClick() {
-  const ledger::AccountFields fields{ToCore(accountname_->text()), ToCore(accountnumber_->text()),
-                                     ToCore(initialbalance_->text())};
+  const AccountFields fields{ToCore(accountname_->text()), ToCore(accountnumber_->text()),
+                             ToCore(initialbalance_->text())};
   const std::optional<std::string> existing = adding_ ? std::nullopt : account_;
-  if (!ledger_.CommitAccount(existing, fields)) return;
+  if (!CommitAccount(club_, ledger_, existing, fields)) return;
   SetLocked(true);
   emit accountListChanged(accountname_->text());
   emit postingDone();

@@ -16,6 +16,7 @@
 #include "club/dates.h"
 #include "club/failure_log.h"
 #include "club/number_format.h"
+#include "forms/dues_text.h"
 #include "ui/command_group.h"
 #include "ui/date_entry.h"
 #include "ui/history_grid.h"
@@ -43,21 +44,21 @@ struct ContactField {
   const char* prompt;
   const char* caption;
   int length;
-  std::string ledger::MemberFields::*entered;
+  std::string MemberFields::*entered;
   std::string TMemberRec::*stored;
 };
 
 const ContactField kContactFields[] = {
-    {"addr", "Address", "&Address", 30, &ledger::MemberFields::addr, &TMemberRec::addr},
-    {"city", "City", "Cit&y", 20, &ledger::MemberFields::city, &TMemberRec::city},
-    {"state", "State", "&State", 2, &ledger::MemberFields::state, &TMemberRec::state},
-    {"zip", "Zip", "&Zip", 10, &ledger::MemberFields::zip, &TMemberRec::zip},
-    {"idnum", "Social Sec.", "Social Se&c.", 11, &ledger::MemberFields::idnum, &TMemberRec::idnum},
-    {"hphone", "Home Phone", "Home &Phone", 17, &ledger::MemberFields::hphone, &TMemberRec::hphone},
-    {"wphone", "Work Phone", "&Work Phone", 17, &ledger::MemberFields::wphone, &TMemberRec::wphone},
-    {"fphone", "Fax", "Fa&x", 17, &ledger::MemberFields::fphone, &TMemberRec::fphone},
-    {"ophone", "Other Phone", "Other Phon&e", 17, &ledger::MemberFields::ophone, &TMemberRec::ophone},
-    {"email", "E-Mail", "E-Ma&il", 30, &ledger::MemberFields::email, &TMemberRec::email},
+    {"addr", "Address", "&Address", 30, &MemberFields::addr, &TMemberRec::addr},
+    {"city", "City", "Cit&y", 20, &MemberFields::city, &TMemberRec::city},
+    {"state", "State", "&State", 2, &MemberFields::state, &TMemberRec::state},
+    {"zip", "Zip", "&Zip", 10, &MemberFields::zip, &TMemberRec::zip},
+    {"idnum", "Social Sec.", "Social Se&c.", 11, &MemberFields::idnum, &TMemberRec::idnum},
+    {"hphone", "Home Phone", "Home &Phone", 17, &MemberFields::hphone, &TMemberRec::hphone},
+    {"wphone", "Work Phone", "&Work Phone", 17, &MemberFields::wphone, &TMemberRec::wphone},
+    {"fphone", "Fax", "Fa&x", 17, &MemberFields::fphone, &TMemberRec::fphone},
+    {"ophone", "Other Phone", "Other Phon&e", 17, &MemberFields::ophone, &TMemberRec::ophone},
+    {"email", "E-Mail", "E-Ma&il", 30, &MemberFields::email, &TMemberRec::email},
 };
 // The address lines stand under the name; the numbers and the e-mail beside them.
 constexpr std::size_t kAddressLines = 4;
@@ -303,7 +304,8 @@ void MembersPage::RefreshGrid() {
   }
   QList<QStringList> cells;
   for (const ledger::DuesRow& row : rows_) {
-    cells.append({FromCore(row.date), FromCore(row.kind), FromCore(row.amount), FromCore(row.units)});
+    const DuesRowText text = DuesRowTexts(row);
+    cells.append({FromCore(text.date), FromCore(text.kind), FromCore(text.amount), FromCore(text.units)});
   }
   dues_grid_->ShowRows(cells);
   EnableCommands();
@@ -431,12 +433,12 @@ void MembersPage::SetLocked(bool locked) {
 
 void MembersPage::nametypeClick() {
   const bool group = nametype_->isChecked();
-  const QString shown_prompt = FromCore(group ? ledger::kFirstNamePrompt : ledger::kGroupNamePrompt);
+  const QString shown_prompt = FromCore(group ? kFirstNamePrompt : kGroupNamePrompt);
   ShowNameType(group);
   if (fname_->text() == shown_prompt) {
-    fname_->setText(FromCore(group ? ledger::kGroupNamePrompt : ledger::kFirstNamePrompt));
+    fname_->setText(FromCore(group ? kGroupNamePrompt : kFirstNamePrompt));
   }
-  if (!group && lname_->text().isEmpty()) lname_->setText(FromCore(ledger::kLastNamePrompt));
+  if (!group && lname_->text().isEmpty()) lname_->setText(FromCore(kLastNamePrompt));
   (group ? fname_ : lname_)->setFocus();
   (group ? fname_ : lname_)->selectAll();
 }
@@ -444,8 +446,8 @@ void MembersPage::nametypeClick() {
 void MembersPage::membernewClick() {
   adding_ = true;
   ShowFields(std::nullopt);
-  lname_->setText(FromCore(ledger::kLastNamePrompt));
-  fname_->setText(FromCore(ledger::kFirstNamePrompt));
+  lname_->setText(FromCore(kLastNamePrompt));
+  fname_->setText(FromCore(kFirstNamePrompt));
   SetLocked(false);
   lname_->setFocus();
   lname_->selectAll();
@@ -458,8 +460,8 @@ void MembersPage::memberchangeClick() {
   (nametype_->isChecked() ? fname_ : lname_)->setFocus();
 }
 
-ledger::MemberFields MembersPage::ReadFields() const {
-  ledger::MemberFields fields;
+MemberFields MembersPage::ReadFields() const {
+  MemberFields fields;
   fields.group = nametype_->isChecked();
   if (fields.group) {
     fields.name = ToCore(fname_->text());
@@ -474,10 +476,10 @@ ledger::MemberFields MembersPage::ReadFields() const {
 }
 
 void MembersPage::memberaddClick() {
-  const ledger::MemberFields fields = ReadFields();
+  const MemberFields fields = ReadFields();
   const std::optional<std::string> existing = adding_ ? std::nullopt : member_;
-  if (!ledger_.CommitMember(existing, fields)) return;
-  member_ = ledger::ListingName(fields);
+  if (!CommitMember(ledger_, existing, fields)) return;
+  member_ = ledger::ListingName(ReadMember(fields));
   SetLocked(true);
   emit memberListChanged(FromCore(*member_));
 }

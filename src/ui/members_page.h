@@ -20,6 +20,7 @@
 
 #include "books/books.h"
 #include "club/club_session.h"
+#include "forms/member_form.h"
 #include "ui/record_form.h"
 
 class QGroupBox;
@@ -83,7 +84,7 @@ class MembersPage : public QObject {
   void ShowSummary();
   void ShowFields(const std::optional<TMemberRec>& member);
   void ShowNameType(bool group);
-  ledger::MemberFields ReadFields() const;
+  MemberFields ReadFields() const;
   void SetLocked(bool locked);
   void EnableCommands();
   void AfterPosting();

@@ -14,6 +14,7 @@
 #include "club/dates.h"
 #include "club/failure_log.h"
 #include "club/number_format.h"
+#include "forms/security_form.h"
 #include "securities/security_summary.h"
 #include "ui/command_group.h"
 #include "ui/date_entry.h"
@@ -354,8 +355,8 @@ void SecuritiesPage::SetLocked(bool locked) {
 
 void SecuritiesPage::securitynewClick() {
   adding_ = true;
-  StockName_->setText(QString::fromLatin1(ledger::kSecurityNamePrompt));
-  Symbol_->setText(QString::fromLatin1(ledger::kSymbolPrompt));
+  StockName_->setText(QString::fromLatin1(kSecurityNamePrompt));
+  Symbol_->setText(QString::fromLatin1(kSymbolPrompt));
   ShowSummary(std::nullopt);
   price_grid_->ShowRows({});
   SetLocked(false);
@@ -371,9 +372,9 @@ void SecuritiesPage::securitychangeClick() {
 }
 
 void SecuritiesPage::securityaddClick() {
-  const ledger::SecurityFields fields{ToCore(StockName_->text()), ToCore(Symbol_->text())};
+  const SecurityFields fields{ToCore(StockName_->text()), ToCore(Symbol_->text())};
   const std::optional<std::string> existing = adding_ ? std::nullopt : security_;
-  if (!books_.Perform([&] { return securities_.CommitSecurity(existing, fields); })) return;
+  if (!books_.Perform([&] { return CommitSecurity(securities_, existing, fields); })) return;
   SetLocked(true);
   emit securityListChanged(StockName_->text());
 }

@@ -7,6 +7,7 @@
 
 #include "club/dates.h"
 #include "club/failure_log.h"
+#include "forms/stock_text.h"
 #include "ui/command_group.h"
 #include "ui/date_entry.h"
 #include "ui/history_grid.h"
@@ -82,7 +83,7 @@ void StockTransactionsSheet::ShowSecurity(const std::optional<std::string>& name
 
 void StockTransactionsSheet::RefreshGrid() {
   const std::optional<std::int32_t> year = GridYear();
-  grid_->setTitle(FromCore(ledger::SecurityLedger::GridCaption(year)));
+  grid_->setTitle(FromCore(StockGridCaption(year)));
   rows_.clear();
   try {
     if (security_) rows_ = ledger_.Grid(*security_, year);
@@ -92,8 +93,9 @@ void StockTransactionsSheet::RefreshGrid() {
   }
   QList<QStringList> cells;
   for (const ledger::StockRow& row : rows_) {
-    cells.append({FromCore(row.date), FromCore(row.type), FromCore(row.shares), FromCore(row.amount),
-                  FromCore(row.price), FromCore(row.comm)});
+    const StockRowText text = StockRowTexts(row);
+    cells.append({FromCore(text.date), FromCore(text.type), FromCore(text.shares), FromCore(text.amount),
+                  FromCore(text.price), FromCore(text.comm)});
   }
   grid_->ShowRows(cells);
 }

@@ -24,8 +24,8 @@ class BooksCheckTest : public testing::ClubFixture {
  protected:
   void SetUp() override {
     ClubFixture::SetUp();
-    ASSERT_TRUE(books.Accounts().CommitAccount(std::nullopt, {"Broker", "9-876", "0"}));
-    ledger::MemberFields ann;
+    ASSERT_TRUE(books.Accounts().CommitAccount(std::nullopt, {"Broker", "9-876", 0}));
+    ledger::MemberEntry ann;
     ann.lname = "Smith";
     ann.fname = "Ann";
     ASSERT_TRUE(books.Members().CommitMember(std::nullopt, ann));

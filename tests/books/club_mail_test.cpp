@@ -53,7 +53,7 @@ class ClubMailTest : public pellmark::testing::ClubFixture {
     ui.Clear();
   }
   void AddMember(const std::string& last, const std::string& first, const std::string& email) {
-    ledger::MemberFields fields;
+    ledger::MemberEntry fields;
     fields.lname = last;
     fields.fname = first;
     fields.email = email;

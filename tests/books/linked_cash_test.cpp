@@ -24,7 +24,7 @@ class LinkedCash : public TradeFixture {
  protected:
   void SetUp() override {
     TradeFixture::SetUp();
-    ASSERT_TRUE(books.Accounts().CommitAccount(std::nullopt, {"Broker", "9-876", "500"}));
+    ASSERT_TRUE(books.Accounts().CommitAccount(std::nullopt, {"Broker", "9-876", 500}));
     ui.Clear();
   }
 
@@ -118,7 +118,7 @@ TEST_F(LinkedCash, DeletingATradeWhoseAccountIsGoneFailsWhole) {
 }
 
 TEST_F(LinkedCash, DeletingDuesWhoseDepositIsGoneFailsWhole) {
-  ledger::MemberFields person;
+  ledger::MemberEntry person;
   person.lname = "Smith";
   person.fname = "Ann";
   ASSERT_TRUE(books.Members().CommitMember(std::nullopt, person));

@@ -5,6 +5,7 @@
 
 #include <fstream>
 
+#include "forms/security_form.h"
 #include "net/http_peer.h"
 #include "support/ledger_fixture.h"
 
@@ -26,7 +27,7 @@ class QuoteRunTest : public pellmark::testing::ClubFixture {
 
   void AddSecurities(const std::vector<std::pair<std::string, std::string>>& securities) {
     for (const auto& [name, symbol] : securities) {
-      ASSERT_TRUE(books.Securities().CommitSecurity(std::nullopt, {name, symbol}));
+      ASSERT_TRUE(CommitSecurity(books.Securities(), std::nullopt, {name, symbol}));
     }
     ui.Clear();
   }

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "forms/security_form.h"
 #include "support/ledger_fixture.h"
 
 namespace pellmark {
@@ -17,7 +18,7 @@ class SecurityQuotesTest : public testing::ClubFixture {
     ClubFixture::SetUp();
     for (auto [name, symbol] : {std::pair{"Acme Corp", "ACME"}, std::pair{"Bolt Inc", "Symbol"},
                                 std::pair{"Crane Co", "crn"}}) {
-      ASSERT_TRUE(books.Securities().CommitSecurity(std::nullopt, {name, symbol}));
+      ASSERT_TRUE(CommitSecurity(books.Securities(), std::nullopt, {name, symbol}));
     }
     ui.Clear();
   }

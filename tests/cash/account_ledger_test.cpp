@@ -5,8 +5,10 @@
 
 #include "club/keys.h"
 #include "club/record_kinds.h"
+#include "forms/account_form.h"
 #include "forms/entry_dialog.h"
 #include "forms/entry_mode_text.h"
+#include "forms/register_text.h"
 #include "support/ledger_fixture.h"
 
 namespace pellmark::ledger {
@@ -18,7 +20,7 @@ class AccountTest : public testing::ClubFixture {
  protected:
   void SetUp() override {
     ClubFixture::SetUp();
-    ASSERT_TRUE(accounts.CommitAccount(std::nullopt, {"Broker", "9-876", "500"}));
+    ASSERT_TRUE(accounts.CommitAccount(std::nullopt, {"Broker", "9-876", 500}));
     ui.Clear();
   }
 
@@ -53,17 +55,17 @@ TEST_F(AccountTest, ANewAccountStartsAtItsInitialBalance) {
   EXPECT_EQ(broker.lstdate, Day(2026, 12, 7));
   EXPECT_EQ(club.Info().defact, 1);  // Cash stays the default
 
-  EXPECT_FALSE(accounts.CommitAccount(std::nullopt, {"Account Name", "", "0"}));
-  EXPECT_FALSE(accounts.CommitAccount(std::nullopt, {"Savings", "", "12x"}));
-  EXPECT_FALSE(accounts.CommitAccount(std::nullopt, {"Broker", "", "0"}));
+  EXPECT_FALSE(CommitAccount(club, accounts, std::nullopt, {"Account Name", "", "0"}));
+  EXPECT_FALSE(CommitAccount(club, accounts, std::nullopt, {"Savings", "", "12x"}));
+  EXPECT_FALSE(accounts.CommitAccount(std::nullopt, {"Broker", "", 0}));
   EXPECT_THAT(ui.Messages(), ElementsAre("No Account to add.", "Initial Balance 12x is invalid.",
                                          "Account Broker already exists."));
 }
 
 TEST_F(AccountTest, ChangingTheInitialBalanceMovesTheBalanceByTheDifference) {
-  ASSERT_TRUE(accounts.CommitAccount(std::string("Broker"), {"Broker", "9-876", "650"}));
+  ASSERT_TRUE(accounts.CommitAccount(std::string("Broker"), {"Broker", "9-876", 650}));
   EXPECT_EQ(Account("Broker").bal, 650);
-  ASSERT_TRUE(accounts.CommitAccount(std::string("Broker"), {"Brokerage", "9-876", "650"}));
+  ASSERT_TRUE(accounts.CommitAccount(std::string("Broker"), {"Brokerage", "9-876", 650}));
   EXPECT_FALSE(accounts.Find("Broker").has_value());
   EXPECT_EQ(Account("Brokerage").actid, 2);
   EXPECT_THAT(ui.Messages(), ElementsAre("Account Broker changed.", "Account Brokerage changed."));
@@ -130,7 +132,7 @@ TEST_F(AccountTest, ChangingATransferMovesItsCounterpart) {
 }
 
 TEST_F(AccountTest, TransfersNeedTwoActiveAccountsAndHiddenAccountsTakeNothing) {
-  ASSERT_TRUE(accounts.CommitAccount(std::string("Broker"), {"Broker", "9-876", "0"}));
+  ASSERT_TRUE(accounts.CommitAccount(std::string("Broker"), {"Broker", "9-876", 0}));
   ui.Clear();
   ASSERT_TRUE(accounts.Hide("Broker"));
   EXPECT_FALSE(accounts.EnterTransaction("Cash", EntryMode::Transfer, Day(2026, 12, 1)));
@@ -154,8 +156,17 @@ TEST_F(AccountTest, ReconcilingACheckClearsItsOutstandingAmountOnly) {
   EXPECT_EQ(cash.ostdeb, 0);
   EXPECT_EQ(cash.ostcred, 10);
   EXPECT_TRUE(accounts.FindTransaction(cash.actid, 0)->cancel);
-  EXPECT_EQ(accounts.Register("Cash", 2026)[0].date, "12/02/2026");
-  EXPECT_EQ(accounts.Register("Cash", 2026)[1].date, "12/03/2026  *");
+  const std::vector<RegisterRow> rows = accounts.Register("Cash", 2026);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_TRUE(rows[0].cleared);
+  EXPECT_FALSE(rows[1].cleared);
+  EXPECT_EQ(rows[0].date, Day(2026, 12, 2));
+  EXPECT_EQ(rows[0].check_number, 101);
+  EXPECT_EQ(rows[1].check_number, std::nullopt);
+  EXPECT_EQ(rows[1].kind, AccountTranKind::Deposit);
+  EXPECT_EQ(rows[0].amount, 25.5);
+  EXPECT_EQ(RegisterRowTexts(rows[0]).date, "12/02/2026");
+  EXPECT_EQ(RegisterRowTexts(rows[1]).date, "12/03/2026  *");
   EXPECT_EQ(ui.EntryRequests().back().show_abort, true);
 }
 
@@ -206,7 +217,7 @@ TEST_F(AccountTest, ResetRebuildsTheFiguresFromTheRegister) {
 }
 
 TEST_F(AccountTest, HidingIsRefusedForDefaultsBalancesAndTheLastAccount) {
-  ASSERT_TRUE(accounts.CommitAccount(std::string("Broker"), {"Broker", "9-876", "0"}));
+  ASSERT_TRUE(accounts.CommitAccount(std::string("Broker"), {"Broker", "9-876", 0}));
   ui.Clear();
   EXPECT_FALSE(accounts.Hide("Cash"));
   ASSERT_TRUE(accounts.SetDefaultMember("Broker", true));
@@ -227,7 +238,7 @@ TEST_F(AccountTest, HidingIsRefusedForDefaultsBalancesAndTheLastAccount) {
 }
 
 TEST_F(AccountTest, DeletingTheDefaultHandsItToTheBusiestAccount) {
-  ASSERT_TRUE(accounts.CommitAccount(std::nullopt, {"Savings", "", "0"}));
+  ASSERT_TRUE(accounts.CommitAccount(std::nullopt, {"Savings", "", 0}));
   Answer("5", "Interest", "");
   ASSERT_TRUE(accounts.EnterTransaction("Savings", EntryMode::Interest, Day(2026, 12, 1)));
   Answer("5", "Interest", "");

@@ -144,10 +144,10 @@ class LedgerProperty : public testing::ClubFixture, public ::testing::WithParamI
   void SetUp() override {
     ClubFixture::SetUp();
     for (const char* name : {"Broker", "Savings"}) {
-      ASSERT_TRUE(accounts.CommitAccount(std::nullopt, {name, "", "0"}));
+      ASSERT_TRUE(accounts.CommitAccount(std::nullopt, {name, "", 0}));
     }
     for (auto [last, first] : {std::pair{"Smith", "Ann"}, {"Jones", "Bob"}, {"Lee", "Cy"}}) {
-      MemberFields person;
+      MemberEntry person;
       person.lname = last;
       person.fname = first;
       ASSERT_TRUE(members.CommitMember(std::nullopt, person));

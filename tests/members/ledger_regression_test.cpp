@@ -7,7 +7,10 @@
 #include "cash/categories.h"
 #include "club/keys.h"
 #include "club/record_kinds.h"
+#include "forms/account_form.h"
+#include "forms/dues_text.h"
 #include "forms/entry_dialog.h"
+#include "forms/register_text.h"
 #include "members/member_ledger.h"
 #include "support/ledger_fixture.h"
 
@@ -21,7 +24,7 @@ class LedgerRegression : public testing::ClubFixture {
   void SetUp() override {
     ClubFixture::SetUp();  // Cash, and the starting unit 25.00 on 01/01/2026
     for (auto [last, first] : {std::pair{"Smith", "Ann"}, {"Jones", "Bob"}}) {
-      MemberFields person;
+      MemberEntry person;
       person.lname = last;
       person.fname = first;
       ASSERT_TRUE(members.CommitMember(std::nullopt, person));
@@ -29,7 +32,7 @@ class LedgerRegression : public testing::ClubFixture {
     ui.Clear();
   }
 
-  void AddAccount(const std::string& name) { ASSERT_TRUE(accounts.CommitAccount(std::nullopt, {name, "", "0"})); }
+  void AddAccount(const std::string& name) { ASSERT_TRUE(accounts.CommitAccount(std::nullopt, {name, "", 0})); }
 
   // Queues an account dialog: the amount typed, the description, and the entry
   // chosen in its list (category or transfer account) when one is named.
@@ -191,7 +194,7 @@ TEST_F(LedgerRegression, ReconcilingLeavesAThreeCentItemOutstanding) {
   ui.AnswerEntryDialog([](EntryDialog&) {});
   ASSERT_TRUE(accounts.Reconcile("Cash"));
   EXPECT_NEAR(Account("Cash").ostcred, 0.03, 1e-9);
-  EXPECT_EQ(accounts.Register("Cash", std::nullopt)[1].date, "03/02/2026  *");
+  EXPECT_EQ(RegisterRowTexts(accounts.Register("Cash", std::nullopt)[1]).date, "03/02/2026  *");
 }
 
 TEST_F(LedgerRegression, APayoffFeeAboveTheAmountIsRefused) {
@@ -283,20 +286,20 @@ TEST_F(LedgerRegression, DeletingTheDefaultAccountHandsItsRolesToAnActiveAccount
 
 TEST_F(LedgerRegression, ALetterCaseRenameIsNoDuplicateOfItself) {
   AddAccount("Broker");
-  ASSERT_TRUE(accounts.CommitAccount(std::string("Broker"), {"BROKER", "", "0"}));
+  ASSERT_TRUE(accounts.CommitAccount(std::string("Broker"), {"BROKER", "", 0}));
   EXPECT_EQ(Account("BROKER").name, "BROKER");
   EXPECT_EQ(club.accounts.Count(), 2);
 
-  MemberFields lower;
+  MemberEntry lower;
   lower.lname = "a";
   lower.fname = "Ann";
   ASSERT_TRUE(members.CommitMember(std::nullopt, lower));
-  MemberFields upper = lower;
+  MemberEntry upper = lower;
   upper.lname = "A";
   ASSERT_TRUE(members.CommitMember(std::string("a, Ann"), upper));
   EXPECT_EQ(Member("A, Ann").lname, "A");
   EXPECT_EQ(club.members.Count(), 3);
-  EXPECT_FALSE(accounts.CommitAccount(std::string("BROKER"), {"cash", "", "0"}));
+  EXPECT_FALSE(accounts.CommitAccount(std::string("BROKER"), {"cash", "", 0}));
   EXPECT_EQ(ui.Messages().back(), "Account cash already exists.");
 }
 
@@ -342,21 +345,21 @@ TEST_F(LedgerRegression, ThePayoutRowShowsTheUnitsRedeemed) {
   ASSERT_TRUE(members.Collect(MemberAction::DuesSelected, std::string("Smith, Ann"), Day(2026, 3, 1)));
   PayOff("50", "10");
   ASSERT_TRUE(members.Collect(MemberAction::Payoff, std::string("Smith, Ann"), Day(2026, 3, 2)));
-  EXPECT_EQ(members.DuesHistory("Smith, Ann", std::nullopt).back().units, "(2.000)");
+  EXPECT_EQ(DuesRowTexts(members.DuesHistory("Smith, Ann", std::nullopt).back()).units, "(2.000)");
   EXPECT_EQ(Member("Smith, Ann").tunits, 2);
 }
 
 TEST_F(LedgerRegression, NamesThatCannotBeToldApartOrDoNotFitAreRefused) {
   const auto before = Bytes();
   for (const char* name : {"", " ", "a\nb", "tab\there"}) {
-    EXPECT_TRUE(accounts.CommitAccount(std::nullopt, {name, "", "0"}).Refused());
+    EXPECT_TRUE(accounts.CommitAccount(std::nullopt, {name, "", 0}).Refused());
   }
-  EXPECT_TRUE(accounts.CommitAccount(std::nullopt, {"Twenty-six characters long", "", "0"}).Refused());
-  MemberFields blank;
+  EXPECT_TRUE(accounts.CommitAccount(std::nullopt, {"Twenty-six characters long", "", 0}).Refused());
+  MemberEntry blank;
   blank.lname = " ";
   blank.fname = "Ann";
   EXPECT_TRUE(members.CommitMember(std::nullopt, blank).Refused());
-  MemberFields group;
+  MemberEntry group;
   group.group = true;
   group.name = "a\nb";
   EXPECT_TRUE(members.CommitMember(std::nullopt, group).Refused());
@@ -370,8 +373,8 @@ TEST_F(LedgerRegression, NamesThatCannotBeToldApartOrDoNotFitAreRefused) {
 }
 
 TEST_F(LedgerRegression, AmountsAreHeldToCentsAndToTheDialogsLimits) {
-  EXPECT_TRUE(accounts.CommitAccount(std::nullopt, {"Broker", "", "1e308"}).Refused());
-  ASSERT_TRUE(accounts.CommitAccount(std::nullopt, {"Broker", "", "12.345"}));
+  EXPECT_TRUE(CommitAccount(club, accounts, std::nullopt, {"Broker", "", "1e308"}).Refused());
+  ASSERT_TRUE(CommitAccount(club, accounts, std::nullopt, {"Broker", "", "12.345"}));
   EXPECT_EQ(Account("Broker").ibal, 12.35);
   Pay("12.345");
   Pay("12.345");

@@ -6,7 +6,10 @@
 #include "club/keys.h"
 #include "club/record_kinds.h"
 #include "club/store_operations.h"
+#include "forms/dues_text.h"
 #include "forms/entry_dialog.h"
+#include "forms/member_form.h"
+#include "forms/register_text.h"
 #include "support/ledger_fixture.h"
 
 namespace pellmark::ledger {
@@ -20,7 +23,7 @@ class MemberTest : public testing::ClubFixture {
     ClubFixture::SetUp();  // starting unit 25.00 on 01/01/2026
     AddPerson("Smith", "Ann");
     AddPerson("Jones", "Bob");
-    MemberFields group;
+    MemberEntry group;
     group.group = true;
     group.name = "Elm Street Trust";
     ASSERT_TRUE(members.CommitMember(std::nullopt, group));
@@ -28,7 +31,7 @@ class MemberTest : public testing::ClubFixture {
   }
 
   void AddPerson(const std::string& last, const std::string& first) {
-    MemberFields person;
+    MemberEntry person;
     person.lname = last;
     person.fname = first;
     ASSERT_TRUE(members.CommitMember(std::nullopt, person));
@@ -54,8 +57,8 @@ TEST_F(MemberTest, MembersAreKeyedByTheirListingNames) {
   MemberFields prompt;
   prompt.lname = "Last Name";
   prompt.fname = "First Name";
-  EXPECT_FALSE(members.CommitMember(std::nullopt, prompt));
-  MemberFields again;
+  EXPECT_FALSE(CommitMember(members, std::nullopt, prompt));
+  MemberEntry again;
   again.lname = "Smith";
   again.fname = "Ann";
   EXPECT_FALSE(members.CommitMember(std::nullopt, again));
@@ -151,10 +154,10 @@ TEST_F(MemberTest, AFullPayoffWithAFeeEmptiesTheMemberAndWithdrawsTheNetAmount) 
 
   auto register_rows = accounts.Register("Cash", std::nullopt);
   ASSERT_EQ(register_rows.size(), 2u);
-  EXPECT_EQ(register_rows[1].kind, "Withdrawal");
+  EXPECT_EQ(RegisterRowTexts(register_rows[1]).kind, "Withdrawal");
   EXPECT_EQ(register_rows[1].record.amount, 240);
   EXPECT_EQ(register_rows[1].record.catid, 9);
-  EXPECT_EQ(register_rows[1].desc, "Ann Smith Payoff");
+  EXPECT_EQ(register_rows[1].record.desc, "Ann Smith Payoff");
   EXPECT_EQ(Cash().bal, 10);
   EXPECT_EQ(ui.EntryRequests().back().payoff_valuations.at(0).maximum, 250);
 }
@@ -280,11 +283,11 @@ TEST_F(MemberTest, UnhidingTheLastHiddenMemberStopsShowingHiddenMembers) {
 }
 
 TEST_F(MemberTest, TheListingNameOfTheFieldsIsTheNameTheListShows) {
-  MemberFields person;
+  MemberEntry person;
   person.lname = "Smith";
   person.fname = "Ann";
   EXPECT_EQ(ListingName(person), "Smith, Ann");
-  MemberFields group;
+  MemberEntry group;
   group.group = true;
   group.name = "Elm Street Investment Partners, a long name";
   EXPECT_EQ(ListingName(group), "Elm Street Investment Partners");
@@ -304,7 +307,7 @@ TEST_F(MemberTest, ResetRebuildsTheTotalsFromTheTransactions) {
   ASSERT_TRUE(members.ResetMember("Smith, Ann", true));
   EXPECT_EQ(EncodeRecord(Member("Smith, Ann")), EncodeRecord(before));
   EXPECT_THAT(ui.Messages(), ElementsAre("Member Ann Smith has been reset."));
-  EXPECT_EQ(accounts.Register("Cash", std::nullopt).back().desc, "Member Fee");
+  EXPECT_EQ(accounts.Register("Cash", std::nullopt).back().record.desc, "Member Fee");
 }
 
 TEST_F(MemberTest, TheDuesGridShowsUnitsByKind) {
@@ -321,13 +324,20 @@ TEST_F(MemberTest, TheDuesGridShowsUnitsByKind) {
   ASSERT_TRUE(members.Collect(MemberAction::Fees, std::string("Smith, Ann"), Day(2026, 2, 3)));
   auto rows = members.DuesHistory("Smith, Ann", 2026);
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows[0].kind, "Payment");
-  EXPECT_EQ(rows[0].units, "4.000");
-  EXPECT_EQ(rows[1].kind, "Payout");
-  EXPECT_EQ(rows[1].amount, "50.00");
-  EXPECT_EQ(rows[1].units, "(2.000)");  // the units redeemed: dues / cunit; the fee redeems none
-  EXPECT_EQ(rows[2].kind, "Fee");
-  EXPECT_EQ(rows[2].units, "");
+  EXPECT_EQ(rows[0].kind, MemberTranKind::Payment);
+  EXPECT_EQ(rows[0].units, 4.0);
+  EXPECT_EQ(rows[1].kind, MemberTranKind::Payout);
+  EXPECT_EQ(rows[1].date, Day(2026, 2, 2));
+  EXPECT_EQ(rows[1].units, 2.0);  // the units redeemed: dues / cunit; the fee redeems none
+  EXPECT_EQ(rows[2].kind, MemberTranKind::Fee);
+  EXPECT_EQ(rows[2].units, std::nullopt);
+  EXPECT_EQ(DuesRowTexts(rows[0]).kind, "Payment");
+  EXPECT_EQ(DuesRowTexts(rows[0]).units, "4.000");
+  EXPECT_EQ(DuesRowTexts(rows[1]).kind, "Payout");
+  EXPECT_EQ(DuesRowTexts(rows[1]).amount, "50.00");
+  EXPECT_EQ(DuesRowTexts(rows[1]).units, "(2.000)");
+  EXPECT_EQ(DuesRowTexts(rows[2]).kind, "Fee");
+  EXPECT_EQ(DuesRowTexts(rows[2]).units, "");
   EXPECT_TRUE(members.DuesHistory("Smith, Ann", 2025).empty());
 
   MemberSummary summary = members.Summary("Smith, Ann");

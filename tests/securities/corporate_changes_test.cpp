@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "books/books_check.h"
+#include "forms/stock_text.h"
 #include "securities/corporate_changes.h"
 #include "securities/security_position.h"
 #include "securities/trade_fixture.h"
@@ -335,7 +336,7 @@ TEST_F(CorporateChangesTest, AReinvestmentPayingItsCommissionFromTheDividendHasO
   ASSERT_EQ(lots.size(), 2u);
   EXPECT_DOUBLE_EQ(lots[1].shares, 10);
   EXPECT_DOUBLE_EQ(lots[1].cost, 105);
-  EXPECT_EQ(books.Trades().Grid("Acme", std::nullopt)[1].shares, "10");
+  EXPECT_EQ(StockRowTexts(books.Trades().Grid("Acme", std::nullopt)[1]).shares, "10");
 
   // 105 shares: the bought lot, and half the reinvested one with half its commission.
   ASSERT_TRUE(Sell("Acme", 1050, 10, 0, Day(2026, 3, 1)));

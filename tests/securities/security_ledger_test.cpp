@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "club/holding_term.h"
+#include "forms/stock_text.h"
 #include "securities/trade_fixture.h"
 
 namespace pellmark::ledger {
@@ -297,7 +298,11 @@ TEST_F(SecurityLedgerTest, ACapitalGainOfZeroOrBelowIsALossAndMovesNoTotals) {
   ASSERT_TRUE(CapitalGain("Acme", 0, Day(2026, 2, 5)));
   ASSERT_TRUE(CapitalGain("Acme", -12.5, Day(2026, 2, 6)));
   EXPECT_EQ(StockTypeLabel(Record("Acme", 1)), "LT Cap-Loss");
-  EXPECT_EQ(books.Trades().Grid("Acme", 2026)[2].amount, "(12.50)");
+  const StockRow loss = books.Trades().Grid("Acme", 2026)[2];
+  EXPECT_EQ(loss.amount, -12.5);
+  EXPECT_EQ(loss.kind, SecurityTranKind::CapitalGain);
+  EXPECT_EQ(StockRowTexts(loss).amount, "(12.50)");
+  EXPECT_EQ(StockRowTexts(loss).type, "LT Cap-Loss");
   EXPECT_EQ(Security("Acme").tspent, 1000);
   EXPECT_EQ(Security("Acme").sharest, 100);
   EXPECT_DOUBLE_EQ(Cash().bal, -1000 - 12.5);
@@ -310,17 +315,28 @@ TEST_F(SecurityLedgerTest, TheGridShowsTheYearOrEverything) {
   ASSERT_TRUE(Dividend("Acme", 3, Day(2026, 1, 2)));
   const std::vector<StockRow> all = books.Trades().Grid("Acme", std::nullopt);
   ASSERT_EQ(all.size(), 2u);
-  EXPECT_EQ(all[0].date, "12/31/2025");
-  EXPECT_EQ(all[0].type, "Buy");
-  EXPECT_EQ(all[0].shares, "99.758");
-  EXPECT_EQ(all[0].amount, "1234.50");
-  EXPECT_EQ(all[0].price, "12.375");
-  EXPECT_EQ(all[0].comm, "9.95");
-  EXPECT_EQ(all[1].shares, "");
-  EXPECT_EQ(all[1].price, "");
+  EXPECT_EQ(all[0].date, Day(2025, 12, 31));
+  EXPECT_EQ(all[0].kind, SecurityTranKind::Purchase);
+  EXPECT_NEAR(*all[0].shares, 1234.5 / 12.375, 1e-9);  // the amount at the price
+  EXPECT_EQ(all[0].amount, 1234.5);
+  EXPECT_EQ(all[0].price, 12.375);
+  EXPECT_EQ(all[0].commission, 9.95);
+  EXPECT_EQ(all[1].kind, SecurityTranKind::Dividend);
+  EXPECT_EQ(all[1].shares, std::nullopt);
+  EXPECT_EQ(all[1].price, std::nullopt);
+  EXPECT_EQ(all[1].amount, 3);
+  const StockRowText bought = StockRowTexts(all[0]);
+  EXPECT_EQ(bought.date, "12/31/2025");
+  EXPECT_EQ(bought.type, "Buy");
+  EXPECT_EQ(bought.shares, "99.758");
+  EXPECT_EQ(bought.amount, "1234.50");
+  EXPECT_EQ(bought.price, "12.375");
+  EXPECT_EQ(bought.comm, "9.95");
+  EXPECT_EQ(StockRowTexts(all[1]).shares, "");
+  EXPECT_EQ(StockRowTexts(all[1]).price, "");
   EXPECT_EQ(books.Trades().Grid("Acme", 2026).size(), 1u);
-  EXPECT_EQ(SecurityLedger::GridCaption(2026), "2026 Transaction History");
-  EXPECT_EQ(SecurityLedger::GridCaption(std::nullopt), "Complete Transaction History");
+  EXPECT_EQ(StockGridCaption(2026), "2026 Transaction History");
+  EXPECT_EQ(StockGridCaption(std::nullopt), "Complete Transaction History");
   EXPECT_EQ(Postings()[0].desc, "99.7576 Acme");
 }
 

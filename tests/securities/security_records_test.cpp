@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 
 #include "club/record_kinds.h"
+#include "forms/security_form.h"
 #include "securities/security_fixture.h"
 
 namespace pellmark::ledger {
@@ -18,7 +19,7 @@ class SecurityRecordsTest : public testing::SecurityFixture {
 
 TEST_F(SecurityRecordsTest, ANewSecurityStartsEmptyWithTheNextId) {
   ASSERT_TRUE(securities.CommitSecurity(std::nullopt, {"Acme Corp", "ACME"}));
-  ASSERT_TRUE(securities.CommitSecurity(std::nullopt, {"Bolt Inc", "Symbol"}));
+  ASSERT_TRUE(CommitSecurity(securities, std::nullopt, {"Bolt Inc", "Symbol"}));
   TSecurityRec acme = Security("Acme Corp");
   EXPECT_EQ(acme.stkid, 1);
   EXPECT_EQ(acme.symbol, "ACME");
@@ -39,7 +40,7 @@ TEST_F(SecurityRecordsTest, AddingIsRefusedWithoutANameOrWhenTheNameIsTakenEvenB
   ASSERT_TRUE(securities.Hide("Acme Corp"));
   ui.Clear();
   const auto before = Snapshot();
-  EXPECT_TRUE(securities.CommitSecurity(std::nullopt, {"Security Name", "X"}).Refused());
+  EXPECT_TRUE(CommitSecurity(securities, std::nullopt, {"Security Name", "X"}).Refused());
   EXPECT_TRUE(securities.CommitSecurity(std::nullopt, {"  ", "X"}).Refused());
   EXPECT_TRUE(securities.CommitSecurity(std::nullopt, {"ACME CORP", "X"}).Refused());
   EXPECT_TRUE(securities.CommitSecurity(std::nullopt, {"A name of twenty-six chars", "X"}).Refused());

@@ -130,7 +130,7 @@ class ChartsSheetTest : public ClubWindowTest {
 
 TEST_F(ChartsSheetTest, ShowsTheClubsValuationsAndSaysWhyAChartIsMissing) {
   Books& books = window->TheBooks();
-  ledger::MemberFields ann;
+  ledger::MemberEntry ann;
   ann.lname = "Smith";
   ann.fname = "Ann";
   ASSERT_TRUE(books.Settle(books.Members().CommitMember(std::nullopt, ann)));

@@ -21,7 +21,7 @@ class ClubGroupTest : public ClubWindowTest {
   void SetUp() override {
     ClubWindowTest::SetUp();
     Books& books = window->TheBooks();
-    ledger::MemberFields ann;
+    ledger::MemberEntry ann;
     ann.lname = "Smith";
     ann.fname = "Ann";
     ASSERT_TRUE(books.Settle(books.Members().CommitMember(std::nullopt, ann)));

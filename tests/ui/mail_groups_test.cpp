@@ -26,7 +26,7 @@ class OnlineMailTest : public ClubWindowTest {
     Books& books = window->TheBooks();
     for (const auto& [last, email] : {std::pair{"Adams", "ann@example.com"}, std::pair{"Brown", "bob@example.com"},
                                       std::pair{"Clark", "cy@example.com"}}) {
-      ledger::MemberFields fields;
+      ledger::MemberEntry fields;
       fields.lname = last;
       fields.fname = "Ann";
       fields.email = email;

@@ -38,7 +38,7 @@ class MembersPageTest : public ClubWindowTest {
   void AddTwoMembers() {
     ledger::MemberLedger members(window->Club());
     for (auto [last, first] : {std::pair{"Smith", "Ann"}, std::pair{"Jones", "Bob"}}) {
-      ledger::MemberFields person;
+      ledger::MemberEntry person;
       person.lname = last;
       person.fname = first;
       ASSERT_TRUE(members.CommitMember(std::nullopt, person));
@@ -157,8 +157,8 @@ TEST_F(MembersPageTest, DuesAllForTwoMembersFillsTheGridTheSummaryAndOneDeposit)
   ledger::AccountLedger accounts(window->Club());
   const auto deposits = accounts.Register("Cash", std::nullopt);
   ASSERT_EQ(deposits.size(), 1u);
-  EXPECT_EQ(deposits[0].desc, "Member Contributions");
-  EXPECT_EQ(deposits[0].amount, "150.00");
+  EXPECT_EQ(deposits[0].record.desc, "Member Contributions");
+  EXPECT_EQ(deposits[0].amount, 150.00);
 
   Select(QStringLiteral("Jones, Bob"));
   EXPECT_THAT(GridRows(), ElementsAre(QStringLiteral("12/31/1999|Payment|100.00|4.000")));

@@ -19,7 +19,7 @@ class ValuationChain : public testing::TradeFixture {
   void SetUp() override {
     TradeFixture::SetUp();
     for (const char* last : {"Smith", "Jones"}) {
-      ledger::MemberFields person;
+      ledger::MemberEntry person;
       person.lname = last;
       person.fname = "Pat";
       ASSERT_TRUE(books.Members().CommitMember(std::nullopt, person));

@@ -58,7 +58,7 @@ TEST_P(PricingInvariant, EveryAuditLeavesEveryPaymentPricedAndEveryPayoutWhole) 
   ui.AnswerEvery("The Member transaction just", true);
   ui.AnswerEvery("The Account transaction just", true);
   for (const char* last : {"Garcia", "Lee", "Novak"}) {
-    ledger::MemberFields person;
+    ledger::MemberEntry person;
     person.lname = last;
     person.fname = "Pat";
     ASSERT_TRUE(books.Members().CommitMember(std::nullopt, person));

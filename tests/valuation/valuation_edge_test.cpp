@@ -148,7 +148,7 @@ TEST_F(ValuationEdges, TheTotalValueAddsSharesTimesPriceAsTheStatementHoldsThem)
 
 TEST_F(ValuationEdges, AnAccountKeptOutOfValuationsIsNeverListed) {
   Dues(Day(2026, 11, 2), {{"Smith, Ann", "100"}});
-  ASSERT_TRUE(books.Accounts().CommitAccount(std::nullopt, {"Escrow", "77", "500.00"}));
+  ASSERT_TRUE(books.Accounts().CommitAccount(std::nullopt, {"Escrow", "77", 500.00}));
   ASSERT_TRUE(books.Accounts().SetExcludedFromValuation("Escrow", true));
   PricesAndDuesNew();
   ui.Clear();

@@ -29,7 +29,7 @@ class ValuationFixture : public SecurityFixture {
   }
 
   void Person(const std::string& last, const std::string& first) {
-    ledger::MemberFields person;
+    ledger::MemberEntry person;
     person.lname = last;
     person.fname = first;
     ASSERT_TRUE(books.Members().CommitMember(std::nullopt, person));

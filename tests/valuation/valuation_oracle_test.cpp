@@ -27,7 +27,7 @@ class ValuationOracle : public testing::ValuationChain, public ::testing::WithPa
  protected:
   void SetUp() override {
     ValuationChain::SetUp();
-    ledger::MemberFields person;
+    ledger::MemberEntry person;
     person.lname = "Garcia";
     person.fname = "Pat";
     ASSERT_TRUE(books.Members().CommitMember(std::nullopt, person));
