@@ -138,6 +138,7 @@ std::map<std::string, Refusal> Refusals(const std::string& club) {
       {"report roster", {{"report", "roster", "--date", "00/01/2026", "--json"}}},
       {"report vote", {{"report", "vote", "--date", "12/32/2026", "--json"}}},
       {"report returns", {{"report", "returns", "--date", "1/0/2026", "--json"}}},
+      {"report charts", {{"report", "charts", "--member", "Nobody Here", "--pdf", club + "/charts.pdf"}}},
       {"close-year", {{"--yes", "close-year"}}},
       {"valuation official", {{"valuation", "official", "12/31/2025"}}},
       {"valuation test", {{"valuation", "test", "13/45/2026"}}},
