@@ -101,7 +101,9 @@ HeldOnDate StatementOfDate(ValuationBooks& books, const TClubInfoRec& info, DayN
     if (current && !stored.Active()) continue;
     TMemberRec member = stored.record;
     std::vector<ValuationBooks::MemberTran>& trans = *stored.transactions;
-    for (auto tran = trans.rbegin(); tran != trans.rend(); ++tran) {
+    // Key order is date order: the walk back stops at the first transaction
+    // before the date, as the accounts' does, rather than crossing all of them.
+    for (auto tran = trans.rbegin(); tran != trans.rend() && tran->record.trandate >= date; ++tran) {
       const DayNumber day = tran->record.trandate;
       const bool back_out = day > date || (day == date && cash_backed_out(tran->record));
       if (back_out) ledger::ApplyMemberPosting(member, tran->record, -1);
