@@ -12,6 +12,14 @@ constexpr std::size_t kCategoryWidth = 25;
 
 }  // namespace
 
+std::optional<std::string> CategoryNameRefusal(std::string_view name) {
+  switch (NameFaultOf(name, kCategoryWidth)) {
+    case NameFault::kMissing: return "No Category to add.";
+    case NameFault::kTooLong: return TooLongMessage(name, kCategoryWidth);
+    default: return std::nullopt;
+  }
+}
+
 Outcome CategoryLedger::Refuse(const std::string& message) { return pellmark::Refuse(club_.Ui(), message); }
 
 Outcome CategoryLedger::MayChange(std::int32_t catid) {
@@ -35,22 +43,17 @@ std::optional<TCategoryRec> CategoryLedger::FindByName(std::string_view name) {
   return std::nullopt;
 }
 
-Outcome CategoryLedger::Commit(std::optional<std::int32_t> catid, const CategoryFields& fields) {
-  if (fields.cat == kCategoryPrompt || NameFaultOf(fields.cat, kCategoryWidth) == NameFault::kMissing) {
-    return Refuse("No Category to add.");
-  }
-  if (NameFaultOf(fields.cat, kCategoryWidth) == NameFault::kTooLong) {
-    return Refuse(TooLongMessage(fields.cat, kCategoryWidth));
-  }
-  if (fields.typ == CategoryType::None) return Refuse("Category Type must be selected");
-  const auto typ = static_cast<std::uint8_t>(fields.typ);
+Outcome CategoryLedger::Commit(std::optional<std::int32_t> catid, const CategoryEntry& entry) {
+  if (auto refusal = CategoryNameRefusal(entry.cat)) return Refuse(*refusal);
+  if (entry.typ == CategoryType::None) return Refuse("Category Type must be selected");
+  const auto typ = static_cast<std::uint8_t>(entry.typ);
   Table<TCategoryRec>& categories = club_.categories;
   if (!catid) {
     const std::int32_t id = NextRecordId(categories, &TCategoryRec::catid);
-    if (categories.Contains(CategoryKey(fields.cat, id, typ))) {
-      return Refuse("Category " + fields.cat + " already exists.");
+    if (categories.Contains(CategoryKey(entry.cat, id, typ))) {
+      return Refuse("Category " + entry.cat + " already exists.");
     }
-    AddCategory(id, typ, fields.tax, fields.cat, categories);
+    AddCategory(id, typ, entry.tax, entry.cat, categories);
     return Outcome::Done();
   }
   std::optional<TCategoryRec> old = FindById(*catid);
@@ -58,9 +61,9 @@ Outcome CategoryLedger::Commit(std::optional<std::int32_t> catid, const Category
     return RefuseMissing(club_.Ui(), "Category " + std::to_string(*catid) + " does not exist.");
   }
   TCategoryRec changed = *old;
-  changed.cat = fields.cat.substr(0, 25);
+  changed.cat = entry.cat.substr(0, 25);
   changed.typ = typ;
-  changed.tax = fields.tax;
+  changed.tax = entry.tax;
   const std::string old_key = categories.KeyOf(*old);
   if (old_key != categories.KeyOf(changed)) categories.Remove(old_key);
   categories.Put(changed);

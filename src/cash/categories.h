@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "club/club_session.h"
@@ -24,14 +25,15 @@ enum class CategoryType : std::uint8_t {
   Withdrawal = Code(CategoryKind::Expense),
 };
 
-struct CategoryFields {
-  std::string cat;  // "Category Description"
+// A category as the sheet's form reads it.
+struct CategoryEntry {
+  std::string cat;  // the description
   CategoryType typ = CategoryType::None;
   bool tax = false;
 };
 
-// The prompt the description field shows before anything is typed.
-inline constexpr const char* kCategoryPrompt = "Category Description";
+// The refusal of a description that is empty or does not fit, if any.
+std::optional<std::string> CategoryNameRefusal(std::string_view name);
 
 class CategoryLedger {
  public:
@@ -41,8 +43,8 @@ class CategoryLedger {
   Outcome MayChange(std::int32_t catid);
 
   // "Commit Changes/Additions": a new category when `catid` is empty, else the
-  // change of that category. Shows the refusal on bad fields.
-  Outcome Commit(std::optional<std::int32_t> catid, const CategoryFields& fields);
+  // change of that category. Shows the refusal on a bad entry.
+  Outcome Commit(std::optional<std::int32_t> catid, const CategoryEntry& entry);
 
   // Every category in key order (by name).
   std::vector<TCategoryRec> All();

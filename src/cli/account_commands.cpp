@@ -15,6 +15,7 @@
 #include "club/record_kinds.h"
 #include "club/text_encoding.h"
 #include "forms/account_form.h"
+#include "forms/category_form.h"
 #include "forms/register_text.h"
 
 namespace pellmark::cli {
@@ -337,12 +338,14 @@ void AddCategoryCommands(CLI::App& app, CommandList& commands) {
   add_command->add_flag("--taxable", add->taxable, "Reported on the tax report");
   commands.push_back({add_command, [add](CliContext& context) {
                         WithOpenClub(context, [&](Books& books) {
-                          ledger::CategoryFields fields{Cp(add->name),
-                                                        add->income    ? ledger::CategoryType::Deposit
-                                                        : add->expense ? ledger::CategoryType::Withdrawal
-                                                                       : ledger::CategoryType::None,
-                                                        add->taxable};
-                          RequireDone(books, [&] { return books.Categories().Commit(std::nullopt, fields); });
+                          const CategoryFields fields{Cp(add->name),
+                                                      add->income    ? ledger::CategoryType::Deposit
+                                                      : add->expense ? ledger::CategoryType::Withdrawal
+                                                                     : ledger::CategoryType::None,
+                                                      add->taxable};
+                          RequireDone(books, [&] {
+                            return CommitCategory(books.Club(), books.Categories(), std::nullopt, fields);
+                          });
                         });
                       }});
 
@@ -364,13 +367,13 @@ void AddCategoryCommands(CLI::App& app, CommandList& commands) {
                             club.Ui().ShowError("Category " + std::to_string(*change->id) + " not found.");
                             throw CommandRefused("no category");
                           }
-                          ledger::CategoryFields fields{old->cat, static_cast<ledger::CategoryType>(old->typ), old->tax};
+                          CategoryFields fields{old->cat, static_cast<ledger::CategoryType>(old->typ), old->tax};
                           if (!change->name.empty()) fields.cat = Cp(change->name);
                           if (change->income) fields.typ = ledger::CategoryType::Deposit;
                           if (change->expense) fields.typ = ledger::CategoryType::Withdrawal;
                           if (change->taxable) fields.tax = true;
                           if (change->not_taxable) fields.tax = false;
-                          RequireDone(books, [&] { return categories.Commit(*change->id, fields); });
+                          RequireDone(books, [&] { return CommitCategory(club, categories, *change->id, fields); });
                         });
                       }});
 

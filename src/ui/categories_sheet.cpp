@@ -15,6 +15,7 @@
 
 #include "cash/account_ledger.h"
 #include "club/number_format.h"
+#include "forms/category_form.h"
 #include "ui/accounts_page.h"
 #include "ui/named_widgets.h"
 #include "ui/qt_interaction.h"
@@ -171,7 +172,7 @@ void CategoriesSheet::catdownClick() {
 
 void CategoriesSheet::catnewClick() {
   adding_ = true;
-  catname_->setText(QString::fromLatin1(ledger::kCategoryPrompt));
+  catname_->setText(QString::fromLatin1(kCategoryPrompt));
   ClearType();
   cattax_->setChecked(false);
   SetLocked(false);
@@ -189,13 +190,13 @@ void CategoriesSheet::catchangeClick() {
 
 void CategoriesSheet::cataddClick() {
   const int checked = cattypeselect_->checkedId();
-  const ledger::CategoryFields fields{ToCore(catname_->text()),
-                                      checked < 0 ? CategoryType::None : static_cast<CategoryType>(checked),
-                                      cattax_->isChecked()};
+  const CategoryFields fields{ToCore(catname_->text()),
+                              checked < 0 ? CategoryType::None : static_cast<CategoryType>(checked),
+                              cattax_->isChecked()};
   const std::optional<std::int32_t> changed = adding_ ? std::nullopt : SelectedCategory();
   std::set<std::int32_t> listed;
   for (int row = 0; row < catbox_.count(); ++row) listed.insert(CategoryOfRow(catbox_, row));
-  if (!ledger_.Commit(changed, fields)) return;
+  if (!CommitCategory(books_.Club(), ledger_, changed, fields)) return;
   std::optional<std::int32_t> committed = changed;
   for (const TCategoryRec& category : ledger_.All()) {
     if (!changed && !listed.contains(category.catid)) committed = category.catid;

@@ -30,11 +30,19 @@ TEST_F(CategoryTest, RefusalsWithTheirMessages) {
   CategoryLedger categories(club);
   EXPECT_FALSE(categories.MayChange(1));
   EXPECT_FALSE(categories.MayChange(10));
-  EXPECT_FALSE(categories.Commit(std::nullopt, {"Category Description", CategoryType::Deposit, false}));
+  EXPECT_FALSE(categories.Commit(std::nullopt, {" ", CategoryType::Deposit, false}));
   EXPECT_FALSE(categories.Commit(std::nullopt, {"Fees", CategoryType::None, false}));
   EXPECT_THAT(ui.Messages(), ElementsAre("Cannot Changed a Predefined Category.", "Cannot Changed a Predefined Category.",
                                          "No Category to add.", "Category Type must be selected"));
   EXPECT_EQ(club.categories.Count(), 10);
+}
+
+TEST_F(CategoryTest, TheLedgerTakesTheTypedDescriptionAsItIs) {
+  // The sheet's prompt is the form's business; a typed entry is stored under its own name.
+  CategoryLedger categories(club);
+  ASSERT_TRUE(categories.Commit(std::nullopt, {"Category Description", CategoryType::Deposit, false}));
+  EXPECT_TRUE(club.categories.Contains("Category Description_11_D"));
+  EXPECT_TRUE(ui.Messages().empty());
 }
 
 TEST_F(CategoryTest, TwoCategoriesMayShareADescription) {
