@@ -15,6 +15,7 @@
 #include "club/keys.h"
 #include "club/text_encoding.h"
 #include "forms/entry_number_text.h"
+#include "forms/price_text.h"
 #include "forms/security_form.h"
 #include "securities/price_ledger.h"
 #include "securities/security_records.h"
@@ -274,7 +275,7 @@ void PrintPrices(CliContext& context, const PriceOptions& options) {
     Listing listing(shown ? std::to_string(*shown) + " Price History" : "Complete Price History",
                     {{"Id", "id", Align::Right}, {"Date", "date"}, {"Price", "price", Align::Right}});
     for (const ledger::PriceRow& row : books.Prices().PriceRows(security.name, shown)) {
-      listing.Add({CountCell(row.record.tranid), DateCell(row.record.trandate), {row.price, row.record.price}});
+      listing.Add({CountCell(row.record.tranid), DateCell(row.date), {PriceRowTexts(row).price, row.price}});
     }
     listing.Print(*context.out, context.json);
   });

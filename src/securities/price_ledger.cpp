@@ -171,7 +171,7 @@ std::vector<PriceRow> PriceLedger::PriceRows(std::string_view name, std::optiona
   if (!security) return rows;
   for (const TPriceRec& price : club_.prices.Select(OwnerFilter(security->stkid))) {
     if (year && CivilFromDayNumber(price.trandate).year != *year) continue;
-    rows.push_back({FormatDate(price.trandate), FormatPrice(price.price), price});
+    rows.push_back({price.trandate, price.price, price});
   }
   return rows;
 }

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "club/club_session.h"
+#include "club/dates.h"
 #include "club/outcome.h"
 #include "club/records.h"
 #include "securities/security_records.h"
@@ -40,8 +41,8 @@ enum class PriceResult { Stored = 1, Cancelled = 2, Aborted = 3 };
 
 // One row of the price history grid.
 struct PriceRow {
-  std::string date;   // "mm/dd/yyyy"
-  std::string price;  // FormatPrice
+  DayNumber date = 0;
+  double price = 0;
   TPriceRec record;
 };
 

@@ -14,6 +14,7 @@
 #include "club/dates.h"
 #include "club/failure_log.h"
 #include "club/number_format.h"
+#include "forms/price_text.h"
 #include "forms/security_form.h"
 #include "securities/security_summary.h"
 #include "ui/command_group.h"
@@ -269,7 +270,10 @@ void SecuritiesPage::RefreshGrid() {
     club_.Ui().ShowError("Price grid updating failed");
   }
   QList<QStringList> cells;
-  for (const ledger::PriceRow& row : rows_) cells.append({FromCore(row.date), FromCore(row.price)});
+  for (const ledger::PriceRow& row : rows_) {
+    const PriceRowText text = PriceRowTexts(row);
+    cells.append({FromCore(text.date), FromCore(text.price)});
+  }
   price_grid_->ShowRows(cells);
 }
 

@@ -24,6 +24,9 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
+// The row as the grid shows it: "mm/dd/yyyy price".
+std::string PriceLine(const PriceRow& row) { return FormatDate(row.date) + " " + FormatPrice(row.price); }
+
 class PriceImportBatchTest : public testing::TradeFixture {
  protected:
   std::filesystem::path Write(const std::string& text) {
@@ -110,7 +113,7 @@ TEST_F(PriceImportBatchTest, AReplacedPriceOfTheStoreGoesAndTheLastOfADateStays)
       Write("BLT,5,11/02/2026\nBLT,6,11/02/2026\nBLT,7,11/04/2026\nBLT,8,11/02/2026\nACM,9,11/04/2026\n")));
   std::vector<std::pair<std::string, std::int32_t>> rows;
   for (const PriceRow& row : books.Prices().PriceRows("Bolt", std::nullopt)) {
-    rows.emplace_back(row.date + " " + row.price, row.record.tranid);
+    rows.emplace_back(PriceLine(row), row.record.tranid);
   }
   EXPECT_THAT(rows, ElementsAre(std::pair<std::string, std::int32_t>{"11/02/2026 8.00", 5},
                                 std::pair<std::string, std::int32_t>{"11/03/2026 4.50", 1},

@@ -8,6 +8,9 @@
 namespace pellmark::ledger {
 namespace {
 
+// The row as the grid shows it: "mm/dd/yyyy price".
+std::string PriceLine(const PriceRow& row) { return FormatDate(row.date) + " " + FormatPrice(row.price); }
+
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -21,7 +24,7 @@ class PriceLedgerTest : public testing::SecurityFixture {
   }
   std::vector<std::string> Prices(const std::string& name, std::optional<std::int32_t> year = std::nullopt) {
     std::vector<std::string> rows;
-    for (const PriceRow& row : prices.PriceRows(name, year)) rows.push_back(row.date + " " + row.price);
+    for (const PriceRow& row : prices.PriceRows(name, year)) rows.push_back(PriceLine(row));
     return rows;
   }
   PriceLedger& prices = books.Prices();
