@@ -17,6 +17,7 @@
 #include "forms/entry_number_text.h"
 #include "forms/price_text.h"
 #include "forms/security_form.h"
+#include "forms/summary_text.h"
 #include "securities/price_ledger.h"
 #include "securities/security_records.h"
 #include "securities/security_summary.h"
@@ -162,7 +163,7 @@ void PrintSecurities(CliContext& context) {
                    TextCell(ToUtf8(security.symbol)), UnitsCell(summary.shares), PriceCell(summary.price),
                    security.pricedate == 0 ? BlankCell() : DateCell(security.pricedate), MoneyCell(summary.cost),
                    MoneyCell(summary.value), MoneyCell(summary.dividends_year), MoneyCell(summary.dividends_total),
-                   TextCell(summary.small)});
+                   TextCell(PerformanceText(summary.performance))});
     }
     listing.Total({TextCell("Total"), BlankCell(), BlankCell(), BlankCell(), BlankCell(), MoneyCell(cost),
                    MoneyCell(value), MoneyCell(dividends_year), MoneyCell(dividends_total)});

@@ -557,15 +557,13 @@ std::vector<DuesRow> MemberLedger::DuesHistory(std::string_view name, std::optio
   return rows;
 }
 
-std::vector<std::string> MemberLedger::ValuationsList(std::int32_t year) {
-  std::vector<std::string> lines;
+std::vector<TUnitValueRec> MemberLedger::ValuationsOf(std::int32_t year) {
+  std::vector<TUnitValueRec> valuations;
   club_.unitfile.ForEach("", [&](const TUnitValueRec& unit) {
-    if (CivilFromDayNumber(unit.date).year == year) {
-      lines.insert(lines.begin(), "$" + FormatFixed(unit.unitval, 2) + " as of " + FormatDate(unit.date));
-    }
+    if (CivilFromDayNumber(unit.date).year == year) valuations.push_back(unit);
   });
-  if (lines.empty()) lines.push_back("No Valuations for " + std::to_string(year));
-  return lines;
+  std::reverse(valuations.begin(), valuations.end());
+  return valuations;
 }
 
 MemberSummary MemberLedger::Summary(std::string_view name) {
@@ -581,17 +579,8 @@ MemberSummary MemberLedger::Summary(std::string_view name) {
   // The direction is that of value minus investment; the ratio is taken of the
   // investment's size, so that a member who has taken out more than he paid in
   // and still holds units shows a gain.
-  const double gain =
+  summary.gain =
       member->tunits != 0 && !IsZeroMoney(invested) ? (summary.account_value - invested) / std::fabs(invested) : 0;
-  const long percent = std::lround(std::fabs(gain) * 100);
-  if (gain > 0) {
-    summary.small = "Up " + std::to_string(percent) + "%";
-  } else if (gain < 0) {
-    summary.small = "Down " + std::to_string(percent) + "%";
-  } else {
-    summary.small = "Even";
-  }
-  summary.caption = "Summary - " + summary.small;
   return summary;
 }
 

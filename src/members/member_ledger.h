@@ -56,8 +56,9 @@ struct DuesRow {
 // The "Summary" box of the Members page.
 struct MemberSummary {
   double contributions = 0, earnings = 0, units = 0, unit_value = 0, account_value = 0;
-  std::string caption;  // "Summary - Up 12%", "Summary - Even", "Summary - Down 3%"
-  std::string small;    // "Up 12%", "Even", "Down 3%"
+  // (account value - contributions - earnings) / |contributions + earnings|;
+  // 0 without units or without an investment.
+  double gain = 0;
 };
 
 class MemberLedger {
@@ -89,8 +90,8 @@ class MemberLedger {
   Outcome Delete(std::string_view member);
 
   std::vector<DuesRow> DuesHistory(std::string_view member, std::optional<std::int32_t> year);
-  // The valuations list of the dues page for a year, newest first.
-  std::vector<std::string> ValuationsList(std::int32_t year);
+  // The unit values recorded in `year`, newest first.
+  std::vector<TUnitValueRec> ValuationsOf(std::int32_t year);
   MemberSummary Summary(std::string_view member);
 
   std::vector<TMemberTranRec> Transactions(std::int32_t memid);

@@ -1,7 +1,5 @@
 #include "securities/security_summary.h"
 
-#include <cmath>
-
 namespace pellmark::ledger {
 
 SecuritySummary SummarizeSecurity(const TSecurityRec& security) {
@@ -18,15 +16,6 @@ SecuritySummary SummarizeSecurity(const TSecurityRec& security) {
     summary.performance =
         (security.sharest * (security.pricec - security.pricep) + security.dividendt) / invested;
   }
-  const long percent = std::lround(std::fabs(summary.performance) * 100);
-  if (summary.performance > 0) {
-    summary.small = "Up " + std::to_string(percent) + "%";
-  } else if (summary.performance < 0) {
-    summary.small = "Down " + std::to_string(percent) + "%";
-  } else {
-    summary.small = "Even";
-  }
-  summary.caption = "Summary - " + summary.small;
   return summary;
 }
 

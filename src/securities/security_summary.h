@@ -1,12 +1,9 @@
 // The summary groups of the Securities pages for one security: its figures and
-// the performance captions.
+// its performance (shown as "Up 12%" by forms/summary_text).
 //
 //   SecuritySummary summary = SummarizeSecurity(acme);
-//   summary.caption   -> "Summary - Up 12%"   (or "Summary - Even", "Summary - Down 3%")
-//   summary.small     -> "Up 12%"
+//   summary.performance   -> 0.12
 #pragma once
-
-#include <string>
 
 #include "club/records.h"
 
@@ -22,8 +19,6 @@ struct SecuritySummary {
   // (shares * (price - average cost) + total dividends) / (shares * average cost);
   // 0 without shares or without a cost.
   double performance = 0;
-  std::string caption;  // "Summary - Up <n>%", "Summary - Even", "Summary - Down <n>%"
-  std::string small;    // "Up <n>%", "Even", "Down <n>%"
 };
 
 SecuritySummary SummarizeSecurity(const TSecurityRec& security);

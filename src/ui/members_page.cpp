@@ -17,6 +17,7 @@
 #include "club/failure_log.h"
 #include "club/number_format.h"
 #include "forms/dues_text.h"
+#include "forms/summary_text.h"
 #include "ui/command_group.h"
 #include "ui/date_entry.h"
 #include "ui/history_grid.h"
@@ -283,13 +284,13 @@ void MembersPage::ShowSummary() {
   const bool shown = member_.has_value();
   const ledger::MemberSummary summary = shown ? ledger_.Summary(*member_) : ledger::MemberSummary{};
   const auto money = [&](double figure) { return shown ? FromCore(FormatMoney(figure)) : QString(); };
-  summary_->setTitle(shown ? FromCore(summary.caption) : tr("Summary"));
+  summary_->setTitle(shown ? FromCore(SummaryCaption(summary.gain)) : tr("Summary"));
   totalc_->setText(money(summary.contributions));
   totale_->setText(money(summary.earnings));
   tunits_->setText(shown ? FromCore(FormatUnits(summary.units)) : QString());
   vunit_->setText(money(summary.unit_value));
   accountvalue_->setText(money(summary.account_value));
-  minisummary_->setText(shown ? FromCore(summary.small) : QString());
+  minisummary_->setText(shown ? FromCore(PerformanceText(summary.gain)) : QString());
 }
 
 void MembersPage::RefreshGrid() {
@@ -313,7 +314,8 @@ void MembersPage::RefreshGrid() {
 
 void MembersPage::RefreshValuations() {
   valuationlist_->clear();
-  for (const std::string& line : ledger_.ValuationsList(CivilFromDayNumber(duesdate_.Date()).year)) {
+  const std::int32_t year = CivilFromDayNumber(duesdate_.Date()).year;
+  for (const std::string& line : ValuationLines(ledger_.ValuationsOf(year), year)) {
     valuationlist_->addItem(FromCore(line));
   }
 }

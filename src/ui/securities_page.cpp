@@ -16,6 +16,7 @@
 #include "club/number_format.h"
 #include "forms/price_text.h"
 #include "forms/security_form.h"
+#include "forms/summary_text.h"
 #include "securities/security_summary.h"
 #include "ui/command_group.h"
 #include "ui/date_entry.h"
@@ -244,14 +245,14 @@ void SecuritiesPage::ShowSecurity(const std::optional<std::string>& name) {
 void SecuritiesPage::ShowSummary(const std::optional<TSecurityRec>& security) {
   const ledger::SecuritySummary summary = security ? ledger::SummarizeSecurity(*security) : ledger::SecuritySummary{};
   const auto money = [&](double figure) { return security ? FromCore(FormatMoney(figure)) : QString(); };
-  summary_->setTitle(security ? FromCore(summary.caption) : tr("Summary"));
+  summary_->setTitle(security ? FromCore(SummaryCaption(summary.performance)) : tr("Summary"));
   pricec_->setText(security ? QStringLiteral("$") + FromCore(ledger::FormatPrice(summary.price)) : QString());
   sharest_->setText(security ? FromCore(FormatFixed(summary.shares, 3)) : QString());
   tspent_->setText(money(summary.cost));
   value_->setText(money(summary.value));
   dividendy_->setText(money(summary.dividends_year));
   dividendt_->setText(money(summary.dividends_total));
-  secminisummary_->setText(security ? FromCore(summary.small) : QString());
+  secminisummary_->setText(security ? FromCore(PerformanceText(summary.performance)) : QString());
 }
 
 void SecuritiesPage::ShowHiddenLabels() {

@@ -167,28 +167,27 @@ TEST_F(PriceLedgerTest, TheGridShowsOneYearOrAllWithAtMostTwoTrailingZerosRemove
   EXPECT_EQ(FormatPrice(2.345), "2.345");
 }
 
-TEST_F(PriceLedgerTest, TheSummaryCaptionsFollowThePerformanceRatio) {
+TEST_F(PriceLedgerTest, ThePerformanceRatioCountsPriceAndDividendsAgainstTheAverageCost) {
   Price("Acme Corp", 12, Day(2026, 12, 1));
   Hold("Acme Corp", 100, 1000);  // average cost 10
   SecuritySummary up = SummarizeSecurity(Security("Acme Corp"));
   EXPECT_EQ(up.value, 1200);
-  EXPECT_EQ(up.caption, "Summary - Up 20%");
-  EXPECT_EQ(up.small, "Up 20%");
+  EXPECT_DOUBLE_EQ(up.performance, 0.2);
 
   TSecurityRec acme = Security("Acme Corp");
   acme.pricec = 9;
   acme.dividendt = 50;  // (100 * (9 - 10) + 50) / 1000 = -5%
-  EXPECT_EQ(SummarizeSecurity(acme).caption, "Summary - Down 5%");
+  EXPECT_DOUBLE_EQ(SummarizeSecurity(acme).performance, -0.05);
   acme.dividendt = 100;
-  EXPECT_EQ(SummarizeSecurity(acme).caption, "Summary - Even");
+  EXPECT_EQ(SummarizeSecurity(acme).performance, 0);
   acme.dividendt = 0;
-  acme.pricec = 10.0049;  // 0.049%: rounds to 0 but is up
-  EXPECT_EQ(SummarizeSecurity(acme).small, "Up 0%");
+  acme.pricec = 10.0049;
+  EXPECT_GT(SummarizeSecurity(acme).performance, 0);
   acme.sharest = 0;
-  EXPECT_EQ(SummarizeSecurity(acme).small, "Even");
+  EXPECT_EQ(SummarizeSecurity(acme).performance, 0);
   acme.sharest = 5;
   acme.pricep = 0;  // shares at no cost have no ratio
-  EXPECT_EQ(SummarizeSecurity(acme).small, "Even");
+  EXPECT_EQ(SummarizeSecurity(acme).performance, 0);
 }
 
 TEST_F(PriceLedgerTest, TotalAssetsCountActiveSecuritiesAtTheirCurrentPrice) {
