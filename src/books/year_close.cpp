@@ -6,7 +6,9 @@
 #include "cash/interest_year.h"
 #include "members/earnings_credit.h"
 #include "reports/club_tables.h"
+#include "reports/tax_figures.h"
 #include "reports/tax_file.h"
+#include "reports/year_records.h"
 #include "valuation/year_close.h"
 
 namespace pellmark {
@@ -23,8 +25,11 @@ YearClose Books::CloseYear() {
   close.date = closing.unit.date;
   close.tax_file = club_.Folder() / reports::TaxFileName(closing.year);
   BusyGuard busy(club_.Ui());
+  // Read once: the tax figures and the securities' reset both work from it
+  // (the close writes no security transaction in between).
+  const reports::YearRecords records = reports::ReadYearRecords(club_, closing.year);
   try {
-    close.figures = reports::ComputeTaxFigures(club_, closing.year);
+    close.figures = reports::ComputeTaxFigures(records, closing.year);
   } catch (const reports::InvalidCategory& invalid) {
     close.outcome = Refuse(club_.Ui(), invalid.what());
     return close;
@@ -37,8 +42,10 @@ YearClose Books::CloseYear() {
     club_.StageFile(close.tax_file, reports::EncodeTaxFile(reports::TaxFileOf(*close.figures)));
     valuation::OpenNextYear(club_);
     // The figures of the year (dividends, interest) start again in the new one.
+    const std::vector<TSecurityTranRec> none;
     for (const TSecurityRec& security : securities_.List(/*active_only=*/true)) {
-      (void)securities_.ResetSecurity(security.name, /*announce=*/false);
+      const std::vector<TSecurityTranRec>* transactions = records.TransactionsOf(security.stkid);
+      (void)securities_.ResetSecurity(security.name, transactions ? *transactions : none, /*announce=*/false);
     }
     ledger::RestartYearInterest(club_);
     return Outcome::Done();

@@ -126,12 +126,15 @@ void SecurityRecords::RenameDividendPostings(const TSecurityRec& security,
 }
 
 void SecurityRecords::ResetFigures(Selected& security) {
+  ResetFigures(security, club_.stkrecs.Select(OwnerFilter(security.record.stkid)));
+}
+
+void SecurityRecords::ResetFigures(Selected& security, const std::vector<TSecurityTranRec>& transactions) {
   TSecurityRec& record = security.record;
   record.pricep = record.dividendt = record.dividendy = record.tspent = record.sharest = 0;
   record.pricedate = 0;
-  const std::vector<TSecurityTranRec> records = club_.stkrecs.Select(OwnerFilter(record.stkid));
-  ReapplyTotals(record, records, club_.Info().year);
-  RenameDividendPostings(record, records);
+  ReapplyTotals(record, transactions, club_.Info().year);
+  RenameDividendPostings(record, transactions);
   const std::vector<TPriceRec> prices = club_.prices.Select(OwnerFilter(record.stkid));
   const DayNumber today = club_.Today();
   for (auto price = prices.rbegin(); price != prices.rend(); ++price) {
@@ -144,16 +147,29 @@ void SecurityRecords::ResetFigures(Selected& security) {
   records_.Save(security);
 }
 
-Outcome SecurityRecords::ResetSecurity(std::string_view name, bool announce) {
-  auto selected = records_.Select(name);
+Outcome SecurityRecords::Reset(std::optional<Selected> selected, std::string_view name,
+                               const std::vector<TSecurityTranRec>* transactions, bool announce) {
   if (!selected) return NoSuchSecurity(name);
   if (!selected->record.active && !club_.AuditMode()) return Refuse("Security is hidden.");
-  ResetFigures(*selected);
+  if (transactions) {
+    ResetFigures(*selected, *transactions);
+  } else {
+    ResetFigures(*selected);
+  }
   if (announce && !club_.AuditMode()) {
     club_.Ui().PlayConfirmationSound();
     club_.Ui().ShowInformation(SecurityPrefix(selected->record.name) + " has been reset.");
   }
   return Outcome::Done();
+}
+
+Outcome SecurityRecords::ResetSecurity(std::string_view name, bool announce) {
+  return Reset(records_.Select(name), name, nullptr, announce);
+}
+
+Outcome SecurityRecords::ResetSecurity(std::string_view name, const std::vector<TSecurityTranRec>& transactions,
+                                       bool announce) {
+  return Reset(records_.Select(name), name, &transactions, announce);
 }
 
 Outcome SecurityRecords::ResetAllSecurities() {

@@ -57,6 +57,9 @@ class SecurityRecords {
   // security's records; `announce` as from the Special page (sound and
   // "Security <name> has been reset.").
   Outcome ResetSecurity(std::string_view name, bool announce);
+  // The same from the security's transactions already read (all of them, key
+  // order), so that a task holding them does not read them again.
+  Outcome ResetSecurity(std::string_view name, const std::vector<TSecurityTranRec>& transactions, bool announce);
   // "Reset All Securities": each security in list order up to the first hidden one.
   Outcome ResetAllSecurities();
   Outcome Hide(std::string_view name);
@@ -72,6 +75,9 @@ class SecurityRecords {
   Outcome Refuse(const std::string& message);
   Outcome NoSuchSecurity(std::string_view name);
   void ResetFigures(Selected& security);
+  void ResetFigures(Selected& security, const std::vector<TSecurityTranRec>& transactions);
+  Outcome Reset(std::optional<Selected> selected, std::string_view name,
+                const std::vector<TSecurityTranRec>* transactions, bool announce);
   void RenameDividendPostings(const TSecurityRec& security, const std::vector<TSecurityTranRec>& records);
 
   ClubSession& club_;

@@ -181,6 +181,59 @@ TEST_F(YearCloseTest, TheCloseMarksItsValuationAndStartsTheYearsDividendsAndInte
   EXPECT_NEAR(Member("Smith, Ann").tunits, 1000 / 25.0 + ledger::UnitsOf(close.credited[1]), 1e-9);
 }
 
+// The close resets each active security from the transactions it already read
+// for the tax figures: the figures, prices and dividend postings it leaves are
+// those a reset reading the stores gives.
+TEST_F(YearCloseTest, TheClosesSecurityResetEqualsAResetFromTheStores) {
+  const unsigned seed = PropertySeed();
+  std::mt19937 random(seed);
+  auto cents = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random) / 100.0; };
+  auto day = [&](int year) {
+    return Day(year, std::uniform_int_distribution<int>(1, 12)(random), std::uniform_int_distribution<int>(1, 28)(random));
+  };
+  AddSecurity("Bolt Inc", "BOLT");
+  AddSecurity("Cove Ltd", "COVE");
+  Dues(Day(2026, 1, 2), {{"Smith, Ann", "50000"}, {"Jones, Bob", "50000"}});
+  const std::vector<std::string> names{"Acme Corp", "Bolt Inc", "Cove Ltd"};
+  for (int i = std::uniform_int_distribution<int>(10, 30)(random); i > 0; --i) {
+    const std::string& name = names[random() % names.size()];
+    // Records of earlier years stored directly; postings only in the open year.
+    const DayNumber date = day(2026);
+    const DayNumber earlier = day(std::uniform_int_distribution<int>(2024, 2026)(random));
+    switch (random() % 4) {
+      case 0: Buy(name, std::uniform_int_distribution<int>(1, 50)(random), cents(100, 9000), cents(0, 1500), date); break;
+      case 1: {
+        // A dividend linked to its deposit, whose text the reset renames.
+        const double amount = cents(1, 20000);
+        const TAccountTranRec deposit = Post(AccountTranKind::Deposit, amount, PredefinedCategory::DividendIncome, date);
+        TSecurityTranRec dividend = Record(name, SecurityTranKind::Dividend, amount, 0, 0, date);
+        dividend.actid = deposit.actid;
+        dividend.transid = deposit.tranid;
+        club.stkrecs.Put(dividend);
+        break;
+      }
+      case 2: Record(name, SecurityTranKind::CapitalGain, cents(-5000, 30000), 0, 0, earlier); break;
+      default: Price(name, cents(100, 9000), earlier);
+    }
+  }
+  // A dividend of the new year counts in its figures; a price after the close's day does not.
+  Record(names[random() % names.size()], SecurityTranKind::Dividend, cents(1, 5000), 0, 0, Day(2027, 1, 3));
+  Price(names[random() % names.size()], cents(100, 9000), Day(2027, 3, 1));
+  books.Commit();
+
+  ASSERT_TRUE(CloseOn2027().outcome) << "seed " << seed;
+  const std::map<std::string, std::string> closed = Snapshot();
+  for (const std::string& name : names) ASSERT_TRUE(books.Securities().ResetSecurity(name, /*announce=*/false));
+  books.Commit();
+  const std::map<std::string, std::string> reset = Snapshot();
+  for (const auto& [key, bytes] : reset) {
+    auto found = closed.find(key);
+    ASSERT_NE(found, closed.end()) << "seed " << seed << ": " << key;
+    EXPECT_EQ(found->second, bytes) << "seed " << seed << ": " << key;
+  }
+  EXPECT_EQ(closed.size(), reset.size()) << "seed " << seed;
+}
+
 TEST_F(YearCloseTest, AYearAlreadyClosedOrADamagedStatementIsRefusedWithoutAChange) {
   Dues(Day(2026, 1, 2), {{"Smith, Ann", "1000"}});
   ASSERT_TRUE(CloseOn2027().outcome);
