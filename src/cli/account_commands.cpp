@@ -14,9 +14,9 @@
 #include "cli/open_club.h"
 #include "club/record_kinds.h"
 #include "club/text_encoding.h"
-#include "forms/account_form.h"
-#include "forms/category_form.h"
-#include "forms/register_text.h"
+#include "books/account_form.h"
+#include "books/category_form.h"
+#include "books/register_text.h"
 
 namespace pellmark::cli {
 namespace {

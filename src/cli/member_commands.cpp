@@ -17,8 +17,8 @@
 #include "club/number_format.h"
 #include "club/number_parse.h"
 #include "club/text_encoding.h"
-#include "forms/dues_text.h"
-#include "forms/member_form.h"
+#include "books/dues_text.h"
+#include "books/member_form.h"
 #include "members/member_ledger.h"
 #include "members/member_value.h"
 

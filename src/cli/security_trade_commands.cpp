@@ -22,7 +22,7 @@
 #include "club/number_parse.h"
 #include "club/text_encoding.h"
 #include "forms/lot_chooser.h"
-#include "forms/stock_text.h"
+#include "books/stock_text.h"
 #include "securities/corporate_changes.h"
 #include "securities/security_ledger.h"
 #include "securities/security_totals.h"

@@ -15,7 +15,7 @@
 
 #include "cash/account_ledger.h"
 #include "club/number_format.h"
-#include "forms/category_form.h"
+#include "books/category_form.h"
 #include "ui/accounts_page.h"
 #include "ui/named_widgets.h"
 #include "ui/qt_interaction.h"

@@ -16,7 +16,7 @@
 #include "club/dates.h"
 #include "club/failure_log.h"
 #include "club/number_format.h"
-#include "forms/dues_text.h"
+#include "books/dues_text.h"
 #include "forms/summary_text.h"
 #include "ui/command_group.h"
 #include "ui/date_entry.h"

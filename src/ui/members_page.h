@@ -20,7 +20,7 @@
 
 #include "books/books.h"
 #include "club/club_session.h"
-#include "forms/member_form.h"
+#include "books/member_form.h"
 #include "ui/record_form.h"
 
 class QGroupBox;

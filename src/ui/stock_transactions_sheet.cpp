@@ -7,7 +7,7 @@
 
 #include "club/dates.h"
 #include "club/failure_log.h"
-#include "forms/stock_text.h"
+#include "books/stock_text.h"
 #include "ui/command_group.h"
 #include "ui/date_entry.h"
 #include "ui/history_grid.h"

@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "forms/security_form.h"
+#include "books/security_form.h"
 #include "net/http_peer.h"
 #include "support/ledger_fixture.h"
 

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "forms/security_form.h"
+#include "books/security_form.h"
 #include "support/ledger_fixture.h"
 
 namespace pellmark {

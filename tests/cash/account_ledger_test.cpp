@@ -5,10 +5,10 @@
 
 #include "club/keys.h"
 #include "club/record_kinds.h"
-#include "forms/account_form.h"
+#include "books/account_form.h"
 #include "forms/entry_dialog.h"
 #include "forms/entry_mode_text.h"
-#include "forms/register_text.h"
+#include "books/register_text.h"
 #include "support/ledger_fixture.h"
 
 namespace pellmark::ledger {

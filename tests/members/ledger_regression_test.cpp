@@ -7,10 +7,10 @@
 #include "cash/categories.h"
 #include "club/keys.h"
 #include "club/record_kinds.h"
-#include "forms/account_form.h"
-#include "forms/dues_text.h"
+#include "books/account_form.h"
+#include "books/dues_text.h"
 #include "forms/entry_dialog.h"
-#include "forms/register_text.h"
+#include "books/register_text.h"
 #include "members/member_ledger.h"
 #include "support/ledger_fixture.h"
 

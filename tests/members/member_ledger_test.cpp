@@ -6,10 +6,10 @@
 #include "club/keys.h"
 #include "club/record_kinds.h"
 #include "club/store_operations.h"
-#include "forms/dues_text.h"
+#include "books/dues_text.h"
 #include "forms/entry_dialog.h"
-#include "forms/member_form.h"
-#include "forms/register_text.h"
+#include "books/member_form.h"
+#include "books/register_text.h"
 #include "support/ledger_fixture.h"
 
 namespace pellmark::ledger {

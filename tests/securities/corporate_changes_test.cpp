@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "books/books_check.h"
-#include "forms/stock_text.h"
+#include "books/stock_text.h"
 #include "securities/corporate_changes.h"
 #include "securities/security_position.h"
 #include "securities/trade_fixture.h"

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "club/holding_term.h"
-#include "forms/stock_text.h"
+#include "books/stock_text.h"
 #include "securities/trade_fixture.h"
 
 namespace pellmark::ledger {

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 
 #include "club/record_kinds.h"
-#include "forms/security_form.h"
+#include "books/security_form.h"
 #include "securities/security_fixture.h"
 
 namespace pellmark::ledger {

@@ -1,4 +1,4 @@
-#include "forms/price_text.h"
+#include "books/price_text.h"
 
 #include "club/dates.h"
 

@@ -1,4 +1,4 @@
-#include "forms/member_form.h"
+#include "books/member_form.h"
 
 namespace pellmark {
 namespace {

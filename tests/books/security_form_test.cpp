@@ -1,10 +1,10 @@
-#include "forms/security_form.h"
+#include "books/security_form.h"
 
 #include <gtest/gtest.h>
 
 #include "club/dates.h"
 #include "club/record_kinds.h"
-#include "forms/stock_text.h"
+#include "books/stock_text.h"
 
 namespace pellmark {
 namespace {

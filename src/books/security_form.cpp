@@ -1,4 +1,4 @@
-#include "forms/security_form.h"
+#include "books/security_form.h"
 
 namespace pellmark {
 

@@ -1,9 +1,9 @@
-#include "forms/member_form.h"
+#include "books/member_form.h"
 
 #include <gtest/gtest.h>
 
 #include "club/dates.h"
-#include "forms/dues_text.h"
+#include "books/dues_text.h"
 
 namespace pellmark {
 namespace {

@@ -1,9 +1,9 @@
-#include "forms/account_form.h"
+#include "books/account_form.h"
 
 #include <gtest/gtest.h>
 
 #include "club/dates.h"
-#include "forms/register_text.h"
+#include "books/register_text.h"
 
 namespace pellmark {
 namespace {

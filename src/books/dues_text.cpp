@@ -1,4 +1,4 @@
-#include "forms/dues_text.h"
+#include "books/dues_text.h"
 
 #include <cmath>
 

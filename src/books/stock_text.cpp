@@ -1,4 +1,4 @@
-#include "forms/stock_text.h"
+#include "books/stock_text.h"
 
 #include "club/dates.h"
 #include "club/number_format.h"

@@ -1,4 +1,4 @@
-#include "forms/register_text.h"
+#include "books/register_text.h"
 
 #include "club/dates.h"
 #include "club/record_kinds.h"

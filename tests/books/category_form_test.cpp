@@ -1,4 +1,4 @@
-#include "forms/category_form.h"
+#include "books/category_form.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "forms/account_form.h"
+#include "books/account_form.h"
 
 #include "club/money.h"
 
