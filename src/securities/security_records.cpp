@@ -135,15 +135,15 @@ void SecurityRecords::ResetFigures(Selected& security, const std::vector<TSecuri
   record.pricedate = 0;
   ReapplyTotals(record, transactions, club_.Info().year);
   RenameDividendPostings(record, transactions);
-  const std::vector<TPriceRec> prices = club_.prices.Select(OwnerFilter(record.stkid));
+  // The newest price not after today, looked for from the newest back: a
+  // price dated ahead is rare, so the walk mostly stops at the first.
   const DayNumber today = club_.Today();
-  for (auto price = prices.rbegin(); price != prices.rend(); ++price) {
-    if (price->trandate <= today) {
-      record.pricec = price->price;
-      record.pricedate = price->trandate;
-      break;
-    }
-  }
+  club_.prices.ForEachBackward(OwnerFilter(record.stkid), [&](const TPriceRec& price) {
+    if (price.trandate > today) return true;
+    record.pricec = price.price;
+    record.pricedate = price.trandate;
+    return false;
+  });
   records_.Save(security);
 }
 
