@@ -108,7 +108,11 @@ std::string EncodeCommitRecord(const ClubCommitRecord& record) {
       text += fmt::format("file {} {} {} {:016x}\n", file.target, file.staged, file.length, file.checksum);
     }
   }
-  if (record.journal) text += fmt::format("journal {} {}\n", record.journal->working, record.journal->length);
+  if (record.journal) {
+    text += fmt::format("journal {} {}", record.journal->working, record.journal->length);
+    if (!record.journal->pending.empty()) text += fmt::format(" {}", record.journal->pending.size());
+    text += "\n";
+  }
   if (record.info) text += "info " + Hex(*record.info) + "\n";
   text += "end\n";
   return text;
@@ -149,9 +153,15 @@ std::optional<ClubCommitRecord> DecodeCommitRecord(std::string_view text) {
       record.files.push_back(std::move(file));
     } else if (word == "journal") {
       JournalCommit journal;
-      if (!(words >> journal.working >> journal.length) || !PlainName(journal.working) || (words >> word)) {
+      if (!(words >> journal.working >> journal.length) || !PlainName(journal.working)) return std::nullopt;
+      // The pending entries' length; the bytes follow the record.
+      if (std::uint64_t pending = 0; words >> pending) {
+        if (pending == 0) return std::nullopt;
+        journal.pending.resize(pending);
+      } else if (!words.eof()) {
         return std::nullopt;
       }
+      if (words >> word) return std::nullopt;
       record.journal = std::move(journal);
     } else if (word == "info") {
       std::string hex;
@@ -174,7 +184,12 @@ std::uint64_t CommitChecksum(std::string_view bytes) { return Checksum(bytes); }
 
 std::string EncodeCommitSlot(const ClubCommitRecord& record) {
   const std::string body = EncodeCommitRecord(record);
-  return fmt::format("{} {} {} {:016x}\n", kSlotTitle, record.sequence, body.size(), Checksum(body)) + body;
+  std::string slot = fmt::format("{} {} {} {:016x}\n", kSlotTitle, record.sequence, body.size(), Checksum(body));
+  slot.reserve(slot.size() + body.size() + (record.journal ? record.journal->pending.size() : 0));
+  slot += body;
+  // The entries carry their own checksums.
+  if (record.journal) slot += record.journal->pending;
+  return slot;
 }
 
 std::optional<ClubCommitRecord> DecodeCommitSlot(std::string_view text) {
@@ -192,7 +207,17 @@ std::optional<ClubCommitRecord> DecodeCommitSlot(std::string_view text) {
   const std::string_view body = text.substr(line_end + 1, length);
   if (fmt::format("{:016x}", Checksum(body)) != checksum) return std::nullopt;
   std::optional<ClubCommitRecord> record = DecodeCommitRecord(body);
-  if (record) record->sequence = sequence;
+  if (!record) return std::nullopt;
+  record->sequence = sequence;
+  if (record->journal && !record->journal->pending.empty()) {
+    const std::size_t pending_at = line_end + 1 + length;
+    std::string& pending = record->journal->pending;
+    if (text.size() - pending_at < pending.size()) return std::nullopt;
+    pending.assign(text.substr(pending_at, pending.size()));
+    // Whole entries only: a slot whose entries were cut short is no whole record.
+    const JournalRead read = DecodeJournal(pending, false);
+    if (read.damaged_at || read.entries.empty()) return std::nullopt;
+  }
   return record;
 }
 
@@ -249,7 +274,10 @@ std::vector<std::string> ApplyCommitRecord(store::FileLayer& files, const fs::pa
   if (!PlaceStagedFiles(files, club_folder, working_folder, record->files, &failure).empty()) {
     throw unrecoverable(failure);
   }
-  if (record->journal) JoinJournal(files, club_folder, working_folder / record->journal->working, record->journal->length);
+  if (record->journal) {
+    JoinJournal(files, club_folder, working_folder / record->journal->working, record->journal->length,
+                record->journal->pending);
+  }
   RemoveCommitSlots(files, working_folder, record->sequence);
   return joined;
 }

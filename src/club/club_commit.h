@@ -21,8 +21,9 @@
 //     store clubmem.qdb QDBa1B2c3 QIXd4E5f6 1207 364
 //     file V03312026.stm staged.7.0 2310 0a1b2c3d4e5f6071
 //     remove V12312025.stm
-//     journal journal.entries 5120
+//     journal journal.entries 5120 412
 //     end
+//     <412 bytes: the newest journal entries, framed>
 #pragma once
 
 #include <array>
@@ -64,11 +65,15 @@ struct FileCommit {
 };
 
 // The journal entries committed since the open: the first `length` bytes of
-// the working file `working` (club/journal.h), added to the journal file of
-// the club folder when the club closes or the next open joins the record.
+// the working file `working` (club/journal.h), then `pending`, the newest
+// entries (framed as in the file), which the slot carries after the record
+// until enough of them are written to the working file at once: a commit then
+// writes one file, not two. All of them are added to the journal file of the
+// club folder when the club closes or the next open joins the record.
 struct JournalCommit {
   std::string working;
   std::uint64_t length = 0;
+  std::string pending;
 };
 
 struct ClubCommitRecord {
@@ -84,10 +89,11 @@ struct ClubCommitRecord {
 // The checksum a FileCommit holds of the staged bytes.
 std::uint64_t CommitChecksum(std::string_view bytes);
 
-// The text of a slot: the framing line, then the record.
+// The text of a slot: the framing line, the record, then the journal's
+// pending entries.
 std::string EncodeCommitSlot(const ClubCommitRecord& record);
-// Nothing when the text is not a whole record (cut short, or other bytes);
-// bytes after the record are ignored.
+// Nothing when the text is not a whole record (cut short, or other bytes) or
+// its pending entries are not whole; bytes after them are ignored.
 std::optional<ClubCommitRecord> DecodeCommitSlot(std::string_view text);
 
 // The two slots of an open club. Each is opened at its first record and stays

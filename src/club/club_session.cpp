@@ -303,6 +303,14 @@ void ClubSession::Commit() {
   ClubCommitRecord record;
   record.sequence = ++commit_sequence_;
   std::uint64_t journal_length = journal_length_;
+  const std::size_t pending_length = journal_pending_.size();
+  // The pending entries are moved into the record when it carries them (it
+  // names the working file's committed length then), and back after its write.
+  auto take_back_pending = [&] {
+    if (record.journal && record.journal->length == journal_length_) {
+      journal_pending_ = std::move(record.journal->pending);
+    }
+  };
   try {
     for (std::size_t i = 0; i < all.size(); ++i) {
       if (!all[i]->ChangedSinceCommit() && !all[i]->CommittedSinceOpen()) continue;
@@ -313,12 +321,15 @@ void ClubSession::Commit() {
     record.files = WriteStagedFiles();
     if (entry) {
       record.journal = AppendJournalEntry(*entry, &journal_length);
-    } else if (journal_length_ > 0) {
-      record.journal = JournalCommit{kJournalWorkingName, journal_length_};
+    } else if (journal_length_ > 0 || !journal_pending_.empty()) {
+      record.journal = PendingJournal();
     }
     if (!commit_slots_) commit_slots_ = std::make_unique<CommitSlots>(Files(), WorkingFolder());
     commit_slots_->Write(record);
   } catch (...) {
+    // The pending entries as the last whole record carries them.
+    take_back_pending();
+    journal_pending_.resize(pending_length);
     // The slot of this commit may hold part of its record: the next commit
     // writes there again, never over the slot of the last whole record.
     --commit_sequence_;
@@ -336,6 +347,9 @@ void ClubSession::Commit() {
   }
   // The commit is whole from here on: nothing below may report it as failed.
   for (store::TQDB* store : all) store->FinishCommit();
+  take_back_pending();
+  // Written to the working file by this commit.
+  if (journal_length != journal_length_) journal_pending_.clear();
   journal_length_ = journal_length;
   if (entry) {
     KeepInJournal(std::move(*entry));
@@ -509,6 +523,7 @@ void ClubSession::CloseStores() {
   committed_files_.clear();
   journal_file_.reset();
   journal_length_ = 0;
+  journal_pending_.clear();
   lock_.reset();
   if (failure) std::rethrow_exception(failure);
   if (!unfinished.empty()) {
@@ -770,6 +785,7 @@ void ClubSession::ReadJournal() {
   journal_.reserve(2 * kJournalCapacity);
   journal_damaged_at_.reset();
   journal_length_ = 0;
+  journal_pending_.clear();
   journal_file_.reset();
   const std::filesystem::path file = folder_ / kJournalFileName;
   const std::optional<std::string> bytes = store::TryReadWholeFile(Files(), file);
@@ -855,22 +871,27 @@ JournalEntry ClubSession::CollectJournalEntry() {
 }
 
 JournalCommit ClubSession::AppendJournalEntry(const JournalEntry& entry, std::uint64_t* length) {
+  journal_pending_ += EncodeJournalEntry(entry);
+  *length = journal_length_;
+  // A few entries ride in the commit record, so that most commits write one
+  // file, not two; more would make every record's write longer.
+  if (journal_pending_.size() < kJournalPendingLimit) return PendingJournal();
   if (!journal_file_) {
     journal_file_ = std::make_unique<store::OpenFile>(Files(), WorkingFolder() / kJournalWorkingName,
                                                       store::OpenMode::kCreate);
   }
-  const std::string frame = EncodeJournalEntry(entry);
   // Bytes past the committed length belong to no whole record: written over.
-  Files().WriteAt(journal_file_->Handle(), journal_length_, frame);
-  *length = journal_length_ + frame.size();
-  return JournalCommit{kJournalWorkingName, *length};
+  Files().WriteAt(journal_file_->Handle(), journal_length_, journal_pending_);
+  *length = journal_length_ + journal_pending_.size();
+  return JournalCommit{kJournalWorkingName, *length, {}};
 }
 
 void ClubSession::JoinJournalIntoFolder() {
-  if (journal_length_ == 0) return;
+  if (journal_length_ == 0 && journal_pending_.empty()) return;
   journal_file_.reset();
-  JoinJournal(Files(), folder_, WorkingFolder() / kJournalWorkingName, journal_length_);
+  JoinJournal(Files(), folder_, WorkingFolder() / kJournalWorkingName, journal_length_, journal_pending_);
   journal_length_ = 0;
+  journal_pending_.clear();
 }
 
 const JournalEntry* ClubSession::EntryById(std::uint64_t id) const {

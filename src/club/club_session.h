@@ -295,9 +295,15 @@ class ClubSession {
   // What the next commit changes, for the journal; `final` when it is to be
   // written even without changes.
   JournalEntry CollectJournalEntry();
-  // Appends the entry to the working journal file after the committed entries
-  // and returns what the commit record names.
+  // Adds the entry to the pending ones (kept in memory and carried by the
+  // commit record), writing them all to the working journal file after the
+  // committed entries once they are enough, and returns what the commit
+  // record names. `length` is the working file's committed length after the
+  // commit; the caller puts journal_pending_ back when the commit fails.
   JournalCommit AppendJournalEntry(const JournalEntry& entry, std::uint64_t* length);
+  // Not the whole commit record: the entries the slot carries are moved into
+  // and out of it.
+  JournalCommit PendingJournal() { return JournalCommit{kJournalWorkingName, journal_length_, std::move(journal_pending_)}; }
   void JoinJournalIntoFolder();
   const JournalEntry* EntryById(std::uint64_t id) const;
   // Writes back the before-images of `entry`.
@@ -336,6 +342,8 @@ class ClubSession {
   std::size_t journal_dropped_ = 0;
   std::optional<std::uint64_t> journal_damaged_at_;
   std::uint64_t journal_length_ = 0;
+  // Entries committed after the working file's committed length, framed.
+  std::string journal_pending_;
   std::unique_ptr<store::OpenFile> journal_file_;
   // What the next commit's entry says of itself.
   JournalKind next_kind_ = JournalKind::kOperation;

@@ -281,10 +281,12 @@ std::vector<std::uint64_t> UndoableEntries(std::span<const JournalEntry> entries
 }
 
 void JoinJournal(store::FileLayer& files, const std::filesystem::path& club_folder,
-                 const std::filesystem::path& working_file, std::uint64_t length) {
+                 const std::filesystem::path& working_file, std::uint64_t length, std::string_view pending) {
   // A working file that cannot be read loses its entries, never the club's open.
-  std::string added = store::TryReadWholeFile(files, working_file).value_or("");
+  std::string added = length > 0 ? store::TryReadWholeFile(files, working_file).value_or("") : std::string();
   if (added.size() > length) added.resize(length);
+  // Entries after a shorter file would not follow on: they go with it.
+  if (added.size() == length) added += pending;
   JournalRead fresh = DecodeJournal(added, false);
   std::vector<JournalEntry> entries;
   if (std::optional<std::string> held = store::TryReadWholeFile(files, club_folder / kJournalFileName)) {

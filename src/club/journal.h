@@ -28,6 +28,9 @@ inline constexpr const char* kJournalFileName = "clubjournal.pmj";
 inline constexpr const char* kJournalWorkingName = "journal.entries";
 // Entries the journal file keeps; older ones are dropped whole.
 inline constexpr std::size_t kJournalCapacity = 500;
+// Entries a session commits ride in the commit record until they reach this
+// many bytes; then they are written to the working file together.
+inline constexpr std::size_t kJournalPendingLimit = 16384;
 // The record stores of a club (kClubStoreFiles).
 inline constexpr std::size_t kClubStoreCount = 9;
 
@@ -116,11 +119,12 @@ JournalPosition PositionOf(std::span<const JournalEntry> entries);
 // down to the first that cannot be undone.
 std::vector<std::uint64_t> UndoableEntries(std::span<const JournalEntry> entries);
 
-// Adds the entries of `working_file`'s first `length` bytes that are newer
+// Adds the entries of `working_file`'s first `length` bytes, then those of
+// `pending` (entries not yet written to the working file), that are newer
 // than the club folder's journal file holds to that file (replaced whole, the
 // newest kJournalCapacity kept); nothing when it holds them all already, so a
 // join cut short is done again safely. Throws store::FileLayerError.
 void JoinJournal(store::FileLayer& files, const std::filesystem::path& club_folder,
-                 const std::filesystem::path& working_file, std::uint64_t length);
+                 const std::filesystem::path& working_file, std::uint64_t length, std::string_view pending = {});
 
 }  // namespace pellmark

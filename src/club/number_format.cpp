@@ -1,5 +1,6 @@
 #include "club/number_format.h"
 
+#include <charconv>
 #include <cmath>
 #include <fmt/format.h>
 
@@ -7,6 +8,9 @@
 
 namespace pellmark {
 namespace {
+
+// Beyond this many dollars a figure in cents may not be a whole double.
+constexpr double kLargestWholeCents = 1e13;
 
 // The magnitude with `decimals` places, and whether the rounded value is negative.
 std::pair<std::string, bool> Magnitude(double value, int decimals) {
@@ -31,9 +35,32 @@ std::string WithThousands(const std::string& plain) {
 std::string FormatMoney(double amount) {
   // Rounded as every money figure is (half a cent away from zero), not as the
   // nearest binary value prints: 138.975 held as 138.97499... shows $138.98.
-  auto [text, negative] = Magnitude(RoundCents(amount), 2);
-  text = "$" + WithThousands(text);
-  return negative ? "(" + text + ")" : text;
+  const double rounded = RoundCents(amount);
+  if (!(std::fabs(rounded) < kLargestWholeCents)) {
+    // Never a club's figure, but a damaged record may hold anything.
+    auto [text, negative] = Magnitude(rounded, 2);
+    text = "$" + WithThousands(text);
+    return negative ? "(" + text + ")" : text;
+  }
+  // In whole cents the figure prints exactly, without a decimal conversion.
+  const long long cents = std::llround(rounded * 100);
+  const unsigned long long magnitude = static_cast<unsigned long long>(cents < 0 ? -cents : cents);
+  char whole[24];
+  const char* whole_end = std::to_chars(whole, whole + sizeof whole, magnitude / 100).ptr;
+  const std::size_t digits = static_cast<std::size_t>(whole_end - whole);
+  std::string text;
+  text.reserve(digits + digits / 3 + 6);
+  if (cents < 0) text += '(';
+  text += '$';
+  for (std::size_t i = 0; i < digits; ++i) {
+    if (i > 0 && (digits - i) % 3 == 0) text += ',';
+    text += whole[i];
+  }
+  text += '.';
+  text += static_cast<char>('0' + magnitude % 100 / 10);
+  text += static_cast<char>('0' + magnitude % 10);
+  if (cents < 0) text += ')';
+  return text;
 }
 
 std::string FormatUnits(double units) {

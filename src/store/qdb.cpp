@@ -110,8 +110,10 @@ class TQDB::Impl {
   void RevertToCommit();
   std::uint64_t WriteCommittedContainer(FileHandle out);
   bool ChangedSinceCommit() const { return modified_ || working_.data != committed_.data; }
-  // Notes what the item of `key` was at the last commit, the first time it changes since.
-  void Touch(std::string_view key, const IndexEntry* entry);
+  // Notes what the item of `key` was at the last commit, the first time it
+  // changes since; the caller notes in what it returns (nullptr when changes
+  // are not tracked) what the item is once the change is made.
+  ItemChange* Touch(std::string_view key, const IndexEntry* entry);
   std::vector<ItemChange> ChangesSinceCommit();
   std::string ReadItem(const IndexEntry& entry);
   // Reads the entry's bytes into `data`, whose memory is reused.
@@ -181,9 +183,10 @@ class TQDB::Impl {
   std::optional<CommitPoint> prepared_;
   bool committed_since_open_ = false;
   // Items changed since the last commit, by key as the index compares them,
-  // with what they were at the commit.
+  // with what they were at the commit and what they are now (kept as they
+  // are written, so that a commit reads none of them back).
   bool tracks_changes_ = false;
-  std::map<std::string, std::optional<StoredItem>> touched_;
+  std::map<std::string, ItemChange> touched_;
 };
 
 // Operating-system failures become the store's file errors, named by the store file.
@@ -694,7 +697,7 @@ void TQDB::Impl::Add(std::string_view data, std::string_view key) {
   const auto [found, position] = ordinary_.Find(key);
   if (found) throw EQDBIndexError(QdbText(kTextDuplicateKey));
   const std::uint64_t end = Append(data);
-  Touch(key, nullptr);
+  if (ItemChange* touched = Touch(key, nullptr)) touched->after = StoredItem{std::string(key), std::string(data)};
   ordinary_.Insert(position, {std::string(key), static_cast<std::int32_t>(end), static_cast<std::int32_t>(data.size()), 0});
   item_index_ = position;
   key_ = key;
@@ -711,7 +714,7 @@ void TQDB::Impl::Change(std::string_view data) {
   if (NoData() || RefuseReadOnly()) return;
   FileLayer& files = Files();
   IndexEntry& entry = ordinary_.At(item_index_);
-  Touch(entry.key, &entry);
+  ItemChange* touched = Touch(entry.key, &entry);
   cache_.Remove(entry.key);
   std::uint64_t at = static_cast<std::uint64_t>(entry.offset);
   // The last commit may still point at the old bytes: they are not written over.
@@ -729,6 +732,7 @@ void TQDB::Impl::Change(std::string_view data) {
   Guarded([&] { files.WriteAt(data_handle_, at, data); });
   entry.offset = static_cast<std::int32_t>(at);
   entry.size = static_cast<std::int32_t>(data.size());
+  if (touched != nullptr) touched->after = StoredItem{std::string(entry.key), std::string(data)};
   cache_.Offer(entry.key, data);
   modified_ = true;
   if (owner_.OnChanged) owner_.OnChanged(owner_);
@@ -766,12 +770,12 @@ void TQDB::Impl::StoreAll(std::span<const StoredItem> items) {
     const auto [found, position] = ordinary_.Find(item.key);
     held[i] = found;
     if (!found) {
-      Touch(item.key, nullptr);
+      if (ItemChange* touched = Touch(item.key, nullptr)) touched->after = item;
       added.push_back({item.key, offset, size, 0});
       continue;
     }
     IndexEntry& entry = ordinary_.At(position);
-    Touch(entry.key, &entry);
+    if (ItemChange* touched = Touch(entry.key, &entry)) touched->after = StoredItem{std::string(entry.key), item.data};
     cache_.Remove(entry.key);
     entry.offset = offset;
     entry.size = size;
@@ -805,7 +809,7 @@ void TQDB::Impl::Delete() {
   RequireFile();
   if (RefuseReadOnly() || NoData()) return;
   const int position = item_index_;
-  Touch(ordinary_.At(position).key, &ordinary_.At(position));
+  if (ItemChange* touched = Touch(ordinary_.At(position).key, &ordinary_.At(position))) touched->after.reset();
   cache_.Remove(ordinary_.At(position).key);
   ordinary_.Erase(position);
   modified_ = true;
@@ -891,29 +895,26 @@ void TQDB::Impl::SaveIndex() {
   index_file_current_ = true;
 }
 
-void TQDB::Impl::Touch(std::string_view key, const IndexEntry* entry) {
-  if (!tracks_changes_) return;
+ItemChange* TQDB::Impl::Touch(std::string_view key, const IndexEntry* entry) {
+  if (!tracks_changes_) return nullptr;
   std::string compared(key);
   if (!ordinary_.CaseSensitive()) {
     for (char& c : compared) c = static_cast<char>(UpperWindows1252(static_cast<unsigned char>(c)));
   }
   auto [touched, first] = touched_.try_emplace(std::move(compared));
-  if (!first || entry == nullptr) return;
-  // An item about to change was mostly just read: the cache holds it.
-  const std::string* cached = cache_.Find(entry->key);
-  touched->second = StoredItem{std::string(entry->key), cached != nullptr ? *cached : ReadItem(*entry)};
+  if (first && entry != nullptr) {
+    // An item about to change was mostly just read: the cache holds it.
+    const std::string* cached = cache_.Find(entry->key);
+    touched->second.before = StoredItem{std::string(entry->key), cached != nullptr ? *cached : ReadItem(*entry)};
+  }
+  return &touched->second;
 }
 
 std::vector<ItemChange> TQDB::Impl::ChangesSinceCommit() {
   std::vector<ItemChange> changes;
-  for (const auto& [compared, before] : touched_) {
-    ItemChange change{before, std::nullopt};
-    if (const auto [found, position] = ordinary_.Find(compared); found) {
-      const IndexEntry& entry = ordinary_.At(position);
-      const std::string* cached = cache_.Find(entry.key);
-      change.after = StoredItem{std::string(entry.key), cached != nullptr ? *cached : ReadItem(entry)};
-    }
-    if (change.before != change.after) changes.push_back(std::move(change));
+  changes.reserve(touched_.size());
+  for (const auto& [compared, change] : touched_) {
+    if (change.before != change.after) changes.push_back(change);
   }
   return changes;
 }

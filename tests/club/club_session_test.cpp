@@ -137,6 +137,46 @@ TEST_F(ClubSessionTest, TheJournalKeepsItsNewestEntriesAcrossManyCommits) {
   again.Close();
 }
 
+// The newest entries ride in the commit record until they are written to the
+// working file together: a program that dies after any commit leaves a club
+// whose next open has every entry committed, and the working file is written
+// far less often than once a commit.
+TEST_F(ClubSessionTest, AProgramThatDiesAfterAnyCommitLeavesEveryEntryCommitted) {
+  namespace fs = std::filesystem;
+  ClubSession club(folder.Path(), ui, clock);
+  club.OpenClub(false);
+  ASSERT_TRUE(CommitClubSetup(club, FirstSetUp(club)));
+  const fs::path working = folder.Path() / kWorkingFolderName / kJournalWorkingName;
+  int writes_of_the_working_file = 0;
+  std::uintmax_t working_size = fs::exists(working) ? fs::file_size(working) : 0;
+  constexpr int kCommits = 60;
+  for (int n = 1; n <= kCommits; ++n) {
+    TAccountRec cash = *club.accounts.Find(NameKey(false, "Cash"));
+    cash.number = std::string(20, static_cast<char>('a' + n % 26));
+    club.accounts.Put(cash);
+    club.Commit();
+    const std::uintmax_t size = fs::exists(working) ? fs::file_size(working) : 0;
+    if (size != working_size) ++writes_of_the_working_file;
+    working_size = size;
+
+    const TempFolder died;
+    fs::copy(folder.Path(), died.Path(), fs::copy_options::recursive);
+    ClubSession reopened(died.Path(), ui, clock);
+    reopened.OpenClub(false);
+    ASSERT_EQ(reopened.Journal().size(), club.Journal().size()) << "after commit " << n;
+    for (std::size_t i = 0; i < club.Journal().size(); ++i) {
+      ASSERT_EQ(reopened.Journal()[i].id, club.Journal()[i].id) << "after commit " << n;
+      ASSERT_EQ(reopened.Journal()[i].items.size(), club.Journal()[i].items.size()) << "after commit " << n;
+    }
+    EXPECT_EQ(reopened.accounts.Find(NameKey(false, "Cash"))->number, cash.number);
+    EXPECT_FALSE(reopened.JournalDamage()) << "after commit " << n;
+    reopened.Close();
+  }
+  EXPECT_GT(writes_of_the_working_file, 0);
+  EXPECT_LT(writes_of_the_working_file, kCommits / 4);
+  club.Close();
+}
+
 TEST_F(ClubSessionTest, AnInvalidTrackYearChangesNothing) {
   ClubSession club(folder.Path(), ui, clock);
   club.OpenClub(false);

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include <fmt/format.h>
+
 #include "club/club_commit.h"
 #include "club/journal.h"
 #include "store/little_endian.h"
@@ -173,6 +175,33 @@ TEST(JournalCodec, TheCommitRecordNamesTheJournalAndTheFilesItRemoves) {
   EXPECT_TRUE(read->files[0].staged.empty());
   ASSERT_TRUE(read->journal);
   EXPECT_EQ(read->journal->length, 5120u);
+}
+
+// The newest entries follow the record in the slot; the record names their
+// length. A slot whose entries are cut short or damaged is no whole record, so
+// the other slot's, one commit older, counts.
+TEST(JournalCodec, TheCommitSlotCarriesThePendingEntriesAfterTheRecord) {
+  const std::string pending = EncodeJournalEntry(Entry(8)) + EncodeJournalEntry(Entry(9));
+  ClubCommitRecord record;
+  record.sequence = 5;
+  record.journal = JournalCommit{"journal.entries", 5120, pending};
+  const std::string slot = EncodeCommitSlot(record);
+  const std::string tail = fmt::format("journal journal.entries 5120 {}\nend\n", pending.size()) + pending;
+  ASSERT_GE(slot.size(), tail.size());
+  EXPECT_EQ(slot.substr(slot.size() - tail.size()), tail);
+
+  const std::optional<ClubCommitRecord> read = DecodeCommitSlot(slot + "left over from a longer record");
+  ASSERT_TRUE(read);
+  ASSERT_TRUE(read->journal);
+  EXPECT_EQ(read->journal->length, 5120u);
+  EXPECT_EQ(read->journal->pending, pending);
+
+  EXPECT_FALSE(DecodeCommitSlot(slot.substr(0, slot.size() - 1)));
+  for (std::size_t at = slot.size() - pending.size(); at < slot.size(); at += 7) {
+    std::string damaged = slot;
+    damaged[at] = static_cast<char>(damaged[at] ^ 0x10);
+    EXPECT_FALSE(DecodeCommitSlot(damaged)) << "byte " << at;
+  }
 }
 
 }  // namespace
