@@ -1,17 +1,27 @@
 #include "club/money.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "club/number_parse.h"
 
 namespace pellmark {
+namespace {
+
+// A thousandth of a cent: more than a typed amount's distance from its decimal
+// text up to ten billion dollars, and never enough to make a cent.
+constexpr double kLargestCentsNudge = 1e-3;
+
+}  // namespace
 
 double RoundCents(double amount) {
   // The decimal amount typed (12.345) is held as the nearest double, which may
   // fall just below the half; nudging by a relative epsilon first rounds it as
-  // the decimal text reads.
+  // the decimal text reads. The nudge stays far below a cent: at ten million
+  // dollars and more a relative one would move the figure by whole cents.
   const double cents = amount * 100;
-  const double nudged = cents + std::copysign(std::fabs(cents) * 1e-12, cents);
+  const double nudge = std::min(std::fabs(cents) * 1e-12, kLargestCentsNudge);
+  const double nudged = cents + std::copysign(nudge, cents);
   const double rounded = std::round(nudged) / 100;
   return rounded == 0 ? 0.0 : rounded;
 }

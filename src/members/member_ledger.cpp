@@ -11,6 +11,7 @@
 #include "club/record_kinds.h"
 #include "club/record_names.h"
 #include "club/unit_values.h"
+#include "members/member_value.h"
 #include "store/key_order.h"
 
 namespace pellmark::ledger {
@@ -574,7 +575,7 @@ MemberSummary MemberLedger::Summary(std::string_view name) {
   summary.earnings = member->totale;
   summary.units = member->tunits;
   summary.unit_value = club_.Info().vunit;
-  summary.account_value = member->tunits * summary.unit_value;
+  summary.account_value = MemberValue(*member, club_.Info());
   const double invested = member->totalc + member->totale;
   // The direction is that of value minus investment; the ratio is taken of the
   // investment's size, so that a member who has taken out more than he paid in

@@ -13,6 +13,12 @@ TEST(Money, RoundsToCentsAsTheDecimalTextReads) {
   EXPECT_EQ(RoundCents(12.344999), 12.34);
   EXPECT_EQ(RoundCents(1e-300), 0.0);
   EXPECT_FALSE(std::signbit(RoundCents(-0.001)));
+  // Large figures keep their cents: a nudge relative to the figure would add
+  // a dollar near the largest amount.
+  EXPECT_EQ(RoundCents(999999999999.99), 999999999999.99);
+  EXPECT_EQ(RoundCents(-123456789012.34), -123456789012.34);
+  EXPECT_EQ(RoundCents(98765432.125), 98765432.13);
+  EXPECT_EQ(RoundCents(5000000000.005), 5000000000.01);
 }
 
 TEST(Money, ComparesAtCents) {
