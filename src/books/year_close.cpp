@@ -47,7 +47,8 @@ YearClose Books::CloseYear() {
       const std::vector<TSecurityTranRec>* transactions = records.TransactionsOf(security.stkid);
       (void)securities_.ResetSecurity(security.name, transactions ? *transactions : none, /*announce=*/false);
     }
-    ledger::RestartYearInterest(club_);
+    // The close writes no account transaction: the ones read still hold.
+    ledger::RestartYearInterest(club_, records.account_transactions);
     return Outcome::Done();
   });
   return close;

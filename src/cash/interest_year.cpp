@@ -8,9 +8,9 @@
 
 namespace pellmark::ledger {
 
-void RestartYearInterest(ClubSession& club) {
+void RestartYearInterest(ClubSession& club, const std::vector<TAccountTranRec>& transactions) {
   std::map<std::int32_t, std::vector<TAccountTranRec>> registers;
-  club.actrecs.ForEach("", [&](TAccountTranRec&& tran) { registers[tran.actid].push_back(std::move(tran)); });
+  for (const TAccountTranRec& tran : transactions) registers[tran.actid].push_back(tran);
   const std::vector<TAccountTranRec> none;
   std::vector<std::pair<std::string, TAccountRec>> changed;
   club.accounts.ForEachKeyed("", [&](const std::string& key, TAccountRec&& account) {
