@@ -45,7 +45,9 @@ void AddJournalCommands(CLI::App& app, CommandList& commands) {
   auto* history = app.add_subcommand("history", "List the journal of committed operations, newest first");
   history->add_flag("--json", *json, "Print the history as JSON for scripts");
   commands.push_back({history, [json](CliContext& context) {
-                        WithOpenClub(context, [&](Books& books) { PrintHistory(context, books, *json || context.json); });
+                        WithOpenClub(
+                            context, [&](Books& books) { PrintHistory(context, books, *json || context.json); },
+                            nullptr, ClubSetUp::kNotRequired);
                       }});
 
   auto to = std::make_shared<std::optional<std::uint64_t>>();
@@ -57,7 +59,7 @@ void AddJournalCommands(CLI::App& app, CommandList& commands) {
                           const Outcome outcome = *to ? books.UndoTo(**to) : books.Undo();
                           PrintAdded(context, books, newest);
                           if (!outcome) throw CommandRefused(outcome.Message());
-                        });
+                        }, nullptr, ClubSetUp::kNotRequired);
                       }});
 
   auto* redo = app.add_subcommand("redo", "Redo the newest operation undone");
@@ -67,7 +69,7 @@ void AddJournalCommands(CLI::App& app, CommandList& commands) {
                           const Outcome outcome = books.Redo();
                           PrintAdded(context, books, newest);
                           if (!outcome) throw CommandRefused(outcome.Message());
-                        });
+                        }, nullptr, ClubSetUp::kNotRequired);
                       }});
 }
 

@@ -48,7 +48,7 @@ void RequireClubFolder(const CliContext& context) {
   }
 }
 
-void WithOpenClub(CliContext& context, const std::function<void(Books&)>& work, Interaction* ui) {
+void WithOpenClub(CliContext& context, const std::function<void(Books&)>& work, Interaction* ui, ClubSetUp set_up) {
   RequireClubFolder(context);
   Books books(context.club_folder, ui != nullptr ? *ui : *context.ui, *context.clock);
   books.Open();
@@ -57,7 +57,7 @@ void WithOpenClub(CliContext& context, const std::function<void(Books&)>& work, 
     books.Close();
     throw CommandRefused(*damage);
   }
-  if (!books.Club().InfoExists()) {
+  if (!books.Club().InfoExists() && set_up == ClubSetUp::kRequired) {
     context.ui->ShowError("The club in " + ToWindows1252(context.club_folder.string()) + " has not been set up.");
     books.Close();
     throw CommandRefused("not set up");

@@ -20,9 +20,16 @@ bool IsClubFolder(const std::filesystem::path& folder);
 // is refused (exit status 1) and left as it is: only init and demo set one up.
 void RequireClubFolder(const CliContext& context);
 
-// Refuses (exit status 1) when the club has not been set up. `ui` replaces the
-// terminal's port for the run (a command that answers dialogs passes its own).
-void WithOpenClub(CliContext& context, const std::function<void(Books&)>& work, Interaction* ui = nullptr);
+// Whether the work needs a club that has been set up. The journal's commands
+// take one that has not: after a reset the club is not set up, and its
+// journal still says why the reset cannot be undone.
+enum class ClubSetUp { kRequired, kNotRequired };
+
+// Refuses (exit status 1) when the club has not been set up (unless the work
+// does not need it). `ui` replaces the terminal's port for the run (a command
+// that answers dialogs passes its own).
+void WithOpenClub(CliContext& context, const std::function<void(Books&)>& work, Interaction* ui = nullptr,
+                  ClubSetUp set_up = ClubSetUp::kRequired);
 
 // A new set-up (init, demo) refuses opened books whose club is set up already,
 // closing them first.

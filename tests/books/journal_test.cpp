@@ -387,6 +387,25 @@ TEST_F(JournalTest, UndoIsRefusedAfterAResetAndUndoToCannotPassIt) {
   EXPECT_EQ(Snapshot(club_), before);
 }
 
+// Right after a reset the club is not set up; its history still shows the
+// reset, and undo and redo say why there is nothing they may do.
+TEST_F(JournalTest, AfterAResetHistoryUndoAndRedoStillAnswer) {
+  ASSERT_EQ(Run({"--yes", "reset"}).status, cli::kDone);
+  const CliRun history = Run({"history"});
+  EXPECT_EQ(history.status, cli::kDone) << history.err;
+  EXPECT_NE(history.out.find("Reset of all club data"), std::string::npos) << history.out;
+  const std::string before = Snapshot(club_);
+  const CliRun undo = Run({"undo"});
+  EXPECT_EQ(undo.status, cli::kRefused);
+  EXPECT_EQ(undo.err, "Cannot undo \"Predefined categories\": the set-up of a new club cannot be undone.\n");
+  const CliRun redo = Run({"redo"});
+  EXPECT_EQ(redo.status, cli::kRefused);
+  EXPECT_EQ(redo.err, "There is nothing to redo.\n");
+  EXPECT_EQ(Snapshot(club_), before);
+  // Every other command still asks for a set-up first.
+  EXPECT_EQ(Run({"accounts"}).status, cli::kRefused);
+}
+
 TEST_F(JournalTest, TheYearCloseCannotBeUndoneNorPassed) {
   const fs::path club = folder_.Path() / "closing";
   fs::create_directories(club);
