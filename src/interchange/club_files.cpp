@@ -188,10 +188,11 @@ Outcome ResetClub(ClubSession& club) {
   std::vector<FileReplacement> plan;
   for (const char* name : kClubStoreFiles) plan.push_back({name, FileReplacement::Kind::kEmpty, {}});
   plan.push_back({kClubInfoFileName, FileReplacement::Kind::kRemove, {}});
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(club.Folder(), error)) {
-    if (entry.is_regular_file(error) && IsStatementFile(entry.path())) {
-      plan.push_back({entry.path().filename().string(), FileReplacement::Kind::kRemove, {}});
+  store::FileLayer& files = club.Files();
+  for (const store::FolderEntry& entry : files.ListFolder(club.Folder())) {
+    const fs::path path = club.Folder() / entry.name;
+    if (!entry.folder && IsStatementFile(path) && files.KindOf(path) == store::FileKind::kPlain) {
+      plan.push_back({entry.name, FileReplacement::Kind::kRemove, {}});
     }
   }
   ClubSession::Replaced replaced;
@@ -227,10 +228,9 @@ Outcome BringBackKeptFiles(ClubSession& club, ledger::MemberLedger& members) {
   plan.push_back(files.Exists(newest / kClubInfoFileName)
                      ? FileReplacement{kClubInfoFileName, FileReplacement::Kind::kCopy, newest / kClubInfoFileName}
                      : FileReplacement{kClubInfoFileName, FileReplacement::Kind::kRemove, {}});
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(newest, error)) {
-    if (IsStatementFile(entry.path())) {
-      plan.push_back({entry.path().filename().string(), FileReplacement::Kind::kCopy, entry.path()});
+  for (const store::FolderEntry& entry : files.ListFolder(newest)) {
+    if (!entry.folder && IsStatementFile(newest / entry.name)) {
+      plan.push_back({entry.name, FileReplacement::Kind::kCopy, newest / entry.name});
     }
   }
   ClubSession::Replaced replaced;

@@ -377,6 +377,16 @@ TEST(ClubFilesInMemory, BackupAndRestoreRoundTripThroughTheClubsOwnLayer) {
   EXPECT_FALSE(club.members.Contains("_Jones, Ann"));
   EXPECT_EQ(closed_club_files(), backed_up);
   EXPECT_EQ(KeptFolders(memory, folder / kWorkingFolderName).size(), 1u);
+
+  // A reset removes the statements it finds on the club's layer, and putting
+  // the kept files back brings them again.
+  memory.CreateFolder(folder);
+  store::SaveFileAtomically(memory, folder / "V12312026.stm", "statement");
+  ui.AnswerNext("This will remove all club data. Continue?", true);
+  ASSERT_TRUE(books.Reset());
+  EXPECT_FALSE(memory.Exists(folder / "V12312026.stm"));
+  ASSERT_TRUE(books.BringBackKeptFiles());
+  EXPECT_EQ(store::ReadWholeFile(memory, folder / "V12312026.stm"), "statement");
   books.Close();
   EXPECT_FALSE(fs::exists(folder));
 }
