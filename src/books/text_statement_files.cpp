@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "club/keys.h"
+#include "club/text_encoding.h"
 #include "reports/club_tables.h"
 #include "reports/earnings_distribution.h"
 #include "reports/text_statements.h"
@@ -17,18 +18,17 @@ namespace {
 
 constexpr const char* kValuationFailed = "Creation of Valuation Statement Failed.";
 
-// Writes the text under its fixed name as one operation of the books (its
-// unit of work, so the journal keeps the file's bytes before and after); a
-// file error leaves the old file whole and is refused, with `failure` shown
-// when there is one.
-TextStatementFile Save(Books& books, reports::TextStatementKind kind, const std::string& text,
-                       const char* failure) {
-  const std::string name(reports::TextStatementFileName(kind));
+// Writes the bytes under `name` in the club folder as one operation of the
+// books (its unit of work, so the journal keeps the file's bytes before and
+// after); a file error leaves the old file whole and is refused, with
+// `failure` shown when there is one.
+TextStatementFile SaveInClubFolder(Books& books, const std::string& name, const std::string& bytes,
+                                   const std::string& label, const char* failure) {
   const std::filesystem::path file = books.Club().Folder() / name;
   try {
     (void)books.Run([&] {
-      books.Club().NameOperation("Text statement " + name);
-      books.Club().StageFile(file, text);
+      books.Club().NameOperation(label);
+      books.Club().StageFile(file, bytes);
       return Outcome::Done();
     });
   } catch (const store::FileLayerError&) {
@@ -36,6 +36,13 @@ TextStatementFile Save(Books& books, reports::TextStatementKind kind, const std:
     return {Outcome::Refusal(""), {}};  // these files are silently not written
   }
   return {Outcome::Done(), file};
+}
+
+// The text under its fixed name.
+TextStatementFile Save(Books& books, reports::TextStatementKind kind, const std::string& text,
+                       const char* failure) {
+  const std::string name(reports::TextStatementFileName(kind));
+  return SaveInClubFolder(books, name, text, "Text statement " + name, failure);
 }
 
 }  // namespace
@@ -80,6 +87,12 @@ TextStatementFile WriteRosterTextFile(Books& books) {
   const std::string text = reports::RosterStatementText(books.Club().members.Select(kActiveFilter),
                                                         books.Club().Info().club);
   return Save(books, reports::TextStatementKind::kRoster, text, nullptr);
+}
+
+TextStatementFile SavePdfBeside(Books& books, const std::filesystem::path& text_file, const std::string& pdf) {
+  const std::string name = std::filesystem::path(text_file).replace_extension(".pdf").filename().string();
+  const std::string failure = "Could not write " + ToWindows1252((books.Club().Folder() / name).string());
+  return SaveInClubFolder(books, name, pdf, "Printed statement " + name, failure.c_str());
 }
 
 }  // namespace pellmark

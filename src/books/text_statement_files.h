@@ -40,4 +40,9 @@ TextStatementFile WriteVoteTextFile(Books& books, DayNumber date);
 // refused without a message.
 TextStatementFile WriteRosterTextFile(Books& books);
 
+// The printed report of a text statement as a PDF beside it ("voterpt.pdf"
+// beside "voterpt.txt"), saved as an operation of its own like the text; a
+// file that cannot be written is refused with "Could not write <file>".
+TextStatementFile SavePdfBeside(Books& books, const std::filesystem::path& text_file, const std::string& pdf);
+
 }  // namespace pellmark

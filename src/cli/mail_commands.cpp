@@ -138,9 +138,9 @@ std::filesystem::path WriteStatementPdf(CliContext& context, Books& books, Repor
                                         const std::string& statement, const std::filesystem::path& text_file) {
   const std::unique_ptr<reports::Report> report =
       StatementReport(books, kind, date, ValuationStatementPath(books, date, statement));
-  const std::filesystem::path pdf = std::filesystem::path(text_file).replace_extension(".pdf");
-  WriteReportFiles(context, *report, pdf.string(), "");
-  return pdf;
+  const TextStatementFile pdf = SavePdfBeside(books, text_file, ReportPdf(context, *report));
+  if (!pdf.outcome) throw CommandRefused(pdf.outcome.Message());
+  return pdf.file;
 }
 
 void SendReport(CliContext& context, ReportMailKind kind, const ReportOptions& options) {

@@ -1,5 +1,6 @@
 #include "cli/report_output.h"
 
+#include <optional>
 #include <stdexcept>
 
 #include "reports/page_device.h"
@@ -21,6 +22,8 @@ void SetUpReportPrinter(reports::TPagePrinter& printer) {
 }
 
 namespace {
+
+[[maybe_unused]] constexpr const char* kNoPdf = "this pellmark-cli was built without Qt and cannot write PDF; use --text";
 
 void Lay(CliContext& context, reports::Report& report, reports::TPagePrinter& printer) {
   if (!reports::GenerateReport(report, printer, *context.ui)) throw CommandRefused("report");
@@ -47,9 +50,25 @@ void WriteReportFiles(CliContext& context, reports::Report& report, const std::s
     });
     if (!written) throw std::runtime_error("Could not write " + pdf);
 #else
-    throw UsageError("this pellmark-cli was built without Qt and cannot write PDF; use --text");
+    throw UsageError(kNoPdf);
 #endif
   }
+}
+
+std::string ReportPdf(CliContext& context, reports::Report& report) {
+#ifdef PELLMARK_CLI_PDF
+  const std::optional<std::string> bytes =
+      qtpage::ReportPdfBytes(*context.clock, report.Caption(), [&](reports::TPagePrinter& printer) {
+        SetUpReportPrinter(printer);
+        Lay(context, report, printer);
+      });
+  if (!bytes) throw std::runtime_error("Could not make the PDF of " + report.Caption());
+  return *bytes;
+#else
+  (void)context;
+  (void)report;
+  throw UsageError(kNoPdf);
+#endif
 }
 
 }  // namespace pellmark::cli

@@ -18,4 +18,8 @@ void SetUpReportPrinter(reports::TPagePrinter& printer);
 // A UsageError when both are empty.
 void WriteReportFiles(CliContext& context, reports::Report& report, const std::string& pdf, const std::string& text);
 
+// The report laid out as the bytes of a PDF, for a file the books save in a
+// unit of work; a UsageError in a pellmark-cli built without Qt.
+std::string ReportPdf(CliContext& context, reports::Report& report);
+
 }  // namespace pellmark::cli

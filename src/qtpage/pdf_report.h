@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "club/clock.h"
@@ -19,5 +20,9 @@ namespace pellmark::qtpage {
 // could not be written.
 bool WriteReportPdf(const Clock& clock, const std::filesystem::path& file, const std::string& caption,
                     const std::function<void(reports::TPagePrinter&)>& lay);
+// The same pages as the bytes of a PDF, for a file the books save in a unit
+// of work; nothing when they cannot be made.
+std::optional<std::string> ReportPdfBytes(const Clock& clock, const std::string& caption,
+                                          const std::function<void(reports::TPagePrinter&)>& lay);
 
 }  // namespace pellmark::qtpage

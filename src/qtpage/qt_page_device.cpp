@@ -1,5 +1,6 @@
 #include "qtpage/qt_page_device.h"
 
+#include <QBuffer>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -156,9 +157,10 @@ void QtPageCanvas::DrawLine(const reports::LineOp& line) {
 
 // ---- PDF ----
 
-bool WritePdf(const reports::PageList& pages, const reports::PrinterGeometry& geometry, const QString& path,
-              const QString& title) {
-  QPdfWriter writer(path);
+namespace {
+
+bool DrawPdf(QPdfWriter& writer, const reports::PageList& pages, const reports::PrinterGeometry& geometry,
+             const QString& title) {
   writer.setResolution(geometry.dpi_y);
   writer.setPageSize(QPageSize(QSizeF(static_cast<double>(geometry.paper_width) / geometry.dpi_x,
                                       static_cast<double>(geometry.paper_height) / geometry.dpi_y),
@@ -177,6 +179,28 @@ bool WritePdf(const reports::PageList& pages, const reports::PrinterGeometry& ge
     painter.restore();
   }
   return painter.end();
+}
+
+}  // namespace
+
+bool WritePdf(const reports::PageList& pages, const reports::PrinterGeometry& geometry, const QString& path,
+              const QString& title) {
+  QPdfWriter writer(path);
+  return DrawPdf(writer, pages, geometry, title);
+}
+
+std::optional<std::string> PdfBytes(const reports::PageList& pages, const reports::PrinterGeometry& geometry,
+                                    const QString& title) {
+  QBuffer buffer;
+  if (!buffer.open(QIODevice::WriteOnly)) return std::nullopt;
+  bool drawn = false;
+  {
+    // The writer finishes the file when it goes.
+    QPdfWriter writer(&buffer);
+    drawn = DrawPdf(writer, pages, geometry, title);
+  }
+  if (!drawn) return std::nullopt;
+  return buffer.data().toStdString();
 }
 
 // ---- QtPrintJob ----

@@ -18,6 +18,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "reports/page_device.h"
@@ -90,6 +91,10 @@ class QtPageCanvas : public reports::PageCanvas {
 // file cannot be written.
 bool WritePdf(const reports::PageList& pages, const reports::PrinterGeometry& geometry, const QString& path,
               const QString& title);
+// The same PDF as bytes, for a file the books save in a unit of work; nothing
+// when it cannot be made.
+std::optional<std::string> PdfBytes(const reports::PageList& pages, const reports::PrinterGeometry& geometry,
+                                    const QString& title);
 
 // Print's printer side over a QPrinter.
 class QtPrintJob : public reports::PrintJob {

@@ -158,26 +158,29 @@ void OnlineMailGroup::oreptsendClick() {
 std::optional<std::filesystem::path> OnlineMailGroup::WritePdf(const std::filesystem::path& text_file, DayNumber date,
                                                                const std::filesystem::path& valuation_statement) {
   Interaction& ui = books_.Club().Ui();
-  const std::filesystem::path pdf = std::filesystem::path(text_file).replace_extension(".pdf");
   try {
     const std::unique_ptr<reports::Report> report = StatementReport(books_, *kind_, date, valuation_statement);
     bool laid = false;
-    const bool written = qtpage::WriteReportPdf(books_.Club().ClockRef(), pdf, report->Caption(),
-                                                [&](reports::TPagePrinter& printer) {
-                                                  printer.SetFont({"Arial", 10});
-                                                  printer.SetWordWrap(false);
-                                                  laid = reports::GenerateReport(*report, printer, ui);
-                                                });
+    const std::optional<std::string> pdf =
+        qtpage::ReportPdfBytes(books_.Club().ClockRef(), report->Caption(), [&](reports::TPagePrinter& printer) {
+          printer.SetFont({"Arial", 10});
+          printer.SetWordWrap(false);
+          laid = reports::GenerateReport(*report, printer, ui);
+        });
     if (!laid) return std::nullopt;
-    if (!written) {
-      ui.ShowError("Could not write " + ToWindows1252(pdf.string()));
+    const std::filesystem::path file = std::filesystem::path(text_file).replace_extension(".pdf");
+    if (!pdf) {
+      ui.ShowError("Could not write " + ToWindows1252(file.string()));
       return std::nullopt;
     }
+    // Saved as an operation of the books, like the text statement beside it.
+    const TextStatementFile saved = SavePdfBeside(books_, text_file, *pdf);
+    if (!saved.outcome) return std::nullopt;
+    return saved.file;
   } catch (const std::exception& error) {
     ui.ShowError(error.what());
     return std::nullopt;
   }
-  return pdf;
 }
 
 }  // namespace pellmark::ui

@@ -177,6 +177,16 @@ TEST_F(CliReportMailTest, ThePrintedReportIsAttachedAsAPdfWhenAskedFor) {
   const std::string text = PdfText((club.Path() / "voterpt.pdf").string());
   EXPECT_THAT(text, HasSubstr("Membership Voting Percentages as of 12/07/2026."));
   EXPECT_THAT(text, ContainsRegex("Ann Adams +4\\.000 +\\$100\\.00 +33\\.34%"));
+  // Saved as an operation of the books, as the text is: the journal names it
+  // and undo takes the file away again.
+  const CliRun history = Run({"history"});
+  EXPECT_THAT(history.out, HasSubstr("Printed statement voterpt.pdf"));
+  EXPECT_THAT(history.out, HasSubstr("Text statement voterpt.txt"));
+  const CliRun undo = Run({"undo"});
+  EXPECT_EQ(undo.status, kDone) << undo.err;
+  EXPECT_EQ(undo.out, "Undo \"Printed statement voterpt.pdf\"\n");
+  EXPECT_FALSE(std::filesystem::exists(club.Path() / "voterpt.pdf"));
+  EXPECT_TRUE(std::filesystem::exists(club.Path() / "voterpt.txt"));
 }
 
 TEST_F(CliReportMailTest, VoteToChosenMembersAndRefusedOnesAreListed) {
