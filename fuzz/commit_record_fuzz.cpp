@@ -23,6 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::abort();
     }
   }
+  if (again->journal.has_value() != record->journal.has_value()) std::abort();
+  if (record->journal && (again->journal->working != record->journal->working ||
+                          again->journal->length != record->journal->length ||
+                          again->journal->pending != record->journal->pending)) {
+    std::abort();
+  }
   if (again->files.size() != record->files.size()) std::abort();
   for (std::size_t i = 0; i < record->files.size(); ++i) {
     if (again->files[i].target != record->files[i].target || again->files[i].staged != record->files[i].staged ||

@@ -118,7 +118,8 @@ std::string EncodeCommitRecord(const ClubCommitRecord& record) {
   return text;
 }
 
-std::optional<ClubCommitRecord> DecodeCommitRecord(std::string_view text) {
+// `pending_length`: the length of the journal entries that follow the record.
+std::optional<ClubCommitRecord> DecodeCommitRecord(std::string_view text, std::uint64_t& pending_length) {
   std::istringstream in{std::string(text)};
   std::string line;
   if (!std::getline(in, line) || line != kTitle) return std::nullopt;
@@ -155,9 +156,8 @@ std::optional<ClubCommitRecord> DecodeCommitRecord(std::string_view text) {
       JournalCommit journal;
       if (!(words >> journal.working >> journal.length) || !PlainName(journal.working)) return std::nullopt;
       // The pending entries' length; the bytes follow the record.
-      if (std::uint64_t pending = 0; words >> pending) {
-        if (pending == 0) return std::nullopt;
-        journal.pending.resize(pending);
+      if (words >> pending_length) {
+        if (pending_length == 0) return std::nullopt;
       } else if (!words.eof()) {
         return std::nullopt;
       }
@@ -206,14 +206,15 @@ std::optional<ClubCommitRecord> DecodeCommitSlot(std::string_view text) {
   if (text.size() - line_end - 1 < length) return std::nullopt;
   const std::string_view body = text.substr(line_end + 1, length);
   if (fmt::format("{:016x}", Checksum(body)) != checksum) return std::nullopt;
-  std::optional<ClubCommitRecord> record = DecodeCommitRecord(body);
+  std::uint64_t pending_length = 0;
+  std::optional<ClubCommitRecord> record = DecodeCommitRecord(body, pending_length);
   if (!record) return std::nullopt;
   record->sequence = sequence;
-  if (record->journal && !record->journal->pending.empty()) {
+  if (pending_length > 0) {
     const std::size_t pending_at = line_end + 1 + length;
+    if (!record->journal || text.size() - pending_at < pending_length) return std::nullopt;
     std::string& pending = record->journal->pending;
-    if (text.size() - pending_at < pending.size()) return std::nullopt;
-    pending.assign(text.substr(pending_at, pending.size()));
+    pending.assign(text.substr(pending_at, static_cast<std::size_t>(pending_length)));
     // Whole entries only: a slot whose entries were cut short is no whole record.
     const JournalRead read = DecodeJournal(pending, false);
     if (read.damaged_at || read.entries.empty()) return std::nullopt;
