@@ -26,12 +26,23 @@ std::string FilterPattern::Normalise(std::string_view text) const {
 
 bool FilterPattern::Passes(std::string_view key) const {
   if (text_.empty()) return true;
-  const std::string subject = Normalise(key);
-  const std::size_t first = subject.find(text_);
-  if (first == std::string::npos) return false;
-  if (anchored_start_ && first != 0) return false;
-  if (anchored_end_ && subject.rfind(text_) + text_.size() != subject.size()) return false;
-  return true;
+  if (key.size() < text_.size()) return false;
+  // Compared in place, each key character folded as it is read: a walk with
+  // a filter tests every key, and a copy of each would cost more than the test.
+  auto same_at = [&](std::size_t at) {
+    for (std::size_t i = 0; i < text_.size(); ++i) {
+      const auto c = static_cast<unsigned char>(key[at + i]);
+      if (static_cast<char>(case_sensitive_ ? c : UpperWindows1252(c)) != text_[i]) return false;
+    }
+    return true;
+  };
+  if (anchored_start_ && !same_at(0)) return false;
+  if (anchored_end_ && !same_at(key.size() - text_.size())) return false;
+  if (anchored_start_ || anchored_end_) return true;
+  for (std::size_t at = 0; at + text_.size() <= key.size(); ++at) {
+    if (same_at(at)) return true;
+  }
+  return false;
 }
 
 std::optional<std::string> FilterPattern::Prefix() const {
