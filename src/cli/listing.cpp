@@ -36,8 +36,16 @@ Cell TextCell(const std::string& utf8) { return {utf8, utf8}; }
 Cell MoneyCell(double amount) { return {FormatMoney(amount), RoundCents(amount)}; }
 Cell UnitsCell(double units) { return {FormatUnits(units), Rounded(units, 3)}; }
 Cell UnitValueCell(double value) {
-  std::string digits = FormatFixed(std::fabs(value), 4);
-  for (auto at = static_cast<std::ptrdiff_t>(digits.find('.')) - 3; at > 0; at -= 3) digits.insert(static_cast<std::size_t>(at), ",");
+  const std::string plain = FormatFixed(std::fabs(value), 4);
+  // Grouped by thousands into a new string: inserting into the old one draws a
+  // false overlap warning from GCC 12's string inlining.
+  const std::size_t point = std::min(plain.find('.'), plain.size());
+  std::string digits;
+  digits.reserve(plain.size() + point / 3);
+  for (std::size_t i = 0; i < plain.size(); ++i) {
+    if (i > 0 && i < point && (point - i) % 3 == 0) digits += ',';
+    digits += plain[i];
+  }
   const bool negative = value < 0 && digits.find_first_not_of("0.,") != std::string::npos;
   return {negative ? "($" + digits + ")" : "$" + digits, value};
 }

@@ -370,7 +370,9 @@ TEST(CliDemo, AGrownClubHasTheHistoryOfATreasurersBooks) {
   CliRun crane = RunLine({"--club", club, "stxns", "Crane Rail", "--all"});
   EXPECT_NE(crane.out.find("05/05/2025  Stock Split    2 for 1"), std::string::npos) << crane.out;
   for (const auto& row : securities["rows"]) {
-    if (row["name"] == "Crane Rail") EXPECT_EQ(row["price"], 8.8125);
+    if (row["name"] == "Crane Rail") {
+      EXPECT_EQ(row["price"], 8.8125);
+    }
   }
   CliRun fjord = RunLine({"--club", club, "stxns", "Fjord Shipping", "--all"});
   EXPECT_NE(fjord.out.find("Re-Investment"), std::string::npos) << fjord.out;

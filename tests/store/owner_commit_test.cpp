@@ -43,7 +43,9 @@ Items ItemsAt(const CommitPoint& point, const fs::path& folder, bool written) {
   // the key, its terminating zero, offset, size and flags.
   std::uint64_t index_length = 4;
   for (const auto& [key, data] : items) index_length += key.size() + 13;
-  if (written) EXPECT_EQ(joined_size, 8 + point.data_length + 8 + index_length);
+  if (written) {
+    EXPECT_EQ(joined_size, 8 + point.data_length + 8 + index_length);
+  }
   fs::remove(joined);
   return items;
 }
@@ -99,7 +101,9 @@ TEST(OwnerCommit, EveryCommitPointHoldsItsItemsWhileTheIndexFilesTakeTurns) {
       ASSERT_EQ(ItemsAt(point, folder.Path(), written), committed) << "step " << step;
       if (indexes.empty() || indexes.back() != point.index) indexes.push_back(point.index);
       const std::size_t n = indexes.size();
-      if (n >= 3) EXPECT_EQ(indexes[n - 1], indexes[n - 3]) << "step " << step;
+      if (n >= 3) {
+        EXPECT_EQ(indexes[n - 1], indexes[n - 3]) << "step " << step;
+      }
       // The data file and at most two index files, however many commits went before.
       EXPECT_LE(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 3) << "step " << step;
     } else if (choice < 95) {
