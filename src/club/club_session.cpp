@@ -871,7 +871,7 @@ JournalEntry ClubSession::CollectJournalEntry() {
 }
 
 JournalCommit ClubSession::AppendJournalEntry(const JournalEntry& entry, std::uint64_t* length) {
-  journal_pending_ += EncodeJournalEntry(entry);
+  EncodeJournalEntryInto(journal_pending_, entry);
   *length = journal_length_;
   // A few entries ride in the commit record, so that most commits write one
   // file, not two; more would make every record's write longer.

@@ -166,8 +166,31 @@ std::string OperationLabel(const std::string& label) {
 }
 
 std::string EncodeJournalEntry(const JournalEntry& entry) {
+  std::string framed;
+  EncodeJournalEntryInto(framed, entry);
+  return framed;
+}
+
+void EncodeJournalEntryInto(std::string& out, const JournalEntry& entry) {
+  // Room for the whole entry at once: a dues run's entry holds every member's records.
+  std::size_t size = kFrameSize + 64 + entry.label.size() + entry.final_reason.size();
+  for (const StoreItemChange& change : entry.items) {
+    for (const std::optional<store::StoredItem>* item : {&change.before, &change.after}) {
+      if (*item) size += 16 + (*item)->key.size() + (*item)->data.size();
+    }
+  }
+  for (const std::optional<std::string>* image : {&entry.info_before, &entry.info_after}) {
+    if (*image) size += 8 + (*image)->size();
+  }
+  for (const FileChange& change : entry.files) {
+    size += 16 + change.name.size() + (change.before ? change.before->size() : 0) + (change.after ? change.after->size() : 0);
+  }
+  const std::size_t start = out.size();
+  // Grown by doubling when short, so that a file of many entries is not copied at each.
+  if (out.capacity() - start < size) out.reserve(std::max(start + size, 2 * out.capacity()));
   // The frame goes in front of the body, filled in once the body is whole.
-  std::string framed(kFrameSize, '\0');
+  std::string& framed = out;
+  framed.append(kFrameSize, '\0');
   AppendLittle<std::uint64_t>(framed, entry.id);
   AppendLittle<std::int64_t>(framed, entry.time);
   AppendLittle<std::uint8_t>(framed, static_cast<std::uint8_t>(entry.kind));
@@ -188,11 +211,10 @@ std::string EncodeJournalEntry(const JournalEntry& entry) {
     PutImage(framed, change.before);
     PutImage(framed, change.after);
   }
-  const std::string_view body(framed.data() + kFrameSize, framed.size() - kFrameSize);
-  framed.replace(0, kEntryMagic.size(), kEntryMagic);
-  store::WriteLittle<std::uint32_t>(framed.data() + 4, static_cast<std::uint32_t>(body.size()));
-  store::WriteLittle<std::uint64_t>(framed.data() + 8, EntryChecksum(body));
-  return framed;
+  const std::string_view body(framed.data() + start + kFrameSize, framed.size() - start - kFrameSize);
+  framed.replace(start, kEntryMagic.size(), kEntryMagic);
+  store::WriteLittle<std::uint32_t>(framed.data() + start + 4, static_cast<std::uint32_t>(body.size()));
+  store::WriteLittle<std::uint64_t>(framed.data() + start + 8, EntryChecksum(body));
 }
 
 JournalRead DecodeJournal(std::string_view bytes, bool with_header) {
@@ -235,7 +257,7 @@ JournalRead DecodeJournal(std::string_view bytes, bool with_header) {
 std::string EncodeJournalFile(std::span<const JournalEntry> entries) {
   std::string bytes = JournalFileHeader(entries.empty() ? 0 : entries.back().id);
   const std::size_t first = entries.size() > kJournalCapacity ? entries.size() - kJournalCapacity : 0;
-  for (std::size_t i = first; i < entries.size(); ++i) bytes += EncodeJournalEntry(entries[i]);
+  for (std::size_t i = first; i < entries.size(); ++i) EncodeJournalEntryInto(bytes, entries[i]);
   return bytes;
 }
 

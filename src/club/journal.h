@@ -88,6 +88,8 @@ std::string JournalFileHeader(std::uint64_t newest_id);
 
 // One entry as the file holds it: framing, length, checksum and body.
 std::string EncodeJournalEntry(const JournalEntry& entry);
+// The same appended to `out` (the entries a commit gathers, a journal file).
+void EncodeJournalEntryInto(std::string& out, const JournalEntry& entry);
 
 struct JournalRead {
   std::vector<JournalEntry> entries;
