@@ -906,6 +906,8 @@ ItemChange* TQDB::Impl::Touch(std::string_view key, const IndexEntry* entry) {
     // An item about to change was mostly just read: the cache holds it.
     const std::string* cached = cache_.Find(entry->key);
     touched->second.before = StoredItem{std::string(entry->key), cached != nullptr ? *cached : ReadItem(*entry)};
+    // As it stands until a change is made: a write that fails leaves it so.
+    touched->second.after = touched->second.before;
   }
   return &touched->second;
 }

@@ -3,6 +3,7 @@
 // turns into two working files written over in place.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -10,6 +11,7 @@
 #include <set>
 #include <string>
 
+#include "store/failing_file_layer.h"
 #include "support/property_seed.h"
 #include "store/container_format.h"
 #include "store/qdb.h"
@@ -166,7 +168,7 @@ TEST(OwnerCommit, TheCommittedContainerIsTheOneTheCloseWritesAndLeavesTheStoreOp
 // ChangesSinceCommit against an oracle: every item whose key and bytes differ
 // from the last commit, with both, whatever way it got there (Store in any
 // letter case, StoreAll, Delete, a Pack between), and nothing for an item
-// changed back.
+// changed back or for a change whose write failed.
 TEST(OwnerCommit, ChangesSinceCommitNameEveryItemThatDiffersFromTheCommit) {
   const unsigned seed = pellmark::testing::PropertySeed();
   SCOPED_TRACE("seed " + std::to_string(seed));
@@ -216,6 +218,13 @@ TEST(OwnerCommit, ChangesSinceCommitNameEveryItemThatDiffersFromTheCommit) {
     } else if (choice < 83) {
       store.RevertToCommit();
       now = committed;
+    } else if (choice < 88) {
+      if (!store.FindKey(key)) continue;
+      testing::FailingFileLayer full;
+      store.SetFileLayer(&full);
+      full.FailAt(1, ENOSPC);
+      EXPECT_ANY_THROW(store.Change(data + "!")) << "step " << step;
+      store.SetFileLayer(nullptr);
     } else {
       std::vector<ItemChange> expected;
       std::set<std::string> keys;
