@@ -17,8 +17,9 @@ constexpr double kLargestCentsNudge = 1e-3;
 double RoundCents(double amount) {
   // The decimal amount typed (12.345) is held as the nearest double, which may
   // fall just below the half; nudging by a relative epsilon first rounds it as
-  // the decimal text reads. The nudge stays far below a cent: at ten million
-  // dollars and more a relative one would move the figure by whole cents.
+  // the decimal text reads. The nudge stays far below a cent: relative to the
+  // figure it would reach a tenth of a cent at a billion dollars and a whole
+  // cent at ten billion.
   const double cents = amount * 100;
   const double nudge = std::min(std::fabs(cents) * 1e-12, kLargestCentsNudge);
   const double nudged = cents + std::copysign(nudge, cents);
