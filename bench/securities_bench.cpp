@@ -29,6 +29,7 @@
 #include "club/keys.h"
 #include "club/record_kinds.h"
 #include "forms/entry_dialog.h"
+#include "quiet_interaction.h"
 
 namespace pellmark::bench {
 namespace {
@@ -43,22 +44,16 @@ constexpr double kPrice = 10;
 
 // Answers the entry dialog with the sale of `shares`, the lot question with
 // `choose`, and the lot chooser with the newest open lot; Yes to a delete.
-class BenchInteraction final : public Interaction {
+class BenchInteraction final : public QuietInteraction {
  public:
   double shares = 0;
   bool choose = false;
 
   void ShowError(std::string_view text) override { std::fprintf(stderr, "refused: %.*s\n", int(text.size()), text.data()); }
-  void ShowInformation(std::string_view) override {}
   bool Confirm(std::string_view text, bool) override {
     if (text == "Select Shares to Sell?") return choose;
     return text == "Selected Record will be removed permanently. Continue?";
   }
-  void Beep() override {}
-  void PlayConfirmationSound() override {}
-  void SetBusy(bool) override {}
-  void ShowProgress(std::string_view, int) override {}
-  bool KeepResponsive() override { return true; }
   EntryDialogResult RunEntryDialog(const EntryDialogRequest& request) override {
     EntryDialog dialog(request);
     dialog.Form().amount.text = std::to_string(shares * kPrice);
@@ -77,7 +72,6 @@ class BenchInteraction final : public Interaction {
     }
     return result;
   }
-  std::optional<fs::path> ChooseTargetDirectory(const FolderChooserRequest&) override { return std::nullopt; }
 };
 
 // The club every run starts from: "Big", "Small" and 48 others sharing the rest

@@ -144,25 +144,38 @@ void PosixFileLayer::StartFlush(FileHandle handle) noexcept {
   (void)::sync_file_range(handle, 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
-void PosixFileLayer::FlushFileSystem(const std::filesystem::path& folder) {
-  const std::filesystem::path name = folder.empty() ? std::filesystem::path(".") : folder;
+namespace {
+
+// Opens the folder ("." for an empty path), runs `flush` on it and closes it;
+// returns the errno of a failed flush, 0 when it worked.
+template <class Flush>
+int FlushOpenFolder(const std::filesystem::path& name, Flush flush) {
   int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) throw FileLayerError(errno, name, "open folder");
-  int result = ::syncfs(fd);
-  int error = errno;
+  const int result = flush(fd);
+  const int error = errno;
   ::close(fd);
-  if (result != 0) throw FileLayerError(error, name, "flush file system");
+  return result != 0 ? error : 0;
+}
+
+std::filesystem::path FolderName(const std::filesystem::path& folder) {
+  return folder.empty() ? std::filesystem::path(".") : folder;
+}
+
+}  // namespace
+
+void PosixFileLayer::FlushFileSystem(const std::filesystem::path& folder) {
+  const std::filesystem::path name = FolderName(folder);
+  if (const int error = FlushOpenFolder(name, ::syncfs); error != 0) {
+    throw FileLayerError(error, name, "flush file system");
+  }
 }
 
 void PosixFileLayer::FlushFolder(const std::filesystem::path& folder) {
-  const std::filesystem::path name = folder.empty() ? std::filesystem::path(".") : folder;
-  int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) throw FileLayerError(errno, name, "open folder");
-  int result = ::fsync(fd);
-  int error = errno;
-  ::close(fd);
+  const std::filesystem::path name = FolderName(folder);
+  const int error = FlushOpenFolder(name, ::fsync);
   // Some file systems cannot flush a folder; their names are as safe as they get.
-  if (result != 0 && error != EINVAL && error != EROFS) throw FileLayerError(error, name, "fsync folder");
+  if (error != 0 && error != EINVAL && error != EROFS) throw FileLayerError(error, name, "fsync folder");
 }
 
 std::filesystem::path PosixFileLayer::CreateTemp(const std::filesystem::path& folder, std::string_view prefix) {

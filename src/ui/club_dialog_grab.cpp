@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "books/books.h"
+#include "club/keys.h"
 #include "forms/entry_dialog.h"
 #include "ui/dialog_grab.h"
 #include "ui/qt_interaction.h"
@@ -184,12 +185,13 @@ void OpenStoredEntry(Books& books, EntryMode mode, const GrabbingInteraction& gr
     }
   } else if (mode == EntryMode::SecurityPrices) {
     for (const TSecurityRec& security : books.Securities().List(true)) {
-      std::vector<TPriceRec> prices;
-      for (const TPriceRec& price : books.Club().prices.Select()) {
-        if (price.stkid == security.stkid) prices.push_back(price);
-      }
-      std::sort(prices.begin(), prices.end(), [](const TPriceRec& a, const TPriceRec& b) { return a.trandate > b.trandate; });
-      if (!prices.empty() && !grab.Grabbed()) (void)books.Prices().ChangePrice(security.name, prices.front().tranid);
+      // The security's newest price: its prices lie in date order under its id.
+      std::optional<std::int32_t> newest;
+      books.Club().prices.ForEachBackward(OwnerFilter(security.stkid), [&](const TPriceRec& price) {
+        newest = price.tranid;
+        return false;
+      });
+      if (newest && !grab.Grabbed()) (void)books.Prices().ChangePrice(security.name, *newest);
     }
   } else {
     for (const TSecurityRec& security : books.Securities().List(true)) {
