@@ -560,7 +560,8 @@ std::vector<DuesRow> MemberLedger::DuesHistory(std::string_view name, std::optio
 
 std::vector<TUnitValueRec> MemberLedger::ValuationsOf(std::int32_t year) {
   std::vector<TUnitValueRec> valuations;
-  club_.unitfile.ForEach("", [&](const TUnitValueRec& unit) {
+  // Unit records are keyed by their date, year first: the year's lie together.
+  club_.unitfile.ForEach(fmt::format("{}_>", year), [&](const TUnitValueRec& unit) {
     if (CivilFromDayNumber(unit.date).year == year) valuations.push_back(unit);
   });
   std::reverse(valuations.begin(), valuations.end());
