@@ -16,10 +16,6 @@ std::string RatioFigure(double value) {
   return text;
 }
 
-std::string Money2(double amount) {
-  return amount < 0 ? "(" + FormatFixed(-amount, 2) + ")" : FormatFixed(amount, 2);
-}
-
 std::string SharesText(const ledger::StockRow& row) {
   if (row.ratio) {
     const char* joint = row.kind == SecurityTranKind::Split ? " for " : " to ";
@@ -65,7 +61,7 @@ StockRowText StockRowTexts(const ledger::StockRow& row) {
   return {.date = FormatDate(row.date),
           .type = StockTypeLabel(row.record),
           .shares = SharesText(row),
-          .amount = row.amount ? Money2(*row.amount) : "",
+          .amount = row.amount ? FormatParenthesized(*row.amount, 2) : "",
           .price = row.price ? ledger::FormatPrice(*row.price) : "",
           .comm = row.commission ? FormatFixed(*row.commission, 2) : ""};
 }

@@ -63,8 +63,10 @@ std::string FormatMoney(double amount) {
   return text;
 }
 
-std::string FormatUnits(double units) {
-  auto [text, negative] = Magnitude(units, 3);
+std::string FormatUnits(double units) { return FormatParenthesized(units, 3); }
+
+std::string FormatParenthesized(double value, int decimals) {
+  auto [text, negative] = Magnitude(value, decimals);
   return negative ? "(" + text + ")" : text;
 }
 

@@ -15,6 +15,10 @@ std::string FormatMoney(double amount);
 // Three decimals; a negative count in parentheses.
 std::string FormatUnits(double units);
 
+// `decimals` places without separators; a negative figure in parentheses
+// ("(12.50)"), one that shows as zero without them.
+std::string FormatParenthesized(double value, int decimals);
+
 // Fixed-point with `decimals` places, a leading "-" for negatives, no separators.
 // A value that rounds to zero is shown without a sign.
 std::string FormatFixed(double value, int decimals);
